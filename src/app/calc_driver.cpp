@@ -1,0 +1,9 @@
+// The star calculation: a placeholder until the pupil and PSF stages exist.
+#include "app/main_window.h"
+
+namespace app {
+
+void TForm1::CalcFFTS() {}
+void TForm1::CalculateButtonClick() {}
+
+}  // namespace app

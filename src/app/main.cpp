@@ -1,0 +1,20 @@
+#include "app/main_window.h"
+#include "optics/engine.h"
+#include "ui/dialog_service.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quintalis"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quintalis"));
+    QApplication::setApplicationVersion(QStringLiteral(QUINTALIS_VERSION));
+
+    // All numeric state lives here, allocated once for the life of the program.
+    const std::unique_ptr<optics::Engine> engine = optics::Engine::Create();
+    ui::QtDialogService dialogs;
+    app::TForm1 form(*engine, dialogs);
+    form.show();
+    return QApplication::exec();
+}

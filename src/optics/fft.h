@@ -1,0 +1,38 @@
+#pragma once
+
+#include "optics/engine.h"
+
+#include <cstdint>
+
+namespace optics {
+
+//! The low 9 bits of k in reverse order (1 -> 256, 2 -> 128, 3 -> 384).
+std::uint16_t ReverseBits9(std::uint16_t k);
+
+//! Fills engine.BitReverse with ReverseBits9(k) for k = 0..511.
+void FillBitReverse(Engine& engine);
+
+//! In-place 512-point transform of engine.LineReal / LineImag (samples in
+//! elements 1..512). The input must be in bit-reversed order; the output is in
+//! natural order and unscaled: X[m] = sum x[n] exp(+2 pi i FftSign n m / 512).
+//! Radix-2 decimation in time whose twiddles come from a single-precision sine
+//! recurrence per stage; every stored quantity is a float.
+void TransformLine(Engine& engine);
+
+//! Inverse line transform: runs TransformLine with FftSign = -1, restores
+//! FftSign to +1 and scales elements 1..512 of both lines by 1/512.
+void InverseTransformLine(Engine& engine);
+
+//! Loads line k = 0..511 from re[k] / im[k] (stride `stride` doubles) into the
+//! transform lines in bit-reversed order, converting to float.
+void LoadLine(Engine& engine, const double* re, const double* im, int stride);
+//! Stores the transform lines back (float widened to double) in natural order.
+void StoreLine(const Engine& engine, double* re, double* im, int stride);
+
+//! Forward 2-D transform of cells [1..512][1..512] of (re, im) in place:
+//! first every line along the first index (for each second index c = 1..512),
+//! then every line along the second index (for each first index r = 1..512).
+//! The zero frequency ends at [1][1]; cells outside the region are untouched.
+void Transform2D(Engine& engine, Grid& re, Grid& im);
+
+}  // namespace optics

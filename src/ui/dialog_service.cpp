@@ -1,0 +1,126 @@
+#include "ui/dialog_service.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace ui {
+
+QString toString(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Information: return QStringLiteral("information");
+    case MessageKind::Warning: return QStringLiteral("warning");
+    case MessageKind::Error: return QStringLiteral("error");
+    case MessageKind::Confirmation: return QStringLiteral("confirmation");
+    }
+    return {};
+}
+
+QString toString(MessageButton button)
+{
+    switch (button) {
+    case MessageButton::Ok: return QStringLiteral("OK");
+    case MessageButton::Cancel: return QStringLiteral("Cancel");
+    case MessageButton::Yes: return QStringLiteral("Yes");
+    case MessageButton::No: return QStringLiteral("No");
+    }
+    return {};
+}
+
+namespace {
+
+QMessageBox::StandardButton standardButton(MessageButton button)
+{
+    switch (button) {
+    case MessageButton::Ok: return QMessageBox::Ok;
+    case MessageButton::Cancel: return QMessageBox::Cancel;
+    case MessageButton::Yes: return QMessageBox::Yes;
+    case MessageButton::No: return QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+QString joinedFilters(const QStringList& filters)
+{
+    return filters.join(QStringLiteral(";;"));
+}
+
+std::optional<FileChoice> choice(const QString& path, const QString& selected, const QStringList& filters)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    const int index = filters.indexOf(selected);
+    return FileChoice{path, index < 0 ? 1 : index + 1};
+}
+
+}  // namespace
+
+MessageButton QtDialogService::showMessage(QWidget* parent, MessageKind kind, const QString& text,
+                                           const QList<MessageButton>& buttons)
+{
+    QMessageBox box(parent);
+    switch (kind) {
+    case MessageKind::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageKind::Warning: box.setIcon(QMessageBox::Warning); break;
+    case MessageKind::Error: box.setIcon(QMessageBox::Critical); break;
+    case MessageKind::Confirmation: box.setIcon(QMessageBox::Question); break;
+    }
+    box.setWindowTitle(QStringLiteral("Quintalis"));
+    box.setText(text);
+    QMessageBox::StandardButtons set;
+    for (MessageButton b : buttons)
+        set |= standardButton(b);
+    box.setStandardButtons(set);
+    const int result = box.exec();
+    for (MessageButton b : buttons)
+        if (result == standardButton(b))
+            return b;
+    return buttons.contains(MessageButton::Cancel) ? MessageButton::Cancel : buttons.value(buttons.size() - 1);
+}
+
+std::optional<FileChoice> QtDialogService::openFile(QWidget* parent, const QString& title, const QStringList& filters)
+{
+    QString selected = filters.value(0);
+    const QString path = QFileDialog::getOpenFileName(parent, title, {}, joinedFilters(filters), &selected);
+    return choice(path, selected, filters);
+}
+
+std::optional<FileChoice> QtDialogService::saveFile(QWidget* parent, const QString& title, const QStringList& filters)
+{
+    QString selected = filters.value(0);
+    const QString path = QFileDialog::getSaveFileName(parent, title, {}, joinedFilters(filters), &selected);
+    return choice(path, selected, filters);
+}
+
+MessageButton ScriptedDialogService::showMessage(QWidget*, MessageKind kind, const QString& text,
+                                                 const QList<MessageButton>& buttons)
+{
+    MessageButton answer = buttons.value(0, MessageButton::Ok);
+    if (!m_answers.empty()) {
+        answer = m_answers.front();
+        m_answers.pop_front();
+    }
+    m_shown.push_back({kind, text, buttons, answer});
+    return answer;
+}
+
+std::optional<FileChoice> ScriptedDialogService::nextFile()
+{
+    if (m_files.empty())
+        return std::nullopt;
+    FileChoice c = m_files.front();
+    m_files.pop_front();
+    return c;
+}
+
+std::optional<FileChoice> ScriptedDialogService::openFile(QWidget*, const QString&, const QStringList&)
+{
+    return nextFile();
+}
+
+std::optional<FileChoice> ScriptedDialogService::saveFile(QWidget*, const QString&, const QStringList&)
+{
+    return nextFile();
+}
+
+}  // namespace ui

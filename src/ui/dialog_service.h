@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace ui {
+
+enum class MessageKind { Information, Warning, Error, Confirmation };
+enum class MessageButton { Ok, Cancel, Yes, No };
+
+QString toString(MessageKind kind);
+QString toString(MessageButton button);
+
+//! A file chosen in a file dialog, with the index (1-based) of the filter the
+//! user picked.
+struct FileChoice {
+    QString path;
+    int filterIndex = 1;
+};
+
+//! Every message box and file dialog of the program goes through this, so
+//! handler tests and the batch driver can answer without a human.
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+    //! Shows a modal message with the given buttons; returns the one pressed
+    //! (Cancel, or the last button, when the box is closed otherwise).
+    virtual MessageButton showMessage(QWidget* parent, MessageKind kind, const QString& text,
+                                      const QList<MessageButton>& buttons) = 0;
+    //! Open and save dialogs; nothing when the user cancels.
+    virtual std::optional<FileChoice> openFile(QWidget* parent, const QString& title,
+                                               const QStringList& filters) = 0;
+    virtual std::optional<FileChoice> saveFile(QWidget* parent, const QString& title,
+                                               const QStringList& filters) = 0;
+};
+
+//! The real dialogs of the toolkit.
+class QtDialogService final : public DialogService {
+public:
+    MessageButton showMessage(QWidget* parent, MessageKind kind, const QString& text,
+                              const QList<MessageButton>& buttons) override;
+    std::optional<FileChoice> openFile(QWidget* parent, const QString& title, const QStringList& filters) override;
+    std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters) override;
+};
+
+//! Answers from a script and records every message shown. With no scripted
+//! answer a message box is answered with its first button and a file dialog
+//! is cancelled.
+class ScriptedDialogService final : public DialogService {
+public:
+    struct Shown {
+        MessageKind kind;
+        QString text;
+        QList<MessageButton> buttons;
+        MessageButton answer;
+    };
+
+    void queueAnswer(MessageButton answer) { m_answers.push_back(answer); }
+    void queueFile(FileChoice choice) { m_files.push_back(std::move(choice)); }
+    const std::vector<Shown>& shown() const { return m_shown; }
+    void clearShown() { m_shown.clear(); }
+
+    MessageButton showMessage(QWidget* parent, MessageKind kind, const QString& text,
+                              const QList<MessageButton>& buttons) override;
+    std::optional<FileChoice> openFile(QWidget* parent, const QString& title, const QStringList& filters) override;
+    std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters) override;
+
+private:
+    std::optional<FileChoice> nextFile();
+
+    std::deque<MessageButton> m_answers;
+    std::deque<FileChoice> m_files;
+    std::vector<Shown> m_shown;
+};
+
+}  // namespace ui

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace imaging {
+class PixelBuffer;
+}
+
+namespace ui {
+
+//! A picture on a page: shows a QImage at its top-left corner, no scaling.
+//! Its picture starts black at the size of the box.
+class PictureBox : public QWidget {
+    Q_OBJECT
+
+public:
+    PictureBox(QWidget* parent, int width, int height);
+
+    const QImage& picture() const { return m_picture; }
+    //! Replaces the picture (for example with a loaded file); the box keeps its
+    //! own size.
+    void setPicture(const QImage& picture);
+    //! Copies the rectangle [left, right) x [top, bottom) of `buffer` into the
+    //! picture with its corner at (destX, destY), clipped to both.
+    void copyFrom(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX, int destY);
+    //! Copies the whole buffer to the top-left corner.
+    void copyFrom(const imaging::PixelBuffer& buffer);
+    //! Writes one pixel of the picture.
+    void setPixel(int x, int y, QRgb colour);
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QImage m_picture;
+};
+
+//! A QImage that shares the memory of `buffer` (valid while the buffer lives).
+QImage imageView(const imaging::PixelBuffer& buffer);
+
+}  // namespace ui
