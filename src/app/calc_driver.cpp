@@ -3,6 +3,7 @@
 
 namespace app {
 
+void TForm1::ComputePsf() {}
 void TForm1::CalcFFTS() {}
 void TForm1::CalculateButtonClick() {}
 

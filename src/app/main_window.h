@@ -84,6 +84,7 @@ public:
     void RandSeedSpinChange();
 
     // The star calculation (calc_driver.cpp)
+    void ComputePsf();
     void CalcFFTS();
     void CalculateButtonClick();
 
