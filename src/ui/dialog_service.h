@@ -64,6 +64,14 @@ public:
 
     void queueAnswer(MessageButton answer) { m_answers.push_back(answer); }
     void queueFile(FileChoice choice) { m_files.push_back(std::move(choice)); }
+    //! Sets the filter index of the file queued last; false when none is queued.
+    bool setLastFileFilter(int filterIndex)
+    {
+        if (m_files.empty())
+            return false;
+        m_files.back().filterIndex = filterIndex;
+        return true;
+    }
     const std::vector<Shown>& shown() const { return m_shown; }
     void clearShown() { m_shown.clear(); }
 

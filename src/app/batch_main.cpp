@@ -1,0 +1,39 @@
+// quintalis-batch: the real window, created offscreen, driven by command-line
+// actions. Scripts and regression checks use it to run the program without a
+// display.
+#include "app/batch_driver.h"
+#include "app/main_window.h"
+#include "optics/engine.h"
+#include "ui/dialog_service.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quintalis"));
+    QApplication::setApplicationVersion(QStringLiteral(QUINTALIS_VERSION));
+
+    QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.isEmpty() || arguments.contains(QStringLiteral("--help"))) {
+        std::fputs(app::BatchDriver::usage().toLocal8Bit().constData(), arguments.isEmpty() ? stderr : stdout);
+        return arguments.isEmpty() ? 2 : 0;
+    }
+
+    const std::unique_ptr<optics::Engine> engine = optics::Engine::Create();
+    ui::ScriptedDialogService dialogs;
+    app::TForm1 form(*engine, dialogs);
+    app::BatchDriver driver(form, dialogs);
+    try {
+        driver.run(arguments);
+    } catch (const app::BatchError& error) {
+        std::fprintf(stderr, "quintalis-batch: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
