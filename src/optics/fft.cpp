@@ -96,4 +96,41 @@ void Transform2D(Engine& engine, Grid& re, Grid& im)
     }
 }
 
+void TransformIntensity2D(Engine& engine, Grid& re, Grid& im)
+{
+    for (int c = 1; c <= kLineLength; ++c) {
+        for (int k = 0; k < kLineLength; ++k) {
+            const double a = re(1 + k, c);
+            const double b = im(1 + k, c);
+            const int slot = engine.BitReverse[k] + 1;
+            engine.LineReal[slot] = static_cast<float>(a * a + b * b);
+            engine.LineImag[slot] = 0.0f;
+        }
+        TransformLine(engine);
+        StoreLine(engine, &re(1, c), &im(1, c), kGridSide);
+    }
+    for (int r = 1; r <= kLineLength; ++r) {
+        LoadLine(engine, &re(r, 1), &im(r, 1), 1);
+        TransformLine(engine);
+        for (int k = 0; k < kLineLength; ++k) {
+            re(r, 1 + k) = std::fabs(engine.LineReal[k + 1]);
+            im(r, 1 + k) = std::fabs(engine.LineImag[k + 1]);
+        }
+    }
+}
+
+void InverseTransform2D(Engine& engine, Grid& re, Grid& im)
+{
+    for (int r = 1; r <= kLineLength; ++r) {
+        LoadLine(engine, &re(r, 1), &im(r, 1), 1);
+        InverseTransformLine(engine);
+        StoreLine(engine, &re(r, 1), &im(r, 1), 1);
+    }
+    for (int c = 1; c <= kLineLength; ++c) {
+        LoadLine(engine, &re(1, c), &im(1, c), kGridSide);
+        InverseTransformLine(engine);
+        StoreLine(engine, &re(1, c), &im(1, c), kGridSide);
+    }
+}
+
 }  // namespace optics

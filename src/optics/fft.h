@@ -35,4 +35,16 @@ void StoreLine(const Engine& engine, double* re, double* im, int stride);
 //! The zero frequency ends at [1][1]; cells outside the region are untouched.
 void Transform2D(Engine& engine, Grid& re, Grid& im);
 
+//! Transfer function of the intensity of an image-plane amplitude, in place:
+//! the first pass loads float(re^2 + im^2) with a zero imaginary part for each
+//! line along the first index; the second pass transforms every line along the
+//! second index and stores the absolute values of the real and imaginary
+//! parts. Zero frequency at [1][1]; cells outside the region are untouched.
+void TransformIntensity2D(Engine& engine, Grid& re, Grid& im);
+
+//! Inverse 2-D transform of cells [1..512][1..512] in place: every line along
+//! the second index first, then every line along the first index, each with
+//! InverseTransformLine (overall scale 1/262144).
+void InverseTransform2D(Engine& engine, Grid& re, Grid& im);
+
 }  // namespace optics

@@ -180,4 +180,68 @@ TEST_F(Fft, TwoDimensionalTransformMatchesDirectSum)
     EXPECT_EQ(im(5, 516), 7.0);
 }
 
+TEST_F(Fft, IntensityTransformGivesMagnitudesOfTheIntensitySpectrum)
+{
+    // Amplitudes at a few cells; the intensity |a|^2 is what gets transformed.
+    struct Cell { int p, q; double re, im; };
+    const std::vector<Cell> pattern = {{0, 0, 1.0, 0.5}, {3, 1, -0.5, 0.25}, {7, 30, 0.25, -1.0}, {200, 511, 0.0, 0.75}};
+    optics::Grid& re = engine->OtfReal;
+    optics::Grid& im = engine->OtfImag;
+    for (const Cell& c : pattern) {
+        re(1 + c.p, 1 + c.q) = c.re;
+        im(1 + c.p, 1 + c.q) = c.im;
+    }
+    im(0, 3) = 5.0;  // outside the region
+    optics::TransformIntensity2D(*engine, re, im);
+
+    double total = 0;
+    for (const Cell& c : pattern)
+        total += c.re * c.re + c.im * c.im;
+    EXPECT_NEAR(re(1, 1), total, 1e-5);
+    EXPECT_EQ(im(1, 1), 0.0);
+    double worst = 0;
+    for (int u = 0; u < 512; u += 11) {
+        for (int v = 0; v < 512; v += 3) {
+            Complex direct = 0;
+            for (const Cell& c : pattern)
+                direct += (c.re * c.re + c.im * c.im)
+                        * std::polar(1.0, 2.0 * std::numbers::pi * (double(c.p) * u + double(c.q) * v) / 512.0);
+            ASSERT_GE(re(1 + u, 1 + v), 0.0);
+            ASSERT_GE(im(1 + u, 1 + v), 0.0);
+            worst = std::max(worst, std::abs(re(1 + u, 1 + v) - std::abs(direct.real())));
+            worst = std::max(worst, std::abs(im(1 + u, 1 + v) - std::abs(direct.imag())));
+        }
+    }
+    EXPECT_LT(worst, 1e-5);
+    EXPECT_EQ(im(0, 3), 5.0);
+}
+
+TEST_F(Fft, InverseTwoDimensionalTransformUndoesTheForwardOne)
+{
+    optics::Grid& re = engine->FieldReal;
+    optics::Grid& im = engine->FieldImag;
+    for (int i = 1; i <= 512; ++i) {
+        for (int j = 1; j <= 512; ++j) {
+            re(i, j) = std::sin(0.01 * i * j) + (i == 300 ? 1.0 : 0.0);
+            im(i, j) = std::cos(0.3 * i - 0.2 * j) * 0.5;
+        }
+    }
+    const optics::Grid originalRe = re;
+    const optics::Grid originalIm = im;
+    re(514, 514) = 3.0;
+    optics::Transform2D(*engine, re, im);
+    optics::InverseTransform2D(*engine, re, im);
+    EXPECT_EQ(engine->FftSign, 1.0);
+    double worst = 0;
+    for (int i = 1; i <= 512; ++i) {
+        for (int j = 1; j <= 512; ++j) {
+            worst = std::max(worst, std::abs(re(i, j) - originalRe(i, j)));
+            worst = std::max(worst, std::abs(im(i, j) - originalIm(i, j)));
+        }
+    }
+    EXPECT_LT(worst, 1e-4);
+    EXPECT_EQ(re(514, 514), 3.0);
+    EXPECT_EQ(re(0, 0), 0.0);
+}
+
 }  // namespace
