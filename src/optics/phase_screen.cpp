@@ -1,0 +1,161 @@
+#include "optics/phase_screen.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace optics {
+
+namespace {
+
+constexpr int kLevels = 9;
+constexpr int kArea = 512;
+// The generator draws displacements in -100..99, times the half step.
+constexpr std::uint32_t kDraws = 200;
+
+// The rounded control value as generator state. Values the control cannot hold
+// (non-finite, beyond 64 bits) start the generator at 0 instead of being
+// undefined.
+std::uint32_t seedFrom(double value)
+{
+    const double r = std::nearbyint(value);
+    if (!(std::abs(r) < 9.0e18))
+        return 0;
+    return static_cast<std::uint32_t>(static_cast<std::int64_t>(r));
+}
+
+std::uint8_t greyLevel(double g)
+{
+    const double r = std::nearbyint(g);
+    if (!(r > 0.0))
+        return 0;  // also NaN
+    return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
+}
+
+// Differences between the two screens.
+struct Variant {
+    bool roughness;
+};
+
+// Picture scale over points 0..511, then the grey levels of every fourth
+// point. Scale is double for turbulence and float for roughness.
+template <typename Scale>
+ScreenPicture drawScreen(const Grid& screen)
+{
+    auto point = [&screen](int a, int b) { return screen(a + 1, b + 1); };
+    Scale mx = static_cast<Scale>(point(0, 0));
+    Scale mn = static_cast<Scale>(100000.0);
+    for (int a = 0; a < kArea; ++a) {
+        for (int b = 0; b < kArea; ++b) {
+            const double v = point(a, b);
+            if (v > mx)
+                mx = static_cast<Scale>(v);
+            if (v < mn)
+                mn = static_cast<Scale>(v);
+        }
+    }
+    mx = static_cast<Scale>(mx + 0.001);
+
+    ScreenPicture picture;
+    const double low = mn;
+    const double range = static_cast<double>(mx) - static_cast<double>(mn);
+    for (int y = 0; y < ScreenPicture::kSide; ++y)
+        for (int x = 0; x < ScreenPicture::kSide; ++x)
+            picture.grey[static_cast<std::size_t>(y) * ScreenPicture::kSide + x] =
+                greyLevel((point(4 * x, 4 * y) - low) / range * 255.0);
+    return picture;
+}
+
+void runFractal(Engine& engine, Grid& screen, double rms, Variant variant)
+{
+    auto store = [&screen](int a, int b, double v) { screen(a + 1, b + 1) = v; };
+    int step = kArea;
+    for (int level = 1; level <= kLevels; ++level) {
+        step /= 2;
+        const int h = step / 2;
+        const int n = kArea / step;
+
+        for (int r = 1; r <= n; ++r) {
+            for (int c = 1; c <= n; ++c) {
+                const int a = c * step - h;
+                const int b = r * step - h;
+                const float v = (variant.roughness && level <= 2) ? 0.0f : DiamondAverage(screen, a, b, h);
+                const int d = (static_cast<int>(RandomBelow(engine, kDraws)) - 100) * h;
+                const double value = (1.0 - d * rms) + v;
+                store(a, b, variant.roughness ? static_cast<double>(static_cast<float>(value)) : value);
+            }
+        }
+
+        for (int r = 1; r <= n; ++r) {
+            for (int c = 1; c <= n; ++c) {
+                const int a = c * step - h;
+                const int b = r * step - h;
+                // Each write takes its own average before its own draw.
+                const int targets[4][2] = {{a + h, b}, {a - h, b}, {a, b + h}, {a, b - h}};
+                for (const auto& t : targets) {
+                    const float average = SquareAverage(screen, t[0], t[1], h);
+                    const int d = (static_cast<int>(RandomBelow(engine, kDraws)) - 100) * h;
+                    store(t[0], t[1], average + (1.0 - 0.5 * d * rms));
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+std::uint32_t RandomBelow(Engine& engine, std::uint32_t n)
+{
+    engine.RandomSeed = engine.RandomSeed * 134775813u + 1u;
+    return static_cast<std::uint32_t>((static_cast<std::uint64_t>(engine.RandomSeed) * n) >> 32);
+}
+
+float ScreenSample(const Grid& screen, int a, int b)
+{
+    if (a < 0 || a >= kArea || b < 0 || b >= kArea)
+        return 0.0f;
+    return static_cast<float>(screen(a + 1, b + 1));
+}
+
+float DiamondAverage(const Grid& screen, int a, int b, int h)
+{
+    const double sum = static_cast<double>(ScreenSample(screen, a - h, b - h)) + ScreenSample(screen, a + h, b - h)
+                       + ScreenSample(screen, a - h, b + h) + ScreenSample(screen, a + h, b + h);
+    return static_cast<float>(static_cast<float>(sum) * 0.25);
+}
+
+float SquareAverage(const Grid& screen, int a, int b, int h)
+{
+    const double sum = static_cast<double>(ScreenSample(screen, a + h, b)) + ScreenSample(screen, a - h, b)
+                       + ScreenSample(screen, a, b + h) + ScreenSample(screen, a, b - h);
+    return static_cast<float>(static_cast<float>(sum) * 0.25);
+}
+
+ScreenPicture BuildTurbulenceScreen(Engine& engine, const ScreenSettings& settings, StatusSink& status)
+{
+    engine.RandomSeed = seedFrom(settings.seed);
+    engine.ScreenRms = settings.amplitude;
+    status.setStatus(0, "Calculating Turbulence");
+    status.repaintNow();
+    ClearGrid(engine, engine.TurbulenceGrid);
+    if (engine.ScreenRms != 0.0)
+        runFractal(engine, engine.TurbulenceGrid, engine.ScreenRms, Variant{false});
+    ScreenPicture picture = drawScreen<double>(engine.TurbulenceGrid);
+    engine.TurbulenceReady = true;
+    return picture;
+}
+
+ScreenPicture BuildRoughnessScreen(Engine& engine, const ScreenSettings& settings, StatusSink& status)
+{
+    status.setStatus(0, "Calculating Roughness");
+    status.repaintNow();
+    engine.RandomSeed = seedFrom(settings.seed);
+    engine.ScreenRms = settings.amplitude;
+    ClearGrid(engine, engine.RoughnessGrid);
+    if (engine.ScreenRms != 0.0)
+        runFractal(engine, engine.RoughnessGrid, engine.ScreenRms, Variant{true});
+    ScreenPicture picture = drawScreen<float>(engine.RoughnessGrid);
+    engine.RoughnessReady = true;
+    return picture;
+}
+
+}  // namespace optics
