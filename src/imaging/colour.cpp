@@ -8,13 +8,24 @@ std::uint8_t ChannelLevel(double f, double factor)
 {
     if (f == 0.0)
         return 0;
-    const long double level = 255.0L * std::exp(0.8L * std::log(static_cast<long double>(f) * factor));
-    return static_cast<std::uint8_t>(std::nearbyint(static_cast<double>(level)));
+    // The power is taken through exp and ln with the exponent in extended
+    // precision, and the result is rounded from that precision.
+    const long double level =
+        std::nearbyint(255.0L * std::exp(0.8L * std::log(static_cast<long double>(f) * factor)));
+    // Callers pass fractions in 0..1; anything else is limited to a byte
+    // (ln of a negative fraction gives NaN, which fails the first test).
+    if (!(level > 0.0L))
+        return 0;
+    return level >= 255.0L ? 255 : static_cast<std::uint8_t>(level);
 }
 
 Rgb WavelengthToRgb(double lambda)
 {
-    const long long n = static_cast<long long>(std::trunc(lambda));
+    // The band is chosen by the wavelength truncated towards zero; the
+    // fractions use the wavelength itself, so 439.9 nm is in the first band.
+    // Comparing the truncated value as a double keeps NaN and huge values
+    // (which fall in no band) well defined.
+    const double n = std::trunc(lambda);
     const long double l = lambda;
     long double r = 0;
     long double g = 0;

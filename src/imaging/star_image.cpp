@@ -1,0 +1,233 @@
+#include "imaging/star_image.h"
+
+#include "imaging/colour.h"
+
+#include <array>
+#include <cmath>
+
+namespace imaging {
+
+namespace {
+
+constexpr int kPictureSide = 256;
+constexpr int kPictureCentre = 128;
+constexpr int kLutTop = 1000;
+// Grid cell under the picture centre before the +1 of the cell index: pixel
+// offset 0 reads cell [256][256], so the PSF peak at [257][257] is drawn one
+// pixel right of and below the centre.
+constexpr double kSampleOrigin = 255.0;
+
+using ColourTable = std::array<Rgb, kLutTop + 1>;
+
+// A colour channel from a level; out-of-range levels (from display curves
+// typed outside the editors' ranges) are limited instead of wrapping.
+std::uint8_t channel(double value)
+{
+    const double r = std::nearbyint(value);
+    if (!(r > 0.0))
+        return 0;
+    return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
+}
+
+// Table index for a sample. StarGrid is normalised below 1, so the index
+// stays in 0..1000; the limits only guard against foreign contents.
+int lutIndex(double scaled)
+{
+    const double r = std::nearbyint(scaled);
+    if (!(r > 0.0))
+        return 0;
+    return r >= kLutTop ? kLutTop : static_cast<int>(r);
+}
+
+// Sample index of the star picture: -1 (row or column 0, which read 0) off
+// the grid.
+int starSample(int offset, double h)
+{
+    const double r = std::nearbyint(offset * h + kSampleOrigin);
+    if (!(r >= 0.0 && r <= 512.0))
+        return -1;
+    return static_cast<int>(r);
+}
+
+// Sample index of the zoom redraw; anything outside 0..512 fails both of its
+// bounds tests, so it is reported as -1 too.
+int zoomSample(int offset, float h)
+{
+    const double r = std::nearbyint(offset * static_cast<double>(h) + kSampleOrigin);
+    if (!(r >= 0.0 && r <= 512.0))
+        return -1;
+    return static_cast<int>(r);
+}
+
+bool brightnessApplies(const optics::Engine& engine, const DisplaySettings& settings)
+{
+    return settings.brightness != 0 && !engine.ColourPass;
+}
+
+double brightnessGain(const DisplaySettings& settings)
+{
+    return settings.brightness * 0.2 + 1.0;
+}
+
+void finish(optics::StatusSink& status, const PaintStep& paint)
+{
+    if (paint)
+        paint();
+    status.setStatus(0, "");
+}
+
+}  // namespace
+
+void BuildDisplayLut(optics::Engine& engine, double gamma, double slope)
+{
+    const double threshold = std::pow(slope, 1.0 / (gamma - 1.0));
+    for (int n = 0; n <= kLutTop; ++n) {
+        const double x = n * 0.001;
+        engine.DisplayLut[n] = x >= threshold ? std::pow(x + 0.000001, gamma) : slope * x;
+    }
+}
+
+bool BuildStarImage(optics::Engine& engine, const DisplaySettings& settings, PixelBuffer* buffer,
+                    optics::StatusSink& status, const PaintStep& paint)
+{
+    if (engine.ColourComposite)
+        return false;
+    status.setStatus(0, "Building image");
+    const double h = 1.0 / settings.zoom;
+
+    // Intensity and its peak. Keeping the running maximum in double and
+    // rounding once gives the same float as rounding at every new maximum:
+    // rounding is monotonic, so no later value can pass a rounded maximum
+    // without rounding to the same float.
+    double peak = -1.0e9;
+    for (int a = 1; a <= 512; ++a) {
+        const double* re = engine.FieldReal.row(a);
+        const double* im = engine.FieldImag.row(a);
+        double* intensity = engine.WavefrontGrid.row(a);
+        for (int b = 1; b <= 512; ++b) {
+            const double e = re[b] * re[b] + im[b] * im[b];
+            intensity[b] = e;
+            peak = e > peak ? e : peak;
+        }
+    }
+    engine.PeakIntensity = static_cast<float>(peak);
+    const double k = 1.0 / (static_cast<double>(engine.PeakIntensity) + 0.00001);
+
+    Rgb star = kWhite;
+    if (engine.ColourPass)
+        star = WavelengthToRgb(engine.WaveLength);
+    engine.StarRed = star.red;
+    engine.StarGreen = star.green;
+    engine.StarBlue = star.blue;
+
+    // Quadrant swap: transform cell [1 + a][1 + b] goes to
+    // [1 + (a + 256) mod 512][1 + (b + 256) mod 512].
+    for (int a = 0; a < 512; ++a) {
+        const double* from = engine.WavefrontGrid.row(1 + a);
+        double* to = engine.StarGrid.row(1 + ((a + 256) % 512));
+        for (int b = 0; b < 256; ++b)
+            to[257 + b] = k * from[1 + b];
+        for (int b = 256; b < 512; ++b)
+            to[1 + b - 256] = k * from[1 + b];
+    }
+
+    if (buffer) {
+        // The level, brightness and colour of a pixel depend only on its
+        // table index, so they are worked out once per entry.
+        ColourTable colours;
+        const bool bright = brightnessApplies(engine, settings);
+        const double gain = brightnessGain(settings);
+        for (int n = 0; n <= kLutTop; ++n) {
+            double level = engine.DisplayLut[n];
+            if (bright) {
+                level = gain * level;
+                if (level > 1.0)
+                    level = 1.0;
+            }
+            colours[n] = {channel(star.red * level), channel(star.green * level), channel(star.blue * level)};
+        }
+
+        std::array<int, kPictureSide> sample;
+        for (int p = 0; p < kPictureSide; ++p)
+            sample[p] = starSample(p - kPictureCentre, h) + 1;
+        const optics::Grid& grid = engine.StarGrid;
+        for (int y = 0; y < kPictureSide; ++y) {
+            const int t = sample[y];
+            for (int x = 0; x < kPictureSide; ++x)
+                buffer->setPixel(x, y, colours[lutIndex(1000.0 * grid(sample[x], t))]);
+        }
+    }
+
+    finish(status, paint);
+    return true;
+}
+
+int ZoomLabelNumber(double zoom)
+{
+    const float h = static_cast<float>(1.0 / (zoom + 0.0001));
+    const double m = std::nearbyint(25.0 * h);
+    return std::abs(m) < 1.0e9 ? static_cast<int>(m) : 0;
+}
+
+int Changezoom(optics::Engine& engine, const DisplaySettings& settings, PixelBuffer* buffer,
+               optics::StatusSink& status, const PaintStep& paint)
+{
+    const float h = static_cast<float>(1.0 / (settings.zoom + 0.0001));
+    if (buffer) {
+        std::array<int, kPictureSide> sample;
+        for (int p = 0; p < kPictureSide; ++p)
+            sample[p] = zoomSample(p - kPictureCentre, h);
+        auto onTable = [](int s) { return s > 0 && s < 511; };
+        auto onColourGrid = [](int s) { return s > 0 && s < 512; };
+
+        if (engine.ColourComposite && !engine.ColourPass) {
+            for (int y = 0; y < kPictureSide; ++y) {
+                const int t = sample[y];
+                for (int x = 0; x < kPictureSide; ++x) {
+                    const int s = sample[x];
+                    Rgb c = kBlack;
+                    if (onColourGrid(s) && onColourGrid(t)) {
+                        const optics::RgbCell& cell = engine.ColourGrid(s + 1, t + 1);
+                        c = {channel(cell.red), channel(cell.green), channel(cell.blue)};
+                    }
+                    buffer->setPixel(x, y, c);
+                }
+            }
+        } else {
+            // Level held in single precision, through brightness and cap.
+            ColourTable colours;
+            const bool bright = brightnessApplies(engine, settings);
+            const double gain = brightnessGain(settings);
+            const Rgb star = engine.ColourPass ? Rgb{engine.StarRed, engine.StarGreen, engine.StarBlue} : kWhite;
+            for (int n = 0; n <= kLutTop; ++n) {
+                float level = static_cast<float>(engine.DisplayLut[n]);
+                if (bright) {
+                    level = static_cast<float>(gain * level);
+                    if (level > 1.0f)
+                        level = 1.0f;
+                }
+                colours[n] = {channel(star.red * static_cast<double>(level)),
+                              channel(star.green * static_cast<double>(level)),
+                              channel(star.blue * static_cast<double>(level))};
+            }
+            const optics::Grid& grid = engine.StarGrid;
+            for (int y = 0; y < kPictureSide; ++y) {
+                const int t = sample[y];
+                for (int x = 0; x < kPictureSide; ++x) {
+                    const int s = sample[x];
+                    // Level 0 off the table's bounds, whatever DisplayLut[0] holds.
+                    Rgb c = kBlack;
+                    if (onTable(s) && onTable(t)) {
+                        const float f = static_cast<float>(1000.0 * grid(s + 1, t + 1));
+                        c = colours[lutIndex(f)];
+                    }
+                    buffer->setPixel(x, y, c);
+                }
+            }
+        }
+    }
+    finish(status, paint);
+    return ZoomLabelNumber(settings.zoom);
+}
+
+}  // namespace imaging
