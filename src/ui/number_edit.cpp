@@ -7,24 +7,53 @@
 
 namespace ui {
 
+namespace {
+
+// Beyond this an integer no longer fits the text of a 64-bit integer.
+constexpr double kLargestInteger = 9.0e18;
+
+}  // namespace
+
 NumberEdit::NumberEdit(QWidget* parent)
     : QAbstractSpinBox(parent)
 {
-    m_locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    // Group separators are neither written nor accepted: "1.500" must not
+    // read as 1500 where "." groups thousands.
+    m_locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    m_cLocale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
     setKeyboardTracking(true);
     setAccelerated(false);
     connect(lineEdit(), &QLineEdit::textChanged, this, [this] { emit changed(); });
 }
 
+void NumberEdit::setup(const Settings& settings)
+{
+    m_type = settings.type;
+    setDecimals(settings.decimals);
+    setRange(settings.minimum, settings.maximum);
+    m_step = settings.step;
+    setValue(settings.start);
+}
+
+void NumberEdit::setDecimals(int decimals)
+{
+    m_decimals = std::clamp(decimals, 0, 15);
+}
+
+bool NumberEdit::parse(const QString& text, double& number) const
+{
+    bool ok = false;
+    number = m_locale.toDouble(text, &ok);
+    if (!ok)
+        number = m_cLocale.toDouble(text, &ok);
+    return ok && std::isfinite(number);
+}
+
 double NumberEdit::value() const
 {
-    const QString text = lineEdit()->text().trimmed();
-    bool ok = false;
-    double v = m_locale.toDouble(text, &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(text, &ok);
-    if (!ok || !std::isfinite(v))
+    double v = 0.0;
+    if (!parse(lineEdit()->text().trimmed(), v))
         v = m_minimum;
     if (m_type == ValueType::Integer)
         v = std::nearbyint(v);
@@ -35,20 +64,28 @@ double NumberEdit::clamped(double value) const
 {
     if (!std::isfinite(value))
         value = m_minimum;
-    if (hasLimits())
-        value = std::clamp(value, m_minimum, m_maximum);
+    if (hasLimits()) {
+        // Written out rather than std::clamp, which has no answer for
+        // minimum > maximum.
+        if (value < m_minimum)
+            value = m_minimum;
+        else if (value > m_maximum)
+            value = m_maximum;
+    }
     return value;
 }
 
 QString NumberEdit::format(double value) const
 {
     value = clamped(value);
-    if (m_type == ValueType::Integer)
-        return m_locale.toString(static_cast<qlonglong>(std::nearbyint(value)));
+    if (m_type == ValueType::Integer) {
+        value = std::clamp(std::nearbyint(value), -kLargestInteger, kLargestInteger);
+        return m_locale.toString(static_cast<qlonglong>(value));
+    }
     QString text = m_locale.toString(value, 'f', m_decimals);
     // A value that rounds to zero is written without a minus sign.
-    bool ok = false;
-    if (text.startsWith(m_locale.negativeSign()) && m_locale.toDouble(text, &ok) == 0.0 && ok)
+    double written = 0.0;
+    if (text.startsWith(m_locale.negativeSign()) && parse(text, written) && written == 0.0)
         text.remove(0, m_locale.negativeSign().size());
     return text;
 }
@@ -58,6 +95,11 @@ void NumberEdit::setValue(double value)
     const QString text = format(value);
     if (lineEdit()->text() != text)
         lineEdit()->setText(text);
+}
+
+void NumberEdit::setText(const QString& text)
+{
+    lineEdit()->setText(text);
 }
 
 void NumberEdit::setTypingEnabled(bool enabled)
@@ -71,21 +113,36 @@ void NumberEdit::stepBy(int steps)
     setValue(value() + steps * m_step);
 }
 
-QValidator::State NumberEdit::validate(QString&, int&) const
+QValidator::State NumberEdit::validate(QString& input, int&) const
 {
-    // Any text may stand while typing; it is interpreted when read.
+    const bool isFloat = m_type == ValueType::Float;
+    const QString decimalPoint = m_locale.decimalPoint();
+    for (const QChar c : input) {
+        if (c.isDigit() || c.isSpace() || c == QLatin1Char('-') || c == QLatin1Char('+'))
+            continue;
+        if (m_locale.negativeSign().contains(c) || m_locale.positiveSign().contains(c))
+            continue;
+        if (isFloat
+            && (c == QLatin1Char('.') || decimalPoint.contains(c) || c == QLatin1Char('e') || c == QLatin1Char('E')))
+            continue;
+        return QValidator::Invalid;
+    }
     return QValidator::Acceptable;
 }
 
 QAbstractSpinBox::StepEnabled NumberEdit::stepEnabled() const
 {
+    // Typing may be switched off; the buttons keep working unless the whole
+    // control is read-only or disabled.
+    if (isReadOnly() || !isEnabled())
+        return StepNone;
     return StepUpEnabled | StepDownEnabled;
 }
 
 void NumberEdit::focusOutEvent(QFocusEvent* event)
 {
     const double v = value();
-    if (hasLimits() && (v < m_minimum || v > m_maximum))
+    if (clamped(v) != v)
         setValue(v);
     QAbstractSpinBox::focusOutEvent(event);
 }

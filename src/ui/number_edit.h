@@ -8,25 +8,44 @@ namespace ui {
 //! The numeric spin editor used for every numeric control.
 //!
 //! The value is held as text. Writing a value (setValue, the up/down buttons,
-//! the arrow keys) formats it with the editor's decimals (integers as plain
-//! integers) and clamps it to [minimum, maximum] unless both limits are 0.
-//! Reading parses the text without clamping; text that does not parse reads
-//! as the minimum (rounded for integer editors). On losing the focus an
-//! out-of-range text is replaced by the clamped value. Every text change emits
-//! changed(), so handlers also see typed intermediate values. Numbers use the
-//! decimal separator of the system locale.
+//! the arrow keys) clamps it to [minimum, maximum] when the two limits differ
+//! (both 0 means no limit) and formats it with the editor's decimals
+//! (integers as plain integers). Reading parses the text without clamping;
+//! text that does not parse reads as the minimum (rounded for integer
+//! editors). On losing the focus an out-of-range text is replaced by the
+//! clamped value. Every text change emits changed(), so handlers also see
+//! typed intermediate values. Numbers are shown with the decimal separator of
+//! the system locale; a typed "." is accepted as well.
+//!
+//! Changing the type, decimals or limits never rewrites the text: a value is
+//! only formatted and clamped when it is written.
 class NumberEdit : public QAbstractSpinBox {
     Q_OBJECT
 
 public:
     enum class ValueType { Float, Integer };
 
+    //! Everything that makes an editor one particular control, in one place:
+    //! `edit->setup({.decimals = 1, .minimum = 0, .maximum = 95, .step = 5})`.
+    struct Settings {
+        ValueType type = ValueType::Float;
+        int decimals = 2;
+        double minimum = 0.0;
+        double maximum = 0.0;
+        double step = 1.0;
+        double start = 0.0;  //!< written (clamped and formatted) last
+    };
+
     explicit NumberEdit(QWidget* parent = nullptr);
+
+    //! Sets type, decimals, limits and step, then writes the start value.
+    void setup(const Settings& settings);
 
     ValueType valueType() const { return m_type; }
     void setValueType(ValueType type) { m_type = type; }
     int decimals() const { return m_decimals; }
-    void setDecimals(int decimals) { m_decimals = decimals; }
+    //! Decimals used when a float value is written (0..15).
+    void setDecimals(int decimals);
     double minimum() const { return m_minimum; }
     double maximum() const { return m_maximum; }
     void setMinimum(double minimum) { m_minimum = minimum; }
@@ -41,12 +60,15 @@ public:
 
     //! The value read from the text (not clamped).
     double value() const;
-    //! Writes a value: clamped (unless both limits are 0) and formatted.
+    //! Writes a value: clamped (when the limits differ) and formatted.
     void setValue(double value);
     //! The value `value` would be written as, before formatting.
     double clamped(double value) const;
     //! The text setValue would write for `value`.
     QString format(double value) const;
+    //! Replaces the text as it stands, neither formatted nor clamped (as if
+    //! typed); text() gives it back.
+    void setText(const QString& text);
 
     //! "Editor disabled": typing is refused, the buttons and arrow keys still
     //! step.
@@ -54,6 +76,9 @@ public:
     bool typingEnabled() const { return m_typingEnabled; }
 
     void stepBy(int steps) override;
+    //! Lets through only text made of the characters of a number (digits,
+    //! signs, decimal separators and, for float editors, an exponent), so
+    //! letters cannot be typed; any such text stands, complete or not.
     QValidator::State validate(QString& input, int& pos) const override;
 
 signals:
@@ -65,7 +90,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    bool hasLimits() const { return !(m_minimum == 0.0 && m_maximum == 0.0); }
+    bool hasLimits() const { return m_minimum != m_maximum; }
+    bool parse(const QString& text, double& number) const;
 
     ValueType m_type = ValueType::Float;
     int m_decimals = 2;
@@ -74,6 +100,7 @@ private:
     double m_step = 1.0;
     bool m_typingEnabled = true;
     QLocale m_locale;
+    QLocale m_cLocale = QLocale::c();
 };
 
 }  // namespace ui
