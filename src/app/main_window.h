@@ -127,6 +127,9 @@ protected:
 private:
     void buildLayout();
     void connectHandlers();
+    //! Wires gamma, slope, brightness and zoom to the display handlers
+    //! (display_handlers.cpp); runs once the controls exist.
+    void connectDisplayHandlers();
     QString locatePlanetFile(const QString& name) const;
 
     optics::Engine& m_engine;
