@@ -1,0 +1,245 @@
+#include "optics/pupil.h"
+
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+#include <string>
+
+namespace optics {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+constexpr double kInchPerMm = 0.03937007874015748;
+
+double Round(double v) { return std::nearbyint(v); }
+int RoundToInt(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+// x^60 by squaring: x^32 x^16 x^8 x^4.
+double Pow60(double x)
+{
+    const double x2 = x * x;
+    const double x4 = x2 * x2;
+    const double x8 = x4 * x4;
+    const double x16 = x8 * x8;
+    const double x32 = x16 * x16;
+    return x32 * x16 * x8 * x4;
+}
+
+// One term of the wavefront: its amount in radians per wave and whether it
+// takes part at all.
+struct Term {
+    double a = 0.0;
+    bool on = false;
+    explicit Term(double waves) : a(waves * kTwoPi), on(waves != 0.0) {}
+};
+
+}  // namespace
+
+double PupilRadius(const PupilParams& params, double waveLength)
+{
+    if (params.millimeters)
+        return params.diameter * kInchPerMm * 5.7 * 555.0 / waveLength;
+    return params.diameter * 5.7 * 555.0 / waveLength;
+}
+
+bool PupilFits(const PupilParams& params, double waveLength)
+{
+    if (!std::isfinite(params.diameter) || !(params.diameter > 0.0) || !(waveLength > 0.0))
+        return false;
+    const double n = Round(PupilRadius(params, waveLength));
+    return n >= 1.0 && n <= kMaxPupilRadius;
+}
+
+float AngleOf(double y, double x)
+{
+    const double p = y + 1e-7;
+    const double q = x + 1e-7;
+    double angle;
+    if (q == 0.0)
+        angle = p > 0.0 ? kPi / 2 : (p < 0.0 ? -kPi / 2 : 0.0);
+    else if (p == 0.0)
+        angle = 0.0;
+    else
+        angle = std::atan2(p, q);
+    return static_cast<float>(angle);
+}
+
+PupilResult BuildPupil(Engine& engine, const PupilParams& params, const AperturePicture& aperture,
+                       StatusSink& status)
+{
+    if (!PupilFits(params, engine.WaveLength)) {
+        throw std::invalid_argument("aperture diameter " + std::to_string(params.diameter)
+                                    + " gives no pupil that fits the grid");
+    }
+    status.setStatus(0, "Building aberrations at wavefront");
+
+    // Everything the build reads, taken at the start.
+    const Term edge(params.edge);
+    const Term higher(params.higherSpherical);
+    const Term focus(params.focus);
+    const Term coma(params.coma);
+    const Term astig(params.astigmatism);
+    const Term spherical(params.spherical);
+    const Term pinch(params.pinch);
+    const Term tube(params.tube);
+    const bool turbulenceOn = params.turbulence != 0.0;
+    const bool roughnessOn = params.roughness != 0.0;
+    // The percentage divided rather than multiplied by 0.01, so that a cell
+    // exactly at the start radius (rho = 0.95 for 95 %) is part of the zone.
+    const double edgeStart = params.edgeRadius / 100.0;
+    const double edgeWidth = 1.0 - edgeStart;
+    // With the edge zone of zero width (edge radius 100 %) the rim cells,
+    // the only ones it reaches, get no edge term.
+    const bool edgeUsable = edge.on && edgeWidth > 0.0;
+    const double edgeSlope = edgeUsable ? 0.05 / edgeWidth : 0.0;
+    const double tubeStart = params.tubeRadius;
+    const double comaAngle = params.comaAngle * 0.0055555555555555556 * kPi;
+    const double astigAngle = params.astigmatismAngle * kPi / 180.0;
+    const double cosComa = std::cos(comaAngle - kPi / 2);
+    const double sinComa = std::sin(comaAngle - kPi / 2);
+    const double cosAstig = std::cos(astigAngle);
+    const double sinAstig = std::sin(astigAngle);
+    const bool angleTerms = coma.on || astig.on || pinch.on;
+    const bool anyTerm = edgeUsable || higher.on || focus.on || coma.on || astig.on || spherical.on || pinch.on
+                         || tube.on || turbulenceOn || roughnessOn;
+    const double k = 555.0 / engine.WaveLength;
+    const int shift = engine.TurbulenceShift;
+
+    ClearGrid(engine, engine.FieldReal);
+    ClearGrid(engine, engine.FieldImag);
+    ClearGrid(engine, engine.WavefrontGrid);
+    ClearGrid(engine, engine.OtfImag);
+
+    PupilResult result;
+    const double D = params.diameter;
+    result.R = PupilRadius(params, engine.WaveLength);
+    result.t = params.millimeters ? RoundToInt(100.0 / (D / 550.0 * 4.848))
+                                  : RoundToInt(100.0 / (D * 25.4 / 550.0 * 4.848));
+    const double s = 128.0 / result.R;
+    const int N = RoundToInt(result.R);
+    result.N = N;
+    result.undersampled = N < 8.0 * std::abs(params.focus + 1.5);
+
+    // Per-offset values shared by rows and columns; the sampled square is
+    // at most 511 cells wide.
+    std::array<double, 2 * kMaxPupilRadius + 1> norm;
+    std::array<int, 2 * kMaxPupilRadius + 1> pixel;
+    for (int w = -N; w <= N; ++w) {
+        norm[w + N] = static_cast<double>(w) / N;
+        pixel[w + N] = RoundToInt(w * s);
+    }
+
+    double sum = 0.0;
+    int count = 0;
+    int cellCount = 0;
+    double maxW = 0.0;
+    double minW = 0.0;
+    const Grid& turbulence = engine.TurbulenceGrid;
+    const Grid& roughness = engine.RoughnessGrid;
+
+    for (int u = -N; u <= N; ++u) {
+        const double x = norm[u + N];
+        const int px = pixel[u + N];
+        const int ti = 129 + shift + px;
+        const bool turbulenceRow = ti >= 0 && ti < kGridSide;
+        double* waveRow = engine.WavefrontGrid.row(kCentre + u) + kCentre;
+        double* maskRow = engine.OtfImag.row(kCentre + u) + kCentre;
+        double* reRow = engine.FieldReal.row(kCentre + u) + kCentre;
+        double* imRow = engine.FieldImag.row(kCentre + u) + kCentre;
+        for (int v = -N; v <= N; ++v) {
+            const double y = norm[v + N];
+            double rho2 = x * x + y * y;
+            if (rho2 > 1.0)
+                continue;
+            ++cellCount;
+            // The outer ring is always open; inside it the picture decides,
+            // and the circle rho^2 = 0.9 itself is blocked.
+            const bool open = rho2 > 0.9 || (rho2 < 0.9 && aperture.isOpen(px + 128, pixel[v + N] + 128));
+            if (!open)
+                continue;
+            maskRow[v] = 1.0;
+
+            double W = 0.0;
+            if (anyTerm) {
+                const double rho = std::sqrt(rho2);
+                rho2 = rho * rho;
+                const double rho4 = rho2 * rho2;
+                double cosT = 1.0;
+                double sinT = 0.0;
+                if (angleTerms) {
+                    const double theta = AngleOf(y, x);
+                    sinT = std::sin(theta);
+                    cosT = std::cos(theta);
+                }
+                if (edgeUsable && rho >= edgeStart)
+                    W = W - Pow60((rho - edgeStart) * edgeSlope + 0.95) * edge.a;
+                if (higher.on)
+                    W = W - (10.0 * rho4 * rho2 - 15.0 * rho4 + 6.0 * rho2 - 0.5) * higher.a;
+                if (focus.on)
+                    W = W + focus.a * rho2;
+                if (coma.on) {
+                    // cos(angle + theta - pi/2)
+                    const double c = cosComa * cosT - sinComa * sinT;
+                    W = W + c * (1.5 * rho2 * rho - rho) * coma.a;
+                }
+                if (astig.on) {
+                    const double c = cosAstig * cosT - sinAstig * sinT;
+                    W = W + (c * c - 0.5) * astig.a * rho2;
+                }
+                if (spherical.on)
+                    W = W + (rho2 - rho4 - 1.0 / 6.0) * (4.0 * spherical.a);
+                if (pinch.on) {
+                    const double sin3 = sinT * (3.0 - 4.0 * sinT * sinT);
+                    W = W + sin3 * (0.5 * pinch.a * rho * rho);
+                }
+                if (tube.on && y > tubeStart) {
+                    const double f = (y - tubeStart) / (1.0 - tubeStart);
+                    W = W + tube.a * (f * f * f);
+                }
+                if (turbulenceOn) {
+                    const int tj = 129 + shift + pixel[v + N];
+                    const double sample = turbulenceRow && tj >= 0 && tj < kGridSide ? turbulence(ti, tj) : 0.0;
+                    W = W + 0.001 * sample * 4.0;
+                }
+                if (roughnessOn)
+                    W = W + 0.001 * roughness(kCentre + px, kCentre + pixel[v + N]) * 4.0;
+                W = W * k;
+            }
+            if (W > maxW)
+                maxW = W;
+            else if (W < minW)
+                minW = W;
+            waveRow[v] = W;
+            sum += W;
+            ++count;
+            reRow[v] = std::cos(W);
+            imRow[v] = std::sin(W);
+        }
+    }
+    engine.PupilCellCount = cellCount;
+
+    // Wavefront error over the open cells. Only the sampled square can hold
+    // open cells, and it is scanned in the order of the whole region.
+    result.openCells = count;
+    result.mean = count > 0 ? sum / count : 0.0;
+    double ss = 0.0;
+    for (int i = kCentre - N; i <= kCentre + N; ++i) {
+        const double* mask = engine.OtfImag.row(i);
+        const double* wave = engine.WavefrontGrid.row(i);
+        for (int j = kCentre - N; j <= kCentre + N; ++j) {
+            if (mask[j] == 1.0) {
+                const double d = wave[j] - result.mean;
+                ss += d * d;
+            }
+        }
+    }
+    result.rms = count > 0 ? std::sqrt(ss / count) : 0.0;
+    result.minW = minW;
+    result.maxW = maxW + 1e-5;
+    return result;
+}
+
+}  // namespace optics

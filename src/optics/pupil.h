@@ -1,0 +1,99 @@
+#pragma once
+
+#include "optics/engine.h"
+#include "optics/status_sink.h"
+
+#include <cstdint>
+
+namespace optics {
+
+//! The telescope and its errors as the controls hold them when a calculation
+//! starts. Aberration amounts are waves at 555 nm, angles degrees.
+struct PupilParams {
+    bool millimeters = false;       //!< unit of `diameter`
+    double diameter = 5.0;          //!< aperture diameter, inches or millimetres
+    double focus = 0.0;             //!< defocus
+    double coma = 0.0;
+    double comaAngle = 0.0;         //!< degrees
+    double astigmatism = 0.0;
+    double astigmatismAngle = 0.0;  //!< degrees
+    double spherical = 0.0;         //!< third order
+    double higherSpherical = 0.0;   //!< fifth order
+    double pinch = 0.0;             //!< three-fold pinched optics
+    double tube = 0.0;              //!< tube currents
+    double tubeRadius = 0.3;        //!< normalised y where the tube-current band starts
+    double edge = 0.0;              //!< turned-down edge
+    double edgeRadius = 95.0;       //!< percent of the radius where the edge zone starts
+    double turbulence = 0.0;        //!< non-zero adds the turbulence screen
+    double roughness = 0.0;         //!< non-zero adds the roughness screen
+};
+
+//! Read access to the aperture picture (24-bit RGB rows, red first): a pixel
+//! that is exactly white is open, every other colour and every pixel outside
+//! the picture is blocked. The picture maps the pupil radius onto 128 pixels
+//! around (128, 128).
+struct AperturePicture {
+    const std::uint8_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;  //!< bytes from one row to the next
+
+    bool isOpen(int x, int y) const
+    {
+        if (x < 0 || y < 0 || x >= width || y >= height)
+            return false;
+        const std::uint8_t* p = pixels + static_cast<long>(y) * stride + static_cast<long>(x) * 3;
+        return p[0] == 255 && p[1] == 255 && p[2] == 255;
+    }
+};
+
+//! What a pupil build found.
+struct PupilResult {
+    double R = 0.0;            //!< pupil radius in grid cells
+    int N = 0;                 //!< Round(R), the integer radius of the sampled square
+    int t = 0;                 //!< resolution limit in 0.01 arcsec (550 nm lambda / D)
+    bool undersampled = false; //!< N < 8 |focus + 1.5|
+    int openCells = 0;         //!< cells with amplitude 1
+    double mean = 0.0;         //!< mean phase over the open cells, radians
+    double rms = 0.0;          //!< RMS phase error over the open cells, radians
+    double minW = 0.0;         //!< lowest phase (never above 0), radians
+    double maxW = 0.0;         //!< highest phase (never below 0) plus 1e-5, radians
+};
+
+//! Largest integer pupil radius that keeps the sampled square inside the
+//! transform region.
+inline constexpr int kMaxPupilRadius = 255;
+
+//! Pupil radius in grid cells: D x 5.7 x 555 / wavelength for D in inches
+//! (millimetres are first multiplied by 0.03937007874015748). At this scale
+//! one cell of the image plane is 0.1003 arcsec for every aperture.
+double PupilRadius(const PupilParams& params, double waveLength);
+
+//! Whether a pupil for these parameters can be built: a finite positive
+//! diameter whose rounded radius fits the grid (at most kMaxPupilRadius).
+bool PupilFits(const PupilParams& params, double waveLength);
+
+//! Direction of (x, y) from the +x axis towards +y, rounded to single
+//! precision. Both arguments are first moved by 1e-7, which keeps the centre
+//! away from the undefined direction; an exactly zero x then gives +-pi/2 or 0
+//! and an exactly zero y gives 0.
+float AngleOf(double y, double x);
+
+//! First half of the star calculation: samples the pupil on the grid.
+//!
+//! Reports "Building aberrations at wavefront", clears FieldReal, FieldImag,
+//! WavefrontGrid and OtfImag (in that order), then for every cell
+//! [257 + u][257 + v] of the unit disc decides whether it is open (the ring
+//! rho^2 > 0.9 always is; inside it the aperture picture decides; rho^2 = 0.9
+//! exactly is blocked), adds the enabled aberration terms and screens as phase
+//! at engine.WaveLength and writes the mask (OtfImag = 1), the phase
+//! (WavefrontGrid) and the field cos / sin of the phase (FieldReal /
+//! FieldImag). Sets engine.PupilCellCount to the number of cells of the unit
+//! disc, obstructed ones included.
+//!
+//! Throws std::invalid_argument when PupilFits is false; nothing is changed
+//! then.
+PupilResult BuildPupil(Engine& engine, const PupilParams& params, const AperturePicture& aperture,
+                       StatusSink& status);
+
+}  // namespace optics
