@@ -1,0 +1,117 @@
+#include "imaging/wavefront_picture.h"
+
+#include "imaging/colour.h"
+#include "optics/pupil.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using imaging::PixelBuffer;
+using imaging::Rgb;
+
+struct TextCall {
+    int x;
+    int y;
+    std::string text;
+};
+
+class RecordingText : public imaging::TextPainter {
+public:
+    void drawText(PixelBuffer&, int x, int y, const char* text, Rgb ink, Rgb background) override
+    {
+        calls.push_back({x, y, text});
+        EXPECT_EQ(ink, imaging::kBlack);
+        EXPECT_EQ(background, imaging::kWhite);
+    }
+    std::vector<TextCall> calls;
+};
+
+class WavefrontPicture : public ::testing::Test {
+protected:
+    optics::PupilResult build(double focus)
+    {
+        engine = optics::Engine::Create();
+        std::vector<std::uint8_t> white(256 * 256 * 3, 255);
+        optics::PupilParams p;
+        p.diameter = 5.0;
+        p.focus = focus;
+        optics::NullStatusSink sink;
+        return optics::BuildPupil(*engine, p, {white.data(), 256, 256, 768}, sink);
+    }
+
+    std::unique_ptr<optics::Engine> engine;
+    PixelBuffer buffer{256, 256};
+    RecordingText text;
+};
+
+TEST_F(WavefrontPicture, ZeroPhaseIsTheMiddleColour)
+{
+    optics::PupilResult r = build(0.0);
+    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text);
+    // Pixel (128, 128) shows the pupil centre, cell [257][257].
+    EXPECT_EQ(buffer.pixel(128, 128), imaging::WavelengthToRgb(528));
+    EXPECT_NE(imaging::WavelengthToRgb(528), imaging::WavelengthToRgb(527));
+    EXPECT_EQ(buffer.pixel(128 + 28, 128), imaging::WavelengthToRgb(528));
+    EXPECT_EQ(buffer.pixel(128 + 29, 128), imaging::kWhite);
+    EXPECT_EQ(buffer.pixel(10, 10), imaging::kWhite);
+}
+
+TEST_F(WavefrontPicture, DefocusRunsFromTheMiddleToRed)
+{
+    optics::PupilResult r = build(1.0);
+    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text);
+    EXPECT_EQ(buffer.pixel(128, 128), imaging::WavelengthToRgb(528));
+    EXPECT_EQ(buffer.pixel(128 + 28, 128), imaging::WavelengthToRgb(655));
+    EXPECT_EQ(buffer.pixel(128, 128 - 28), imaging::WavelengthToRgb(655));
+}
+
+TEST_F(WavefrontPicture, ColourBarTicksAndValues)
+{
+    optics::PupilResult r = build(1.0);
+    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text);
+    EXPECT_EQ(buffer.pixel(255, 0), imaging::WavelengthToRgb(655));
+    EXPECT_EQ(buffer.pixel(254, 0), imaging::WavelengthToRgb(655));
+    EXPECT_EQ(buffer.pixel(255, 255), imaging::WavelengthToRgb(400));
+    EXPECT_EQ(buffer.pixel(253, 229), imaging::kBlack);  // 255 - Round(25.6)
+    EXPECT_EQ(buffer.pixel(252, 229), imaging::kBlack);
+    EXPECT_EQ(buffer.pixel(253, 25), imaging::kBlack);   // 255 - Round(230.4)
+    EXPECT_EQ(buffer.pixel(253, 128), imaging::kWhite);
+
+    // The range is made symmetric: -1 .. 1 wave (plus the 1e-5 step).
+    ASSERT_EQ(text.calls.size(), 9u);
+    const char* values[] = {"-0.80", "-0.60", "-0.40", "-0.20", "0.00", "0.20", "0.40", "0.60", "0.80"};
+    const int ys[] = {224, 199, 173, 148, 122, 96, 71, 45, 20};
+    for (int j = 0; j < 9; ++j) {
+        EXPECT_EQ(text.calls[j].text, values[j]) << j;
+        EXPECT_EQ(text.calls[j].y, ys[j]) << j;
+        if (j < 4)
+            EXPECT_EQ(text.calls[j].x, 222);
+        if (j > 4)
+            EXPECT_EQ(text.calls[j].x, 225);
+    }
+}
+
+TEST_F(WavefrontPicture, DecimalSeparatorIsPassedThrough)
+{
+    optics::PupilResult r = build(1.0);
+    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text, ',');
+    EXPECT_EQ(text.calls[8].text, "0,80");
+}
+
+TEST(FormatFixed, DecimalsSignificantDigitsAndSign)
+{
+    EXPECT_EQ(imaging::FormatFixed(0.5, 2), "0.50");
+    EXPECT_EQ(imaging::FormatFixed(0.2981, 3), "0.298");
+    EXPECT_EQ(imaging::FormatFixed(-0.0004, 3), "0.000");
+    EXPECT_EQ(imaging::FormatFixed(-0.0006, 3), "-0.001");
+    EXPECT_EQ(imaging::FormatFixed(3.3546, 3, ','), "3,355");
+    EXPECT_EQ(imaging::FormatFixed(1234.5678, 3), "1234.570");
+    EXPECT_EQ(imaging::FormatFixed(0.0, 2), "0.00");
+}
+
+}  // namespace
