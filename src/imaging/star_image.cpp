@@ -5,6 +5,10 @@
 #include <array>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace imaging {
 
 namespace {
@@ -19,11 +23,23 @@ constexpr double kSampleOrigin = 255.0;
 
 using ColourTable = std::array<Rgb, kLutTop + 1>;
 
+// Round to nearest, halves to even, like std::nearbyint under the default
+// rounding mode but without a library call per pixel: adding 1.5 x 2^52
+// leaves no fraction bits, so the addition itself rounds. Magnitudes from
+// 2^51 up are integers already; NaN passes through.
+inline double roundHalfEven(double x)
+{
+    constexpr double kShift = 6755399441055744.0;
+    if (!(std::fabs(x) < 2251799813685248.0))
+        return x;
+    return (x + kShift) - kShift;
+}
+
 // A colour channel from a level; out-of-range levels (from display curves
 // typed outside the editors' ranges) are limited instead of wrapping.
 std::uint8_t channel(double value)
 {
-    const double r = std::nearbyint(value);
+    const double r = roundHalfEven(value);
     if (!(r > 0.0))
         return 0;
     return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
@@ -33,7 +49,7 @@ std::uint8_t channel(double value)
 // stays in 0..1000; the limits only guard against foreign contents.
 int lutIndex(double scaled)
 {
-    const double r = std::nearbyint(scaled);
+    const double r = roundHalfEven(scaled);
     if (!(r > 0.0))
         return 0;
     return r >= kLutTop ? kLutTop : static_cast<int>(r);
@@ -43,7 +59,7 @@ int lutIndex(double scaled)
 // the grid.
 int starSample(int offset, double h)
 {
-    const double r = std::nearbyint(offset * h + kSampleOrigin);
+    const double r = roundHalfEven(offset * h + kSampleOrigin);
     if (!(r >= 0.0 && r <= 512.0))
         return -1;
     return static_cast<int>(r);
@@ -53,10 +69,61 @@ int starSample(int offset, double h)
 // bounds tests, so it is reported as -1 too.
 int zoomSample(int offset, float h)
 {
-    const double r = std::nearbyint(offset * static_cast<double>(h) + kSampleOrigin);
+    const double r = roundHalfEven(offset * static_cast<double>(h) + kSampleOrigin);
     if (!(r >= 0.0 && r <= 512.0))
         return -1;
     return static_cast<int>(r);
+}
+
+// One row of the intensity: out[n] = re[n]^2 + im[n]^2 for n = 0..511, and
+// the larger of `peak` and the row's largest value. A NaN never becomes the
+// peak, just as it passes no comparison with it. The grids are read once per
+// display step, so the loops are written for two doubles at a time.
+double intensityRow(const double* re, const double* im, double* out, double peak)
+{
+#if defined(__SSE2__)
+    __m128d m0 = _mm_set1_pd(peak);
+    __m128d m1 = m0;
+    for (int n = 0; n < 512; n += 4) {
+        const __m128d r0 = _mm_loadu_pd(re + n);
+        const __m128d i0 = _mm_loadu_pd(im + n);
+        const __m128d r1 = _mm_loadu_pd(re + n + 2);
+        const __m128d i1 = _mm_loadu_pd(im + n + 2);
+        const __m128d e0 = _mm_add_pd(_mm_mul_pd(r0, r0), _mm_mul_pd(i0, i0));
+        const __m128d e1 = _mm_add_pd(_mm_mul_pd(r1, r1), _mm_mul_pd(i1, i1));
+        _mm_storeu_pd(out + n, e0);
+        _mm_storeu_pd(out + n + 2, e1);
+        // maxpd returns its second operand unless the first is greater, so a
+        // NaN in e never replaces the running maximum.
+        m0 = _mm_max_pd(e0, m0);
+        m1 = _mm_max_pd(e1, m1);
+    }
+    double lanes[4];
+    _mm_storeu_pd(lanes, m0);
+    _mm_storeu_pd(lanes + 2, m1);
+    for (double lane : lanes)
+        peak = lane > peak ? lane : peak;
+#else
+    for (int n = 0; n < 512; ++n) {
+        const double e = re[n] * re[n] + im[n] * im[n];
+        out[n] = e;
+        peak = e > peak ? e : peak;
+    }
+#endif
+    return peak;
+}
+
+// to[n] = k x from[n] for n = 0..255.
+void scaleRow(const double* from, double* to, double k)
+{
+#if defined(__SSE2__)
+    const __m128d kk = _mm_set1_pd(k);
+    for (int n = 0; n < 256; n += 2)
+        _mm_storeu_pd(to + n, _mm_mul_pd(kk, _mm_loadu_pd(from + n)));
+#else
+    for (int n = 0; n < 256; ++n)
+        to[n] = k * from[n];
+#endif
 }
 
 bool brightnessApplies(const optics::Engine& engine, const DisplaySettings& settings)
@@ -100,16 +167,9 @@ bool BuildStarImage(optics::Engine& engine, const DisplaySettings& settings, Pix
     // rounding is monotonic, so no later value can pass a rounded maximum
     // without rounding to the same float.
     double peak = -1.0e9;
-    for (int a = 1; a <= 512; ++a) {
-        const double* re = engine.FieldReal.row(a);
-        const double* im = engine.FieldImag.row(a);
-        double* intensity = engine.WavefrontGrid.row(a);
-        for (int b = 1; b <= 512; ++b) {
-            const double e = re[b] * re[b] + im[b] * im[b];
-            intensity[b] = e;
-            peak = e > peak ? e : peak;
-        }
-    }
+    for (int a = 1; a <= 512; ++a)
+        peak = intensityRow(engine.FieldReal.row(a) + 1, engine.FieldImag.row(a) + 1,
+                            engine.WavefrontGrid.row(a) + 1, peak);
     engine.PeakIntensity = static_cast<float>(peak);
     const double k = 1.0 / (static_cast<double>(engine.PeakIntensity) + 0.00001);
 
@@ -122,13 +182,12 @@ bool BuildStarImage(optics::Engine& engine, const DisplaySettings& settings, Pix
 
     // Quadrant swap: transform cell [1 + a][1 + b] goes to
     // [1 + (a + 256) mod 512][1 + (b + 256) mod 512].
-    for (int a = 0; a < 512; ++a) {
+    // Last rows first: they are the ones the intensity pass left in the cache.
+    for (int a = 511; a >= 0; --a) {
         const double* from = engine.WavefrontGrid.row(1 + a);
         double* to = engine.StarGrid.row(1 + ((a + 256) % 512));
-        for (int b = 0; b < 256; ++b)
-            to[257 + b] = k * from[1 + b];
-        for (int b = 256; b < 512; ++b)
-            to[1 + b - 256] = k * from[1 + b];
+        scaleRow(from + 1, to + 257, k);
+        scaleRow(from + 257, to + 1, k);
     }
 
     if (buffer) {
@@ -150,11 +209,11 @@ bool BuildStarImage(optics::Engine& engine, const DisplaySettings& settings, Pix
         std::array<int, kPictureSide> sample;
         for (int p = 0; p < kPictureSide; ++p)
             sample[p] = starSample(p - kPictureCentre, h) + 1;
-        const optics::Grid& grid = engine.StarGrid;
-        for (int y = 0; y < kPictureSide; ++y) {
-            const int t = sample[y];
-            for (int x = 0; x < kPictureSide; ++x)
-                buffer->setPixel(x, y, colours[lutIndex(1000.0 * grid(sample[x], t))]);
+        // Column by column, so that each column reads along one grid row.
+        for (int x = 0; x < kPictureSide; ++x) {
+            const double* row = engine.StarGrid.row(sample[x]);
+            for (int y = 0; y < kPictureSide; ++y)
+                buffer->setPixel(x, y, colours[lutIndex(1000.0 * row[sample[y]])]);
         }
     }
 
@@ -165,7 +224,7 @@ bool BuildStarImage(optics::Engine& engine, const DisplaySettings& settings, Pix
 int ZoomLabelNumber(double zoom)
 {
     const float h = static_cast<float>(1.0 / (zoom + 0.0001));
-    const double m = std::nearbyint(25.0 * h);
+    const double m = roundHalfEven(25.0 * h);
     return std::abs(m) < 1.0e9 ? static_cast<int>(m) : 0;
 }
 
@@ -181,10 +240,10 @@ int Changezoom(optics::Engine& engine, const DisplaySettings& settings, PixelBuf
         auto onColourGrid = [](int s) { return s > 0 && s < 512; };
 
         if (engine.ColourComposite && !engine.ColourPass) {
-            for (int y = 0; y < kPictureSide; ++y) {
-                const int t = sample[y];
-                for (int x = 0; x < kPictureSide; ++x) {
-                    const int s = sample[x];
+            for (int x = 0; x < kPictureSide; ++x) {
+                const int s = sample[x];
+                for (int y = 0; y < kPictureSide; ++y) {
+                    const int t = sample[y];
                     Rgb c = kBlack;
                     if (onColourGrid(s) && onColourGrid(t)) {
                         const optics::RgbCell& cell = engine.ColourGrid(s + 1, t + 1);
@@ -210,17 +269,20 @@ int Changezoom(optics::Engine& engine, const DisplaySettings& settings, PixelBuf
                               channel(star.green * static_cast<double>(level)),
                               channel(star.blue * static_cast<double>(level))};
             }
-            const optics::Grid& grid = engine.StarGrid;
-            for (int y = 0; y < kPictureSide; ++y) {
-                const int t = sample[y];
-                for (int x = 0; x < kPictureSide; ++x) {
-                    const int s = sample[x];
-                    // Level 0 off the table's bounds, whatever DisplayLut[0] holds.
+            for (int x = 0; x < kPictureSide; ++x) {
+                const int s = sample[x];
+                // Level 0 off the table's bounds, whatever DisplayLut[0] holds.
+                if (!onTable(s)) {
+                    for (int y = 0; y < kPictureSide; ++y)
+                        buffer->setPixel(x, y, kBlack);
+                    continue;
+                }
+                const double* row = engine.StarGrid.row(s + 1);
+                for (int y = 0; y < kPictureSide; ++y) {
+                    const int t = sample[y];
                     Rgb c = kBlack;
-                    if (onTable(s) && onTable(t)) {
-                        const float f = static_cast<float>(1000.0 * grid(s + 1, t + 1));
-                        c = colours[lutIndex(f)];
-                    }
+                    if (onTable(t))
+                        c = colours[lutIndex(static_cast<float>(1000.0 * row[t + 1]))];
                     buffer->setPixel(x, y, c);
                 }
             }
