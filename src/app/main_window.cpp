@@ -104,7 +104,7 @@ void TForm1::buildLayout()
     Tabs->addTab(ChromaticTab, QStringLiteral("Chromatic"));
     Tabs->addTab(AboutTab, QStringLiteral("About"));
 
-    Parameters = new ParameterColumn(client);
+    Parameters = new ParameterColumn(client, *this);
 
     Status = new QStatusBar(client);
     Status->setObjectName(QStringLiteral("Status"));

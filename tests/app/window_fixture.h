@@ -10,6 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+
+// Failure messages show QStrings as text. Every test of the program that
+// compares QStrings sees this same printer (one definition per program).
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace testing_support {
 

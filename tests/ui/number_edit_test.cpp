@@ -12,12 +12,11 @@
 #include <memory>
 #include <ostream>
 
-QT_BEGIN_NAMESPACE
+// Failure messages show QStrings as text.
 inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
 }
-QT_END_NAMESPACE
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "app/pages/page_helpers.h"
 #include "ui/hints.h"
+#include "ui/number_edit.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -24,6 +25,28 @@ AnimationPage::AnimationPage(QWidget* parent)
     AniAberchoice->setCurrentIndex(-1);
     AniAberchoice->setGeometry(290, 24, 140, 22);
     ui::attachCaption(AniAberchoice, aberrationCaption);
+
+    // The range of the animated value and the number of steps between.
+    auto makeRange = [this](const char* name, const ui::NumberEdit::Settings& settings, const QString& caption,
+                            int y) {
+        auto* edit = new ui::NumberEdit(this);
+        edit->setObjectName(QLatin1String(name));
+        edit->setup(settings);
+        edit->setGeometry(450, y, 70, 21);
+        ui::attachCaption(edit, makeLabel(this, caption, 290, y + 4));
+        return edit;
+    };
+    RxSpinEdit1 = makeRange("RxSpinEdit1", {.minimum = -10.0, .maximum = 10.0, .step = 0.05, .start = -5.0},
+                            QStringLiteral("Lowest Value in Animation"), 60);
+    RxSpinEdit2 = makeRange("RxSpinEdit2", {.minimum = -10.0, .maximum = 10.0, .step = 0.05, .start = 5.0},
+                            QStringLiteral("Highest Value in Animation"), 90);
+    RxSpinEdit3 = makeRange("RxSpinEdit3",
+                            {.type = ui::NumberEdit::ValueType::Integer,
+                             .minimum = 0.0,
+                             .maximum = 100.0,
+                             .step = 1.0,
+                             .start = 20.0},
+                            QStringLiteral("Steps/Frames"), 120);
 
     auto* objectCaption = makeLabel(this, QStringLiteral("Animated object"), 290, 170);
     Imagechoice = new QComboBox(this);

@@ -1,8 +1,35 @@
 #include "app/pages/chromatic_page.h"
 
+#include "app/pages/page_helpers.h"
+#include "ui/hints.h"
+#include "ui/number_edit.h"
 #include "ui/picture_box.h"
 
+#include <QCheckBox>
+#include <QLabel>
+
 namespace app {
+
+namespace {
+
+// The rows' control names, as the window has always spelled them.
+const char* const kWaveNames[8] = {nullptr, "ChromaWave1", "Chromawave2", "ChromaWave3", "ChromaWave4",
+                                   "ChromaWave5", "ChromaWave6", "ChromaWave7"};
+const char* const kFocusNames[8] = {nullptr, "ChromaFocus1", "ChromaFocus2", "ChromaFocus3", "Chromafocus4",
+                                    "ChromaFocus5", "Chromafocus6", "Chromafocus7"};
+const int kDefaultWavelengths[8] = {0, 405, 436, 486, 555, 589, 656, 707};
+
+ui::NumberEdit* makeEditor(QWidget* parent, const QString& name, const ui::NumberEdit::Settings& settings, int x,
+                           int y, int width)
+{
+    auto* edit = new ui::NumberEdit(parent);
+    edit->setObjectName(name);
+    edit->setup(settings);
+    edit->setGeometry(x, y, width, 21);
+    return edit;
+}
+
+}  // namespace
 
 ChromaticPage::ChromaticPage(QWidget* parent)
     : QWidget(parent)
@@ -11,6 +38,45 @@ ChromaticPage::ChromaticPage(QWidget* parent)
     chroma = new ui::PictureBox(this, 257, 257);
     chroma->setObjectName(QStringLiteral("chroma"));
     chroma->move(290, 40);
+
+    QLabel* warning =
+        makeLabel(this, QStringLiteral("WARNING: DO NOT USE THESE IMAGES \nFOR REAL STAR-TESTING."), 290, 4);
+    warning->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+
+    constexpr int boxX = 8;
+    constexpr int waveX = 30;
+    constexpr int focusX = 120;
+    constexpr int lsaX = 200;
+    constexpr int firstRow = 26;
+    constexpr int rowStep = 26;
+    makeLabel(this, QStringLiteral("WaveLength(nm)"), waveX, 8);
+    makeLabel(this, QStringLiteral("Focus"), focusX, 8);
+    makeLabel(this, QStringLiteral("L. Spherical"), lsaX, 8);
+
+    const ui::NumberEdit::Settings waves{.minimum = -10.0, .maximum = 10.0, .step = 0.1, .start = 0.0};
+    for (int k = 1; k <= 7; ++k) {
+        const int y = firstRow + (k - 1) * rowStep;
+        CheckBox[k] = new QCheckBox(this);
+        CheckBox[k]->setObjectName(QStringLiteral("CheckBox%1").arg(k));
+        CheckBox[k]->setGeometry(boxX, y + 2, 18, 18);
+        CheckBox[k]->setChecked(true);
+        ChromaWave[k] = makeEditor(this, QLatin1String(kWaveNames[k]),
+                                   {.type = ui::NumberEdit::ValueType::Integer,
+                                    .minimum = 380.0,
+                                    .maximum = 720.0,
+                                    .step = 2.0,
+                                    .start = double(kDefaultWavelengths[k])},
+                                   waveX, y, 70);
+        ChromaFocus[k] = makeEditor(this, QLatin1String(kFocusNames[k]), waves, focusX, y, 64);
+        ChromaLSA[k] = makeEditor(this, QStringLiteral("ChromaLSA%1").arg(k), waves, lsaX, y, 64);
+    }
+
+    const int shiftY = firstRow + 7 * rowStep + 8;
+    FocalShiftspin = makeEditor(this, QStringLiteral("FocalShiftspin"), waves, focusX, shiftY + 18, 64);
+    ui::attachCaption(FocalShiftspin,
+                      makeLabel(this, QStringLiteral("additional Focal shift from 400 - 700 nm"), boxX, shiftY));
+
+    makeLabel(this, QStringLiteral("Note: these settings do NOT affect calculations  on other pages !!!"), boxX, 300);
 }
 
 }  // namespace app
