@@ -53,7 +53,10 @@ TForm1::TForm1(optics::Engine& engine, ui::DialogService& dialogs, QWidget* pare
     setWindowTitle(QStringLiteral("Quintalis"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
+    // "MS Sans Serif" 8 point: 11 pixels on a 96 dpi screen. Where the face is
+    // missing the nearest sans serif stands in at the same pixel size.
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
     m_textPainter = std::make_unique<ui::QtTextPainter>(font);
@@ -81,7 +84,8 @@ void TForm1::buildLayout()
     Tabs->setObjectName(QStringLiteral("Tabs"));
     Tabs->setGeometry(0, -1, 561, 345);
     Tabs->setUsesScrollButtons(false);
-    Tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 5px; }"));
+    // Ten captions share 561 pixels: keep the tabs tight so all stay in view.
+    Tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 3px; font-size: 10px; }"));
 
     StartestTab = new StartestPage;
     IntraExtraTab = new IntraExtraPage;

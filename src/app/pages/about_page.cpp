@@ -73,16 +73,19 @@ AboutPage::AboutPage(QWidget* parent)
     SecretPanel1->setObjectName(QStringLiteral("SecretPanel1"));
     SecretPanel1->setFrameShape(QFrame::StyledPanel);
     SecretPanel1->setFrameShadow(QFrame::Sunken);
-    SecretPanel1->setGeometry(200, 112, 340, 124);
+    SecretPanel1->setGeometry(200, 112, 340, 190);
     auto* credits = new QLabel(SecretPanel1);
     credits->setWordWrap(true);
     credits->setText(QStringLiteral(
-        "Credits\n"
-        "Planet pictures rendered from maps packaged by Stellarium:\n"
-        "Mars: courtesy NASA/JPL-Caltech (map via David Seal).\n"
-        "Jupiter: map by James Hastings-Trew from Cassini data.\n"
-        "Saturn: map by Bj\u00f6rn J\u00f3nsson; processed by Oleg Pluton (Helleformer), CC BY 4.0.\n"
-        "Plots: QCustomPlot. JPEG: libjpeg-turbo. GIF: giflib."));
+        "<b>Credits</b><br>"
+        "Planet pictures rendered from map textures as packaged by Stellarium:<br>"
+        "&bull; Mars: Courtesy NASA/JPL-Caltech (map via David Seal's site).<br>"
+        "&bull; Jupiter: map by James Hastings-Trew from Cassini data.<br>"
+        "&bull; Saturn and its rings: maps by Bj&ouml;rn J&oacute;nsson; "
+        "processed by Oleg Pluton (Helleformer), CC BY 4.0.<br><br>"
+        "Plots drawn with QCustomPlot; JPEG by libjpeg-turbo; GIF by giflib."));
+    credits->setTextFormat(Qt::RichText);
+    credits->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     auto* layout = new QVBoxLayout(SecretPanel1);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->addWidget(credits);
