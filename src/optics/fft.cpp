@@ -1,5 +1,7 @@
 #include "optics/fft.h"
 
+#include "optics/fft_lanes.h"
+
 #include <cmath>
 
 namespace optics {
@@ -82,7 +84,12 @@ void StoreLine(const Engine& engine, double* re, double* im, int stride)
     }
 }
 
-void Transform2D(Engine& engine, Grid& re, Grid& im)
+namespace {
+
+// The 2-D transforms one line at a time on the engine lines: the reference
+// form, and what the lane kernels must reproduce bit for bit.
+
+void Transform2DLines(Engine& engine, Grid& re, Grid& im)
 {
     for (int c = 1; c <= kLineLength; ++c) {
         LoadLine(engine, &re(1, c), &im(1, c), kGridSide);
@@ -96,7 +103,7 @@ void Transform2D(Engine& engine, Grid& re, Grid& im)
     }
 }
 
-void TransformIntensity2D(Engine& engine, Grid& re, Grid& im)
+void TransformIntensity2DLines(Engine& engine, Grid& re, Grid& im)
 {
     for (int c = 1; c <= kLineLength; ++c) {
         for (int k = 0; k < kLineLength; ++k) {
@@ -119,7 +126,7 @@ void TransformIntensity2D(Engine& engine, Grid& re, Grid& im)
     }
 }
 
-void InverseTransform2D(Engine& engine, Grid& re, Grid& im)
+void InverseTransform2DLines(Engine& engine, Grid& re, Grid& im)
 {
     for (int r = 1; r <= kLineLength; ++r) {
         LoadLine(engine, &re(r, 1), &im(r, 1), 1);
@@ -131,6 +138,84 @@ void InverseTransform2D(Engine& engine, Grid& re, Grid& im)
         InverseTransformLine(engine);
         StoreLine(engine, &re(1, c), &im(1, c), kGridSide);
     }
+}
+
+const lanes::KernelTable* ActiveKernels()
+{
+    switch (ActiveLaneKernel()) {
+    case LaneKernel::Lines: return nullptr;
+    case LaneKernel::Portable: return &lanes::PortableKernels();
+    case LaneKernel::Avx2: return &lanes::Avx2Kernels();
+    case LaneKernel::Avx512: return &lanes::Avx512Kernels();
+    }
+    return nullptr;
+}
+
+const LaneTwiddles& ForwardTwiddles()
+{
+    static const LaneTwiddles* twiddles = [] {
+        static LaneTwiddles t;
+        BuildLaneTwiddles(1.0, t);
+        return &t;
+    }();
+    return *twiddles;
+}
+
+const LaneTwiddles& InverseTwiddles()
+{
+    static const LaneTwiddles* twiddles = [] {
+        static LaneTwiddles t;
+        BuildLaneTwiddles(-1.0, t);
+        return &t;
+    }();
+    return *twiddles;
+}
+
+}  // namespace
+
+void Transform2D(Engine& engine, Grid& re, Grid& im)
+{
+    const lanes::KernelTable* kernels = ActiveKernels();
+    if (kernels == nullptr) {
+        Transform2DLines(engine, re, im);
+        return;
+    }
+    // The lines transform with whatever sign FftSign holds, as TransformLine does.
+    if (engine.FftSign == 1.0) {
+        kernels->forward(ForwardTwiddles(), re, im);
+    } else if (engine.FftSign == -1.0) {
+        kernels->forward(InverseTwiddles(), re, im);
+    } else {
+        LaneTwiddles twiddles;
+        BuildLaneTwiddles(engine.FftSign, twiddles);
+        kernels->forward(twiddles, re, im);
+    }
+}
+
+void TransformIntensity2D(Engine& engine, Grid& re, Grid& im)
+{
+    const lanes::KernelTable* kernels = ActiveKernels();
+    if (kernels == nullptr) {
+        TransformIntensity2DLines(engine, re, im);
+        return;
+    }
+    if (engine.FftSign == 1.0) {
+        kernels->intensity(ForwardTwiddles(), re, im);
+    } else {
+        LaneTwiddles twiddles;
+        BuildLaneTwiddles(engine.FftSign, twiddles);
+        kernels->intensity(twiddles, re, im);
+    }
+}
+
+void InverseTransform2D(Engine& engine, Grid& re, Grid& im)
+{
+    const lanes::KernelTable* kernels = ActiveKernels();
+    if (kernels == nullptr) {
+        InverseTransform2DLines(engine, re, im);
+        return;
+    }
+    kernels->inverse(InverseTwiddles(), re, im);
 }
 
 }  // namespace optics

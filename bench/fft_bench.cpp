@@ -1,0 +1,231 @@
+// Cost of the 2-D transforms on the engine grids, on every kernel this
+// processor runs, next to FFTW's single-precision 512 x 512 complex in-place
+// 2-D transform (FFTW_MEASURE plan, one thread) in the same run. Prints the
+// ratios of the medians at the end.
+//
+// Run with --benchmark_repetitions=N (default here: 7) and, on a busy
+// machine, --benchmark_enable_random_interleaving=true so that both sides
+// see the same noise.
+#include "optics/engine.h"
+#include "optics/fft.h"
+#include "optics/fft_lanes.h"
+
+#include <benchmark/benchmark.h>
+#include <fftw3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A 5-inch pupil with a little defocus and coma on its own in zeros: what
+// the star calculation transforms.
+void FillPupil(optics::Engine& engine, optics::Grid& re, optics::Grid& im)
+{
+    optics::ClearGrid(engine, re);
+    optics::ClearGrid(engine, im);
+    const double radius = 28.5;
+    const int n = 29;
+    for (int u = -n; u <= n; ++u) {
+        for (int v = -n; v <= n; ++v) {
+            const double x = u / radius;
+            const double y = v / radius;
+            const double rho2 = x * x + y * y;
+            if (rho2 > 1.0)
+                continue;
+            const double w = 2.0 * M_PI * (0.5 * rho2 + 0.2 * (1.5 * rho2 - 1.0) * x);
+            re(257 + u, 257 + v) = std::cos(w);
+            im(257 + u, 257 + v) = std::sin(w);
+        }
+    }
+}
+
+struct EngineFixture {
+    std::unique_ptr<optics::Engine> engine = optics::Engine::Create();
+    std::unique_ptr<optics::Grid> sourceRe = std::make_unique<optics::Grid>();
+    std::unique_ptr<optics::Grid> sourceIm = std::make_unique<optics::Grid>();
+
+    EngineFixture()
+    {
+        optics::FillBitReverse(*engine);
+        FillPupil(*engine, *sourceRe, *sourceIm);
+    }
+
+    void restore(optics::Grid& re, optics::Grid& im) const
+    {
+        optics::CopyGrid(*sourceRe, re);
+        optics::CopyGrid(*sourceIm, im);
+    }
+};
+
+EngineFixture& Fixture()
+{
+    static EngineFixture fixture;
+    return fixture;
+}
+
+using Operation = void (*)(optics::Engine&, optics::Grid&, optics::Grid&);
+
+// Each iteration transforms the same input (restored outside the timing), so
+// that no run meets overflowed or subnormal values.
+void RunOperation(benchmark::State& state, optics::LaneKernel kernel, Operation operation, bool intensityGrids)
+{
+    if (!optics::LaneKernelAvailable(kernel)) {
+        state.SkipWithError("kernel not available on this processor");
+        return;
+    }
+    EngineFixture& f = Fixture();
+    const optics::LaneKernel previous = optics::SelectLaneKernel(kernel);
+    optics::Grid& re = intensityGrids ? f.engine->OtfReal : f.engine->FieldReal;
+    optics::Grid& im = intensityGrids ? f.engine->OtfImag : f.engine->FieldImag;
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.restore(re, im);
+        state.ResumeTiming();
+        operation(*f.engine, re, im);
+        benchmark::ClobberMemory();
+    }
+    optics::SelectLaneKernel(previous);
+}
+
+void BM_Transform2D(benchmark::State& state, optics::LaneKernel kernel)
+{
+    RunOperation(state, kernel, optics::Transform2D, false);
+}
+
+void BM_TransformIntensity2D(benchmark::State& state, optics::LaneKernel kernel)
+{
+    RunOperation(state, kernel, optics::TransformIntensity2D, true);
+}
+
+void BM_InverseTransform2D(benchmark::State& state, optics::LaneKernel kernel)
+{
+    RunOperation(state, kernel, optics::InverseTransform2D, false);
+}
+
+void BM_LibraryFloat2D(benchmark::State& state)
+{
+    constexpr int n = optics::kLineLength;
+    fftwf_complex* data = fftwf_alloc_complex(static_cast<std::size_t>(n) * n);
+    fftwf_complex* source = fftwf_alloc_complex(static_cast<std::size_t>(n) * n);
+    const fftwf_plan plan = fftwf_plan_dft_2d(n, n, data, data, FFTW_BACKWARD, FFTW_MEASURE);
+    const EngineFixture& f = Fixture();
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            source[i * n + j][0] = static_cast<float>((*f.sourceRe)(1 + i, 1 + j));
+            source[i * n + j][1] = static_cast<float>((*f.sourceIm)(1 + i, 1 + j));
+        }
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::copy(&source[0][0], &source[0][0] + 2 * n * n, &data[0][0]);
+        state.ResumeTiming();
+        fftwf_execute(plan);
+        benchmark::ClobberMemory();
+    }
+    fftwf_destroy_plan(plan);
+    fftwf_free(source);
+    fftwf_free(data);
+}
+
+// Keeps every run's timings and prints the ratios once everything ran.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred)
+                continue;
+            const std::string name = run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
+            // Processor time in seconds: on a shared machine the wall clock
+            // also counts the time other programs held the core.
+            const double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            if (run.run_type == Run::RT_Aggregate) {
+                if (run.aggregate_name == "median")
+                    medians_[name] = seconds;
+            } else {
+                single_[name].push_back(seconds);
+            }
+        }
+    }
+
+    void printRatios() const
+    {
+        const double library = timeOf("BM_LibraryFloat2D");
+        if (library <= 0)
+            return;
+        std::printf("\nMedian processor time relative to FFTW float 2-D (%.3f ms):\n", library * 1e3);
+        for (const char* name : {"BM_Transform2D/active", "BM_TransformIntensity2D/active", "BM_InverseTransform2D/active",
+                                 "BM_Transform2D/avx512", "BM_Transform2D/avx2", "BM_Transform2D/portable",
+                                 "BM_Transform2D/lines"}) {
+            const double t = timeOf(name);
+            if (t > 0)
+                std::printf("  ratio %-32s %6.2f  (%.3f ms)\n", name, t / library, t * 1e3);
+        }
+    }
+
+private:
+    double timeOf(const std::string& name) const
+    {
+        if (auto it = medians_.find(name); it != medians_.end())
+            return it->second;
+        if (auto it = single_.find(name); it != single_.end() && !it->second.empty()) {
+            std::vector<double> v = it->second;
+            std::sort(v.begin(), v.end());
+            return v[v.size() / 2];
+        }
+        return -1;
+    }
+
+    std::map<std::string, double> medians_;
+    std::map<std::string, std::vector<double>> single_;
+};
+
+void Register()
+{
+    using optics::LaneKernel;
+    const LaneKernel active = optics::ActiveLaneKernel();
+    benchmark::RegisterBenchmark("BM_LibraryFloat2D", BM_LibraryFloat2D)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_Transform2D/active", BM_Transform2D, active)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_TransformIntensity2D/active", BM_TransformIntensity2D, active)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_InverseTransform2D/active", BM_InverseTransform2D, active)
+        ->Unit(benchmark::kMillisecond);
+    for (LaneKernel kernel : optics::AvailableLaneKernels()) {
+        if (kernel == active)
+            continue;
+        const std::string name = std::string("BM_Transform2D/") + optics::LaneKernelName(kernel);
+        benchmark::RegisterBenchmark(name.c_str(), BM_Transform2D, kernel)->Unit(benchmark::kMillisecond);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Seven repetitions unless the command line says otherwise.
+    std::vector<char*> args(argv, argv + argc);
+    std::string repetitions = "--benchmark_repetitions=7";
+    bool hasRepetitions = false;
+    for (int i = 1; i < argc; ++i)
+        hasRepetitions |= std::string(argv[i]).rfind("--benchmark_repetitions", 0) == 0;
+    if (!hasRepetitions)
+        args.insert(args.begin() + 1, repetitions.data());
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+        return 1;
+    std::printf("Active transform kernel: %s\n", optics::LaneKernelName(optics::ActiveLaneKernel()));
+    Register();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+    benchmark::Shutdown();
+    return 0;
+}

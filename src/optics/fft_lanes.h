@@ -1,0 +1,67 @@
+#pragma once
+
+// The 2-D transforms run several lines at once, one line per SIMD lane. Every
+// lane performs exactly the arithmetic of TransformLine (double evaluation,
+// float storage, the per-stage sine recurrence), so the grids come out bit for
+// bit as from the one-line-at-a-time form on the engine lines.
+
+#include "optics/grid.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace optics {
+
+struct Engine;
+
+//! The ways the 2-D transforms can be run.
+enum class LaneKernel {
+    Lines,     //!< one line at a time through LoadLine / TransformLine / StoreLine
+    Portable,  //!< 4 lanes, baseline x86-64 (SSE2) instructions
+    Avx2,      //!< 8 lanes, AVX2
+    Avx512,    //!< 16 lanes, AVX-512
+};
+
+//! The twiddles of every stage of the line transform for one sign, as the
+//! per-stage sine recurrence produces them: stage with half span h holds
+//! twiddle k (k = 0..h-1) at index h - 1 + k. Widened to double, which is how
+//! every product uses them.
+struct LaneTwiddles {
+    double sign = 0.0;
+    alignas(64) double re[kLineLength - 1];
+    alignas(64) double im[kLineLength - 1];
+};
+
+//! Runs the recurrence of TransformLine for FftSign = sign.
+void BuildLaneTwiddles(double sign, LaneTwiddles& twiddles);
+
+//! Short name of a kernel ("lines", "portable", "avx2", "avx512").
+const char* LaneKernelName(LaneKernel kernel);
+//! Whether the processor can run the kernel (Lines and Portable always).
+bool LaneKernelAvailable(LaneKernel kernel);
+//! Every kernel this processor can run, plain form first.
+std::vector<LaneKernel> AvailableLaneKernels();
+//! The kernel the 2-D transforms use: the widest available one unless
+//! SelectLaneKernel chose another.
+LaneKernel ActiveLaneKernel();
+//! Makes the 2-D transforms use `kernel` (for tests and measurements); an
+//! unavailable kernel falls back to the widest available one. Returns the
+//! kernel that was active before.
+LaneKernel SelectLaneKernel(LaneKernel kernel);
+
+namespace lanes {
+
+//! The three 2-D operations of one kernel; the bit-reversal order is built in.
+struct KernelTable {
+    void (*forward)(const LaneTwiddles&, Grid& re, Grid& im);
+    void (*intensity)(const LaneTwiddles&, Grid& re, Grid& im);
+    void (*inverse)(const LaneTwiddles&, Grid& re, Grid& im);
+};
+
+const KernelTable& PortableKernels();
+const KernelTable& Avx2Kernels();
+const KernelTable& Avx512Kernels();
+
+}  // namespace lanes
+
+}  // namespace optics

@@ -1,0 +1,430 @@
+// Body of one lane kernel of the 2-D transforms. fft_lanes.cpp includes this
+// file once per instruction set, each time inside its own namespace and with
+// that instruction set switched on for everything defined here. Before the
+// include it defines
+//   QTL_LANES         lines transformed at once (floats per vector),
+//   QTL_DOUBLE_LANES  doubles per vector (QTL_LANES or half of it).
+// No include guard, on purpose.
+//
+// Data layout: a line set is 512 samples, each one vector holding sample n of
+// every lane. Every butterfly does, in every lane, exactly what TransformLine
+// does:
+//   tr = float(double(wr) * re_j - double(wi) * im_j)   (products exact in double)
+//   ti = float(double(wr) * im_j + double(wi) * re_j)
+//   re_j = float(double(re_i) - tr), re_i = float(double(re_i) + tr), same for im.
+// The last four are done as float additions: the exact sum of two floats
+// rounded to double and then to float equals the sum rounded to float
+// directly, since double carries more than twice float's precision plus two
+// bits. The first two need the double products and the double sum, and so go
+// through double vectors, multiplied and added separately (no fused
+// multiply-add, as everywhere in the transform). The twiddles are the
+// recurrence's own values for the stage, shared by all lanes.
+//
+// The nine stages run as three passes of three stages each (radix-8 blocks;
+// the order of independent butterflies does not change any result). Along the
+// first index the lanes are neighbouring columns, contiguous in the grid, so
+// the first pass reads the grid directly and the last one writes it. Along the
+// second index the lanes are neighbouring rows; blocks of lanes x lanes values
+// are transposed in registers on the way in and out.
+
+constexpr int L = QTL_LANES;
+constexpr int DL = QTL_DOUBLE_LANES;
+constexpr int kSplit = L / DL;
+static_assert(kSplit == 1 || kSplit == 2, "a float vector is one or two double vectors");
+static_assert(kLineLength % L == 0, "the lanes divide the grid");
+
+typedef float VF __attribute__((vector_size(4 * L)));
+typedef float VFu __attribute__((vector_size(4 * L), aligned(4)));
+typedef std::uint32_t VU __attribute__((vector_size(4 * L)));
+typedef float VFh __attribute__((vector_size(4 * DL)));
+typedef double VD __attribute__((vector_size(8 * DL)));
+typedef double VDu __attribute__((vector_size(8 * DL), aligned(8)));
+
+#define QTL_INLINE inline __attribute__((always_inline))
+#define QTL_LAMBDA_INLINE __attribute__((always_inline))
+
+template <int N, class Fn>
+QTL_INLINE void StaticFor(Fn&& fn)
+{
+    [&]<int... I>(std::integer_sequence<int, I...>) QTL_LAMBDA_INLINE {
+        (fn(std::integral_constant<int, I>{}), ...);
+    }(std::make_integer_sequence<int, N>{});
+}
+
+// ---- conversions between float lanes and double lanes ---------------------
+
+// Conversions. Where the instruction set is known they are spelled out, since
+// the generic vector conversions get split into narrower pieces.
+#if defined(QTL_X86_AVX512) && QTL_LANES == 16 && QTL_DOUBLE_LANES == 8
+template <int Part>
+QTL_INLINE VD Widen(VF x)
+{
+    if constexpr (Part == 0)
+        return _mm512_cvtps_pd(_mm512_castps512_ps256(x));
+    else
+        return _mm512_cvtps_pd(_mm512_extractf32x8_ps(x, 1));
+}
+
+QTL_INLINE VF Narrow(VD a, VD b)
+{
+    return _mm512_insertf32x8(_mm512_zextps256_ps512(_mm512_cvtpd_ps(a)), _mm512_cvtpd_ps(b), 1);
+}
+#elif defined(QTL_X86_AVX512) && QTL_LANES == 8 && QTL_DOUBLE_LANES == 8
+template <int Part>
+QTL_INLINE VD Widen(VF x)
+{
+    return _mm512_cvtps_pd(x);
+}
+
+QTL_INLINE VF Narrow(VD a)
+{
+    return _mm512_cvtpd_ps(a);
+}
+#elif defined(QTL_X86_AVX2) && QTL_LANES == 8 && QTL_DOUBLE_LANES == 4
+template <int Part>
+QTL_INLINE VD Widen(VF x)
+{
+    if constexpr (Part == 0)
+        return _mm256_cvtps_pd(_mm256_castps256_ps128(x));
+    else
+        return _mm256_cvtps_pd(_mm256_extractf128_ps(x, 1));
+}
+
+QTL_INLINE VF Narrow(VD a, VD b)
+{
+    return _mm256_insertf128_ps(_mm256_zextps128_ps256(_mm256_cvtpd_ps(a)), _mm256_cvtpd_ps(b), 1);
+}
+#elif defined(QTL_X86_SSE2) && QTL_LANES == 4 && QTL_DOUBLE_LANES == 2
+template <int Part>
+QTL_INLINE VD Widen(VF x)
+{
+    if constexpr (Part == 0)
+        return _mm_cvtps_pd(x);
+    else
+        return _mm_cvtps_pd(_mm_movehl_ps(x, x));
+}
+
+QTL_INLINE VF Narrow(VD a, VD b)
+{
+    return _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(b));
+}
+#elif QTL_LANES == QTL_DOUBLE_LANES
+template <int Part>
+QTL_INLINE VD Widen(VF x)
+{
+    return __builtin_convertvector(x, VD);
+}
+
+QTL_INLINE VF Narrow(VD a)
+{
+    return __builtin_convertvector(a, VF);
+}
+#else
+template <int Part, int... I>
+QTL_INLINE VFh PartOf(VF x, std::integer_sequence<int, I...>)
+{
+    return __builtin_shufflevector(x, x, (Part * DL + I)...);
+}
+
+template <int Part>
+QTL_INLINE VD Widen(VF x)
+{
+    return __builtin_convertvector(PartOf<Part>(x, std::make_integer_sequence<int, DL>{}), VD);
+}
+
+template <int... I>
+QTL_INLINE VF JoinParts(VFh a, VFh b, std::integer_sequence<int, I...>)
+{
+    return __builtin_shufflevector(a, b, I...);
+}
+
+QTL_INLINE VF Narrow(VD a, VD b)
+{
+    return JoinParts(__builtin_convertvector(a, VFh), __builtin_convertvector(b, VFh),
+                     std::make_integer_sequence<int, L>{});
+}
+#endif
+
+// L doubles from memory (unaligned) rounded to float.
+QTL_INLINE VF LoadDoubles(const double* p)
+{
+#if QTL_LANES == QTL_DOUBLE_LANES
+    return Narrow(*reinterpret_cast<const VDu*>(p));
+#else
+    return Narrow(*reinterpret_cast<const VDu*>(p), *reinterpret_cast<const VDu*>(p + DL));
+#endif
+}
+
+// L floats widened to double into memory (unaligned).
+QTL_INLINE void StoreDoubles(double* p, VF x)
+{
+    *reinterpret_cast<VDu*>(p) = Widen<0>(x);
+#if QTL_LANES != QTL_DOUBLE_LANES
+    *reinterpret_cast<VDu*>(p + DL) = Widen<1>(x);
+#endif
+}
+
+// float(a * a + b * b) for L doubles of each grid, evaluated in double.
+QTL_INLINE VF LoadIntensity(const double* pa, const double* pb)
+{
+    const VD a0 = *reinterpret_cast<const VDu*>(pa);
+    const VD b0 = *reinterpret_cast<const VDu*>(pb);
+#if QTL_LANES == QTL_DOUBLE_LANES
+    return Narrow(a0 * a0 + b0 * b0);
+#else
+    const VD a1 = *reinterpret_cast<const VDu*>(pa + DL);
+    const VD b1 = *reinterpret_cast<const VDu*>(pb + DL);
+    return Narrow(a0 * a0 + b0 * b0, a1 * a1 + b1 * b1);
+#endif
+}
+
+QTL_INLINE VF Abs(VF x)
+{
+    return reinterpret_cast<VF>(reinterpret_cast<VU>(x) & 0x7fffffffu);
+}
+
+// ---- butterflies ----------------------------------------------------------
+
+// Twiddle 1 + 0i, the first of every group: the products are exact in float
+// too, so the whole butterfly stays in float (keeping the zero products, which
+// decide the sign of zero results).
+QTL_INLINE void FirstButterfly(VF& ri, VF& ii, VF& rj, VF& ij)
+{
+    const VF zero = {};
+    const VF tr = rj - zero * ij;
+    const VF ti = ij + zero * rj;
+    rj = ri - tr;
+    ij = ii - ti;
+    ri = ri + tr;
+    ii = ii + ti;
+}
+
+QTL_INLINE void Butterfly(VF& ri, VF& ii, VF& rj, VF& ij, double wr, double wi)
+{
+#if QTL_LANES == QTL_DOUBLE_LANES
+    const VD a = Widen<0>(rj);
+    const VD b = Widen<0>(ij);
+    const VF tr = Narrow(wr * a - wi * b);
+    const VF ti = Narrow(wr * b + wi * a);
+#else
+    const VD a0 = Widen<0>(rj);
+    const VD a1 = Widen<1>(rj);
+    const VD b0 = Widen<0>(ij);
+    const VD b1 = Widen<1>(ij);
+    const VF tr = Narrow(wr * a0 - wi * b0, wr * a1 - wi * b1);
+    const VF ti = Narrow(wr * b0 + wi * a0, wr * b1 + wi * a1);
+#endif
+    rj = ri - tr;
+    ij = ii - ti;
+    ri = ri + tr;
+    ii = ii + ti;
+}
+
+// Three stages on the eight samples g + k + t * H0 (t = 0..7) of a line set:
+// the stages with half spans H0, 2 H0 and 4 H0. K0 says k == 0, where the
+// first butterfly of a group has the twiddle 1 + 0i.
+template <int H0, bool K0>
+QTL_INLINE void Radix8(VF* r, VF* i, const LaneTwiddles& tw, int k)
+{
+    StaticFor<3>([&](auto fc) QTL_LAMBDA_INLINE {
+        constexpr int f = decltype(fc)::value;
+        constexpr int half = H0 << f;
+        constexpr int low = (1 << f) - 1;
+        StaticFor<8>([&](auto tc) QTL_LAMBDA_INLINE {
+            constexpr int t = decltype(tc)::value;
+            if constexpr ((t & (1 << f)) == 0) {
+                constexpr int u = t | (1 << f);
+                if constexpr (K0 && (t & low) == 0) {
+                    FirstButterfly(r[t], i[t], r[u], i[u]);
+                } else {
+                    const int index = half - 1 + k + (t & low) * H0;
+                    Butterfly(r[t], i[t], r[u], i[u], tw.re[index], tw.im[index]);
+                }
+            }
+        });
+    });
+}
+
+// One pass of three stages over the whole line set. load(n, re, im) fetches
+// sample n, store(n, re, im) puts it back.
+template <int H0, class Load, class Store>
+QTL_INLINE void Pass(const LaneTwiddles& tw, Load&& load, Store&& store)
+{
+    for (int g = 0; g < kLineLength; g += 8 * H0) {
+        for (int k = 0; k < H0; ++k) {
+            VF r[8];
+            VF i[8];
+            StaticFor<8>([&](auto tc) QTL_LAMBDA_INLINE {
+                constexpr int t = decltype(tc)::value;
+                load(g + k + t * H0, r[t], i[t]);
+            });
+            if (k == 0)
+                Radix8<H0, true>(r, i, tw, 0);
+            else
+                Radix8<H0, false>(r, i, tw, k);
+            StaticFor<8>([&](auto tc) QTL_LAMBDA_INLINE {
+                constexpr int t = decltype(tc)::value;
+                store(g + k + t * H0, r[t], i[t]);
+            });
+        }
+    }
+}
+
+struct LineSet {
+    VF re[kLineLength];
+    VF im[kLineLength];
+};
+
+QTL_INLINE void MiddleAndLastButOne(const LaneTwiddles& tw, LineSet& set)
+{
+    Pass<8>(
+        tw, [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; },
+        [&](int n, VF r, VF i) QTL_LAMBDA_INLINE { set.re[n] = r; set.im[n] = i; });
+}
+
+// ---- register transpose of L x L floats ------------------------------------
+
+// Round q swaps bit q of the row index with bit q of the column index.
+template <int B, int... J>
+QTL_INLINE void SwapBit(VF& a, VF& b, std::integer_sequence<int, J...>)
+{
+    const VF lowRow = __builtin_shufflevector(a, b, ((J & B) ? L + (J ^ B) : J)...);
+    const VF highRow = __builtin_shufflevector(a, b, ((J & B) ? L + J : (J ^ B))...);
+    a = lowRow;
+    b = highRow;
+}
+
+QTL_INLINE void Transpose(VF* v)
+{
+    StaticFor<__builtin_ctz(L)>([&](auto qc) QTL_LAMBDA_INLINE {
+        constexpr int B = 1 << decltype(qc)::value;
+        StaticFor<L>([&](auto rc) QTL_LAMBDA_INLINE {
+            constexpr int row = decltype(rc)::value;
+            if constexpr ((row & B) == 0)
+                SwapBit<B>(v[row], v[row | B], std::make_integer_sequence<int, L>{});
+        });
+    });
+}
+
+// ---- the two passes of a 2-D transform -------------------------------------
+
+enum class In { Plain, Intensity };
+enum class Out { Plain, Magnitude, Scaled };
+
+// 1/512 of the inverse line transform, applied in float as there.
+QTL_INLINE VF Finish(VF x, Out out)
+{
+    if (out == Out::Magnitude)
+        return Abs(x);
+    if (out == Out::Scaled)
+        return x * 0.001953125f;
+    return x;
+}
+
+// Every line along the first index (lanes: columns c0 .. c0 + L - 1).
+template <In kIn, Out kOut>
+void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
+{
+    LineSet set;
+    for (int c0 = 1; c0 <= kLineLength; c0 += L) {
+        // Stages 1-3 straight from the grid: sample n of a line is value
+        // ReverseBits9(n), which sits in row 1 + ReverseBits9(n).
+        Pass<1>(
+            tw,
+            [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE {
+                const int row = 1 + kBitReversed[n];
+                if constexpr (kIn == In::Intensity) {
+                    r = LoadIntensity(re.row(row) + c0, im.row(row) + c0);
+                    i = VF{};
+                } else {
+                    r = LoadDoubles(re.row(row) + c0);
+                    i = LoadDoubles(im.row(row) + c0);
+                }
+            },
+            [&](int n, VF r, VF i) QTL_LAMBDA_INLINE { set.re[n] = r; set.im[n] = i; });
+        MiddleAndLastButOne(tw, set);
+        // Stages 7-9 straight into the grid, in natural order.
+        Pass<64>(
+            tw, [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; },
+            [&](int n, VF r, VF i) QTL_LAMBDA_INLINE {
+                StoreDoubles(re.row(1 + n) + c0, Finish(r, kOut));
+                StoreDoubles(im.row(1 + n) + c0, Finish(i, kOut));
+            });
+    }
+}
+
+// Moves L x L values of one grid between the grid (rows r0 .. r0 + L - 1,
+// cells 1 + k0 .. k0 + L) and samples k0 .. k0 + L - 1 of a line set.
+QTL_INLINE void GridToLines(const Grid& g, int r0, int k0, VF* lines)
+{
+    VF v[L];
+    StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
+        constexpr int lane = decltype(lc)::value;
+        v[lane] = LoadDoubles(g.row(r0 + lane) + 1 + k0);
+    });
+    Transpose(v);
+    StaticFor<L>([&](auto kc) QTL_LAMBDA_INLINE {
+        constexpr int k = decltype(kc)::value;
+        lines[kBitReversed[k0 + k]] = v[k];
+    });
+}
+
+template <Out kOut>
+QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g)
+{
+    VF v[L];
+    StaticFor<L>([&](auto kc) QTL_LAMBDA_INLINE {
+        constexpr int k = decltype(kc)::value;
+        v[k] = lines[k0 + k];
+    });
+    Transpose(v);
+    StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
+        constexpr int lane = decltype(lc)::value;
+        StoreDoubles(g.row(r0 + lane) + 1 + k0, Finish(v[lane], kOut));
+    });
+}
+
+// Every line along the second index (lanes: rows r0 .. r0 + L - 1).
+template <Out kOut>
+void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im)
+{
+    LineSet set;
+    for (int r0 = 1; r0 <= kLineLength; r0 += L) {
+        for (int k0 = 0; k0 < kLineLength; k0 += L) {
+            GridToLines(re, r0, k0, set.re);
+            GridToLines(im, r0, k0, set.im);
+        }
+        Pass<1>(
+            tw, [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; },
+            [&](int n, VF r, VF i) QTL_LAMBDA_INLINE { set.re[n] = r; set.im[n] = i; });
+        MiddleAndLastButOne(tw, set);
+        Pass<64>(
+            tw, [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; },
+            [&](int n, VF r, VF i) QTL_LAMBDA_INLINE { set.re[n] = r; set.im[n] = i; });
+        for (int k0 = 0; k0 < kLineLength; k0 += L) {
+            LinesToGrid<kOut>(set.re, r0, k0, re);
+            LinesToGrid<kOut>(set.im, r0, k0, im);
+        }
+    }
+}
+
+void Forward(const LaneTwiddles& tw, Grid& re, Grid& im)
+{
+    ColumnLines<In::Plain, Out::Plain>(tw, re, im);
+    RowLines<Out::Plain>(tw, re, im);
+}
+
+void Intensity(const LaneTwiddles& tw, Grid& re, Grid& im)
+{
+    ColumnLines<In::Intensity, Out::Plain>(tw, re, im);
+    RowLines<Out::Magnitude>(tw, re, im);
+}
+
+void Inverse(const LaneTwiddles& tw, Grid& re, Grid& im)
+{
+    RowLines<Out::Scaled>(tw, re, im);
+    ColumnLines<In::Plain, Out::Scaled>(tw, re, im);
+}
+
+#undef QTL_INLINE
+#undef QTL_LAMBDA_INLINE
