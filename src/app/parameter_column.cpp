@@ -207,7 +207,7 @@ void ParameterColumn::buildAberrationPanel()
     ui::setHint(Astigmaangle, QStringLiteral("Astigma angle (degrees)"), true);
 
     // Spherical aberration: one heading, the two orders labelled beside their editors.
-    x += width + 12;
+    x += width + 18;
     header(QStringLiteral("Spherical"), x);
     constexpr int orderLabelWidth = 56;
     SphericalSpin = makeEditor(panel, "SphericalSpin", waves, x + orderLabelWidth, row1, width);

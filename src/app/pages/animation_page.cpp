@@ -32,7 +32,7 @@ AnimationPage::AnimationPage(QWidget* parent)
         auto* edit = new ui::NumberEdit(this);
         edit->setObjectName(QLatin1String(name));
         edit->setup(settings);
-        edit->setGeometry(450, y, 70, 21);
+        edit->setGeometry(460, y, 70, 21);
         ui::attachCaption(edit, makeLabel(this, caption, 290, y + 4));
         return edit;
     };

@@ -40,18 +40,25 @@ ChromaticPage::ChromaticPage(QWidget* parent)
     chroma->move(290, 40);
 
     QLabel* warning =
-        makeLabel(this, QStringLiteral("WARNING: DO NOT USE THESE IMAGES \nFOR REAL STAR-TESTING."), 290, 4);
-    warning->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+        makeLabel(this, QStringLiteral("WARNING: DO NOT USE THESE IMAGES \nFOR REAL STAR-TESTING."), 8, 4);
+    // The page takes the window's font only when it is put into the window,
+    // so the width is set here rather than measured.
+    QFont bold = warning->font();
+    bold.setBold(true);
+    warning->setFont(bold);
+    warning->setStyleSheet(QStringLiteral("color: red;"));
+    warning->setGeometry(8, 4, 276, 30);
 
     constexpr int boxX = 8;
     constexpr int waveX = 30;
-    constexpr int focusX = 120;
-    constexpr int lsaX = 200;
-    constexpr int firstRow = 26;
-    constexpr int rowStep = 26;
-    makeLabel(this, QStringLiteral("WaveLength(nm)"), waveX, 8);
-    makeLabel(this, QStringLiteral("Focus"), focusX, 8);
-    makeLabel(this, QStringLiteral("L. Spherical"), lsaX, 8);
+    constexpr int focusX = 136;
+    constexpr int lsaX = 212;
+    constexpr int captionY = 40;
+    constexpr int firstRow = 56;
+    constexpr int rowStep = 25;
+    makeLabel(this, QStringLiteral("WaveLength(nm)"), waveX - 6, captionY);
+    makeLabel(this, QStringLiteral("Focus"), focusX, captionY);
+    makeLabel(this, QStringLiteral("L. Spherical"), lsaX, captionY);
 
     const ui::NumberEdit::Settings waves{.minimum = -10.0, .maximum = 10.0, .step = 0.1, .start = 0.0};
     for (int k = 1; k <= 7; ++k) {
@@ -71,8 +78,8 @@ ChromaticPage::ChromaticPage(QWidget* parent)
         ChromaLSA[k] = makeEditor(this, QStringLiteral("ChromaLSA%1").arg(k), waves, lsaX, y, 64);
     }
 
-    const int shiftY = firstRow + 7 * rowStep + 8;
-    FocalShiftspin = makeEditor(this, QStringLiteral("FocalShiftspin"), waves, focusX, shiftY + 18, 64);
+    const int shiftY = firstRow + 7 * rowStep + 6;
+    FocalShiftspin = makeEditor(this, QStringLiteral("FocalShiftspin"), waves, focusX, shiftY + 16, 64);
     ui::attachCaption(FocalShiftspin,
                       makeLabel(this, QStringLiteral("additional Focal shift from 400 - 700 nm"), boxX, shiftY));
 

@@ -55,7 +55,7 @@ TurbulencePage::TurbulencePage(QWidget* parent)
                                .maximum = 10000.0,
                                .step = 1.0,
                                .start = 1.0},
-                              QStringLiteral("Random generator (Seed)"), left, 310, 180, 70);
+                              QStringLiteral("Random generator (Seed)"), left, 340, 180, 70);
     makeLabel(this,
               QStringLiteral("The numbers used in the generator will lead to \r\ndifferent (repeatable) patterns of "
                              "turbulence. \r\nThey will not influence the amount of turbulence."),
