@@ -303,6 +303,18 @@ TEST_F(StarImage, ReportsBuildingThenPaintsThenClearsTheStatus)
     EXPECT_EQ(order, (std::vector<std::string>{"0:Building image", "paint", "0:"}));
 }
 
+TEST_F(StarImage, NonFiniteFieldCellsNeitherBecomeThePeakNorBreakThePicture)
+{
+    setIntensityAt(257, 257, 4.0);
+    engine->FieldReal(5, 5) = std::nan("");
+    build(1.0);
+    EXPECT_EQ(engine->PeakIntensity, 4.0f);
+    EXPECT_EQ(buffer.pixel(129, 129), imaging::kWhite);
+    // StarGrid [261][261] holds NaN: drawn black, like an empty cell.
+    EXPECT_TRUE(std::isnan(engine->StarGrid(261, 261)));
+    EXPECT_EQ(buffer.pixel(133, 133), imaging::kBlack);
+}
+
 TEST_F(StarImage, AllZeroFieldGivesABlackPicture)
 {
     build(1.0, 100);
