@@ -64,6 +64,7 @@ TForm1::TForm1(optics::Engine& engine, ui::DialogService& dialogs, QWidget* pare
     buildLayout();
     connectHandlers();
     connectDisplayHandlers();
+    connectCalcHandlers();
     FormCreate();
 }
 

@@ -87,6 +87,10 @@ public:
     void ComputePsf();
     void CalcFFTS();
     void CalculateButtonClick();
+    //! Whether the diameter in ApertureSpin gives a pupil the grid can take;
+    //! when not, says so in an error message box. A calculation is refused
+    //! then, before anything changes.
+    bool CheckAperture();
 
     // Regions
     QTabWidget* Tabs = nullptr;
@@ -130,6 +134,7 @@ private:
     //! Wires gamma, slope, brightness and zoom to the display handlers
     //! (display_handlers.cpp); runs once the controls exist.
     void connectDisplayHandlers();
+    void connectCalcHandlers();
     QString locatePlanetFile(const QString& name) const;
 
     optics::Engine& m_engine;
