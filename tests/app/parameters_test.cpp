@@ -376,16 +376,6 @@ TEST_F(Parameters, ObstructionShowsAndHidesOffsetAndSpider)
     EXPECT_EQ(p->OffsetSpin->text(), fixed(3.0, 1));  // the offset keeps its value
 }
 
-TEST_F(Parameters, SpiderBoxAloneDecidesTheVaneWidthVisibility)
-{
-    p->ObsSpin->setValue(30.0);
-    p->Spidercheck->setChecked(true);
-    EXPECT_FALSE(p->SpiderThickSpin->isHidden());
-    p->Spidercheck->setChecked(false);
-    EXPECT_TRUE(p->SpiderThickSpin->isHidden());
-    EXPECT_TRUE(ui::captionLabel(p->SpiderThickSpin)->isHidden());
-}
-
 TEST_F(Parameters, TypedObstructionTakesEffectWhileTyping)
 {
     p->ObsSpin->setText("2");
