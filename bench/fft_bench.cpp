@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 // A 5-inch pupil with a little defocus and coma on its own in zeros: what
@@ -136,6 +138,9 @@ void BM_LibraryFloat2D(benchmark::State& state)
 // Keeps every run's timings and prints the ratios once everything ran.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal.
+    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
