@@ -218,17 +218,6 @@ TEST_F(StarImage, ZoomTenthReadsOnlyTheCentralPixels)
     EXPECT_EQ(countLit(), 51 * 51);
 }
 
-TEST_F(StarImage, OffGridSamplesStayBlackWhateverTheGridMargin)
-{
-    // Cells past the data area hold 0 for the picture even at the smallest
-    // zoom, where samples land far outside.
-    fillField(1.0);
-    build(0.1);
-    EXPECT_EQ(buffer.pixel(0, 0), imaging::kBlack);
-    EXPECT_EQ(buffer.pixel(255, 255), imaging::kBlack);
-    EXPECT_EQ(buffer.pixel(154, 128), imaging::kBlack);  // s = 515
-}
-
 TEST_F(StarImage, BrightnessLiftsFaintLevelsAndCapsAtFull)
 {
     setIntensityAt(257, 257, 1.0);
@@ -437,11 +426,6 @@ TEST_F(ZoomRedraw, ColourCompositeRedrawsTheColourGrid)
     EXPECT_EQ(buffer.pixel(0, 128), imaging::kBlack);
     zoom(0.4961);
     EXPECT_EQ(buffer.pixel(255, 128), (Rgb{40, 50, 60}));
-}
-
-TEST_F(ZoomRedraw, WithoutABufferOnlyTheLabelNumberComesBack)
-{
-    EXPECT_EQ(imaging::Changezoom(*engine, DisplaySettings{2.0, 0}, nullptr, sink), 12);
 }
 
 }  // namespace

@@ -49,16 +49,6 @@ TEST(RandomBelow, StateWrapsModuloTwoToThe32)
     EXPECT_EQ(engine->RandomSeed, 0u - 134775812u);
 }
 
-TEST(RandomBelow, ResultsStayBelowTheLimit)
-{
-    auto engine = Engine::Create();
-    engine->RandomSeed = 12345;
-    int largest = 0;
-    for (int k = 0; k < 100000; ++k)
-        largest = std::max(largest, static_cast<int>(optics::RandomBelow(*engine, 200)));
-    EXPECT_EQ(largest, 199);
-}
-
 // ---- Samples and averages ---------------------------------------------------
 
 TEST(ScreenSample, RoundsToFloatAndIsZeroOffTheArea)
