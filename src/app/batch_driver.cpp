@@ -301,7 +301,11 @@ void BatchDriver::savePicture(const QString& name, const QString& path)
     } else if (auto* box = qobject_cast<ui::PictureBox*>(control(name))) {
         picture = box->picture();
     } else {
-        throw BatchError(QStringLiteral("%1 is not a picture").arg(name).toStdString());
+        // Any other control, or the whole window, rendered as on screen.
+        QWidget* w = control(name);
+        if (w == &m_form && !m_form.isVisible())
+            m_form.show();
+        picture = w->grab().toImage();
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())

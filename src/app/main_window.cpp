@@ -58,6 +58,9 @@ TForm1::TForm1(optics::Engine& engine, ui::DialogService& dialogs, QWidget* pare
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     font.setStyleHint(QFont::SansSerif);
+    // The one window of the program: its font is the application's, so pages
+    // and labels are measured with it from the moment they are made.
+    QApplication::setFont(font);
     setFont(font);
     m_textPainter = std::make_unique<ui::QtTextPainter>(font);
 
