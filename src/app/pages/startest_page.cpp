@@ -20,6 +20,7 @@ StartestPage::StartestPage(QWidget* parent)
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
+    title->adjustSize();
 
     auto* bevel = new QFrame(this);
     bevel->setFrameShape(QFrame::Panel);
@@ -39,10 +40,12 @@ StartestPage::StartestPage(QWidget* parent)
         6, 30);
     instructions->setWordWrap(true);
     instructions->setFixedWidth(146);
+    instructions->setFixedHeight(instructions->heightForWidth(146));
 
-    undersamplelabel = makeLabel(this, QStringLiteral("Warning: Undersampled"), 6, 110);
+    undersamplelabel = makeLabel(this, QStringLiteral("Warning: Undersampled"), 6, 120);
     undersamplelabel->setObjectName(QStringLiteral("undersamplelabel"));
     undersamplelabel->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    undersamplelabel->adjustSize();
     undersamplelabel->hide();
 
     SpeedButton1 = new QPushButton(QStringLiteral("Save "), this);
