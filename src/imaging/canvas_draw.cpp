@@ -50,6 +50,21 @@ Span RowSpan(int left, int top, int right, int bottom, int y)
     return span;
 }
 
+// Paints pixels first..last of row y (clipped to the buffer).
+void FillRow(PixelBuffer& buffer, int y, int first, int last, Rgb colour)
+{
+    if (y < 0 || y >= buffer.height())
+        return;
+    first = std::max(first, 0);
+    last = std::min(last, buffer.width() - 1);
+    std::uint8_t* p = buffer.data() + static_cast<std::size_t>(y) * buffer.stride() + static_cast<std::size_t>(first) * 3;
+    for (int x = first; x <= last; ++x, p += 3) {
+        p[0] = colour.red;
+        p[1] = colour.green;
+        p[2] = colour.blue;
+    }
+}
+
 }  // namespace
 
 void DrawEllipse(PixelBuffer& buffer, int left, int top, int right, int bottom)
@@ -63,16 +78,25 @@ void DrawEllipse(PixelBuffer& buffer, int left, int top, int right, int bottom)
         const Span row = RowSpan(left, top, right, bottom, y);
         if (row.last < row.first)
             continue;
-        const int xFrom = std::max(row.first, 0);
-        const int xTo = std::min(row.last, buffer.width() - 1);
-        for (int x = xFrom; x <= xTo; ++x) {
-            bool rim = x - pen < row.first || x + pen > row.last;
-            for (int k = 1; k <= pen && !rim; ++k) {
-                rim = !RowSpan(left, top, right, bottom, y - k).contains(x)
-                      || !RowSpan(left, top, right, bottom, y + k).contains(x);
+        // The brush part: pixels whose neighbours up to `pen` steps away in
+        // the four directions are all in the ellipse. The rows are intervals,
+        // so that is the intersection of the shrunk row with its neighbours.
+        int inFirst = row.first + pen;
+        int inLast = row.last - pen;
+        for (int k = 1; k <= pen && inFirst <= inLast; ++k) {
+            for (int neighbour : {y - k, y + k}) {
+                const Span n = RowSpan(left, top, right, bottom, neighbour);
+                inFirst = std::max(inFirst, n.first);
+                inLast = std::min(inLast, n.last);
             }
-            buffer.setPixel(x, y, rim ? buffer.penColour : buffer.brushColour);
         }
+        if (inFirst > inLast) {
+            FillRow(buffer, y, row.first, row.last, buffer.penColour);
+            continue;
+        }
+        FillRow(buffer, y, row.first, inFirst - 1, buffer.penColour);
+        FillRow(buffer, y, inFirst, inLast, buffer.brushColour);
+        FillRow(buffer, y, inLast + 1, row.last, buffer.penColour);
     }
 }
 
