@@ -1,5 +1,6 @@
 #include "optics/pupil.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -26,6 +27,13 @@ double Pow60(double x)
     const double x16 = x8 * x8;
     const double x32 = x16 * x16;
     return x32 * x16 * x8 * x4;
+}
+
+// ZeroGrid holds nothing but zeros, so filling with 0 gives the same grid as
+// copying it over, at half the memory traffic.
+void ClearToZero(Grid& g)
+{
+    std::fill(g.cells.begin(), g.cells.end(), 0.0);
 }
 
 // One term of the wavefront: its amount in radians per wave and whether it
@@ -108,10 +116,10 @@ PupilResult BuildPupil(Engine& engine, const PupilParams& params, const Aperture
     const double k = 555.0 / engine.WaveLength;
     const int shift = engine.TurbulenceShift;
 
-    ClearGrid(engine, engine.FieldReal);
-    ClearGrid(engine, engine.FieldImag);
-    ClearGrid(engine, engine.WavefrontGrid);
-    ClearGrid(engine, engine.OtfImag);
+    ClearToZero(engine.FieldReal);
+    ClearToZero(engine.FieldImag);
+    ClearToZero(engine.WavefrontGrid);
+    ClearToZero(engine.OtfImag);
 
     PupilResult result;
     const double D = params.diameter;
