@@ -92,6 +92,8 @@ bool TForm1::CheckAperture()
 
 void TForm1::ComputePsf()
 {
+    if (!CheckAperture())
+        return;
     optics::Engine& e = m_engine;
     const optics::PupilParams params = readPupilParams(*Parameters, *TurbulenceTab);
     const bool drawWavefront = Parameters->Wavefront->isChecked() && !e.WavefrontImageLoaded;
