@@ -96,8 +96,9 @@ TEST_F(Psf, PerfectApertureHasItsPeakAtTheCentreAndIsPointSymmetric)
     EXPECT_FLOAT_EQ(static_cast<float>(peak), engine->PeakIntensity);
     for (int i = -60; i <= 60; ++i) {
         for (int j = -60; j <= 60; ++j) {
-            if (i != 0 || j != 0)
+            if (i != 0 || j != 0) {
                 ASSERT_LT(centred(i, j), peak) << i << "," << j;
+            }
             ASSERT_NEAR(centred(i, j), centred(-i, -j), peak * 2e-6) << i << "," << j;
         }
     }
@@ -119,15 +120,6 @@ TEST_F(Psf, FirstDarkRingOfAPerfectApertureAtAiryRadius)
         EXPECT_NEAR(first, airyCells, 1.0) << "axis " << axis;
         EXPECT_LT((axis == 0 ? centred(first, 0) : centred(0, first)) / centred(0, 0), 0.01);
     }
-}
-
-TEST_F(Psf, LargerApertureGivesANarrowerImage)
-{
-    run(inches(5.0));
-    const double fiveAt4 = centred(4, 0) / centred(0, 0);
-    run(inches(10.0));
-    const double tenAt4 = centred(4, 0) / centred(0, 0);
-    EXPECT_LT(tenAt4, fiveAt4 * 0.6);
 }
 
 TEST_F(Psf, PerfectAperturePeakEqualsTheSquaredCellCount)
@@ -212,11 +204,6 @@ TEST_F(Psf, StagesReportInOrder)
     const std::vector<std::string> expected = {"0Building aberrations at wavefront", "0Start Fourier Transform",
                                                "0Calculating PSF/MTF"};
     EXPECT_EQ(sink.texts, expected);
-}
-
-TEST_F(Psf, ScaleIsZeroBeforeAnyPupil)
-{
-    EXPECT_EQ(optics::PsfScale(*engine), 0.0);
 }
 
 }  // namespace

@@ -69,13 +69,6 @@ TEST_F(Plot, CtrlDragScrolls)
     EXPECT_NEAR(view.yAxis->range().upper, 1, 1e-9);
 }
 
-TEST_F(Plot, PlainDragChangesNothing)
-{
-    drag(view, at(0, 0.5), at(3, 0.1), Qt::NoModifier);
-    EXPECT_EQ(view.xAxis->range(), QCPRange(-5, 5));
-    EXPECT_EQ(view.yAxis->range(), QCPRange(0, 1));
-}
-
 TEST_F(Plot, LeftMaximumBecomesTheResetRange)
 {
     view.setLeftMaximum(0.83);
