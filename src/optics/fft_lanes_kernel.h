@@ -42,6 +42,8 @@ typedef double VDu __attribute__((vector_size(8 * DL), aligned(8)));
 
 #define QTL_INLINE inline __attribute__((always_inline))
 #define QTL_LAMBDA_INLINE __attribute__((always_inline))
+// Hides where a pointer came from, so that it stays one register.
+#define QTL_OPAQUE(p) __asm__("" : "+r"(p))
 
 template <int N, class Fn>
 QTL_INLINE void StaticFor(Fn&& fn)
@@ -178,6 +180,14 @@ QTL_INLINE VF LoadIntensity(const double* pa, const double* pb)
 #endif
 }
 
+// Asks for the L doubles at p to be brought towards the core (no fault).
+QTL_INLINE void Prefetch(const double* p)
+{
+    __builtin_prefetch(p, 0, 2);
+    __builtin_prefetch(p + L / 2, 0, 2);
+    __builtin_prefetch(p + L - 1, 0, 2);
+}
+
 QTL_INLINE VF Abs(VF x)
 {
     return reinterpret_cast<VF>(reinterpret_cast<VU>(x) & 0x7fffffffu);
@@ -247,27 +257,34 @@ QTL_INLINE void Radix8(VF* r, VF* i, const LaneTwiddles& tw, int k)
 
 // One pass of three stages over the whole line set. load(n, re, im) fetches
 // sample n, store(n, re, im) puts it back.
+// The radix-8 block of samples g + k + t * H0 (t = 0..7). load(n, re, im)
+// fetches sample n, store(n, re, im) puts it back.
+template <int H0, class Load, class Store>
+QTL_INLINE void Block(const LaneTwiddles& tw, int g, int k, Load&& load, Store&& store)
+{
+    VF r[8];
+    VF i[8];
+    StaticFor<8>([&](auto tc) QTL_LAMBDA_INLINE {
+        constexpr int t = decltype(tc)::value;
+        load(g + k + t * H0, r[t], i[t]);
+    });
+    if (k == 0)
+        Radix8<H0, true>(r, i, tw, 0);
+    else
+        Radix8<H0, false>(r, i, tw, k);
+    StaticFor<8>([&](auto tc) QTL_LAMBDA_INLINE {
+        constexpr int t = decltype(tc)::value;
+        store(g + k + t * H0, r[t], i[t]);
+    });
+}
+
+// One pass of three stages over the whole line set.
 template <int H0, class Load, class Store>
 QTL_INLINE void Pass(const LaneTwiddles& tw, Load&& load, Store&& store)
 {
-    for (int g = 0; g < kLineLength; g += 8 * H0) {
-        for (int k = 0; k < H0; ++k) {
-            VF r[8];
-            VF i[8];
-            StaticFor<8>([&](auto tc) QTL_LAMBDA_INLINE {
-                constexpr int t = decltype(tc)::value;
-                load(g + k + t * H0, r[t], i[t]);
-            });
-            if (k == 0)
-                Radix8<H0, true>(r, i, tw, 0);
-            else
-                Radix8<H0, false>(r, i, tw, k);
-            StaticFor<8>([&](auto tc) QTL_LAMBDA_INLINE {
-                constexpr int t = decltype(tc)::value;
-                store(g + k + t * H0, r[t], i[t]);
-            });
-        }
-    }
+    for (int g = 0; g < kLineLength; g += 8 * H0)
+        for (int k = 0; k < H0; ++k)
+            Block<H0>(tw, g, k, load, store);
 }
 
 struct LineSet {
@@ -333,6 +350,12 @@ void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
             tw,
             [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE {
                 const int row = 1 + kBitReversed[n];
+                // The rows come in bit-reversed order, which no hardware
+                // prefetcher follows: ask for the next block of columns now.
+                if (c0 + L <= kLineLength) {
+                    Prefetch(re.row(row) + c0 + L);
+                    Prefetch(im.row(row) + c0 + L);
+                }
                 if constexpr (kIn == In::Intensity) {
                     r = LoadIntensity(re.row(row) + c0, im.row(row) + c0);
                     i = VF{};
@@ -357,10 +380,17 @@ void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
 // cells 1 + k0 .. k0 + L) and samples k0 .. k0 + L - 1 of a line set.
 QTL_INLINE void GridToLines(const Grid& g, int r0, int k0, VF* lines)
 {
+    // One base register for all L rows: left to itself the compiler keeps
+    // a pointer per row and spills them.
+    const double* base = g.row(r0) + 1 + k0;
+    QTL_OPAQUE(base);
     VF v[L];
     StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
         constexpr int lane = decltype(lc)::value;
-        v[lane] = LoadDoubles(g.row(r0 + lane) + 1 + k0);
+        v[lane] = LoadDoubles(base + lane * kGridSide);
+        // The same cells of the next block of rows.
+        if (r0 + L <= kLineLength)
+            Prefetch(base + (L + lane) * kGridSide);
     });
     Transpose(v);
     StaticFor<L>([&](auto kc) QTL_LAMBDA_INLINE {
@@ -378,32 +408,47 @@ QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g)
         v[k] = lines[k0 + k];
     });
     Transpose(v);
+    double* base = g.row(r0) + 1 + k0;
+    QTL_OPAQUE(base);
     StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
         constexpr int lane = decltype(lc)::value;
-        StoreDoubles(g.row(r0 + lane) + 1 + k0, Finish(v[lane], kOut));
+        StoreDoubles(base + lane * kGridSide, Finish(v[lane], kOut));
     });
 }
 
-// Every line along the second index (lanes: rows r0 .. r0 + L - 1).
+// Every line along the second index (lanes: rows r0 .. r0 + L - 1). The
+// values come and go in chunks of L neighbouring cells of L rows, transposed
+// in registers. The first and last passes are ordered so that each works on
+// chunks that were just moved, while they are still in the nearest cache.
 template <Out kOut>
 void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im)
 {
+    constexpr int kLaneBits = __builtin_ctz(L);
+    // Chunk q (cells qL .. qL + L - 1) fills the slots whose lowest 9 - kLaneBits
+    // bits are the reversal of q; eight chunks complete whole blocks of stages 1-3.
+    constexpr int kGroups = kLineLength / L / 8;
     LineSet set;
+    auto fromSet = [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; };
+    auto toSet = [&](int n, VF r, VF i) QTL_LAMBDA_INLINE { set.re[n] = r; set.im[n] = i; };
     for (int r0 = 1; r0 <= kLineLength; r0 += L) {
-        for (int k0 = 0; k0 < kLineLength; k0 += L) {
-            GridToLines(re, r0, k0, set.re);
-            GridToLines(im, r0, k0, set.im);
+        for (int a = 0; a < kGroups; ++a) {
+            for (int s = 0; s < 8; ++s) {
+                const int q = kBitReversed[8 * a + s] >> kLaneBits;
+                GridToLines(re, r0, q * L, set.re);
+                GridToLines(im, r0, q * L, set.im);
+            }
+            for (int m = a; m < kLineLength / 8; m += kGroups)
+                Block<1>(tw, 8 * m, 0, fromSet, toSet);
         }
-        Pass<1>(
-            tw, [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; },
-            [&](int n, VF r, VF i) QTL_LAMBDA_INLINE { set.re[n] = r; set.im[n] = i; });
         MiddleAndLastButOne(tw, set);
-        Pass<64>(
-            tw, [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; },
-            [&](int n, VF r, VF i) QTL_LAMBDA_INLINE { set.re[n] = r; set.im[n] = i; });
-        for (int k0 = 0; k0 < kLineLength; k0 += L) {
-            LinesToGrid<kOut>(set.re, r0, k0, re);
-            LinesToGrid<kOut>(set.im, r0, k0, im);
+        // Stages 7-9 for L consecutive k give the chunks k0 + 64 t (t = 0..7).
+        for (int k0 = 0; k0 < 64; k0 += L) {
+            for (int k = k0; k < k0 + L; ++k)
+                Block<64>(tw, 0, k, fromSet, toSet);
+            for (int t = 0; t < 8; ++t) {
+                LinesToGrid<kOut>(set.re, r0, k0 + 64 * t, re);
+                LinesToGrid<kOut>(set.im, r0, k0 + 64 * t, im);
+            }
         }
     }
 }
@@ -428,3 +473,4 @@ void Inverse(const LaneTwiddles& tw, Grid& re, Grid& im)
 
 #undef QTL_INLINE
 #undef QTL_LAMBDA_INLINE
+#undef QTL_OPAQUE
