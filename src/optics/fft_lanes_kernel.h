@@ -34,11 +34,11 @@ static_assert(kSplit == 1 || kSplit == 2, "a float vector is one or two double v
 static_assert(kLineLength % L == 0, "the lanes divide the grid");
 
 typedef float VF __attribute__((vector_size(4 * L)));
-typedef float VFu __attribute__((vector_size(4 * L), aligned(4)));
+typedef float VFa __attribute__((vector_size(4 * L), may_alias));
 typedef std::uint32_t VU __attribute__((vector_size(4 * L)));
 typedef float VFh __attribute__((vector_size(4 * DL)));
 typedef double VD __attribute__((vector_size(8 * DL)));
-typedef double VDu __attribute__((vector_size(8 * DL), aligned(8)));
+typedef double VDu __attribute__((vector_size(8 * DL), aligned(8), may_alias));
 
 #define QTL_INLINE inline __attribute__((always_inline))
 #define QTL_LAMBDA_INLINE __attribute__((always_inline))
@@ -180,12 +180,14 @@ QTL_INLINE VF LoadIntensity(const double* pa, const double* pb)
 #endif
 }
 
-// Asks for the L doubles at p to be brought towards the core (no fault).
+// Asks for the L doubles at p to be brought towards the core (no fault),
+// for reading or, with kWrite, for writing.
+template <bool kWrite = false>
 QTL_INLINE void Prefetch(const double* p)
 {
-    __builtin_prefetch(p, 0, 2);
-    __builtin_prefetch(p + L / 2, 0, 2);
-    __builtin_prefetch(p + L - 1, 0, 2);
+    __builtin_prefetch(p, kWrite, 2);
+    __builtin_prefetch(p + L / 2, kWrite, 2);
+    __builtin_prefetch(p + L - 1, kWrite, 2);
 }
 
 QTL_INLINE VF Abs(VF x)
@@ -324,26 +326,64 @@ QTL_INLINE void Transpose(VF* v)
 }
 
 // ---- the two passes of a 2-D transform -------------------------------------
+//
+// Between the two passes the values are floats (every pass ends by rounding
+// to float, and widening to double and narrowing again changes nothing), so
+// the first pass leaves them packed as floats in the grid itself and the
+// second reads them from there: half the memory traffic and no conversions.
+// Row r keeps its 512 floats in the first vector-aligned stretch of its cells
+// [1..263]; cells outside [1..512][1..512] are never touched. The order of the
+// column blocks keeps every packed float clear of doubles not yet read.
 
-enum class In { Plain, Intensity };
-enum class Out { Plain, Magnitude, Scaled };
+enum class From { Doubles, Intensity, Packed };
+enum class To { Doubles, Packed };
+enum class Then { Keep, Magnitude, Scale };
 
-// 1/512 of the inverse line transform, applied in float as there.
-QTL_INLINE VF Finish(VF x, Out out)
+// What a pass does to its results before storing them: the absolute values of
+// the transfer function, or the 1/512 of the inverse line transform (in float,
+// as there).
+QTL_INLINE VF Finish(VF x, Then then)
 {
-    if (out == Out::Magnitude)
+    if (then == Then::Magnitude)
         return Abs(x);
-    if (out == Out::Scaled)
+    if (then == Then::Scale)
         return x * 0.001953125f;
     return x;
 }
 
+// Aligned to the vector size, the packed floats start at most 4 L - 4 bytes
+// after cell 1, which is what keeps them clear of unread doubles.
+QTL_INLINE float* PackedRow(Grid& g, int r)
+{
+    constexpr std::uintptr_t kAlign = sizeof(VF);
+    const auto at = reinterpret_cast<std::uintptr_t>(g.row(r) + 1);
+    return reinterpret_cast<float*>((at + kAlign - 1) & ~(kAlign - 1));
+}
+
+QTL_INLINE VF LoadPacked(const float* p)
+{
+    return *reinterpret_cast<const VFa*>(p);
+}
+
+QTL_INLINE void StorePacked(float* p, VF x)
+{
+    *reinterpret_cast<VFa*>(p) = x;
+}
+
 // Every line along the first index (lanes: columns c0 .. c0 + L - 1).
-template <In kIn, Out kOut>
+template <From kFrom, To kTo, Then kThen>
 void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
 {
+    static_assert(kFrom != From::Packed || kTo != To::Packed);
     LineSet set;
-    for (int c0 = 1; c0 <= kLineLength; c0 += L) {
+    // Reading packed floats, go from right to left: a block's doubles then
+    // land beyond the packed floats of the blocks still to come. Writing them,
+    // go from left to right: they land where the doubles were already read.
+    constexpr bool kLeftward = kFrom == From::Packed;
+    for (int b = 0; b < kLineLength / L; ++b) {
+        const int c0 = 1 + L * (kLeftward ? kLineLength / L - 1 - b : b);
+        const int next = kLeftward ? c0 - L : c0 + L;
+        const bool hasNext = b + 1 < kLineLength / L;
         // Stages 1-3 straight from the grid: sample n of a line is value
         // ReverseBits9(n), which sits in row 1 + ReverseBits9(n).
         Pass<1>(
@@ -352,11 +392,22 @@ void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
                 const int row = 1 + kBitReversed[n];
                 // The rows come in bit-reversed order, which no hardware
                 // prefetcher follows: ask for the next block of columns now.
-                if (c0 + L <= kLineLength) {
-                    Prefetch(re.row(row) + c0 + L);
-                    Prefetch(im.row(row) + c0 + L);
+                if constexpr (kFrom == From::Packed) {
+                    if (hasNext) {
+                        __builtin_prefetch(PackedRow(re, row) + (next - 1), 0, 2);
+                        __builtin_prefetch(PackedRow(im, row) + (next - 1), 0, 2);
+                        Prefetch<true>(re.row(row) + next);
+                        Prefetch<true>(im.row(row) + next);
+                    }
+                    r = LoadPacked(PackedRow(re, row) + (c0 - 1));
+                    i = LoadPacked(PackedRow(im, row) + (c0 - 1));
+                    return;
                 }
-                if constexpr (kIn == In::Intensity) {
+                if (hasNext) {
+                    Prefetch(re.row(row) + next);
+                    Prefetch(im.row(row) + next);
+                }
+                if constexpr (kFrom == From::Intensity) {
                     r = LoadIntensity(re.row(row) + c0, im.row(row) + c0);
                     i = VF{};
                 } else {
@@ -370,28 +421,45 @@ void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
         Pass<64>(
             tw, [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; },
             [&](int n, VF r, VF i) QTL_LAMBDA_INLINE {
-                StoreDoubles(re.row(1 + n) + c0, Finish(r, kOut));
-                StoreDoubles(im.row(1 + n) + c0, Finish(i, kOut));
+                if constexpr (kTo == To::Packed) {
+                    StorePacked(PackedRow(re, 1 + n) + (c0 - 1), Finish(r, kThen));
+                    StorePacked(PackedRow(im, 1 + n) + (c0 - 1), Finish(i, kThen));
+                } else {
+                    StoreDoubles(re.row(1 + n) + c0, Finish(r, kThen));
+                    StoreDoubles(im.row(1 + n) + c0, Finish(i, kThen));
+                }
             });
     }
 }
 
-// Moves L x L values of one grid between the grid (rows r0 .. r0 + L - 1,
-// cells 1 + k0 .. k0 + L) and samples k0 .. k0 + L - 1 of a line set.
-QTL_INLINE void GridToLines(const Grid& g, int r0, int k0, VF* lines)
+// Moves L x L values of one grid from rows r0 .. r0 + L - 1, cells
+// 1 + k0 .. k0 + L, into samples k0 .. k0 + L - 1 of a line set.
+template <From kFrom>
+QTL_INLINE void GridToLines(Grid& g, int r0, int k0, VF* lines)
 {
-    // One base register for all L rows: left to itself the compiler keeps
-    // a pointer per row and spills them.
-    const double* base = g.row(r0) + 1 + k0;
-    QTL_OPAQUE(base);
     VF v[L];
-    StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
-        constexpr int lane = decltype(lc)::value;
-        v[lane] = LoadDoubles(base + lane * kGridSide);
-        // The same cells of the next block of rows.
-        if (r0 + L <= kLineLength)
-            Prefetch(base + (L + lane) * kGridSide);
-    });
+    if constexpr (kFrom == From::Packed) {
+        StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
+            constexpr int lane = decltype(lc)::value;
+            v[lane] = LoadPacked(PackedRow(g, r0 + lane) + k0);
+            // The next block of rows: these floats, and the doubles that
+            // will be written over them.
+            if (r0 + L <= kLineLength)
+                __builtin_prefetch(PackedRow(g, r0 + L + lane) + k0, 0, 2);
+        });
+    } else {
+        // One base register for all L rows: left to itself the compiler
+        // keeps a pointer per row and spills them.
+        const double* base = g.row(r0) + 1 + k0;
+        QTL_OPAQUE(base);
+        StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
+            constexpr int lane = decltype(lc)::value;
+            v[lane] = LoadDoubles(base + lane * kGridSide);
+            // The same cells of the next block of rows.
+            if (r0 + L <= kLineLength)
+                Prefetch(base + (L + lane) * kGridSide);
+        });
+    }
     Transpose(v);
     StaticFor<L>([&](auto kc) QTL_LAMBDA_INLINE {
         constexpr int k = decltype(kc)::value;
@@ -399,7 +467,8 @@ QTL_INLINE void GridToLines(const Grid& g, int r0, int k0, VF* lines)
     });
 }
 
-template <Out kOut>
+// The reverse move, samples k0 .. k0 + L - 1 into the rows.
+template <To kTo, Then kThen>
 QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g)
 {
     VF v[L];
@@ -408,21 +477,30 @@ QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g)
         v[k] = lines[k0 + k];
     });
     Transpose(v);
-    double* base = g.row(r0) + 1 + k0;
-    QTL_OPAQUE(base);
-    StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
-        constexpr int lane = decltype(lc)::value;
-        StoreDoubles(base + lane * kGridSide, Finish(v[lane], kOut));
-    });
+    if constexpr (kTo == To::Packed) {
+        StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
+            constexpr int lane = decltype(lc)::value;
+            StorePacked(PackedRow(g, r0 + lane) + k0, Finish(v[lane], kThen));
+        });
+    } else {
+        double* base = g.row(r0) + 1 + k0;
+        QTL_OPAQUE(base);
+        StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
+            constexpr int lane = decltype(lc)::value;
+            StoreDoubles(base + lane * kGridSide, Finish(v[lane], kThen));
+        });
+    }
 }
 
 // Every line along the second index (lanes: rows r0 .. r0 + L - 1). The
 // values come and go in chunks of L neighbouring cells of L rows, transposed
-// in registers. The first and last passes are ordered so that each works on
-// chunks that were just moved, while they are still in the nearest cache.
-template <Out kOut>
+// in registers; all of a block's rows are read before any is written. The
+// first and last passes are ordered so that each works on chunks that were
+// just moved, while they are still in the nearest cache.
+template <From kFrom, To kTo, Then kThen>
 void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im)
 {
+    static_assert(kFrom != From::Intensity);
     constexpr int kLaneBits = __builtin_ctz(L);
     // Chunk q (cells qL .. qL + L - 1) fills the slots whose lowest 9 - kLaneBits
     // bits are the reversal of q; eight chunks complete whole blocks of stages 1-3.
@@ -434,8 +512,8 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im)
         for (int a = 0; a < kGroups; ++a) {
             for (int s = 0; s < 8; ++s) {
                 const int q = kBitReversed[8 * a + s] >> kLaneBits;
-                GridToLines(re, r0, q * L, set.re);
-                GridToLines(im, r0, q * L, set.im);
+                GridToLines<kFrom>(re, r0, q * L, set.re);
+                GridToLines<kFrom>(im, r0, q * L, set.im);
             }
             for (int m = a; m < kLineLength / 8; m += kGroups)
                 Block<1>(tw, 8 * m, 0, fromSet, toSet);
@@ -446,8 +524,8 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im)
             for (int k = k0; k < k0 + L; ++k)
                 Block<64>(tw, 0, k, fromSet, toSet);
             for (int t = 0; t < 8; ++t) {
-                LinesToGrid<kOut>(set.re, r0, k0 + 64 * t, re);
-                LinesToGrid<kOut>(set.im, r0, k0 + 64 * t, im);
+                LinesToGrid<kTo, kThen>(set.re, r0, k0 + 64 * t, re);
+                LinesToGrid<kTo, kThen>(set.im, r0, k0 + 64 * t, im);
             }
         }
     }
@@ -455,20 +533,20 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im)
 
 void Forward(const LaneTwiddles& tw, Grid& re, Grid& im)
 {
-    ColumnLines<In::Plain, Out::Plain>(tw, re, im);
-    RowLines<Out::Plain>(tw, re, im);
+    ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im);
+    RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im);
 }
 
 void Intensity(const LaneTwiddles& tw, Grid& re, Grid& im)
 {
-    ColumnLines<In::Intensity, Out::Plain>(tw, re, im);
-    RowLines<Out::Magnitude>(tw, re, im);
+    ColumnLines<From::Intensity, To::Packed, Then::Keep>(tw, re, im);
+    RowLines<From::Packed, To::Doubles, Then::Magnitude>(tw, re, im);
 }
 
 void Inverse(const LaneTwiddles& tw, Grid& re, Grid& im)
 {
-    RowLines<Out::Scaled>(tw, re, im);
-    ColumnLines<In::Plain, Out::Scaled>(tw, re, im);
+    RowLines<From::Doubles, To::Packed, Then::Scale>(tw, re, im);
+    ColumnLines<From::Packed, To::Doubles, Then::Scale>(tw, re, im);
 }
 
 #undef QTL_INLINE
