@@ -227,6 +227,7 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(count, args.data()))
         return 1;
     std::printf("Active transform kernel: %s\n", optics::LaneKernelName(optics::ActiveLaneKernel()));
+    benchmark::AddCustomContext("transform_kernel", optics::LaneKernelName(optics::ActiveLaneKernel()));
     Register();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
