@@ -294,11 +294,24 @@ struct LineSet {
     VF im[kLineLength];
 };
 
+// Stages 4-6 over the line set; after each of its 64 blocks, between(j) with
+// the block's number j = 0..63 (for spreading other work over the pass).
+template <class Between>
+QTL_INLINE void MiddleStages(const LaneTwiddles& tw, LineSet& set, Between&& between)
+{
+    auto load = [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; };
+    auto store = [&](int n, VF r, VF i) QTL_LAMBDA_INLINE { set.re[n] = r; set.im[n] = i; };
+    for (int g = 0; g < kLineLength; g += 64) {
+        for (int k = 0; k < 8; ++k) {
+            Block<8>(tw, g, k, load, store);
+            between(g / 8 + k);
+        }
+    }
+}
+
 QTL_INLINE void MiddleAndLastButOne(const LaneTwiddles& tw, LineSet& set)
 {
-    Pass<8>(
-        tw, [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; },
-        [&](int n, VF r, VF i) QTL_LAMBDA_INLINE { set.re[n] = r; set.im[n] = i; });
+    MiddleStages(tw, set, [](int) QTL_LAMBDA_INLINE {});
 }
 
 // ---- register transpose of L x L floats ------------------------------------
@@ -518,7 +531,20 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im)
             for (int m = a; m < kLineLength / 8; m += kGroups)
                 Block<1>(tw, 8 * m, 0, fromSet, toSet);
         }
-        MiddleAndLastButOne(tw, set);
+        if constexpr (kFrom == From::Packed && kTo == To::Doubles) {
+            // The doubles past the packed floats were not read: ask for
+            // those lines for writing while the middle stages run, one row of
+            // one grid after each of their blocks.
+            MiddleStages(tw, set, [&](int j) QTL_LAMBDA_INLINE {
+                if (j >= 2 * L)
+                    return;
+                const double* row = (j % 2 == 0 ? re : im).row(r0 + j / 2);
+                for (int cell = kLineLength / 2; cell <= kLineLength; cell += 8)
+                    __builtin_prefetch(row + cell, 1, 2);
+            });
+        } else {
+            MiddleAndLastButOne(tw, set);
+        }
         // Stages 7-9 for L consecutive k give the chunks k0 + 64 t (t = 0..7).
         for (int k0 = 0; k0 < 64; k0 += L) {
             for (int k = k0; k < k0 + L; ++k)
