@@ -25,7 +25,8 @@
 // first index the lanes are neighbouring columns, contiguous in the grid, so
 // the first pass reads the grid directly and the last one writes it. Along the
 // second index the lanes are neighbouring rows; blocks of lanes x lanes values
-// are transposed in registers on the way in and out.
+// are transposed in registers on the way in and out. Between the two passes of
+// a 2-D transform the values stay floats, packed into the grid (see below).
 
 constexpr int L = QTL_LANES;
 constexpr int DL = QTL_DOUBLE_LANES;
@@ -54,9 +55,9 @@ QTL_INLINE void StaticFor(Fn&& fn)
 }
 
 // ---- conversions between float lanes and double lanes ---------------------
-
-// Conversions. Where the instruction set is known they are spelled out, since
-// the generic vector conversions get split into narrower pieces.
+//
+// Where the instruction set is known they are spelled out, since the generic
+// vector conversions get split into narrower pieces.
 #if defined(QTL_X86_AVX512) && QTL_LANES == 16 && QTL_DOUBLE_LANES == 8
 template <int Part>
 QTL_INLINE VD Widen(VF x)
@@ -257,8 +258,6 @@ QTL_INLINE void Radix8(VF* r, VF* i, const LaneTwiddles& tw, int k)
     });
 }
 
-// One pass of three stages over the whole line set. load(n, re, im) fetches
-// sample n, store(n, re, im) puts it back.
 // The radix-8 block of samples g + k + t * H0 (t = 0..7). load(n, re, im)
 // fetches sample n, store(n, re, im) puts it back.
 template <int H0, class Load, class Store>
@@ -309,7 +308,7 @@ QTL_INLINE void MiddleStages(const LaneTwiddles& tw, LineSet& set, Between&& bet
     }
 }
 
-QTL_INLINE void MiddleAndLastButOne(const LaneTwiddles& tw, LineSet& set)
+QTL_INLINE void MiddleStages(const LaneTwiddles& tw, LineSet& set)
 {
     MiddleStages(tw, set, [](int) QTL_LAMBDA_INLINE {});
 }
@@ -429,7 +428,7 @@ void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
                 }
             },
             [&](int n, VF r, VF i) QTL_LAMBDA_INLINE { set.re[n] = r; set.im[n] = i; });
-        MiddleAndLastButOne(tw, set);
+        MiddleStages(tw, set);
         // Stages 7-9 straight into the grid, in natural order.
         Pass<64>(
             tw, [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; },
@@ -543,7 +542,7 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im)
                     __builtin_prefetch(row + cell, 1, 2);
             });
         } else {
-            MiddleAndLastButOne(tw, set);
+            MiddleStages(tw, set);
         }
         // Stages 7-9 for L consecutive k give the chunks k0 + 64 t (t = 0..7).
         for (int k0 = 0; k0 < 64; k0 += L) {
