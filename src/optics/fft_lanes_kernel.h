@@ -382,6 +382,22 @@ QTL_INLINE void StorePacked(float* p, VF x)
     *reinterpret_cast<VFa*>(p) = x;
 }
 
+// Whether cells [1..512][c0 .. c0 + L - 1] of both grids all hold +0.0
+// exactly (not -0.0, not a tiny value that rounds to zero).
+QTL_INLINE bool ColumnsArePositiveZero(const Grid& re, const Grid& im, int c0)
+{
+    std::uint64_t bits = 0;
+    for (int row = 1; row <= kLineLength; ++row) {
+        const double* a = re.row(row) + c0;
+        const double* b = im.row(row) + c0;
+        for (int j = 0; j < L; ++j)
+            bits |= __builtin_bit_cast(std::uint64_t, a[j]) | __builtin_bit_cast(std::uint64_t, b[j]);
+        if (row % 8 == 0 && bits != 0)
+            return false;
+    }
+    return bits == 0;
+}
+
 // Every line along the first index (lanes: columns c0 .. c0 + L - 1).
 template <From kFrom, To kTo, Then kThen>
 void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
@@ -396,6 +412,20 @@ void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
         const int c0 = 1 + L * (kLeftward ? kLineLength / L - 1 - b : b);
         const int next = kLeftward ? c0 - L : c0 + L;
         const bool hasNext = b + 1 < kLineLength / L;
+        if constexpr (kFrom == From::Doubles) {
+            // Lines of nothing but +0 stay +0 through every butterfly (as
+            // TransformLine computes them), so a block of them is done at
+            // once: the pupil leaves most columns empty.
+            if (ColumnsArePositiveZero(re, im, c0)) {
+                if constexpr (kTo == To::Packed) {
+                    for (int row = 1; row <= kLineLength; ++row) {
+                        StorePacked(PackedRow(re, row) + (c0 - 1), VF{});
+                        StorePacked(PackedRow(im, row) + (c0 - 1), VF{});
+                    }
+                }
+                continue;
+            }
+        }
         // Stages 1-3 straight from the grid: sample n of a line is value
         // ReverseBits9(n), which sits in row 1 + ReverseBits9(n).
         Pass<1>(

@@ -227,6 +227,34 @@ TEST_F(LaneKernels, SpecialValuesAndSignedZerosAreBitIdentical)
     ExpectAllKernelsMatch(ReferenceInverse, optics::InverseTransform2D);
 }
 
+TEST_F(LaneKernels, NearlyEmptyColumnsAreBitIdentical)
+{
+    // Blocks of columns holding nothing but +0.0 are done at once; a single
+    // value anywhere in a block, -0.0, or a value that rounds to a float zero
+    // must still be transformed.
+    Grid& re = *inputRe;
+    Grid& im = *inputIm;
+    re = engine->ZeroGrid;
+    im = engine->ZeroGrid;
+    for (int i = 1; i <= kLineLength; ++i)
+        re(i, 40) = -0.0;      // a column of negative zeros
+    re(512, 100) = 0.25;       // the last row only
+    im(1, 150) = -3.0;         // the imaginary grid only
+    re(300, 200) = 1e-300;     // rounds to +0 as a float, but is not +0.0
+    im(256, 512) = 1.0;        // the last column
+    re(5, 0) = 7.0;            // outside the region, next to an empty block
+    re(5, 513) = 7.0;
+    ExpectAllKernelsMatch(ReferenceForward, optics::Transform2D);
+
+    // Negative zeros everywhere leave a negative zero at the origin.
+    for (int i = 1; i <= kLineLength; ++i)
+        for (int j = 1; j <= kLineLength; ++j)
+            re(i, j) = -0.0;
+    im = engine->ZeroGrid;
+    ExpectAllKernelsMatch(ReferenceForward, optics::Transform2D);
+    EXPECT_TRUE(std::signbit(engine->FieldReal(1, 1)));
+}
+
 TEST(LaneKernelChoice, WidestKernelIsActiveAndUnavailableOnesFallBack)
 {
     const LaneKernel start = optics::ActiveLaneKernel();
