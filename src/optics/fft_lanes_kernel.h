@@ -382,25 +382,41 @@ QTL_INLINE void StorePacked(float* p, VF x)
     *reinterpret_cast<VFa*>(p) = x;
 }
 
-// Whether cells [1..512][c0 .. c0 + L - 1] of both grids all hold +0.0
-// exactly (not -0.0, not a tiny value that rounds to zero).
-QTL_INLINE bool ColumnsArePositiveZero(const Grid& re, const Grid& im, int c0)
+// Which blocks of L columns hold nothing but +0.0 exactly (not -0.0, not a
+// tiny value that rounds to zero) in both grids. One sweep along the rows, as
+// they lie in memory, stopping once every block has shown a value.
+struct EmptyBlocks {
+    bool empty[kLineLength / L];
+};
+
+QTL_INLINE EmptyBlocks FindEmptyBlocks(const Grid& re, const Grid& im)
 {
-    std::uint64_t bits = 0;
-    for (int row = 1; row <= kLineLength; ++row) {
-        const double* a = re.row(row) + c0;
-        const double* b = im.row(row) + c0;
-        for (int j = 0; j < L; ++j)
-            bits |= __builtin_bit_cast(std::uint64_t, a[j]) | __builtin_bit_cast(std::uint64_t, b[j]);
-        if (row % 8 == 0 && bits != 0)
-            return false;
+    constexpr int kBlocks = kLineLength / L;
+    std::uint64_t bits[kBlocks] = {};
+    int filled = 0;
+    for (int row = 1; row <= kLineLength && filled < kBlocks; ++row) {
+        const double* a = re.row(row) + 1;
+        const double* b = im.row(row) + 1;
+        filled = 0;
+        for (int block = 0; block < kBlocks; ++block) {
+            std::uint64_t any = bits[block];
+            for (int j = block * L; j < block * L + L; ++j)
+                any |= __builtin_bit_cast(std::uint64_t, a[j]) | __builtin_bit_cast(std::uint64_t, b[j]);
+            bits[block] = any;
+            filled += any != 0;
+        }
     }
-    return bits == 0;
+    EmptyBlocks result;
+    for (int block = 0; block < kBlocks; ++block)
+        result.empty[block] = bits[block] == 0;
+    return result;
 }
 
 // Every line along the first index (lanes: columns c0 .. c0 + L - 1).
+// Returns the blocks that held only +0.0; writing packed floats, it leaves
+// those out (they would all be +0) for the second pass to take as zeros.
 template <From kFrom, To kTo, Then kThen>
-void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
+EmptyBlocks ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
 {
     static_assert(kFrom != From::Packed || kTo != To::Packed);
     LineSet set;
@@ -408,6 +424,9 @@ void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
     // land beyond the packed floats of the blocks still to come. Writing them,
     // go from left to right: they land where the doubles were already read.
     constexpr bool kLeftward = kFrom == From::Packed;
+    EmptyBlocks empty{};
+    if constexpr (kFrom == From::Doubles)
+        empty = FindEmptyBlocks(re, im);
     for (int b = 0; b < kLineLength / L; ++b) {
         const int c0 = 1 + L * (kLeftward ? kLineLength / L - 1 - b : b);
         const int next = kLeftward ? c0 - L : c0 + L;
@@ -416,15 +435,8 @@ void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
             // Lines of nothing but +0 stay +0 through every butterfly (as
             // TransformLine computes them), so a block of them is done at
             // once: the pupil leaves most columns empty.
-            if (ColumnsArePositiveZero(re, im, c0)) {
-                if constexpr (kTo == To::Packed) {
-                    for (int row = 1; row <= kLineLength; ++row) {
-                        StorePacked(PackedRow(re, row) + (c0 - 1), VF{});
-                        StorePacked(PackedRow(im, row) + (c0 - 1), VF{});
-                    }
-                }
+            if (empty.empty[(c0 - 1) / L])
                 continue;
-            }
         }
         // Stages 1-3 straight from the grid: sample n of a line is value
         // ReverseBits9(n), which sits in row 1 + ReverseBits9(n).
@@ -472,13 +484,20 @@ void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
                 }
             });
     }
+    return empty;
 }
 
 // Moves L x L values of one grid from rows r0 .. r0 + L - 1, cells
 // 1 + k0 .. k0 + L, into samples k0 .. k0 + L - 1 of a line set.
+// With zero, the cells are known to be +0 and are not read.
 template <From kFrom>
-QTL_INLINE void GridToLines(Grid& g, int r0, int k0, VF* lines)
+QTL_INLINE void GridToLines(Grid& g, int r0, int k0, VF* lines, bool zero)
 {
+    if (zero) {
+        for (int k = 0; k < L; ++k)
+            lines[kBitReversed[k0 + k]] = VF{};
+        return;
+    }
     VF v[L];
     if constexpr (kFrom == From::Packed) {
         StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
@@ -539,8 +558,10 @@ QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g)
 // in registers; all of a block's rows are read before any is written. The
 // first and last passes are ordered so that each works on chunks that were
 // just moved, while they are still in the nearest cache.
+// zeroChunks: blocks of L cells of every row known to hold +0 (left out by a
+// first pass that found them empty).
 template <From kFrom, To kTo, Then kThen>
-void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im)
+void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im, const EmptyBlocks& zeroChunks = {})
 {
     static_assert(kFrom != From::Intensity);
     constexpr int kLaneBits = __builtin_ctz(L);
@@ -554,8 +575,8 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im)
         for (int a = 0; a < kGroups; ++a) {
             for (int s = 0; s < 8; ++s) {
                 const int q = kBitReversed[8 * a + s] >> kLaneBits;
-                GridToLines<kFrom>(re, r0, q * L, set.re);
-                GridToLines<kFrom>(im, r0, q * L, set.im);
+                GridToLines<kFrom>(re, r0, q * L, set.re, zeroChunks.empty[q]);
+                GridToLines<kFrom>(im, r0, q * L, set.im, zeroChunks.empty[q]);
             }
             for (int m = a; m < kLineLength / 8; m += kGroups)
                 Block<1>(tw, 8 * m, 0, fromSet, toSet);
@@ -588,8 +609,8 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im)
 
 void Forward(const LaneTwiddles& tw, Grid& re, Grid& im)
 {
-    ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im);
-    RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im);
+    const EmptyBlocks empty = ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im);
+    RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, empty);
 }
 
 void Intensity(const LaneTwiddles& tw, Grid& re, Grid& im)
