@@ -345,7 +345,9 @@ QTL_INLINE void Transpose(VF* v)
 // second reads them from there: half the memory traffic and no conversions.
 // Row r keeps its 512 floats in the first vector-aligned stretch of its cells
 // [1..263]; cells outside [1..512][1..512] are never touched. The order of the
-// column blocks keeps every packed float clear of doubles not yet read.
+// column blocks keeps every packed float clear of doubles not yet read. Blocks
+// of columns that held only +0.0 are not packed at all: the second pass is
+// told to take them as zeros.
 
 enum class From { Doubles, Intensity, Packed };
 enum class To { Doubles, Packed };
