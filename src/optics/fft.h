@@ -29,6 +29,12 @@ void LoadLine(Engine& engine, const double* re, const double* im, int stride);
 //! Stores the transform lines back (float widened to double) in natural order.
 void StoreLine(const Engine& engine, double* re, double* im, int stride);
 
+// The three 2-D transforms below run several lines at once in SIMD lanes
+// (optics/fft_lanes.h); their grids come out bit for bit as from loading,
+// transforming and storing one line at a time through the engine lines, but
+// they leave LineReal / LineImag untouched and carry their own bit-reversal
+// order (engine.BitReverse need not be filled).
+
 //! Forward 2-D transform of cells [1..512][1..512] of (re, im) in place:
 //! first every line along the first index (for each second index c = 1..512),
 //! then every line along the second index (for each first index r = 1..512).
