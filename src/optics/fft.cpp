@@ -140,8 +140,12 @@ void InverseTransform2DLines(Engine& engine, Grid& re, Grid& im)
     }
 }
 
-const lanes::KernelTable* ActiveKernels()
+// The lane kernels keep the values between their passes packed into the two
+// grids, so they need two distinct ones; the same grid twice goes line by line.
+const lanes::KernelTable* ActiveKernels(const Grid& re, const Grid& im)
 {
+    if (&re == &im)
+        return nullptr;
     switch (ActiveLaneKernel()) {
     case LaneKernel::Lines: return nullptr;
     case LaneKernel::Portable: return &lanes::PortableKernels();
@@ -175,7 +179,7 @@ const LaneTwiddles& InverseTwiddles()
 
 void Transform2D(Engine& engine, Grid& re, Grid& im)
 {
-    const lanes::KernelTable* kernels = ActiveKernels();
+    const lanes::KernelTable* kernels = ActiveKernels(re, im);
     if (kernels == nullptr) {
         Transform2DLines(engine, re, im);
         return;
@@ -194,7 +198,7 @@ void Transform2D(Engine& engine, Grid& re, Grid& im)
 
 void TransformIntensity2D(Engine& engine, Grid& re, Grid& im)
 {
-    const lanes::KernelTable* kernels = ActiveKernels();
+    const lanes::KernelTable* kernels = ActiveKernels(re, im);
     if (kernels == nullptr) {
         TransformIntensity2DLines(engine, re, im);
         return;
@@ -210,7 +214,7 @@ void TransformIntensity2D(Engine& engine, Grid& re, Grid& im)
 
 void InverseTransform2D(Engine& engine, Grid& re, Grid& im)
 {
-    const lanes::KernelTable* kernels = ActiveKernels();
+    const lanes::KernelTable* kernels = ActiveKernels(re, im);
     if (kernels == nullptr) {
         InverseTransform2DLines(engine, re, im);
         return;

@@ -255,6 +255,22 @@ TEST_F(LaneKernels, NearlyEmptyColumnsAreBitIdentical)
     EXPECT_TRUE(std::signbit(engine->FieldReal(1, 1)));
 }
 
+TEST_F(LaneKernels, OneGridAsBothPartsIsTransformedLineByLine)
+{
+    // Odd, but defined by the line form: the same grid as real and imaginary part.
+    Grid& want = engine->FieldReal;
+    want = *inputRe;
+    ReferenceForward(*engine, want, want);
+    for (LaneKernel kernel : optics::AvailableLaneKernels()) {
+        SCOPED_TRACE(optics::LaneKernelName(kernel));
+        optics::SelectLaneKernel(kernel);
+        Grid& g = engine->OtfReal;
+        g = *inputRe;
+        optics::Transform2D(*engine, g, g);
+        EXPECT_EQ(Describe(g, want, FirstDifference(g, want)), "identical");
+    }
+}
+
 TEST(LaneKernelChoice, WidestKernelIsActiveAndUnavailableOnesFallBack)
 {
     const LaneKernel start = optics::ActiveLaneKernel();
