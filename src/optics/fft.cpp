@@ -140,12 +140,8 @@ void InverseTransform2DLines(Engine& engine, Grid& re, Grid& im)
     }
 }
 
-// The lane kernels keep the values between their passes packed into the two
-// grids, so they need two distinct ones; the same grid twice goes line by line.
-const lanes::KernelTable* ActiveKernels(const Grid& re, const Grid& im)
+const lanes::KernelTable* ActiveKernels()
 {
-    if (&re == &im)
-        return nullptr;
     switch (ActiveLaneKernel()) {
     case LaneKernel::Lines: return nullptr;
     case LaneKernel::Portable: return &lanes::PortableKernels();
@@ -179,7 +175,7 @@ const LaneTwiddles& InverseTwiddles()
 
 void Transform2D(Engine& engine, Grid& re, Grid& im)
 {
-    const lanes::KernelTable* kernels = ActiveKernels(re, im);
+    const lanes::KernelTable* kernels = ActiveKernels();
     if (kernels == nullptr) {
         Transform2DLines(engine, re, im);
         return;
@@ -198,7 +194,7 @@ void Transform2D(Engine& engine, Grid& re, Grid& im)
 
 void TransformIntensity2D(Engine& engine, Grid& re, Grid& im)
 {
-    const lanes::KernelTable* kernels = ActiveKernels(re, im);
+    const lanes::KernelTable* kernels = ActiveKernels();
     if (kernels == nullptr) {
         TransformIntensity2DLines(engine, re, im);
         return;
@@ -214,7 +210,7 @@ void TransformIntensity2D(Engine& engine, Grid& re, Grid& im)
 
 void InverseTransform2D(Engine& engine, Grid& re, Grid& im)
 {
-    const lanes::KernelTable* kernels = ActiveKernels(re, im);
+    const lanes::KernelTable* kernels = ActiveKernels();
     if (kernels == nullptr) {
         InverseTransform2DLines(engine, re, im);
         return;

@@ -255,9 +255,10 @@ TEST_F(LaneKernels, NearlyEmptyColumnsAreBitIdentical)
     EXPECT_TRUE(std::signbit(engine->FieldReal(1, 1)));
 }
 
-TEST_F(LaneKernels, OneGridAsBothPartsIsTransformedLineByLine)
+TEST_F(LaneKernels, OneGridAsBothPartsIsBitIdentical)
 {
-    // Odd, but defined by the line form: the same grid as real and imaginary part.
+    // Odd, but defined by the line form: the same grid as real and imaginary
+    // part, where every imaginary value stored lands over the real one.
     Grid& want = engine->FieldReal;
     want = *inputRe;
     ReferenceForward(*engine, want, want);
