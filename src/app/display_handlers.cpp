@@ -21,19 +21,11 @@ namespace app {
 
 namespace {
 
-// The editors may not exist in a partly built window; their start values
-// stand in then.
-double valueOr(const ui::NumberEdit* editor, double fallback)
-{
-    return editor ? editor->value() : fallback;
-}
-
 imaging::DisplaySettings displaySettings(const TForm1& form)
 {
     imaging::DisplaySettings settings;
-    settings.zoom = valueOr(form.Parameters ? form.Parameters->ZoomfSpin : nullptr, 1.0);
-    if (form.StartestTab && form.StartestTab->Brightslide)
-        settings.brightness = form.StartestTab->Brightslide->value();
+    settings.zoom = form.Parameters->ZoomfSpin->value();
+    settings.brightness = form.StartestTab->Brightslide->value();
     return settings;
 }
 
@@ -41,8 +33,6 @@ imaging::DisplaySettings displaySettings(const TForm1& form)
 // what falls outside the box is dropped.
 void showScreen(ui::PictureBox* box, const optics::ScreenPicture& screen)
 {
-    if (!box)
-        return;
     QImage picture = box->picture();
     for (int y = 0; y < optics::ScreenPicture::kSide; ++y) {
         for (int x = 0; x < optics::ScreenPicture::kSide; ++x) {
@@ -60,21 +50,15 @@ void showScreen(ui::PictureBox* box, const optics::ScreenPicture& screen)
 
 void TForm1::connectDisplayHandlers()
 {
-    if (AboutTab && AboutTab->GammaSpin)
-        connect(AboutTab->GammaSpin, &ui::NumberEdit::changed, this, &TForm1::GammaSpinChange);
-    if (AboutTab && AboutTab->SlopeSpin)
-        connect(AboutTab->SlopeSpin, &ui::NumberEdit::changed, this, &TForm1::GammaSpinChange);
-    if (StartestTab && StartestTab->Brightslide)
-        connect(StartestTab->Brightslide, &QSlider::valueChanged, this, &TForm1::BrightslideChanged);
-    if (Parameters && Parameters->ZoomfSpin)
-        connect(Parameters->ZoomfSpin, &ui::NumberEdit::changed, this, &TForm1::Changezoom);
+    connect(AboutTab->GammaSpin, &ui::NumberEdit::changed, this, &TForm1::GammaSpinChange);
+    connect(AboutTab->SlopeSpin, &ui::NumberEdit::changed, this, &TForm1::GammaSpinChange);
+    connect(StartestTab->Brightslide, &QSlider::valueChanged, this, &TForm1::BrightslideChanged);
+    connect(Parameters->ZoomfSpin, &ui::NumberEdit::changed, this, &TForm1::Changezoom);
 }
 
 void TForm1::GammaSpinChange()
 {
-    const double gamma = valueOr(AboutTab ? AboutTab->GammaSpin : nullptr, 0.5);
-    const double slope = valueOr(AboutTab ? AboutTab->SlopeSpin : nullptr, 4.5);
-    imaging::BuildDisplayLut(m_engine, gamma, slope);
+    imaging::BuildDisplayLut(m_engine, AboutTab->GammaSpin->value(), AboutTab->SlopeSpin->value());
     // Start-up builds the table before any star image exists.
     if (!m_engine.FirstGammaChange)
         BuildStarImage();
@@ -95,10 +79,8 @@ void TForm1::Changezoom()
 {
     const imaging::DisplaySettings settings = displaySettings(*this);
     const QString arcsec = QString::number(imaging::ZoomLabelNumber(settings.zoom));
-    if (PlanetTab && PlanetTab->Planetlabel)
-        PlanetTab->Planetlabel->setText(QStringLiteral("Planet image (") + arcsec + QStringLiteral(" arcsec.)"));
-    if (StartestTab && StartestTab->StarImageLabel)
-        StartestTab->StarImageLabel->setText(QStringLiteral("Star image (") + arcsec + QStringLiteral(" arcsec.)"));
+    PlanetTab->Planetlabel->setText(QStringLiteral("Planet image (") + arcsec + QStringLiteral(" arcsec.)"));
+    StartestTab->StarImageLabel->setText(QStringLiteral("Star image (") + arcsec + QStringLiteral(" arcsec.)"));
     imaging::Changezoom(m_engine, settings, StarBuffer.get(), *this, [this] { Starimage1Paint(); });
 }
 
@@ -115,10 +97,10 @@ void TForm1::Starimage1Paint()
         target = StartestTab->StarImage;
         break;
     case 2:
-        target = ChromaticTab ? ChromaticTab->chroma : nullptr;
+        target = ChromaticTab->chroma;
         break;
     case 3:
-        target = PlanetTab ? PlanetTab->Planetaberrate : nullptr;
+        target = PlanetTab->Planetaberrate;
         break;
     default:
         break;
@@ -130,19 +112,17 @@ void TForm1::Starimage1Paint()
 void TForm1::BuildTurbulenceScreen()
 {
     optics::ScreenSettings settings;
-    settings.seed = valueOr(TurbulenceTab ? TurbulenceTab->RandSeedSpin : nullptr, 1.0);
-    settings.amplitude = valueOr(TurbulenceTab ? TurbulenceTab->RMSSpin : nullptr, 0.0);
-    const optics::ScreenPicture picture = optics::BuildTurbulenceScreen(m_engine, settings, *this);
-    showScreen(TurbulenceTab ? TurbulenceTab->Image3 : nullptr, picture);
+    settings.seed = TurbulenceTab->RandSeedSpin->value();
+    settings.amplitude = TurbulenceTab->RMSSpin->value();
+    showScreen(TurbulenceTab->Image3, optics::BuildTurbulenceScreen(m_engine, settings, *this));
 }
 
 void TForm1::BuildRoughnessScreen()
 {
     optics::ScreenSettings settings;
-    settings.seed = valueOr(TurbulenceTab ? TurbulenceTab->RandSeedSpin : nullptr, 1.0);
-    settings.amplitude = valueOr(TurbulenceTab ? TurbulenceTab->Roughspin : nullptr, 0.0);
-    const optics::ScreenPicture picture = optics::BuildRoughnessScreen(m_engine, settings, *this);
-    showScreen(TurbulenceTab ? TurbulenceTab->Image4 : nullptr, picture);
+    settings.seed = TurbulenceTab->RandSeedSpin->value();
+    settings.amplitude = TurbulenceTab->Roughspin->value();
+    showScreen(TurbulenceTab->Image4, optics::BuildRoughnessScreen(m_engine, settings, *this));
 }
 
 }  // namespace app
