@@ -60,7 +60,7 @@ AboutPage::AboutPage(QWidget* parent)
 
     auto* name = makeLabel(this, QStringLiteral("Quintalis"), 200, 16);
     QFont big = name->font();
-    big.setPointSize(big.pointSize() + 8);
+    big.setPixelSize(24);
     big.setBold(true);
     name->setFont(big);
     name->adjustSize();
