@@ -171,6 +171,18 @@ const LaneTwiddles& InverseTwiddles()
     return *twiddles;
 }
 
+// The twiddles for whatever sign FftSign holds, as TransformLine uses it: the
+// two usual signs are built once, any other into `scratch`.
+const LaneTwiddles& TwiddlesFor(double sign, LaneTwiddles& scratch)
+{
+    if (sign == 1.0)
+        return ForwardTwiddles();
+    if (sign == -1.0)
+        return InverseTwiddles();
+    BuildLaneTwiddles(sign, scratch);
+    return scratch;
+}
+
 }  // namespace
 
 void Transform2D(Engine& engine, Grid& re, Grid& im)
@@ -180,16 +192,8 @@ void Transform2D(Engine& engine, Grid& re, Grid& im)
         Transform2DLines(engine, re, im);
         return;
     }
-    // The lines transform with whatever sign FftSign holds, as TransformLine does.
-    if (engine.FftSign == 1.0) {
-        kernels->forward(ForwardTwiddles(), re, im);
-    } else if (engine.FftSign == -1.0) {
-        kernels->forward(InverseTwiddles(), re, im);
-    } else {
-        LaneTwiddles twiddles;
-        BuildLaneTwiddles(engine.FftSign, twiddles);
-        kernels->forward(twiddles, re, im);
-    }
+    LaneTwiddles scratch;
+    kernels->forward(TwiddlesFor(engine.FftSign, scratch), re, im);
 }
 
 void TransformIntensity2D(Engine& engine, Grid& re, Grid& im)
@@ -199,13 +203,8 @@ void TransformIntensity2D(Engine& engine, Grid& re, Grid& im)
         TransformIntensity2DLines(engine, re, im);
         return;
     }
-    if (engine.FftSign == 1.0) {
-        kernels->intensity(ForwardTwiddles(), re, im);
-    } else {
-        LaneTwiddles twiddles;
-        BuildLaneTwiddles(engine.FftSign, twiddles);
-        kernels->intensity(twiddles, re, im);
-    }
+    LaneTwiddles scratch;
+    kernels->intensity(TwiddlesFor(engine.FftSign, scratch), re, im);
 }
 
 void InverseTransform2D(Engine& engine, Grid& re, Grid& im)
