@@ -49,7 +49,7 @@ TEST_F(Batch, BadCommandLinesAreRefusedBeforeAnythingRuns)
     EXPECT_THROW(driver->run({"--set", "GammaSpin=0.3", "--frobnicate", "x"}), app::BatchError);
     EXPECT_THROW(driver->run({"--set", "GammaSpin=0.3", "--click"}), app::BatchError);
     // Nothing of the valid first action happened.
-    EXPECT_EQ(find<ui::NumberEdit>("GammaSpin")->text(), "0.50");
+    EXPECT_EQ(edit("GammaSpin")->text(), "0.50");
 }
 
 TEST_F(Batch, UnknownControlsAndWrongKindsAreErrors)
@@ -67,7 +67,7 @@ TEST_F(Batch, SetsTypesIntoEditorsAndMovesSliders)
 {
     driver->run({"--set", "SlopeSpin=250", "--set", "Brightslide=30", "--check", "PsfMaxSet", "--select", "Tabs=5"});
     // Leaving the editor clamps the typed value to its range.
-    EXPECT_EQ(find<ui::NumberEdit>("SlopeSpin")->text(), "100.00");
+    EXPECT_EQ(edit("SlopeSpin")->text(), "100.00");
     EXPECT_EQ(find<QSlider>("Brightslide")->value(), 30);
     EXPECT_TRUE(find<QAbstractButton>("PsfMaxSet")->isChecked());
     EXPECT_EQ(find<QTabWidget>("Tabs")->currentIndex(), 5);

@@ -203,4 +203,12 @@ TEST_F(Psf, StagesReportInOrder)
     EXPECT_EQ(sink.texts, expected);
 }
 
+TEST(MtfFrequency, ReachesTheCutOffAtTwiceThePupilRadius)
+{
+    // 5 inches: 2R = 57 cells; the frequency there is 1.0075.
+    EXPECT_NEAR(optics::MtfFrequency(57, 555.0, 5.0f), 1.0075, 1e-4);
+    EXPECT_EQ(optics::MtfFrequency(0, 555.0, 5.0f), 0.0);
+    EXPECT_NEAR(optics::MtfFrequency(57, 700.0, 5.0f), 1.0075 * 700 / 555, 1e-4);
+}
+
 }  // namespace
