@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace {
@@ -48,6 +49,8 @@ TEST_F(MainWindow, HasTitleSizeAndTheTenPagesInOrder)
         EXPECT_EQ(tabs->tabText(i), captions[i]);
     EXPECT_EQ(tabs->currentIndex(), 9);
     EXPECT_EQ(tabs->geometry(), QRect(0, -1, 561, 345));
+    // All ten captions stay in view.
+    EXPECT_LE(tabs->tabBar()->tabRect(9).right(), tabs->width());
     EXPECT_EQ(find<QWidget>("Aperturebox")->geometry(), QRect(559, 16, 137, 210));
     EXPECT_EQ(find<QWidget>("Panel2")->geometry(), QRect(559, 224, 137, 193));
     EXPECT_EQ(find<QWidget>("Panel3")->geometry(), QRect(0, 343, 560, 75));
