@@ -11,6 +11,7 @@
 #include "app/pages/turbulence_page.h"
 #include "app/pages/wavefront_page.h"
 #include "app/parameter_column.h"
+#include "app/resource_paths.h"
 #include "imaging/colour.h"
 #include "imaging/jpeg_file.h"
 #include "imaging/pixel_buffer.h"
@@ -150,13 +151,9 @@ void TForm1::showEvent(QShowEvent* event)
 QString TForm1::locatePlanetFile(const QString& name) const
 {
     // The current directory first; then beside the program, where the
-    // message about a missing file asks the user to put it.
-    if (QFileInfo::exists(name))
-        return name;
-    const QString besideProgram = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    if (QFileInfo::exists(besideProgram))
-        return besideProgram;
-    return {};
+    // message about a missing file asks the user to put it; then where an
+    // installed copy keeps its pictures.
+    return FindDataFile(name);
 }
 
 void TForm1::FormCreate()
