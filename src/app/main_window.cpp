@@ -14,6 +14,7 @@
 #include "app/pages/wavefront_page.h"
 #include "app/parameter_column.h"
 #include "app/star_display.h"
+#include "app/resource_paths.h"
 #include "imaging/colour.h"
 #include "imaging/pixel_buffer.h"
 #include "optics/fft.h"
@@ -24,8 +25,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QScreen>
 #include <QStatusBar>
@@ -38,18 +37,6 @@ namespace {
 constexpr int kClientWidth = 697;
 constexpr int kClientHeight = 434;
 const char* const kPlanetFile = "mars.jpg";
-
-// The current directory first; then beside the program, where the message
-// about a missing file asks the user to put it.
-QString locatePlanetFile(const QString& name)
-{
-    if (QFileInfo::exists(name))
-        return name;
-    const QString besideProgram = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    if (QFileInfo::exists(besideProgram))
-        return besideProgram;
-    return {};
-}
 
 }  // namespace
 
@@ -213,7 +200,10 @@ void TForm1::FormCreate()
 
     // The default planet picture. Start-up goes on without it.
     const QString planetFile = QString::fromLatin1(kPlanetFile);
-    const QString planetPath = locatePlanetFile(planetFile);
+    // The current directory first; then beside the program, where the message
+    // about a missing file asks the user to put it; then where an installed
+    // copy keeps its pictures.
+    const QString planetPath = FindDataFile(planetFile);
     if (planetPath.isEmpty()) {
         m_dialogs.showMessage(this, ui::MessageKind::Error,
                               QStringLiteral("mars.jpg file missing, please put this file with the Quintalis in the "

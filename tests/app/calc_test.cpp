@@ -109,7 +109,7 @@ TEST_F(Calc, StageTextsInOrderAndScreensOnlyWhenStale)
 
 TEST_F(Calc, PageSwitchesOnlyFromAbout)
 {
-    RecordingForm& f = create();
+    create();
     ASSERT_EQ(find<QTabWidget>("Tabs")->currentIndex(), app::TForm1::AboutIndex);
     calculate();
     EXPECT_EQ(find<QTabWidget>("Tabs")->currentIndex(), app::TForm1::StartestIndex);
@@ -277,7 +277,7 @@ TEST_F(Calc, TooLargeObstructionIsResetThroughTheEditor)
 
 TEST_F(Calc, WavefrontPictureAndLabels)
 {
-    RecordingForm& f = create();
+    create();
     find<QCheckBox>("Wavefront")->setChecked(true);
     calculate();
         EXPECT_EQ(find<ui::PictureBox>("Aberimage")->picture().pixel(128, 128) & 0xffffff, rgb(imaging::WavelengthToRgb(528)) & 0xffffff);
@@ -298,7 +298,7 @@ TEST_F(Calc, WavefrontPictureAndLabels)
 
 TEST_F(Calc, LoadedWavefrontPictureIsLeftAlone)
 {
-    RecordingForm& f = create();
+    create();
     find<QCheckBox>("Wavefront")->setChecked(true);
     engine->WavefrontImageLoaded = true;
     find<QLabel>("RMSLabel")->setText("kept");

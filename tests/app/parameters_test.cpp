@@ -238,7 +238,7 @@ TEST_F(Parameters, PinchAndTubeCaptionsShowTheirOwnHints)
 TEST_F(Parameters, FocusHintReachesTheStatusBarWithoutATooltip)
 {
     hover(edit("FocusSpin"));
-    EXPECT_EQ(form->statusText(1), "= perfect focus\r\n-/+ = defocusing before/after focuspoint");
+    EXPECT_EQ(form->statusText(1), "= perfect focus -/+ = defocusing before/after focuspoint");
     EXPECT_TRUE(edit("FocusSpin")->toolTip().isEmpty());
 }
 

@@ -1,0 +1,34 @@
+#include "app/resource_paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#ifndef QUINTALIS_DATA_DIR
+#define QUINTALIS_DATA_DIR "/usr/local/share/quintalis"
+#endif
+
+namespace app {
+
+QStringList DataFolders()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    QStringList folders{QString()};  // the working directory, names as given
+    folders << programFolder;
+    folders << QDir::cleanPath(programFolder + QStringLiteral("/../share/quintalis"));
+    folders << QStringLiteral(QUINTALIS_DATA_DIR);
+    folders.removeDuplicates();
+    return folders;
+}
+
+QString FindDataFile(const QString& name)
+{
+    for (const QString& folder : DataFolders()) {
+        const QString path = folder.isEmpty() ? name : QDir(folder).filePath(name);
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return {};
+}
+
+}  // namespace app
