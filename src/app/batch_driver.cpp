@@ -1,6 +1,7 @@
 #include "app/batch_driver.h"
 
 #include "app/main_window.h"
+#include "imaging/file_output.h"
 #include "imaging/pixel_buffer.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
@@ -9,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -22,7 +24,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -33,6 +34,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <string_view>
 
 namespace app {
 
@@ -307,19 +309,25 @@ void BatchDriver::savePicture(const QString& name, const QString& path)
             m_form.show();
         picture = w->grab().toImage();
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
-        throw BatchError(QStringLiteral("cannot write %1").arg(path).toStdString());
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
+        throw BatchError(QStringLiteral("cannot write %1: the picture cannot be encoded").arg(path).toStdString());
+    const imaging::WriteResult written = imaging::WriteFile(QFile::encodeName(path).toStdString(),
+                                                            std::string_view(png.constData(), png.size()));
+    if (!written.ok())
+        throw BatchError(written.error);
 }
 
 namespace {
 
 void writeJson(const QString& path, const QJsonObject& root)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(QJsonDocument(root).toJson(QJsonDocument::Indented)) < 0 || !file.commit())
-        throw BatchError(QStringLiteral("cannot write %1").arg(path).toStdString());
+    const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
+    const imaging::WriteResult written = imaging::WriteFile(QFile::encodeName(path).toStdString(),
+                                                            std::string_view(json.constData(), json.size()));
+    if (!written.ok())
+        throw BatchError(written.error);
 }
 
 }  // namespace
@@ -471,8 +479,8 @@ bool writeNpy(const QString& path, const optics::Grid& grid)
     out.append(header);
     for (int i = 1; i <= 512; ++i)
         out.append(reinterpret_cast<const char*>(grid.row(i) + 1), 512 * sizeof(double));
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size() && file.commit();
+    return imaging::WriteFile(QFile::encodeName(path).toStdString(), std::string_view(out.constData(), out.size()))
+        .ok();
 }
 
 void BatchDriver::dumpGrid(const QString& name, const QString& path) const
