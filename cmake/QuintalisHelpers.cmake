@@ -1,6 +1,9 @@
 # Common settings for every target of the program.
 function(quintalis_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(QUINTALIS_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
   # Every float rounding of the transform and the screens is part of their
   # results: no fused multiply-add.
   target_compile_options(${target} PRIVATE -ffp-contract=off)

@@ -1,6 +1,7 @@
 #include "app/batch_driver.h"
 
 #include "app/main_window.h"
+#include "imaging/file_output.h"
 #include "imaging/pixel_buffer.h"
 #include "ui/dialog_service.h"
 #include "ui/number_edit.h"
@@ -8,19 +9,21 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QSlider>
 #include <QTabWidget>
 
 #include <optional>
+#include <string_view>
 
 namespace app {
 
@@ -83,7 +86,7 @@ void checkOutput(const QString& path)
         throw error(QStringLiteral("cannot write %1: it is a folder").arg(path));
     const QFileInfo folder(file.absolutePath());
     if (!folder.isDir())
-        throw error(QStringLiteral("cannot write %1: the folder %2 does not exist").arg(path, folder.filePath()));
+        throw error(QStringLiteral("cannot write %1: the folder does not exist").arg(path));
     if (!(file.exists() ? file.isWritable() : folder.isWritable()))
         throw error(QStringLiteral("cannot write %1: permission denied").arg(path));
 }
@@ -319,9 +322,14 @@ void BatchDriver::savePicture(const QString& name, const QString& path)
             m_form.show();
         picture = w->grab().toImage();
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
-        throw error(QStringLiteral("cannot write %1").arg(path));
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
+        throw error(QStringLiteral("cannot write %1: the picture cannot be encoded").arg(path));
+    const imaging::WriteResult written = imaging::WriteFile(QFile::encodeName(path).toStdString(),
+                                                            std::string_view(png.constData(), png.size()));
+    if (!written.ok())
+        throw BatchError(written.error);
 }
 
 }  // namespace app

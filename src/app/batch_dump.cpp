@@ -3,6 +3,7 @@
 #include "app/batch_driver.h"
 
 #include "app/main_window.h"
+#include "imaging/file_output.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
 #include "ui/number_edit.h"
@@ -11,13 +12,13 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -26,6 +27,7 @@
 #include <qcustomplot.h>
 
 #include <cmath>
+#include <string_view>
 
 namespace app {
 
@@ -83,12 +85,18 @@ QJsonValue jsonNumber(double v)
     return std::isfinite(v) ? QJsonValue(v) : QJsonValue(QString::number(v));
 }
 
+// Written through the program's safe writer: devices, pipes and links are
+// written as they are, files replaced only once complete.
+imaging::WriteResult write(const QString& path, const QByteArray& bytes)
+{
+    return imaging::WriteFile(QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
+}
+
 void writeJson(const QString& path, const QJsonObject& root)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(QJsonDocument(root).toJson(QJsonDocument::Indented)) < 0 || !file.commit())
-        throw BatchError(QStringLiteral("cannot write %1").arg(path).toStdString());
+    const imaging::WriteResult written = write(path, QJsonDocument(root).toJson(QJsonDocument::Indented));
+    if (!written.ok())
+        throw BatchError(written.error);
 }
 
 // The grids by name.
@@ -106,7 +114,7 @@ constexpr NamedGrid kGrids[] = {
 };
 
 // An .npy file of float64 with the given shape and the values in order.
-bool writeNpy(const QString& path, const QByteArray& shape, const QByteArray& values)
+imaging::WriteResult writeNpy(const QString& path, const QByteArray& shape, const QByteArray& values)
 {
     QByteArray header = "{'descr': '<f8', 'fortran_order': False, 'shape': " + shape + ", }";
     // Magic (6) + version (2) + length (2) + header, padded with spaces so
@@ -120,8 +128,7 @@ bool writeNpy(const QString& path, const QByteArray& shape, const QByteArray& va
     out.append(static_cast<char>(length >> 8));
     out.append(header);
     out.append(values);
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size() && file.commit();
+    return write(path, out);
 }
 
 }  // namespace
@@ -141,7 +148,7 @@ bool writeNpy(const QString& path, const optics::Grid& grid)
     values.reserve(512 * 512 * 8);
     for (int i = 1; i <= 512; ++i)
         values.append(reinterpret_cast<const char*>(grid.row(i) + 1), 512 * sizeof(double));
-    return writeNpy(path, "(512, 512)", values);
+    return writeNpy(path, "(512, 512)", values).ok();
 }
 
 bool writeNpy(const QString& path, const optics::ColourCells& grid)
@@ -157,7 +164,7 @@ bool writeNpy(const QString& path, const optics::ColourCells& grid)
             }
         }
     }
-    return writeNpy(path, "(512, 512, 3)", values);
+    return writeNpy(path, "(512, 512, 3)", values).ok();
 }
 
 void BatchDriver::dumpGrid(const QString& name, const QString& path) const

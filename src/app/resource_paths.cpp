@@ -25,7 +25,10 @@ QString FindDataFile(const QString& name)
 {
     for (const QString& folder : DataFolders()) {
         const QString path = folder.isEmpty() ? name : QDir(folder).filePath(name);
-        if (QFileInfo(path).isFile())
+        // Whatever stands under the name is taken, so that a folder or a pipe
+        // called mars.jpg is reported as such by the reader instead of
+        // being passed over.
+        if (QFileInfo::exists(path))
             return path;
     }
     return {};

@@ -1,25 +1,28 @@
 #pragma once
 
+#include "imaging/picture_file.h"
 #include "imaging/pixel_buffer.h"
 
-#include <optional>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace imaging {
 
-//! Result of reading a picture file: the picture, or a message saying why not.
-struct ReadResult {
-    std::optional<PixelBuffer> picture;
-    std::string error;
-};
-
-//! Reads a JPEG file (any colour space libjpeg converts to RGB).
+//! Reads a JPEG file (grey, RGB or YCbCr) as 24-bit colour, under the rules
+//! of picture_file.h. Every complaint of the decoder, a warning about
+//! truncated or corrupt data included, makes the read fail with a message
+//! naming the file; CMYK files are refused by name.
 ReadResult ReadJpeg(const std::string& path);
 
-//! Writes `picture` as a baseline 24-bit colour JPEG of quality `quality`.
-//! The file is written to a temporary name beside `path` and renamed, so a
-//! failed write never leaves a partial file. Returns an empty string on
-//! success, else the reason.
+//! Decodes the JPEG held in `size` bytes at `data`; `name` is the file named
+//! in messages. ReadJpeg after reading the file.
+ReadResult DecodeJpeg(const std::uint8_t* data, std::size_t size, const std::string& name);
+
+//! Writes `picture` as a baseline 24-bit colour JPEG of quality `quality`,
+//! through WriteFile (file_output.h): a file is replaced only once the whole
+//! picture is written, while devices, pipes and the targets of links are
+//! written as they are. Returns an empty string on success, else the reason.
 std::string WriteJpeg(const PixelBuffer& picture, const std::string& path, int quality = 90);
 
 }  // namespace imaging

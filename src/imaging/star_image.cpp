@@ -147,7 +147,11 @@ void finish(optics::StatusSink& status, const PaintStep& paint)
 
 void BuildDisplayLut(optics::Engine& engine, double gamma, double slope)
 {
-    const double threshold = std::pow(slope, 1.0 / (gamma - 1.0));
+    // At g = 1 the exponent 1 / (g - 1) has no value; its limit from below,
+    // where the gamma editor's range lies, is minus infinity. A typed 1 can
+    // reach here before the editor clamps it.
+    const double exponent = gamma == 1.0 ? -HUGE_VAL : 1.0 / (gamma - 1.0);
+    const double threshold = std::pow(slope, exponent);
     for (int n = 0; n <= kLutTop; ++n) {
         const double x = n * 0.001;
         engine.DisplayLut[n] = x >= threshold ? std::pow(x + 0.000001, gamma) : slope * x;

@@ -21,7 +21,9 @@ using PaintStep = std::function<void()>;
 //! x = n x 0.001) is s x x below the threshold x0 = s^(1 / (g - 1)), where the
 //! line meets the curve, and (x + 0.000001)^g from there on. Defaults g = 0.5,
 //! s = 4.5 put the threshold at 0.049383. At g = 0 everything from 1 / s up
-//! is 1.
+//! is 1. At g = 1 the threshold is its limit for g just below 1: 0 for s > 1
+//! (the table is x + 0.000001), 1 for s = 1 and beyond the table for s < 1
+//! (the table is s x).
 void BuildDisplayLut(optics::Engine& engine, double gamma, double slope);
 
 //! The display step after a star calculation. Forms the intensity of

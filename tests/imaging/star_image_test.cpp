@@ -67,6 +67,21 @@ TEST(DisplayLut, CurveIsRisingAndJoinsTheToeWithoutAJump)
     }
 }
 
+TEST(DisplayLut, GammaOneIsTheLimitOfTheGammasJustBelowIt)
+{
+    // A typed gamma reaches the table before its editor clamps it to 0.99.
+    auto engine = Engine::Create();
+    for (double slope : {0.5, 1.0, 4.5, 100.0}) {
+        imaging::BuildDisplayLut(*engine, 1.0 - 1e-9, slope);
+        const std::vector<double> below(engine->DisplayLut.begin(), engine->DisplayLut.end());
+        imaging::BuildDisplayLut(*engine, 1.0, slope);
+        for (int n = 0; n <= 1000; ++n)
+            ASSERT_NEAR(engine->DisplayLut[n], below[n], 1e-8) << slope << " " << n;
+    }
+    // A toe steeper than the curve shrinks to nothing: the table is the curve.
+    EXPECT_DOUBLE_EQ(engine->DisplayLut[500], 0.500001);
+}
+
 // ---- Star image -------------------------------------------------------------
 
 class StarImage : public ::testing::Test {

@@ -1,0 +1,202 @@
+#include "imaging/jpeg_file.h"
+
+#include <gtest/gtest.h>
+
+#include <jpeglib.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "quintalis-jpeg-XXXXXX").string();
+        m_path = ::mkdtemp(pattern.data());
+    }
+    ~TempFolder() { fs::remove_all(m_path); }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    fs::path m_path;
+};
+
+void writeBytes(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A real JPEG of a small picture with a colour gradient, as this program writes it.
+Bytes smallJpeg(const TempFolder& folder)
+{
+    imaging::PixelBuffer picture(48, 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 48; ++x)
+            picture.setPixel(x, y, {static_cast<std::uint8_t>(x * 5), static_cast<std::uint8_t>(y * 7), 90});
+    const std::string path = folder / "source.jpg";
+    EXPECT_EQ(imaging::WriteJpeg(picture, path), "");
+    return readBytes(path);
+}
+
+// The same file claiming another size in its frame header.
+Bytes withSize(Bytes jpeg, unsigned width, unsigned height)
+{
+    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+            jpeg[i + 5] = static_cast<unsigned char>(height >> 8);
+            jpeg[i + 6] = static_cast<unsigned char>(height);
+            jpeg[i + 7] = static_cast<unsigned char>(width >> 8);
+            jpeg[i + 8] = static_cast<unsigned char>(width);
+            return jpeg;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return jpeg;
+}
+
+// Scrambles the coded picture data after the scan header.
+Bytes withScrambledData(Bytes jpeg)
+{
+    for (std::size_t i = jpeg.size() / 2; i + 2 < jpeg.size(); i += 3)
+        jpeg[i] = static_cast<unsigned char>(jpeg[i] * 31 + 7) == 0xFF ? 0x00 : static_cast<unsigned char>(jpeg[i] * 31 + 7);
+    return jpeg;
+}
+
+Bytes cmykJpeg()
+{
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = 16;
+    info.image_height = 16;
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(16 * 4, 128);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&info, &r, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    Bytes bytes(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
+// ---- Reading ----------------------------------------------------------------
+
+TEST(ReadJpeg, ReadsWhatWasWritten)
+{
+    TempFolder folder;
+    writeBytes(folder / "planet.jpg", smallJpeg(folder));
+    const imaging::ReadResult read = imaging::ReadJpeg(folder / "planet.jpg");
+    ASSERT_TRUE(read.picture) << read.error;
+    EXPECT_EQ(read.error, "");
+    EXPECT_EQ(read.picture->width(), 48);
+    EXPECT_EQ(read.picture->height(), 32);
+    const imaging::Rgb p = read.picture->pixel(40, 20);
+    EXPECT_NEAR(p.red, 200, 8);
+    EXPECT_NEAR(p.green, 140, 8);
+    EXPECT_NEAR(p.blue, 90, 8);
+}
+
+TEST(ReadJpeg, RefusesBadFilesWithAMessageNamingTheFile)
+{
+    TempFolder folder;
+    const Bytes good = smallJpeg(folder);
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> make;
+        const char* says;
+    };
+    const auto file = [](Bytes bytes) { return [bytes](const std::string& path) { writeBytes(path, bytes); }; };
+    const Case cases[] = {
+        {"missing", [](const std::string&) {}, "does not exist"},
+        {"folder", [](const std::string& path) { fs::create_directory(path); }, "is a folder"},
+        // Opening a pipe for reading waits for a writer: it must not be opened.
+        {"pipe", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); }, "not a regular file"},
+        {"empty", file({}), "is empty"},
+        {"text", file(Bytes{'h', 'e', 'l', 'l', 'o', '\n'}), "not a picture this program reads"},
+        {"png", file(Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13}), "not a picture this program reads"},
+        {"only the start marker", file(Bytes{0xFF, 0xD8}), "is damaged"},
+        {"cut in half", file(Bytes(good.begin(), good.begin() + static_cast<long>(good.size() / 2))), "is damaged"},
+        {"scrambled data", file(withScrambledData(good)), "is damaged"},
+        {"CMYK", file(cmykJpeg()), "CMYK JPEG files are not supported"},
+        // Sizes are refused from the header, before anything is decoded.
+        {"65500 x 65500", file(withSize(good, 65500, 65500)), "16384 pixels a side"},
+        {"65472 x 32736", file(withSize(good, 65472, 32736)), "16384 pixels a side"},
+        {"16384 x 8192", file(withSize(good, 16384, 8192)), "64 megapixels"},
+        // At the limit the size is accepted; the missing data then stops it.
+        {"16384 x 4096, data of 48 x 32", file(withSize(good, 16384, 4096)), "is damaged"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = folder / (std::string(c.what) + ".jpg");
+        c.make(path);
+        const imaging::ReadResult read = imaging::ReadJpeg(path);
+        EXPECT_FALSE(read.picture) << c.what;
+        EXPECT_NE(read.error.find(c.says), std::string::npos) << c.what << ": " << read.error;
+        EXPECT_NE(read.error.find(path), std::string::npos) << c.what << ": " << read.error;
+    }
+}
+
+// ---- Writing ----------------------------------------------------------------
+
+TEST(WriteJpeg, WritesThroughLinksPipesAndDevicesWithoutReplacingThem)
+{
+    TempFolder folder;
+    const imaging::PixelBuffer picture(8, 8);
+
+    const std::string link = folder / "link.jpg";
+    fs::create_symlink("target.jpg", link);
+    EXPECT_EQ(imaging::WriteJpeg(picture, link), "");
+    ASSERT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(imaging::ReadJpeg(folder / "target.jpg").picture);
+
+    // The picture fits the pipe's buffer, so it is all there once written.
+    const std::string pipe = folder / "pipe.jpg";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    EXPECT_EQ(imaging::WriteJpeg(picture, pipe), "");
+    ASSERT_TRUE(fs::is_fifo(pipe));
+    unsigned char start[2] = {};
+    EXPECT_EQ(::read(reader, start, 2), 2);
+    EXPECT_EQ(start[0], 0xFF);
+    EXPECT_EQ(start[1], 0xD8);
+    ::close(reader);
+
+    EXPECT_EQ(imaging::WriteJpeg(picture, "/dev/null"), "");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    const std::string full = imaging::WriteJpeg(picture, "/dev/full");
+    EXPECT_NE(full.find("/dev/full: no space left on the device"), std::string::npos) << full;
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / ""), fs::directory_iterator()), 3);
+}
+
+}  // namespace
