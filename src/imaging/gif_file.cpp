@@ -1,0 +1,284 @@
+#include "imaging/gif_file.h"
+
+#include "imaging/file_output.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <new>
+
+namespace imaging {
+
+namespace {
+
+constexpr int kMaxColours = 256;
+
+// The colours of a picture that has at most 256 of them, in the order they
+// first appear, with each pixel's index; false as soon as a 257th turns up.
+// An open-addressing table four times the palette keeps every look-up short,
+// and the last colour is remembered because pictures come in runs.
+bool exactPalette(const PixelBuffer& picture, PalettePicture& out)
+{
+    constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+    constexpr int kSlotBits = 10;
+    std::array<std::uint32_t, 1u << kSlotBits> keys;
+    std::array<std::uint8_t, 1u << kSlotBits> slots{};
+    keys.fill(kEmpty);
+
+    const std::uint8_t* p = picture.data();
+    std::uint32_t lastKey = kEmpty;
+    std::uint8_t lastIndex = 0;
+    for (std::size_t n = 0; n < out.indices.size(); ++n, p += 3) {
+        const std::uint32_t key = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+        if (key != lastKey) {
+            std::uint32_t slot = (key * 2654435761u) >> (32 - kSlotBits);
+            while (keys[slot] != key && keys[slot] != kEmpty)
+                slot = (slot + 1) & ((1u << kSlotBits) - 1);
+            if (keys[slot] == kEmpty) {
+                if (out.palette.size() == kMaxColours)
+                    return false;
+                keys[slot] = key;
+                slots[slot] = static_cast<std::uint8_t>(out.palette.size());
+                out.palette.push_back({p[0], p[1], p[2]});
+            }
+            lastKey = key;
+            lastIndex = slots[slot];
+        }
+        out.indices[n] = lastIndex;
+    }
+    return true;
+}
+
+// Median cut of a picture of many colours to at most 256 boxes of colours, by
+// giflib's quantizer. Each palette entry is the mean of the pixels in its box:
+// the quantizer's own entries are means of colours cut to 5 bits, which
+// leaves them about 4 levels too dark.
+bool medianCutPalette(const PixelBuffer& picture, std::vector<Rgb>& palette)
+{
+    const std::size_t count = static_cast<std::size_t>(picture.width()) * picture.height();
+    std::vector<GifByteType> red(count), green(count), blue(count), boxes(count);
+    const std::uint8_t* p = picture.data();
+    for (std::size_t n = 0; n < count; ++n, p += 3) {
+        red[n] = p[0];
+        green[n] = p[1];
+        blue[n] = p[2];
+    }
+    std::array<GifColorType, kMaxColours> map{};
+    int size = kMaxColours;
+    if (GifQuantizeBuffer(static_cast<unsigned>(picture.width()), static_cast<unsigned>(picture.height()), &size,
+                          red.data(), green.data(), blue.data(), boxes.data(), map.data())
+        != GIF_OK)
+        return false;
+    std::vector<std::array<std::uint64_t, 4>> sums(static_cast<std::size_t>(size));
+    for (std::size_t n = 0; n < count; ++n) {
+        std::array<std::uint64_t, 4>& sum = sums[boxes[n]];
+        sum[0] += red[n];
+        sum[1] += green[n];
+        sum[2] += blue[n];
+        ++sum[3];
+    }
+    palette.clear();
+    for (const std::array<std::uint64_t, 4>& sum : sums) {
+        if (sum[3] == 0)
+            continue;
+        const auto mean = [&](int c) { return static_cast<std::uint8_t>((sum[c] + sum[3] / 2) / sum[3]); };
+        palette.push_back({mean(0), mean(1), mean(2)});
+    }
+    return true;
+}
+
+// The palette entry nearest to each colour, looked up once for each colour at
+// 6 bits a channel and remembered.
+class NearestColour {
+public:
+    explicit NearestColour(const std::vector<Rgb>& palette) : m_palette(palette), m_found(1u << 18, kUnknown) {}
+
+    std::uint8_t operator()(int red, int green, int blue)
+    {
+        const std::uint32_t key = (static_cast<std::uint32_t>(red >> 2) << 12)
+                                  | (static_cast<std::uint32_t>(green >> 2) << 6) | static_cast<std::uint32_t>(blue >> 2);
+        if (m_found[key] == kUnknown)
+            m_found[key] = search(red, green, blue);
+        return static_cast<std::uint8_t>(m_found[key]);
+    }
+
+private:
+    static constexpr std::uint16_t kUnknown = 0xFFFF;
+
+    std::uint16_t search(int red, int green, int blue) const
+    {
+        std::uint16_t best = 0;
+        int bestDistance = 1 << 30;
+        for (std::size_t i = 0; i < m_palette.size(); ++i) {
+            const int dr = red - m_palette[i].red;
+            const int dg = green - m_palette[i].green;
+            const int db = blue - m_palette[i].blue;
+            const int distance = dr * dr + dg * dg + db * db;
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = static_cast<std::uint16_t>(i);
+            }
+        }
+        return best;
+    }
+
+    const std::vector<Rgb>& m_palette;
+    std::vector<std::uint16_t> m_found;
+};
+
+// Each pixel becomes the palette colour nearest to it plus the error left by
+// its neighbours before it (Floyd-Steinberg), so that smooth shading keeps its
+// mean brightness and colour instead of breaking into bands.
+void diffuse(const PixelBuffer& picture, PalettePicture& out)
+{
+    const int width = picture.width();
+    NearestColour nearest(out.palette);
+    // Errors of this row and the next, three channels, one spare pixel each side.
+    std::vector<float> here(static_cast<std::size_t>(width + 2) * 3, 0.0f);
+    std::vector<float> next(here.size(), 0.0f);
+    for (int y = 0; y < picture.height(); ++y) {
+        std::fill(next.begin(), next.end(), 0.0f);
+        const std::uint8_t* p = picture.data() + static_cast<std::size_t>(y) * picture.stride();
+        for (int x = 0; x < width; ++x) {
+            float* e = &here[static_cast<std::size_t>(x + 1) * 3];
+            int want[3];
+            for (int c = 0; c < 3; ++c)
+                want[c] = std::clamp(static_cast<int>(std::lround(p[x * 3 + c] + e[c])), 0, 255);
+            const std::uint8_t index = nearest(want[0], want[1], want[2]);
+            out.indices[static_cast<std::size_t>(y) * width + x] = index;
+            const Rgb got = out.palette[index];
+            const int have[3] = {got.red, got.green, got.blue};
+            for (int c = 0; c < 3; ++c) {
+                const float error = static_cast<float>(want[c] - have[c]);
+                e[3 + c] += error * (7.0f / 16.0f);
+                next[static_cast<std::size_t>(x) * 3 + c] += error * (3.0f / 16.0f);
+                next[static_cast<std::size_t>(x + 1) * 3 + c] += error * (5.0f / 16.0f);
+                next[static_cast<std::size_t>(x + 2) * 3 + c] += error * (1.0f / 16.0f);
+            }
+        }
+        std::swap(here, next);
+    }
+}
+
+struct CloseGif {
+    void operator()(GifFileType* gif) const { EGifCloseFile(gif, nullptr); }
+};
+struct FreeMap {
+    void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
+};
+using GifPtr = std::unique_ptr<GifFileType, CloseGif>;
+using MapPtr = std::unique_ptr<ColorMapObject, FreeMap>;
+
+int appendBytes(GifFileType* gif, const GifByteType* data, int size)
+{
+    static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size));
+    return size;
+}
+
+// A colour map of the palette, padded with black to the power of two a GIF
+// colour table must have (at least 2 entries).
+MapPtr colourMap(const std::vector<Rgb>& palette)
+{
+    int size = 2;
+    while (size < static_cast<int>(palette.size()))
+        size *= 2;
+    std::array<GifColorType, kMaxColours> colours{};
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        colours[i] = {palette[i].red, palette[i].green, palette[i].blue};
+    return MapPtr(GifMakeMapObject(size, colours.data()));
+}
+
+std::string gifError(int code)
+{
+    const char* text = GifErrorString(code);
+    return text ? text : "the GIF encoder failed";
+}
+
+}  // namespace
+
+PalettePicture ReduceToPalette(const PixelBuffer& picture)
+{
+    PalettePicture out;
+    out.width = picture.width();
+    out.height = picture.height();
+    out.indices.resize(static_cast<std::size_t>(out.width) * out.height);
+    if (out.indices.empty() || exactPalette(picture, out))
+        return out;
+    if (medianCutPalette(picture, out.palette)) {
+        diffuse(picture, out);
+        return out;
+    }
+    // The quantizer only fails when it cannot get memory.
+    throw std::bad_alloc();
+}
+
+std::string AnimatedGif::encode(std::string& error) const
+{
+    error.clear();
+    if (m_frames.empty()) {
+        error = "there is no frame";
+        return {};
+    }
+    int width = 0;
+    int height = 0;
+    for (const PalettePicture& f : m_frames) {
+        width = std::max(width, f.width);
+        height = std::max(height, f.height);
+    }
+
+    std::string bytes;
+    int code = 0;
+    GifPtr gif(EGifOpen(&bytes, appendBytes, &code));
+    if (!gif) {
+        error = gifError(code);
+        return {};
+    }
+    EGifSetGifVersion(gif.get(), true);
+    const MapPtr global = colourMap(m_frames.front().palette);
+    if (!global || EGifPutScreenDesc(gif.get(), width, height, 8, 0, global.get()) != GIF_OK) {
+        error = gifError(gif->Error);
+        return {};
+    }
+    std::vector<GifPixelType> line;
+    for (std::size_t i = 0; i < m_frames.size(); ++i) {
+        const PalettePicture& f = m_frames[i];
+        // The first frame uses the global colours; later ones bring their own.
+        const MapPtr local = i == 0 ? MapPtr() : colourMap(f.palette);
+        if ((i > 0 && !local) || EGifPutImageDesc(gif.get(), 0, 0, f.width, f.height, false, local.get()) != GIF_OK) {
+            error = gifError(gif->Error);
+            return {};
+        }
+        // The encoder masks the pixels it is given in place: hand it a copy.
+        for (int y = 0; y < f.height; ++y) {
+            const auto row = f.indices.begin() + static_cast<std::ptrdiff_t>(y) * f.width;
+            line.assign(row, row + f.width);
+            if (EGifPutLine(gif.get(), line.data(), f.width) != GIF_OK) {
+                error = gifError(gif->Error);
+                return {};
+            }
+        }
+    }
+    if (EGifCloseFile(gif.release(), &code) != GIF_OK) {
+        error = gifError(code);
+        return {};
+    }
+    return bytes;
+}
+
+std::string AnimatedGif::write(const std::string& path) const
+{
+    try {
+        std::string error;
+        const std::string bytes = encode(error);
+        if (!error.empty())
+            return "cannot write " + path + ": " + error;
+        return WriteFile(path, bytes).error;
+    } catch (const std::bad_alloc&) {
+        return "cannot write " + path + ": not enough memory";
+    }
+}
+
+}  // namespace imaging

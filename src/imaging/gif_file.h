@@ -1,0 +1,56 @@
+#pragma once
+
+#include "imaging/pixel_buffer.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace imaging {
+
+//! A picture as a GIF holds it: a palette of at most 256 colours and one
+//! palette index a pixel.
+struct PalettePicture {
+    int width = 0;
+    int height = 0;
+    std::vector<Rgb> palette;           //!< 1..256 colours
+    std::vector<std::uint8_t> indices;  //!< width x height, rows top down
+
+    Rgb pixel(int x, int y) const { return palette[indices[static_cast<std::size_t>(y) * width + x]]; }
+};
+
+//! Reduces a 24-bit picture to a palette. A picture of at most 256 colours
+//! keeps every colour exactly (a grey star keeps its greys, so it needs no
+//! dithering). One of more colours (a colour planet) gets a palette by median
+//! cut over its colours at 5 bits a channel, each box of colours becoming
+//! their mean, and its pixels are dithered onto that palette (Floyd-Steinberg)
+//! so that smooth shading keeps its local brightness and colour.
+PalettePicture ReduceToPalette(const PixelBuffer& picture);
+
+//! The frames of an animated GIF, in order. The frames carry no delay of
+//! their own and the file has no looping extension: a viewer shows each frame
+//! for its shortest time and plays the animation once.
+class AnimatedGif {
+public:
+    void clear() { m_frames.clear(); }
+    //! Adds `picture`, reduced to a palette, as the last frame.
+    void addFrame(const PixelBuffer& picture) { m_frames.push_back(ReduceToPalette(picture)); }
+    int count() const { return static_cast<int>(m_frames.size()); }
+    bool empty() const { return m_frames.empty(); }
+    const PalettePicture& frame(int index) const { return m_frames[static_cast<std::size_t>(index)]; }
+
+    //! The whole file (GIF89a): the first frame's palette as the global one,
+    //! each later frame with its own, every frame at the top left of a screen
+    //! as large as the largest. Empty when there is no frame or the encoder
+    //! fails; `error` then says why.
+    std::string encode(std::string& error) const;
+    //! Writes the file through WriteFile (file_output.h): a file is replaced
+    //! only once it is complete. Returns an empty string on success, else the
+    //! reason, naming the file.
+    std::string write(const std::string& path) const;
+
+private:
+    std::vector<PalettePicture> m_frames;
+};
+
+}  // namespace imaging

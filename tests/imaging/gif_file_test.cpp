@@ -1,0 +1,169 @@
+#include "imaging/gif_file.h"
+
+#include <gif_lib.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+
+namespace {
+
+using Paint = std::function<imaging::Rgb(int x, int y)>;
+
+imaging::PixelBuffer picture(int width, int height, const Paint& paint)
+{
+    imaging::PixelBuffer p(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            p.setPixel(x, y, paint(x, y));
+    return p;
+}
+
+imaging::Rgb grey(int level)
+{
+    const auto v = static_cast<std::uint8_t>(level);
+    return {v, v, v};
+}
+
+// A star-like grey picture: rings round the middle, `seed` moving them.
+imaging::PixelBuffer rings(int seed)
+{
+    return picture(256, 256, [seed](int x, int y) {
+        const double r = std::hypot(x - 128, y - 128);
+        return grey(static_cast<int>(127.5 + 127.5 * std::cos(r / (3.0 + seed))));
+    });
+}
+
+// Smooth shading over many colours, like the lit face of a planet.
+imaging::PixelBuffer shading()
+{
+    return picture(257, 257, [](int x, int y) {
+        const double light = 0.35 + 0.65 * std::sin(x / 256.0 * 3.0) * std::cos((y - 128) / 256.0 * 2.0);
+        return imaging::Rgb{static_cast<std::uint8_t>(250 * light), static_cast<std::uint8_t>(150 * light + 50 * y / 256.0),
+                            static_cast<std::uint8_t>(90 * light * light + 30 * x / 256.0)};
+    });
+}
+
+// The file read back with giflib's own decoder.
+struct ReadBack {
+    GifFileType* gif = nullptr;
+    explicit ReadBack(const std::string& bytes) : data(bytes)
+    {
+        int error = 0;
+        gif = DGifOpen(this, &ReadBack::input, &error);
+        if (gif && DGifSlurp(gif) != GIF_OK) {
+            DGifCloseFile(gif, &error);
+            gif = nullptr;
+        }
+    }
+    ~ReadBack()
+    {
+        if (gif)
+            DGifCloseFile(gif, nullptr);
+    }
+    imaging::Rgb pixel(int frame, int x, int y) const
+    {
+        const SavedImage& image = gif->SavedImages[frame];
+        const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+        const GifColorType c = map->Colors[image.RasterBits[y * image.ImageDesc.Width + x]];
+        return {c.Red, c.Green, c.Blue};
+    }
+
+    std::string data;
+    std::size_t at = 0;
+
+private:
+    static int input(GifFileType* gif, GifByteType* out, int size)
+    {
+        auto* self = static_cast<ReadBack*>(gif->UserData);
+        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), self->data.size() - self->at);
+        std::memcpy(out, self->data.data() + self->at, n);
+        self->at += n;
+        return static_cast<int>(n);
+    }
+};
+
+TEST(ReduceToPalette, KeepsFewColoursExactlyAndShadesManyClosely)
+{
+    // The worst error of a channel at a pixel, and of the mean of a channel
+    // over a block of 8 x 8 pixels (what the eye sees of dithered shading).
+    struct Case {
+        const char* what;
+        imaging::PixelBuffer picture;
+        int maxPixelError;
+        double maxBlockError;
+    };
+    const Case cases[] = {
+        {"a grey star", rings(0), 0, 0.0},
+        {"256 colours",
+         picture(64, 64, [](int x, int y) { return imaging::Rgb{std::uint8_t((x % 16) * 17), std::uint8_t((y % 16) * 17), 7}; }),
+         0, 0.0},
+        {"a shaded planet", shading(), 40, 3.5},
+    };
+    for (const Case& c : cases) {
+        const imaging::PalettePicture reduced = imaging::ReduceToPalette(c.picture);
+        ASSERT_LE(reduced.palette.size(), 256u) << c.what;
+        int worstPixel = 0;
+        double worstBlock = 0.0;
+        for (int by = 0; by + 8 <= c.picture.height(); by += 8) {
+            for (int bx = 0; bx + 8 <= c.picture.width(); bx += 8) {
+                int sums[3] = {};
+                for (int y = by; y < by + 8; ++y) {
+                    for (int x = bx; x < bx + 8; ++x) {
+                        const imaging::Rgb a = c.picture.pixel(x, y);
+                        const imaging::Rgb b = reduced.pixel(x, y);
+                        const int d[3] = {a.red - b.red, a.green - b.green, a.blue - b.blue};
+                        for (int k = 0; k < 3; ++k) {
+                            worstPixel = std::max(worstPixel, std::abs(d[k]));
+                            sums[k] += d[k];
+                        }
+                    }
+                }
+                for (const int sum : sums)
+                    worstBlock = std::max(worstBlock, std::abs(sum) / 64.0);
+            }
+        }
+        EXPECT_LE(worstPixel, c.maxPixelError) << c.what;
+        EXPECT_LE(worstBlock, c.maxBlockError) << c.what;
+    }
+}
+
+TEST(AnimatedGif, ReadsBackWithItsFramesInOrderNoDelayAndNoLoop)
+{
+    imaging::AnimatedGif gif;
+    for (int seed = 0; seed < 3; ++seed)
+        gif.addFrame(rings(seed));
+    gif.addFrame(shading());
+    std::string error;
+    const ReadBack back(gif.encode(error));
+    ASSERT_EQ(error, "");
+    ASSERT_NE(back.gif, nullptr);
+    ASSERT_EQ(back.gif->ImageCount, 4);
+    EXPECT_EQ(back.gif->SWidth, 257);
+    EXPECT_EQ(back.gif->SHeight, 257);
+    // No graphic control (delay) and no application (loop) extension anywhere.
+    EXPECT_EQ(back.gif->ExtensionBlockCount, 0);
+    for (int i = 0; i < back.gif->ImageCount; ++i)
+        EXPECT_EQ(back.gif->SavedImages[i].ExtensionBlockCount, 0) << "frame " << i;
+    // The grey frames come back exactly, in the order they were added.
+    for (int seed = 0; seed < 3; ++seed) {
+        const imaging::PixelBuffer original = rings(seed);
+        for (const auto& [x, y] : {std::pair{0, 0}, {128, 128}, {140, 131}, {255, 200}})
+            EXPECT_EQ(back.pixel(seed, x, y), original.pixel(x, y)) << "frame " << seed << " at " << x << ", " << y;
+    }
+    EXPECT_EQ(back.pixel(3, 200, 128), gif.frame(3).pixel(200, 128));
+}
+
+TEST(AnimatedGif, WithoutFramesWritesNothing)
+{
+    const std::string path = ::testing::TempDir() + "quintalis-empty.gif";
+    std::remove(path.c_str());
+    EXPECT_EQ(imaging::AnimatedGif().write(path), "cannot write " + path + ": there is no frame");
+    EXPECT_NE(std::system(("test -e " + path).c_str()), 0);
+}
+
+}  // namespace
