@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace ui {
 
@@ -87,11 +88,34 @@ std::optional<FileChoice> QtDialogService::openFile(QWidget* parent, const QStri
     return choice(path, selected, filters);
 }
 
-std::optional<FileChoice> QtDialogService::saveFile(QWidget* parent, const QString& title, const QStringList& filters)
+// The first extension of a filter, "bmp" for "BMP-Bitmap (*.bmp)".
+QString firstSuffix(const QString& filter)
 {
-    QString selected = filters.value(0);
-    const QString path = QFileDialog::getSaveFileName(parent, title, {}, joinedFilters(filters), &selected);
-    return choice(path, selected, filters);
+    const int star = filter.indexOf(QLatin1String("*."));
+    if (star < 0)
+        return {};
+    QString suffix = filter.mid(star + 2);
+    const int end = suffix.indexOf(QRegularExpression(QStringLiteral("[ ;)]")));
+    return end < 0 ? suffix : suffix.left(end);
+}
+
+std::optional<FileChoice> QtDialogService::saveFile(QWidget* parent, const QString& title, const QStringList& filters,
+                                                    const QString& defaultSuffix)
+{
+    QFileDialog dialog(parent, title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(defaultSuffix);
+    // A name typed without an extension gets the one of the type picked.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        const QString suffix = firstSuffix(filter);
+        if (!suffix.isEmpty())
+            dialog.setDefaultSuffix(suffix);
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return choice(dialog.selectedFiles().first(), dialog.selectedNameFilter(), filters);
 }
 
 MessageButton ScriptedDialogService::showMessage(QWidget*, MessageKind kind, const QString& text,
@@ -115,13 +139,16 @@ std::optional<FileChoice> ScriptedDialogService::nextFile()
     return c;
 }
 
-std::optional<FileChoice> ScriptedDialogService::openFile(QWidget*, const QString&, const QStringList&)
+std::optional<FileChoice> ScriptedDialogService::openFile(QWidget*, const QString& title, const QStringList& filters)
 {
+    m_fileDialogs.push_back({title, filters, {}});
     return nextFile();
 }
 
-std::optional<FileChoice> ScriptedDialogService::saveFile(QWidget*, const QString&, const QStringList&)
+std::optional<FileChoice> ScriptedDialogService::saveFile(QWidget*, const QString& title, const QStringList& filters,
+                                                          const QString& defaultSuffix)
 {
+    m_fileDialogs.push_back({title, filters, defaultSuffix});
     return nextFile();
 }
 

@@ -34,11 +34,14 @@ public:
     //! (Cancel, or the last button, when the box is closed otherwise).
     virtual MessageButton showMessage(QWidget* parent, MessageKind kind, const QString& text,
                                       const QList<MessageButton>& buttons) = 0;
-    //! Open and save dialogs; nothing when the user cancels.
+    //! Open and save dialogs; nothing when the user cancels. `filters` are
+    //! "Description (*.ext *.ext2)". A name typed without an extension in the
+    //! save dialog gets `defaultSuffix` ("jpg", no dot), or the first
+    //! extension of the file type the user picked once another is picked.
     virtual std::optional<FileChoice> openFile(QWidget* parent, const QString& title,
                                                const QStringList& filters) = 0;
-    virtual std::optional<FileChoice> saveFile(QWidget* parent, const QString& title,
-                                               const QStringList& filters) = 0;
+    virtual std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
+                                               const QString& defaultSuffix = {}) = 0;
 };
 
 //! The real dialogs of the toolkit.
@@ -47,14 +50,23 @@ public:
     MessageButton showMessage(QWidget* parent, MessageKind kind, const QString& text,
                               const QList<MessageButton>& buttons) override;
     std::optional<FileChoice> openFile(QWidget* parent, const QString& title, const QStringList& filters) override;
-    std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters) override;
+    std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
+                                       const QString& defaultSuffix = {}) override;
 };
 
 //! Answers from a script and records every message shown. With no scripted
 //! answer a message box is answered with its first button and a file dialog
-//! is cancelled.
+//! is cancelled. A scripted file name is returned as it is, without a
+//! default suffix.
 class ScriptedDialogService final : public DialogService {
 public:
+    //! A file dialog as it was asked for.
+    struct FileDialog {
+        QString title;
+        QStringList filters;
+        QString defaultSuffix;
+    };
+
     struct Shown {
         MessageKind kind;
         QString text;
@@ -73,12 +85,15 @@ public:
         return true;
     }
     const std::vector<Shown>& shown() const { return m_shown; }
+    //! Every file dialog asked for, open and save.
+    const std::vector<FileDialog>& fileDialogs() const { return m_fileDialogs; }
     void clearShown() { m_shown.clear(); }
 
     MessageButton showMessage(QWidget* parent, MessageKind kind, const QString& text,
                               const QList<MessageButton>& buttons) override;
     std::optional<FileChoice> openFile(QWidget* parent, const QString& title, const QStringList& filters) override;
-    std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters) override;
+    std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
+                                       const QString& defaultSuffix = {}) override;
 
 private:
     std::optional<FileChoice> nextFile();
@@ -86,6 +101,7 @@ private:
     std::deque<MessageButton> m_answers;
     std::deque<FileChoice> m_files;
     std::vector<Shown> m_shown;
+    std::vector<FileDialog> m_fileDialogs;
 };
 
 }  // namespace ui

@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace ui {
 
 PictureBox::PictureBox(QWidget* parent, int width, int height)
@@ -17,6 +19,7 @@ PictureBox::PictureBox(QWidget* parent, int width, int height)
 void PictureBox::setPicture(const QImage& picture)
 {
     m_picture = picture.convertToFormat(QImage::Format_RGB32);
+    m_drawn = true;
     update();
 }
 
@@ -36,6 +39,7 @@ void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top,
             line[tx] = qRgb(c.red, c.green, c.blue);
         }
     }
+    m_drawn = true;
     update();
 }
 
@@ -48,6 +52,7 @@ void PictureBox::setPixel(int x, int y, QRgb colour)
 {
     if (m_picture.valid(x, y))
         m_picture.setPixel(x, y, colour);
+    m_drawn = true;
     update();
 }
 
@@ -68,6 +73,15 @@ void PictureBox::mousePressEvent(QMouseEvent* event)
 QImage imageView(const imaging::PixelBuffer& buffer)
 {
     return QImage(buffer.data(), buffer.width(), buffer.height(), buffer.stride(), QImage::Format_RGB888);
+}
+
+imaging::PixelBuffer pixelBuffer(const QImage& picture)
+{
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    imaging::PixelBuffer out(rgb.width(), rgb.height());
+    for (int y = 0; y < rgb.height(); ++y)
+        std::copy_n(rgb.constScanLine(y), out.stride(), out.data() + static_cast<std::size_t>(y) * out.stride());
+    return out;
 }
 
 }  // namespace ui

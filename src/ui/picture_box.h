@@ -18,6 +18,9 @@ public:
     PictureBox(QWidget* parent, int width, int height);
 
     const QImage& picture() const { return m_picture; }
+    //! Whether anything was ever drawn or put into the picture (a new box
+    //! only shows black).
+    bool drawn() const { return m_drawn; }
     //! Replaces the picture (for example with a loaded file); the box keeps its
     //! own size.
     void setPicture(const QImage& picture);
@@ -38,9 +41,12 @@ protected:
 
 private:
     QImage m_picture;
+    bool m_drawn = false;
 };
 
 //! A QImage that shares the memory of `buffer` (valid while the buffer lives).
 QImage imageView(const imaging::PixelBuffer& buffer);
+//! A 24-bit copy of `picture`.
+imaging::PixelBuffer pixelBuffer(const QImage& picture);
 
 }  // namespace ui
