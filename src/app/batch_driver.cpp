@@ -118,7 +118,8 @@ QString BatchDriver::usage()
         "  --save-picture NAME=PATH    a picture box, StarBuffer or DoubleStarBuffer as PNG\n"
         "  --dump-controls PATH    JSON of every named control\n"
         "  --dump-state PATH       JSON of the engine scalars and flags, status panels,\n"
-        "                          labels, plot series and message boxes shown\n"
+        "                          labels, plot series, message boxes shown and the\n"
+        "                          animation player\n"
         "  --dump-grid NAME=PATH   data area of a grid as a 512 x 512 float64 .npy file\n"
         "                          (ColourGrid: 512 x 512 x 3, red, green, blue)\n"
         "The whole command line is checked before the first action runs.\n");

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "imaging/file_output.h"
 #include "ui/dialog_service.h"
+#include "ui/gif_player.h"
 #include "ui/hints.h"
 #include "ui/number_edit.h"
 #include "ui/picture_box.h"
@@ -305,8 +306,23 @@ void BatchDriver::dumpState(const QString& path) const
                                     {"answer", ui::toString(shown.answer)}});
     }
 
+    // The animation player: its frames, where it stands, and its buttons.
+    QJsonObject animation;
+    if (const auto* player = m_form.findChild<ui::GifPlayer*>(QStringLiteral("Image"))) {
+        QJsonObject buttons;
+        for (const char* name : {"PlayBtn", "StopBtn", "RewindBtn", "BackBtn", "NextBtn", "ForwardBtn"})
+            if (const auto* b = m_form.findChild<QAbstractButton*>(QLatin1String(name)))
+                buttons[QLatin1String(name)] = b->isEnabled();
+        animation = QJsonObject{{"frames", player->count()},
+                                {"frameIndex", player->frameIndex()},
+                                {"playing", player->playing()},
+                                {"loop", player->loop()},
+                                {"buttonsEnabled", buttons}};
+    }
+
     const auto* tabs = m_form.findChild<QTabWidget*>(QStringLiteral("Tabs"));
     writeJson(path, QJsonObject{{"engine", engine},
+                                {"animation", animation},
                                 {"status", QJsonArray{m_form.statusText(0), m_form.statusText(1)}},
                                 {"page", tabs ? tabs->currentIndex() : -1},
                                 {"labels", labels},

@@ -13,11 +13,13 @@
 #include "app/pages/turbulence_page.h"
 #include "app/pages/wavefront_page.h"
 #include "app/parameter_column.h"
+#include "app/picture_files.h"
 #include "app/star_display.h"
 #include "app/resource_paths.h"
 #include "imaging/colour.h"
 #include "imaging/pixel_buffer.h"
 #include "optics/fft.h"
+#include "simulations/animation.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
 #include "ui/picture_box.h"
@@ -59,6 +61,8 @@ TForm1::TForm1(optics::Engine& engine, ui::DialogService& dialogs, QWidget* pare
     m_textPainter = std::make_unique<ui::QtTextPainter>(font);
     m_display = std::make_unique<StarDisplay>(m_engine, *this);
     m_calc = std::make_unique<CalcDriver>(m_engine, *m_display, *this, *m_textPainter, decimalSeparator());
+    m_files = std::make_unique<PictureFiles>(m_dialogs);
+    m_animationRun = std::make_unique<sim::AnimationRun>(m_engine);
 
     buildLayout();
     connectServices();
@@ -92,14 +96,18 @@ void TForm1::buildLayout()
         " padding-top: 0px; }"
         "QTabBar::tab:!selected { margin-top: 2px; }"));
 
-    m_startest = new StartestPage;
+    // The column first: the animation writes its editors.
+    m_parameters = new ParameterColumn(client, m_dialogs);
+
+    m_startest = new StartestPage(*m_files);
     m_intraExtra = new IntraExtraPage;
     m_planet = new PlanetPage;
     m_double = new DoublePage;
-    m_animation = new AnimationPage;
+    m_animation = new AnimationPage(*this, *m_parameters, *this, m_dialogs, *m_files, *m_animationRun,
+                                    *m_startest->starImage());
     m_psfMtf = new PsfMtfPage;
     m_turbulence = new TurbulencePage;
-    m_wavefront = new WavefrontPage;
+    m_wavefront = new WavefrontPage(*m_files, m_dialogs);
     m_chromatic = new ChromaticPage;
     m_about = new AboutPage;
     m_tabs->addTab(m_startest, QStringLiteral("Startest"));
@@ -112,8 +120,8 @@ void TForm1::buildLayout()
     m_tabs->addTab(m_wavefront, QStringLiteral("Wavefront"));
     m_tabs->addTab(m_chromatic, QStringLiteral("Chromatic"));
     m_tabs->addTab(m_about, QStringLiteral("About"));
-
-    m_parameters = new ParameterColumn(client, m_dialogs);
+    // The parameter regions overlap the edges of the pages.
+    m_tabs->lower();
 
     auto* status = new QStatusBar(client);
     status->setObjectName(QStringLiteral("Status"));
@@ -147,6 +155,14 @@ void TForm1::connectServices()
     connect(m_turbulence, &TurbulencePage::turbulenceStale, this, [this] { m_engine.TurbulenceReady = false; });
     connect(m_turbulence, &TurbulencePage::roughnessStale, this, [this] { m_engine.RoughnessReady = false; });
     connect(m_animation, &AnimationPage::rangeEdited, m_turbulence, &TurbulencePage::Roughchange);
+    // A wavefront picture loaded (or asked for) stops the computed map.
+    connect(m_wavefront, &WavefrontPage::computedMapStopped, this, [this] { m_engine.WavefrontImageLoaded = true; });
+    // The animation shows the page of its frames, then its own.
+    connect(m_animation, &AnimationPage::viewWanted, this, [this](AnimationPage::View view) {
+        m_tabs->setCurrentIndex(view == AnimationPage::View::Star     ? StartestIndex
+                                : view == AnimationPage::View::Planet ? PlanetIndex
+                                                                      : AnimationIndex);
+    });
 
     // The display copies the star buffer into these pictures.
     m_display->setTarget(optics::PaintTarget::StarImage, m_startest->starImage());

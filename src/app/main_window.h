@@ -16,6 +16,10 @@ class PixelBuffer;
 class TextPainter;
 }
 
+namespace sim {
+class AnimationRun;
+}
+
 namespace ui {
 class DialogService;
 }
@@ -29,6 +33,7 @@ class ChromaticPage;
 class DoublePage;
 class IntraExtraPage;
 class ParameterColumn;
+class PictureFiles;
 class PlanetPage;
 class PsfMtfPage;
 class StarDisplay;
@@ -47,7 +52,7 @@ class TForm1 : public QMainWindow, public optics::StatusSink, public Calculation
 
 public:
     //! Page indexes of `Tabs`.
-    enum Page { StartestIndex = 0, PsfMtfIndex = 5, AboutIndex = 9 };
+    enum Page { StartestIndex = 0, PlanetIndex = 2, AnimationIndex = 4, PsfMtfIndex = 5, AboutIndex = 9 };
 
     //! Builds the window and runs FormCreate. `engine` and `dialogs` must
     //! outlive the window.
@@ -98,6 +103,8 @@ private:
     std::unique_ptr<imaging::TextPainter> m_textPainter;
     std::unique_ptr<StarDisplay> m_display;
     std::unique_ptr<CalcDriver> m_calc;
+    std::unique_ptr<PictureFiles> m_files;
+    std::unique_ptr<sim::AnimationRun> m_animationRun;
     std::unique_ptr<imaging::PixelBuffer> m_starBuffer;
     std::unique_ptr<imaging::PixelBuffer> m_doubleStarBuffer;
 

@@ -132,6 +132,25 @@ TEST_F(Batch, DumpsControlsAndState)
     EXPECT_EQ(state["page"].toInt(), 9);
 }
 
+TEST_F(Batch, AnimationIsMadeSavedAndDumped)
+{
+    const std::string gif = path("focus.gif").toStdString();
+    driver->run({"--set", "RxSpinEdit3=3", "--click", "BitBtn1", "--file", gif.c_str(), "--click", "BitBtn5",
+                 "--dump-state", path("state.json").toStdString().c_str()});
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_TRUE(QFile::exists(path("focus.gif")));
+    const QJsonObject state = readJson("state.json");
+    EXPECT_EQ(state["engine"].toObject()["TurbulenceShift"].toInt(), 4 * 43);
+    // The player runs on its own between actions: where it stands varies.
+    const QJsonObject animation = state["animation"].toObject();
+    EXPECT_EQ(animation["frames"].toInt(), 4);
+    EXPECT_LT(animation["frameIndex"].toInt(), 4);
+    EXPECT_TRUE(animation["playing"].isBool());
+    const QJsonObject buttons = animation["buttonsEnabled"].toObject();
+    EXPECT_EQ(buttons.keys(), (QStringList{"BackBtn", "ForwardBtn", "NextBtn", "PlayBtn", "RewindBtn", "StopBtn"}));
+    EXPECT_EQ(buttons["StopBtn"].toBool(), animation["playing"].toBool());
+}
+
 TEST_F(Batch, GridsAreWrittenAsNpy)
 {
     engine->StarGrid(1, 1) = 1.5;     // first element of the file

@@ -1,6 +1,7 @@
 #include "app/pages/startest_page.h"
 
 #include "app/pages/page_helpers.h"
+#include "app/picture_files.h"
 #include "ui/hints.h"
 #include "ui/picture_box.h"
 
@@ -11,8 +12,8 @@
 
 namespace app {
 
-StartestPage::StartestPage(QWidget* parent)
-    : QWidget(parent)
+StartestPage::StartestPage(PictureFiles& files, QWidget* parent)
+    : QWidget(parent), m_files(files)
 {
     setObjectName(QStringLiteral("Startest"));
 
@@ -50,6 +51,7 @@ StartestPage::StartestPage(QWidget* parent)
 
     m_save = makeButton(this, QStringLiteral("SpeedButton1"), QStringLiteral("Save "), QRect(6, 262, 75, 23));
     ui::setHint(m_save, QStringLiteral("Save Startest"), true);
+    connect(m_save, &QPushButton::clicked, this, &StartestPage::SaveStarImageClick);
 
     m_brightness = new QSlider(Qt::Vertical, this);
     m_brightness->setObjectName(QStringLiteral("Brightslide"));
@@ -89,6 +91,11 @@ void StartestPage::setUndersampled(bool undersampled)
 void StartestPage::resetControls()
 {
     m_brightness->setValue(0);
+}
+
+void StartestPage::SaveStarImageClick()
+{
+    m_files.savePicture(this, *m_starImage);
 }
 
 }  // namespace app

@@ -12,12 +12,15 @@ class PictureBox;
 
 namespace app {
 
+class PictureFiles;
+
 //! Page 0, "Startest": the star picture with its brightness slider.
 class StartestPage : public QWidget {
     Q_OBJECT
 
 public:
-    explicit StartestPage(QWidget* parent = nullptr);
+    //! The picture is saved through `files`.
+    explicit StartestPage(PictureFiles& files, QWidget* parent = nullptr);
 
     //! The star picture (`StarImage`, 256 x 256).
     ui::PictureBox* starImage() const { return m_starImage; }
@@ -29,12 +32,15 @@ public:
     void setUndersampled(bool undersampled);
     //! Reset Aberrations: the slider back to 0.
     void resetControls();
+    //! "Save ": the star picture as JPEG or BMP.
+    void SaveStarImageClick();
 
 signals:
     //! The brightness slider moved.
     void brightnessChanged();
 
 private:
+    PictureFiles& m_files;
     ui::PictureBox* m_starImage;
     QLabel* m_scaleLabel;
     QLabel* m_undersampled;

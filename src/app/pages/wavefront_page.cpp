@@ -1,8 +1,11 @@
 #include "app/pages/wavefront_page.h"
 
 #include "app/pages/page_helpers.h"
+#include "app/picture_files.h"
 #include "imaging/wavefront_picture.h"
 #include "optics/pupil.h"
+#include "ui/dialog_service.h"
+#include "ui/jpeg_bmp_reader.h"
 #include "ui/picture_box.h"
 
 #include <QLabel>
@@ -24,8 +27,8 @@ QString fixed(double value, int decimals)
 
 }  // namespace
 
-WavefrontPage::WavefrontPage(QWidget* parent)
-    : QWidget(parent)
+WavefrontPage::WavefrontPage(PictureFiles& files, ui::DialogService& dialogs, QWidget* parent)
+    : QWidget(parent), m_files(files), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("WavefrontPage"));
     makeLabel(this, QStringLiteral("Aperture Image"), 8, 4);
@@ -51,6 +54,8 @@ WavefrontPage::WavefrontPage(QWidget* parent)
     m_save = makeButton(this, QStringLiteral("SaveWavefrontImage"), QStringLiteral("Save Image"),
                         QRect(380, 284, 75, 25));
     m_load = makeButton(this, QStringLiteral("LoadAber"), QStringLiteral("Load Image"), QRect(464, 284, 75, 25));
+    connect(m_save, &QPushButton::clicked, this, &WavefrontPage::SaveWavefrontImageClick);
+    connect(m_load, &QPushButton::clicked, this, &WavefrontPage::LoadAberClick);
 }
 
 void WavefrontPage::showAperture(const imaging::PixelBuffer& picture)
@@ -73,6 +78,26 @@ void WavefrontPage::showWavefront(const imaging::PixelBuffer& picture, const opt
                                            : QString());
     m_wavefront->copyFrom(picture, 0, 0, 256, 256, 0, 0);
     m_wavefront->repaint();
+}
+
+void WavefrontPage::SaveWavefrontImageClick()
+{
+    m_files.savePicture(this, *m_wavefront, PictureFiles::Format::Jpeg);
+}
+
+void WavefrontPage::LoadAberClick()
+{
+    const std::optional<ui::FileChoice> choice = m_dialogs.openFile(
+        this, QStringLiteral("Load Image"), {QStringLiteral("JPEGs (*.jpg)"), QStringLiteral("BMP (*.bmp)")});
+    if (choice) {
+        const ui::LoadedPicture loaded = ui::ReadJpegOrBmp(choice->path);
+        if (!loaded.error.isEmpty()) {
+            m_dialogs.showMessage(this, ui::MessageKind::Error, loaded.error, {ui::MessageButton::Ok});
+            return;
+        }
+        m_wavefront->setPicture(loaded.picture);
+    }
+    emit computedMapStopped();
 }
 
 }  // namespace app

@@ -14,10 +14,13 @@ struct PupilResult;
 }
 
 namespace ui {
+class DialogService;
 class PictureBox;
 }
 
 namespace app {
+
+class PictureFiles;
 
 //! Page 7, "Wavefront": the aperture picture and the pupil phase map with its
 //! peak-to-valley and RMS readouts.
@@ -25,7 +28,9 @@ class WavefrontPage : public QWidget {
     Q_OBJECT
 
 public:
-    explicit WavefrontPage(QWidget* parent = nullptr);
+    //! The wavefront picture is saved through `files`; a picture to load is
+    //! asked for through `dialogs`.
+    WavefrontPage(PictureFiles& files, ui::DialogService& dialogs, QWidget* parent = nullptr);
 
     //! Shows the aperture picture of a calculation.
     void showAperture(const imaging::PixelBuffer& picture);
@@ -33,7 +38,21 @@ public:
     //! the pupil's phase range and RMS error (radians).
     void showWavefront(const imaging::PixelBuffer& picture, const optics::PupilResult& pupil);
 
+    //! "Save Image": the wavefront picture, always as JPEG.
+    void SaveWavefrontImageClick();
+    //! "Load Image": a JPEG or BMP picture takes the place of the wavefront
+    //! map for good. Cancelling stops the map as well; a picture that cannot
+    //! be read is reported and changes nothing.
+    void LoadAberClick();
+
+signals:
+    //! From now on calculations leave the wavefront picture and its readouts
+    //! alone.
+    void computedMapStopped();
+
 private:
+    PictureFiles& m_files;
+    ui::DialogService& m_dialogs;
     ui::PictureBox* m_aperture;   // Apertureimage
     ui::PictureBox* m_wavefront;  // Aberimage
     QLabel* m_peakToValley;       // WavefrontLabel: "PV: lo .. hi .."

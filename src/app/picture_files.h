@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+
+class QWidget;
+
+namespace imaging {
+class AnimatedGif;
+}
+
+namespace ui {
+class DialogService;
+class PictureBox;
+}
+
+namespace app {
+
+//! Saving the pages' pictures and the animation: one save dialog for
+//! pictures, the file formats, and the messages about what went wrong.
+//! Every file is written through imaging::WriteFile, so a failed save leaves
+//! an existing file as it was.
+class PictureFiles {
+public:
+    //! How the format of a picture file is chosen.
+    enum class Format {
+        ByType,  //!< the file type picked in the dialog: JPEG first, BMP second
+        Jpeg,    //!< always JPEG, whatever type is picked
+    };
+
+    explicit PictureFiles(ui::DialogService& dialogs) : m_dialogs(dialogs) {}
+
+    //! Asks where to save the picture of `picture` and writes it as JPEG
+    //! (quality 90, baseline, 24-bit colour) or as a 24-bit BMP. The type
+    //! picked decides, never the extension of the name. A picture that was
+    //! never drawn says "Nothing to save yet" and asks nothing. A write that
+    //! fails says so, naming the file and the reason. Returns whether a file
+    //! was written.
+    bool savePicture(QWidget* parent, const ui::PictureBox& picture, Format format = Format::ByType);
+    //! The same for the animation, as an animated GIF; with no animation
+    //! made it says so and asks nothing.
+    bool saveAnimation(QWidget* parent, const imaging::AnimatedGif& gif);
+
+private:
+    bool written(QWidget* parent, const std::string& error);
+
+    ui::DialogService& m_dialogs;
+};
+
+}  // namespace app
