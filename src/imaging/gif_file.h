@@ -41,8 +41,10 @@ public:
 
     //! The whole file (GIF89a): the first frame's palette as the global one,
     //! each later frame with its own, every frame at the top left of a screen
-    //! as large as the largest. Empty when there is no frame or the encoder
-    //! fails; `error` then says why.
+    //! as large as the largest. giflib writes the file; the compressed pixels
+    //! come from a faster compressor of our own through giflib's calls for
+    //! ready-made codes. Empty when there is no frame or the encoder fails;
+    //! `error` then says why.
     std::string encode(std::string& error) const;
     //! Writes the file through WriteFile (file_output.h): a file is replaced
     //! only once it is complete. Returns an empty string on success, else the
