@@ -39,17 +39,23 @@ void GifPlayer::setAnimation(const imaging::AnimatedGif& gif)
 {
     stop();
     m_frames.clear();
-    m_frames.reserve(gif.count());
+    m_frames.reserve(static_cast<std::size_t>(gif.count()));
     for (int i = 0; i < gif.count(); ++i)
-        m_frames.append(pictureOf(gif.frame(i)));
+        m_frames.push_back(gif.frame(i));
     m_index = 0;
+    m_shownIndex = -1;
     update();
     emit changed();
 }
 
+QImage GifPlayer::frame(int index) const
+{
+    return pictureOf(m_frames.at(static_cast<std::size_t>(index)));
+}
+
 void GifPlayer::setFrameIndex(int index)
 {
-    if (m_frames.isEmpty())
+    if (m_frames.empty())
         return;
     m_index = std::clamp(index, 0, count() - 1);
     update();
@@ -92,9 +98,13 @@ void GifPlayer::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    if (m_frames.isEmpty())
+    if (m_frames.empty())
         return;
-    const QImage& picture = m_frames.at(m_index);
+    if (m_shownIndex != m_index) {
+        m_shown = frame(m_index);
+        m_shownIndex = m_index;
+    }
+    const QImage& picture = m_shown;
     painter.drawImage((width() - picture.width()) / 2, (height() - picture.height()) / 2, picture);
 }
 

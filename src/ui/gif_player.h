@@ -1,13 +1,12 @@
 #pragma once
 
+#include "imaging/gif_file.h"
+
 #include <QImage>
 #include <QTimer>
-#include <QVector>
 #include <QWidget>
 
-namespace imaging {
-class AnimatedGif;
-}
+#include <vector>
 
 namespace ui {
 
@@ -33,7 +32,8 @@ public:
     //! Shows frame `index`, limited to the frames there are, and reports
     //! frameChanged() (nothing happens without frames).
     void setFrameIndex(int index);
-    const QImage& frame(int index) const { return m_frames.at(index); }
+    //! Frame `index` as the player shows it.
+    QImage frame(int index) const;
 
     bool playing() const { return m_playing; }
     //! Starts playing from the frame on show (from the first when the last is
@@ -60,7 +60,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QVector<QImage> m_frames;
+    // The frames as the GIF holds them; each is turned into a picture when
+    // it is shown.
+    std::vector<imaging::PalettePicture> m_frames;
+    mutable int m_shownIndex = -1;
+    mutable QImage m_shown;
     int m_index = 0;
     bool m_loop = false;
     bool m_playing = false;

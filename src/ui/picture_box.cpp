@@ -77,10 +77,18 @@ QImage imageView(const imaging::PixelBuffer& buffer)
 
 imaging::PixelBuffer pixelBuffer(const QImage& picture)
 {
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    // The pictures of the boxes are 32-bit: read them as they are.
+    const QImage rgb = picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
     imaging::PixelBuffer out(rgb.width(), rgb.height());
-    for (int y = 0; y < rgb.height(); ++y)
-        std::copy_n(rgb.constScanLine(y), out.stride(), out.data() + static_cast<std::size_t>(y) * out.stride());
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        std::uint8_t* to = out.data() + static_cast<std::size_t>(y) * out.stride();
+        for (int x = 0; x < rgb.width(); ++x, to += 3) {
+            to[0] = static_cast<std::uint8_t>(qRed(in[x]));
+            to[1] = static_cast<std::uint8_t>(qGreen(in[x]));
+            to[2] = static_cast<std::uint8_t>(qBlue(in[x]));
+        }
+    }
     return out;
 }
 

@@ -61,6 +61,8 @@ public:
 
     //! Start-up: both lists show their first item and no animation exists.
     void startUp();
+    //! The frames of the last animation made (`AnimationGif`).
+    const imaging::AnimatedGif& animation() const { return m_gif; }
 
     //! "Animate": makes the frames, hands them to the player and plays them.
     void AnibuttonClick();
