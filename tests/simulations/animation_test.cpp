@@ -26,19 +26,6 @@ TEST(AnimationRange, StepsFramesAndValues)
     }
 }
 
-TEST(AnimationRange, StepsOutsideTheEditorAreRefused)
-{
-    const std::pair<double, std::optional<std::string>> cases[] = {
-        {0.0, "Steps/Frames must be at least 1"},
-        {-3.0, "Steps/Frames must be at least 1"},
-        {1.0, std::nullopt},
-        {100.0, std::nullopt},
-        {101.0, "Steps/Frames must be at most 100"},
-    };
-    for (const auto& [steps, refusal] : cases)
-        EXPECT_EQ(sim::CheckRange({-5.0, 5.0, steps}), refusal) << steps;
-}
-
 TEST(AnimationTexts, ValuesRoundToHundredthsInTheirShortestForm)
 {
     const std::tuple<double, char, const char*> cases[] = {
