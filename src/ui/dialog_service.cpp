@@ -88,6 +88,8 @@ std::optional<FileChoice> QtDialogService::openFile(QWidget* parent, const QStri
     return choice(path, selected, filters);
 }
 
+namespace {
+
 // The first extension of a filter, "bmp" for "BMP-Bitmap (*.bmp)".
 QString firstSuffix(const QString& filter)
 {
@@ -99,20 +101,38 @@ QString firstSuffix(const QString& filter)
     return end < 0 ? suffix : suffix.left(end);
 }
 
+// A save dialog whose extension for a name typed without one is that of the
+// file type picked when the user accepts (the dialog itself only swaps an
+// extension that was typed).
+class SaveDialog final : public QFileDialog {
+public:
+    SaveDialog(QWidget* parent, const QString& title, const QString& fallback)
+        : QFileDialog(parent, title), m_fallback(fallback)
+    {
+    }
+
+protected:
+    void accept() override
+    {
+        const QString suffix = firstSuffix(selectedNameFilter());
+        setDefaultSuffix(suffix.isEmpty() ? m_fallback : suffix);
+        QFileDialog::accept();
+    }
+
+private:
+    QString m_fallback;
+};
+
+}  // namespace
+
 std::optional<FileChoice> QtDialogService::saveFile(QWidget* parent, const QString& title, const QStringList& filters,
                                                     const QString& defaultSuffix)
 {
-    QFileDialog dialog(parent, title);
+    SaveDialog dialog(parent, title, defaultSuffix);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(defaultSuffix);
-    // A name typed without an extension gets the one of the type picked.
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        const QString suffix = firstSuffix(filter);
-        if (!suffix.isEmpty())
-            dialog.setDefaultSuffix(suffix);
-    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return choice(dialog.selectedFiles().first(), dialog.selectedNameFilter(), filters);

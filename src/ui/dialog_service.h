@@ -36,8 +36,8 @@ public:
                                       const QList<MessageButton>& buttons) = 0;
     //! Open and save dialogs; nothing when the user cancels. `filters` are
     //! "Description (*.ext *.ext2)". A name typed without an extension in the
-    //! save dialog gets `defaultSuffix` ("jpg", no dot), or the first
-    //! extension of the file type the user picked once another is picked.
+    //! save dialog gets the first extension of the file type picked, or
+    //! `defaultSuffix` ("jpg", no dot) when that type has none.
     virtual std::optional<FileChoice> openFile(QWidget* parent, const QString& title,
                                                const QStringList& filters) = 0;
     virtual std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
