@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+namespace ui {
+
+//! The largest pictures read: a side of 16384 pixels and 64 megapixels (as
+//! 24-bit colour at most 192 MB). Larger ones are refused from the size in
+//! their header, before anything is decoded.
+inline constexpr int kMaxPictureSide = 16384;
+inline constexpr qint64 kMaxPicturePixels = qint64{64} << 20;
+//! Files larger than this are refused before they are read.
+inline constexpr qint64 kMaxPictureFileBytes = qint64{320} << 20;
+
+//! The kinds of picture file read, told apart by their first bytes.
+enum class PictureFormat { Unknown, Jpeg, Bmp, Png, Tiff };
+
+//! The format that the first bytes of a file announce, whatever its name.
+PictureFormat SniffPictureFormat(const QByteArray& head);
+
+//! A picture read from a file: 24-bit RGB (QImage::Format_RGB888), or no
+//! picture and one sentence naming the file and what is wrong with it.
+struct PictureRead {
+    QImage picture;
+    QString error;
+};
+
+//! Reads a planet picture: JPEG, BMP, PNG or TIFF as its contents say, in any
+//! depth the format allows (palette, grey, 16 bits a channel, an alpha
+//! channel), as 24-bit colour. Only regular files are opened, so a pipe
+//! cannot make it wait and a folder is named as one. Nothing is decoded when
+//! the header gives a picture over the limits above.
+PictureRead ReadPicture(const QString& path);
+
+//! The filters of the open dialog for pictures: JPEG, BMP, then every
+//! picture this program reads.
+QStringList PictureFilters();
+
+}  // namespace ui
