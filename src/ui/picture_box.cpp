@@ -20,6 +20,19 @@ void PictureBox::setPicture(const QImage& picture)
     update();
 }
 
+void PictureBox::setCentred(bool centred)
+{
+    m_centred = centred;
+    update();
+}
+
+QPoint PictureBox::pictureOrigin() const
+{
+    if (!m_centred)
+        return {0, 0};
+    return {(width() - m_picture.width()) / 2, (height() - m_picture.height()) / 2};
+}
+
 void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX,
                           int destY)
 {
@@ -55,7 +68,7 @@ void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    painter.drawImage(0, 0, m_picture);
+    painter.drawImage(pictureOrigin(), m_picture);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event)
