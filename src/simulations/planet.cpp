@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace sim {
 
@@ -199,7 +200,7 @@ std::string WavelengthStatus(double waveLength, char separator)
     char text[32] = "";
     for (int digits = 1; digits <= 17; ++digits) {
         std::snprintf(text, sizeof text, "%.*g", digits, waveLength);
-        if (std::strtod(text, nullptr) == waveLength)
+        if (std::strtod(text, nullptr) == waveLength && !std::strchr(text, 'e'))
             break;
     }
     std::string number(text);
