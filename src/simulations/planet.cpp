@@ -9,6 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sim {
 
 namespace {
@@ -53,12 +57,103 @@ double planeValue(const std::uint8_t* p, PlanetPlane plane)
     return kGreyRed * p[0] + kGreyGreen * p[1] + kGreyBlue * p[2];
 }
 
+// Round to nearest, halves to even, without a library call: adding 1.5 x
+// 2^52 leaves no fraction bits, so the addition itself rounds. Only for
+// 0 <= x < 2^51.
+double roundHalfEven(double x)
+{
+    constexpr double kShift = 6755399441055744.0;
+    return (x + kShift) - kShift;
+}
+
 std::uint8_t channelByte(float value)
 {
-    const double r = std::nearbyint(static_cast<double>(value));
+    if (!(value > 0.0f))
+        return 0;
+    const double r = value < 256.0f ? roundHalfEven(static_cast<double>(value)) : 255.0;
     if (!(r > 0.0))
         return 0;
     return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
+}
+
+// The grid passes below are written for two doubles at a time; each keeps
+// the order of operations of its plain form except the totals, which run in
+// four interleaved sums.
+
+// to[n] = from[n] / d for n = 0..511.
+void divideRow(const double* from, double d, double* to)
+{
+#if defined(__SSE2__)
+    const __m128d dd = _mm_set1_pd(d);
+    for (int n = 0; n < optics::kLineLength; n += 2)
+        _mm_storeu_pd(to + n, _mm_div_pd(_mm_loadu_pd(from + n), dd));
+#else
+    for (int n = 0; n < optics::kLineLength; ++n)
+        to[n] = from[n] / d;
+#endif
+}
+
+// (fr, fi) := (otfr fr - otfi fi, otfr fi + fr otfi) x 262144 for one row.
+void multiplyRow(const double* otfr, const double* otfi, double* fr, double* fi)
+{
+#if defined(__SSE2__)
+    const __m128d scale = _mm_set1_pd(kSpectrumScale);
+    for (int n = 0; n < optics::kLineLength; n += 2) {
+        const __m128d a = _mm_loadu_pd(otfr + n);
+        const __m128d b = _mm_loadu_pd(otfi + n);
+        const __m128d re = _mm_loadu_pd(fr + n);
+        const __m128d im = _mm_loadu_pd(fi + n);
+        _mm_storeu_pd(fr + n, _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(a, re), _mm_mul_pd(b, im)), scale));
+        _mm_storeu_pd(fi + n, _mm_mul_pd(_mm_add_pd(_mm_mul_pd(a, im), _mm_mul_pd(re, b)), scale));
+    }
+#else
+    for (int n = 0; n < optics::kLineLength; ++n) {
+        const double re = fr[n];
+        const double im = fi[n];
+        fr[n] = (otfr[n] * re - otfi[n] * im) * kSpectrumScale;
+        fi[n] = (otfr[n] * im + re * otfi[n]) * kSpectrumScale;
+    }
+#endif
+}
+
+// Sum over the data area of f(cell), f the identity or the square root.
+template <bool Root>
+double gridTotal(const optics::Grid& grid)
+{
+#if defined(__SSE2__)
+    __m128d s0 = _mm_setzero_pd();
+    __m128d s1 = _mm_setzero_pd();
+    for (int i = 1; i <= optics::kLineLength; ++i) {
+        const double* row = grid.row(i) + 1;
+        for (int j = 0; j < optics::kLineLength; j += 4) {
+            __m128d a = _mm_loadu_pd(row + j);
+            __m128d b = _mm_loadu_pd(row + j + 2);
+            if constexpr (Root) {
+                a = _mm_sqrt_pd(a);
+                b = _mm_sqrt_pd(b);
+            }
+            s0 = _mm_add_pd(s0, a);
+            s1 = _mm_add_pd(s1, b);
+        }
+    }
+    double lanes[4];
+    _mm_storeu_pd(lanes, s0);
+    _mm_storeu_pd(lanes + 2, s1);
+    return (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
+#else
+    double total = 0.0;
+    for (int i = 1; i <= optics::kLineLength; ++i) {
+        const double* row = grid.row(i);
+        for (int j = 1; j <= optics::kLineLength; ++j)
+            total += Root ? std::sqrt(row[j]) : row[j];
+    }
+    return total;
+#endif
+}
+
+double starTotal(const optics::Grid& grid)
+{
+    return gridTotal<false>(grid);
 }
 
 }  // namespace
@@ -103,67 +198,50 @@ ChannelTotals PlanetTotals(const RgbPicture& picture)
     return totals;
 }
 
+void PlacePlanetPicture(const RgbPicture& picture, PlanetPlane plane, optics::Grid& grid)
+{
+    constexpr int n = optics::kLineLength;
+    const PlanetPlacement place = PlacePlanet(picture.width, picture.height);
+    for (int i = 1; i <= n; ++i)
+        std::fill(grid.row(i) + 1, grid.row(i) + 1 + n, 0.0);
+    for (int a = 0; a < place.height; ++a) {
+        const int j = 1 + place.y0 + a;
+        for (int b = 0; b < place.width; ++b)
+            grid(1 + place.x0 + b, j) = planeValue(picture.pixel(place.left + b, place.top + a), plane);
+    }
+}
+
 void ConvolvePlanet(optics::Engine& engine, const RgbPicture& picture, PlanetPlane plane, optics::StatusSink& status)
 {
     optics::Engine& e = engine;
     constexpr int n = optics::kLineLength;
 
-    // The kernel: a copy of the star image, and its total.
-    optics::CopyGrid(e.StarGrid, e.KernelGrid);
-    double total = 0.0;
-    for (int i = 1; i <= n; ++i) {
-        const double* row = e.KernelGrid.row(i);
-        for (int j = 1; j <= n; ++j)
-            total += row[j];
-    }
+    // The kernel: a copy of the star image, and its spectrum at unit sum,
+    // transformed where it is kept. Every grid pass here touches the data
+    // area only; the borders of these grids are never written and stay 0.
+    const double total = starTotal(e.StarGrid);
     const double unit = total > 0.0 ? total : 1.0;
-
-    // Its spectrum at unit sum, transformed where it is kept. The field grids
-    // end cleared, as after any other use of them as a scratch pair.
     status.setStatus(0, "FFT of star-image");
-    // (Every cell of OtfReal's data area is written; its border is never.)
-    optics::ClearGrid(e, e.OtfImag);
     for (int i = 1; i <= n; ++i) {
-        const double* kernel = e.KernelGrid.row(i);
-        double* re = e.OtfReal.row(i);
-        for (int j = 1; j <= n; ++j)
-            re[j] = kernel[j] / unit;
+        const double* star = e.StarGrid.row(i) + 1;
+        std::copy(star, star + n, e.KernelGrid.row(i) + 1);
+        divideRow(star, unit, e.OtfReal.row(i) + 1);
+        std::fill(e.OtfImag.row(i) + 1, e.OtfImag.row(i) + 1 + n, 0.0);
     }
     optics::Transform2D(e, e.OtfReal, e.OtfImag);
-    optics::ClearGrid(e, e.FieldReal);
-    optics::ClearGrid(e, e.FieldImag);
-    optics::ClearGrid(e, e.StarGrid);
 
-    // The picture on a black surround, in StarGrid and in the work grid.
-    const PlanetPlacement place = PlacePlanet(picture.width, picture.height);
-    for (int a = 0; a < place.height; ++a) {
-        for (int b = 0; b < place.width; ++b) {
-            const double v = planeValue(picture.pixel(place.left + b, place.top + a), plane);
-            const int i = 1 + place.x0 + b;
-            const int j = 1 + place.y0 + a;
-            e.StarGrid(i, j) = v;
-            e.FieldReal(i, j) = v;
-        }
-    }
-
+    // The picture on a black surround, and its spectrum.
+    PlacePlanetPicture(picture, plane, e.FieldReal);
+    for (int i = 1; i <= n; ++i)
+        std::fill(e.FieldImag.row(i) + 1, e.FieldImag.row(i) + 1 + n, 0.0);
     status.setStatus(0, "FFT of planet-image");
     status.repaintNow();
     optics::Transform2D(e, e.FieldReal, e.FieldImag);
     status.repaintNow();
 
     // Product of the spectra, from the values before the update.
-    for (int i = 1; i <= n; ++i) {
-        double* fr = e.FieldReal.row(i);
-        double* fi = e.FieldImag.row(i);
-        const double* otfr = e.OtfReal.row(i);
-        const double* otfi = e.OtfImag.row(i);
-        for (int j = 1; j <= n; ++j) {
-            const double re = fr[j];
-            const double im = fi[j];
-            fr[j] = (otfr[j] * re - otfi[j] * im) * kSpectrumScale;
-            fi[j] = (otfr[j] * im + re * otfi[j]) * kSpectrumScale;
-        }
-    }
+    for (int i = 1; i <= n; ++i)
+        multiplyRow(e.OtfReal.row(i) + 1, e.OtfImag.row(i) + 1, e.FieldReal.row(i) + 1, e.FieldImag.row(i) + 1);
 
     status.setStatus(0, "Inverse FFT of star * planet");
     status.repaintNow();
@@ -172,12 +250,7 @@ void ConvolvePlanet(optics::Engine& engine, const RgbPicture& picture, PlanetPla
 
 double ChannelWeight(const optics::Engine& engine, double total)
 {
-    double amplitude = 0.0;
-    for (int i = 1; i <= optics::kLineLength; ++i) {
-        const double* row = engine.StarGrid.row(i);
-        for (int j = 1; j <= optics::kLineLength; ++j)
-            amplitude += std::sqrt(row[j]);
-    }
+    const double amplitude = gridTotal<true>(engine.StarGrid);
     const double weight = total / amplitude;
     return amplitude > 0.0 && std::isfinite(weight) ? weight : 0.0;
 }
@@ -220,9 +293,10 @@ void PlanetRun::startColourRun(const RgbPicture& picture)
     m_engine.PlanetSumGreen = totals.green;
     m_engine.PlanetSumBlue = totals.blue;
     m_engine.ColourPass = true;
-    for (int i = 1; i <= optics::kLineLength; ++i)
-        for (int j = 1; j <= optics::kLineLength; ++j)
-            m_engine.ColourGrid(i, j) = {0.0f, 0.0f, 0.0f};
+    for (int i = 1; i <= optics::kLineLength; ++i) {
+        optics::RgbCell* row = &m_engine.ColourGrid(i, 1);
+        std::fill(row, row + optics::kLineLength, optics::RgbCell{0.0f, 0.0f, 0.0f});
+    }
 }
 
 void PlanetRun::accumulate(PlanetPlane channel)

@@ -72,14 +72,18 @@ struct ChannelTotals {
 };
 ChannelTotals PlanetTotals(const RgbPicture& picture);
 
+//! Writes `plane` of `picture` into the data area of `grid` as PlacePlanet
+//! places it, on 0 everywhere else.
+void PlacePlanetPicture(const RgbPicture& picture, PlanetPlane plane, optics::Grid& grid);
+
 //! Convolves `plane` of `picture` with the star image in StarGrid. On entry
 //! StarGrid holds the star image of the pass; on exit KernelGrid holds a copy
-//! of it, OtfReal / OtfImag the spectrum of the star image scaled to unit sum,
-//! StarGrid the placed picture and FieldReal / FieldImag the circular
-//! convolution of the two times 262144, with the zero offset of the star
-//! image at [1][1] as the display step expects. The forward transforms run
-//! lines along the first index first, the inverse lines along the second
-//! index first. Status panel 0 names each transform.
+//! of it, OtfReal / OtfImag the spectrum of the star image scaled to unit sum
+//! and FieldReal / FieldImag the circular convolution of the placed picture
+//! with it, times 262144, with the zero offset of the star image at [1][1] as
+//! the display step expects (which then replaces StarGrid). The forward
+//! transforms run lines along the first index first, the inverse lines along
+//! the second index first. Status panel 0 names each transform.
 void ConvolvePlanet(optics::Engine& engine, const RgbPicture& picture, PlanetPlane plane,
                     optics::StatusSink& status);
 

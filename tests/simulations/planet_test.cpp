@@ -87,15 +87,15 @@ TEST(PlanetConvolution, PlacesOddWidthsOneCellLeftAndWrapsLightRoundTheGrid)
 {
     auto e = optics::Engine::Create();
     optics::FillBitReverse(*e);
-    optics::NullStatusSink sink;
-    putStar(*e, 4.0);
+    e->StarGrid(128, 255) = 7.0;  // what was there before goes
     Picture narrow(257, 2, 10, 20, 30);
-    sim::ConvolvePlanet(*e, narrow.view(), sim::PlanetPlane::Grey, sink);
+    sim::PlacePlanetPicture(narrow.view(), sim::PlanetPlane::Grey, e->StarGrid);
     const double grey = 0.229 * 10 + 0.589 * 20 + 0.114 * 30;
     EXPECT_EQ(e->StarGrid(127, 256), 0.0);
     EXPECT_EQ(e->StarGrid(128, 256), grey);  // the first column: x0 = 127
     EXPECT_EQ(e->StarGrid(384, 257), grey);  // the last one
     EXPECT_EQ(e->StarGrid(385, 257), 0.0);
+    EXPECT_EQ(e->StarGrid(128, 255), 0.0);
 
     // A 512 x 512 picture fills the grid; light from its right edge comes in
     // again at the left one.
