@@ -174,6 +174,17 @@ PictureRead ReadPicture(const QString& path)
     return {picture.convertToFormat(QImage::Format_RGB888), {}};
 }
 
+QByteArray FileStamp(const QString& path)
+{
+    struct stat st{};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    const qint64 fields[] = {static_cast<qint64>(st.st_dev), static_cast<qint64>(st.st_ino),
+                             static_cast<qint64>(st.st_size), static_cast<qint64>(st.st_mtim.tv_sec),
+                             static_cast<qint64>(st.st_mtim.tv_nsec)};
+    return QByteArray(reinterpret_cast<const char*>(fields), sizeof fields);
+}
+
 QStringList PictureFilters()
 {
     return {QStringLiteral("JPEGs (*.jpg)"), QStringLiteral("BMP (*.bmp)"),

@@ -35,6 +35,12 @@ struct PictureRead {
 //! the header gives a picture over the limits above.
 PictureRead ReadPicture(const QString& path);
 
+//! What tells one version of a file from another (device, inode, size and
+//! modification time to the nanosecond), or nothing when `path` is no
+//! regular file. A picture read earlier from the same path with the same
+//! stamp is the same picture.
+QByteArray FileStamp(const QString& path);
+
 //! The filters of the open dialog for pictures: JPEG, BMP, then every
 //! picture this program reads.
 QStringList PictureFilters();

@@ -139,6 +139,10 @@ TEST_F(PlanetAndDouble, ComparisonPictureReplacesTheOriginalOnlyAfterAColourRun)
     EXPECT_EQ(shownOriginal(), QSize(40, 40));
     find<QPushButton>("Convolute")->click();
     EXPECT_EQ(shownOriginal(), QSize(120, 90));
+    // The run reads the file as it is now.
+    writeDisc("disc.png", {100, 80}, Qt::white);
+    find<QPushButton>("Convolute")->click();
+    EXPECT_EQ(planet()->planetBitmap().size(), QSize(100, 80));
 
     // Cancelled: no comparison picture.
     find<QComboBox>("CompareBox")->setCurrentIndex(0);

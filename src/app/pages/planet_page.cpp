@@ -42,7 +42,7 @@ PlanetPage::PlanetPage(Calculation& calculation, ParameterColumn& parameters, St
     m_compare = new QComboBox(this);
     m_compare->setObjectName(QStringLiteral("CompareBox"));
     m_compare->addItems({QStringLiteral("Original"), QStringLiteral("Other image")});
-    m_compare->setGeometry(178, 1, 87, 21);
+    m_compare->setGeometry(182, 1, 83, 21);
     ui::attachCaption(m_compare, makeLabel(this, QStringLiteral("Compare to"), 114, 5));
     m_scaleLabel = makeLabel(this, QStringLiteral("Aberrated (25 arcseconds wide)"), 284, 5);
     m_scaleLabel->setObjectName(QStringLiteral("Planetlabel"));
@@ -100,6 +100,7 @@ QString PlanetPage::loadStartPicture(const QString& fileName, const QString& pat
 
 void PlanetPage::showOriginal(const QImage& picture)
 {
+    m_showingBitmap = false;
     m_original->setPicture(picture);
     m_pictureSize = picture.size();
 }
@@ -135,13 +136,22 @@ void PlanetPage::LoadPlanetImageClick()
 
 bool PlanetPage::loadWorkingPicture()
 {
-    ui::PictureRead read = ui::ReadPicture(m_fileName);
-    if (!read.error.isEmpty()) {
-        reportFailure(read.error);
-        return false;
+    // A file unchanged since it was read last is not decoded again.
+    const QByteArray stamp = ui::FileStamp(m_fileName);
+    if (stamp.isEmpty() || stamp != m_bitmapStamp) {
+        ui::PictureRead read = ui::ReadPicture(m_fileName);
+        if (!read.error.isEmpty()) {
+            reportFailure(read.error);
+            return false;
+        }
+        m_bitmap = read.picture;
+        m_bitmapStamp = stamp;
+        m_showingBitmap = false;
     }
-    showOriginal(read.picture);
-    m_bitmap = read.picture;
+    if (!m_showingBitmap) {
+        showOriginal(m_bitmap);
+        m_showingBitmap = true;
+    }
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -104,6 +105,8 @@ private:
     QPushButton* m_save;           // BitBtn3
     QImage m_bitmap;               // PlanetBitmap
     QString m_fileName;            // PlanetFileName
+    QByteArray m_bitmapStamp;      // of the file PlanetBitmap was read from
+    bool m_showingBitmap = false;  // the left picture is PlanetBitmap
     QString m_compareFileName;     // CompareFileName
     QSize m_pictureSize;           // of the picture loaded on the left
 };
