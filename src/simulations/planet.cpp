@@ -66,14 +66,10 @@ double roundHalfEven(double x)
     return (x + kShift) - kShift;
 }
 
+// A channel of at most 255 as a byte; nothing below 0 (or not a number).
 std::uint8_t channelByte(float value)
 {
-    if (!(value > 0.0f))
-        return 0;
-    const double r = value < 256.0f ? roundHalfEven(static_cast<double>(value)) : 255.0;
-    if (!(r > 0.0))
-        return 0;
-    return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
+    return value > 0.0f ? static_cast<std::uint8_t>(roundHalfEven(static_cast<double>(value))) : 0;
 }
 
 // The grid passes below are written for two doubles at a time; each keeps
@@ -257,13 +253,19 @@ double ChannelWeight(const optics::Engine& engine, double total)
 
 void DrawPlanetComposite(optics::Engine& engine, imaging::PixelBuffer& buffer)
 {
-    for (int x = 0; x < kCompositeSide; ++x) {
-        for (int y = 0; y < kCompositeSide; ++y) {
-            optics::RgbCell& cell = engine.ColourGrid(kCompositeFirstCell + x, kCompositeFirstCell + y);
-            for (float* channel : {&cell.red, &cell.green, &cell.blue})
-                if (*channel > 255.0f)
-                    *channel = 255.0f;
-            buffer.setPixel(x, y, {channelByte(cell.red), channelByte(cell.green), channelByte(cell.blue)});
+    const int width = std::min(kCompositeSide, buffer.width());
+    const int height = std::min(kCompositeSide, buffer.height());
+    for (int x = 0; x < width; ++x) {
+        optics::RgbCell* cells = &engine.ColourGrid(kCompositeFirstCell + x, kCompositeFirstCell);
+        std::uint8_t* pixel = buffer.data() + static_cast<std::ptrdiff_t>(x) * 3;
+        for (int y = 0; y < height; ++y, pixel += buffer.stride()) {
+            optics::RgbCell& cell = cells[y];
+            cell.red = std::min(cell.red, 255.0f);
+            cell.green = std::min(cell.green, 255.0f);
+            cell.blue = std::min(cell.blue, 255.0f);
+            pixel[0] = channelByte(cell.red);
+            pixel[1] = channelByte(cell.green);
+            pixel[2] = channelByte(cell.blue);
         }
     }
 }
@@ -293,10 +295,9 @@ void PlanetRun::startColourRun(const RgbPicture& picture)
     m_engine.PlanetSumGreen = totals.green;
     m_engine.PlanetSumBlue = totals.blue;
     m_engine.ColourPass = true;
-    for (int i = 1; i <= optics::kLineLength; ++i) {
-        optics::RgbCell* row = &m_engine.ColourGrid(i, 1);
-        std::fill(row, row + optics::kLineLength, optics::RgbCell{0.0f, 0.0f, 0.0f});
-    }
+    // Three +0.0 floats are all zero bytes.
+    for (int i = 1; i <= optics::kLineLength; ++i)
+        std::memset(&m_engine.ColourGrid(i, 1), 0, optics::kLineLength * sizeof(optics::RgbCell));
 }
 
 void PlanetRun::accumulate(PlanetPlane channel)
