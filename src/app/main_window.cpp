@@ -18,6 +18,8 @@
 #include "imaging/colour.h"
 #include "imaging/pixel_buffer.h"
 #include "optics/fft.h"
+#include "simulations/double_star.h"
+#include "simulations/planet.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
 #include "ui/picture_box.h"
@@ -37,6 +39,11 @@ namespace {
 constexpr int kClientWidth = 697;
 constexpr int kClientHeight = 434;
 const char* const kPlanetFile = "mars.jpg";
+
+imaging::DisplaySettings displaySettings(const ParameterColumn& parameters, const StartestPage& startest)
+{
+    return {parameters.value(Parameter::Zoom), startest.brightness()};
+}
 
 }  // namespace
 
@@ -59,6 +66,8 @@ TForm1::TForm1(optics::Engine& engine, ui::DialogService& dialogs, QWidget* pare
     m_textPainter = std::make_unique<ui::QtTextPainter>(font);
     m_display = std::make_unique<StarDisplay>(m_engine, *this);
     m_calc = std::make_unique<CalcDriver>(m_engine, *m_display, *this, *m_textPainter, decimalSeparator());
+    m_planetRun = std::make_unique<sim::PlanetRun>(m_engine);
+    m_doubleStars = std::make_unique<sim::DoubleStarView>(m_engine);
 
     buildLayout();
     connectServices();
@@ -92,10 +101,13 @@ void TForm1::buildLayout()
         " padding-top: 0px; }"
         "QTabBar::tab:!selected { margin-top: 2px; }"));
 
+    // The column first: the planet and double-star runs write its editors.
+    m_parameters = new ParameterColumn(client, m_dialogs);
+
     m_startest = new StartestPage;
     m_intraExtra = new IntraExtraPage;
-    m_planet = new PlanetPage;
-    m_double = new DoublePage;
+    m_planet = new PlanetPage(*this, *m_parameters, *m_display, *this, m_dialogs, *m_planetRun);
+    m_double = new DoublePage(*this, *m_parameters, *m_startest->starImage(), *m_doubleStars);
     m_animation = new AnimationPage;
     m_psfMtf = new PsfMtfPage;
     m_turbulence = new TurbulencePage;
@@ -112,8 +124,6 @@ void TForm1::buildLayout()
     m_tabs->addTab(m_wavefront, QStringLiteral("Wavefront"));
     m_tabs->addTab(m_chromatic, QStringLiteral("Chromatic"));
     m_tabs->addTab(m_about, QStringLiteral("About"));
-
-    m_parameters = new ParameterColumn(client, m_dialogs);
 
     auto* status = new QStatusBar(client);
     status->setObjectName(QStringLiteral("Status"));
@@ -148,6 +158,8 @@ void TForm1::connectServices()
     connect(m_turbulence, &TurbulencePage::roughnessStale, this, [this] { m_engine.RoughnessReady = false; });
     connect(m_animation, &AnimationPage::rangeEdited, m_turbulence, &TurbulencePage::Roughchange);
 
+    // Redraws that views start use the display settings of the moment.
+    m_display->setSettingsSource([this] { return displaySettings(*m_parameters, *m_startest); });
     // The display copies the star buffer into these pictures.
     m_display->setTarget(optics::PaintTarget::StarImage, m_startest->starImage());
     m_display->setTarget(optics::PaintTarget::Chromatic, m_chromatic->picture());
@@ -196,6 +208,7 @@ void TForm1::FormCreate()
     m_starBuffer = std::make_unique<imaging::PixelBuffer>(starSize.width(), starSize.height());
     m_doubleStarBuffer = std::make_unique<imaging::PixelBuffer>(starSize.width(), starSize.height());
     m_display->setBuffer(m_starBuffer.get());
+    m_double->setBuffers(m_starBuffer.get(), m_doubleStarBuffer.get());
     m_startest->starImage()->repaint();
 
     // The default planet picture. Start-up goes on without it.
@@ -233,6 +246,7 @@ void TForm1::FormCreate()
 void TForm1::FormClose()
 {
     m_display->setBuffer(nullptr);
+    m_double->setBuffers(nullptr, nullptr);
     m_starBuffer.reset();
     m_doubleStarBuffer.reset();
 }
@@ -289,15 +303,6 @@ void TForm1::repaintNow()
 
 // ---- Display ----------------------------------------------------------------
 
-namespace {
-
-imaging::DisplaySettings displaySettings(const ParameterColumn& parameters, const StartestPage& startest)
-{
-    return {parameters.value(Parameter::Zoom), startest.brightness()};
-}
-
-}  // namespace
-
 void TForm1::GammaSpinChange()
 {
     m_display->GammaSpinChange(m_about->gamma(), m_about->slope(), displaySettings(*m_parameters, *m_startest));
@@ -305,7 +310,7 @@ void TForm1::GammaSpinChange()
 
 void TForm1::BuildStarImage()
 {
-    m_display->BuildStarImage(displaySettings(*m_parameters, *m_startest));
+    m_display->BuildStarImage();
 }
 
 void TForm1::BrightslideChanged()

@@ -16,6 +16,11 @@ class PixelBuffer;
 class TextPainter;
 }
 
+namespace sim {
+class DoubleStarView;
+class PlanetRun;
+}
+
 namespace ui {
 class DialogService;
 }
@@ -98,6 +103,8 @@ private:
     std::unique_ptr<imaging::TextPainter> m_textPainter;
     std::unique_ptr<StarDisplay> m_display;
     std::unique_ptr<CalcDriver> m_calc;
+    std::unique_ptr<sim::PlanetRun> m_planetRun;
+    std::unique_ptr<sim::DoubleStarView> m_doubleStars;
     std::unique_ptr<imaging::PixelBuffer> m_starBuffer;
     std::unique_ptr<imaging::PixelBuffer> m_doubleStarBuffer;
 

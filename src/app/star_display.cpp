@@ -29,6 +29,11 @@ void StarDisplay::BuildStarImage(const imaging::DisplaySettings& settings)
     imaging::BuildStarImage(m_engine, settings, m_buffer, m_status, [this] { Starimage1Paint(); });
 }
 
+void StarDisplay::BuildStarImage()
+{
+    BuildStarImage(m_settings ? m_settings() : imaging::DisplaySettings{});
+}
+
 int StarDisplay::Changezoom(const imaging::DisplaySettings& settings)
 {
     return imaging::Changezoom(m_engine, settings, m_buffer, m_status, [this] { Starimage1Paint(); });

@@ -4,6 +4,7 @@
 #include "optics/engine.h"
 #include "optics/status_sink.h"
 
+#include <functional>
 #include <map>
 
 namespace imaging {
@@ -30,6 +31,13 @@ public:
     //! rectangle is used for every target.
     void setTarget(optics::PaintTarget target, ui::PictureBox* picture);
 
+    //! Where the display settings of the moment come from (the zoom editor and
+    //! the brightness slider), for redraws that views start.
+    void setSettingsSource(std::function<imaging::DisplaySettings()> source) { m_settings = std::move(source); }
+    //! The star picture from the field of the last transform, with the
+    //! settings of the moment.
+    void BuildStarImage();
+
     //! Rebuilds DisplayLut for `gamma` and `slope`, then redraws the star
     //! picture unless this is the first build at start-up.
     void GammaSpinChange(double gamma, double slope, const imaging::DisplaySettings& settings);
@@ -45,6 +53,7 @@ private:
     optics::StatusSink& m_status;
     imaging::PixelBuffer* m_buffer = nullptr;
     std::map<optics::PaintTarget, ui::PictureBox*> m_targets;
+    std::function<imaging::DisplaySettings()> m_settings;
 };
 
 }  // namespace app

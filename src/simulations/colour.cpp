@@ -3,6 +3,10 @@
 #include <array>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sim {
 
 namespace {
@@ -37,15 +41,30 @@ void AccumulateColour(optics::Engine& engine)
     const double red = engine.WeightRed;
     const double green = engine.WeightGreen;
     const double blue = engine.WeightBlue;
+    // The square roots of a row first, two at a time (a square root is the
+    // same number however it is taken).
+    double amplitude[optics::kLineLength];
     for (int r = 1; r <= optics::kLineLength; ++r) {
-        const double* star = engine.StarGrid.row(r);
-        for (int c = 1; c <= optics::kLineLength; ++c) {
-            const double amplitude = std::sqrt(star[c]);
-            optics::RgbCell& cell = engine.ColourGrid(r, c);
-            cell.red = static_cast<float>(cell.red + amplitude * red);
-            cell.green = static_cast<float>(cell.green + amplitude * green);
-            cell.blue = static_cast<float>(cell.blue + amplitude * blue);
-        }
+        const double* star = engine.StarGrid.row(r) + 1;
+#if defined(__SSE2__)
+        for (int c = 0; c < optics::kLineLength; c += 2)
+            _mm_storeu_pd(amplitude + c, _mm_sqrt_pd(_mm_loadu_pd(star + c)));
+#else
+        for (int c = 0; c < optics::kLineLength; ++c)
+            amplitude[c] = std::sqrt(star[c]);
+#endif
+        // Channel by channel, and only those with a weight: adding the
+        // amplitude times 0 leaves a cell as it is.
+        optics::RgbCell* cells = &engine.ColourGrid(r, 1);
+        if (red != 0.0)
+            for (int c = 0; c < optics::kLineLength; ++c)
+                cells[c].red = static_cast<float>(cells[c].red + amplitude[c] * red);
+        if (green != 0.0)
+            for (int c = 0; c < optics::kLineLength; ++c)
+                cells[c].green = static_cast<float>(cells[c].green + amplitude[c] * green);
+        if (blue != 0.0)
+            for (int c = 0; c < optics::kLineLength; ++c)
+                cells[c].blue = static_cast<float>(cells[c].blue + amplitude[c] * blue);
     }
 }
 

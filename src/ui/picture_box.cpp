@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace ui {
 
 PictureBox::PictureBox(QWidget* parent, int width, int height)
@@ -20,21 +22,34 @@ void PictureBox::setPicture(const QImage& picture)
     update();
 }
 
+void PictureBox::setCentred(bool centred)
+{
+    m_centred = centred;
+    update();
+}
+
+QPoint PictureBox::pictureOrigin() const
+{
+    if (!m_centred)
+        return {0, 0};
+    return {(width() - m_picture.width()) / 2, (height() - m_picture.height()) / 2};
+}
+
 void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX,
                           int destY)
 {
-    for (int y = top; y < bottom; ++y) {
-        const int ty = destY + (y - top);
-        if (y < 0 || y >= buffer.height() || ty < 0 || ty >= m_picture.height())
-            continue;
-        auto* line = reinterpret_cast<QRgb*>(m_picture.scanLine(ty));
-        for (int x = left; x < right; ++x) {
-            const int tx = destX + (x - left);
-            if (x < 0 || x >= buffer.width() || tx < 0 || tx >= m_picture.width())
-                continue;
-            const imaging::Rgb c = buffer.pixel(x, y);
-            line[tx] = qRgb(c.red, c.green, c.blue);
-        }
+    // Clipped once to both pictures, then copied a row at a time.
+    const int dx = destX - left;
+    const int dy = destY - top;
+    const int x0 = std::max({left, 0, -dx});
+    const int x1 = std::min({right, buffer.width(), m_picture.width() - dx});
+    const int y0 = std::max({top, 0, -dy});
+    const int y1 = std::min({bottom, buffer.height(), m_picture.height() - dy});
+    for (int y = y0; y < y1; ++y) {
+        const std::uint8_t* from = buffer.data() + static_cast<std::ptrdiff_t>(y) * buffer.stride() + x0 * 3;
+        auto* to = reinterpret_cast<QRgb*>(m_picture.scanLine(y + dy)) + x0 + dx;
+        for (int x = x0; x < x1; ++x, from += 3)
+            *to++ = qRgb(from[0], from[1], from[2]);
     }
     update();
 }
@@ -55,7 +70,7 @@ void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    painter.drawImage(0, 0, m_picture);
+    painter.drawImage(pictureOrigin(), m_picture);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event)
