@@ -221,6 +221,11 @@ bool BuildStarImage(optics::Engine& engine, const DisplaySettings& settings, Pix
     return true;
 }
 
+std::uint8_t CompositeChannel(float value, double scale)
+{
+    return channel(static_cast<double>(value) * scale);
+}
+
 int ZoomLabelNumber(double zoom)
 {
     const float h = static_cast<float>(1.0 / (zoom + 0.0001));
@@ -240,6 +245,7 @@ int Changezoom(optics::Engine& engine, const DisplaySettings& settings, PixelBuf
         auto onColourGrid = [](int s) { return s > 0 && s < 512; };
 
         if (engine.ColourComposite && !engine.ColourPass) {
+            const double scale = engine.ColourScale;
             for (int x = 0; x < kPictureSide; ++x) {
                 const int s = sample[x];
                 for (int y = 0; y < kPictureSide; ++y) {
@@ -247,7 +253,8 @@ int Changezoom(optics::Engine& engine, const DisplaySettings& settings, PixelBuf
                     Rgb c = kBlack;
                     if (onColourGrid(s) && onColourGrid(t)) {
                         const optics::RgbCell& cell = engine.ColourGrid(s + 1, t + 1);
-                        c = {channel(cell.red), channel(cell.green), channel(cell.blue)};
+                        c = {CompositeChannel(cell.red, scale), CompositeChannel(cell.green, scale),
+                             CompositeChannel(cell.blue, scale)};
                     }
                     buffer->setPixel(x, y, c);
                 }

@@ -4,6 +4,7 @@
 #include "optics/engine.h"
 #include "optics/status_sink.h"
 
+#include <cstdint>
 #include <functional>
 
 namespace imaging {
@@ -44,11 +45,17 @@ bool BuildStarImage(optics::Engine& engine, const DisplaySettings& settings, Pix
 //! 2, 50 at 0.5, 250 at 0.1).
 int ZoomLabelNumber(double zoom);
 
+//! One channel of a colour composite on screen: Round(value x scale)
+//! (halves to even), limited to 0..255.
+std::uint8_t CompositeChannel(float value, double scale);
+
 //! The zoom redraw: resamples StarGrid (no optics) into `buffer` with its own
 //! single-precision h = 1 / (zoom + 0.0001); samples with s or t outside
 //! 1..510 are black. Grey, or in the star colour while ColourPass is set, or,
-//! while ColourComposite is set, the cells of ColourGrid (rounded, limited to
-//! 255; black outside 1..511). Then runs `paint` and clears status panel 0.
+//! while ColourComposite is set, the cells of ColourGrid at the composite's
+//! own scale, CompositeChannel(cell, ColourScale) (black outside 1..511), so
+//! that a chromatic composite keeps its brightness. Then runs `paint` and
+//! clears status panel 0.
 //! Returns the label number, ZoomLabelNumber(zoom).
 int Changezoom(optics::Engine& engine, const DisplaySettings& settings, PixelBuffer* buffer,
                optics::StatusSink& status, const PaintStep& paint = {});
