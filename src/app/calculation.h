@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/star_image.h"
+
 namespace app {
 
 //! The star calculation as the views start it: from the controls as they are
@@ -17,6 +19,8 @@ public:
     //! the star picture becomes the paint target, any colour composite is
     //! dropped, and CalcFFTS runs.
     virtual void CalculateButtonClick() = 0;
+    //! The zoom and brightness the star picture is drawn with now.
+    virtual imaging::DisplaySettings displaySettings() const = 0;
 };
 
 }  // namespace app

@@ -98,15 +98,18 @@ void TForm1::buildLayout()
     // Ten captions share 561 pixels: keep the tabs tight so all stay in view.
     m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 3px; font-size: 10px; }"));
 
+    m_parameters = new ParameterColumn(client, m_dialogs);
+
     m_startest = new StartestPage;
-    m_intraExtra = new IntraExtraPage;
+    m_intraExtra = new IntraExtraPage(*this, *m_parameters, *m_display, *this, m_dialogs,
+                                      sim::IntraExtraState(m_engine));
     m_planet = new PlanetPage;
     m_double = new DoublePage;
     m_animation = new AnimationPage;
     m_psfMtf = new PsfMtfPage;
     m_turbulence = new TurbulencePage;
     m_wavefront = new WavefrontPage;
-    m_chromatic = new ChromaticPage;
+    m_chromatic = new ChromaticPage(*this, *m_parameters, *m_display, *this, sim::ChromaticState(m_engine));
     m_about = new AboutPage;
     m_tabs->addTab(m_startest, QStringLiteral("Startest"));
     m_tabs->addTab(m_intraExtra, QStringLiteral("Intra/Extra"));
@@ -118,8 +121,6 @@ void TForm1::buildLayout()
     m_tabs->addTab(m_wavefront, QStringLiteral("Wavefront"));
     m_tabs->addTab(m_chromatic, QStringLiteral("Chromatic"));
     m_tabs->addTab(m_about, QStringLiteral("About"));
-
-    m_parameters = new ParameterColumn(client, m_dialogs);
 
     auto* status = new QStatusBar(client);
     status->setObjectName(QStringLiteral("Status"));
@@ -292,23 +293,19 @@ void TForm1::repaintNow()
 
 // ---- Display ----------------------------------------------------------------
 
-namespace {
-
-imaging::DisplaySettings displaySettings(const ParameterColumn& parameters, const StartestPage& startest)
+imaging::DisplaySettings TForm1::displaySettings() const
 {
-    return {parameters.value(Parameter::Zoom), startest.brightness()};
+    return {m_parameters->value(Parameter::Zoom), m_startest->brightness()};
 }
-
-}  // namespace
 
 void TForm1::GammaSpinChange()
 {
-    m_display->GammaSpinChange(m_about->gamma(), m_about->slope(), displaySettings(*m_parameters, *m_startest));
+    m_display->GammaSpinChange(m_about->gamma(), m_about->slope(), displaySettings());
 }
 
 void TForm1::BuildStarImage()
 {
-    m_display->BuildStarImage(displaySettings(*m_parameters, *m_startest));
+    m_display->BuildStarImage(displaySettings());
 }
 
 void TForm1::BrightslideChanged()
@@ -318,7 +315,7 @@ void TForm1::BrightslideChanged()
 
 void TForm1::Changezoom()
 {
-    const imaging::DisplaySettings settings = displaySettings(*m_parameters, *m_startest);
+    const imaging::DisplaySettings settings = displaySettings();
     const int arcseconds = imaging::ZoomLabelNumber(settings.zoom);
     m_planet->setScaleLabel(arcseconds);
     m_startest->setScaleLabel(arcseconds);

@@ -80,6 +80,7 @@ public:
     // The calculation
     bool CalcFFTS() override;
     void CalculateButtonClick() override;
+    imaging::DisplaySettings displaySettings() const override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

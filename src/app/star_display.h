@@ -4,6 +4,8 @@
 #include "optics/engine.h"
 #include "optics/status_sink.h"
 
+#include <QImage>
+
 #include <map>
 
 namespace imaging {
@@ -29,6 +31,9 @@ public:
     //! The picture box a paint target copies into. The star picture's own
     //! rectangle is used for every target.
     void setTarget(optics::PaintTarget target, ui::PictureBox* picture);
+    //! What the picture of a paint target shows, or nothing for a target
+    //! without a picture.
+    const QImage* picture(optics::PaintTarget target) const;
 
     //! Rebuilds DisplayLut for `gamma` and `slope`, then redraws the star
     //! picture unless this is the first build at start-up.

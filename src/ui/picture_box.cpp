@@ -44,6 +44,19 @@ void PictureBox::copyFrom(const imaging::PixelBuffer& buffer)
     copyFrom(buffer, 0, 0, buffer.width(), buffer.height(), 0, 0);
 }
 
+void PictureBox::copyFrom(const QImage& picture, const QRect& source, const QPoint& dest)
+{
+    const QRect from = source.intersected(picture.rect());
+    for (int y = from.top(); y <= from.bottom(); ++y) {
+        for (int x = from.left(); x <= from.right(); ++x) {
+            const QPoint to = dest + QPoint(x, y) - source.topLeft();
+            if (m_picture.valid(to))
+                m_picture.setPixel(to, picture.pixel(x, y));
+        }
+    }
+    update();
+}
+
 void PictureBox::setPixel(int x, int y, QRgb colour)
 {
     if (m_picture.valid(x, y))
