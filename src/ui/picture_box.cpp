@@ -5,6 +5,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace ui {
 
 PictureBox::PictureBox(QWidget* parent, int width, int height)
@@ -20,21 +23,31 @@ void PictureBox::setPicture(const QImage& picture)
     update();
 }
 
+namespace {
+
+// The part of the source rectangle [left, right) x [top, bottom) of a
+// `width` x `height` source that lands inside `target` when its corner goes
+// to (destX, destY), as the source rectangle; empty when nothing does.
+QRect clippedSource(int left, int top, int right, int bottom, int width, int height, int destX, int destY,
+                    const QImage& target)
+{
+    QRect from = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).intersected(QRect(0, 0, width, height));
+    const QRect into = target.rect().translated(left - destX, top - destY);
+    return from.intersected(into);
+}
+
+}  // namespace
+
 void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX,
                           int destY)
 {
-    for (int y = top; y < bottom; ++y) {
-        const int ty = destY + (y - top);
-        if (y < 0 || y >= buffer.height() || ty < 0 || ty >= m_picture.height())
-            continue;
-        auto* line = reinterpret_cast<QRgb*>(m_picture.scanLine(ty));
-        for (int x = left; x < right; ++x) {
-            const int tx = destX + (x - left);
-            if (x < 0 || x >= buffer.width() || tx < 0 || tx >= m_picture.width())
-                continue;
-            const imaging::Rgb c = buffer.pixel(x, y);
-            line[tx] = qRgb(c.red, c.green, c.blue);
-        }
+    const QRect from = clippedSource(left, top, right, bottom, buffer.width(), buffer.height(), destX, destY,
+                                     m_picture);
+    for (int y = from.top(); y <= from.bottom(); ++y) {
+        const std::uint8_t* in = buffer.data() + static_cast<std::size_t>(y) * buffer.stride() + from.left() * 3;
+        auto* out = reinterpret_cast<QRgb*>(m_picture.scanLine(destY + y - top)) + destX + from.left() - left;
+        for (int n = 0; n < from.width(); ++n, in += 3)
+            out[n] = qRgb(in[0], in[1], in[2]);
     }
     update();
 }
@@ -46,13 +59,15 @@ void PictureBox::copyFrom(const imaging::PixelBuffer& buffer)
 
 void PictureBox::copyFrom(const QImage& picture, const QRect& source, const QPoint& dest)
 {
-    const QRect from = source.intersected(picture.rect());
+    const QImage rgb = picture.format() == QImage::Format_RGB32 ? picture
+                                                                 : picture.convertToFormat(QImage::Format_RGB32);
+    const QRect from = clippedSource(source.left(), source.top(), source.right() + 1, source.bottom() + 1,
+                                     rgb.width(), rgb.height(), dest.x(), dest.y(), m_picture);
     for (int y = from.top(); y <= from.bottom(); ++y) {
-        for (int x = from.left(); x <= from.right(); ++x) {
-            const QPoint to = dest + QPoint(x, y) - source.topLeft();
-            if (m_picture.valid(to))
-                m_picture.setPixel(to, picture.pixel(x, y));
-        }
+        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y)) + from.left();
+        auto* out = reinterpret_cast<QRgb*>(m_picture.scanLine(dest.y() + y - source.top())) + dest.x() + from.left()
+                    - source.left();
+        std::copy(in, in + from.width(), out);
     }
     update();
 }
