@@ -45,6 +45,13 @@ std::uint8_t channel(double value)
     return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
 }
 
+// A cell of a colour composite at the composite's scale.
+Rgb compositeColour(const optics::RgbCell& cell, double scale)
+{
+    return {channel(static_cast<double>(cell.red) * scale), channel(static_cast<double>(cell.green) * scale),
+            channel(static_cast<double>(cell.blue) * scale)};
+}
+
 // Table index for a sample. StarGrid is normalised below 1, so the index
 // stays in 0..1000; the limits only guard against foreign contents.
 int lutIndex(double scaled)
@@ -221,9 +228,14 @@ bool BuildStarImage(optics::Engine& engine, const DisplaySettings& settings, Pix
     return true;
 }
 
-std::uint8_t CompositeChannel(float value, double scale)
+void DrawColourComposite(const optics::Engine& engine, PixelBuffer& buffer)
 {
-    return channel(static_cast<double>(value) * scale);
+    // The zero-frequency cell [257][257] lands on pixel (128, 128).
+    constexpr int kFirstCell = 129;
+    const double scale = engine.ColourScale;
+    for (int x = 0; x < kPictureSide; ++x)
+        for (int y = 0; y < kPictureSide; ++y)
+            buffer.setPixel(x, y, compositeColour(engine.ColourGrid(kFirstCell + x, kFirstCell + y), scale));
 }
 
 int ZoomLabelNumber(double zoom)
@@ -251,11 +263,8 @@ int Changezoom(optics::Engine& engine, const DisplaySettings& settings, PixelBuf
                 for (int y = 0; y < kPictureSide; ++y) {
                     const int t = sample[y];
                     Rgb c = kBlack;
-                    if (onColourGrid(s) && onColourGrid(t)) {
-                        const optics::RgbCell& cell = engine.ColourGrid(s + 1, t + 1);
-                        c = {CompositeChannel(cell.red, scale), CompositeChannel(cell.green, scale),
-                             CompositeChannel(cell.blue, scale)};
-                    }
+                    if (onColourGrid(s) && onColourGrid(t))
+                        c = compositeColour(engine.ColourGrid(s + 1, t + 1), scale);
                     buffer->setPixel(x, y, c);
                 }
             }

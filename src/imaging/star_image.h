@@ -4,7 +4,6 @@
 #include "optics/engine.h"
 #include "optics/status_sink.h"
 
-#include <cstdint>
 #include <functional>
 
 namespace imaging {
@@ -45,16 +44,16 @@ bool BuildStarImage(optics::Engine& engine, const DisplaySettings& settings, Pix
 //! 2, 50 at 0.5, 250 at 0.1).
 int ZoomLabelNumber(double zoom);
 
-//! One channel of a colour composite on screen: Round(value x scale)
-//! (halves to even), limited to 0..255.
-std::uint8_t CompositeChannel(float value, double scale);
+//! Draws a colour composite at its own scale, one cell per pixel: pixel
+//! (x, y) is cell ColourGrid[129 + x][129 + y] times ColourScale, each
+//! channel rounded (halves to even) and limited to 0..255.
+void DrawColourComposite(const optics::Engine& engine, PixelBuffer& buffer);
 
 //! The zoom redraw: resamples StarGrid (no optics) into `buffer` with its own
 //! single-precision h = 1 / (zoom + 0.0001); samples with s or t outside
 //! 1..510 are black. Grey, or in the star colour while ColourPass is set, or,
 //! while ColourComposite is set, the cells of ColourGrid at the composite's
-//! own scale, CompositeChannel(cell, ColourScale) (black outside 1..511), so
-//! that a chromatic composite keeps its brightness. Then runs `paint` and
+//! own scale, as DrawColourComposite draws them (black outside 1..511). Then runs `paint` and
 //! clears status panel 0.
 //! Returns the label number, ZoomLabelNumber(zoom).
 int Changezoom(optics::Engine& engine, const DisplaySettings& settings, PixelBuffer* buffer,

@@ -2,16 +2,11 @@
 
 #include "imaging/star_image.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sim {
-
-namespace {
-
-// The composite shows cells [129..384]: the zero-frequency cell [257][257]
-// lands on pixel (128, 128).
-constexpr int kFirstCell = 129;
-constexpr int kPictureSide = 256;
-
-}  // namespace
 
 double ShiftedFocus(double focus, double focalShift, double waveLength)
 {
@@ -27,27 +22,30 @@ ColourMatch ChannelWeights(double waveLength)
 float CompositeMaximum(const optics::Engine& engine)
 {
     float maximum = 1.0f;
+    // A row of the data area is 3 x 512 floats in a row.
+    constexpr int kValues = 3 * optics::kLineLength;
     for (int r = 1; r <= optics::kLineLength; ++r) {
-        for (int c = 1; c <= optics::kLineLength; ++c) {
-            const optics::RgbCell& cell = engine.ColourGrid(r, c);
-            for (const float v : {cell.red, cell.green, cell.blue})
-                maximum = v > maximum ? v : maximum;
+        const float* values = &engine.ColourGrid(r, 1).red;
+#if defined(__SSE2__)
+        // maxps keeps its second operand unless the first is greater, so a
+        // NaN never becomes the maximum, as in the comparison below.
+        __m128 m0 = _mm_set1_ps(maximum);
+        __m128 m1 = m0;
+        for (int n = 0; n < kValues; n += 8) {
+            m0 = _mm_max_ps(_mm_loadu_ps(values + n), m0);
+            m1 = _mm_max_ps(_mm_loadu_ps(values + n + 4), m1);
         }
+        float lanes[8];
+        _mm_storeu_ps(lanes, m0);
+        _mm_storeu_ps(lanes + 4, m1);
+        for (const float v : lanes)
+            maximum = v > maximum ? v : maximum;
+#else
+        for (int n = 0; n < kValues; ++n)
+            maximum = values[n] > maximum ? values[n] : maximum;
+#endif
     }
     return maximum;
-}
-
-void DrawColourComposite(const optics::Engine& engine, imaging::PixelBuffer& buffer)
-{
-    const double scale = engine.ColourScale;
-    for (int x = 0; x < kPictureSide; ++x) {
-        for (int y = 0; y < kPictureSide; ++y) {
-            const optics::RgbCell& cell = engine.ColourGrid(kFirstCell + x, kFirstCell + y);
-            buffer.setPixel(x, y, {imaging::CompositeChannel(cell.red, scale),
-                                   imaging::CompositeChannel(cell.green, scale),
-                                   imaging::CompositeChannel(cell.blue, scale)});
-        }
-    }
 }
 
 void ChromaticState::start()
@@ -55,9 +53,19 @@ void ChromaticState::start()
     m_engine.PaintTarget = optics::PaintTarget::Chromatic;
     m_engine.ColourPass = true;
     m_engine.ColourComposite = false;
+    // The grid starts empty: the first pass puts its colour there without
+    // reading what it held, and a run without passes clears it at the end.
+    m_empty = true;
+}
+
+void ChromaticState::clearIfEmpty()
+{
+    if (!m_empty)
+        return;
     for (int r = 1; r <= optics::kLineLength; ++r)
         for (int c = 1; c <= optics::kLineLength; ++c)
             m_engine.ColourGrid(r, c) = {0.0f, 0.0f, 0.0f};
+    m_empty = false;
 }
 
 void ChromaticState::setWaveLength(double waveLength)
@@ -71,17 +79,22 @@ void ChromaticState::setWaveLength(double waveLength)
 
 void ChromaticState::accumulate()
 {
-    AccumulateColour(m_engine);
+    if (m_empty)
+        StartColour(m_engine);
+    else
+        AccumulateColour(m_engine);
+    m_empty = false;
 }
 
 float ChromaticState::drawComposite(imaging::PixelBuffer* buffer)
 {
+    clearIfEmpty();
     const float maximum = CompositeMaximum(m_engine);
     // Pixels are Round(sum / M x 255); one scale serves the picture and any
     // later zoom redraw, so both show the same levels.
     m_engine.ColourScale = 255.0 / maximum;
     if (buffer)
-        DrawColourComposite(m_engine, *buffer);
+        imaging::DrawColourComposite(m_engine, *buffer);
     return maximum;
 }
 
@@ -94,6 +107,7 @@ void ChromaticState::finish()
 
 void ChromaticState::abandon()
 {
+    clearIfEmpty();
     m_engine.ColourPass = false;
     m_engine.WaveLength = optics::kReferenceWavelength;
 }

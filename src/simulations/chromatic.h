@@ -19,10 +19,6 @@ ColourMatch ChannelWeights(double waveLength);
 //! when none exceeds 1 (faint composites are not stretched).
 float CompositeMaximum(const optics::Engine& engine);
 
-//! Draws the central 256 x 256 cells of ColourGrid, one cell per pixel
-//! (pixel (x, y) from cell [129 + x][129 + y]), at engine.ColourScale.
-void DrawColourComposite(const optics::Engine& engine, imaging::PixelBuffer& buffer);
-
 //! What the chromatic run shares with the rest of the program: the paint
 //! target and the colour flags, the wavelength and channel weights of each
 //! pass, the colour grid and the scale of the composite it leaves on screen.
@@ -31,7 +27,7 @@ public:
     explicit ChromaticState(optics::Engine& engine) : m_engine(engine) {}
 
     //! The passes draw into the chromatic picture in the colour of their
-    //! wavelength; the colour grid starts empty.
+    //! wavelength; the colour grid starts empty (its data area all 0).
     void start();
     //! The wavelength of the next pass, with its channel weights.
     void setWaveLength(double waveLength);
@@ -50,7 +46,10 @@ public:
     void abandon();
 
 private:
+    void clearIfEmpty();
+
     optics::Engine& m_engine;
+    bool m_empty = false;  // the run has started and no pass has been added yet
 };
 
 }  // namespace sim

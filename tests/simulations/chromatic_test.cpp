@@ -49,7 +49,6 @@ TEST(Chromatic, CompositeKeepsItsScaleThroughTheZoomRedraw)
     for (const Row& r : rows) {
         auto engine = optics::Engine::Create();
         sim::ChromaticState state(*engine);
-        state.start();
         for (int i = 1; i <= 512; ++i)
             for (int j = 1; j <= 512; ++j) {
                 const float fall = 1.0f / float(1 + std::abs(i - 257) + 2 * std::abs(j - 257));

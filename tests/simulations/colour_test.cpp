@@ -55,4 +55,32 @@ TEST(AccumulateColour, AddsTheWeightedAmplitudeToEveryCellOfTheDataArea)
     EXPECT_EQ(engine->ColourGrid(2, 2).red, 0.0f);
 }
 
+// Every cell, whatever its place in the row, gets its own channel sums; the
+// first pass of a run puts them onto 0 without reading the grid.
+TEST(AccumulateColour, EveryCellAddsItsOwnWeightedAmplitude)
+{
+    for (const bool start : {false, true}) {
+        auto engine = optics::Engine::Create();
+        for (int i = 1; i <= 512; ++i)
+            for (int j = 1; j <= 512; ++j) {
+                engine->StarGrid(i, j) = 1.0 / (i + 3 * j);
+                engine->ColourGrid(i, j) = {float(i) / 7, float(j) / 3, 9.0f};
+            }
+        engine->WeightRed = 0.3;
+        engine->WeightGreen = 0.5;
+        engine->WeightBlue = 0.7;
+        start ? sim::StartColour(*engine) : sim::AccumulateColour(*engine);
+        for (int i = 1; i <= 512; ++i)
+            for (int j = 1; j <= 512; ++j) {
+                const double a = std::sqrt(1.0 / (i + 3 * j));
+                const optics::RgbCell held = start ? optics::RgbCell{0, 0, 0}
+                                                   : optics::RgbCell{float(i) / 7, float(j) / 3, 9.0f};
+                const optics::RgbCell& cell = engine->ColourGrid(i, j);
+                ASSERT_EQ(cell.red, float(held.red + a * 0.3)) << start << " " << i << "," << j;
+                ASSERT_EQ(cell.green, float(held.green + a * 0.5)) << start << " " << i << "," << j;
+                ASSERT_EQ(cell.blue, float(held.blue + a * 0.7)) << start << " " << i << "," << j;
+            }
+    }
+}
+
 }  // namespace
