@@ -23,23 +23,11 @@ constexpr double kSampleOrigin = 255.0;
 
 using ColourTable = std::array<Rgb, kLutTop + 1>;
 
-// Round to nearest, halves to even, like std::nearbyint under the default
-// rounding mode but without a library call per pixel: adding 1.5 x 2^52
-// leaves no fraction bits, so the addition itself rounds. Magnitudes from
-// 2^51 up are integers already; NaN passes through.
-inline double roundHalfEven(double x)
-{
-    constexpr double kShift = 6755399441055744.0;
-    if (!(std::fabs(x) < 2251799813685248.0))
-        return x;
-    return (x + kShift) - kShift;
-}
-
 // A colour channel from a level; out-of-range levels (from display curves
 // typed outside the editors' ranges) are limited instead of wrapping.
 std::uint8_t channel(double value)
 {
-    const double r = roundHalfEven(value);
+    const double r = RoundHalfEven(value);
     if (!(r > 0.0))
         return 0;
     return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
@@ -56,7 +44,7 @@ Rgb compositeColour(const optics::RgbCell& cell, double scale)
 // stays in 0..1000; the limits only guard against foreign contents.
 int lutIndex(double scaled)
 {
-    const double r = roundHalfEven(scaled);
+    const double r = RoundHalfEven(scaled);
     if (!(r > 0.0))
         return 0;
     return r >= kLutTop ? kLutTop : static_cast<int>(r);
@@ -66,7 +54,7 @@ int lutIndex(double scaled)
 // the grid.
 int starSample(int offset, double h)
 {
-    const double r = roundHalfEven(offset * h + kSampleOrigin);
+    const double r = RoundHalfEven(offset * h + kSampleOrigin);
     if (!(r >= 0.0 && r <= 512.0))
         return -1;
     return static_cast<int>(r);
@@ -76,7 +64,7 @@ int starSample(int offset, double h)
 // bounds tests, so it is reported as -1 too.
 int zoomSample(int offset, float h)
 {
-    const double r = roundHalfEven(offset * static_cast<double>(h) + kSampleOrigin);
+    const double r = RoundHalfEven(offset * static_cast<double>(h) + kSampleOrigin);
     if (!(r >= 0.0 && r <= 512.0))
         return -1;
     return static_cast<int>(r);
@@ -241,7 +229,7 @@ void DrawColourComposite(const optics::Engine& engine, PixelBuffer& buffer)
 int ZoomLabelNumber(double zoom)
 {
     const float h = static_cast<float>(1.0 / (zoom + 0.0001));
-    const double m = roundHalfEven(25.0 * h);
+    const double m = RoundHalfEven(25.0 * h);
     return std::abs(m) < 1.0e9 ? static_cast<int>(m) : 0;
 }
 

@@ -1,7 +1,6 @@
 #include "simulations/intra_extra.h"
 
 #include <array>
-#include <cmath>
 
 namespace sim {
 
@@ -11,15 +10,9 @@ constexpr int kPictureSide = 256;
 constexpr int kPictureCentre = 128;
 constexpr int kLutTop = 1000;
 
-// Halves go to the even neighbour under the default rounding mode.
-double roundEven(double x)
-{
-    return std::nearbyint(x);
-}
-
 std::uint8_t channel(double value)
 {
-    const double r = roundEven(value);
+    const double r = imaging::RoundHalfEven(value);
     if (!(r > 0.0))
         return 0;
     return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
@@ -29,7 +22,7 @@ std::uint8_t channel(double value)
 // the grid.
 int sample(int offset, float h)
 {
-    const double r = roundEven(offset * static_cast<double>(h) + 255.0);
+    const double r = imaging::RoundHalfEven(offset * static_cast<double>(h) + 255.0);
     if (!(r >= 0.0 && r <= 512.0))
         return -1;
     return static_cast<int>(r);
@@ -67,7 +60,7 @@ void DrawOnPeakScale(const optics::Engine& engine, const optics::Grid& source, d
             const float w = static_cast<float>(row[cell[y]] * 1000.0 * peak / brighterPeak);
             // Below 1000 for a normalised grid and a dimmer peak; the limits
             // only guard against foreign contents.
-            const double n = roundEven(w);
+            const double n = imaging::RoundHalfEven(w);
             const int index = n > 0.0 ? (n < kLutTop ? static_cast<int>(n) : kLutTop) : 0;
             buffer.setPixel(x, y, colours[index]);
         }
