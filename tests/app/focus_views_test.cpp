@@ -9,37 +9,33 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <string>
-#include <vector>
+#include <array>
+#include <tuple>
 
 namespace {
 
-//! What one calculation of a run was started with.
-struct Pass {
-    double waveLength;
-    QString focus, spherical, aperture;
-    bool transferFunction;
-};
-
-//! The window, recording each calculation and the progress texts of panel 1.
-class PassRecordingForm : public app::TForm1 {
+//! The window, recording what each calculation starts from ("wavelength
+//! focus spherical aperture", and " psf" when PSF/MTF is ticked) and the
+//! progress texts of status panel 1.
+class Recording : public app::TForm1 {
 public:
     using app::TForm1::TForm1;
     bool CalcFFTS() override
     {
         auto text = [this](const char* name) { return findChild<ui::NumberEdit*>(name)->text(); };
-        passes.push_back({engine().WaveLength, text("FocusSpin"), text("SphericalSpin"), text("ApertureSpin"),
-                          findChild<QCheckBox*>("PSFMTFCheck")->isChecked()});
+        passes << QStringLiteral("%1 %2 %3 %4%5")
+                      .arg(engine().WaveLength)
+                      .arg(text("FocusSpin"), text("SphericalSpin"), text("ApertureSpin"),
+                           findChild<QCheckBox*>("PSFMTFCheck")->isChecked() ? " psf" : "");
         return app::TForm1::CalcFFTS();
     }
     void setStatus(int panel, const std::string& text) override
     {
         if (panel == 1)
-            progress.push_back(text);
+            progress << QString::fromStdString(text);
         app::TForm1::setStatus(panel, text);
     }
-    std::vector<Pass> passes;
-    std::vector<std::string> progress;
+    QStringList passes, progress;
 };
 
 class FocusViews : public testing_support::WindowTest {
@@ -48,11 +44,15 @@ protected:
     {
         WindowTest::SetUp();
         engine = optics::Engine::Create();
-        recording = new PassRecordingForm(*engine, dialogs);
+        recording = new Recording(*engine, dialogs);
         form.reset(recording);
         dialogs.clearShown();
     }
-    void click(const char* button) { find<QPushButton>(button)->click(); }
+    void click(const char* button)
+    {
+        recording->passes.clear();
+        find<QPushButton>(button)->click();
+    }
     QImage picture(const char* name) const { return find<ui::PictureBox>(name)->picture(); }
     static int brightest(const QImage& image, const QRect& area)
     {
@@ -63,75 +63,60 @@ protected:
         return level;
     }
 
-    PassRecordingForm* recording = nullptr;
+    Recording* recording = nullptr;
 };
 
+// Without defocus only the message shows; the picture and labels stay.
 TEST_F(FocusViews, IntraExtraRunsInFocusThenBothSidesAndPutsTheControlsBack)
 {
     struct Row {
         double focus, aperture;
-        bool transferFunction;
-        QString apertureText, halfAperture, intra, extra, focusAfter;
+        bool psf;
+        QStringList passes, after;  // labels, then FocusSpin and ApertureSpin
     };
     const Row rows[] = {
-        {-3.0, 5.0, true, "5.00", "2.50", "-3", "3", "3.00"},
-        {2.0, 3.0, false, "3.00", "2.00", "-2", "2", "2.00"},  // half of 3 is below the minimum
+        {-3, 5, true, {"555 0.00 0.00 2.50", "555 -3.00 0.00 5.00", "555 3.00 0.00 5.00"}, {"-3", "3", "3.00", "5.00"}},
+        // Half of 3 inches is below the editor's minimum.
+        {2, 3, false, {"555 0.00 0.00 2.00", "555 -2.00 0.00 3.00", "555 2.00 0.00 3.00"}, {"-2", "2", "2.00", "3.00"}},
+        {0, 4, true, {}, {"-2", "2", "0.00", "4.00"}},
     };
     for (const Row& r : rows) {
-        recording->passes.clear();
         recording->progress.clear();
+        dialogs.clearShown();
+        engine->PaintTarget = optics::PaintTarget::Chromatic;
+        engine->ColourComposite = true;
         edit("FocusSpin")->setValue(r.focus);
         edit("ApertureSpin")->setValue(r.aperture);
-        find<QCheckBox>("PSFMTFCheck")->setChecked(r.transferFunction);
+        find<QCheckBox>("PSFMTFCheck")->setChecked(r.psf);
+        const QImage before = picture("IntraExtraImage");
         click("SpeedButton2");
-
-        const QString& aperture = r.apertureText;
-        const std::vector<std::pair<QString, QString>> expected = {
-            {"0.00", r.halfAperture}, {"-" + r.focusAfter, aperture}, {r.focusAfter, aperture}};
-        ASSERT_EQ(recording->passes.size(), expected.size());
-        for (size_t i = 0; i < expected.size(); ++i) {
-            EXPECT_EQ(recording->passes[i].focus, expected[i].first) << i;
-            EXPECT_EQ(recording->passes[i].aperture, expected[i].second) << i;
-            EXPECT_FALSE(recording->passes[i].transferFunction) << i;
+        EXPECT_EQ(recording->passes, r.passes);
+        EXPECT_EQ(QStringList({find<QLabel>("Intralabel")->text(), find<QLabel>("ExtraLabel")->text(),
+                               edit("FocusSpin")->text(), edit("ApertureSpin")->text()}),
+                  r.after);
+        EXPECT_EQ(find<QCheckBox>("PSFMTFCheck")->isChecked(), r.psf);
+        EXPECT_EQ(std::pair(engine->PaintTarget, engine->ColourComposite),
+                  std::pair(optics::PaintTarget::StarImage, false));
+        if (!r.passes.isEmpty()) {
+            EXPECT_EQ(recording->progress, QStringList({"Building focussed image", "Building Intra-focal image",
+                                                        "Building In-focus image", ""}));
+            continue;
         }
-        EXPECT_EQ(find<QLabel>("Intralabel")->text(), r.intra);
-        EXPECT_EQ(find<QLabel>("ExtraLabel")->text(), r.extra);
-        EXPECT_EQ(edit("FocusSpin")->text(), r.focusAfter);
-        EXPECT_EQ(edit("ApertureSpin")->text(), aperture);
-        EXPECT_EQ(find<QCheckBox>("PSFMTFCheck")->isChecked(), r.transferFunction);
-        const std::vector<std::string> progress = {"Building focussed image", "Building Intra-focal image",
-                                                   "Building In-focus image", ""};
-        EXPECT_EQ(recording->progress, progress);
+        EXPECT_TRUE(recording->progress.isEmpty());
+        EXPECT_EQ(picture("IntraExtraImage"), before);
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        const auto& shown = dialogs.shown()[0];
+        EXPECT_EQ(std::tuple(shown.kind, shown.text, shown.buttons),
+                  std::tuple(ui::MessageKind::Information, QString("Focus-value is Zero"),
+                             QList{ui::MessageButton::Ok}));
     }
-}
-
-TEST_F(FocusViews, IntraExtraWithoutDefocusOnlyShowsTheMessage)
-{
-    edit("FocusSpin")->setValue(2.0);
-    click("SpeedButton2");
-    const QImage before = picture("IntraExtraImage");
-    recording->passes.clear();
-    engine->PaintTarget = optics::PaintTarget::Chromatic;
-    engine->ColourComposite = true;
-    edit("FocusSpin")->setValue(0.0);
-    click("SpeedButton2");
-
-    EXPECT_TRUE(recording->passes.empty());
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].kind, ui::MessageKind::Information);
-    EXPECT_EQ(dialogs.shown()[0].text, "Focus-value is Zero");
-    EXPECT_EQ(dialogs.shown()[0].buttons, QList<ui::MessageButton>{ui::MessageButton::Ok});
-    EXPECT_EQ(picture("IntraExtraImage"), before);
-    EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::StarImage);
-    EXPECT_FALSE(engine->ColourComposite);
 }
 
 // Spherical aberration makes one side brighter; the other is drawn again on
 // its scale, so only the brighter side reaches full white.
 TEST_F(FocusViews, TheDimmerOutOfFocusImageIsRedrawnOnTheBrighterScale)
 {
-    const QRect intra(0, 0, 200, 200);
-    const QRect extra(304, 0, 200, 200);
+    const QRect intra(0, 0, 200, 200), extra(304, 0, 200, 200);
     for (const double spherical : {0.2, -0.2}) {
         edit("ApertureSpin")->setValue(8.0);
         edit("ObsSpin")->setValue(25.0);
@@ -140,12 +125,11 @@ TEST_F(FocusViews, TheDimmerOutOfFocusImageIsRedrawnOnTheBrighterScale)
         click("SpeedButton2");
         const bool intraDimmer = engine->IntraPeak < engine->PeakIntensity;
         EXPECT_EQ(intraDimmer, spherical > 0.0);
-        const QRect dimmer = intraDimmer ? intra : extra;
         const QImage assembled = picture("IntraExtraImage");
         EXPECT_EQ(brightest(assembled, intraDimmer ? extra : intra), 255) << spherical;
-        EXPECT_LT(brightest(assembled, dimmer), 255) << spherical;
+        EXPECT_LT(brightest(assembled, intraDimmer ? intra : extra), 255) << spherical;
         const QImage balanced = ui::imageView(*form->starBuffer()).convertToFormat(QImage::Format_RGB32);
-        EXPECT_EQ(assembled.copy(dimmer), balanced.copy(28, 28, 200, 200)) << spherical;
+        EXPECT_EQ(assembled.copy(intraDimmer ? intra : extra), balanced.copy(28, 28, 200, 200)) << spherical;
     }
 }
 
@@ -156,49 +140,35 @@ TEST_F(FocusViews, ChromaticPassesTakeEachRowAndTheUsersValuesComeBack)
     edit("FocalShiftspin")->setValue(1.0);
     edit("ChromaLSA2")->setValue(0.3);
     click("CalculateChromatic");
-
-    const double waves[] = {405, 436, 486, 555, 589, 656, 707};
-    const char* focus[] = {"-0.50", "-0.40", "-0.23", "0.00", "0.11", "0.34", "0.51"};
-    ASSERT_EQ(recording->passes.size(), 7u);
-    for (int k = 0; k < 7; ++k) {
-        EXPECT_EQ(recording->passes[k].waveLength, waves[k]);
-        EXPECT_EQ(recording->passes[k].focus, focus[k]) << k;
-        EXPECT_EQ(recording->passes[k].spherical, k == 1 ? "0.30" : "0.00") << k;
-    }
-    EXPECT_EQ(edit("FocusSpin")->text(), "1.50");
-    EXPECT_EQ(edit("SphericalSpin")->text(), "0.25");
-    EXPECT_EQ(engine->WaveLength, 555.0);
-    EXPECT_FALSE(engine->ColourPass);
-    EXPECT_TRUE(engine->ColourComposite);
-    EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::Chromatic);
+    EXPECT_EQ(recording->passes, QStringList({"405 -0.50 0.00 5.00", "436 -0.40 0.30 5.00", "486 -0.23 0.00 5.00",
+                                              "555 0.00 0.00 5.00", "589 0.11 0.00 5.00", "656 0.34 0.00 5.00",
+                                              "707 0.51 0.00 5.00"}));
+    EXPECT_EQ(QStringList({edit("FocusSpin")->text(), edit("SphericalSpin")->text()}), QStringList({"1.50", "0.25"}));
+    EXPECT_EQ(std::tuple(engine->WaveLength, engine->ColourPass, engine->ColourComposite, engine->PaintTarget),
+              std::tuple(555.0, false, true, optics::PaintTarget::Chromatic));
 }
 
 TEST_F(FocusViews, ChromaticCentrePixelFollowsTheTickedRows)
 {
     struct Row {
-        std::vector<int> unticked;
+        QString ticked;  // rows 1..7
         QRgb centre;
-        size_t passes;
     };
     const Row rows[] = {
-        {{}, qRgb(233, 221, 255), 7},  // blue sum largest: scaled to 255
-        {{1, 2, 3, 5, 6, 7}, qRgb(65, 128, 1), 1},  // sums below 1 stay unstretched
-        {{1, 2, 3, 4, 5, 6, 7}, qRgb(0, 0, 0), 0},
+        {"1234567", qRgb(233, 221, 255)},  // the blue sum is the largest and becomes 255
+        {"4", qRgb(65, 128, 1)},           // sums below 1 are not stretched
+        {"", qRgb(0, 0, 0)},
     };
     for (const Row& r : rows) {
-        recording->passes.clear();
-        for (int k = 1; k <= 7; ++k) {
-            const std::string box = "CheckBox" + std::to_string(k);
-            find<QCheckBox>(box.c_str())->setChecked(std::find(r.unticked.begin(), r.unticked.end(), k)
-                                                     == r.unticked.end());
-        }
+        for (int k = 1; k <= 7; ++k)
+            find<QCheckBox>(("CheckBox" + std::to_string(k)).c_str())
+                ->setChecked(r.ticked.contains(QString::number(k)));
         click("CalculateChromatic");
-        const QImage chroma = picture("chroma");
-        const QRgb centre = chroma.pixel(128, 128);
-        EXPECT_NEAR(qRed(centre), qRed(r.centre), 1) << r.passes;
-        EXPECT_NEAR(qGreen(centre), qGreen(r.centre), 1) << r.passes;
-        EXPECT_NEAR(qBlue(centre), qBlue(r.centre), 1) << r.passes;
-        EXPECT_EQ(recording->passes.size(), r.passes);
+        const QRgb centre = picture("chroma").pixel(128, 128);
+        using Channel = int (*)(QRgb);
+        for (const Channel channel : std::array<Channel, 3>{qRed, qGreen, qBlue})
+            EXPECT_NEAR(channel(centre), channel(r.centre), 1) << r.ticked.toStdString();
+        EXPECT_EQ(recording->passes.size(), r.ticked.size());
     }
     EXPECT_EQ(brightest(picture("chroma"), QRect(0, 0, 256, 256)), 0);
 }
