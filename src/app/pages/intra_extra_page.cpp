@@ -97,7 +97,7 @@ void IntraExtraPage::IntraExtracalculate()
     const double aperture = m_parameters.value(Parameter::Aperture);
 
     // Whatever happens, the options and the status are as before; a refused
-    // calculation also puts the user's focus back.
+    // calculation also puts the user's focus and aperture back.
     auto end = [&](bool refused) {
         if (refused) {
             m_parameters.setValue(Parameter::Aperture, aperture);
