@@ -40,11 +40,6 @@ constexpr int kClientWidth = 697;
 constexpr int kClientHeight = 434;
 const char* const kPlanetFile = "mars.jpg";
 
-imaging::DisplaySettings displaySettings(const ParameterColumn& parameters, const StartestPage& startest)
-{
-    return {parameters.value(Parameter::Zoom), startest.brightness()};
-}
-
 }  // namespace
 
 TForm1::TForm1(optics::Engine& engine, ui::DialogService& dialogs, QWidget* parent)
@@ -101,18 +96,19 @@ void TForm1::buildLayout()
         " padding-top: 0px; }"
         "QTabBar::tab:!selected { margin-top: 2px; }"));
 
-    // The column first: the planet and double-star runs write its editors.
+    // The column first: the views write its editors.
     m_parameters = new ParameterColumn(client, m_dialogs);
 
     m_startest = new StartestPage;
-    m_intraExtra = new IntraExtraPage;
+    m_intraExtra = new IntraExtraPage(*this, *m_parameters, *m_display, *this, m_dialogs,
+                                      sim::IntraExtraState(m_engine));
     m_planet = new PlanetPage(*this, *m_parameters, *m_display, *this, m_dialogs, *m_planetRun);
     m_double = new DoublePage(*this, *m_parameters, *m_startest->starImage(), *m_doubleStars);
     m_animation = new AnimationPage;
     m_psfMtf = new PsfMtfPage;
     m_turbulence = new TurbulencePage;
     m_wavefront = new WavefrontPage;
-    m_chromatic = new ChromaticPage;
+    m_chromatic = new ChromaticPage(*this, *m_parameters, *m_display, *this, sim::ChromaticState(m_engine));
     m_about = new AboutPage;
     m_tabs->addTab(m_startest, QStringLiteral("Startest"));
     m_tabs->addTab(m_intraExtra, QStringLiteral("Intra/Extra"));
@@ -159,7 +155,7 @@ void TForm1::connectServices()
     connect(m_animation, &AnimationPage::rangeEdited, m_turbulence, &TurbulencePage::Roughchange);
 
     // Redraws that views start use the display settings of the moment.
-    m_display->setSettingsSource([this] { return displaySettings(*m_parameters, *m_startest); });
+    m_display->setSettingsSource([this] { return displaySettings(); });
     // The display copies the star buffer into these pictures.
     m_display->setTarget(optics::PaintTarget::StarImage, m_startest->starImage());
     m_display->setTarget(optics::PaintTarget::Chromatic, m_chromatic->picture());
@@ -303,9 +299,14 @@ void TForm1::repaintNow()
 
 // ---- Display ----------------------------------------------------------------
 
+imaging::DisplaySettings TForm1::displaySettings() const
+{
+    return {m_parameters->value(Parameter::Zoom), m_startest->brightness()};
+}
+
 void TForm1::GammaSpinChange()
 {
-    m_display->GammaSpinChange(m_about->gamma(), m_about->slope(), displaySettings(*m_parameters, *m_startest));
+    m_display->GammaSpinChange(m_about->gamma(), m_about->slope(), displaySettings());
 }
 
 void TForm1::BuildStarImage()
@@ -320,7 +321,7 @@ void TForm1::BrightslideChanged()
 
 void TForm1::Changezoom()
 {
-    const imaging::DisplaySettings settings = displaySettings(*m_parameters, *m_startest);
+    const imaging::DisplaySettings settings = displaySettings();
     const int arcseconds = imaging::ZoomLabelNumber(settings.zoom);
     m_planet->setScaleLabel(arcseconds);
     m_startest->setScaleLabel(arcseconds);

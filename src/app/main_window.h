@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/calculation.h"
+#include "imaging/star_image.h"
 #include "optics/engine.h"
 #include "optics/status_sink.h"
 
@@ -95,6 +96,8 @@ private:
     void buildLayout();
     void connectServices();
     CalcParams readCalcParams() const;
+    //! The zoom and brightness the star picture is drawn with now.
+    imaging::DisplaySettings displaySettings() const;
     //! Shows why `params` cannot be calculated; false then.
     bool accept(const CalcParams& params);
 

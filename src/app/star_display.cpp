@@ -15,6 +15,12 @@ void StarDisplay::setTarget(optics::PaintTarget target, ui::PictureBox* picture)
     m_targets[target] = picture;
 }
 
+const QImage* StarDisplay::picture(optics::PaintTarget target) const
+{
+    const auto found = m_targets.find(target);
+    return found == m_targets.end() ? nullptr : &found->second->picture();
+}
+
 void StarDisplay::GammaSpinChange(double gamma, double slope, const imaging::DisplaySettings& settings)
 {
     imaging::BuildDisplayLut(m_engine, gamma, slope);
@@ -31,7 +37,7 @@ void StarDisplay::BuildStarImage(const imaging::DisplaySettings& settings)
 
 void StarDisplay::BuildStarImage()
 {
-    BuildStarImage(m_settings ? m_settings() : imaging::DisplaySettings{});
+    BuildStarImage(settings());
 }
 
 int StarDisplay::Changezoom(const imaging::DisplaySettings& settings)

@@ -317,6 +317,8 @@ void PlanetRun::accumulate(PlanetPlane channel)
 
 void PlanetRun::endColourRun()
 {
+    // The composite's cells hold 0..255 already: a zoom redraws them as they are.
+    m_engine.ColourScale = 1.0;
     m_engine.ColourComposite = true;
     m_engine.ColourPass = false;
     m_engine.WaveLength = optics::kReferenceWavelength;

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace ui {
 
@@ -35,21 +36,32 @@ QPoint PictureBox::pictureOrigin() const
     return {(width() - m_picture.width()) / 2, (height() - m_picture.height()) / 2};
 }
 
+namespace {
+
+// The part of the source rectangle [left, right) x [top, bottom) of a
+// `width` x `height` source that lands inside `target` when its corner goes
+// to (destX, destY), as the source rectangle; empty when nothing does.
+QRect clippedSource(int left, int top, int right, int bottom, int width, int height, int destX, int destY,
+                    const QImage& target)
+{
+    QRect from = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).intersected(QRect(0, 0, width, height));
+    const QRect into = target.rect().translated(left - destX, top - destY);
+    return from.intersected(into);
+}
+
+}  // namespace
+
 void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX,
                           int destY)
 {
     // Clipped once to both pictures, then copied a row at a time.
-    const int dx = destX - left;
-    const int dy = destY - top;
-    const int x0 = std::max({left, 0, -dx});
-    const int x1 = std::min({right, buffer.width(), m_picture.width() - dx});
-    const int y0 = std::max({top, 0, -dy});
-    const int y1 = std::min({bottom, buffer.height(), m_picture.height() - dy});
-    for (int y = y0; y < y1; ++y) {
-        const std::uint8_t* from = buffer.data() + static_cast<std::ptrdiff_t>(y) * buffer.stride() + x0 * 3;
-        auto* to = reinterpret_cast<QRgb*>(m_picture.scanLine(y + dy)) + x0 + dx;
-        for (int x = x0; x < x1; ++x, from += 3)
-            *to++ = qRgb(from[0], from[1], from[2]);
+    const QRect from = clippedSource(left, top, right, bottom, buffer.width(), buffer.height(), destX, destY,
+                                     m_picture);
+    for (int y = from.top(); y <= from.bottom(); ++y) {
+        const std::uint8_t* in = buffer.data() + static_cast<std::size_t>(y) * buffer.stride() + from.left() * 3;
+        auto* out = reinterpret_cast<QRgb*>(m_picture.scanLine(destY + y - top)) + destX + from.left() - left;
+        for (int n = 0; n < from.width(); ++n, in += 3)
+            out[n] = qRgb(in[0], in[1], in[2]);
     }
     update();
 }
@@ -57,6 +69,21 @@ void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top,
 void PictureBox::copyFrom(const imaging::PixelBuffer& buffer)
 {
     copyFrom(buffer, 0, 0, buffer.width(), buffer.height(), 0, 0);
+}
+
+void PictureBox::copyFrom(const QImage& picture, const QRect& source, const QPoint& dest)
+{
+    const QImage rgb = picture.format() == QImage::Format_RGB32 ? picture
+                                                                 : picture.convertToFormat(QImage::Format_RGB32);
+    const QRect from = clippedSource(source.left(), source.top(), source.right() + 1, source.bottom() + 1,
+                                     rgb.width(), rgb.height(), dest.x(), dest.y(), m_picture);
+    for (int y = from.top(); y <= from.bottom(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y)) + from.left();
+        auto* out = reinterpret_cast<QRgb*>(m_picture.scanLine(dest.y() + y - source.top())) + dest.x() + from.left()
+                    - source.left();
+        std::copy(in, in + from.width(), out);
+    }
+    update();
 }
 
 void PictureBox::setPixel(int x, int y, QRgb colour)

@@ -31,6 +31,9 @@ public:
     void copyFrom(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX, int destY);
     //! Copies the whole buffer to the top-left corner.
     void copyFrom(const imaging::PixelBuffer& buffer);
+    //! Copies the rectangle `source` of `picture` into this picture with its
+    //! corner at `dest`, clipped to both.
+    void copyFrom(const QImage& picture, const QRect& source, const QPoint& dest);
     //! Writes one pixel of the picture.
     void setPixel(int x, int y, QRgb colour);
 

@@ -83,7 +83,10 @@ TEST_F(PlanetAndDouble, LoadTakesJpegByContentWarnsAboutLargePicturesAndKeepsAll
 TEST_F(PlanetAndDouble, ColourRunOnAPerfectTelescopeKeepsEachChannelsTotal)
 {
     load(writeDisc("disc.png", {120, 90}, QColor(200, 120, 60)));
+    engine->ColourScale = 3.0;  // as a chromatic run before it may leave it
     find<QPushButton>("ConvoluteInColor")->click();
+    // Its cells hold 0..255: a zoom redraws them unscaled.
+    EXPECT_EQ(engine->ColourScale, 1.0);
     double sums[3] = {};
     for (int i = 1; i <= 512; ++i) {
         for (int j = 1; j <= 512; ++j) {
