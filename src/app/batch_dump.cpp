@@ -264,6 +264,7 @@ void BatchDriver::dumpState(const QString& path) const
         {"PlanetSumRed", e.PlanetSumRed},
         {"PlanetSumGreen", e.PlanetSumGreen},
         {"PlanetSumBlue", e.PlanetSumBlue},
+        {"ColourScale", e.ColourScale},
         {"PaintTarget", static_cast<int>(e.PaintTarget)},
         {"TurbulenceReady", e.TurbulenceReady},
         {"RoughnessReady", e.RoughnessReady},

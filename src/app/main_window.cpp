@@ -20,6 +20,8 @@
 #include "imaging/pixel_buffer.h"
 #include "optics/fft.h"
 #include "simulations/animation.h"
+#include "simulations/double_star.h"
+#include "simulations/planet.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
 #include "ui/picture_box.h"
@@ -63,6 +65,8 @@ TForm1::TForm1(optics::Engine& engine, ui::DialogService& dialogs, QWidget* pare
     m_calc = std::make_unique<CalcDriver>(m_engine, *m_display, *this, *m_textPainter, decimalSeparator());
     m_files = std::make_unique<PictureFiles>(m_dialogs);
     m_animationRun = std::make_unique<sim::AnimationRun>(m_engine);
+    m_planetRun = std::make_unique<sim::PlanetRun>(m_engine);
+    m_doubleStars = std::make_unique<sim::DoubleStarView>(m_engine);
 
     buildLayout();
     connectServices();
@@ -96,19 +100,20 @@ void TForm1::buildLayout()
         " padding-top: 0px; }"
         "QTabBar::tab:!selected { margin-top: 2px; }"));
 
-    // The column first: the animation writes its editors.
+    // The column first: the views write its editors.
     m_parameters = new ParameterColumn(client, m_dialogs);
 
     m_startest = new StartestPage(*m_files);
-    m_intraExtra = new IntraExtraPage;
-    m_planet = new PlanetPage;
-    m_double = new DoublePage;
+    m_intraExtra = new IntraExtraPage(*this, *m_parameters, *m_display, *this, m_dialogs,
+                                      sim::IntraExtraState(m_engine));
+    m_planet = new PlanetPage(*this, *m_parameters, *m_display, *this, m_dialogs, *m_planetRun);
+    m_double = new DoublePage(*this, *m_parameters, *m_startest->starImage(), *m_doubleStars);
     m_animation = new AnimationPage(*this, *m_parameters, *this, m_dialogs, *m_files, *m_animationRun,
                                     *m_startest->starImage());
     m_psfMtf = new PsfMtfPage;
     m_turbulence = new TurbulencePage;
     m_wavefront = new WavefrontPage(*m_files, m_dialogs);
-    m_chromatic = new ChromaticPage;
+    m_chromatic = new ChromaticPage(*this, *m_parameters, *m_display, *this, sim::ChromaticState(m_engine));
     m_about = new AboutPage;
     m_tabs->addTab(m_startest, QStringLiteral("Startest"));
     m_tabs->addTab(m_intraExtra, QStringLiteral("Intra/Extra"));
@@ -164,6 +169,8 @@ void TForm1::connectServices()
                                                                       : AnimationIndex);
     });
 
+    // Redraws that views start use the display settings of the moment.
+    m_display->setSettingsSource([this] { return displaySettings(); });
     // The display copies the star buffer into these pictures.
     m_display->setTarget(optics::PaintTarget::StarImage, m_startest->starImage());
     m_display->setTarget(optics::PaintTarget::Chromatic, m_chromatic->picture());
@@ -212,6 +219,7 @@ void TForm1::FormCreate()
     m_starBuffer = std::make_unique<imaging::PixelBuffer>(starSize.width(), starSize.height());
     m_doubleStarBuffer = std::make_unique<imaging::PixelBuffer>(starSize.width(), starSize.height());
     m_display->setBuffer(m_starBuffer.get());
+    m_double->setBuffers(m_starBuffer.get(), m_doubleStarBuffer.get());
     m_startest->starImage()->repaint();
 
     // The default planet picture. Start-up goes on without it.
@@ -249,6 +257,7 @@ void TForm1::FormCreate()
 void TForm1::FormClose()
 {
     m_display->setBuffer(nullptr);
+    m_double->setBuffers(nullptr, nullptr);
     m_starBuffer.reset();
     m_doubleStarBuffer.reset();
 }
@@ -305,23 +314,19 @@ void TForm1::repaintNow()
 
 // ---- Display ----------------------------------------------------------------
 
-namespace {
-
-imaging::DisplaySettings displaySettings(const ParameterColumn& parameters, const StartestPage& startest)
+imaging::DisplaySettings TForm1::displaySettings() const
 {
-    return {parameters.value(Parameter::Zoom), startest.brightness()};
+    return {m_parameters->value(Parameter::Zoom), m_startest->brightness()};
 }
-
-}  // namespace
 
 void TForm1::GammaSpinChange()
 {
-    m_display->GammaSpinChange(m_about->gamma(), m_about->slope(), displaySettings(*m_parameters, *m_startest));
+    m_display->GammaSpinChange(m_about->gamma(), m_about->slope(), displaySettings());
 }
 
 void TForm1::BuildStarImage()
 {
-    m_display->BuildStarImage(displaySettings(*m_parameters, *m_startest));
+    m_display->BuildStarImage();
 }
 
 void TForm1::BrightslideChanged()
@@ -331,7 +336,7 @@ void TForm1::BrightslideChanged()
 
 void TForm1::Changezoom()
 {
-    const imaging::DisplaySettings settings = displaySettings(*m_parameters, *m_startest);
+    const imaging::DisplaySettings settings = displaySettings();
     const int arcseconds = imaging::ZoomLabelNumber(settings.zoom);
     m_planet->setScaleLabel(arcseconds);
     m_startest->setScaleLabel(arcseconds);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/calculation.h"
+#include "imaging/star_image.h"
 #include "optics/engine.h"
 #include "optics/status_sink.h"
 
@@ -18,6 +19,8 @@ class TextPainter;
 
 namespace sim {
 class AnimationRun;
+class DoubleStarView;
+class PlanetRun;
 }
 
 namespace ui {
@@ -95,6 +98,8 @@ private:
     void buildLayout();
     void connectServices();
     CalcParams readCalcParams() const;
+    //! The zoom and brightness the star picture is drawn with now.
+    imaging::DisplaySettings displaySettings() const;
     //! Shows why `params` cannot be calculated; false then.
     bool accept(const CalcParams& params);
 
@@ -105,6 +110,8 @@ private:
     std::unique_ptr<CalcDriver> m_calc;
     std::unique_ptr<PictureFiles> m_files;
     std::unique_ptr<sim::AnimationRun> m_animationRun;
+    std::unique_ptr<sim::PlanetRun> m_planetRun;
+    std::unique_ptr<sim::DoubleStarView> m_doubleStars;
     std::unique_ptr<imaging::PixelBuffer> m_starBuffer;
     std::unique_ptr<imaging::PixelBuffer> m_doubleStarBuffer;
 

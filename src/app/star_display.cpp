@@ -15,6 +15,12 @@ void StarDisplay::setTarget(optics::PaintTarget target, ui::PictureBox* picture)
     m_targets[target] = picture;
 }
 
+const QImage* StarDisplay::picture(optics::PaintTarget target) const
+{
+    const auto found = m_targets.find(target);
+    return found == m_targets.end() ? nullptr : &found->second->picture();
+}
+
 void StarDisplay::GammaSpinChange(double gamma, double slope, const imaging::DisplaySettings& settings)
 {
     imaging::BuildDisplayLut(m_engine, gamma, slope);
@@ -27,6 +33,11 @@ void StarDisplay::GammaSpinChange(double gamma, double slope, const imaging::Dis
 void StarDisplay::BuildStarImage(const imaging::DisplaySettings& settings)
 {
     imaging::BuildStarImage(m_engine, settings, m_buffer, m_status, [this] { Starimage1Paint(); });
+}
+
+void StarDisplay::BuildStarImage()
+{
+    BuildStarImage(settings());
 }
 
 int StarDisplay::Changezoom(const imaging::DisplaySettings& settings)

@@ -4,6 +4,9 @@
 #include "optics/engine.h"
 #include "optics/status_sink.h"
 
+#include <QImage>
+
+#include <functional>
 #include <map>
 
 namespace imaging {
@@ -29,6 +32,18 @@ public:
     //! The picture box a paint target copies into. The star picture's own
     //! rectangle is used for every target.
     void setTarget(optics::PaintTarget target, ui::PictureBox* picture);
+    //! What the picture of a paint target shows, or nothing for a target
+    //! without a picture.
+    const QImage* picture(optics::PaintTarget target) const;
+
+    //! Where the display settings of the moment come from (the zoom editor and
+    //! the brightness slider), for redraws that views start.
+    void setSettingsSource(std::function<imaging::DisplaySettings()> source) { m_settings = std::move(source); }
+    //! The zoom and brightness the star picture is drawn with now.
+    imaging::DisplaySettings settings() const { return m_settings ? m_settings() : imaging::DisplaySettings{}; }
+    //! The star picture from the field of the last transform, with the
+    //! settings of the moment.
+    void BuildStarImage();
 
     //! Rebuilds DisplayLut for `gamma` and `slope`, then redraws the star
     //! picture unless this is the first build at start-up.
@@ -45,6 +60,7 @@ private:
     optics::StatusSink& m_status;
     imaging::PixelBuffer* m_buffer = nullptr;
     std::map<optics::PaintTarget, ui::PictureBox*> m_targets;
+    std::function<imaging::DisplaySettings()> m_settings;
 };
 
 }  // namespace app

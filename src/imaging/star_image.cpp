@@ -23,33 +23,28 @@ constexpr double kSampleOrigin = 255.0;
 
 using ColourTable = std::array<Rgb, kLutTop + 1>;
 
-// Round to nearest, halves to even, like std::nearbyint under the default
-// rounding mode but without a library call per pixel: adding 1.5 x 2^52
-// leaves no fraction bits, so the addition itself rounds. Magnitudes from
-// 2^51 up are integers already; NaN passes through.
-inline double roundHalfEven(double x)
-{
-    constexpr double kShift = 6755399441055744.0;
-    if (!(std::fabs(x) < 2251799813685248.0))
-        return x;
-    return (x + kShift) - kShift;
-}
-
 // A colour channel from a level; out-of-range levels (from display curves
 // typed outside the editors' ranges) are limited instead of wrapping.
 std::uint8_t channel(double value)
 {
-    const double r = roundHalfEven(value);
+    const double r = RoundHalfEven(value);
     if (!(r > 0.0))
         return 0;
     return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
+}
+
+// A cell of a colour composite at the composite's scale.
+Rgb compositeColour(const optics::RgbCell& cell, double scale)
+{
+    return {channel(static_cast<double>(cell.red) * scale), channel(static_cast<double>(cell.green) * scale),
+            channel(static_cast<double>(cell.blue) * scale)};
 }
 
 // Table index for a sample. StarGrid is normalised below 1, so the index
 // stays in 0..1000; the limits only guard against foreign contents.
 int lutIndex(double scaled)
 {
-    const double r = roundHalfEven(scaled);
+    const double r = RoundHalfEven(scaled);
     if (!(r > 0.0))
         return 0;
     return r >= kLutTop ? kLutTop : static_cast<int>(r);
@@ -59,7 +54,7 @@ int lutIndex(double scaled)
 // the grid.
 int starSample(int offset, double h)
 {
-    const double r = roundHalfEven(offset * h + kSampleOrigin);
+    const double r = RoundHalfEven(offset * h + kSampleOrigin);
     if (!(r >= 0.0 && r <= 512.0))
         return -1;
     return static_cast<int>(r);
@@ -69,7 +64,7 @@ int starSample(int offset, double h)
 // bounds tests, so it is reported as -1 too.
 int zoomSample(int offset, float h)
 {
-    const double r = roundHalfEven(offset * static_cast<double>(h) + kSampleOrigin);
+    const double r = RoundHalfEven(offset * static_cast<double>(h) + kSampleOrigin);
     if (!(r >= 0.0 && r <= 512.0))
         return -1;
     return static_cast<int>(r);
@@ -225,10 +220,20 @@ bool BuildStarImage(optics::Engine& engine, const DisplaySettings& settings, Pix
     return true;
 }
 
+void DrawColourComposite(const optics::Engine& engine, PixelBuffer& buffer)
+{
+    // The zero-frequency cell [257][257] lands on pixel (128, 128).
+    constexpr int kFirstCell = 129;
+    const double scale = engine.ColourScale;
+    for (int x = 0; x < kPictureSide; ++x)
+        for (int y = 0; y < kPictureSide; ++y)
+            buffer.setPixel(x, y, compositeColour(engine.ColourGrid(kFirstCell + x, kFirstCell + y), scale));
+}
+
 int ZoomLabelNumber(double zoom)
 {
     const float h = static_cast<float>(1.0 / (zoom + 0.0001));
-    const double m = roundHalfEven(25.0 * h);
+    const double m = RoundHalfEven(25.0 * h);
     return std::abs(m) < 1.0e9 ? static_cast<int>(m) : 0;
 }
 
@@ -244,15 +249,14 @@ int Changezoom(optics::Engine& engine, const DisplaySettings& settings, PixelBuf
         auto onColourGrid = [](int s) { return s > 0 && s < 512; };
 
         if (engine.ColourComposite && !engine.ColourPass) {
+            const double scale = engine.ColourScale;
             for (int x = 0; x < kPictureSide; ++x) {
                 const int s = sample[x];
                 for (int y = 0; y < kPictureSide; ++y) {
                     const int t = sample[y];
                     Rgb c = kBlack;
-                    if (onColourGrid(s) && onColourGrid(t)) {
-                        const optics::RgbCell& cell = engine.ColourGrid(s + 1, t + 1);
-                        c = {channel(cell.red), channel(cell.green), channel(cell.blue)};
-                    }
+                    if (onColourGrid(s) && onColourGrid(t))
+                        c = compositeColour(engine.ColourGrid(s + 1, t + 1), scale);
                     buffer->setPixel(x, y, c);
                 }
             }

@@ -4,9 +4,22 @@
 #include "optics/engine.h"
 #include "optics/status_sink.h"
 
+#include <cmath>
 #include <functional>
 
 namespace imaging {
+
+//! Round to nearest, halves to even, like std::nearbyint under the default
+//! rounding mode but without a library call per pixel: adding 1.5 x 2^52
+//! leaves no fraction bits, so the addition itself rounds. Magnitudes from
+//! 2^51 up are integers already; NaN passes through.
+inline double RoundHalfEven(double x)
+{
+    constexpr double kShift = 6755399441055744.0;
+    if (!(std::fabs(x) < 2251799813685248.0))
+        return x;
+    return (x + kShift) - kShift;
+}
 
 //! Display settings read from the window when a redraw starts.
 struct DisplaySettings {
@@ -46,11 +59,17 @@ bool BuildStarImage(optics::Engine& engine, const DisplaySettings& settings, Pix
 //! 2, 50 at 0.5, 250 at 0.1).
 int ZoomLabelNumber(double zoom);
 
+//! Draws a colour composite at its own scale, one cell per pixel: pixel
+//! (x, y) is cell ColourGrid[129 + x][129 + y] times ColourScale, each
+//! channel rounded (halves to even) and limited to 0..255.
+void DrawColourComposite(const optics::Engine& engine, PixelBuffer& buffer);
+
 //! The zoom redraw: resamples StarGrid (no optics) into `buffer` with its own
 //! single-precision h = 1 / (zoom + 0.0001); samples with s or t outside
 //! 1..510 are black. Grey, or in the star colour while ColourPass is set, or,
-//! while ColourComposite is set, the cells of ColourGrid (rounded, limited to
-//! 255; black outside 1..511). Then runs `paint` and clears status panel 0.
+//! while ColourComposite is set, the cells of ColourGrid at the composite's
+//! own scale, as DrawColourComposite draws them (black outside 1..511). Then runs `paint` and
+//! clears status panel 0.
 //! Returns the label number, ZoomLabelNumber(zoom).
 int Changezoom(optics::Engine& engine, const DisplaySettings& settings, PixelBuffer* buffer,
                optics::StatusSink& status, const PaintStep& paint = {});

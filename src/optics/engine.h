@@ -65,6 +65,10 @@ struct Engine {
     double PlanetSumRed = 0.0;
     double PlanetSumGreen = 0.0;
     double PlanetSumBlue = 0.0;
+    //! Display level per unit of a ColourGrid cell for the composite on
+    //! screen: 255 / M after a chromatic run (M its largest channel sum, at
+    //! least 1); 1 for composites whose cells already hold 0..255.
+    double ColourScale = 1.0;
     optics::PaintTarget PaintTarget = optics::PaintTarget::StarImage;
 
     // Flags.

@@ -23,4 +23,9 @@ ColourMatch ColourMatchAt(double waveLength);
 //! picture (no negative cells).
 void AccumulateColour(optics::Engine& engine);
 
+//! AccumulateColour into a cleared colour grid, without reading it: every
+//! cell of the data area becomes 0 + the weighted amplitude, whatever it
+//! held before.
+void StartColour(optics::Engine& engine);
+
 }  // namespace sim

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace ui {
 
@@ -23,21 +24,45 @@ void PictureBox::setPicture(const QImage& picture)
     update();
 }
 
+void PictureBox::setCentred(bool centred)
+{
+    m_centred = centred;
+    update();
+}
+
+QPoint PictureBox::pictureOrigin() const
+{
+    if (!m_centred)
+        return {0, 0};
+    return {(width() - m_picture.width()) / 2, (height() - m_picture.height()) / 2};
+}
+
+namespace {
+
+// The part of the source rectangle [left, right) x [top, bottom) of a
+// `width` x `height` source that lands inside `target` when its corner goes
+// to (destX, destY), as the source rectangle; empty when nothing does.
+QRect clippedSource(int left, int top, int right, int bottom, int width, int height, int destX, int destY,
+                    const QImage& target)
+{
+    QRect from = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).intersected(QRect(0, 0, width, height));
+    const QRect into = target.rect().translated(left - destX, top - destY);
+    return from.intersected(into);
+}
+
+}  // namespace
+
 void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX,
                           int destY)
 {
-    for (int y = top; y < bottom; ++y) {
-        const int ty = destY + (y - top);
-        if (y < 0 || y >= buffer.height() || ty < 0 || ty >= m_picture.height())
-            continue;
-        auto* line = reinterpret_cast<QRgb*>(m_picture.scanLine(ty));
-        for (int x = left; x < right; ++x) {
-            const int tx = destX + (x - left);
-            if (x < 0 || x >= buffer.width() || tx < 0 || tx >= m_picture.width())
-                continue;
-            const imaging::Rgb c = buffer.pixel(x, y);
-            line[tx] = qRgb(c.red, c.green, c.blue);
-        }
+    // Clipped once to both pictures, then copied a row at a time.
+    const QRect from = clippedSource(left, top, right, bottom, buffer.width(), buffer.height(), destX, destY,
+                                     m_picture);
+    for (int y = from.top(); y <= from.bottom(); ++y) {
+        const std::uint8_t* in = buffer.data() + static_cast<std::size_t>(y) * buffer.stride() + from.left() * 3;
+        auto* out = reinterpret_cast<QRgb*>(m_picture.scanLine(destY + y - top)) + destX + from.left() - left;
+        for (int n = 0; n < from.width(); ++n, in += 3)
+            out[n] = qRgb(in[0], in[1], in[2]);
     }
     m_drawn = true;
     update();
@@ -46,6 +71,21 @@ void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top,
 void PictureBox::copyFrom(const imaging::PixelBuffer& buffer)
 {
     copyFrom(buffer, 0, 0, buffer.width(), buffer.height(), 0, 0);
+}
+
+void PictureBox::copyFrom(const QImage& picture, const QRect& source, const QPoint& dest)
+{
+    const QImage rgb = picture.format() == QImage::Format_RGB32 ? picture
+                                                                 : picture.convertToFormat(QImage::Format_RGB32);
+    const QRect from = clippedSource(source.left(), source.top(), source.right() + 1, source.bottom() + 1,
+                                     rgb.width(), rgb.height(), dest.x(), dest.y(), m_picture);
+    for (int y = from.top(); y <= from.bottom(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y)) + from.left();
+        auto* out = reinterpret_cast<QRgb*>(m_picture.scanLine(dest.y() + y - source.top())) + dest.x() + from.left()
+                    - source.left();
+        std::copy(in, in + from.width(), out);
+    }
+    update();
 }
 
 void PictureBox::setPixel(int x, int y, QRgb colour)
@@ -60,7 +100,7 @@ void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    painter.drawImage(0, 0, m_picture);
+    painter.drawImage(pictureOrigin(), m_picture);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event)

@@ -24,11 +24,19 @@ public:
     //! Replaces the picture (for example with a loaded file); the box keeps its
     //! own size.
     void setPicture(const QImage& picture);
+    //! Shows the picture centred in the box instead of at its top-left corner
+    //! (a larger one shows its middle).
+    void setCentred(bool centred);
+    //! Where the picture's top-left corner is drawn, in box coordinates.
+    QPoint pictureOrigin() const;
     //! Copies the rectangle [left, right) x [top, bottom) of `buffer` into the
     //! picture with its corner at (destX, destY), clipped to both.
     void copyFrom(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX, int destY);
     //! Copies the whole buffer to the top-left corner.
     void copyFrom(const imaging::PixelBuffer& buffer);
+    //! Copies the rectangle `source` of `picture` into this picture with its
+    //! corner at `dest`, clipped to both.
+    void copyFrom(const QImage& picture, const QRect& source, const QPoint& dest);
     //! Writes one pixel of the picture.
     void setPixel(int x, int y, QRgb colour);
 
@@ -42,6 +50,7 @@ protected:
 private:
     QImage m_picture;
     bool m_drawn = false;
+    bool m_centred = false;
 };
 
 //! A QImage that shares the memory of `buffer` (valid while the buffer lives).

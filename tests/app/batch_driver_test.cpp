@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSlider>
@@ -149,6 +150,21 @@ TEST_F(Batch, AnimationIsMadeSavedAndDumped)
     const QJsonObject buttons = animation["buttonsEnabled"].toObject();
     EXPECT_EQ(buttons.keys(), (QStringList{"BackBtn", "ForwardBtn", "NextBtn", "PlayBtn", "RewindBtn", "StopBtn"}));
     EXPECT_EQ(buttons["StopBtn"].toBool(), animation["playing"].toBool());
+}
+
+TEST_F(Batch, ReachesTheIntraExtraAndChromaticPages)
+{
+    driver->run({"--set", "FocusSpin=2", "--click", "SpeedButton2", "--click", "CalculateChromatic",
+                 "--save-picture", "IntraExtraImage=" + path("intra.png"), "--save-picture",
+                 "chroma=" + path("chroma.png"), "--dump-state", path("state.json")});
+    EXPECT_EQ(QImage(path("intra.png")).size(), QSize(505, 201));
+    EXPECT_EQ(QImage(path("chroma.png")).size(), QSize(257, 257));
+    const QJsonObject state = readJson("state.json");
+    EXPECT_EQ(state["labels"].toObject()["Intralabel"].toString(), "-2");
+    EXPECT_EQ(state["labels"].toObject()["ExtraLabel"].toString(), "2");
+    // The default rows: the blue sum at the centre, about 1.18, becomes 255.
+    EXPECT_NEAR(state["engine"].toObject()["ColourScale"].toDouble(), 255 / 1.178, 0.2);
+    EXPECT_GT(state["engine"].toObject()["IntraPeak"].toDouble(), 0.0);
 }
 
 TEST_F(Batch, GridsAreWrittenAsNpy)

@@ -55,4 +55,32 @@ TEST(AccumulateColour, AddsTheWeightedAmplitudeToEveryCellOfTheDataArea)
     EXPECT_EQ(engine->ColourGrid(2, 2).red, 0.0f);
 }
 
+// Every cell, whatever its place in the row, gets its own channel sums; the
+// first pass of a run puts them onto 0 without reading the grid.
+TEST(AccumulateColour, EveryCellAddsItsOwnWeightedAmplitude)
+{
+    for (const bool start : {false, true}) {
+        auto engine = optics::Engine::Create();
+        auto held = [](int i, int j) { return optics::RgbCell{float(i) / 7, float(j) / 3, 9.0f}; };
+        for (int i = 1; i <= 512; ++i)
+            for (int j = 1; j <= 512; ++j) {
+                engine->StarGrid(i, j) = 1.0 / (i + 3 * j);
+                engine->ColourGrid(i, j) = held(i, j);
+            }
+        engine->WeightRed = 0.3;
+        engine->WeightGreen = 0.5;
+        engine->WeightBlue = 0.7;
+        start ? sim::StartColour(*engine) : sim::AccumulateColour(*engine);
+        for (int i = 1; i <= 512; ++i)
+            for (int j = 1; j <= 512; ++j) {
+                const double a = std::sqrt(1.0 / (i + 3 * j));
+                const optics::RgbCell h = start ? optics::RgbCell{0, 0, 0} : held(i, j);
+                const optics::RgbCell& cell = engine->ColourGrid(i, j);
+                ASSERT_EQ(cell.red, float(h.red + a * 0.3)) << start << " " << i << "," << j;
+                ASSERT_EQ(cell.green, float(h.green + a * 0.5)) << start << " " << i << "," << j;
+                ASSERT_EQ(cell.blue, float(h.blue + a * 0.7)) << start << " " << i << "," << j;
+            }
+    }
+}
+
 }  // namespace

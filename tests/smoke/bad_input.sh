@@ -79,7 +79,7 @@ inputs)
   start_with empty "is empty" ": > mars.jpg"
   start_with truncated "is damaged" "head -c 5000 '$mars' > mars.jpg"
   start_with garbage "not a picture this program reads" "head -c 3000 /dev/urandom | tr '\\377' x > mars.jpg"
-  start_with png-named-jpg "not a picture this program reads" "printf '\\211PNG\\r\\n\\032\\n' > mars.jpg"
+  start_with png-named-jpg "is damaged" "printf '\\211PNG\\r\\n\\032\\n' > mars.jpg"
   if command -v convert >/dev/null; then
     start_with cmyk "CMYK JPEG files are not supported" "convert '$mars' -colorspace CMYK mars.jpg"
   fi

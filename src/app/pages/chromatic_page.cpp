@@ -1,12 +1,17 @@
 #include "app/pages/chromatic_page.h"
 
+#include "app/calculation.h"
 #include "app/pages/page_helpers.h"
+#include "app/parameter_column.h"
+#include "app/star_display.h"
+#include "optics/status_sink.h"
 #include "ui/hints.h"
 #include "ui/number_edit.h"
 #include "ui/picture_box.h"
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
 
 namespace app {
 
@@ -21,8 +26,14 @@ const int kDefaultWavelengths[] = {405, 436, 486, 555, 589, 656, 707};
 
 }  // namespace
 
-ChromaticPage::ChromaticPage(QWidget* parent)
-    : QWidget(parent)
+ChromaticPage::ChromaticPage(Calculation& calc, ParameterColumn& parameters, StarDisplay& display,
+                             optics::StatusSink& status, sim::ChromaticState state, QWidget* parent)
+    : QWidget(parent),
+      m_calc(calc),
+      m_parameters(parameters),
+      m_display(display),
+      m_status(status),
+      m_state(state)
 {
     setObjectName(QStringLiteral("Chromatic"));
     m_picture = new ui::PictureBox(this, 257, 257);
@@ -45,7 +56,7 @@ ChromaticPage::ChromaticPage(QWidget* parent)
     constexpr int lsaX = 212;
     constexpr int captionY = 40;
     constexpr int firstRow = 56;
-    constexpr int rowStep = 25;
+    constexpr int rowStep = 24;
     makeLabel(this, QStringLiteral("WaveLength(nm)"), waveX - 6, captionY);
     makeLabel(this, QStringLiteral("Focus"), focusX, captionY);
     makeLabel(this, QStringLiteral("L. Spherical"), lsaX, captionY);
@@ -73,7 +84,48 @@ ChromaticPage::ChromaticPage(QWidget* parent)
     ui::attachCaption(m_focalShift,
                       makeLabel(this, QStringLiteral("additional Focal shift from 400 - 700 nm"), boxX, shiftY));
 
+    m_calculate = makeButton(this, QStringLiteral("CalculateChromatic"), QStringLiteral("Calculate"),
+                             QRect(boxX, shiftY + 42, 80, 24));
+    connect(m_calculate, &QPushButton::clicked, this, &ChromaticPage::CalculateChromaticClick);
+    // Saving the picture comes with the picture files.
+    m_save = makeButton(this, QStringLiteral("SaveChromaticImage"), QStringLiteral("Save Image"),
+                        QRect(boxX + 88, shiftY + 42, 80, 24));
+    m_save->setEnabled(false);
+
     makeLabel(this, QStringLiteral("Note: these settings do NOT affect calculations  on other pages !!!"), boxX, 300);
+}
+
+void ChromaticPage::CalculateChromaticClick()
+{
+    const float focus = static_cast<float>(m_parameters.value(Parameter::Focus));
+    const float spherical = static_cast<float>(m_parameters.value(Parameter::Spherical));
+    m_state.start();
+    bool refused = false;
+    for (int k = 0; k < kRows; ++k) {
+        if (!m_include[k]->isChecked())
+            continue;
+        m_state.setWaveLength(m_wavelength[k]->value());
+        // The shift is added to the focus as the editor holds it.
+        m_parameters.setValue(Parameter::Focus, m_focus[k]->value());
+        m_parameters.setValue(Parameter::Focus, sim::ShiftedFocus(m_parameters.value(Parameter::Focus),
+                                                                  m_focalShift->value(), m_state.waveLength()));
+        m_parameters.setValue(Parameter::Spherical, m_spherical[k]->value());
+        refused = !m_calc.CalcFFTS();
+        if (refused)
+            break;
+        m_status.repaintNow();
+        m_state.accumulate();
+    }
+    m_parameters.setValue(Parameter::Focus, focus);
+    m_parameters.setValue(Parameter::Spherical, spherical);
+    if (refused) {
+        // The calculation said why; the picture stays as it was.
+        m_state.abandon();
+        return;
+    }
+    m_state.drawComposite(m_display.buffer());
+    m_display.Starimage1Paint();
+    m_state.finish();
 }
 
 void ChromaticPage::resetControls()

@@ -1,8 +1,15 @@
 #pragma once
 
+#include "simulations/chromatic.h"
+
 #include <QWidget>
 
 class QCheckBox;
+class QPushButton;
+
+namespace optics {
+class StatusSink;
+}
 
 namespace ui {
 class NumberEdit;
@@ -11,12 +18,26 @@ class PictureBox;
 
 namespace app {
 
+class Calculation;
+class ParameterColumn;
+class StarDisplay;
+
 //! Page 8, "Chromatic": the white-light star from up to seven wavelengths.
 class ChromaticPage : public QWidget {
     Q_OBJECT
 
 public:
-    explicit ChromaticPage(QWidget* parent = nullptr);
+    //! The page calculates through `calc` with the focus and spherical
+    //! aberration of each row written into `parameters`, and shows the
+    //! composite through `display`.
+    ChromaticPage(Calculation& calc, ParameterColumn& parameters, StarDisplay& display, optics::StatusSink& status,
+                  sim::ChromaticState state, QWidget* parent = nullptr);
+
+    //! The Calculate button: one calculation per ticked row at its
+    //! wavelength, focus (plus the focal shift) and spherical aberration,
+    //! summed in colour and shown in `chroma`. FocusSpin and SphericalSpin
+    //! are put back afterwards.
+    void CalculateChromaticClick();
 
     //! The white-light star picture (`chroma`, 257 x 257).
     ui::PictureBox* picture() const { return m_picture; }
@@ -27,6 +48,12 @@ public:
 private:
     static constexpr int kRows = 7;
 
+    Calculation& m_calc;
+    ParameterColumn& m_parameters;
+    StarDisplay& m_display;
+    optics::StatusSink& m_status;
+    sim::ChromaticState m_state;
+
     ui::PictureBox* m_picture;
     // Row k = 0..6: include box, wavelength, focus and spherical editors.
     QCheckBox* m_include[kRows] = {};
@@ -34,6 +61,8 @@ private:
     ui::NumberEdit* m_focus[kRows] = {};
     ui::NumberEdit* m_spherical[kRows] = {};
     ui::NumberEdit* m_focalShift = nullptr;
+    QPushButton* m_calculate = nullptr;  // CalculateChromatic
+    QPushButton* m_save = nullptr;       // SaveChromaticImage
 };
 
 }  // namespace app

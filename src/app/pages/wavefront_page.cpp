@@ -5,8 +5,8 @@
 #include "imaging/wavefront_picture.h"
 #include "optics/pupil.h"
 #include "ui/dialog_service.h"
-#include "ui/jpeg_bmp_reader.h"
 #include "ui/picture_box.h"
+#include "ui/picture_reader.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -90,7 +90,7 @@ void WavefrontPage::LoadAberClick()
     const std::optional<ui::FileChoice> choice = m_dialogs.openFile(
         this, QStringLiteral("Load Image"), {QStringLiteral("JPEGs (*.jpg)"), QStringLiteral("BMP (*.bmp)")});
     if (choice) {
-        const ui::LoadedPicture loaded = ui::ReadJpegOrBmp(choice->path);
+        const ui::PictureRead loaded = ui::ReadPicture(choice->path);
         if (!loaded.error.isEmpty()) {
             m_dialogs.showMessage(this, ui::MessageKind::Error, loaded.error, {ui::MessageButton::Ok});
             return;

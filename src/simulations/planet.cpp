@@ -1,0 +1,333 @@
+#include "simulations/planet.h"
+
+#include "optics/fft.h"
+#include "simulations/colour.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace sim {
+
+namespace {
+
+// 512 x 512: the product of two unscaled spectra is scaled back to the size
+// of one so that the inverse transform, which divides by it, leaves the
+// convolution times this factor.
+constexpr double kSpectrumScale = 262144.0;
+
+// Weights of the grey plane. 0.229 and 0.589 are this program's own, not
+// the television weights 0.299 and 0.587.
+constexpr double kGreyRed = 0.229;
+constexpr double kGreyGreen = 0.589;
+constexpr double kGreyBlue = 0.114;
+
+// The side of the colour composite and the first cell it shows.
+constexpr int kCompositeSide = 256;
+constexpr int kCompositeFirstCell = 129;
+
+// One side of the placement.
+struct PlacementAxis {
+    int first;   // first picture pixel used
+    int count;   // pixels used
+    int offset;  // grid offset of the first one
+};
+
+PlacementAxis placeAxis(int size)
+{
+    if (size > kPlanetSide)
+        return {(size - kPlanetSide) / 2, kPlanetSide, 0};
+    return {0, size, (kPlanetSide - size) / 2};
+}
+
+double planeValue(const std::uint8_t* p, PlanetPlane plane)
+{
+    switch (plane) {
+    case PlanetPlane::Red: return p[0];
+    case PlanetPlane::Green: return p[1];
+    case PlanetPlane::Blue: return p[2];
+    case PlanetPlane::Grey: break;
+    }
+    return kGreyRed * p[0] + kGreyGreen * p[1] + kGreyBlue * p[2];
+}
+
+// Round to nearest, halves to even, without a library call: adding 1.5 x
+// 2^52 leaves no fraction bits, so the addition itself rounds. Only for
+// 0 <= x < 2^51.
+double roundHalfEven(double x)
+{
+    constexpr double kShift = 6755399441055744.0;
+    return (x + kShift) - kShift;
+}
+
+// A channel of at most 255 as a byte; nothing below 0 (or not a number).
+std::uint8_t channelByte(float value)
+{
+    return value > 0.0f ? static_cast<std::uint8_t>(roundHalfEven(static_cast<double>(value))) : 0;
+}
+
+// The grid passes below are written for two doubles at a time; each keeps
+// the order of operations of its plain form except the totals, which run in
+// four interleaved sums.
+
+// to[n] = from[n] / d for n = 0..511.
+void divideRow(const double* from, double d, double* to)
+{
+#if defined(__SSE2__)
+    const __m128d dd = _mm_set1_pd(d);
+    for (int n = 0; n < optics::kLineLength; n += 2)
+        _mm_storeu_pd(to + n, _mm_div_pd(_mm_loadu_pd(from + n), dd));
+#else
+    for (int n = 0; n < optics::kLineLength; ++n)
+        to[n] = from[n] / d;
+#endif
+}
+
+// (fr, fi) := (otfr fr - otfi fi, otfr fi + fr otfi) x 262144 for one row.
+void multiplyRow(const double* otfr, const double* otfi, double* fr, double* fi)
+{
+#if defined(__SSE2__)
+    const __m128d scale = _mm_set1_pd(kSpectrumScale);
+    for (int n = 0; n < optics::kLineLength; n += 2) {
+        const __m128d a = _mm_loadu_pd(otfr + n);
+        const __m128d b = _mm_loadu_pd(otfi + n);
+        const __m128d re = _mm_loadu_pd(fr + n);
+        const __m128d im = _mm_loadu_pd(fi + n);
+        _mm_storeu_pd(fr + n, _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(a, re), _mm_mul_pd(b, im)), scale));
+        _mm_storeu_pd(fi + n, _mm_mul_pd(_mm_add_pd(_mm_mul_pd(a, im), _mm_mul_pd(re, b)), scale));
+    }
+#else
+    for (int n = 0; n < optics::kLineLength; ++n) {
+        const double re = fr[n];
+        const double im = fi[n];
+        fr[n] = (otfr[n] * re - otfi[n] * im) * kSpectrumScale;
+        fi[n] = (otfr[n] * im + re * otfi[n]) * kSpectrumScale;
+    }
+#endif
+}
+
+// Sum over the data area of f(cell), f the identity or the square root.
+template <bool Root>
+double gridTotal(const optics::Grid& grid)
+{
+#if defined(__SSE2__)
+    __m128d s0 = _mm_setzero_pd();
+    __m128d s1 = _mm_setzero_pd();
+    for (int i = 1; i <= optics::kLineLength; ++i) {
+        const double* row = grid.row(i) + 1;
+        for (int j = 0; j < optics::kLineLength; j += 4) {
+            __m128d a = _mm_loadu_pd(row + j);
+            __m128d b = _mm_loadu_pd(row + j + 2);
+            if constexpr (Root) {
+                a = _mm_sqrt_pd(a);
+                b = _mm_sqrt_pd(b);
+            }
+            s0 = _mm_add_pd(s0, a);
+            s1 = _mm_add_pd(s1, b);
+        }
+    }
+    double lanes[4];
+    _mm_storeu_pd(lanes, s0);
+    _mm_storeu_pd(lanes + 2, s1);
+    return (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
+#else
+    double total = 0.0;
+    for (int i = 1; i <= optics::kLineLength; ++i) {
+        const double* row = grid.row(i);
+        for (int j = 1; j <= optics::kLineLength; ++j)
+            total += Root ? std::sqrt(row[j]) : row[j];
+    }
+    return total;
+#endif
+}
+
+double starTotal(const optics::Grid& grid)
+{
+    return gridTotal<false>(grid);
+}
+
+}  // namespace
+
+PlanetPlacement PlacePlanet(int pictureWidth, int pictureHeight)
+{
+    const PlacementAxis x = placeAxis(std::max(pictureWidth, 0));
+    const PlacementAxis y = placeAxis(std::max(pictureHeight, 0));
+    return {x.first, y.first, x.count, y.count, x.offset, y.offset,
+            pictureWidth > kPlanetSide || pictureHeight > kPlanetSide};
+}
+
+PlanetPlane PlaneOf(bool colourPass, double waveLength)
+{
+    if (colourPass) {
+        for (const ColourPassSpec& pass : kColourPasses)
+            if (waveLength == pass.waveLength)
+                return pass.channel;
+    }
+    return PlanetPlane::Grey;
+}
+
+ChannelTotals PlanetTotals(const RgbPicture& picture)
+{
+    const PlanetPlacement place = PlacePlanet(picture.width, picture.height);
+    ChannelTotals totals;
+    for (int a = 0; a < place.height; ++a) {
+        // Whole rows in integers: exact, and the same as adding byte by byte.
+        std::uint64_t red = 0;
+        std::uint64_t green = 0;
+        std::uint64_t blue = 0;
+        for (int b = 0; b < place.width; ++b) {
+            const std::uint8_t* p = picture.pixel(place.left + b, place.top + a);
+            red += p[0];
+            green += p[1];
+            blue += p[2];
+        }
+        totals.red += static_cast<double>(red);
+        totals.green += static_cast<double>(green);
+        totals.blue += static_cast<double>(blue);
+    }
+    return totals;
+}
+
+void PlacePlanetPicture(const RgbPicture& picture, PlanetPlane plane, optics::Grid& grid)
+{
+    constexpr int n = optics::kLineLength;
+    const PlanetPlacement place = PlacePlanet(picture.width, picture.height);
+    for (int i = 1; i <= n; ++i)
+        std::fill(grid.row(i) + 1, grid.row(i) + 1 + n, 0.0);
+    for (int a = 0; a < place.height; ++a) {
+        const int j = 1 + place.y0 + a;
+        for (int b = 0; b < place.width; ++b)
+            grid(1 + place.x0 + b, j) = planeValue(picture.pixel(place.left + b, place.top + a), plane);
+    }
+}
+
+void ConvolvePlanet(optics::Engine& engine, const RgbPicture& picture, PlanetPlane plane, optics::StatusSink& status)
+{
+    optics::Engine& e = engine;
+    constexpr int n = optics::kLineLength;
+
+    // The kernel: a copy of the star image, and its spectrum at unit sum,
+    // transformed where it is kept. Every grid pass here touches the data
+    // area only; the borders of these grids are never written and stay 0.
+    const double total = starTotal(e.StarGrid);
+    const double unit = total > 0.0 ? total : 1.0;
+    status.setStatus(0, "FFT of star-image");
+    for (int i = 1; i <= n; ++i) {
+        const double* star = e.StarGrid.row(i) + 1;
+        std::copy(star, star + n, e.KernelGrid.row(i) + 1);
+        divideRow(star, unit, e.OtfReal.row(i) + 1);
+        std::fill(e.OtfImag.row(i) + 1, e.OtfImag.row(i) + 1 + n, 0.0);
+    }
+    optics::Transform2D(e, e.OtfReal, e.OtfImag);
+
+    // The picture on a black surround, and its spectrum.
+    PlacePlanetPicture(picture, plane, e.FieldReal);
+    for (int i = 1; i <= n; ++i)
+        std::fill(e.FieldImag.row(i) + 1, e.FieldImag.row(i) + 1 + n, 0.0);
+    status.setStatus(0, "FFT of planet-image");
+    status.repaintNow();
+    optics::Transform2D(e, e.FieldReal, e.FieldImag);
+    status.repaintNow();
+
+    // Product of the spectra, from the values before the update.
+    for (int i = 1; i <= n; ++i)
+        multiplyRow(e.OtfReal.row(i) + 1, e.OtfImag.row(i) + 1, e.FieldReal.row(i) + 1, e.FieldImag.row(i) + 1);
+
+    status.setStatus(0, "Inverse FFT of star * planet");
+    status.repaintNow();
+    optics::InverseTransform2D(e, e.FieldReal, e.FieldImag);
+}
+
+double ChannelWeight(const optics::Engine& engine, double total)
+{
+    const double amplitude = gridTotal<true>(engine.StarGrid);
+    const double weight = total / amplitude;
+    return amplitude > 0.0 && std::isfinite(weight) ? weight : 0.0;
+}
+
+void DrawPlanetComposite(optics::Engine& engine, imaging::PixelBuffer& buffer)
+{
+    const int width = std::min(kCompositeSide, buffer.width());
+    const int height = std::min(kCompositeSide, buffer.height());
+    for (int x = 0; x < width; ++x) {
+        optics::RgbCell* cells = &engine.ColourGrid(kCompositeFirstCell + x, kCompositeFirstCell);
+        std::uint8_t* pixel = buffer.data() + static_cast<std::ptrdiff_t>(x) * 3;
+        for (int y = 0; y < height; ++y, pixel += buffer.stride()) {
+            optics::RgbCell& cell = cells[y];
+            cell.red = std::min(cell.red, 255.0f);
+            cell.green = std::min(cell.green, 255.0f);
+            cell.blue = std::min(cell.blue, 255.0f);
+            pixel[0] = channelByte(cell.red);
+            pixel[1] = channelByte(cell.green);
+            pixel[2] = channelByte(cell.blue);
+        }
+    }
+}
+
+std::string WavelengthStatus(double waveLength, char separator)
+{
+    char text[32] = "";
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, waveLength);
+        if (std::strtod(text, nullptr) == waveLength && !std::strchr(text, 'e'))
+            break;
+    }
+    std::string number(text);
+    std::replace(number.begin(), number.end(), '.', separator);
+    return "Calculating wavefront at " + number + "nm";
+}
+
+void PlanetRun::convolve(const RgbPicture& picture, optics::StatusSink& status)
+{
+    ConvolvePlanet(m_engine, picture, PlaneOf(m_engine.ColourPass, m_engine.WaveLength), status);
+}
+
+void PlanetRun::startColourRun(const RgbPicture& picture)
+{
+    const ChannelTotals totals = PlanetTotals(picture);
+    m_engine.PlanetSumRed = totals.red;
+    m_engine.PlanetSumGreen = totals.green;
+    m_engine.PlanetSumBlue = totals.blue;
+    m_engine.ColourPass = true;
+    // Three +0.0 floats are all zero bytes.
+    for (int i = 1; i <= optics::kLineLength; ++i)
+        std::memset(&m_engine.ColourGrid(i, 1), 0, optics::kLineLength * sizeof(optics::RgbCell));
+}
+
+void PlanetRun::accumulate(PlanetPlane channel)
+{
+    optics::Engine& e = m_engine;
+    e.WeightRed = 0.0;
+    e.WeightGreen = 0.0;
+    e.WeightBlue = 0.0;
+    switch (channel) {
+    case PlanetPlane::Red: e.WeightRed = ChannelWeight(e, e.PlanetSumRed); break;
+    case PlanetPlane::Green: e.WeightGreen = ChannelWeight(e, e.PlanetSumGreen); break;
+    case PlanetPlane::Blue: e.WeightBlue = ChannelWeight(e, e.PlanetSumBlue); break;
+    case PlanetPlane::Grey: return;
+    }
+    AccumulateColour(e);
+}
+
+void PlanetRun::endColourRun()
+{
+    // The composite's cells hold 0..255 already: a zoom redraws them as they are.
+    m_engine.ColourScale = 1.0;
+    m_engine.ColourComposite = true;
+    m_engine.ColourPass = false;
+    m_engine.WaveLength = optics::kReferenceWavelength;
+}
+
+void PlanetRun::abandonColourRun()
+{
+    m_engine.ColourPass = false;
+    m_engine.WaveLength = optics::kReferenceWavelength;
+}
+
+}  // namespace sim

@@ -1,0 +1,135 @@
+#include "ui/picture_reader.h"
+
+#include "imaging/jpeg_file.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <functional>
+
+namespace {
+
+using Writer = std::function<void(const QString& path)>;
+
+void saveImage(const QImage& image, const QString& path, const char* format)
+{
+    ASSERT_TRUE(image.save(path, format)) << path.toStdString();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The headers of a 24-bit bitmap of the given size, and no pixels.
+QByteArray bitmapHeader(qint32 width, qint32 height)
+{
+    QByteArray b("BM", 2);
+    const auto put = [&b](quint32 v, int bytes) {
+        for (int n = 0; n < bytes; ++n)
+            b.append(static_cast<char>((v >> (8 * n)) & 0xff));
+    };
+    put(54, 4), put(0, 4), put(54, 4);                           // file header
+    put(40, 4), put(width, 4), put(height, 4), put(1, 2), put(24, 2);  // info header
+    put(0, 4), put(0, 4), put(2835, 4), put(2835, 4), put(0, 4), put(0, 4);
+    return b;
+}
+
+QImage filled(QImage::Format format, QColor colour)
+{
+    QImage image(24, 12, format);
+    image.fill(colour);
+    return image;
+}
+
+TEST(PictureReader, ReadsByContentInEveryDepthAs24BitColour)
+{
+    const QColor colour(128, 64, 192);
+    QImage palette(24, 12, QImage::Format_Indexed8);
+    palette.setColorTable({qRgb(0, 0, 0), colour.rgb()});
+    palette.fill(1);
+    struct Row {
+        const char* name;
+        Writer write;
+        QRgb expected;
+    } rows[] = {
+        {"planet.JPG",
+         [](const QString& p) {
+             imaging::PixelBuffer b(24, 12);
+             b.brushColour = {128, 64, 192};
+             b.fillRect(0, 0, 24, 12);
+             ASSERT_EQ(imaging::WriteJpeg(b, p.toStdString()), "");
+         },
+         colour.rgb()},
+        {"deep.png", [&](const QString& p) { saveImage(filled(QImage::Format_RGBA64, colour), p, "png"); },
+         colour.rgb()},
+        {"palette.bmp", [&](const QString& p) { saveImage(palette, p, "bmp"); }, colour.rgb()},
+        {"grey.png", [](const QString& p) { saveImage(filled(QImage::Format_Grayscale8, QColor(90, 90, 90)), p, "png"); },
+         qRgb(90, 90, 90)},
+        {"stack.tif", [&](const QString& p) { saveImage(filled(QImage::Format_ARGB32, colour), p, "tiff"); },
+         colour.rgb()},
+        {"deep.tiff", [&](const QString& p) { saveImage(filled(QImage::Format_RGBX64, colour), p, "tiff"); },
+         colour.rgb()},
+        {"png-named.jpg", [&](const QString& p) { saveImage(filled(QImage::Format_RGB32, colour), p, "png"); },
+         colour.rgb()},
+    };
+    QTemporaryDir dir;
+    for (const Row& r : rows) {
+        const QString path = dir.filePath(QString::fromLatin1(r.name));
+        r.write(path);
+        const ui::PictureRead read = ui::ReadPicture(path);
+        ASSERT_EQ(read.error, QString()) << r.name;
+        EXPECT_EQ(read.picture.format(), QImage::Format_RGB888) << r.name;
+        EXPECT_EQ(read.picture.size(), QSize(24, 12)) << r.name;
+        const QColor got = read.picture.pixelColor(5, 5);
+        const QColor want(r.expected);
+        EXPECT_NEAR(got.red(), want.red(), 2) << r.name;
+        EXPECT_NEAR(got.green(), want.green(), 2) << r.name;
+        EXPECT_NEAR(got.blue(), want.blue(), 2) << r.name;
+    }
+}
+
+TEST(PictureReader, RefusesWhatIsNoPictureOrTooLargeNamingTheFile)
+{
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        filled(QImage::Format_RGB32, Qt::red).save(&buffer, "png");
+    }
+    struct Row {
+        const char* name;
+        Writer write;
+        const char* why;
+    } rows[] = {
+        {"missing.jpg", [](const QString&) {}, "it does not exist"},
+        {"folder.jpg", [](const QString& p) { ASSERT_TRUE(QDir().mkdir(p)); }, "it is a folder"},
+        {"pipe.jpg", [](const QString& p) { ASSERT_EQ(::mkfifo(QFile::encodeName(p).constData(), 0600), 0); },
+         "not a regular file"},
+        {"empty.png", [](const QString& p) { writeBytes(p, {}); }, "it is empty"},
+        {"notes.jpg", [](const QString& p) { writeBytes(p, "Mars, 2020 October 6\n"); },
+         "not a picture this program reads"},
+        {"cut.png", [&](const QString& p) { writeBytes(p, png.left(png.size() / 2)); }, "damaged"},
+        {"wide.bmp", [](const QString& p) { writeBytes(p, bitmapHeader(17000, 10)); }, "16384 pixels a side"},
+        {"huge.bmp", [](const QString& p) { writeBytes(p, bitmapHeader(9000, 9000)); }, "64 megapixels"},
+    };
+    QTemporaryDir dir;
+    for (const Row& r : rows) {
+        const QString path = dir.filePath(QString::fromLatin1(r.name));
+        r.write(path);
+        const ui::PictureRead read = ui::ReadPicture(path);
+        EXPECT_TRUE(read.picture.isNull()) << r.name;
+        EXPECT_TRUE(read.error.startsWith(QStringLiteral("cannot read ") + path)) << read.error.toStdString();
+        EXPECT_TRUE(read.error.contains(QLatin1String(r.why))) << read.error.toStdString();
+    }
+}
+
+}  // namespace
