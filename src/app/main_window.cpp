@@ -105,15 +105,16 @@ void TForm1::buildLayout()
 
     m_startest = new StartestPage(*m_files);
     m_intraExtra = new IntraExtraPage(*this, *m_parameters, *m_display, *this, m_dialogs,
-                                      sim::IntraExtraState(m_engine));
-    m_planet = new PlanetPage(*this, *m_parameters, *m_display, *this, m_dialogs, *m_planetRun);
-    m_double = new DoublePage(*this, *m_parameters, *m_startest->starImage(), *m_doubleStars);
+                                      sim::IntraExtraState(m_engine), *m_files);
+    m_planet = new PlanetPage(*this, *m_parameters, *m_display, *this, m_dialogs, *m_planetRun, *m_files);
+    m_double = new DoublePage(*this, *m_parameters, *m_startest->starImage(), *m_doubleStars, *m_files);
     m_animation = new AnimationPage(*this, *m_parameters, *this, m_dialogs, *m_files, *m_animationRun,
                                     *m_startest->starImage());
     m_psfMtf = new PsfMtfPage;
     m_turbulence = new TurbulencePage;
     m_wavefront = new WavefrontPage(*m_files, m_dialogs);
-    m_chromatic = new ChromaticPage(*this, *m_parameters, *m_display, *this, sim::ChromaticState(m_engine));
+    m_chromatic =
+        new ChromaticPage(*this, *m_parameters, *m_display, *this, sim::ChromaticState(m_engine), *m_files);
     m_about = new AboutPage;
     m_tabs->addTab(m_startest, QStringLiteral("Startest"));
     m_tabs->addTab(m_intraExtra, QStringLiteral("Intra/Extra"));
@@ -162,6 +163,8 @@ void TForm1::connectServices()
     connect(m_animation, &AnimationPage::rangeEdited, m_turbulence, &TurbulencePage::Roughchange);
     // A wavefront picture loaded (or asked for) stops the computed map.
     connect(m_wavefront, &WavefrontPage::computedMapStopped, this, [this] { m_engine.WavefrontImageLoaded = true; });
+    // Planet frames are colour planet runs.
+    m_animation->setPlanetFrames({[this] { return m_planet->ConvoluteInColorClick(); }, m_planet->aberratedPicture()});
     // The animation shows the page of its frames, then its own.
     connect(m_animation, &AnimationPage::viewWanted, this, [this](AnimationPage::View view) {
         m_tabs->setCurrentIndex(view == AnimationPage::View::Star     ? StartestIndex

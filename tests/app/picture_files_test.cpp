@@ -79,6 +79,41 @@ TEST_F(PictureFiles, SaversWriteTheTypePickedNotTheExtension)
     EXPECT_EQ(dialogs.fileDialogs()[0].defaultSuffix, "jpg");
 }
 
+// Each view's Save button writes the picture it shows, whole.
+TEST_F(PictureFiles, EveryViewSavesItsPicture)
+{
+    QImage disc(60, 60, QImage::Format_RGB32);
+    disc.fill(qRgb(200, 120, 60));
+    ASSERT_TRUE(disc.save(path("disc.png"), "png"));
+    dialogs.queueFile({path("disc.png"), 1});
+    click("BitBtn4");  // the planet picture
+    edit("FocusSpin")->setValue(2.0);
+    struct Case {
+        const char* calculate;
+        const char* save;
+        const char* picture;
+        QSize size;
+    };
+    const Case cases[] = {
+        {"SpeedButton2", "BitBtn2", "IntraExtraImage", {505, 201}},
+        {"ConvoluteInColor", "BitBtn3", "Planetaberrate", {257, 257}},
+        {"BitBtn6", "DoubleSaveButton", "DoubleImage", {256, 256}},
+        {"CalculateChromatic", "SaveChromaticImage", "chroma", {257, 257}},
+    };
+    for (const Case& c : cases) {
+        click(c.calculate);
+        const QString file = path(c.save) + ".bmp";
+        dialogs.queueFile({file, 2});
+        click(c.save);
+        for (const auto& shown : dialogs.shown())
+            ADD_FAILURE() << c.save << ": " << shown.text.toStdString();
+        dialogs.clearShown();
+        const QImage back = QImage(file).convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(back.size(), c.size) << c.save;
+        EXPECT_EQ(back, find<ui::PictureBox>(c.picture)->picture()) << c.save;
+    }
+}
+
 TEST_F(PictureFiles, FailedSavesSayWhyAndLeaveFilesAlone)
 {
     QFile existing(path("keep.jpg"));

@@ -2,6 +2,7 @@
 
 #include "app/calculation.h"
 #include "app/pages/page_helpers.h"
+#include "app/picture_files.h"
 #include "app/parameter_column.h"
 #include "app/star_display.h"
 #include "optics/status_sink.h"
@@ -27,13 +28,14 @@ const int kDefaultWavelengths[] = {405, 436, 486, 555, 589, 656, 707};
 }  // namespace
 
 ChromaticPage::ChromaticPage(Calculation& calc, ParameterColumn& parameters, StarDisplay& display,
-                             optics::StatusSink& status, sim::ChromaticState state, QWidget* parent)
+                             optics::StatusSink& status, sim::ChromaticState state, PictureFiles& files, QWidget* parent)
     : QWidget(parent),
       m_calc(calc),
       m_parameters(parameters),
       m_display(display),
       m_status(status),
-      m_state(state)
+      m_state(state),
+      m_files(files)
 {
     setObjectName(QStringLiteral("Chromatic"));
     m_picture = new ui::PictureBox(this, 257, 257);
@@ -87,10 +89,9 @@ ChromaticPage::ChromaticPage(Calculation& calc, ParameterColumn& parameters, Sta
     m_calculate = makeButton(this, QStringLiteral("CalculateChromatic"), QStringLiteral("Calculate"),
                              QRect(boxX, shiftY + 42, 80, 24));
     connect(m_calculate, &QPushButton::clicked, this, &ChromaticPage::CalculateChromaticClick);
-    // Saving the picture comes with the picture files.
     m_save = makeButton(this, QStringLiteral("SaveChromaticImage"), QStringLiteral("Save Image"),
                         QRect(boxX + 88, shiftY + 42, 80, 24));
-    m_save->setEnabled(false);
+    connect(m_save, &QPushButton::clicked, this, &ChromaticPage::SaveChromaticImageClick);
 
     makeLabel(this, QStringLiteral("Note: these settings do NOT affect calculations  on other pages !!!"), boxX, 300);
 }
@@ -135,6 +136,11 @@ void ChromaticPage::resetControls()
     for (ui::NumberEdit* spherical : m_spherical)
         spherical->setValue(0.0);
     m_focalShift->setValue(0.0);
+}
+
+void ChromaticPage::SaveChromaticImageClick()
+{
+    m_files.savePicture(this, *m_picture);
 }
 
 }  // namespace app

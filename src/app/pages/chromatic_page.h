@@ -19,6 +19,7 @@ class PictureBox;
 namespace app {
 
 class Calculation;
+class PictureFiles;
 class ParameterColumn;
 class StarDisplay;
 
@@ -31,7 +32,9 @@ public:
     //! aberration of each row written into `parameters`, and shows the
     //! composite through `display`.
     ChromaticPage(Calculation& calc, ParameterColumn& parameters, StarDisplay& display, optics::StatusSink& status,
-                  sim::ChromaticState state, QWidget* parent = nullptr);
+                  sim::ChromaticState state, PictureFiles& files, QWidget* parent = nullptr);
+    //! "Save Image": the white-light star as JPEG or BMP.
+    void SaveChromaticImageClick();
 
     //! The Calculate button: one calculation per ticked row at its
     //! wavelength, focus (plus the focal shift) and spherical aberration,
@@ -62,6 +65,7 @@ private:
     ui::NumberEdit* m_spherical[kRows] = {};
     ui::NumberEdit* m_focalShift = nullptr;
     QPushButton* m_calculate = nullptr;  // CalculateChromatic
+    PictureFiles& m_files;
     QPushButton* m_save = nullptr;       // SaveChromaticImage
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/calculation.h"
 #include "app/pages/page_helpers.h"
+#include "app/picture_files.h"
 #include "app/parameter_column.h"
 #include "imaging/pixel_buffer.h"
 #include "simulations/double_star.h"
@@ -30,8 +31,9 @@ ui::NumberEdit* makeSetting(QWidget* parent, const char* name, const ui::NumberE
 }  // namespace
 
 DoublePage::DoublePage(Calculation& calculation, ParameterColumn& parameters, const ui::PictureBox& starImage,
-                       sim::DoubleStarView& view, QWidget* parent)
-    : QWidget(parent), m_calculation(calculation), m_parameters(parameters), m_starImage(starImage), m_view(view)
+                       sim::DoubleStarView& view, PictureFiles& files, QWidget* parent)
+    : QWidget(parent), m_calculation(calculation), m_parameters(parameters), m_starImage(starImage), m_view(view),
+      m_files(files)
 {
     setObjectName(QStringLiteral("Double"));
     // The settings on the left, the picture on the right.
@@ -50,9 +52,8 @@ DoublePage::DoublePage(Calculation& calculation, ParameterColumn& parameters, co
     makeLabel(this, QStringLiteral("Dawes criterion"), 84, 202);
     m_rayleigh = makeButton(this, QStringLiteral("Raleigh"), QStringLiteral("Rayleigh "), QRect(6, 226, 70, 25));
     makeLabel(this, QStringLiteral("Raleigh criterion"), 84, 232);
-    // Saving pictures comes with the picture files.
     m_save = makeButton(this, QStringLiteral("DoubleSaveButton"), QStringLiteral("Save"), QRect(6, 280, 75, 25));
-    m_save->setEnabled(false);
+    connect(m_save, &QPushButton::clicked, this, &DoublePage::DoubleSaveButtonClick);
 
     makeLabel(this, QStringLiteral("Double Star Images"), 291, 4);
     m_picture = new ui::PictureBox(this, kSide, kSide);
@@ -129,6 +130,11 @@ void DoublePage::DawesClick()
 void DoublePage::RaleighClick()
 {
     setSeparationFor(sim::kRayleighConstant);
+}
+
+void DoublePage::DoubleSaveButtonClick()
+{
+    m_files.savePicture(this, *m_picture);
 }
 
 }  // namespace app

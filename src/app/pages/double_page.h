@@ -20,6 +20,7 @@ class PictureBox;
 namespace app {
 
 class Calculation;
+class PictureFiles;
 class ParameterColumn;
 
 //! Page 3, "Double": the star image with a fainter copy of itself at a given
@@ -32,7 +33,9 @@ public:
     //! the zoom to `parameters`; `starImage` is the star page's picture and
     //! `view` the page's view of the shared state.
     DoublePage(Calculation& calculation, ParameterColumn& parameters, const ui::PictureBox& starImage,
-               sim::DoubleStarView& view, QWidget* parent = nullptr);
+               sim::DoubleStarView& view, PictureFiles& files, QWidget* parent = nullptr);
+    //! "Save": the double-star picture as JPEG or BMP.
+    void DoubleSaveButtonClick();
 
     //! The star buffer and the double-star buffer, or none once the window
     //! has closed.
@@ -67,6 +70,7 @@ private:
     QPushButton* m_calculate;       // BitBtn6
     QPushButton* m_dawes;           // Dawes
     QPushButton* m_rayleigh;        // Raleigh
+    PictureFiles& m_files;
     QPushButton* m_save;            // DoubleSaveButton
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/calculation.h"
 #include "app/pages/page_helpers.h"
+#include "app/picture_files.h"
 #include "app/parameter_column.h"
 #include "app/star_display.h"
 #include "optics/status_sink.h"
@@ -45,14 +46,15 @@ QLabel* centredLabel(QWidget* parent, const QString& text, int x, int y, int wid
 
 IntraExtraPage::IntraExtraPage(Calculation& calc, ParameterColumn& parameters, StarDisplay& display,
                                optics::StatusSink& status, ui::DialogService& dialogs, sim::IntraExtraState state,
-                               QWidget* parent)
+                               PictureFiles& files, QWidget* parent)
     : QWidget(parent),
       m_calc(calc),
       m_parameters(parameters),
       m_display(display),
       m_status(status),
       m_dialogs(dialogs),
-      m_state(state)
+      m_state(state),
+      m_files(files)
 {
     setObjectName(QStringLiteral("IntraExtra"));
     constexpr int captionY = kPictureY - 18;
@@ -76,9 +78,8 @@ IntraExtraPage::IntraExtraPage(Calculation& calc, ParameterColumn& parameters, S
                              QRect(kPictureX, 280, 90, 26));
     ui::setHint(m_calculate, QStringLiteral("Calculate images"), true);
     connect(m_calculate, &QPushButton::clicked, this, &IntraExtraPage::IntraExtracalculate);
-    // Saving the picture comes with the picture files.
     m_save = makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("Save"), QRect(kPictureX + 100, 280, 75, 26));
-    m_save->setEnabled(false);
+    connect(m_save, &QPushButton::clicked, this, &IntraExtraPage::SaveIntraExtraClick);
 }
 
 void IntraExtraPage::IntraExtracalculate()
@@ -153,6 +154,11 @@ void IntraExtraPage::copyStar(int left, int top, int size, int x, int y)
 QString IntraExtraPage::focusText() const
 {
     return QLocale().toString(m_parameters.value(Parameter::Focus), 'g', QLocale::FloatingPointShortest);
+}
+
+void IntraExtraPage::SaveIntraExtraClick()
+{
+    m_files.savePicture(this, *m_picture);
 }
 
 }  // namespace app

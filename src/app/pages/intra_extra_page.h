@@ -19,6 +19,7 @@ class PictureBox;
 namespace app {
 
 class Calculation;
+class PictureFiles;
 class ParameterColumn;
 class StarDisplay;
 
@@ -31,7 +32,10 @@ public:
     //! The page calculates through `calc` with the parameters written into
     //! `parameters`, and copies the star pictures that `display` shows.
     IntraExtraPage(Calculation& calc, ParameterColumn& parameters, StarDisplay& display, optics::StatusSink& status,
-                   ui::DialogService& dialogs, sim::IntraExtraState state, QWidget* parent = nullptr);
+                   ui::DialogService& dialogs, sim::IntraExtraState state, PictureFiles& files,
+                   QWidget* parent = nullptr);
+    //! "Save": the assembled picture as JPEG or BMP.
+    void SaveIntraExtraClick();
 
     //! The Calculate button: the star in focus with half the aperture, then
     //! at minus and plus the defocus of FocusSpin, assembled side by side in
@@ -56,6 +60,7 @@ private:
     QLabel* m_intraLabel;
     QLabel* m_extraLabel;
     QPushButton* m_calculate;  // SpeedButton2
+    PictureFiles& m_files;
     QPushButton* m_save;       // BitBtn2
 };
 

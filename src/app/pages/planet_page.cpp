@@ -2,6 +2,7 @@
 
 #include "app/calculation.h"
 #include "app/pages/page_helpers.h"
+#include "app/picture_files.h"
 #include "app/parameter_column.h"
 #include "app/star_display.h"
 #include "optics/status_sink.h"
@@ -26,14 +27,16 @@ constexpr int kPixelsPerArcsecond = 10;
 }  // namespace
 
 PlanetPage::PlanetPage(Calculation& calculation, ParameterColumn& parameters, StarDisplay& display,
-                       optics::StatusSink& status, ui::DialogService& dialogs, sim::PlanetRun& run, QWidget* parent)
+                       optics::StatusSink& status, ui::DialogService& dialogs, sim::PlanetRun& run, PictureFiles& files,
+                       QWidget* parent)
     : QWidget(parent),
       m_calculation(calculation),
       m_parameters(parameters),
       m_display(display),
       m_status(status),
       m_dialogs(dialogs),
-      m_run(run)
+      m_run(run),
+      m_files(files)
 {
     setObjectName(QStringLiteral("Planet"));
     // Titles and the small controls over the pictures, the runs under them.
@@ -47,9 +50,8 @@ PlanetPage::PlanetPage(Calculation& calculation, ParameterColumn& parameters, St
     m_scaleLabel = makeLabel(this, QStringLiteral("Aberrated (25 arcseconds wide)"), 284, 5);
     m_scaleLabel->setObjectName(QStringLiteral("Planetlabel"));
     m_scaleLabel->setFixedWidth(200);
-    // Saving pictures comes with the picture files.
     m_save = makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Save"), QRect(489, 1, 52, 21));
-    m_save->setEnabled(false);
+    connect(m_save, &QPushButton::clicked, this, &PlanetPage::SavePlanetImageClick);
 
     m_original = new ui::PictureBox(this, 257, 257);
     m_original->setObjectName(QStringLiteral("Planetimage"));
@@ -203,16 +205,16 @@ bool PlanetPage::ConvolutePlanet()
     return true;
 }
 
-void PlanetPage::ConvoluteInColorClick()
+bool PlanetPage::ConvoluteInColorClick()
 {
     if (!loadWorkingPicture())
-        return;
+        return false;
     m_run.startColourRun(workingPicture());
     for (const sim::ColourPassSpec& pass : sim::kColourPasses) {
         m_run.setWaveLength(pass.waveLength);
         if (!ConvolutePlanet()) {
             m_run.abandonColourRun();
-            return;
+            return false;
         }
         m_status.repaintNow();
         m_run.accumulate(pass.channel);
@@ -234,6 +236,7 @@ void PlanetPage::ConvoluteInColorClick()
             reportFailure(read.error);
     }
     reportCrop();
+    return true;
 }
 
 void PlanetPage::CompareBoxChange()
@@ -243,6 +246,11 @@ void PlanetPage::CompareBoxChange()
         return;
     if (const auto choice = m_dialogs.openFile(window(), QStringLiteral("Open"), ui::PictureFilters()))
         m_compareFileName = choice->path;
+}
+
+void PlanetPage::SavePlanetImageClick()
+{
+    m_files.savePicture(this, *m_aberrated);
 }
 
 }  // namespace app

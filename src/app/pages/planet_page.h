@@ -27,6 +27,7 @@ class PictureBox;
 namespace app {
 
 class Calculation;
+class PictureFiles;
 class ParameterColumn;
 class StarDisplay;
 
@@ -41,7 +42,9 @@ public:
     //! for files through `dialogs`; `run` is their view of the shared state.
     PlanetPage(Calculation& calculation, ParameterColumn& parameters, StarDisplay& display,
                optics::StatusSink& status, ui::DialogService& dialogs, sim::PlanetRun& run,
-               QWidget* parent = nullptr);
+               PictureFiles& files, QWidget* parent = nullptr);
+    //! "Save": the aberrated planet as JPEG or BMP.
+    void SavePlanetImageClick();
 
     //! The aberrated planet picture (`Planetaberrate`, 257 x 257).
     ui::PictureBox* aberratedPicture() const { return m_aberrated; }
@@ -70,8 +73,9 @@ public:
     //! now; false when the calculation was refused.
     bool ConvolutePlanet();
     //! "Calculate Full Color": blue, green and red convolved at 440, 510 and
-    //! 645 nm, each keeping its total brightness, shown together.
-    void ConvoluteInColorClick();
+    //! 645 nm, each keeping its total brightness, shown together. False when
+    //! the picture could not be read or a calculation was refused.
+    bool ConvoluteInColorClick();
     //! "Compare to": choosing "Other image" asks for the picture that replaces
     //! the original on the left after the next colour run.
     void CompareBoxChange();
@@ -102,6 +106,7 @@ private:
     QPushButton* m_grey;           // Convolute
     QPushButton* m_colour;         // ConvoluteInColor
     QComboBox* m_compare;          // CompareBox
+    PictureFiles& m_files;
     QPushButton* m_save;           // BitBtn3
     QImage m_bitmap;               // PlanetBitmap
     QString m_fileName;            // PlanetFileName
