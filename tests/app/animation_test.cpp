@@ -179,6 +179,40 @@ TEST_F(Animation, YItemsTurnTheAngleBy90DegreesForTheRun)
     }
 }
 
+TEST_F(Animation, PlanetFramesAreColourPlanetRuns)
+{
+    QImage disc(80, 80, QImage::Format_RGB32);
+    disc.fill(Qt::black);
+    for (int y = 20; y < 60; ++y)
+        for (int x = 20; x < 60; ++x)
+            disc.setPixel(x, y, qRgb(220, 120, 40));
+    const QString file = QDir(workDir.path()).filePath("planet.png");
+    ASSERT_TRUE(disc.save(file, "png"));
+    dialogs.queueFile({file, 1});
+    find<QAbstractButton>("BitBtn4")->click();
+
+    find<QComboBox>("Imagechoice")->setCurrentIndex(1);
+    animate(5, 0.0, 2.0, 1.0);
+    ASSERT_EQ(player->count(), 2);
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(player->frame(1), find<ui::PictureBox>("Planetaberrate")->picture());
+    EXPECT_EQ(player->frame(0).size(), QSize(257, 257));
+    EXPECT_NE(player->frame(0), player->frame(1));
+    // In colour: where it is brightest the planet is orange, as drawn.
+    const QImage first = player->frame(0);
+    QRgb brightest = 0;
+    for (int y = 0; y < first.height(); ++y)
+        for (int x = 0; x < first.width(); ++x)
+            if (qRed(first.pixel(x, y)) > qRed(brightest))
+                brightest = first.pixel(x, y);
+    EXPECT_GT(qRed(brightest), 150);
+    EXPECT_GT(qGreen(brightest), qBlue(brightest) + 30);
+    EXPECT_GT(qRed(brightest), qGreen(brightest) + 30);
+    EXPECT_TRUE(engine->ColourComposite);
+    EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::Planet);
+    EXPECT_EQ(find<QTabWidget>("Tabs")->currentIndex(), 4);
+}
+
 TEST_F(Animation, SaveWritesEveryFrameOrSaysThereIsNothingToSave)
 {
     const QString path = QDir(workDir.path()).filePath("focus.gif");

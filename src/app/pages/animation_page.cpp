@@ -205,10 +205,7 @@ void AnimationPage::AnibuttonClick()
 {
     const sim::AnimationRange r = range();
     const bool planet = m_object->currentIndex() == kPlanetItem;
-    std::optional<std::string> refusal = sim::CheckRange(r);
-    if (!refusal && planet && !m_planet.run)
-        refusal = "Planet animations need the colour planet calculation, which this build does not have.";
-    if (refusal) {
+    if (const std::optional<std::string> refusal = sim::CheckRange(r)) {
         m_dialogs.showMessage(this, ui::MessageKind::Error, QString::fromStdString(*refusal),
                               {ui::MessageButton::Ok});
         return;
@@ -258,7 +255,7 @@ bool AnimationPage::makeFrames(const sim::AnimationRange& r, imaging::AnimatedGi
             m_parameters.setValue(*amount, value);
         m_status.repaintNow();
         if (planet) {
-            if (!m_planet.run())
+            if (!m_planet.run || !m_planet.run())
                 return false;
             gif.addFrame(ui::pixelBuffer(m_planet.picture->picture()));
         } else {
