@@ -85,6 +85,7 @@ void PictureBox::copyFrom(const QImage& picture, const QRect& source, const QPoi
                     - source.left();
         std::copy(in, in + from.width(), out);
     }
+    m_drawn = true;
     update();
 }
 
