@@ -6,26 +6,6 @@
 
 namespace {
 
-TEST(AnimationRange, StepsFramesAndValues)
-{
-    struct Case {
-        sim::AnimationRange range;
-        int frames;
-        std::vector<std::pair<int, double>> values;  // frame, value
-    };
-    const Case cases[] = {
-        {{-5.0, 5.0, 20.0}, 21, {{0, -5.0}, {1, -4.5}, {10, 0.0}, {20, 5.0}}},
-        {{-5.0, 5.0, 1.0}, 2, {{0, -5.0}, {1, 5.0}}},
-        {{2.0, -1.0, 3.0}, 4, {{0, 2.0}, {1, 1.0}, {3, -1.0}}},  // downwards
-        {{0.5, 0.5, 4.0}, 5, {{0, 0.5}, {4, 0.5}}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(sim::FrameCount(c.range), c.frames) << c.range.steps;
-        for (const auto& [frame, value] : c.values)
-            EXPECT_DOUBLE_EQ(sim::FrameValue(c.range, frame), value) << c.range.steps << " frame " << frame;
-    }
-}
-
 TEST(AnimationTexts, ValuesRoundToHundredthsInTheirShortestForm)
 {
     const std::tuple<double, char, const char*> cases[] = {
