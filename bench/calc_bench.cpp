@@ -2,7 +2,6 @@
 // cost of the 2-D transform it contains. The window is created offscreen; the
 // screens are built once before timing, as after the first calculation.
 #include "app/main_window.h"
-#include "app/parameter_column.h"
 #include "imaging/canvas_draw.h"
 #include "imaging/pixel_buffer.h"
 #include "optics/fft.h"
@@ -24,13 +23,18 @@ std::unique_ptr<optics::Engine> g_engine;
 std::unique_ptr<ui::ScriptedDialogService> g_dialogs;
 std::unique_ptr<app::TForm1> g_form;
 
+template <typename T>
+T* control(const char* name)
+{
+    return g_form->findChild<T*>(QString::fromLatin1(name));
+}
+
 // CalcFFTS at the start values with the given diameter (inches) and the
 // PSF/MTF option.
 void BM_CalcFFTS(benchmark::State& state)
 {
-    app::ParameterColumn& p = *g_form->Parameters;
-    p.ApertureSpin->setValue(static_cast<double>(state.range(0)));
-    p.PSFMTFCheck->setChecked(state.range(1) != 0);
+    control<ui::NumberEdit>("ApertureSpin")->setValue(static_cast<double>(state.range(0)));
+    control<QCheckBox>("PSFMTFCheck")->setChecked(state.range(1) != 0);
     g_form->CalcFFTS();  // screens ready, caches warm
     for (auto _ : state)
         g_form->CalcFFTS();
@@ -52,7 +56,7 @@ void BM_Transform2D(benchmark::State& state)
     // The image-plane field of a 5-inch star, transformed afresh each time:
     // transforming the result again and again would run into overflow.
     optics::Engine& e = *g_engine;
-    g_form->Parameters->ApertureSpin->setValue(5.0);
+    control<ui::NumberEdit>("ApertureSpin")->setValue(5.0);
     g_form->CalcFFTS();
     optics::CopyGrid(e.FieldReal, e.IntraGrid);
     optics::CopyGrid(e.FieldImag, e.KernelGrid);

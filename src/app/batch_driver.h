@@ -6,9 +6,13 @@
 #include <QStringList>
 
 #include <stdexcept>
-#include <utility>
+#include <vector>
 
 class QWidget;
+
+namespace optics {
+struct Engine;
+}
 
 namespace ui {
 class ScriptedDialogService;
@@ -24,23 +28,35 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+//! One action of the command line and its argument.
+struct BatchAction {
+    QString name;      //!< "--set", "--click", ...
+    QString argument;  //!< NAME=VALUE, NAME, PATH, ...
+};
+
 //! Runs command-line actions, in order, against a window created offscreen.
 //! Controls are found by their object names. See the README for the actions.
 class BatchDriver {
 public:
     BatchDriver(TForm1& form, ui::ScriptedDialogService& dialogs);
 
-    //! Runs every action of `arguments` (the program name excluded); throws
-    //! BatchError at the first one that cannot be carried out.
+    //! Checks the whole command line without running anything: every action,
+    //! control name and kind, value, answer, index, grid name and output
+    //! folder. Throws BatchError for the first problem.
+    std::vector<BatchAction> check(const QStringList& arguments) const;
+
+    //! Checks `arguments` (the program name excluded), then runs every action;
+    //! throws BatchError when the line is refused (nothing has run then) or
+    //! when an action fails on the way (a disabled button, a write error).
     void run(const QStringList& arguments);
 
     //! The usage text.
     static QString usage();
 
 private:
-    void runAction(const QString& action, const QString& argument);
+    void checkAction(const BatchAction& action) const;
+    void runAction(const BatchAction& action);
     QWidget* control(const QString& name) const;
-    static std::pair<QString, QString> splitAssignment(const QString& argument, const QString& action);
 
     void setValue(const QString& name, const QString& value);
     void setChecked(const QString& name, bool checked);
@@ -56,9 +72,16 @@ private:
     int m_pendingFilter = 0;
 };
 
+//! The names `--dump-grid` knows: the eleven grids and ColourGrid.
+QStringList gridNames();
+
 //! Writes the data area [1..512][1..512] of a grid as a NumPy .npy file of
 //! little-endian float64, shape (512, 512), first array axis = first grid index.
-//! Written to a temporary name and renamed; returns false when it cannot be.
+//! Returns false when it cannot be written.
 bool writeNpy(const QString& path, const optics::Grid& grid);
+
+//! Writes the data area of the colour grid as float64, shape (512, 512, 3),
+//! the channels red, green, blue last.
+bool writeNpy(const QString& path, const optics::ColourCells& grid);
 
 }  // namespace app

@@ -3,6 +3,7 @@
 #include "ui/dialog_service.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
@@ -10,6 +11,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Quintalis"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quintalis"));
     QApplication::setApplicationVersion(QStringLiteral(QUINTALIS_VERSION));
+    // Ties the window to its menu entry and, when installed, its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quintalis.Quintalis"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quintalis.Quintalis")));
 
     // All numeric state lives here, allocated once for the life of the program.
     const std::unique_ptr<optics::Engine> engine = optics::Engine::Create();

@@ -1,18 +1,21 @@
 #include "app/main_window.h"
 
+#include "app/calc_driver.h"
 #include "app/pages/about_page.h"
 #include "app/pages/animation_page.h"
 #include "app/pages/chromatic_page.h"
 #include "app/pages/double_page.h"
 #include "app/pages/intra_extra_page.h"
+#include "app/pages/page_helpers.h"
 #include "app/pages/planet_page.h"
 #include "app/pages/psf_mtf_page.h"
 #include "app/pages/startest_page.h"
 #include "app/pages/turbulence_page.h"
 #include "app/pages/wavefront_page.h"
 #include "app/parameter_column.h"
+#include "app/star_display.h"
+#include "app/resource_paths.h"
 #include "imaging/colour.h"
-#include "imaging/jpeg_file.h"
 #include "imaging/pixel_buffer.h"
 #include "optics/fft.h"
 #include "ui/dialog_service.h"
@@ -22,10 +25,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
-#include <QGroupBox>
 #include <QLabel>
 #include <QScreen>
 #include <QStatusBar>
@@ -38,11 +37,6 @@ namespace {
 constexpr int kClientWidth = 697;
 constexpr int kClientHeight = 434;
 const char* const kPlanetFile = "mars.jpg";
-
-QImage toQImage(const imaging::PixelBuffer& picture)
-{
-    return ui::imageView(picture).copy();
-}
 
 }  // namespace
 
@@ -63,11 +57,11 @@ TForm1::TForm1(optics::Engine& engine, ui::DialogService& dialogs, QWidget* pare
     QApplication::setFont(font);
     setFont(font);
     m_textPainter = std::make_unique<ui::QtTextPainter>(font);
+    m_display = std::make_unique<StarDisplay>(m_engine, *this);
+    m_calc = std::make_unique<CalcDriver>(m_engine, *m_display, *this, *m_textPainter, decimalSeparator());
 
     buildLayout();
-    connectHandlers();
-    connectDisplayHandlers();
-    connectCalcHandlers();
+    connectServices();
     FormCreate();
 }
 
@@ -84,57 +78,95 @@ void TForm1::buildLayout()
     setCentralWidget(client);
     setFixedSize(kClientWidth, kClientHeight);
 
-    Tabs = new QTabWidget(client);
-    Tabs->setObjectName(QStringLiteral("Tabs"));
-    Tabs->setGeometry(0, -1, 561, 345);
-    Tabs->setUsesScrollButtons(false);
-    // Ten captions share 561 pixels: keep the tabs tight so all stay in view.
-    Tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 3px; font-size: 10px; }"));
+    m_tabs = new QTabWidget(client);
+    m_tabs->setObjectName(QStringLiteral("Tabs"));
+    m_tabs->setGeometry(0, -1, 561, 345);
+    m_tabs->setUsesScrollButtons(false);
+    // Ten captions in the window's own text size share 561 pixels, so the
+    // tabs are tight; the page on show stands out in white with a blue rule
+    // on top, the others recede in grey.
+    m_tabs->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { padding: 2px 2px 3px 2px; margin-right: 0px; background: #d8d8d8; color: #303030;"
+        " border: 1px solid #a0a0a0; border-bottom: none; }"
+        "QTabBar::tab:selected { background: white; color: black; border-top: 3px solid #2a6fc9;"
+        " padding-top: 0px; }"
+        "QTabBar::tab:!selected { margin-top: 2px; }"));
 
-    StartestTab = new StartestPage;
-    IntraExtraTab = new IntraExtraPage;
-    PlanetTab = new PlanetPage;
-    DoubleTab = new DoublePage;
-    AnimationTab = new AnimationPage;
-    PsfMtfTab = new PsfMtfPage;
-    TurbulenceTab = new TurbulencePage;
-    WavefrontTab = new WavefrontPage;
-    ChromaticTab = new ChromaticPage;
-    AboutTab = new AboutPage;
-    Tabs->addTab(StartestTab, QStringLiteral("Startest"));
-    Tabs->addTab(IntraExtraTab, QStringLiteral("Intra/Extra"));
-    Tabs->addTab(PlanetTab, QStringLiteral("Planet"));
-    Tabs->addTab(DoubleTab, QStringLiteral("Double"));
-    Tabs->addTab(AnimationTab, QStringLiteral("Animation"));
-    Tabs->addTab(PsfMtfTab, QStringLiteral("PSF/MTF"));
-    Tabs->addTab(TurbulenceTab, QStringLiteral("Turbulence"));
-    Tabs->addTab(WavefrontTab, QStringLiteral("Wavefront"));
-    Tabs->addTab(ChromaticTab, QStringLiteral("Chromatic"));
-    Tabs->addTab(AboutTab, QStringLiteral("About"));
+    m_startest = new StartestPage;
+    m_intraExtra = new IntraExtraPage;
+    m_planet = new PlanetPage;
+    m_double = new DoublePage;
+    m_animation = new AnimationPage;
+    m_psfMtf = new PsfMtfPage;
+    m_turbulence = new TurbulencePage;
+    m_wavefront = new WavefrontPage;
+    m_chromatic = new ChromaticPage;
+    m_about = new AboutPage;
+    m_tabs->addTab(m_startest, QStringLiteral("Startest"));
+    m_tabs->addTab(m_intraExtra, QStringLiteral("Intra/Extra"));
+    m_tabs->addTab(m_planet, QStringLiteral("Planet"));
+    m_tabs->addTab(m_double, QStringLiteral("Double"));
+    m_tabs->addTab(m_animation, QStringLiteral("Animation"));
+    m_tabs->addTab(m_psfMtf, QStringLiteral("PSF/MTF"));
+    m_tabs->addTab(m_turbulence, QStringLiteral("Turbulence"));
+    m_tabs->addTab(m_wavefront, QStringLiteral("Wavefront"));
+    m_tabs->addTab(m_chromatic, QStringLiteral("Chromatic"));
+    m_tabs->addTab(m_about, QStringLiteral("About"));
 
-    Parameters = new ParameterColumn(client, *this);
+    m_parameters = new ParameterColumn(client, m_dialogs);
 
-    Status = new QStatusBar(client);
-    Status->setObjectName(QStringLiteral("Status"));
-    Status->setSizeGripEnabled(false);
-    Status->setGeometry(0, 415, kClientWidth, 19);
-    Status->setContentsMargins(0, 0, 0, 0);
+    auto* status = new QStatusBar(client);
+    status->setObjectName(QStringLiteral("Status"));
+    status->setSizeGripEnabled(false);
+    status->setGeometry(0, 415, kClientWidth, 19);
+    status->setContentsMargins(0, 0, 0, 0);
     for (int panel = 0; panel < 2; ++panel) {
-        m_panels[panel] = new QLabel(Status);
+        m_panels[panel] = new QLabel(status);
         m_panels[panel]->setObjectName(QStringLiteral("StatusPanel%1").arg(panel));
         m_panels[panel]->setFixedWidth(panel == 0 ? 250 : 350);
         m_panels[panel]->setFrameShape(QFrame::Panel);
         m_panels[panel]->setFrameShadow(QFrame::Sunken);
-        Status->addWidget(m_panels[panel]);
+        status->addWidget(m_panels[panel]);
     }
 
-    Tabs->setCurrentIndex(kAboutIndex);
+    m_tabs->setCurrentIndex(AboutIndex);
 }
 
-void TForm1::connectHandlers()
+void TForm1::connectServices()
 {
-    connect(AboutTab, &AboutPage::secretPanelClicked, this, &TForm1::SecretPanel1Click);
-    connect(AboutTab->Image5, &ui::PictureBox::clicked, this, &TForm1::Image5Click);
+    // What the parameter column and the pages ask of the program as a whole.
+    connect(m_parameters, &ParameterColumn::calculateClicked, this, &TForm1::CalculateButtonClick);
+    connect(m_parameters, &ParameterColumn::zoomChanged, this, &TForm1::Changezoom);
+    connect(m_about, &AboutPage::displayCurveChanged, this, &TForm1::GammaSpinChange);
+    connect(m_startest, &StartestPage::brightnessChanged, this, &TForm1::BrightslideChanged);
+    // The reset reaches each page's own controls in this order.
+    connect(m_parameters, &ParameterColumn::resetConfirmed, m_startest, &StartestPage::resetControls);
+    connect(m_parameters, &ParameterColumn::resetConfirmed, m_chromatic, &ChromaticPage::resetControls);
+    connect(m_parameters, &ParameterColumn::resetConfirmed, m_turbulence, &TurbulencePage::resetControls);
+    // The screens go stale with their settings, and with the animation range.
+    connect(m_turbulence, &TurbulencePage::turbulenceStale, this, [this] { m_engine.TurbulenceReady = false; });
+    connect(m_turbulence, &TurbulencePage::roughnessStale, this, [this] { m_engine.RoughnessReady = false; });
+    connect(m_animation, &AnimationPage::rangeEdited, m_turbulence, &TurbulencePage::Roughchange);
+
+    // The display copies the star buffer into these pictures.
+    m_display->setTarget(optics::PaintTarget::StarImage, m_startest->starImage());
+    m_display->setTarget(optics::PaintTarget::Chromatic, m_chromatic->picture());
+    m_display->setTarget(optics::PaintTarget::Planet, m_planet->aberratedPicture());
+
+    // Each step of a calculation shows its result on the page it belongs to.
+    CalcDriver* calc = m_calc.get();
+    connect(calc, &CalcDriver::started, m_startest, [this] { m_startest->setUndersampled(false); });
+    connect(calc, &CalcDriver::turbulenceScreenBuilt, m_turbulence, &TurbulencePage::showTurbulence);
+    connect(calc, &CalcDriver::roughnessScreenBuilt, m_turbulence, &TurbulencePage::showRoughness);
+    connect(calc, &CalcDriver::obstructionTooLarge, m_parameters, &ParameterColumn::resetObstruction);
+    connect(calc, &CalcDriver::aperturePictureDrawn, m_wavefront, &WavefrontPage::showAperture);
+    connect(calc, &CalcDriver::pupilBuilt, this, [this](const optics::PupilResult& pupil) {
+        m_psfMtf->setResolution(pupil.t);
+        if (pupil.undersampled)
+            m_startest->setUndersampled(true);
+    });
+    connect(calc, &CalcDriver::wavefrontPictureDrawn, m_wavefront, &WavefrontPage::showWavefront);
+    connect(calc, &CalcDriver::transferFunctionReady, m_psfMtf, &PsfMtfPage::fillPlots);
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -147,103 +179,68 @@ void TForm1::showEvent(QShowEvent* event)
     }
 }
 
-QString TForm1::locatePlanetFile(const QString& name) const
-{
-    // The current directory first; then beside the program, where the
-    // message about a missing file asks the user to put it.
-    if (QFileInfo::exists(name))
-        return name;
-    const QString besideProgram = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    if (QFileInfo::exists(besideProgram))
-        return besideProgram;
-    return {};
-}
-
 void TForm1::FormCreate()
 {
     optics::Engine& e = m_engine;
-    // 1, 2: transform table and the zero grid.
     optics::FillBitReverse(e);
     for (int i = 1; i <= optics::kLineLength; ++i)
         for (int j = 1; j <= optics::kLineLength; ++j)
             e.ZeroGrid(i, j) = 0.0;
-    // 3: hints of every control go to status panel 1.
+    // The hint of the control under the mouse goes to status panel 1.
     qApp->installEventFilter(this);
-    // 4, 5
-    e.PaintTarget = 1;
-    AnimationTab->AniAberchoice->setCurrentIndex(0);
-    AnimationTab->Imagechoice->setCurrentIndex(0);
-    // 6: the two drawing surfaces, the size of the star picture.
-    const QSize starSize = StartestTab->StarImage->size();
-    StarBuffer = std::make_unique<imaging::PixelBuffer>(starSize.width(), starSize.height());
-    DoubleStarBuffer = std::make_unique<imaging::PixelBuffer>(starSize.width(), starSize.height());
-    StartestTab->StarImage->repaint();
-    // 7: the default planet picture.
-    m_planetPath = locatePlanetFile(QString::fromLatin1(kPlanetFile));
-    if (m_planetPath.isEmpty()) {
+    e.PaintTarget = optics::PaintTarget::StarImage;
+    m_animation->startUp();
+
+    // The two drawing surfaces, the size of the star picture.
+    const QSize starSize = m_startest->starImage()->size();
+    m_starBuffer = std::make_unique<imaging::PixelBuffer>(starSize.width(), starSize.height());
+    m_doubleStarBuffer = std::make_unique<imaging::PixelBuffer>(starSize.width(), starSize.height());
+    m_display->setBuffer(m_starBuffer.get());
+    m_startest->starImage()->repaint();
+
+    // The default planet picture. Start-up goes on without it.
+    const QString planetFile = QString::fromLatin1(kPlanetFile);
+    // The current directory first; then beside the program, where the message
+    // about a missing file asks the user to put it; then where an installed
+    // copy keeps its pictures.
+    const QString planetPath = FindDataFile(planetFile);
+    if (planetPath.isEmpty()) {
         m_dialogs.showMessage(this, ui::MessageKind::Error,
                               QStringLiteral("mars.jpg file missing, please put this file with the Quintalis in the "
                                              "same directory !!!!!"),
                               {ui::MessageButton::Yes});
     }
-    // 8
-    AnimationGif.clear();
-    // 9, 10: the picture on the Planet page, and its JPEG and 24-bit copies.
-    PlanetJpeg = QImage();
-    PlanetBitmap = QImage();
-    if (!m_planetPath.isEmpty()) {
-        imaging::ReadResult read = imaging::ReadJpeg(m_planetPath.toStdString());
-        if (read.picture) {
-            PlanetJpeg = toQImage(*read.picture);
-            PlanetTab->Planetimage->setPicture(PlanetJpeg);
-            PlanetBitmap = PlanetJpeg.convertToFormat(QImage::Format_RGB888);
-        } else {
-            m_dialogs.showMessage(this, ui::MessageKind::Error, QString::fromStdString(read.error),
-                                  {ui::MessageButton::Ok});
-        }
-    }
-    // 11, 12
-    PlanetFileName = QString::fromLatin1(kPlanetFile);
-    PlanetTab->planetimagesize->setText(
-        QStringLiteral("%1arcseconds wide").arg(PlanetJpeg.isNull() ? 0 : PlanetJpeg.width() / 10));
-    // 13, 14: wavelength and the star colour for it.
-    e.WaveLength = 555.0;
+    const QString planetError = m_planet->loadStartPicture(planetFile, planetPath);
+    if (!planetError.isEmpty())
+        m_dialogs.showMessage(this, ui::MessageKind::Error, planetError, {ui::MessageButton::Ok});
+
+    e.WaveLength = optics::kReferenceWavelength;
     e.ColourPass = false;
     e.FftSign = 1.0;
-    const imaging::Rgb starColour = imaging::WavelengthToRgb(555.0);
+    const imaging::Rgb starColour = imaging::WavelengthToRgb(e.WaveLength);
     e.StarRed = starColour.red;
     e.StarGreen = starColour.green;
     e.StarBlue = starColour.blue;
-    // 15
     e.WavefrontImageLoaded = false;
     e.TurbulenceShift = 0;
     e.TurbulenceReady = false;
     e.RoughnessReady = false;
+    // The display table; no star picture exists yet to redraw.
     e.FirstGammaChange = true;
-    // 16: the display table; no picture exists yet.
     GammaSpinChange();
 }
 
 void TForm1::FormClose()
 {
-    StarBuffer.reset();
-    DoubleStarBuffer.reset();
+    m_display->setBuffer(nullptr);
+    m_starBuffer.reset();
+    m_doubleStarBuffer.reset();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
     FormClose();
     QMainWindow::closeEvent(event);
-}
-
-void TForm1::SecretPanel1Click()
-{
-    AboutTab->Specials->setVisible(true);
-}
-
-void TForm1::Image5Click()
-{
-    AboutTab->Specials->setVisible(true);
 }
 
 void TForm1::Displayhint()
@@ -288,6 +285,91 @@ void TForm1::repaintNow()
 {
     if (isVisible())
         repaint();
+}
+
+// ---- Display ----------------------------------------------------------------
+
+namespace {
+
+imaging::DisplaySettings displaySettings(const ParameterColumn& parameters, const StartestPage& startest)
+{
+    return {parameters.value(Parameter::Zoom), startest.brightness()};
+}
+
+}  // namespace
+
+void TForm1::GammaSpinChange()
+{
+    m_display->GammaSpinChange(m_about->gamma(), m_about->slope(), displaySettings(*m_parameters, *m_startest));
+}
+
+void TForm1::BuildStarImage()
+{
+    m_display->BuildStarImage(displaySettings(*m_parameters, *m_startest));
+}
+
+void TForm1::BrightslideChanged()
+{
+    BuildStarImage();
+}
+
+void TForm1::Changezoom()
+{
+    const imaging::DisplaySettings settings = displaySettings(*m_parameters, *m_startest);
+    const int arcseconds = imaging::ZoomLabelNumber(settings.zoom);
+    m_planet->setScaleLabel(arcseconds);
+    m_startest->setScaleLabel(arcseconds);
+    m_display->Changezoom(settings);
+}
+
+void TForm1::Starimage1Paint()
+{
+    m_display->Starimage1Paint();
+}
+
+// ---- Calculation ------------------------------------------------------------
+
+CalcParams TForm1::readCalcParams() const
+{
+    CalcParams params;
+    m_parameters->read(params);
+    const optics::ScreenSettings turbulence = m_turbulence->turbulenceSettings();
+    const optics::ScreenSettings roughness = m_turbulence->roughnessSettings();
+    params.seed = turbulence.seed;
+    params.pupil.turbulence = turbulence.amplitude;
+    params.pupil.roughness = roughness.amplitude;
+    params.display.brightness = m_startest->brightness();
+    return params;
+}
+
+bool TForm1::accept(const CalcParams& params)
+{
+    const std::optional<QString> refusal = m_calc->check(params, m_parameters->text(Parameter::Aperture));
+    if (!refusal)
+        return true;
+    m_dialogs.showMessage(this, ui::MessageKind::Error, *refusal, {ui::MessageButton::Ok});
+    return false;
+}
+
+bool TForm1::CalcFFTS()
+{
+    const CalcParams params = readCalcParams();
+    if (!accept(params))
+        return false;
+    m_calc->CalcFFTS(params);
+    return true;
+}
+
+void TForm1::CalculateButtonClick()
+{
+    const CalcParams params = readCalcParams();
+    if (!accept(params))
+        return;
+    if (m_tabs->currentIndex() == AboutIndex)
+        m_tabs->setCurrentIndex(StartestIndex);
+    m_engine.PaintTarget = optics::PaintTarget::StarImage;
+    m_engine.ColourComposite = false;
+    m_calc->CalcFFTS(params);
 }
 
 }  // namespace app

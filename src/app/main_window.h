@@ -1,16 +1,14 @@
 #pragma once
 
+#include "app/calculation.h"
 #include "optics/engine.h"
 #include "optics/status_sink.h"
 
-#include <QImage>
 #include <QMainWindow>
 
 #include <memory>
-#include <vector>
 
 class QLabel;
-class QStatusBar;
 class QTabWidget;
 
 namespace imaging {
@@ -26,24 +24,31 @@ namespace app {
 
 class AboutPage;
 class AnimationPage;
+class CalcDriver;
 class ChromaticPage;
 class DoublePage;
 class IntraExtraPage;
 class ParameterColumn;
 class PlanetPage;
 class PsfMtfPage;
+class StarDisplay;
 class StartestPage;
 class TurbulencePage;
 class WavefrontPage;
+struct CalcParams;
 
-//! The main window `Form1`: ten pages, the parameter column and the status
-//! bar. It owns the two pixel buffers and is the status sink of the core.
-//! Handlers keep the names of the behaviour they implement; their bodies are
-//! split over several source files by subject.
-class TForm1 : public QMainWindow, public optics::StatusSink {
+//! The main window `Form1`: it assembles the ten pages, the parameter column
+//! and the status bar, owns the two pixel buffers and the calculation and
+//! display services, and is the status sink of the core. Each page owns its
+//! controls and handlers; the window answers only where the program as a
+//! whole must (start-up, closing, hints, the calculation and the display).
+class TForm1 : public QMainWindow, public optics::StatusSink, public Calculation {
     Q_OBJECT
 
 public:
+    //! Page indexes of `Tabs`.
+    enum Page { StartestIndex = 0, PsfMtfIndex = 5, AboutIndex = 9 };
+
     //! Builds the window and runs FormCreate. `engine` and `dialogs` must
     //! outlive the window.
     TForm1(optics::Engine& engine, ui::DialogService& dialogs, QWidget* parent = nullptr);
@@ -51,77 +56,30 @@ public:
 
     optics::Engine& engine() { return m_engine; }
     ui::DialogService& dialogs() { return m_dialogs; }
-    imaging::TextPainter& textPainter() { return *m_textPainter; }
+    //! `StarBuffer` and `DoubleStarBuffer`: alive from FormCreate to FormClose.
+    imaging::PixelBuffer* starBuffer() const { return m_starBuffer.get(); }
+    imaging::PixelBuffer* doubleStarBuffer() const { return m_doubleStarBuffer.get(); }
+    QString statusText(int panel) const;
 
     // StatusSink
     void setStatus(int panel, const std::string& text) override;
     void repaintNow() override;
-    QString statusText(int panel) const;
 
-    // Start-up and window (main_window.cpp)
+    // Start-up and closing
     void FormCreate();
     void FormClose();
     void Displayhint();
-    void SecretPanel1Click();
-    void Image5Click();
-    //! Where "mars.jpg" was found at start-up (empty when it was not).
-    QString planetPath() const { return m_planetPath; }
 
-    // Display of the star picture (display_handlers.cpp)
+    // The display of the star picture
     void GammaSpinChange();
     void BrightslideChanged();
     void Changezoom();
     void Starimage1Paint();
     void BuildStarImage();
 
-    // Turbulence and roughness screens (display_handlers.cpp)
-    void BuildTurbulenceScreen();
-    void BuildRoughnessScreen();
-
-    // Screen settings (parameter_handlers.cpp)
-    void RMSSpinChange();
-    void Roughchange();
-    void RandSeedSpinChange();
-
-    // The star calculation (calc_driver.cpp)
-    void ComputePsf();
-    void CalcFFTS();
-    void CalculateButtonClick();
-    //! Whether the diameter in ApertureSpin gives a pupil the grid can take;
-    //! when not, says so in an error message box. A calculation is refused
-    //! then, before anything changes.
-    bool CheckAperture();
-
-    // Regions
-    QTabWidget* Tabs = nullptr;
-    ParameterColumn* Parameters = nullptr;
-    QStatusBar* Status = nullptr;
-
-    // Pages, by index
-    StartestPage* StartestTab = nullptr;
-    IntraExtraPage* IntraExtraTab = nullptr;
-    PlanetPage* PlanetTab = nullptr;
-    DoublePage* DoubleTab = nullptr;
-    AnimationPage* AnimationTab = nullptr;
-    PsfMtfPage* PsfMtfTab = nullptr;
-    TurbulencePage* TurbulenceTab = nullptr;
-    WavefrontPage* WavefrontTab = nullptr;
-    ChromaticPage* ChromaticTab = nullptr;
-    AboutPage* AboutTab = nullptr;
-
-    static constexpr int kStartestIndex = 0;
-    static constexpr int kPsfMtfIndex = 5;
-    static constexpr int kAboutIndex = 9;
-
-    // Owned drawing surfaces, alive from FormCreate to FormClose.
-    std::unique_ptr<imaging::PixelBuffer> StarBuffer;
-    std::unique_ptr<imaging::PixelBuffer> DoubleStarBuffer;
-
-    // Program-wide pictures made at start-up.
-    std::vector<QImage> AnimationGif;
-    QImage PlanetJpeg;
-    QImage PlanetBitmap;
-    QString PlanetFileName;
+    // The calculation
+    bool CalcFFTS() override;
+    void CalculateButtonClick() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -130,19 +88,34 @@ protected:
 
 private:
     void buildLayout();
-    void connectHandlers();
-    //! Wires gamma, slope, brightness and zoom to the display handlers
-    //! (display_handlers.cpp); runs once the controls exist.
-    void connectDisplayHandlers();
-    void connectCalcHandlers();
-    QString locatePlanetFile(const QString& name) const;
+    void connectServices();
+    CalcParams readCalcParams() const;
+    //! Shows why `params` cannot be calculated; false then.
+    bool accept(const CalcParams& params);
 
     optics::Engine& m_engine;
     ui::DialogService& m_dialogs;
     std::unique_ptr<imaging::TextPainter> m_textPainter;
+    std::unique_ptr<StarDisplay> m_display;
+    std::unique_ptr<CalcDriver> m_calc;
+    std::unique_ptr<imaging::PixelBuffer> m_starBuffer;
+    std::unique_ptr<imaging::PixelBuffer> m_doubleStarBuffer;
+
+    QTabWidget* m_tabs = nullptr;
+    ParameterColumn* m_parameters = nullptr;
     QLabel* m_panels[2] = {};
+    StartestPage* m_startest = nullptr;
+    IntraExtraPage* m_intraExtra = nullptr;
+    PlanetPage* m_planet = nullptr;
+    DoublePage* m_double = nullptr;
+    AnimationPage* m_animation = nullptr;
+    PsfMtfPage* m_psfMtf = nullptr;
+    TurbulencePage* m_turbulence = nullptr;
+    WavefrontPage* m_wavefront = nullptr;
+    ChromaticPage* m_chromatic = nullptr;
+    AboutPage* m_about = nullptr;
+
     QString m_hint;
-    QString m_planetPath;
     bool m_centred = false;
 };
 

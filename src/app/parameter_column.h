@@ -1,21 +1,42 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class QCheckBox;
+class QFrame;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
 class QWidget;
-class QFrame;
 
 namespace ui {
+class DialogService;
 class NumberEdit;
 }
 
 namespace app {
 
-class TForm1;
+struct CalcParams;
+
+//! The editors of the parameter column that other views write and read, as
+//! a user would: a write passes through the editor (its range, its decimals,
+//! its change handler).
+enum class Parameter {
+    Aperture,          //!< ApertureSpin, inches or millimetres
+    Obstruction,       //!< ObsSpin, percent
+    Focus,             //!< FocusSpin
+    Coma,              //!< XComaSpin
+    ComaAngle,         //!< Comaangle, degrees
+    Astigmatism,       //!< XastigSpin
+    AstigmatismAngle,  //!< Astigmaangle, degrees
+    Spherical,         //!< SphericalSpin
+    HigherSpherical,   //!< HSASpin
+    Pinch,             //!< PinchSpin
+    Tube,              //!< TubeSpin
+    Edge,              //!< TDESpin
+    Zoom,              //!< ZoomfSpin
+};
 
 //! The fixed parameter regions beside and below the pages: the aperture group
 //! (`Aperturebox`), the options panel (`Panel2`) and the aberration panel
@@ -25,64 +46,82 @@ class ParameterColumn : public QObject {
     Q_OBJECT
 
 public:
-    //! Creates the three regions as children of `parent` (client coordinates
-    //! of `form`). The pages of `form` must exist already: the reset writes
-    //! into some of their controls, and the screen settings on the
-    //! Turbulence and Animation pages are wired to the window's handlers here.
-    ParameterColumn(QWidget* parent, TForm1& form);
+    //! Creates the three regions as children of `parent`, in its coordinates.
+    //! The reset asks for confirmation through `dialogs`.
+    ParameterColumn(QWidget* parent, ui::DialogService& dialogs);
 
-    //! Unit switch to inches: a diameter above 21 is taken as millimetres and
-    //! converted; range 2..25, step 4.
+    //! Fills the telescope, aberration and option values of `params`.
+    void read(CalcParams& params) const;
+
+    double value(Parameter parameter) const;
+    //! The editor's text, as the user sees it.
+    QString text(Parameter parameter) const;
+    void setValue(Parameter parameter, double value);
+    //! "Calculate PSF/MTF".
+    bool transferFunction() const;
+    void setTransferFunction(bool on);
+    //! Whether the diameter is in inches.
+    bool inches() const;
+    //! A calculation found the obstruction too large for the picture: it goes
+    //! back to 0, and the offset and spider controls hide.
+    void resetObstruction();
+
+    //! Unit switches. The diameter is converted whenever the unit changes:
+    //! to inches with range 2..25 and step 4, to millimetres with range
+    //! 50..650 and step 25, clamped into the new range.
     void InchesClick();
-    //! Unit switch to millimetres: a diameter below 21 is taken as inches and
-    //! converted; range 50..650, step 25.
     void MillimetersClick();
     //! Offset and spider controls are shown only for a non-zero obstruction.
     void ObsSpinChange();
     //! The vane width is shown exactly when the spider is on.
     void SpidercheckClick();
-    //! "Reset Aberrations": after confirmation, all aberration amounts, the
-    //! chromatic focus and spherical values, brightness and the screen
-    //! amplitudes go to 0 (the edge radius to its minimum).
+    //! "Reset Aberrations": after confirmation, all aberration amounts go to
+    //! 0 and the edge radius to its minimum; then resetConfirmed() lets the
+    //! pages reset theirs.
     void Button1Click();
 
-    QGroupBox* Aperturebox = nullptr;
-    QRadioButton* Inches = nullptr;
-    QRadioButton* Millimeters = nullptr;
-    ui::NumberEdit* ApertureSpin = nullptr;
-    ui::NumberEdit* ObsSpin = nullptr;
-    ui::NumberEdit* OffsetSpin = nullptr;
-    QCheckBox* Spidercheck = nullptr;
-    ui::NumberEdit* SpiderThickSpin = nullptr;
-
-    QFrame* Panel2 = nullptr;
-    ui::NumberEdit* ZoomfSpin = nullptr;
-    QCheckBox* PSFMTFCheck = nullptr;
-    QCheckBox* Wavefront = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* CalculateButton = nullptr;
-
-    QFrame* Panel3 = nullptr;
-    ui::NumberEdit* FocusSpin = nullptr;
-    ui::NumberEdit* XComaSpin = nullptr;
-    ui::NumberEdit* Comaangle = nullptr;
-    ui::NumberEdit* XastigSpin = nullptr;
-    ui::NumberEdit* Astigmaangle = nullptr;
-    ui::NumberEdit* SphericalSpin = nullptr;
-    ui::NumberEdit* HSASpin = nullptr;
-    ui::NumberEdit* PinchSpin = nullptr;
-    ui::NumberEdit* TubeSpin = nullptr;
-    ui::NumberEdit* RxTuberadius = nullptr;
-    ui::NumberEdit* TDESpin = nullptr;
-    ui::NumberEdit* TDEradius = nullptr;
+signals:
+    void calculateClicked();
+    void zoomChanged();
+    void resetConfirmed();
 
 private:
-    void buildApertureBox();
-    void buildOptionsPanel();
-    void buildAberrationPanel();
-    void connectHandlers();
+    ui::NumberEdit* editor(Parameter parameter) const;
+    void buildApertureBox(QGroupBox* box);
+    void buildOptionsPanel(QFrame* panel);
+    void buildAberrationPanel(QFrame* panel);
+    void convertDiameter(bool toMillimetres);
 
-    TForm1& m_form;
+    ui::DialogService& m_dialogs;
+    QWidget* m_window;
+    bool m_millimetres = false;  // the unit the diameter is held in
+
+    QRadioButton* m_inches = nullptr;
+    QRadioButton* m_millimetresButton = nullptr;
+    ui::NumberEdit* m_aperture = nullptr;
+    ui::NumberEdit* m_obstruction = nullptr;
+    ui::NumberEdit* m_offset = nullptr;
+    QCheckBox* m_spider = nullptr;
+    ui::NumberEdit* m_vaneWidth = nullptr;
+
+    ui::NumberEdit* m_zoom = nullptr;
+    QCheckBox* m_transferFunction = nullptr;  // PSFMTFCheck
+    QCheckBox* m_wavefront = nullptr;
+    QPushButton* m_reset = nullptr;      // Button1
+    QPushButton* m_calculate = nullptr;  // CalculateButton
+
+    ui::NumberEdit* m_focus = nullptr;
+    ui::NumberEdit* m_coma = nullptr;
+    ui::NumberEdit* m_comaAngle = nullptr;
+    ui::NumberEdit* m_astigmatism = nullptr;
+    ui::NumberEdit* m_astigmatismAngle = nullptr;
+    ui::NumberEdit* m_spherical = nullptr;
+    ui::NumberEdit* m_higherSpherical = nullptr;
+    ui::NumberEdit* m_pinch = nullptr;
+    ui::NumberEdit* m_tube = nullptr;
+    ui::NumberEdit* m_tubeRadius = nullptr;
+    ui::NumberEdit* m_edge = nullptr;
+    ui::NumberEdit* m_edgeRadius = nullptr;
 };
 
 }  // namespace app

@@ -1,5 +1,7 @@
 #include "imaging/canvas_draw.h"
 
+#include "optics/constants.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -64,6 +66,10 @@ void FillRow(PixelBuffer& buffer, int y, int first, int last, Rgb colour)
         p[2] = colour.blue;
     }
 }
+
+// The pupil disc of the picture: radius and diameter in pixels.
+constexpr double kRadius = optics::kAperturePictureRadius;
+constexpr double kDiameter = 2.0 * optics::kAperturePictureRadius;
 
 }  // namespace
 
@@ -141,30 +147,29 @@ void DrawLine(PixelBuffer& buffer, int x0, int y0, int x1, int y1)
 
 int ObstructionPixels(double obstructionPercent)
 {
-    return static_cast<int>(std::nearbyint(obstructionPercent * 128.0 * 0.01));
+    return static_cast<int>(std::nearbyint(obstructionPercent * kRadius * 0.01));
 }
 
 bool ObstructionTooLarge(int obstructionPixels)
 {
-    return obstructionPixels < 0 || obstructionPixels >= 128.0 * 0.9;
+    return obstructionPixels < 0 || obstructionPixels >= kRadius * 0.9;
 }
 
 float ApertureInchesOf(double diameter, bool millimeters)
 {
     float inches = static_cast<float>(diameter);
     if (millimeters)
-        inches = static_cast<float>(static_cast<double>(inches) * 0.039370078740157480);
+        inches = static_cast<float>(static_cast<double>(inches) * optics::kInchesPerMillimetre);
     return inches;
 }
 
 ApertureLayout LayoutAperturePicture(const AperturePictureParams& params)
 {
-    constexpr double kInchPerMm = 0.039370078740157480;
-    constexpr int c = kAperturePictureRadius;
+    constexpr int c = optics::kAperturePictureRadius;
     ApertureLayout layout;
     const int b = ObstructionPixels(params.obstructionPercent);
     layout.obstructionRadius = b;
-    const double cx = c - params.offsetMm / static_cast<double>(params.apertureInches) * kInchPerMm * 256.0;
+    const double cx = c - params.offsetMm / static_cast<double>(params.apertureInches) * optics::kInchesPerMillimetre * kDiameter;
     layout.left = static_cast<int>(std::nearbyint(cx - b));
     layout.top = c - b;
     layout.right = static_cast<int>(std::nearbyint(cx)) + b;
@@ -172,14 +177,14 @@ ApertureLayout LayoutAperturePicture(const AperturePictureParams& params)
     layout.spider = params.spider && params.obstructionPercent > 0.0;
     if (layout.spider) {
         layout.vaneWidth = static_cast<int>(
-            std::nearbyint(params.vaneWidthMm / static_cast<double>(params.apertureInches) * kInchPerMm * 256.0));
+            std::nearbyint(params.vaneWidthMm / static_cast<double>(params.apertureInches) * optics::kInchesPerMillimetre * kDiameter));
     }
     return layout;
 }
 
 void DrawAperturePicture(PixelBuffer& buffer, const ApertureLayout& layout)
 {
-    constexpr int c = kAperturePictureRadius;
+    constexpr int c = optics::kAperturePictureRadius;
     buffer.penWidth = 1;
     buffer.penColour = kBlack;
     buffer.brushColour = kBlack;
@@ -192,8 +197,8 @@ void DrawAperturePicture(PixelBuffer& buffer, const ApertureLayout& layout)
     buffer.penWidth = 1;
     if (layout.spider) {
         buffer.penWidth = layout.vaneWidth;
-        DrawLine(buffer, 128, 0, 128, 255);
-        DrawLine(buffer, 0, 128, 255, 128);
+        DrawLine(buffer, c, 0, c, 255);
+        DrawLine(buffer, 0, c, 255, c);
         buffer.penWidth = 1;
     }
 }

@@ -30,11 +30,8 @@ struct AperturePictureParams {
     double vaneWidthMm = 0.0;         //!< vane width, millimetres
 };
 
-//! Radius of the picture's pupil disc in pixels.
-inline constexpr int kAperturePictureRadius = 128;
-
 //! Obstruction radius in pixels for an obstruction given in percent of the
-//! diameter: Round(percent x 128 x 0.01).
+//! diameter: Round(percent x 128 x 0.01), 128 being the picture's pupil radius.
 int ObstructionPixels(double obstructionPercent);
 //! Whether that radius is outside what the picture can show (negative, or at
 //! least 90 % of the pupil radius) and the obstruction must be reset to 0.

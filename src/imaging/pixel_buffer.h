@@ -78,6 +78,8 @@ public:
     //! Writes `text` with its top-left corner at (x, y) in colour `ink` on an
     //! opaque `background` box.
     virtual void drawText(PixelBuffer& buffer, int x, int y, const char* text, Rgb ink, Rgb background) = 0;
+    //! The width in pixels of the box drawText fills for `text`.
+    virtual int textWidth(const char* text) const = 0;
 };
 
 }  // namespace imaging

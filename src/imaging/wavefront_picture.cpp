@@ -9,6 +9,24 @@
 
 namespace imaging {
 
+namespace {
+
+// The decimal exponent of the leading digit of |value| > 0: 1 for 10.26,
+// -3 for 0.0042.
+int LeadingExponent(double value)
+{
+    value = std::fabs(value);
+    int e = static_cast<int>(std::floor(std::log10(value)));
+    // log10 may land on the wrong side of a power of ten.
+    if (std::pow(10.0, e) > value)
+        --e;
+    else if (std::pow(10.0, e + 1) <= value)
+        ++e;
+    return e;
+}
+
+}  // namespace
+
 std::string FormatFixed(double value, int decimals, char separator)
 {
     // std::to_chars is independent of the C locale, which the toolkit sets
@@ -18,12 +36,18 @@ std::string FormatFixed(double value, int decimals, char separator)
     if (!std::isfinite(value) || std::fabs(value) >= 1e6) {
         end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 5);
     } else {
-        // At most 6 significant digits, then the requested decimals.
-        char rounded[32];
-        const auto r = std::to_chars(rounded, rounded + sizeof rounded, value, std::chars_format::scientific, 5);
-        double v = 0.0;
-        std::from_chars(rounded, r.ptr, v);
-        end = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, decimals);
+        // One rounding of the exact value, at the requested decimals or at
+        // the sixth significant digit, whichever comes first; the digits
+        // beyond the sixth are written as zeros.
+        int shown = decimals;
+        if (value != 0.0)
+            shown = std::clamp(5 - LeadingExponent(value), 0, decimals);
+        end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, shown);
+        if (shown < decimals) {
+            if (shown == 0)
+                *end.ptr++ = '.';
+            end.ptr = std::fill_n(end.ptr, decimals - shown, '0');
+        }
         // A value that rounds to zero is shown without a sign.
         if (text[0] == '-' && std::find_if(text, end.ptr, [](char c) { return c >= '1' && c <= '9'; }) == end.ptr)
             end = std::to_chars(text, text + sizeof text, 0.0, std::chars_format::fixed, decimals);
@@ -37,6 +61,9 @@ void DrawWavefrontPicture(PixelBuffer& buffer, const optics::Engine& engine, dou
                           TextPainter& text, char separator)
 {
     constexpr double kTwoPi = 2.0 * std::numbers::pi;
+    // The tick marks take columns 252 and 253, the bar 254 and 255; a tick
+    // text ends at least one column before them.
+    constexpr int kTextRight = 251;
     double lo = minW;
     double hi = maxW;
     if (std::fabs(lo) >= std::fabs(hi))
@@ -66,7 +93,11 @@ void DrawWavefrontPicture(PixelBuffer& buffer, const optics::Engine& engine, dou
         const double v = lo + (hi - lo) * j * 0.1;
         const std::string label = FormatFixed(v / kTwoPi, 2, separator);
         const int step = static_cast<int>(std::nearbyint(j * 25.6));
-        text.drawText(buffer, v >= 0.0 ? 225 : 222, 250 - step, label.c_str(), kBlack, kWhite);
+        // Short texts start at their usual column, the minus sign one step
+        // further left; wider ones end before the tick marks so that they
+        // never cover the bar.
+        const int x = std::min(v >= 0.0 ? 225 : 222, kTextRight - text.textWidth(label.c_str()));
+        text.drawText(buffer, x, 250 - step, label.c_str(), kBlack, kWhite);
         buffer.setPixel(253, 255 - step, kBlack);
         buffer.setPixel(252, 255 - step, kBlack);
     }

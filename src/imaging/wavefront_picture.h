@@ -19,7 +19,9 @@ std::string FormatFixed(double value, int decimals, char separator = '.');
 //! spans the phase range made symmetric about zero from minW and maxW
 //! (radians; zero phase is level 128). Adds the colour bar in the two right
 //! columns with nine tick marks and the phase of each tick in waves, drawn
-//! with `text` in black on white using `separator` as the decimal separator.
+//! with `text` in black on white using `separator` as the decimal separator,
+//! at column 225 (222 for a negative value) unless the text is too wide to
+//! end before the tick marks; then it ends at column 250.
 void DrawWavefrontPicture(PixelBuffer& buffer, const optics::Engine& engine, double minW, double maxW,
                           TextPainter& text, char separator = '.');
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "optics/constants.h"
 #include "optics/grid.h"
 
 #include <array>
@@ -8,10 +9,17 @@
 
 namespace optics {
 
+//! The picture the star buffer is copied into when it is painted.
+enum class PaintTarget : std::int32_t {
+    None = 0,
+    StarImage = 1,  //!< the star picture of the Startest page
+    Chromatic = 2,  //!< the white-light star of the Chromatic page
+    Planet = 3,     //!< the aberrated planet of the Planet page
+};
+
 //! The whole numeric state of the simulator: every grid, line, table, scalar
 //! and flag. One instance is allocated at start-up and shared by reference for
 //! the life of the process; nothing grid-sized is allocated after that.
-//! Member names are the names the behaviour uses for them.
 struct Engine {
     // The eleven grids, in storage order. All start at zero.
     Grid ZeroGrid;        //!< all zeros; the source of every clear
@@ -38,10 +46,10 @@ struct Engine {
     std::array<double, 1001> DisplayLut;
 
     // Scalars, with their start values.
-    double WaveLength = 555.0;            //!< nm
+    double WaveLength = kReferenceWavelength;  //!< nm
     double FftSign = 1.0;                 //!< +1 forward, -1 during an inverse line transform
     float ApertureInches = 0.0f;          //!< aperture diameter in inches
-    std::int32_t AperturePictureRadius = 128;
+    std::int32_t AperturePictureRadius = kAperturePictureRadius;
     std::int32_t PupilCellCount = 0;      //!< cells with rho^2 <= 1 in the last pupil
     float PeakIntensity = 0.0f;           //!< peak raw intensity of the last display step
     double IntraPeak = 0.0;
@@ -57,7 +65,7 @@ struct Engine {
     double PlanetSumRed = 0.0;
     double PlanetSumGreen = 0.0;
     double PlanetSumBlue = 0.0;
-    std::int32_t PaintTarget = 1;         //!< 1 star, 2 chromatic, 3 planet, 0 none
+    optics::PaintTarget PaintTarget = optics::PaintTarget::StarImage;
 
     // Flags.
     bool TurbulenceReady = false;

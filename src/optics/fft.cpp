@@ -6,16 +6,6 @@
 
 namespace optics {
 
-std::uint16_t ReverseBits9(std::uint16_t k)
-{
-    std::uint16_t r = 0;
-    for (int bit = 0; bit < 9; ++bit) {
-        r = static_cast<std::uint16_t>((r << 1) | (k & 1u));
-        k = static_cast<std::uint16_t>(k >> 1);
-    }
-    return r;
-}
-
 void FillBitReverse(Engine& engine)
 {
     for (int k = 0; k < kLineLength; ++k)
@@ -24,17 +14,12 @@ void FillBitReverse(Engine& engine)
 
 void TransformLine(Engine& engine)
 {
-    // 2 pi rounded to single precision, as the recurrence has always used it.
-    constexpr float kTwoPi = 6.2831855f;
     float* re = engine.LineReal.data() + 1;
     float* im = engine.LineImag.data() + 1;
 
     for (int le = 2; le <= kLineLength; le <<= 1) {
         const int half = le / 2;
-        const float theta = static_cast<float>(static_cast<double>(kTwoPi) * engine.FftSign / le);
-        const float s = static_cast<float>(std::sin(0.5 * theta));
-        const float wpr = static_cast<float>(2.0 * s * static_cast<double>(s));
-        const float wpi = static_cast<float>(std::sin(static_cast<double>(theta)));
+        const StageTwiddle twiddle(engine.FftSign, le);
         for (int g = 0; g < kLineLength; g += le) {
             float wr = 1.0f;
             float wi = 0.0f;
@@ -47,10 +32,7 @@ void TransformLine(Engine& engine)
                 im[j] = static_cast<float>(static_cast<double>(im[i]) - ti);
                 re[i] = static_cast<float>(static_cast<double>(re[i]) + tr);
                 im[i] = static_cast<float>(static_cast<double>(im[i]) + ti);
-                // Rotate the twiddle by (1 - wpr) + i wpi, from the old wr and wi.
-                const float t = static_cast<float>(static_cast<double>(wpr) * wr + static_cast<double>(wpi) * wi);
-                wi = static_cast<float>(wi - (static_cast<double>(wpr) * wi - static_cast<double>(wpi) * wr));
-                wr = static_cast<float>(static_cast<double>(wr) - t);
+                twiddle.advance(wr, wi);
             }
         }
     }
@@ -89,18 +71,30 @@ namespace {
 // The 2-D transforms one line at a time on the engine lines: the reference
 // form, and what the lane kernels must reproduce bit for bit.
 
-void Transform2DLines(Engine& engine, Grid& re, Grid& im)
+// Every line of (re, im) along the first index (one per second index c), or
+// along the second index (one per first index r), through the engine lines.
+void LinesAlongFirstIndex(Engine& engine, Grid& re, Grid& im, void (*transform)(Engine&))
 {
     for (int c = 1; c <= kLineLength; ++c) {
         LoadLine(engine, &re(1, c), &im(1, c), kGridSide);
-        TransformLine(engine);
+        transform(engine);
         StoreLine(engine, &re(1, c), &im(1, c), kGridSide);
     }
+}
+
+void LinesAlongSecondIndex(Engine& engine, Grid& re, Grid& im, void (*transform)(Engine&))
+{
     for (int r = 1; r <= kLineLength; ++r) {
         LoadLine(engine, &re(r, 1), &im(r, 1), 1);
-        TransformLine(engine);
+        transform(engine);
         StoreLine(engine, &re(r, 1), &im(r, 1), 1);
     }
+}
+
+void Transform2DLines(Engine& engine, Grid& re, Grid& im)
+{
+    LinesAlongFirstIndex(engine, re, im, TransformLine);
+    LinesAlongSecondIndex(engine, re, im, TransformLine);
 }
 
 void TransformIntensity2DLines(Engine& engine, Grid& re, Grid& im)
@@ -128,16 +122,8 @@ void TransformIntensity2DLines(Engine& engine, Grid& re, Grid& im)
 
 void InverseTransform2DLines(Engine& engine, Grid& re, Grid& im)
 {
-    for (int r = 1; r <= kLineLength; ++r) {
-        LoadLine(engine, &re(r, 1), &im(r, 1), 1);
-        InverseTransformLine(engine);
-        StoreLine(engine, &re(r, 1), &im(r, 1), 1);
-    }
-    for (int c = 1; c <= kLineLength; ++c) {
-        LoadLine(engine, &re(1, c), &im(1, c), kGridSide);
-        InverseTransformLine(engine);
-        StoreLine(engine, &re(1, c), &im(1, c), kGridSide);
-    }
+    LinesAlongSecondIndex(engine, re, im, InverseTransformLine);
+    LinesAlongFirstIndex(engine, re, im, InverseTransformLine);
 }
 
 const lanes::KernelTable* ActiveKernels()
@@ -151,70 +137,58 @@ const lanes::KernelTable* ActiveKernels()
     return nullptr;
 }
 
-const LaneTwiddles& ForwardTwiddles()
-{
-    static const LaneTwiddles* twiddles = [] {
-        static LaneTwiddles t;
-        BuildLaneTwiddles(1.0, t);
-        return &t;
-    }();
-    return *twiddles;
-}
-
-const LaneTwiddles& InverseTwiddles()
-{
-    static const LaneTwiddles* twiddles = [] {
-        static LaneTwiddles t;
-        BuildLaneTwiddles(-1.0, t);
-        return &t;
-    }();
-    return *twiddles;
-}
-
 // The twiddles for whatever sign FftSign holds, as TransformLine uses it: the
 // two usual signs are built once, any other into `scratch`.
 const LaneTwiddles& TwiddlesFor(double sign, LaneTwiddles& scratch)
 {
+    static const LaneTwiddles* const forward = [] {
+        static LaneTwiddles t;
+        BuildLaneTwiddles(1.0, t);
+        return &t;
+    }();
+    static const LaneTwiddles* const inverse = [] {
+        static LaneTwiddles t;
+        BuildLaneTwiddles(-1.0, t);
+        return &t;
+    }();
     if (sign == 1.0)
-        return ForwardTwiddles();
+        return *forward;
     if (sign == -1.0)
-        return InverseTwiddles();
+        return *inverse;
     BuildLaneTwiddles(sign, scratch);
     return scratch;
+}
+
+using LaneOperation = void (*lanes::KernelTable::*)(const LaneTwiddles&, Grid&, Grid&);
+
+// One 2-D operation: in the lanes of the active kernel, or line by line.
+void Run2D(Engine& engine, Grid& re, Grid& im, double sign, LaneOperation laneOperation,
+           void (*lines)(Engine&, Grid&, Grid&))
+{
+    const lanes::KernelTable* kernels = ActiveKernels();
+    if (kernels == nullptr) {
+        lines(engine, re, im);
+        return;
+    }
+    LaneTwiddles scratch;
+    (kernels->*laneOperation)(TwiddlesFor(sign, scratch), re, im);
 }
 
 }  // namespace
 
 void Transform2D(Engine& engine, Grid& re, Grid& im)
 {
-    const lanes::KernelTable* kernels = ActiveKernels();
-    if (kernels == nullptr) {
-        Transform2DLines(engine, re, im);
-        return;
-    }
-    LaneTwiddles scratch;
-    kernels->forward(TwiddlesFor(engine.FftSign, scratch), re, im);
+    Run2D(engine, re, im, engine.FftSign, &lanes::KernelTable::forward, Transform2DLines);
 }
 
 void TransformIntensity2D(Engine& engine, Grid& re, Grid& im)
 {
-    const lanes::KernelTable* kernels = ActiveKernels();
-    if (kernels == nullptr) {
-        TransformIntensity2DLines(engine, re, im);
-        return;
-    }
-    LaneTwiddles scratch;
-    kernels->intensity(TwiddlesFor(engine.FftSign, scratch), re, im);
+    Run2D(engine, re, im, engine.FftSign, &lanes::KernelTable::intensity, TransformIntensity2DLines);
 }
 
 void InverseTransform2D(Engine& engine, Grid& re, Grid& im)
 {
-    const lanes::KernelTable* kernels = ActiveKernels();
-    if (kernels == nullptr) {
-        InverseTransform2DLines(engine, re, im);
-        return;
-    }
-    kernels->inverse(InverseTwiddles(), re, im);
+    Run2D(engine, re, im, -1.0, &lanes::KernelTable::inverse, InverseTransform2DLines);
 }
 
 }  // namespace optics

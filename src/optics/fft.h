@@ -2,12 +2,51 @@
 
 #include "optics/engine.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace optics {
 
-//! The low 9 bits of k in reverse order (1 -> 256, 2 -> 128, 3 -> 384).
-std::uint16_t ReverseBits9(std::uint16_t k);
+//! The low 9 bits of k in reverse order (1 -> 256, 2 -> 128, 3 -> 384): nine
+//! times the result is shifted left and takes the lowest bit of k, which is
+//! then shifted right.
+constexpr std::uint16_t ReverseBits9(std::uint16_t k)
+{
+    std::uint16_t r = 0;
+    for (int bit = 0; bit < 9; ++bit) {
+        r = static_cast<std::uint16_t>((r << 1) | (k & 1u));
+        k = static_cast<std::uint16_t>(k >> 1);
+    }
+    return r;
+}
+
+//! The twiddle factors of one stage of the line transform, as a recurrence in
+//! single precision: start from wr + i wi = 1 and rotate by (1 - wpr) + i wpi
+//! for each butterfly of a group. Every stored quantity is a float, every
+//! product is formed in double.
+struct StageTwiddle {
+    float wpr;
+    float wpi;
+
+    //! The stage whose butterflies span `span` samples (2, 4, ..., 512), for
+    //! the exponent sign `sign`. 2 pi is the float 6.2831855.
+    StageTwiddle(double sign, int span)
+    {
+        constexpr float kTwoPi = 6.2831855f;
+        const float theta = static_cast<float>(static_cast<double>(kTwoPi) * sign / span);
+        const float s = static_cast<float>(std::sin(0.5 * theta));
+        wpr = static_cast<float>(2.0 * s * static_cast<double>(s));
+        wpi = static_cast<float>(std::sin(static_cast<double>(theta)));
+    }
+
+    //! The next twiddle, from the old wr and wi.
+    void advance(float& wr, float& wi) const
+    {
+        const float t = static_cast<float>(static_cast<double>(wpr) * wr + static_cast<double>(wpi) * wi);
+        wi = static_cast<float>(wi - (static_cast<double>(wpr) * wi - static_cast<double>(wpi) * wr));
+        wr = static_cast<float>(static_cast<double>(wr) - t);
+    }
+};
 
 //! Fills engine.BitReverse with ReverseBits9(k) for k = 0..511.
 void FillBitReverse(Engine& engine);

@@ -27,12 +27,8 @@ namespace {
 constexpr std::array<std::uint16_t, kLineLength> MakeBitReversed()
 {
     std::array<std::uint16_t, kLineLength> table{};
-    for (int k = 0; k < kLineLength; ++k) {
-        int r = 0;
-        for (int bit = 0, v = k; bit < 9; ++bit, v >>= 1)
-            r = (r << 1) | (v & 1);
-        table[k] = static_cast<std::uint16_t>(r);
-    }
+    for (int k = 0; k < kLineLength; ++k)
+        table[k] = ReverseBits9(static_cast<std::uint16_t>(k));
     return table;
 }
 
@@ -128,22 +124,16 @@ const KernelTable& Avx512Kernels() { return PortableKernels(); }
 void BuildLaneTwiddles(double sign, LaneTwiddles& twiddles)
 {
     // The recurrence exactly as TransformLine runs it for each group.
-    constexpr float kTwoPi = 6.2831855f;
     twiddles.sign = sign;
     for (int le = 2; le <= kLineLength; le <<= 1) {
         const int half = le / 2;
-        const float theta = static_cast<float>(static_cast<double>(kTwoPi) * sign / le);
-        const float s = static_cast<float>(std::sin(0.5 * theta));
-        const float wpr = static_cast<float>(2.0 * s * static_cast<double>(s));
-        const float wpi = static_cast<float>(std::sin(static_cast<double>(theta)));
+        const StageTwiddle twiddle(sign, le);
         float wr = 1.0f;
         float wi = 0.0f;
         for (int k = 0; k < half; ++k) {
             twiddles.re[half - 1 + k] = wr;
             twiddles.im[half - 1 + k] = wi;
-            const float t = static_cast<float>(static_cast<double>(wpr) * wr + static_cast<double>(wpi) * wi);
-            wi = static_cast<float>(wi - (static_cast<double>(wpr) * wi - static_cast<double>(wpi) * wr));
-            wr = static_cast<float>(static_cast<double>(wr) - t);
+            twiddle.advance(wr, wi);
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "optics/pupil.h"
 
+#include "optics/constants.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -13,7 +15,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
-constexpr double kInchPerMm = 0.03937007874015748;
 
 double Round(double v) { return std::nearbyint(v); }
 int RoundToInt(double v) { return static_cast<int>(std::nearbyint(v)); }
@@ -49,7 +50,7 @@ struct Term {
 double PupilRadius(const PupilParams& params, double waveLength)
 {
     if (params.millimeters)
-        return params.diameter * kInchPerMm * 5.7 * 555.0 / waveLength;
+        return params.diameter * kInchesPerMillimetre * 5.7 * 555.0 / waveLength;
     return params.diameter * 5.7 * 555.0 / waveLength;
 }
 
@@ -125,8 +126,9 @@ PupilResult BuildPupil(Engine& engine, const PupilParams& params, const Aperture
     const double D = params.diameter;
     result.R = PupilRadius(params, engine.WaveLength);
     result.t = params.millimeters ? RoundToInt(100.0 / (D / 550.0 * 4.848))
-                                  : RoundToInt(100.0 / (D * 25.4 / 550.0 * 4.848));
-    const double s = 128.0 / result.R;
+                                  : RoundToInt(100.0 / (D * kMillimetresPerInch / 550.0 * 4.848));
+    // Pixels of the aperture picture per grid cell.
+    const double s = kAperturePictureRadius / result.R;
     const int N = RoundToInt(result.R);
     result.N = N;
     result.undersampled = N < 8.0 * std::abs(params.focus + 1.5);
@@ -165,7 +167,7 @@ PupilResult BuildPupil(Engine& engine, const PupilParams& params, const Aperture
             ++cellCount;
             // The outer ring is always open; inside it the picture decides,
             // and the circle rho^2 = 0.9 itself is blocked.
-            const bool open = rho2 > 0.9 || (rho2 < 0.9 && aperture.isOpen(px + 128, pixel[v + N] + 128));
+            const bool open = rho2 > 0.9 || (rho2 < 0.9 && aperture.isOpen(px + kAperturePictureRadius, pixel[v + N] + kAperturePictureRadius));
             if (!open)
                 continue;
             maskRow[v] = 1.0;

@@ -65,7 +65,7 @@ struct PupilResult {
 inline constexpr int kMaxPupilRadius = 255;
 
 //! Pupil radius in grid cells: D x 5.7 x 555 / wavelength for D in inches
-//! (millimetres are first multiplied by 0.03937007874015748). At this scale
+//! (millimetres are first converted to inches). At this scale
 //! one cell of the image plane is 0.1003 arcsec for every aperture.
 double PupilRadius(const PupilParams& params, double waveLength);
 

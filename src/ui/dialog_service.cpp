@@ -58,7 +58,9 @@ std::optional<FileChoice> choice(const QString& path, const QString& selected, c
 MessageButton QtDialogService::showMessage(QWidget* parent, MessageKind kind, const QString& text,
                                            const QList<MessageButton>& buttons)
 {
-    QMessageBox box(parent);
+    // A parent that is not on screen yet (messages during start-up) would put
+    // the box at the top left of the screen: without one it is centred.
+    QMessageBox box(parent && parent->isVisible() ? parent : nullptr);
     switch (kind) {
     case MessageKind::Information: box.setIcon(QMessageBox::Information); break;
     case MessageKind::Warning: box.setIcon(QMessageBox::Warning); break;

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QVariant>
 #include <QWidget>
 
@@ -35,7 +36,13 @@ bool showsTooltip(const QWidget* control)
 QString longHint(const QString& hint)
 {
     const int bar = hint.indexOf(QLatin1Char('|'));
-    return bar < 0 ? hint : hint.mid(bar + 1);
+    const QString text = bar < 0 ? hint : hint.mid(bar + 1);
+    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    // The status panel has room for one line: the lines of a hint written on
+    // several follow each other there, one space apart.
+    static const QRegularExpression lineBreak(QStringLiteral("([ \\t]*(\\r\\n|\\r|\\n)[ \\t]*)+"));
+    return QString(text).replace(lineBreak, QStringLiteral(" "));
 }
 
 QString shortHint(const QString& hint)

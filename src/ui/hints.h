@@ -15,7 +15,8 @@ void setHint(QWidget* control, const QString& hint, bool tooltip);
 QString hintOf(const QWidget* control);
 //! Whether the control shows its hint as a tooltip.
 bool showsTooltip(const QWidget* control);
-//! The text after the first "|" of a hint, or the whole hint.
+//! The text after the first "|" of a hint, or the whole hint, as one line:
+//! a line break and the blanks around it become a single space.
 QString longHint(const QString& hint);
 //! The text before the first "|" of a hint, or the whole hint.
 QString shortHint(const QString& hint);

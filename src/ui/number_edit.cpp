@@ -47,6 +47,10 @@ bool NumberEdit::parse(const QString& text, double& number) const
     number = m_locale.toDouble(text, &ok);
     if (!ok)
         number = m_cLocale.toDouble(text, &ok);
+    // A comma is a decimal separator too, whatever the locale says; as group
+    // separators are refused, "1,500" is one and a half, never 1500.
+    if (!ok && text.contains(QLatin1Char(',')))
+        number = m_cLocale.toDouble(QString(text).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
     return ok && std::isfinite(number);
 }
 
@@ -122,8 +126,11 @@ QValidator::State NumberEdit::validate(QString& input, int&) const
             continue;
         if (m_locale.negativeSign().contains(c) || m_locale.positiveSign().contains(c))
             continue;
-        if (isFloat
-            && (c == QLatin1Char('.') || decimalPoint.contains(c) || c == QLatin1Char('e') || c == QLatin1Char('E')))
+        // Integer editors keep a typed separator too: dropping it would turn
+        // "2.5" into 25. The value reads rounded and is written so on leaving.
+        if (c == QLatin1Char('.') || c == QLatin1Char(',') || decimalPoint.contains(c))
+            continue;
+        if (isFloat && (c == QLatin1Char('e') || c == QLatin1Char('E')))
             continue;
         return QValidator::Invalid;
     }
@@ -141,8 +148,14 @@ QAbstractSpinBox::StepEnabled NumberEdit::stepEnabled() const
 
 void NumberEdit::focusOutEvent(QFocusEvent* event)
 {
+    // The box is left showing the value a calculation reads: text that does
+    // not parse becomes the minimum, a fraction in an integer editor its
+    // rounded value, and a value outside the range the clamped one. Any other
+    // text stays as typed.
+    double typed = 0.0;
+    const bool parsed = parse(lineEdit()->text().trimmed(), typed);
     const double v = value();
-    if (clamped(v) != v)
+    if (!parsed || v != typed || clamped(v) != v)
         setValue(v);
     QAbstractSpinBox::focusOutEvent(event);
 }

@@ -12,10 +12,13 @@ namespace ui {
 //! (both 0 means no limit) and formats it with the editor's decimals
 //! (integers as plain integers). Reading parses the text without clamping;
 //! text that does not parse reads as the minimum (rounded for integer
-//! editors). On losing the focus an out-of-range text is replaced by the
-//! clamped value. Every text change emits changed(), so handlers also see
-//! typed intermediate values. Numbers are shown with the decimal separator of
-//! the system locale; a typed "." is accepted as well.
+//! editors). On losing the focus the text is replaced by the value it reads
+//! as when that differs from what it shows: unparsable text by the minimum,
+//! a fraction in an integer editor by its rounded value, an out-of-range
+//! value by the clamped one. Every text change emits changed(), so handlers
+//! also see typed intermediate values. Numbers are shown with the decimal
+//! separator of the system locale; a typed "." or "," is read as the decimal
+//! separator as well (group separators are refused).
 //!
 //! Changing the type, decimals or limits never rewrites the text: a value is
 //! only formatted and clamped when it is written.
@@ -77,8 +80,8 @@ public:
 
     void stepBy(int steps) override;
     //! Lets through only text made of the characters of a number (digits,
-    //! signs, decimal separators and, for float editors, an exponent), so
-    //! letters cannot be typed; any such text stands, complete or not.
+    //! signs, "." and "," and, for float editors, an exponent), so letters
+    //! cannot be typed; any such text stands, complete or not.
     QValidator::State validate(QString& input, int& pos) const override;
 
 signals:

@@ -1,41 +1,117 @@
 #include "ui/plot_view.h"
 
+#include <QFontMetrics>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QRubberBand>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ui {
 
 namespace {
 
-//! `count` ticks evenly spread from the lower to the upper end of the range,
-//! both ends included, labelled with at most `decimals` decimals.
-class EvenTicker : public QCPAxisTicker {
-public:
-    EvenTicker(int count, int decimals) : m_count(count < 2 ? 2 : count), m_decimals(decimals) {}
+// Ticks never come closer than this many pixels to each other than their
+// labels need, and a zoomed axis has at most this many ticks.
+constexpr int kLabelGap = 8;
+constexpr int kMostRoundTicks = 11;
 
-protected:
-    double getTickStep(const QCPRange& range) override { return range.size() / (m_count - 1); }
-    int getSubTickCount(double) override { return 0; }
-    QString getTickLabel(double tick, const QLocale& locale, QChar, int) override
-    {
-        return FormatPlotLabel(tick, m_decimals, locale);
+// Labels of `ticks` with `decimals`, and whether no two of them are the same.
+bool LabelTicks(const QVector<double>& ticks, int decimals, const QLocale& locale, QVector<QString>& labels)
+{
+    labels.clear();
+    bool distinct = true;
+    for (const double tick : ticks) {
+        labels.append(FormatPlotLabel(tick, decimals, locale));
+        if (labels.size() > 1 && labels.last() == labels[labels.size() - 2])
+            distinct = false;
     }
-    QVector<double> createTickVector(double, const QCPRange& range) override
+    return distinct;
+}
+
+//! The ticks of one axis. While the axis shows its set-up range it has the
+//! set-up number of ticks evenly spread from the lower to the upper end, both
+//! ends included, labelled with the set-up decimals or, when those would make
+//! two labels alike (a very small range), as many more as tell them apart.
+//! Once zoomed or scrolled it has ticks at multiples of a round step
+//! (1, 2 or 5 times a power of ten), the smallest step whose labels fit
+//! between the ticks, with the decimals the step needs.
+class AxisTicker : public QCPAxisTicker {
+public:
+    AxisTicker(const QCPAxis& axis, const AxisSetup& setup) : m_axis(axis), m_setup(setup) {}
+
+    void generate(const QCPRange& range, const QLocale& locale, QChar, int, QVector<double>& ticks,
+                  QVector<double>* subTicks, QVector<QString>* tickLabels) override
     {
-        QVector<double> ticks;
-        ticks.reserve(m_count);
-        for (int k = 0; k < m_count - 1; ++k)
-            ticks.append(range.lower + range.size() * k / (m_count - 1));
-        ticks.append(range.upper);  // exactly, so the last tick is not trimmed
-        return ticks;
+        QVector<QString> labels;
+        if (range.lower == m_setup.minimum && range.upper == m_setup.maximum)
+            evenTicks(range, locale, ticks, labels);
+        else
+            roundTicks(range, locale, ticks, labels);
+        if (subTicks)
+            subTicks->clear();
+        if (tickLabels)
+            *tickLabels = labels;
     }
 
 private:
-    int m_count;
-    int m_decimals;
+    void evenTicks(const QCPRange& range, const QLocale& locale, QVector<double>& ticks,
+                   QVector<QString>& labels) const
+    {
+        const int count = std::max(m_setup.ticks, 2);
+        ticks.clear();
+        for (int k = 0; k < count - 1; ++k)
+            ticks.append(range.lower + range.size() * k / (count - 1));
+        ticks.append(range.upper);  // exactly, so the last tick is not trimmed
+        for (int decimals = m_setup.decimals; !LabelTicks(ticks, decimals, locale, labels) && decimals < 15;)
+            ++decimals;
+    }
+
+    void roundTicks(const QCPRange& range, const QLocale& locale, QVector<double>& ticks,
+                    QVector<QString>& labels) const
+    {
+        const bool horizontal = m_axis.orientation() == Qt::Horizontal;
+        const QFontMetrics metrics(m_axis.tickLabelFont());
+        // The axis length of the last layout; before the first one, most of
+        // the plot's.
+        const QRect plot = m_axis.parentPlot()->viewport();
+        int length = horizontal ? m_axis.axisRect()->width() : m_axis.axisRect()->height();
+        if (length <= 0)
+            length = (horizontal ? plot.width() : plot.height()) * 3 / 4;
+        const double size = range.size();
+        if (!(size > 0.0) || length <= 0) {
+            ticks = {range.lower};
+            LabelTicks(ticks, m_setup.decimals, locale, labels);
+            return;
+        }
+        int exponent = static_cast<int>(std::floor(std::log10(size / (kMostRoundTicks - 1))));
+        for (int tries = 0; tries < 60; ++tries, ++exponent) {
+            for (const int mantissa : {1, 2, 5}) {
+                const double step = mantissa * std::pow(10.0, exponent);
+                if (step * (kMostRoundTicks - 1) < size * (1 - 1e-9))
+                    continue;
+                const double first = std::ceil(range.lower / step - 1e-9);
+                const double last = std::floor(range.upper / step + 1e-9);
+                ticks.clear();
+                for (double k = first; k <= last; ++k)
+                    ticks.append(k * step);
+                LabelTicks(ticks, std::max(0, -exponent), locale, labels);
+                int need = metrics.height() + kLabelGap / 2;
+                if (horizontal) {
+                    need = 0;
+                    for (const QString& label : labels)
+                        need = std::max(need, metrics.horizontalAdvance(label));
+                    need += kLabelGap;
+                }
+                if (step / size * length >= need)
+                    return;
+            }
+        }
+    }
+
+    const QCPAxis& m_axis;
+    const AxisSetup& m_setup;
 };
 
 // Drags shorter than this are clicks.
@@ -153,7 +229,7 @@ PlotSeries* PlotView::addSeries(const QString& name, const QColor& colour)
 
 void PlotView::applyAxis(QCPAxis* axis, const AxisSetup& setup)
 {
-    axis->setTicker(QSharedPointer<QCPAxisTicker>(new EvenTicker(setup.ticks, setup.decimals)));
+    axis->setTicker(QSharedPointer<QCPAxisTicker>(new AxisTicker(*axis, setup)));
     axis->setLabel(setup.caption);
     axis->setRange(setup.minimum, setup.maximum);
 }
@@ -161,14 +237,14 @@ void PlotView::applyAxis(QCPAxis* axis, const AxisSetup& setup)
 void PlotView::setLeftAxis(const AxisSetup& setup)
 {
     m_left = setup;
-    applyAxis(yAxis, setup);
+    applyAxis(yAxis, m_left);
     scheduleReplot();
 }
 
 void PlotView::setBottomAxis(const AxisSetup& setup)
 {
     m_bottom = setup;
-    applyAxis(xAxis, setup);
+    applyAxis(xAxis, m_bottom);
     scheduleReplot();
 }
 

@@ -48,8 +48,10 @@ private:
 };
 
 //! Settings of one axis: its range when the view is reset, the number of
-//! evenly spaced ticks from the lower to the upper end, the decimals of the
-//! tick labels and the caption.
+//! evenly spaced ticks from the lower to the upper end while that range
+//! shows, the decimals of the tick labels (more when they would not tell the
+//! ticks apart) and the caption. A zoomed or scrolled axis has round tick
+//! steps instead, as many ticks as their labels leave room for.
 struct AxisSetup {
     double minimum = 0.0;
     double maximum = 1.0;
@@ -101,6 +103,8 @@ protected:
 private:
     enum class Gesture { None, Zoom, Scroll };
 
+    //! `setup` must be the view's own m_left or m_bottom: the axis reads it
+    //! whenever it lays out its ticks.
     void applyAxis(QCPAxis* axis, const AxisSetup& setup);
 
     QList<PlotSeries*> m_series;

@@ -20,4 +20,9 @@ void QtTextPainter::drawText(imaging::PixelBuffer& buffer, int x, int y, const c
     painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, s);
 }
 
+int QtTextPainter::textWidth(const char* text) const
+{
+    return QFontMetrics(m_font).horizontalAdvance(QString::fromUtf8(text));
+}
+
 }  // namespace ui

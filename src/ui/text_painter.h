@@ -12,6 +12,7 @@ public:
     explicit QtTextPainter(const QFont& font) : m_font(font) {}
     void drawText(imaging::PixelBuffer& buffer, int x, int y, const char* text, imaging::Rgb ink,
                   imaging::Rgb background) override;
+    int textWidth(const char* text) const override;
 
 private:
     QFont m_font;

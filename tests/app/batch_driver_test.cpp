@@ -44,30 +44,61 @@ protected:
     std::unique_ptr<app::BatchDriver> driver;
 };
 
+// Exit 1 means nothing ran: a bad action anywhere on the line, even the last,
+// leaves the earlier ones undone and their files unwritten.
 TEST_F(Batch, BadCommandLinesAreRefusedBeforeAnythingRuns)
 {
-    EXPECT_THROW(driver->run({"--set", "GammaSpin=0.3", "--frobnicate", "x"}), app::BatchError);
-    EXPECT_THROW(driver->run({"--set", "GammaSpin=0.3", "--click"}), app::BatchError);
-    // Nothing of the valid first action happened.
-    EXPECT_EQ(find<ui::NumberEdit>("GammaSpin")->text(), "0.50");
+    const QStringList bad[] = {
+        {"--frobnicate", "x"},
+        {"--click"},
+        {"--click", "CalculateButon"},
+        {"--set", "FocusSpin="},
+        {"--set", "FocusSpin=abc"},
+        {"--set", "Tabs=3"},
+        {"--set", "GammaSpin"},
+        {"--set", "Brightslide=1.5"},
+        {"--check", "Tabs"},
+        {"--uncheck", "Inches"},
+        {"--select", "Tabs=42"},
+        {"--select", "AniAberchoice=x"},
+        {"--answer", "Maybe"},
+        {"--filter", "0"},
+        {"--dump-grid", "NoGrid=x.npy"},
+        {"--dump-state", "/no/such/folder/state.json"},
+        {"--save-picture", "StarImage=" + workDir.path()},
+    };
+    const QString written = path("written.json");
+    for (const QStringList& tail : bad) {
+        SCOPED_TRACE(tail.join(' ').toStdString());
+        const QStringList line = QStringList{"--set", "GammaSpin=0.3", "--dump-state", written} + tail;
+        EXPECT_THROW(driver->run(line), app::BatchError);
+        EXPECT_EQ(edit("GammaSpin")->text(), "0.50");
+        EXPECT_FALSE(QFile::exists(written));
+    }
 }
 
-TEST_F(Batch, UnknownControlsAndWrongKindsAreErrors)
+TEST_F(Batch, ColourGridIsWrittenWithTheChannelsLast)
 {
-    EXPECT_THROW(driver->run({"--click", "NoSuchButton"}), app::BatchError);
-    EXPECT_THROW(driver->run({"--set", "Tabs=3"}), app::BatchError);
-    EXPECT_THROW(driver->run({"--set", "GammaSpin"}), app::BatchError);
-    EXPECT_THROW(driver->run({"--check", "Tabs"}), app::BatchError);
-    EXPECT_THROW(driver->run({"--select", "Tabs=10"}), app::BatchError);
-    EXPECT_THROW(driver->run({"--answer", "Maybe"}), app::BatchError);
-    EXPECT_THROW(driver->run({"--dump-grid", "NoGrid=x.npy"}), app::BatchError);
+    engine->ColourGrid(1, 1) = {1.0f, 2.0f, 3.0f};
+    engine->ColourGrid(1, 2) = {4.0f, 5.0f, 6.0f};
+    driver->run({"--dump-grid", QString("ColourGrid=%1").arg(path("colour.npy"))});
+    QFile file(path("colour.npy"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const int headerLength = static_cast<unsigned char>(bytes[8]) | (static_cast<unsigned char>(bytes[9]) << 8);
+    EXPECT_TRUE(bytes.mid(10, headerLength).contains("'shape': (512, 512, 3)"));
+    ASSERT_EQ(bytes.size(), 10 + headerLength + 512 * 512 * 3 * 8);
+    double first[6];
+    std::memcpy(first, bytes.constData() + 10 + headerLength, sizeof first);
+    for (int k = 0; k < 6; ++k)
+        EXPECT_EQ(first[k], k + 1.0);
 }
 
 TEST_F(Batch, SetsTypesIntoEditorsAndMovesSliders)
 {
     driver->run({"--set", "SlopeSpin=250", "--set", "Brightslide=30", "--check", "PsfMaxSet", "--select", "Tabs=5"});
     // Leaving the editor clamps the typed value to its range.
-    EXPECT_EQ(find<ui::NumberEdit>("SlopeSpin")->text(), "100.00");
+    EXPECT_EQ(edit("SlopeSpin")->text(), "100.00");
     EXPECT_EQ(find<QSlider>("Brightslide")->value(), 30);
     EXPECT_TRUE(find<QAbstractButton>("PsfMaxSet")->isChecked());
     EXPECT_EQ(find<QTabWidget>("Tabs")->currentIndex(), 5);

@@ -1,10 +1,5 @@
 #include "window_fixture.h"
 
-#include "app/pages/psf_mtf_page.h"
-#include "app/pages/startest_page.h"
-#include "app/pages/turbulence_page.h"
-#include "app/pages/wavefront_page.h"
-#include "app/parameter_column.h"
 #include "imaging/colour.h"
 #include "optics/psf.h"
 #include "ui/number_edit.h"
@@ -59,14 +54,12 @@ protected:
         engine = optics::Engine::Create();
         auto* f = new RecordingForm(*engine, dialogs);
         form.reset(f);
-        p = f->Parameters;
-        page = f->PsfMtfTab;
         dialogs.clearShown();
         return *f;
     }
     RecordingForm& recording() { return static_cast<RecordingForm&>(*form); }
-    void calculate() { p->CalculateButton->click(); }
-    QRgb aperturePixel(int x, int y) const { return form->WavefrontTab->Apertureimage->picture().pixel(x, y) & 0xffffff; }
+    void calculate() { find<QPushButton>("CalculateButton")->click(); }
+    QRgb aperturePixel(int x, int y) const { return find<ui::PictureBox>("Apertureimage")->picture().pixel(x, y) & 0xffffff; }
     static double labelNumber(const QLabel* label, const QString& prefix)
     {
         QString t = label->text();
@@ -74,14 +67,23 @@ protected:
         return QLocale::system().toDouble(t.mid(prefix.size()).section(QLatin1Char(' '), 0, 0));
     }
 
-    app::ParameterColumn* p = nullptr;
-    app::PsfMtfPage* page = nullptr;
+    ui::PlotSeries* series(const char* name) const
+    {
+        const QString n = QString::fromLatin1(name);
+        const bool psf = n.startsWith(QLatin1String("PSF"));
+        ui::PlotView* plot = find<ui::PlotView>(psf ? "PSFPlot" : "MTFPlot");
+        for (int i = 0;; ++i) {
+            ui::PlotSeries* s = plot->series(i);
+            if (!s || s->name() == n)
+                return s;
+        }
+    }
 };
 
 TEST_F(Calc, StageTextsInOrderAndScreensOnlyWhenStale)
 {
     RecordingForm& f = create();
-    p->PSFMTFCheck->setChecked(true);
+    find<QCheckBox>("PSFMTFCheck")->setChecked(true);
     calculate();
     const std::vector<std::string> first = {"Calculating Turbulence", "Calculating Roughness", "Building aperture",
                                             "Fast Fourier Transform", "Building aberrations at wavefront",
@@ -97,8 +99,8 @@ TEST_F(Calc, StageTextsInOrderAndScreensOnlyWhenStale)
     // A new seed makes both screens stale again; without PSF/MTF the image
     // step leaves the panel empty.
     f.texts.clear();
-    p->PSFMTFCheck->setChecked(false);
-    f.TurbulenceTab->RandSeedSpin->setValue(7);
+    find<QCheckBox>("PSFMTFCheck")->setChecked(false);
+    edit("RandSeedSpin")->setValue(7);
     calculate();
     const std::vector<std::string> third(first.begin(), first.end() - 1);
     EXPECT_EQ(f.texts, third);
@@ -107,95 +109,87 @@ TEST_F(Calc, StageTextsInOrderAndScreensOnlyWhenStale)
 
 TEST_F(Calc, PageSwitchesOnlyFromAbout)
 {
-    RecordingForm& f = create();
-    ASSERT_EQ(f.Tabs->currentIndex(), app::TForm1::kAboutIndex);
+    create();
+    ASSERT_EQ(find<QTabWidget>("Tabs")->currentIndex(), app::TForm1::AboutIndex);
     calculate();
-    EXPECT_EQ(f.Tabs->currentIndex(), app::TForm1::kStartestIndex);
-    f.Tabs->setCurrentIndex(app::TForm1::kPsfMtfIndex);
-    engine->PaintTarget = 3;
+    EXPECT_EQ(find<QTabWidget>("Tabs")->currentIndex(), app::TForm1::StartestIndex);
+    find<QTabWidget>("Tabs")->setCurrentIndex(app::TForm1::PsfMtfIndex);
+    engine->PaintTarget = optics::PaintTarget::Planet;
     engine->ColourComposite = true;
     calculate();
-    EXPECT_EQ(f.Tabs->currentIndex(), app::TForm1::kPsfMtfIndex);
-    EXPECT_EQ(engine->PaintTarget, 1);
+    EXPECT_EQ(find<QTabWidget>("Tabs")->currentIndex(), app::TForm1::PsfMtfIndex);
+    EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::StarImage);
     EXPECT_FALSE(engine->ColourComposite);
 }
 
 TEST_F(Calc, PerfectFiveInchPsfAndMtfPlots)
 {
     create();
-    p->PSFMTFCheck->setChecked(true);
+    find<QCheckBox>("PSFMTFCheck")->setChecked(true);
     calculate();
-    ASSERT_EQ(page->PSFXLine->count(), 201);
-    ASSERT_EQ(page->PSFYLine->count(), 201);
-    ASSERT_EQ(page->MTFperfect->count(), 101);
-    ASSERT_EQ(page->MTFXLine->count(), 256);
-    ASSERT_EQ(page->MTFYline->count(), 256);
+    ASSERT_EQ(series("PSFXLine")->count(), 201);
+    ASSERT_EQ(series("PSFYLine")->count(), 201);
+    ASSERT_EQ(series("MTFperfect")->count(), 101);
+    ASSERT_EQ(series("MTFXLine")->count(), 256);
+    ASSERT_EQ(series("MTFYline")->count(), 256);
 
     const double scale = optics::PsfScale(*engine);
     EXPECT_NEAR(scale, 1.0, 0.01);
-    EXPECT_DOUBLE_EQ(page->PSFPlot->leftMaximum(), scale);
-    EXPECT_DOUBLE_EQ(page->PSFXLine->x(0), -10.0);
-    EXPECT_DOUBLE_EQ(page->PSFXLine->x(200), 10.0);
-    EXPECT_NEAR(page->PSFXLine->y(100), 1.0, 0.01);
+    EXPECT_DOUBLE_EQ(find<ui::PlotView>("PSFPlot")->leftMaximum(), scale);
+    EXPECT_DOUBLE_EQ(series("PSFXLine")->x(0), -10.0);
+    EXPECT_DOUBLE_EQ(series("PSFXLine")->x(200), 10.0);
+    EXPECT_NEAR(series("PSFXLine")->y(100), 1.0, 0.01);
     for (int i = 1; i <= 100; ++i) {
-        EXPECT_LT(page->PSFXLine->y(100 + i), page->PSFXLine->y(100));
-        EXPECT_NEAR(page->PSFXLine->y(100 + i), page->PSFXLine->y(100 - i), 1e-5);
-        EXPECT_NEAR(page->PSFYLine->y(100 + i), page->PSFXLine->y(100 + i), 1e-5);
+        EXPECT_LT(series("PSFXLine")->y(100 + i), series("PSFXLine")->y(100));
+        EXPECT_NEAR(series("PSFXLine")->y(100 + i), series("PSFXLine")->y(100 - i), 1e-5);
+        EXPECT_NEAR(series("PSFYLine")->y(100 + i), series("PSFXLine")->y(100 + i), 1e-5);
     }
-    EXPECT_EQ(page->MTFXLine->y(0), 1.0);
-    EXPECT_EQ(page->MTFYline->y(0), 1.0);
+    EXPECT_EQ(series("MTFXLine")->y(0), 1.0);
+    EXPECT_EQ(series("MTFYline")->y(0), 1.0);
     for (int i = 0; i < 256; ++i) {
-        const double x = page->MTFXLine->x(i);
-        EXPECT_NEAR(page->MTFXLine->y(i), CircularMtf(x), 0.02) << "x " << x;
-        EXPECT_NEAR(page->MTFYline->y(i), CircularMtf(x), 0.02) << "x " << x;
+        const double x = series("MTFXLine")->x(i);
+        EXPECT_NEAR(series("MTFXLine")->y(i), CircularMtf(x), 0.02) << "x " << x;
+        EXPECT_NEAR(series("MTFYline")->y(i), CircularMtf(x), 0.02) << "x " << x;
     }
     // The reference table follows the same curve.
     for (int i = 0; i <= 100; ++i)
-        EXPECT_NEAR(page->MTFperfect->y(i), CircularMtf(page->MTFperfect->x(i)), 0.02) << i;
-    EXPECT_DOUBLE_EQ(page->MTFperfect->x(96), 1.0);
+        EXPECT_NEAR(series("MTFperfect")->y(i), CircularMtf(series("MTFperfect")->x(i)), 0.02) << i;
+    EXPECT_DOUBLE_EQ(series("MTFperfect")->x(96), 1.0);
 
-    EXPECT_EQ(page->PSFXLine->colour(), QColor(Qt::green));
-    EXPECT_EQ(page->PSFYLine->colour(), QColor(Qt::red));
-    EXPECT_EQ(page->MTFperfect->colour(), QColor(Qt::black));
-}
-
-TEST_F(Calc, MtfFrequencyReachesTheCutOffAtTwiceThePupilRadius)
-{
-    // 5 inches: 2R = 57 cells; the frequency there is 1.0075.
-    EXPECT_NEAR(app::MtfFrequency(57, 555.0, 5.0f), 1.0075, 1e-4);
-    EXPECT_EQ(app::MtfFrequency(0, 555.0, 5.0f), 0.0);
-    EXPECT_NEAR(app::MtfFrequency(57, 700.0, 5.0f), 1.0075 * 700 / 555, 1e-4);
+    EXPECT_EQ(series("PSFXLine")->colour(), QColor(Qt::green));
+    EXPECT_EQ(series("PSFYLine")->colour(), QColor(Qt::red));
+    EXPECT_EQ(series("MTFperfect")->colour(), QColor(Qt::black));
 }
 
 TEST_F(Calc, ObstructionLowersThePsfScale)
 {
     create();
-    p->ApertureSpin->setValue(8.0);
-    p->ObsSpin->setValue(30.0);
-    p->PSFMTFCheck->setChecked(true);
+    edit("ApertureSpin")->setValue(8.0);
+    edit("ObsSpin")->setValue(30.0);
+    find<QCheckBox>("PSFMTFCheck")->setChecked(true);
     calculate();
     const double expected = std::pow(1.0 - 0.3 * 0.3, 2);  // 0.828
-    EXPECT_NEAR(page->PSFPlot->leftMaximum(), expected, 0.01 * expected);
-    EXPECT_NEAR(page->PSFXLine->y(100), expected, 0.01 * expected);
+    EXPECT_NEAR(find<ui::PlotView>("PSFPlot")->leftMaximum(), expected, 0.01 * expected);
+    EXPECT_NEAR(series("PSFXLine")->y(100), expected, 0.01 * expected);
 
-    page->PsfMaxSet->setChecked(true);
+    find<QCheckBox>("PsfMaxSet")->setChecked(true);
     calculate();
-    EXPECT_EQ(page->PSFPlot->leftMaximum(), 1.0);
-    EXPECT_NEAR(page->PSFXLine->y(100), expected, 0.01 * expected);
+    EXPECT_EQ(find<ui::PlotView>("PSFPlot")->leftMaximum(), 1.0);
+    EXPECT_NEAR(series("PSFXLine")->y(100), expected, 0.01 * expected);
 }
 
 TEST_F(Calc, PlotsKeepTheirCurvesWithoutPsfMtf)
 {
     create();
-    p->PSFMTFCheck->setChecked(true);
+    find<QCheckBox>("PSFMTFCheck")->setChecked(true);
     calculate();
-    const double peak = page->PSFXLine->y(100);
-    p->PSFMTFCheck->setChecked(false);
-    p->FocusSpin->setValue(1.0);
-    p->ObsSpin->setValue(20.0);
+    const double peak = series("PSFXLine")->y(100);
+    find<QCheckBox>("PSFMTFCheck")->setChecked(false);
+    edit("FocusSpin")->setValue(1.0);
+    edit("ObsSpin")->setValue(20.0);
     calculate();
-    EXPECT_EQ(page->PSFXLine->y(100), peak);
-    EXPECT_EQ(page->PSFXLine->count(), 201);
+    EXPECT_EQ(series("PSFXLine")->y(100), peak);
+    EXPECT_EQ(series("PSFXLine")->count(), 201);
     // Without the transfer-function step the mask is still in OtfImag.
     EXPECT_EQ(engine->OtfImag(257, 257), 0.0);
     EXPECT_EQ(engine->OtfImag(257 + 28, 257), 1.0);
@@ -205,28 +199,28 @@ TEST_F(Calc, ResolutionLabelAndUndersamplingWarning)
 {
     RecordingForm& f = create();
     calculate();
-    EXPECT_EQ(page->RxLabel1->text(),
+    EXPECT_EQ(find<QLabel>("RxLabel1")->text(),
               QStringLiteral("Max. resolution (x) = ") + QLocale::system().toString(0.89, 'g', 15) + "arcsec.");
-    EXPECT_FALSE(f.StartestTab->undersamplelabel->isVisibleTo(&f));
-    p->FocusSpin->setValue(4.0);
+    EXPECT_FALSE(find<QLabel>("undersamplelabel")->isVisibleTo(&f));
+    edit("FocusSpin")->setValue(4.0);
     calculate();
-    EXPECT_TRUE(f.StartestTab->undersamplelabel->isVisibleTo(&f));
-    p->FocusSpin->setValue(-1.5);
+    EXPECT_TRUE(find<QLabel>("undersamplelabel")->isVisibleTo(&f));
+    edit("FocusSpin")->setValue(-1.5);
     calculate();
-    EXPECT_FALSE(f.StartestTab->undersamplelabel->isVisibleTo(&f));
-    p->Millimeters->click();  // 127 mm
-    p->ApertureSpin->setValue(200.0);
+    EXPECT_FALSE(find<QLabel>("undersamplelabel")->isVisibleTo(&f));
+    find<QRadioButton>("Millimeters")->click();  // 127 mm
+    edit("ApertureSpin")->setValue(200.0);
     calculate();
-    EXPECT_EQ(page->RxLabel1->text(),
+    EXPECT_EQ(find<QLabel>("RxLabel1")->text(),
               QStringLiteral("Max. resolution (x) = ") + QLocale::system().toString(0.57, 'g', 15) + "arcsec.");
 }
 
 TEST_F(Calc, OffsetObstructionInTheAperturePicture)
 {
     create();
-    p->ApertureSpin->setValue(8.0);
-    p->ObsSpin->setValue(25.0);
-    p->OffsetSpin->setValue(10.0);
+    edit("ApertureSpin")->setValue(8.0);
+    edit("ObsSpin")->setValue(25.0);
+    edit("OffsetSpin")->setValue(10.0);
     calculate();
     EXPECT_FLOAT_EQ(engine->ApertureInches, 8.0f);
     EXPECT_EQ(engine->AperturePictureRadius, 128);
@@ -246,11 +240,11 @@ TEST_F(Calc, OffsetObstructionInTheAperturePicture)
 TEST_F(Calc, SpiderVanesInMillimetreMode)
 {
     create();
-    p->Millimeters->click();
-    p->ApertureSpin->setValue(200.0);
-    p->ObsSpin->setValue(20.0);
-    p->Spidercheck->setChecked(true);
-    p->SpiderThickSpin->setValue(2.0);
+    find<QRadioButton>("Millimeters")->click();
+    edit("ApertureSpin")->setValue(200.0);
+    edit("ObsSpin")->setValue(20.0);
+    find<QCheckBox>("Spidercheck")->setChecked(true);
+    edit("SpiderThickSpin")->setValue(2.0);
     calculate();
     EXPECT_FLOAT_EQ(engine->ApertureInches, 7.8740157f);
     EXPECT_EQ(aperturePixel(126, 20), 0xffffffu);
@@ -264,18 +258,18 @@ TEST_F(Calc, SpiderVanesInMillimetreMode)
 TEST_F(Calc, TooLargeObstructionIsResetThroughTheEditor)
 {
     create();
-    p->ObsSpin->setValue(90.0);
+    edit("ObsSpin")->setValue(90.0);
     calculate();
-    EXPECT_EQ(p->ObsSpin->value(), 90.0);
+    EXPECT_EQ(edit("ObsSpin")->value(), 90.0);
     EXPECT_EQ(aperturePixel(128, 128), 0u);
 
-    p->Spidercheck->setChecked(true);
-    p->ObsSpin->setValue(95.0);
-    ASSERT_TRUE(p->OffsetSpin->isVisibleTo(form.get()));
+    find<QCheckBox>("Spidercheck")->setChecked(true);
+    edit("ObsSpin")->setValue(95.0);
+    ASSERT_TRUE(edit("OffsetSpin")->isVisibleTo(form.get()));
     calculate();
-    EXPECT_EQ(p->ObsSpin->value(), 0.0);
-    EXPECT_FALSE(p->OffsetSpin->isVisibleTo(form.get()));
-    EXPECT_FALSE(p->Spidercheck->isChecked());
+    EXPECT_EQ(edit("ObsSpin")->value(), 0.0);
+    EXPECT_FALSE(edit("OffsetSpin")->isVisibleTo(form.get()));
+    EXPECT_FALSE(find<QCheckBox>("Spidercheck")->isChecked());
     EXPECT_EQ(aperturePixel(128, 128), 0xffffffu);
     EXPECT_EQ(aperturePixel(128, 20), 0xffffffu);
     EXPECT_EQ(engine->OtfImag(257, 257), 1.0);
@@ -283,54 +277,53 @@ TEST_F(Calc, TooLargeObstructionIsResetThroughTheEditor)
 
 TEST_F(Calc, WavefrontPictureAndLabels)
 {
-    RecordingForm& f = create();
-    p->Wavefront->setChecked(true);
+    create();
+    find<QCheckBox>("Wavefront")->setChecked(true);
     calculate();
-    app::WavefrontPage& w = *f.WavefrontTab;
-    EXPECT_EQ(w.Aberimage->picture().pixel(128, 128) & 0xffffff, rgb(imaging::WavelengthToRgb(528)) & 0xffffff);
-    EXPECT_EQ(labelNumber(w.RMSLabel, "RMS: "), 0.0);
-    EXPECT_EQ(w.RMSlabl->text(), "");
-    EXPECT_EQ(w.Wavelabl->text(), "");
+        EXPECT_EQ(find<ui::PictureBox>("Aberimage")->picture().pixel(128, 128) & 0xffffff, rgb(imaging::WavelengthToRgb(528)) & 0xffffff);
+    EXPECT_EQ(labelNumber(find<QLabel>("RMSLabel"), "RMS: "), 0.0);
+    EXPECT_EQ(find<QLabel>("RMSlabl")->text(), "");
+    EXPECT_EQ(find<QLabel>("Wavelabl")->text(), "");
     const QString zero = QLocale::system().toString(0.0, 'f', 3);
-    EXPECT_EQ(w.WavefrontLabel->text(), "PV: lo " + zero + " hi " + zero);
+    EXPECT_EQ(find<QLabel>("WavefrontLabel")->text(), "PV: lo " + zero + " hi " + zero);
 
-    p->SphericalSpin->setValue(1.0);
+    edit("SphericalSpin")->setValue(1.0);
     calculate();
-    EXPECT_NEAR(labelNumber(w.RMSLabel, "RMS: "), 0.298, 0.003);
-    EXPECT_NEAR(labelNumber(w.RMSlabl, "1/"), 1 / 0.298, 0.04);
-    EXPECT_TRUE(w.RMSlabl->text().endsWith(" wave"));
-    EXPECT_TRUE(w.WavefrontLabel->text().startsWith("PV: lo -"));
-    EXPECT_TRUE(w.Wavelabl->text().startsWith("1/"));
+    EXPECT_NEAR(labelNumber(find<QLabel>("RMSLabel"), "RMS: "), 0.298, 0.003);
+    EXPECT_NEAR(labelNumber(find<QLabel>("RMSlabl"), "1/"), 1 / 0.298, 0.04);
+    EXPECT_TRUE(find<QLabel>("RMSlabl")->text().endsWith(" wave"));
+    EXPECT_TRUE(find<QLabel>("WavefrontLabel")->text().startsWith("PV: lo -"));
+    EXPECT_TRUE(find<QLabel>("Wavelabl")->text().startsWith("1/"));
 }
 
 TEST_F(Calc, LoadedWavefrontPictureIsLeftAlone)
 {
-    RecordingForm& f = create();
-    p->Wavefront->setChecked(true);
+    create();
+    find<QCheckBox>("Wavefront")->setChecked(true);
     engine->WavefrontImageLoaded = true;
-    f.WavefrontTab->RMSLabel->setText("kept");
-    p->SphericalSpin->setValue(1.0);
+    find<QLabel>("RMSLabel")->setText("kept");
+    edit("SphericalSpin")->setValue(1.0);
     calculate();
-    EXPECT_EQ(f.WavefrontTab->RMSLabel->text(), "kept");
-    EXPECT_EQ(f.WavefrontTab->Aberimage->picture().pixel(128, 128) & 0xffffff, 0u);
+    EXPECT_EQ(find<QLabel>("RMSLabel")->text(), "kept");
+    EXPECT_EQ(find<ui::PictureBox>("Aberimage")->picture().pixel(128, 128) & 0xffffff, 0u);
 }
 
 TEST_F(Calc, ApertureOfZeroIsRefusedWithAMessage)
 {
     RecordingForm& f = create();
-    p->ApertureSpin->setText("0");
-    ASSERT_EQ(p->ApertureSpin->value(), 0.0);
+    edit("ApertureSpin")->setText("0");
+    ASSERT_EQ(edit("ApertureSpin")->value(), 0.0);
     calculate();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].kind, ui::MessageKind::Error);
     EXPECT_TRUE(dialogs.shown()[0].text.contains("greater than 0"));
     EXPECT_TRUE(f.texts.empty());
-    EXPECT_EQ(f.Tabs->currentIndex(), app::TForm1::kAboutIndex);
+    EXPECT_EQ(find<QTabWidget>("Tabs")->currentIndex(), app::TForm1::AboutIndex);
     EXPECT_FALSE(engine->TurbulenceReady);
     EXPECT_EQ(engine->ApertureInches, 0.0f);
 
     dialogs.clearShown();
-    p->ApertureSpin->setText("-3");
+    edit("ApertureSpin")->setText("-3");
     f.CalcFFTS();  // the other views call the driver directly
     EXPECT_EQ(dialogs.shown().size(), 1u);
     EXPECT_TRUE(f.texts.empty());
@@ -339,7 +332,7 @@ TEST_F(Calc, ApertureOfZeroIsRefusedWithAMessage)
 TEST_F(Calc, ApertureTooLargeForTheGridIsRefused)
 {
     RecordingForm& f = create();
-    p->ApertureSpin->setText("90");  // typed, not yet clamped
+    edit("ApertureSpin")->setText("90");  // typed, not yet clamped
     calculate();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_TRUE(f.texts.empty());

@@ -11,6 +11,7 @@
 #include "ui/number_edit.h"
 #include "ui/picture_box.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QSlider>
 
@@ -41,7 +42,7 @@ protected:
         engine->FieldReal(1 + (199 + 256) % 512, 1 + (199 + 256) % 512) = 0.1;
     }
 
-    QRgb starPixel(int x, int y) const { return form->StartestTab->StarImage->picture().pixel(x, y); }
+    QRgb starPixel(int x, int y) const { return find<ui::PictureBox>("StarImage")->picture().pixel(x, y); }
 };
 
 TEST_F(DisplayWindow, StartUpBuildsTheTableButNoPicture)
@@ -71,13 +72,13 @@ TEST_F(DisplayWindow, BuildStarImageShowsTheStarAndClearsTheStatus)
 TEST_F(DisplayWindow, GammaAndSlopeRebuildTheTableAndRedraw)
 {
     putStar();
-    form->AboutTab->GammaSpin->setValue(0.3);
+    edit("GammaSpin")->setValue(0.3);
     // Threshold 4.5^(-1/0.7) = 0.1166: entry 100 stays on the toe.
     EXPECT_DOUBLE_EQ(engine->DisplayLut[100], 4.5 * 0.1);
     EXPECT_DOUBLE_EQ(engine->DisplayLut[200], std::pow(0.200001, 0.3));
     // The redraw read the field: the star is on screen without a Calculate.
     EXPECT_EQ(starPixel(129, 129), grey(255));
-    form->AboutTab->SlopeSpin->setValue(8.0);
+    edit("SlopeSpin")->setValue(8.0);
     EXPECT_DOUBLE_EQ(engine->DisplayLut[5], 8.0 * 0.005);
     // 0.01 is below the new threshold 8^(-1/0.7) = 0.051: level 0.08.
     EXPECT_EQ(starPixel(72, 72), grey(20));
@@ -87,10 +88,10 @@ TEST_F(DisplayWindow, BrightnessSliderRedraws)
 {
     putStar();
     form->BuildStarImage();
-    form->StartestTab->Brightslide->setValue(100);
+    find<QSlider>("Brightslide")->setValue(100);
     EXPECT_EQ(starPixel(72, 72), grey(241));
     EXPECT_EQ(starPixel(129, 129), grey(255));
-    form->StartestTab->Brightslide->setValue(0);
+    find<QSlider>("Brightslide")->setValue(0);
     EXPECT_EQ(starPixel(72, 72), grey(11));
 }
 
@@ -98,11 +99,11 @@ TEST_F(DisplayWindow, ZoomRewritesBothLabelsAndRedraws)
 {
     putStar();
     form->BuildStarImage();
-    ui::NumberEdit* zoom = form->Parameters->ZoomfSpin;
+    ui::NumberEdit* zoom = edit("ZoomfSpin");
     ASSERT_NE(zoom, nullptr);
     zoom->setValue(2.0);
-    EXPECT_EQ(form->StartestTab->StarImageLabel->text(), QStringLiteral("Star image (12 arcsec.)"));
-    EXPECT_EQ(form->PlanetTab->Planetlabel->text(), QStringLiteral("Planet image (12 arcsec.)"));
+    EXPECT_EQ(find<QLabel>("StarImageLabel")->text(), QStringLiteral("Star image (12 arcsec.)"));
+    EXPECT_EQ(find<QLabel>("Planetlabel")->text(), QStringLiteral("Planet image (12 arcsec.)"));
     // At zoom 2 the centre cell covers pixels 130 and 131 in the redraw
     // (h = 1 / 2.0001), where the star image drew it at 129 to 131.
     EXPECT_EQ(starPixel(130, 131), grey(255));
@@ -110,51 +111,51 @@ TEST_F(DisplayWindow, ZoomRewritesBothLabelsAndRedraws)
     EXPECT_EQ(starPixel(129, 130), grey(0));
     EXPECT_EQ(starPixel(132, 130), grey(0));
     zoom->setValue(0.1);
-    EXPECT_EQ(form->StartestTab->StarImageLabel->text(), QStringLiteral("Star image (250 arcsec.)"));
+    EXPECT_EQ(find<QLabel>("StarImageLabel")->text(), QStringLiteral("Star image (250 arcsec.)"));
     zoom->setValue(0.5);
-    EXPECT_EQ(form->PlanetTab->Planetlabel->text(), QStringLiteral("Planet image (50 arcsec.)"));
+    EXPECT_EQ(find<QLabel>("Planetlabel")->text(), QStringLiteral("Planet image (50 arcsec.)"));
     zoom->setValue(1.0);
-    EXPECT_EQ(form->StartestTab->StarImageLabel->text(), QStringLiteral("Star image (25 arcsec.)"));
+    EXPECT_EQ(find<QLabel>("StarImageLabel")->text(), QStringLiteral("Star image (25 arcsec.)"));
 }
 
 TEST_F(DisplayWindow, ColourCompositeIsKeptOnBrightnessAndGammaChanges)
 {
     putStar();
     form->BuildStarImage();
-    const QImage before = form->StartestTab->StarImage->picture();
+    const QImage before = find<ui::PictureBox>("StarImage")->picture();
     engine->ColourComposite = true;
     engine->FieldReal(1, 1) = 0.0;  // a grey redraw would now be black
-    form->StartestTab->Brightslide->setValue(60);
-    form->AboutTab->GammaSpin->setValue(0.8);
-    EXPECT_EQ(form->StartestTab->StarImage->picture(), before);
+    find<QSlider>("Brightslide")->setValue(60);
+    edit("GammaSpin")->setValue(0.8);
+    EXPECT_EQ(find<ui::PictureBox>("StarImage")->picture(), before);
     // The table itself follows the editor.
     EXPECT_DOUBLE_EQ(engine->DisplayLut[1000], std::pow(1.000001, 0.8));
 }
 
 TEST_F(DisplayWindow, PaintTargetChoosesThePicture)
 {
-    form->StarBuffer->brushColour = imaging::Rgb{10, 20, 30};
-    form->StarBuffer->fillRect(0, 0, 256, 256);
-    engine->PaintTarget = 2;
+    form->starBuffer()->brushColour = imaging::Rgb{10, 20, 30};
+    form->starBuffer()->fillRect(0, 0, 256, 256);
+    engine->PaintTarget = optics::PaintTarget::Chromatic;
     form->Starimage1Paint();
-    EXPECT_EQ(form->ChromaticTab->chroma->picture().pixel(255, 255), qRgb(10, 20, 30));
+    EXPECT_EQ(find<ui::PictureBox>("chroma")->picture().pixel(255, 255), qRgb(10, 20, 30));
     // 256 x 256 pixels go into the 257 x 257 picture.
-    EXPECT_EQ(form->ChromaticTab->chroma->picture().pixel(256, 256), qRgb(0, 0, 0));
+    EXPECT_EQ(find<ui::PictureBox>("chroma")->picture().pixel(256, 256), qRgb(0, 0, 0));
     EXPECT_EQ(starPixel(0, 0), qRgb(0, 0, 0));
 
-    engine->PaintTarget = 3;
+    engine->PaintTarget = optics::PaintTarget::Planet;
     form->Starimage1Paint();
-    EXPECT_EQ(form->PlanetTab->Planetaberrate->picture().pixel(0, 0), qRgb(10, 20, 30));
+    EXPECT_EQ(find<ui::PictureBox>("Planetaberrate")->picture().pixel(0, 0), qRgb(10, 20, 30));
     EXPECT_EQ(starPixel(0, 0), qRgb(0, 0, 0));
 
-    engine->PaintTarget = 0;
-    form->StarBuffer->brushColour = imaging::Rgb{1, 2, 3};
-    form->StarBuffer->fillRect(0, 0, 256, 256);
+    engine->PaintTarget = optics::PaintTarget::None;
+    form->starBuffer()->brushColour = imaging::Rgb{1, 2, 3};
+    form->starBuffer()->fillRect(0, 0, 256, 256);
     form->Starimage1Paint();
-    EXPECT_EQ(form->PlanetTab->Planetaberrate->picture().pixel(0, 0), qRgb(10, 20, 30));
+    EXPECT_EQ(find<ui::PictureBox>("Planetaberrate")->picture().pixel(0, 0), qRgb(10, 20, 30));
     EXPECT_EQ(starPixel(0, 0), qRgb(0, 0, 0));
 
-    engine->PaintTarget = 1;
+    engine->PaintTarget = optics::PaintTarget::StarImage;
     form->Starimage1Paint();
     EXPECT_EQ(starPixel(0, 0), qRgb(1, 2, 3));
 }
@@ -180,44 +181,28 @@ void expectScreenShown(const QImage& picture, const optics::ScreenPicture& level
             ASSERT_EQ(picture.pixel(x, y), grey(levels.level(x, y))) << x << "," << y;
 }
 
-TEST_F(DisplayWindow, TurbulenceScreenIsDrawnOnItsPage)
+TEST_F(DisplayWindow, ScreensAreDrawnOnTheirPageByACalculation)
 {
-    form->TurbulenceTab->RandSeedSpin->setValue(1);
-    form->TurbulenceTab->RMSSpin->setValue(0.1);
-    form->BuildTurbulenceScreen();
+    edit("RandSeedSpin")->setValue(3);
+    edit("RMSSpin")->setValue(0.1);
+    edit("Roughspin")->setValue(0.5);
+    find<QAbstractButton>("CalculateButton")->click();
     EXPECT_TRUE(engine->TurbulenceReady);
-    EXPECT_EQ(engine->TurbulenceGrid(129, 129), static_cast<double>(static_cast<float>(1204.2)) + 5.0);
-    EXPECT_EQ(form->statusText(0), QStringLiteral("Calculating Turbulence"));
-
-    auto reference = optics::Engine::Create();
-    optics::NullStatusSink sink;
-    const optics::ScreenPicture levels = optics::BuildTurbulenceScreen(*reference, {1.0, 0.1}, sink);
-    // Not symmetric, so a swapped x and y would show.
-    ASSERT_NE(levels.level(3, 40), levels.level(40, 3));
-    expectScreenShown(form->TurbulenceTab->Image3->picture(), levels);
-    // The roughness picture is not touched.
-    EXPECT_EQ(form->TurbulenceTab->Image4->picture().pixel(10, 10), qRgb(0, 0, 0));
-}
-
-TEST_F(DisplayWindow, RoughnessScreenIsDrawnOnItsPage)
-{
-    form->TurbulenceTab->RandSeedSpin->setValue(3);
-    form->TurbulenceTab->Roughspin->setValue(0.5);
-    form->BuildRoughnessScreen();
     EXPECT_TRUE(engine->RoughnessReady);
-    EXPECT_EQ(form->statusText(0), QStringLiteral("Calculating Roughness"));
 
     auto reference = optics::Engine::Create();
     optics::NullStatusSink sink;
-    expectScreenShown(form->TurbulenceTab->Image4->picture(),
+    const optics::ScreenPicture turbulence = optics::BuildTurbulenceScreen(*reference, {3.0, 0.1}, sink);
+    // Not symmetric, so a swapped x and y would show.
+    ASSERT_NE(turbulence.level(3, 40), turbulence.level(40, 3));
+    expectScreenShown(find<ui::PictureBox>("Image3")->picture(), turbulence);
+    expectScreenShown(find<ui::PictureBox>("Image4")->picture(),
                       optics::BuildRoughnessScreen(*reference, {3.0, 0.5}, sink));
-}
 
-TEST_F(DisplayWindow, ZeroAmplitudeScreenIsBlack)
-{
-    form->TurbulenceTab->RMSSpin->setValue(0.0);
-    form->BuildTurbulenceScreen();
-    const QImage picture = form->TurbulenceTab->Image3->picture();
+    // A zero amplitude gives a black picture.
+    edit("RMSSpin")->setValue(0.0);
+    find<QAbstractButton>("CalculateButton")->click();
+    const QImage picture = find<ui::PictureBox>("Image3")->picture();
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x)
             ASSERT_EQ(picture.pixel(x, y), qRgb(0, 0, 0));

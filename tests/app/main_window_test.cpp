@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace {
@@ -48,6 +49,8 @@ TEST_F(MainWindow, HasTitleSizeAndTheTenPagesInOrder)
         EXPECT_EQ(tabs->tabText(i), captions[i]);
     EXPECT_EQ(tabs->currentIndex(), 9);
     EXPECT_EQ(tabs->geometry(), QRect(0, -1, 561, 345));
+    // All ten captions stay in view.
+    EXPECT_LE(tabs->tabBar()->tabRect(9).right(), tabs->width());
     EXPECT_EQ(find<QWidget>("Aperturebox")->geometry(), QRect(559, 16, 137, 210));
     EXPECT_EQ(find<QWidget>("Panel2")->geometry(), QRect(559, 224, 137, 193));
     EXPECT_EQ(find<QWidget>("Panel3")->geometry(), QRect(0, 343, 560, 75));
@@ -63,7 +66,7 @@ TEST_F(MainWindow, StartUpStateIsSet)
     app::TForm1& f = createForm();
     EXPECT_EQ(engine->BitReverse[1], 256);
     EXPECT_EQ(engine->BitReverse[255], 510);
-    EXPECT_EQ(engine->PaintTarget, 1);
+    EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::StarImage);
     EXPECT_EQ(engine->WaveLength, 555.0);
     EXPECT_EQ(engine->FftSign, 1.0);
     EXPECT_EQ(engine->StarRed, 179);
@@ -72,19 +75,19 @@ TEST_F(MainWindow, StartUpStateIsSet)
     EXPECT_FALSE(engine->TurbulenceReady);
     EXPECT_FALSE(engine->RoughnessReady);
     EXPECT_FALSE(engine->FirstGammaChange);
-    ASSERT_NE(f.StarBuffer, nullptr);
-    ASSERT_NE(f.DoubleStarBuffer, nullptr);
-    EXPECT_EQ(f.StarBuffer->width(), 256);
-    EXPECT_EQ(f.StarBuffer->height(), 256);
-    EXPECT_EQ(f.PlanetFileName, "mars.jpg");
+    ASSERT_NE(f.starBuffer(), nullptr);
+    ASSERT_NE(f.doubleStarBuffer(), nullptr);
+    EXPECT_EQ(f.starBuffer()->width(), 256);
+    EXPECT_EQ(f.starBuffer()->height(), 256);
+    EXPECT_EQ(find<app::PlanetPage>("Planet")->planetFileName(), "mars.jpg");
 }
 
 TEST_F(MainWindow, ClosingFreesTheBuffers)
 {
     app::TForm1& f = createForm();
     f.close();
-    EXPECT_EQ(f.StarBuffer, nullptr);
-    EXPECT_EQ(f.DoubleStarBuffer, nullptr);
+    EXPECT_EQ(f.starBuffer(), nullptr);
+    EXPECT_EQ(f.doubleStarBuffer(), nullptr);
     f.Starimage1Paint();  // must not touch a freed buffer
 }
 
@@ -110,8 +113,8 @@ TEST_F(MainWindow, PlanetPictureWidthGivesTheCaptionByIntegerDivision)
         createForm();
         EXPECT_TRUE(dialogs.shown().empty());
         EXPECT_EQ(find<QLabel>("planetimagesize")->text(), "30arcseconds wide") << width;
-        EXPECT_EQ(form->PlanetTab->Planetimage->picture().width(), width);
-        EXPECT_EQ(form->PlanetBitmap.format(), QImage::Format_RGB888);
+        EXPECT_EQ(find<ui::PictureBox>("Planetimage")->picture().width(), width);
+        EXPECT_EQ(find<app::PlanetPage>("Planet")->planetBitmap().format(), QImage::Format_RGB888);
         form.reset();
     }
 }
@@ -127,13 +130,14 @@ TEST_F(MainWindow, HintsReachStatusPanelOne)
 
 TEST_F(MainWindow, AboutClicksRevealSpecialsForGood)
 {
-    app::TForm1& f = createForm();
+    createForm();
     auto* specials = find<QGroupBox>("Specials");
     EXPECT_TRUE(specials->isHidden());
-    f.Image5Click();
-    f.Image5Click();
+    auto* about = find<app::AboutPage>("About");
+    about->Image5Click();
+    about->Image5Click();
     EXPECT_FALSE(specials->isHidden());
-    f.SecretPanel1Click();
+    about->SecretPanel1Click();
     EXPECT_FALSE(specials->isHidden());
 }
 

@@ -63,9 +63,7 @@ protected:
     {
         WindowTest::SetUp();
         createForm();
-        p = form->Parameters;
     }
-    app::ParameterColumn* p = nullptr;
 };
 
 // ---------------------------------------------------------------------------
@@ -208,7 +206,6 @@ TEST_F(Parameters, EveryButtonAndBoxStartsAsTheTablesSay)
         EXPECT_EQ(ui::hintOf(button), QString::fromLatin1(row.hint));
         EXPECT_EQ(ui::showsTooltip(button), row.tooltip);
     }
-    EXPECT_EQ(form->Parameters->CalculateButton, find<QPushButton>("CalculateButton"));
 }
 
 TEST_F(Parameters, BrightnessSliderStartsAtZero)
@@ -226,8 +223,8 @@ TEST_F(Parameters, BrightnessSliderStartsAtZero)
 
 TEST_F(Parameters, PinchAndTubeCaptionsShowTheirOwnHints)
 {
-    QLabel* pinch = ui::captionLabel(p->PinchSpin);
-    QLabel* tube = ui::captionLabel(p->TubeSpin);
+    QLabel* pinch = ui::captionLabel(edit("PinchSpin"));
+    QLabel* tube = ui::captionLabel(edit("TubeSpin"));
     ASSERT_NE(pinch, nullptr);
     ASSERT_NE(tube, nullptr);
     EXPECT_EQ(ui::hintOf(pinch), "Pinched Optics (3-fold)");
@@ -240,15 +237,15 @@ TEST_F(Parameters, PinchAndTubeCaptionsShowTheirOwnHints)
 
 TEST_F(Parameters, FocusHintReachesTheStatusBarWithoutATooltip)
 {
-    hover(p->FocusSpin);
-    EXPECT_EQ(form->statusText(1), "= perfect focus\r\n-/+ = defocusing before/after focuspoint");
-    EXPECT_TRUE(p->FocusSpin->toolTip().isEmpty());
+    hover(edit("FocusSpin"));
+    EXPECT_EQ(form->statusText(1), "= perfect focus -/+ = defocusing before/after focuspoint");
+    EXPECT_TRUE(edit("FocusSpin")->toolTip().isEmpty());
 }
 
 TEST_F(Parameters, TurbulencePageExplainsItsSettings)
 {
     QStringList texts;
-    for (QLabel* label : form->TurbulenceTab->findChildren<QLabel*>())
+    for (QLabel* label : find<QWidget>("Turbulence")->findChildren<QLabel*>())
         texts << label->text();
     EXPECT_TRUE(texts.contains("The numbers used in the generator will lead to \r\ndifferent (repeatable) patterns "
                                "of turbulence. \r\nThey will not influence the amount of turbulence."));
@@ -256,23 +253,11 @@ TEST_F(Parameters, TurbulencePageExplainsItsSettings)
         texts.contains("Turbulence and Roughness are to be entered as\r\nRMS (root-mean-square) values."));
 }
 
-TEST_F(Parameters, ChromaticArraysHoldTheNamedRows)
-{
-    app::ChromaticPage* page = form->ChromaticTab;
-    EXPECT_EQ(page->ChromaWave[2], find<NumberEdit>("Chromawave2"));
-    EXPECT_EQ(page->ChromaFocus[4], find<NumberEdit>("Chromafocus4"));
-    EXPECT_EQ(page->ChromaFocus[5], find<NumberEdit>("ChromaFocus5"));
-    EXPECT_EQ(page->ChromaLSA[7], find<NumberEdit>("ChromaLSA7"));
-    EXPECT_EQ(page->CheckBox[3], find<QCheckBox>("CheckBox3"));
-    EXPECT_EQ(page->FocalShiftspin, find<NumberEdit>("FocalShiftspin"));
-    EXPECT_EQ(form->AnimationTab->RxSpinEdit3, find<NumberEdit>("RxSpinEdit3"));
-}
-
 // Every control of a region lies inside it, and no two overlap.
 TEST_F(Parameters, RegionsHoldTheirControlsWithoutOverlap)
 {
-    for (QWidget* region : {static_cast<QWidget*>(p->Aperturebox), static_cast<QWidget*>(p->Panel2),
-                            static_cast<QWidget*>(p->Panel3)}) {
+    for (QWidget* region : {static_cast<QWidget*>(find<QWidget>("Aperturebox")), static_cast<QWidget*>(find<QWidget>("Panel2")),
+                            static_cast<QWidget*>(find<QWidget>("Panel3"))}) {
         SCOPED_TRACE(region->objectName().toStdString());
         const QList<QWidget*> children = region->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         EXPECT_GE(children.size(), 6);
@@ -294,49 +279,58 @@ TEST_F(Parameters, RegionsHoldTheirControlsWithoutOverlap)
 
 TEST_F(Parameters, FiveInchesBecome127MillimetresAndBack)
 {
-    p->Millimeters->click();
-    EXPECT_EQ(p->ApertureSpin->text(), fixed(127.0, 2));
-    EXPECT_EQ(p->ApertureSpin->minimum(), 50.0);
-    EXPECT_EQ(p->ApertureSpin->maximum(), 650.0);
-    EXPECT_EQ(p->ApertureSpin->step(), 25.0);
+    find<QRadioButton>("Millimeters")->click();
+    EXPECT_EQ(edit("ApertureSpin")->text(), fixed(127.0, 2));
+    EXPECT_EQ(edit("ApertureSpin")->minimum(), 50.0);
+    EXPECT_EQ(edit("ApertureSpin")->maximum(), 650.0);
+    EXPECT_EQ(edit("ApertureSpin")->step(), 25.0);
 
-    p->Inches->click();
-    EXPECT_EQ(p->ApertureSpin->text(), fixed(5.0, 2));
-    EXPECT_EQ(p->ApertureSpin->minimum(), 2.0);
-    EXPECT_EQ(p->ApertureSpin->maximum(), 25.0);
-    EXPECT_EQ(p->ApertureSpin->step(), 4.0);
+    find<QRadioButton>("Inches")->click();
+    EXPECT_EQ(edit("ApertureSpin")->text(), fixed(5.0, 2));
+    EXPECT_EQ(edit("ApertureSpin")->minimum(), 2.0);
+    EXPECT_EQ(edit("ApertureSpin")->maximum(), 25.0);
+    EXPECT_EQ(edit("ApertureSpin")->step(), 4.0);
 }
 
 TEST_F(Parameters, ConvertedDiametersAreClampedToTheInchRange)
 {
-    p->Millimeters->click();
-    p->ApertureSpin->setValue(650.0);
-    p->Inches->click();
-    EXPECT_EQ(p->ApertureSpin->text(), fixed(25.0, 2));  // 25.59 clamped
+    find<QRadioButton>("Millimeters")->click();
+    edit("ApertureSpin")->setValue(650.0);
+    find<QRadioButton>("Inches")->click();
+    EXPECT_EQ(edit("ApertureSpin")->text(), fixed(25.0, 2));  // 25.59 clamped
 
-    p->Millimeters->click();
-    p->ApertureSpin->setValue(50.0);
-    p->Inches->click();
-    EXPECT_EQ(p->ApertureSpin->text(), fixed(2.0, 2));  // 1.97 clamped
+    find<QRadioButton>("Millimeters")->click();
+    edit("ApertureSpin")->setValue(50.0);
+    find<QRadioButton>("Inches")->click();
+    EXPECT_EQ(edit("ApertureSpin")->text(), fixed(2.0, 2));  // 1.97 clamped
 }
 
-TEST_F(Parameters, DiameterAboveThresholdIsNotConvertedToMillimetres)
+// The diameter is converted whenever the unit changes, also from 21 inches
+// up, and never when the chosen unit is chosen again (regression, issue 14).
+TEST_F(Parameters, DiameterIsConvertedExactlyWhenTheUnitChanges)
 {
-    p->ApertureSpin->setValue(23.0);
-    p->Millimeters->click();
-    EXPECT_TRUE(p->Millimeters->isChecked());
-    EXPECT_EQ(p->ApertureSpin->text(), fixed(23.0, 2));
-    EXPECT_EQ(p->ApertureSpin->minimum(), 2.0);
-    EXPECT_EQ(p->ApertureSpin->maximum(), 25.0);
-    EXPECT_EQ(p->ApertureSpin->step(), 2.0);
+    ui::NumberEdit* aperture = edit("ApertureSpin");
+    aperture->setValue(23.0);
+    find<QRadioButton>("Millimeters")->click();
+    EXPECT_EQ(aperture->text(), fixed(584.2, 2));
+    EXPECT_EQ(aperture->minimum(), 50.0);
+    EXPECT_EQ(aperture->maximum(), 650.0);
+    find<QRadioButton>("Millimeters")->click();
+    EXPECT_EQ(aperture->text(), fixed(584.2, 2));
+
+    aperture->setValue(60.0);
+    find<QRadioButton>("Inches")->click();
+    EXPECT_EQ(aperture->text(), fixed(2.36, 2));
+    find<QRadioButton>("Inches")->click();
+    EXPECT_EQ(aperture->text(), fixed(2.36, 2));
 }
 
 TEST_F(Parameters, UnparsableTextReadsAsTheMinimum)
 {
-    p->FocusSpin->setText({});
-    EXPECT_EQ(p->FocusSpin->value(), -20.0);
-    p->ApertureSpin->setText({});
-    EXPECT_EQ(p->ApertureSpin->value(), 2.0);
+    edit("FocusSpin")->setText({});
+    EXPECT_EQ(edit("FocusSpin")->value(), -20.0);
+    edit("ApertureSpin")->setText({});
+    EXPECT_EQ(edit("ApertureSpin")->value(), 2.0);
 }
 
 // ---------------------------------------------------------------------------
@@ -344,44 +338,44 @@ TEST_F(Parameters, UnparsableTextReadsAsTheMinimum)
 
 TEST_F(Parameters, HiddenAtStartIncludingCaptions)
 {
-    EXPECT_TRUE(p->OffsetSpin->isHidden());
-    EXPECT_TRUE(ui::captionLabel(p->OffsetSpin)->isHidden());
-    EXPECT_TRUE(p->Spidercheck->isHidden());
-    EXPECT_TRUE(p->SpiderThickSpin->isHidden());
-    EXPECT_TRUE(ui::captionLabel(p->SpiderThickSpin)->isHidden());
-    EXPECT_FALSE(p->ObsSpin->isHidden());
-    EXPECT_FALSE(ui::captionLabel(p->ObsSpin)->isHidden());
+    EXPECT_TRUE(edit("OffsetSpin")->isHidden());
+    EXPECT_TRUE(ui::captionLabel(edit("OffsetSpin"))->isHidden());
+    EXPECT_TRUE(find<QCheckBox>("Spidercheck")->isHidden());
+    EXPECT_TRUE(edit("SpiderThickSpin")->isHidden());
+    EXPECT_TRUE(ui::captionLabel(edit("SpiderThickSpin"))->isHidden());
+    EXPECT_FALSE(edit("ObsSpin")->isHidden());
+    EXPECT_FALSE(ui::captionLabel(edit("ObsSpin"))->isHidden());
 }
 
 TEST_F(Parameters, ObstructionShowsAndHidesOffsetAndSpider)
 {
-    p->ObsSpin->setValue(20.0);
-    EXPECT_FALSE(p->OffsetSpin->isHidden());
-    EXPECT_FALSE(ui::captionLabel(p->OffsetSpin)->isHidden());
-    EXPECT_FALSE(p->Spidercheck->isHidden());
-    EXPECT_TRUE(p->SpiderThickSpin->isHidden());
+    edit("ObsSpin")->setValue(20.0);
+    EXPECT_FALSE(edit("OffsetSpin")->isHidden());
+    EXPECT_FALSE(ui::captionLabel(edit("OffsetSpin"))->isHidden());
+    EXPECT_FALSE(find<QCheckBox>("Spidercheck")->isHidden());
+    EXPECT_TRUE(edit("SpiderThickSpin")->isHidden());
 
-    p->Spidercheck->click();
-    EXPECT_FALSE(p->SpiderThickSpin->isHidden());
-    EXPECT_FALSE(ui::captionLabel(p->SpiderThickSpin)->isHidden());
-    p->OffsetSpin->setValue(3.0);
+    find<QCheckBox>("Spidercheck")->click();
+    EXPECT_FALSE(edit("SpiderThickSpin")->isHidden());
+    EXPECT_FALSE(ui::captionLabel(edit("SpiderThickSpin"))->isHidden());
+    edit("OffsetSpin")->setValue(3.0);
 
-    p->ObsSpin->setValue(0.0);
-    EXPECT_TRUE(p->OffsetSpin->isHidden());
-    EXPECT_TRUE(ui::captionLabel(p->OffsetSpin)->isHidden());
-    EXPECT_TRUE(p->Spidercheck->isHidden());
-    EXPECT_FALSE(p->Spidercheck->isChecked());
-    EXPECT_TRUE(p->SpiderThickSpin->isHidden());
-    EXPECT_TRUE(ui::captionLabel(p->SpiderThickSpin)->isHidden());
-    EXPECT_EQ(p->OffsetSpin->text(), fixed(3.0, 1));  // the offset keeps its value
+    edit("ObsSpin")->setValue(0.0);
+    EXPECT_TRUE(edit("OffsetSpin")->isHidden());
+    EXPECT_TRUE(ui::captionLabel(edit("OffsetSpin"))->isHidden());
+    EXPECT_TRUE(find<QCheckBox>("Spidercheck")->isHidden());
+    EXPECT_FALSE(find<QCheckBox>("Spidercheck")->isChecked());
+    EXPECT_TRUE(edit("SpiderThickSpin")->isHidden());
+    EXPECT_TRUE(ui::captionLabel(edit("SpiderThickSpin"))->isHidden());
+    EXPECT_EQ(edit("OffsetSpin")->text(), fixed(3.0, 1));  // the offset keeps its value
 }
 
 TEST_F(Parameters, TypedObstructionTakesEffectWhileTyping)
 {
-    p->ObsSpin->setText("2");
-    EXPECT_FALSE(p->Spidercheck->isHidden());
-    p->ObsSpin->setText("");  // reads as the minimum, 0
-    EXPECT_TRUE(p->Spidercheck->isHidden());
+    edit("ObsSpin")->setText("2");
+    EXPECT_FALSE(find<QCheckBox>("Spidercheck")->isHidden());
+    edit("ObsSpin")->setText("");  // reads as the minimum, 0
+    EXPECT_TRUE(find<QCheckBox>("Spidercheck")->isHidden());
 }
 
 // ---------------------------------------------------------------------------
@@ -399,7 +393,7 @@ protected:
 TEST_F(ReadyFlags, SeedChangeMarksBothScreens)
 {
     markReady();
-    form->TurbulenceTab->RandSeedSpin->setValue(7);
+    edit("RandSeedSpin")->setValue(7);
     EXPECT_FALSE(engine->TurbulenceReady);
     EXPECT_FALSE(engine->RoughnessReady);
 }
@@ -407,16 +401,15 @@ TEST_F(ReadyFlags, SeedChangeMarksBothScreens)
 TEST_F(ReadyFlags, TurbulenceAmountMarksOnlyTheTurbulenceScreen)
 {
     markReady();
-    form->TurbulenceTab->RMSSpin->setValue(0.5);
+    edit("RMSSpin")->setValue(0.5);
     EXPECT_FALSE(engine->TurbulenceReady);
     EXPECT_TRUE(engine->RoughnessReady);
 }
 
 TEST_F(ReadyFlags, RoughnessAndAnimationRangeMarkOnlyTheRoughnessScreen)
 {
-    app::AnimationPage* animation = form->AnimationTab;
-    for (NumberEdit* edit : {form->TurbulenceTab->Roughspin, animation->RxSpinEdit1, animation->RxSpinEdit2,
-                             animation->RxSpinEdit3}) {
+    for (NumberEdit* edit : {this->edit("Roughspin"), this->edit("RxSpinEdit1"), this->edit("RxSpinEdit2"),
+                             this->edit("RxSpinEdit3")}) {
         SCOPED_TRACE(edit->objectName().toStdString());
         markReady();
         edit->stepBy(1);
@@ -428,21 +421,21 @@ TEST_F(ReadyFlags, RoughnessAndAnimationRangeMarkOnlyTheRoughnessScreen)
 TEST_F(ReadyFlags, OpticalParametersMarkNeither)
 {
     markReady();
-    p->FocusSpin->setValue(1.5);
-    p->ObsSpin->setValue(25.0);
-    p->ApertureSpin->setValue(8.0);
-    p->Millimeters->click();
+    edit("FocusSpin")->setValue(1.5);
+    edit("ObsSpin")->setValue(25.0);
+    edit("ApertureSpin")->setValue(8.0);
+    find<QRadioButton>("Millimeters")->click();
     EXPECT_TRUE(engine->TurbulenceReady);
     EXPECT_TRUE(engine->RoughnessReady);
 }
 
 TEST_F(ReadyFlags, NegativeAmountsAreWrittenBackPositive)
 {
-    form->TurbulenceTab->RMSSpin->setText({});
-    type(form->TurbulenceTab->RMSSpin, "-0.3");
-    EXPECT_EQ(form->TurbulenceTab->RMSSpin->text(), fixed(0.3, 2));
-    form->TurbulenceTab->Roughspin->setText("-1.25");
-    EXPECT_EQ(form->TurbulenceTab->Roughspin->text(), fixed(1.25, 2));
+    edit("RMSSpin")->setText({});
+    type(edit("RMSSpin"), "-0.3");
+    EXPECT_EQ(edit("RMSSpin")->text(), fixed(0.3, 2));
+    edit("Roughspin")->setText("-1.25");
+    EXPECT_EQ(edit("Roughspin")->text(), fixed(1.25, 2));
 }
 
 // ---------------------------------------------------------------------------
@@ -456,23 +449,21 @@ protected:
         double v = 1.0;
         for (NumberEdit* e : resetEditors())
             e->setValue(v += 0.1);
-        p->TDEradius->setValue(80);
-        form->StartestTab->Brightslide->setValue(40);
+        edit("TDEradius")->setValue(80);
+        find<QSlider>("Brightslide")->setValue(40);
     }
 
     //! The float editors the reset writes 0 to, in its order.
     std::vector<NumberEdit*> resetEditors() const
     {
-        std::vector<NumberEdit*> editors = {p->FocusSpin,  p->XComaSpin, p->XastigSpin, p->SphericalSpin,
-                                            p->HSASpin,    p->TubeSpin,  p->PinchSpin,  p->TDESpin};
-        app::ChromaticPage* chromatic = form->ChromaticTab;
-        for (int k = 1; k <= 7; ++k)
-            editors.push_back(chromatic->ChromaFocus[k]);
-        for (int k = 1; k <= 7; ++k)
-            editors.push_back(chromatic->ChromaLSA[k]);
-        editors.push_back(chromatic->FocalShiftspin);
-        editors.push_back(form->TurbulenceTab->RMSSpin);
-        editors.push_back(form->TurbulenceTab->Roughspin);
+        std::vector<NumberEdit*> editors = {edit("FocusSpin"),  edit("XComaSpin"), edit("XastigSpin"), edit("SphericalSpin"),
+                                            edit("HSASpin"),    edit("TubeSpin"),  edit("PinchSpin"),  edit("TDESpin")};
+        for (const char* name : {"ChromaFocus1", "ChromaFocus2", "ChromaFocus3", "Chromafocus4", "ChromaFocus5",
+                                 "Chromafocus6", "Chromafocus7", "ChromaLSA1", "ChromaLSA2", "ChromaLSA3",
+                                 "ChromaLSA4", "ChromaLSA5", "ChromaLSA6", "ChromaLSA7", "FocalShiftspin"})
+            editors.push_back(edit(name));
+        editors.push_back(edit("RMSSpin"));
+        editors.push_back(edit("Roughspin"));
         return editors;
     }
 };
@@ -488,7 +479,7 @@ TEST_F(Reset, AsksForConfirmationAndCancelChangesNothing)
     dialogs.clearShown();
     dialogs.queueAnswer(ui::MessageButton::Cancel);
 
-    p->Button1->click();
+    find<QPushButton>("Button1")->click();
 
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].kind, ui::MessageKind::Warning);
@@ -498,8 +489,8 @@ TEST_F(Reset, AsksForConfirmationAndCancelChangesNothing)
     const std::vector<NumberEdit*> editors = resetEditors();
     for (size_t i = 0; i < editors.size(); ++i)
         EXPECT_EQ(editors[i]->text(), before[i]) << editors[i]->objectName().toStdString();
-    EXPECT_EQ(p->TDEradius->text(), "80");
-    EXPECT_EQ(form->StartestTab->Brightslide->value(), 40);
+    EXPECT_EQ(edit("TDEradius")->text(), "80");
+    EXPECT_EQ(find<QSlider>("Brightslide")->value(), 40);
     EXPECT_TRUE(engine->TurbulenceReady);
     EXPECT_TRUE(engine->RoughnessReady);
 }
@@ -508,33 +499,33 @@ TEST_F(Reset, OkZeroesTheAberrationsInOrderAndLeavesTheRestAlone)
 {
     disturb();
     // Controls the reset must leave as they are.
-    p->Millimeters->click();
-    p->ApertureSpin->setValue(200.0);
-    p->ObsSpin->setValue(20.0);
-    p->OffsetSpin->setValue(2.0);
-    p->Spidercheck->setChecked(true);
-    p->SpiderThickSpin->setValue(2.0);
-    p->Comaangle->setValue(45);
-    p->Astigmaangle->setValue(90);
-    p->RxTuberadius->setValue(0.5);
-    p->ZoomfSpin->setValue(1.5);
-    p->PSFMTFCheck->setChecked(true);
-    form->TurbulenceTab->RandSeedSpin->setValue(7);
-    form->AboutTab->GammaSpin->setValue(0.7);
-    form->ChromaticTab->ChromaWave[3]->setValue(500);
-    form->ChromaticTab->CheckBox[2]->setChecked(false);
-    form->AnimationTab->RxSpinEdit1->setValue(-3.0);
+    find<QRadioButton>("Millimeters")->click();
+    edit("ApertureSpin")->setValue(200.0);
+    edit("ObsSpin")->setValue(20.0);
+    edit("OffsetSpin")->setValue(2.0);
+    find<QCheckBox>("Spidercheck")->setChecked(true);
+    edit("SpiderThickSpin")->setValue(2.0);
+    edit("Comaangle")->setValue(45);
+    edit("Astigmaangle")->setValue(90);
+    edit("RxTuberadius")->setValue(0.5);
+    edit("ZoomfSpin")->setValue(1.5);
+    find<QCheckBox>("PSFMTFCheck")->setChecked(true);
+    edit("RandSeedSpin")->setValue(7);
+    edit("GammaSpin")->setValue(0.7);
+    edit("ChromaWave3")->setValue(500);
+    find<QCheckBox>("CheckBox2")->setChecked(false);
+    edit("RxSpinEdit1")->setValue(-3.0);
     engine->TurbulenceReady = true;
     engine->RoughnessReady = true;
 
     QStringList order;
     for (NumberEdit* e : resetEditors())
         QObject::connect(e, &NumberEdit::changed, [&order, e] { order << e->objectName(); });
-    QObject::connect(p->TDEradius, &NumberEdit::changed, [&order] { order << "TDEradius"; });
-    QObject::connect(form->StartestTab->Brightslide, &QSlider::valueChanged, [&order] { order << "Brightslide"; });
+    QObject::connect(edit("TDEradius"), &NumberEdit::changed, [&order] { order << "TDEradius"; });
+    QObject::connect(find<QSlider>("Brightslide"), &QSlider::valueChanged, [&order] { order << "Brightslide"; });
     dialogs.queueAnswer(ui::MessageButton::Ok);
 
-    p->Button1->click();
+    find<QPushButton>("Button1")->click();
 
     QStringList expected = {"FocusSpin", "XComaSpin", "XastigSpin", "SphericalSpin", "HSASpin",
                             "TubeSpin",  "PinchSpin", "TDESpin",    "TDEradius",     "Brightslide"};
@@ -546,27 +537,27 @@ TEST_F(Reset, OkZeroesTheAberrationsInOrderAndLeavesTheRestAlone)
 
     for (NumberEdit* e : resetEditors())
         EXPECT_EQ(e->text(), fixed(0.0, 2)) << e->objectName().toStdString();
-    EXPECT_EQ(p->TDEradius->text(), "50");
-    EXPECT_EQ(form->StartestTab->Brightslide->value(), 0);
+    EXPECT_EQ(edit("TDEradius")->text(), "50");
+    EXPECT_EQ(find<QSlider>("Brightslide")->value(), 0);
     EXPECT_FALSE(engine->TurbulenceReady);
     EXPECT_FALSE(engine->RoughnessReady);
 
-    EXPECT_TRUE(p->Millimeters->isChecked());
-    EXPECT_EQ(p->ApertureSpin->text(), fixed(200.0, 2));
-    EXPECT_EQ(p->ObsSpin->text(), fixed(20.0, 1));
-    EXPECT_EQ(p->OffsetSpin->text(), fixed(2.0, 1));
-    EXPECT_TRUE(p->Spidercheck->isChecked());
-    EXPECT_EQ(p->SpiderThickSpin->text(), fixed(2.0, 2));
-    EXPECT_EQ(p->Comaangle->text(), "45");
-    EXPECT_EQ(p->Astigmaangle->text(), "90");
-    EXPECT_EQ(p->RxTuberadius->text(), fixed(0.5, 1));
-    EXPECT_EQ(p->ZoomfSpin->text(), fixed(1.5, 2));
-    EXPECT_TRUE(p->PSFMTFCheck->isChecked());
-    EXPECT_EQ(form->TurbulenceTab->RandSeedSpin->text(), "7");
-    EXPECT_EQ(form->AboutTab->GammaSpin->text(), fixed(0.7, 2));
-    EXPECT_EQ(form->ChromaticTab->ChromaWave[3]->text(), "500");
-    EXPECT_FALSE(form->ChromaticTab->CheckBox[2]->isChecked());
-    EXPECT_EQ(form->AnimationTab->RxSpinEdit1->text(), fixed(-3.0, 2));
+    EXPECT_TRUE(find<QRadioButton>("Millimeters")->isChecked());
+    EXPECT_EQ(edit("ApertureSpin")->text(), fixed(200.0, 2));
+    EXPECT_EQ(edit("ObsSpin")->text(), fixed(20.0, 1));
+    EXPECT_EQ(edit("OffsetSpin")->text(), fixed(2.0, 1));
+    EXPECT_TRUE(find<QCheckBox>("Spidercheck")->isChecked());
+    EXPECT_EQ(edit("SpiderThickSpin")->text(), fixed(2.0, 2));
+    EXPECT_EQ(edit("Comaangle")->text(), "45");
+    EXPECT_EQ(edit("Astigmaangle")->text(), "90");
+    EXPECT_EQ(edit("RxTuberadius")->text(), fixed(0.5, 1));
+    EXPECT_EQ(edit("ZoomfSpin")->text(), fixed(1.5, 2));
+    EXPECT_TRUE(find<QCheckBox>("PSFMTFCheck")->isChecked());
+    EXPECT_EQ(edit("RandSeedSpin")->text(), "7");
+    EXPECT_EQ(edit("GammaSpin")->text(), fixed(0.7, 2));
+    EXPECT_EQ(edit("ChromaWave3")->text(), "500");
+    EXPECT_FALSE(find<QCheckBox>("CheckBox2")->isChecked());
+    EXPECT_EQ(edit("RxSpinEdit1")->text(), fixed(-3.0, 2));
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ struct Case {
     std::uint64_t star;                                  // StarGrid
     std::uint64_t picture;                               // the star picture
     std::uint64_t transfer;                              // OtfReal, 0 when PSF/MTF is off
-    std::uint64_t labels;                                // wavefront and resolution readouts
+    std::uint64_t labels;                                // readouts and pictures of the Wavefront page
 };
 
 class Regression : public testing_support::WindowTest {
@@ -75,7 +75,7 @@ protected:
             if (std::strcmp(name, "Brightslide") == 0)
                 find<QSlider>(name)->setValue(static_cast<int>(value));
             else
-                find<ui::NumberEdit>(name)->setValue(value);
+                edit(name)->setValue(value);
         }
         find<QAbstractButton>("CalculateButton")->click();
 
@@ -90,6 +90,12 @@ protected:
         Checksum labels;
         for (const char* name : {"RxLabel1", "WavefrontLabel", "Wavelabl", "RMSLabel", "RMSlabl"})
             labels.add(label(name));
+        // The aperture and wavefront pictures of the Wavefront page.
+        for (const char* name : {"Apertureimage", "Aberimage"}) {
+            const QImage shown = find<ui::PictureBox>(name)->picture().convertToFormat(QImage::Format_RGB888);
+            for (int y = 0; y < shown.height(); ++y)
+                labels.add(shown.constScanLine(y), static_cast<std::size_t>(shown.width()) * 3);
+        }
         EXPECT_EQ(labels.value(), c.labels);
         form.reset();
     }
@@ -99,34 +105,36 @@ TEST_F(Regression, WholeCalculationsAreBitForBitUnchanged)
 {
     const std::vector<Case> cases = {
         {"perfect 5 inch", {}, {"PSFMTFCheck"},
-         1297496620136875227u, 15751425732650037126u, 6204089608784610639u, 11766816897196860099u},
+         1297496620136875227u, 15751425732650037126u, 6204089608784610639u, 2810090396103852667u},
         {"defocus with wavefront", {{"ApertureSpin", 8}, {"FocusSpin", -2.5}}, {"Wavefront"},
-         16001891133600666748u, 5167664726276586752u, 0, 8712398130304789393u},
+         16001891133600666748u, 5167664726276586752u, 0, 16123196029022478647u},
         {"coma at an angle", {{"XComaSpin", 0.7}, {"Comaangle", 35}}, {"Wavefront", "PSFMTFCheck"},
-         17767866699280416359u, 2569637101736068934u, 9542857550969606297u, 4125868829868735054u},
+         17767866699280416359u, 2569637101736068934u, 9542857550969606297u, 8471044347599729109u},
         {"astigmatism at an angle", {{"XastigSpin", -0.45}, {"Astigmaangle", 120}}, {"Wavefront"},
-         2100157650983190432u, 5435250022457640586u, 0, 8015240838910565945u},
+         2100157650983190432u, 5435250022457640586u, 0, 14191783685444485568u},
         {"both sphericals", {{"ApertureSpin", 10}, {"SphericalSpin", 0.3}, {"HSASpin", -0.2}}, {"Wavefront"},
-         1320698967901850702u, 612580338333976222u, 0, 8180813790896205970u},
+         1320698967901850702u, 612580338333976222u, 0, 10725855714086668107u},
         {"pinch and tube", {{"PinchSpin", 0.4}, {"TubeSpin", 0.6}, {"RxTuberadius", 0.5}}, {"Wavefront"},
-         10322491129521840104u, 5727059601146651914u, 0, 10981113695782249516u},
+         10322491129521840104u, 5727059601146651914u, 0, 13801287830151971907u},
         {"turned-down edge", {{"TDESpin", 0.5}, {"TDEradius", 85}}, {"Wavefront", "PSFMTFCheck"},
-         10253204974285303299u, 6815692839266764810u, 17220827975489333773u, 10423710755624540003u},
+         10253204974285303299u, 6815692839266764810u, 17220827975489333773u, 13604150577701842268u},
         {"millimetres, offset obstruction with spider",
          {{"ApertureSpin", 200}, {"ObsSpin", 25}, {"OffsetSpin", 6}, {"SpiderThickSpin", 2}},
          {"Millimeters", "Spidercheck", "PSFMTFCheck", "Wavefront"},
-         16113972531834803366u, 2770485793489384690u, 4011487013398198052u, 13171505533348641908u},
+         16113972531834803366u, 2770485793489384690u, 4011487013398198052u, 17145890794361106767u},
         {"inches, large obstruction", {{"ApertureSpin", 14}, {"ObsSpin", 42.5}, {"FocusSpin", 1}}, {"PSFMTFCheck"},
-         14884900950176960763u, 6618275279757923168u, 137998000104117096u, 3787678602266922177u},
+         14884900950176960763u, 6618275279757923168u, 137998000104117096u, 9938410383804969409u},
+        // RMS 0.4855... waves: "RMS: 0.486" since the labels round once (it
+        // read 0.485 when rounded to six digits first).
         {"turbulence", {{"RMSSpin", 0.3}, {"RandSeedSpin", 17}}, {"Wavefront"},
-         6196098442016275432u, 14049848816314912768u, 0, 8643476575645032518u},
+         6196098442016275432u, 14049848816314912768u, 0, 662954465583112047u},
         {"roughness", {{"Roughspin", 0.25}, {"RandSeedSpin", 4}, {"ApertureSpin", 6}}, {"Wavefront"},
-         8174768699002998750u, 2607763332364818050u, 0, 13815579813954054040u},
+         8174768699002998750u, 2607763332364818050u, 0, 14733602979756520853u},
         {"everything at once, zoomed and brightened",
          {{"ApertureSpin", 12}, {"ObsSpin", 30}, {"FocusSpin", 0.5}, {"XComaSpin", 0.2}, {"SphericalSpin", -0.15},
           {"RMSSpin", 0.1}, {"Roughspin", 0.05}, {"ZoomfSpin", 1.7}, {"Brightslide", 30}},
          {"PSFMTFCheck", "Wavefront"},
-         10322260219038167967u, 5404314048043397418u, 13880805915461076349u, 8939136658252182430u},
+         10322260219038167967u, 5404314048043397418u, 13880805915461076349u, 9963324426382443135u},
     };
     for (const Case& c : cases)
         run(c);

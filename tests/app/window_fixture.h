@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "optics/engine.h"
+#include "ui/number_edit.h"
 #include "ui/dialog_service.h"
 
 #include <QDir>
@@ -47,12 +48,14 @@ protected:
     }
 
     template <typename T>
-    T* find(const char* name)
+    T* find(const char* name) const
     {
         T* w = form->findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(w, nullptr) << "no control named " << name;
         return w;
     }
+
+    ui::NumberEdit* edit(const char* name) const { return find<ui::NumberEdit>(name); }
 
     QTemporaryDir workDir;
     QString previousDir;

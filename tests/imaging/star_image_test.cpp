@@ -1,6 +1,7 @@
 #include "imaging/star_image.h"
 
 #include "imaging/colour.h"
+#include "support/recording_sink.h"
 
 #include <gtest/gtest.h>
 
@@ -12,16 +13,12 @@
 
 namespace {
 
+using testing_support::RecordingSink;
+
 using imaging::DisplaySettings;
 using imaging::PixelBuffer;
 using imaging::Rgb;
 using optics::Engine;
-
-class RecordingSink : public optics::StatusSink {
-public:
-    void setStatus(int panel, const std::string& text) override { texts.emplace_back(panel, text); }
-    std::vector<std::pair<int, std::string>> texts;
-};
 
 // ---- Display table ----------------------------------------------------------
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,14 @@ public:
         calls.push_back({x, y, text});
         EXPECT_EQ(ink, imaging::kBlack);
         EXPECT_EQ(background, imaging::kWhite);
+    }
+    // About the widths of the window's 11-pixel font.
+    int textWidth(const char* text) const override
+    {
+        int width = 0;
+        for (; *text; ++text)
+            width += *text == '.' || *text == ',' ? 3 : *text == '-' ? 4 : 6;
+        return width;
     }
     std::vector<TextCall> calls;
 };
@@ -95,6 +104,21 @@ TEST_F(WavefrontPicture, ColourBarTicksAndValues)
     }
 }
 
+TEST_F(WavefrontPicture, WideTickTextsEndBeforeTheTickMarks)
+{
+    optics::PupilResult r = build(15.0);  // ticks from -12.00 to 12.00 waves
+    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text);
+    ASSERT_EQ(text.calls.size(), 9u);
+    EXPECT_EQ(text.calls[0].text, "-12.00");
+    EXPECT_EQ(text.calls[4].text, "0.00");
+    for (const TextCall& call : text.calls) {
+        const int width = text.textWidth(call.text.c_str());
+        EXPECT_LE(call.x + width, 251) << call.text;
+        // Texts that fit keep their usual column.
+        EXPECT_EQ(call.x, std::min(call.text[0] == '-' ? 222 : 225, 251 - width)) << call.text;
+    }
+}
+
 TEST_F(WavefrontPicture, DecimalSeparatorIsPassedThrough)
 {
     optics::PupilResult r = build(1.0);
@@ -111,6 +135,24 @@ TEST(FormatFixed, DecimalsSignificantDigitsAndSign)
     EXPECT_EQ(imaging::FormatFixed(3.3546, 3, ','), "3,355");
     EXPECT_EQ(imaging::FormatFixed(1234.5678, 3), "1234.570");
     EXPECT_EQ(imaging::FormatFixed(0.0, 2), "0.00");
+}
+
+// The exact binary value is rounded once, at the decimals or at the sixth
+// significant digit, whichever is tighter.
+TEST(FormatFixed, RoundsOnce)
+{
+    struct Case {
+        double value;
+        int decimals;
+        const char* text;
+    } cases[] = {
+        {10.2595275, 3, "10.260"},   {12.4995027, 3, "12.500"},     {9.4005047, 3, "9.401"},
+        {14.4825405, 3, "14.483"},   {28.4544858, 3, "28.454"},     {-10.2595275, 3, "-10.260"},
+        {4321.98765, 3, "4321.990"}, {99999.96, 3, "100000.000"},   {123456.5, 0, "123456"},
+        {0.000123456789, 3, "0.000"}, {2.5e6, 2, "2.50000e+06"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(imaging::FormatFixed(c.value, c.decimals), c.text) << c.value;
 }
 
 }  // namespace

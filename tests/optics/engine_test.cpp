@@ -9,7 +9,7 @@ TEST(Engine, StartsZeroedWithTheStartValues)
     auto engine = optics::Engine::Create();
     EXPECT_EQ(engine->WaveLength, 555.0);
     EXPECT_EQ(engine->FftSign, 1.0);
-    EXPECT_EQ(engine->PaintTarget, 1);
+    EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::StarImage);
     EXPECT_EQ(engine->AperturePictureRadius, 128);
     EXPECT_FALSE(engine->TurbulenceReady);
     EXPECT_FALSE(engine->RoughnessReady);

@@ -1,5 +1,7 @@
 #include "optics/phase_screen.h"
 
+#include "support/recording_sink.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,16 +12,12 @@
 
 namespace {
 
+using testing_support::RecordingSink;
+
 using optics::Engine;
 using optics::Grid;
 using optics::ScreenPicture;
 using optics::ScreenSettings;
-
-class RecordingSink : public optics::StatusSink {
-public:
-    void setStatus(int panel, const std::string& text) override { texts.emplace_back(panel, text); }
-    std::vector<std::pair<int, std::string>> texts;
-};
 
 bool sameCells(const Grid& a, const Grid& b)
 {

@@ -2,6 +2,7 @@
 
 #include "optics/fft.h"
 #include "optics/pupil.h"
+#include "support/recording_sink.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +15,12 @@
 
 namespace {
 
+using testing_support::RecordingSink;
+
 using optics::Engine;
 using optics::PupilParams;
 
 constexpr double kPi = std::numbers::pi;
-
-class RecordingSink : public optics::StatusSink {
-public:
-    void setStatus(int panel, const std::string& text) override { texts.push_back(std::to_string(panel) + text); }
-    std::vector<std::string> texts;
-};
 
 //! Analytic MTF of a clear circular aperture at frequency nu / cut-off.
 double CircularMtf(double nu)
@@ -201,9 +198,17 @@ TEST_F(Psf, StagesReportInOrder)
 {
     run(inches(5.0));
     optics::ComputeTransferFunction(*engine, sink);
-    const std::vector<std::string> expected = {"0Building aberrations at wavefront", "0Start Fourier Transform",
-                                               "0Calculating PSF/MTF"};
+    const std::vector<RecordingSink::Text> expected = {
+        {0, "Building aberrations at wavefront"}, {0, "Start Fourier Transform"}, {0, "Calculating PSF/MTF"}};
     EXPECT_EQ(sink.texts, expected);
+}
+
+TEST(MtfFrequency, ReachesTheCutOffAtTwiceThePupilRadius)
+{
+    // 5 inches: 2R = 57 cells; the frequency there is 1.0075.
+    EXPECT_NEAR(optics::MtfFrequency(57, 555.0, 5.0f), 1.0075, 1e-4);
+    EXPECT_EQ(optics::MtfFrequency(0, 555.0, 5.0f), 0.0);
+    EXPECT_NEAR(optics::MtfFrequency(57, 700.0, 5.0f), 1.0075 * 700 / 555, 1e-4);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "optics/pupil.h"
+#include "support/recording_sink.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@
 #include <vector>
 
 namespace {
+
+using testing_support::RecordingSink;
 
 using optics::Engine;
 using optics::PupilParams;
@@ -27,12 +30,6 @@ struct Picture {
     }
     optics::AperturePicture view() const { return {bytes.data(), 256, 256, 256 * 3}; }
     std::vector<std::uint8_t> bytes;
-};
-
-class RecordingSink : public optics::StatusSink {
-public:
-    void setStatus(int panel, const std::string& text) override { texts.push_back(std::to_string(panel) + text); }
-    std::vector<std::string> texts;
 };
 
 class Pupil : public ::testing::Test {
@@ -141,7 +138,7 @@ TEST_F(Pupil, ReportsItsStageFirst)
 {
     build(inches(5.0));
     ASSERT_EQ(sink.texts.size(), 1u);
-    EXPECT_EQ(sink.texts[0], "0Building aberrations at wavefront");
+    EXPECT_EQ(sink.texts[0], RecordingSink::Text(0, "Building aberrations at wavefront"));
 }
 
 TEST_F(Pupil, OuterRingStaysOpenUnderABlackPicture)

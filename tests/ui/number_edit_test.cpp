@@ -211,8 +211,76 @@ TEST_F(NumberEditTest, LettersCannotBeTyped)
     type(edit.get(), "1x2");
     EXPECT_EQ(text(*edit), "12");
     auto counter = makeEdit(1, 10000, 1, 2, NumberEdit::ValueType::Integer);
-    type(counter.get(), "3.5");
+    type(counter.get(), "3x5e");
     EXPECT_EQ(text(*counter), "35");
+}
+
+// Whatever the locale, "." and "," are decimal separators of a typed number;
+// an integer editor keeps the separator while typing and shows the rounded
+// whole number (halves to even) once it is left.
+TEST_F(NumberEditTest, TypedSeparatorsNeverChangeTheMagnitude)
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const auto F = NumberEdit::ValueType::Float;
+    const auto I = NumberEdit::ValueType::Integer;
+    struct Case {
+        QLocale locale;
+        NumberEdit::ValueType type;
+        const char* typed;
+        double reads;
+        const char* left;  // the text after leaving the editor
+    } cases[] = {
+        {QLocale::c(), F, "1,5", 1.5, "1,5"},
+        {english, F, "1,5", 1.5, "1,5"},
+        {english, F, "1,500", 1.5, "1,500"},     // not a thousands group
+        {english, F, "1,234.5", -20, "-20.00"},  // group separators stay refused
+        {german, F, "1.5", 1.5, "1.5"},
+        {QLocale::c(), I, "2.5", 2, "2"},
+        {english, I, "3,5", 4, "4"},
+        {german, I, "2,5", 2, "2"},
+        {german, I, "-7.6", -8, "-8"},
+        {QLocale::c(), I, "12", 12, "12"},
+    };
+    for (const Case& c : cases) {
+        QLocale::setDefault(c.locale);
+        auto edit = makeEdit(-20, 20, 1, 2, c.type);
+        type(edit.get(), QString::fromLatin1(c.typed));
+        EXPECT_EQ(text(*edit), c.typed) << c.typed;
+        EXPECT_DOUBLE_EQ(edit->value(), c.reads) << c.typed;
+        loseFocus(edit.get());
+        EXPECT_EQ(text(*edit), c.left) << c.typed;
+    }
+}
+
+// Text that reads as the minimum is replaced by that minimum when the editor
+// is left, so the box shows what a calculation uses; the handler hears it.
+TEST_F(NumberEditTest, LeavingUnparsableTextWritesTheValueItReadsAs)
+{
+    const auto F = NumberEdit::ValueType::Float;
+    const auto I = NumberEdit::ValueType::Integer;
+    struct Case {
+        double minimum;
+        double maximum;
+        NumberEdit::ValueType type;
+        const char* text;
+        const char* left;
+    } cases[] = {
+        {-20, 20, F, "", "-20.00"},  {-20, 20, F, "-", "-20.00"}, {-20, 20, F, ".", "-20.00"},
+        {-20, 20, F, "--3", "-20.00"}, {-20, 20, F, "1e", "-20.00"}, {2, 25, F, "", "2.00"},
+        {1.6, 10, I, ",", "2"},       {0, 0, F, "-", "0.00"},
+    };
+    for (const Case& c : cases) {
+        auto edit = makeEdit(c.minimum, c.maximum, 1, 2, c.type);
+        edit->setText(QString::fromLatin1(c.text));
+        const double reads = edit->value();
+        int changes = 0;
+        QObject::connect(edit.get(), &NumberEdit::changed, [&] { ++changes; });
+        loseFocus(edit.get());
+        EXPECT_EQ(text(*edit), c.left) << c.text;
+        EXPECT_EQ(edit->value(), reads) << c.text;
+        EXPECT_EQ(changes, 1) << c.text;
+    }
 }
 
 TEST_F(NumberEditTest, ArrowKeysStepAndClamp)

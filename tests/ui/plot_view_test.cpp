@@ -1,11 +1,13 @@
 #include "ui/plot_view.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLocale>
 #include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -93,6 +95,78 @@ TEST_F(Plot, SixEvenTicksWithTrimmedLabels)
     EXPECT_EQ(labels[0], "0");
     EXPECT_EQ(labels[1], ui::FormatPlotLabel(0.166, 3, l));
     EXPECT_EQ(labels[5], ui::FormatPlotLabel(0.83, 3, l));
+}
+
+// 1, 2 or 5 times a power of ten.
+bool IsRoundStep(double step)
+{
+    const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+    for (const double m : {1.0, 2.0, 5.0, 10.0})
+        if (std::fabs(mantissa - m) < 1e-6)
+            return true;
+    return false;
+}
+
+// After zooming or scrolling, each axis has ticks a round step apart whose
+// labels differ and do not run into each other.
+TEST_F(Plot, ZoomedAndScrolledAxesHaveRoundStepsAndRoomForTheirLabels)
+{
+    struct Case {
+        const char* name;
+        QPointF from;  // fractions of the axis rectangle
+        QPointF to;
+        Qt::KeyboardModifiers modifiers;
+        int times;
+    } cases[] = {
+        {"zoom", {0.345, 0.09}, {0.67, 0.87}, Qt::AltModifier, 1},
+        {"deep zoom", {0.41, 0.4}, {0.53, 0.52}, Qt::AltModifier, 4},
+        {"scroll", {0.5, 0.5}, {0.537, 0.43}, Qt::ControlModifier, 1},
+    };
+    for (const Case& c : cases) {
+        view.resetView();
+        view.replot();
+        const QRect r = view.axisRect()->rect();
+        const auto pixel = [&](QPointF f) {
+            return QPoint(r.left() + qRound(f.x() * r.width()), r.top() + qRound(f.y() * r.height()));
+        };
+        for (int k = 0; k < c.times; ++k) {
+            drag(view, pixel(c.from), pixel(c.to), c.modifiers);
+            view.replot();
+        }
+        ASSERT_NE(view.xAxis->range(), QCPRange(-5, 5)) << c.name;
+        for (QCPAxis* axis : {view.xAxis, view.yAxis}) {
+            const QVector<double> ticks = axis->tickVector();
+            const QVector<QString> labels = axis->tickVectorLabels();
+            const QFontMetrics metrics(axis->tickLabelFont());
+            ASSERT_GE(ticks.size(), 2) << c.name;
+            for (int k = 1; k < ticks.size(); ++k) {
+                const double step = ticks[k] - ticks[k - 1];
+                EXPECT_TRUE(IsRoundStep(step)) << c.name << " step " << step;
+                EXPECT_NE(labels[k], labels[k - 1]) << c.name;
+                const double apart = std::fabs(axis->coordToPixel(ticks[k]) - axis->coordToPixel(ticks[k - 1]));
+                const int need = axis == view.xAxis
+                                     ? std::max(metrics.horizontalAdvance(labels[k]),
+                                                metrics.horizontalAdvance(labels[k - 1]))
+                                     : metrics.height();
+                EXPECT_GE(apart, need) << c.name << " " << labels[k - 1].toStdString() << " "
+                                       << labels[k].toStdString();
+            }
+        }
+    }
+    // Back at the set-up ranges the even ticks return.
+    view.resetView();
+    view.replot();
+    EXPECT_EQ(view.xAxis->tickVector().size(), 11);
+    EXPECT_EQ(view.yAxis->tickVector().size(), 6);
+}
+
+TEST_F(Plot, SmallMaximumGetsTheDecimalsThatTellTheTicksApart)
+{
+    view.setLeftMaximum(0.004);
+    view.replot();
+    const QVector<QString> labels = view.yAxis->tickVectorLabels();
+    const QVector<QString> expected = {"0", "0.0008", "0.0016", "0.0024", "0.0032", "0.004"};
+    EXPECT_EQ(labels, expected);
 }
 
 TEST_F(Plot, SuspendedSeriesShowsItsPointsAtTheEnd)

@@ -52,11 +52,12 @@ AboutPage::AboutPage(QWidget* parent)
 {
     setObjectName(QStringLiteral("About"));
 
-    Image5 = new ui::PictureBox(this, 160, 160);
-    Image5->setObjectName(QStringLiteral("Image5"));
-    Image5->move(16, 16);
-    Image5->setPicture(aboutPicture(160, 160));
-    Image5->setCursor(Qt::PointingHandCursor);
+    m_picture = new ui::PictureBox(this, 160, 160);
+    m_picture->setObjectName(QStringLiteral("Image5"));
+    m_picture->move(16, 16);
+    m_picture->setPicture(aboutPicture(160, 160));
+    m_picture->setCursor(Qt::PointingHandCursor);
+    connect(m_picture, &ui::PictureBox::clicked, this, &AboutPage::Image5Click);
 
     auto* name = makeLabel(this, QStringLiteral("Quintalis"), 200, 16);
     QFont big = name->font();
@@ -69,12 +70,12 @@ AboutPage::AboutPage(QWidget* parent)
                                    "Licensed under the GNU GPL, version 3 or later."),
               200, 72);
 
-    SecretPanel1 = new QFrame(this);
-    SecretPanel1->setObjectName(QStringLiteral("SecretPanel1"));
-    SecretPanel1->setFrameShape(QFrame::StyledPanel);
-    SecretPanel1->setFrameShadow(QFrame::Sunken);
-    SecretPanel1->setGeometry(200, 112, 340, 190);
-    auto* credits = new QLabel(SecretPanel1);
+    m_credits = new QFrame(this);
+    m_credits->setObjectName(QStringLiteral("SecretPanel1"));
+    m_credits->setFrameShape(QFrame::StyledPanel);
+    m_credits->setFrameShadow(QFrame::Sunken);
+    m_credits->setGeometry(200, 112, 340, 190);
+    auto* credits = new QLabel(m_credits);
     credits->setWordWrap(true);
     credits->setText(QStringLiteral(
         "<b>Credits</b><br>"
@@ -86,41 +87,51 @@ AboutPage::AboutPage(QWidget* parent)
         "Plots drawn with QCustomPlot; JPEG by libjpeg-turbo; GIF by giflib."));
     credits->setTextFormat(Qt::RichText);
     credits->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    auto* layout = new QVBoxLayout(SecretPanel1);
+    auto* layout = new QVBoxLayout(m_credits);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->addWidget(credits);
-    SecretPanel1->installEventFilter(this);
+    m_credits->installEventFilter(this);
     credits->installEventFilter(this);
 
-    Specials = new QGroupBox(QStringLiteral("Special settings"), this);
-    Specials->setObjectName(QStringLiteral("Specials"));
-    Specials->setGeometry(16, 190, 170, 100);
-    auto* gammaCaption = makeLabel(Specials, QStringLiteral("Gamma"), 10, 28);
-    GammaSpin = new ui::NumberEdit(Specials);
-    GammaSpin->setObjectName(QStringLiteral("GammaSpin"));
-    GammaSpin->setGeometry(70, 24, 80, 22);
-    GammaSpin->setRange(0.0, 0.99);
-    GammaSpin->setStep(0.1);
-    GammaSpin->setDecimals(2);
-    GammaSpin->setValue(0.5);
-    ui::attachCaption(GammaSpin, gammaCaption);
-    auto* slopeCaption = makeLabel(Specials, QStringLiteral("Slope"), 10, 60);
-    SlopeSpin = new ui::NumberEdit(Specials);
-    SlopeSpin->setObjectName(QStringLiteral("SlopeSpin"));
-    SlopeSpin->setGeometry(70, 56, 80, 22);
-    SlopeSpin->setRange(0.01, 100.0);
-    SlopeSpin->setStep(1.0);
-    SlopeSpin->setDecimals(2);
-    SlopeSpin->setValue(4.5);
-    ui::attachCaption(SlopeSpin, slopeCaption);
-    Specials->hide();
+    m_specials = new QGroupBox(QStringLiteral("Special settings"), this);
+    m_specials->setObjectName(QStringLiteral("Specials"));
+    m_specials->setGeometry(16, 190, 170, 100);
+    m_gamma = makeEditor(m_specials, QStringLiteral("GammaSpin"),
+                         {.minimum = 0.0, .maximum = 0.99, .step = 0.1, .start = 0.5}, 70, 24, 80);
+    ui::attachCaption(m_gamma, makeLabel(m_specials, QStringLiteral("Gamma"), 10, 28));
+    m_slope = makeEditor(m_specials, QStringLiteral("SlopeSpin"),
+                         {.minimum = 0.01, .maximum = 100.0, .step = 1.0, .start = 4.5}, 70, 56, 80);
+    ui::attachCaption(m_slope, makeLabel(m_specials, QStringLiteral("Slope"), 10, 60));
+    m_specials->hide();
+    connect(m_gamma, &ui::NumberEdit::changed, this, &AboutPage::displayCurveChanged);
+    connect(m_slope, &ui::NumberEdit::changed, this, &AboutPage::displayCurveChanged);
+}
+
+double AboutPage::gamma() const
+{
+    return m_gamma->value();
+}
+
+double AboutPage::slope() const
+{
+    return m_slope->value();
+}
+
+void AboutPage::SecretPanel1Click()
+{
+    m_specials->setVisible(true);
+}
+
+void AboutPage::Image5Click()
+{
+    m_specials->setVisible(true);
 }
 
 bool AboutPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonPress
         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        emit secretPanelClicked();
+        SecretPanel1Click();
     return QWidget::eventFilter(watched, event);
 }
 

@@ -20,17 +20,28 @@ class AboutPage : public QWidget {
 public:
     explicit AboutPage(QWidget* parent = nullptr);
 
-    QFrame* SecretPanel1;     // credits panel
-    ui::PictureBox* Image5;   // the About picture
-    QGroupBox* Specials;      // "Special settings", hidden at start
-    ui::NumberEdit* GammaSpin;
-    ui::NumberEdit* SlopeSpin;
+    //! The display curve's gamma exponent and the slope of its linear toe.
+    double gamma() const;
+    double slope() const;
+
+    //! A click on the credits panel or on the picture reveals the special
+    //! settings; nothing hides them again.
+    void SecretPanel1Click();
+    void Image5Click();
 
 signals:
-    void secretPanelClicked();
+    //! Gamma or slope changed.
+    void displayCurveChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QFrame* m_credits;
+    ui::PictureBox* m_picture;
+    QGroupBox* m_specials;  // "Special settings", hidden at start
+    ui::NumberEdit* m_gamma;
+    ui::NumberEdit* m_slope;
 };
 
 //! The picture of the About page: a star seen through a telescope, drawn as

@@ -1,15 +1,14 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
-class QCheckBox;
+#include <vector>
+
 class QComboBox;
-class QLabel;
-class QPushButton;
 
 namespace ui {
 class NumberEdit;
-class PictureBox;
 }
 
 namespace app {
@@ -21,11 +20,20 @@ class AnimationPage : public QWidget {
 public:
     explicit AnimationPage(QWidget* parent = nullptr);
 
-    QComboBox* AniAberchoice;
-    QComboBox* Imagechoice;
-    ui::NumberEdit* RxSpinEdit1 = nullptr;  // "Lowest Value in Animation"
-    ui::NumberEdit* RxSpinEdit2 = nullptr;  // "Highest Value in Animation"
-    ui::NumberEdit* RxSpinEdit3 = nullptr;  // "Steps/Frames"
+    //! Start-up: both lists show their first item and no animation exists.
+    void startUp();
+
+signals:
+    //! One of the range editors (lowest, highest, steps) changed.
+    void rangeEdited();
+
+private:
+    QComboBox* m_aberration;    // AniAberchoice
+    QComboBox* m_object;        // Imagechoice
+    ui::NumberEdit* m_lowest;   // RxSpinEdit1, "Lowest Value in Animation"
+    ui::NumberEdit* m_highest;  // RxSpinEdit2, "Highest Value in Animation"
+    ui::NumberEdit* m_steps;    // RxSpinEdit3, "Steps/Frames"
+    std::vector<QImage> m_frames;  // AnimationGif
 };
 
 }  // namespace app

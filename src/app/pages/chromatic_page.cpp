@@ -13,21 +13,11 @@ namespace app {
 namespace {
 
 // The rows' control names, as the window has always spelled them.
-const char* const kWaveNames[8] = {nullptr, "ChromaWave1", "Chromawave2", "ChromaWave3", "ChromaWave4",
-                                   "ChromaWave5", "ChromaWave6", "ChromaWave7"};
-const char* const kFocusNames[8] = {nullptr, "ChromaFocus1", "ChromaFocus2", "ChromaFocus3", "Chromafocus4",
-                                    "ChromaFocus5", "Chromafocus6", "Chromafocus7"};
-const int kDefaultWavelengths[8] = {0, 405, 436, 486, 555, 589, 656, 707};
-
-ui::NumberEdit* makeEditor(QWidget* parent, const QString& name, const ui::NumberEdit::Settings& settings, int x,
-                           int y, int width)
-{
-    auto* edit = new ui::NumberEdit(parent);
-    edit->setObjectName(name);
-    edit->setup(settings);
-    edit->setGeometry(x, y, width, 21);
-    return edit;
-}
+const char* const kWaveNames[] = {"ChromaWave1", "Chromawave2", "ChromaWave3", "ChromaWave4",
+                                  "ChromaWave5", "ChromaWave6", "ChromaWave7"};
+const char* const kFocusNames[] = {"ChromaFocus1", "ChromaFocus2", "ChromaFocus3", "Chromafocus4",
+                                   "ChromaFocus5", "Chromafocus6", "Chromafocus7"};
+const int kDefaultWavelengths[] = {405, 436, 486, 555, 589, 656, 707};
 
 }  // namespace
 
@@ -35,9 +25,9 @@ ChromaticPage::ChromaticPage(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("Chromatic"));
-    chroma = new ui::PictureBox(this, 257, 257);
-    chroma->setObjectName(QStringLiteral("chroma"));
-    chroma->move(290, 40);
+    m_picture = new ui::PictureBox(this, 257, 257);
+    m_picture->setObjectName(QStringLiteral("chroma"));
+    m_picture->move(290, 40);
 
     QLabel* warning =
         makeLabel(this, QStringLiteral("WARNING: DO NOT USE THESE IMAGES \nFOR REAL STAR-TESTING."), 8, 4);
@@ -61,29 +51,38 @@ ChromaticPage::ChromaticPage(QWidget* parent)
     makeLabel(this, QStringLiteral("L. Spherical"), lsaX, captionY);
 
     const ui::NumberEdit::Settings waves{.minimum = -10.0, .maximum = 10.0, .step = 0.1, .start = 0.0};
-    for (int k = 1; k <= 7; ++k) {
-        const int y = firstRow + (k - 1) * rowStep;
-        CheckBox[k] = new QCheckBox(this);
-        CheckBox[k]->setObjectName(QStringLiteral("CheckBox%1").arg(k));
-        CheckBox[k]->setGeometry(boxX, y + 2, 18, 18);
-        CheckBox[k]->setChecked(true);
-        ChromaWave[k] = makeEditor(this, QLatin1String(kWaveNames[k]),
-                                   {.type = ui::NumberEdit::ValueType::Integer,
-                                    .minimum = 380.0,
-                                    .maximum = 720.0,
-                                    .step = 2.0,
-                                    .start = double(kDefaultWavelengths[k])},
-                                   waveX, y, 70);
-        ChromaFocus[k] = makeEditor(this, QLatin1String(kFocusNames[k]), waves, focusX, y, 64);
-        ChromaLSA[k] = makeEditor(this, QStringLiteral("ChromaLSA%1").arg(k), waves, lsaX, y, 64);
+    for (int k = 0; k < kRows; ++k) {
+        const int y = firstRow + k * rowStep;
+        m_include[k] = new QCheckBox(this);
+        m_include[k]->setObjectName(QStringLiteral("CheckBox%1").arg(k + 1));
+        m_include[k]->setGeometry(boxX, y + 2, 18, 18);
+        m_include[k]->setChecked(true);
+        m_wavelength[k] = makeEditor(this, QLatin1String(kWaveNames[k]),
+                                     {.type = ui::NumberEdit::ValueType::Integer,
+                                      .minimum = 380.0,
+                                      .maximum = 720.0,
+                                      .step = 2.0,
+                                      .start = double(kDefaultWavelengths[k])},
+                                     waveX, y, 70);
+        m_focus[k] = makeEditor(this, QLatin1String(kFocusNames[k]), waves, focusX, y, 64);
+        m_spherical[k] = makeEditor(this, QStringLiteral("ChromaLSA%1").arg(k + 1), waves, lsaX, y, 64);
     }
 
-    const int shiftY = firstRow + 7 * rowStep + 6;
-    FocalShiftspin = makeEditor(this, QStringLiteral("FocalShiftspin"), waves, focusX, shiftY + 16, 64);
-    ui::attachCaption(FocalShiftspin,
+    const int shiftY = firstRow + kRows * rowStep + 6;
+    m_focalShift = makeEditor(this, QStringLiteral("FocalShiftspin"), waves, focusX, shiftY + 16, 64);
+    ui::attachCaption(m_focalShift,
                       makeLabel(this, QStringLiteral("additional Focal shift from 400 - 700 nm"), boxX, shiftY));
 
     makeLabel(this, QStringLiteral("Note: these settings do NOT affect calculations  on other pages !!!"), boxX, 300);
+}
+
+void ChromaticPage::resetControls()
+{
+    for (ui::NumberEdit* focus : m_focus)
+        focus->setValue(0.0);
+    for (ui::NumberEdit* spherical : m_spherical)
+        spherical->setValue(0.0);
+    m_focalShift->setValue(0.0);
 }
 
 }  // namespace app

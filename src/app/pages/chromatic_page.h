@@ -3,9 +3,6 @@
 #include <QWidget>
 
 class QCheckBox;
-class QComboBox;
-class QLabel;
-class QPushButton;
 
 namespace ui {
 class NumberEdit;
@@ -21,13 +18,22 @@ class ChromaticPage : public QWidget {
 public:
     explicit ChromaticPage(QWidget* parent = nullptr);
 
-    ui::PictureBox* chroma;
-    // Row k = 1..7: include box, wavelength, focus and spherical editors.
-    QCheckBox* CheckBox[8] = {};
-    ui::NumberEdit* ChromaWave[8] = {};
-    ui::NumberEdit* ChromaFocus[8] = {};
-    ui::NumberEdit* ChromaLSA[8] = {};
-    ui::NumberEdit* FocalShiftspin = nullptr;
+    //! The white-light star picture (`chroma`, 257 x 257).
+    ui::PictureBox* picture() const { return m_picture; }
+    //! Reset Aberrations: every row's focus, then every row's spherical
+    //! aberration, then the focal shift, to 0.
+    void resetControls();
+
+private:
+    static constexpr int kRows = 7;
+
+    ui::PictureBox* m_picture;
+    // Row k = 0..6: include box, wavelength, focus and spherical editors.
+    QCheckBox* m_include[kRows] = {};
+    ui::NumberEdit* m_wavelength[kRows] = {};
+    ui::NumberEdit* m_focus[kRows] = {};
+    ui::NumberEdit* m_spherical[kRows] = {};
+    ui::NumberEdit* m_focalShift = nullptr;
 };
 
 }  // namespace app

@@ -10,9 +10,9 @@ DoublePage::DoublePage(QWidget* parent)
 {
     setObjectName(QStringLiteral("Double"));
     makeLabel(this, QStringLiteral("Double Star Images"), 160, 4);
-    DoubleImage = new ui::PictureBox(this, 256, 256);
-    DoubleImage->setObjectName(QStringLiteral("DoubleImage"));
-    DoubleImage->move(159, 25);
+    m_picture = new ui::PictureBox(this, 256, 256);
+    m_picture->setObjectName(QStringLiteral("DoubleImage"));
+    m_picture->move(159, 25);
 }
 
 }  // namespace app

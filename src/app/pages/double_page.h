@@ -2,13 +2,7 @@
 
 #include <QWidget>
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QPushButton;
-
 namespace ui {
-class NumberEdit;
 class PictureBox;
 }
 
@@ -21,7 +15,8 @@ class DoublePage : public QWidget {
 public:
     explicit DoublePage(QWidget* parent = nullptr);
 
-    ui::PictureBox* DoubleImage;
+private:
+    ui::PictureBox* m_picture;  // DoubleImage, 256 x 256
 };
 
 }  // namespace app

@@ -8,9 +8,9 @@ IntraExtraPage::IntraExtraPage(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("IntraExtra"));
-    IntraExtraImage = new ui::PictureBox(this, 505, 201);
-    IntraExtraImage->setObjectName(QStringLiteral("IntraExtraImage"));
-    IntraExtraImage->move(24, 40);
+    m_picture = new ui::PictureBox(this, 505, 201);
+    m_picture->setObjectName(QStringLiteral("IntraExtraImage"));
+    m_picture->move(24, 40);
 }
 
 }  // namespace app

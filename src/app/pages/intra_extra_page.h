@@ -2,26 +2,21 @@
 
 #include <QWidget>
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QPushButton;
-
 namespace ui {
-class NumberEdit;
 class PictureBox;
 }
 
 namespace app {
 
-//! Page 1, "Intra/Extra": intra-, in- and extra-focal images side by side.
+//! Page 1, "Intra/Extra": the star on both sides of focus and in focus.
 class IntraExtraPage : public QWidget {
     Q_OBJECT
 
 public:
     explicit IntraExtraPage(QWidget* parent = nullptr);
 
-    ui::PictureBox* IntraExtraImage;
+private:
+    ui::PictureBox* m_picture;  // IntraExtraImage, 505 x 201
 };
 
 }  // namespace app

@@ -28,12 +28,12 @@ StartestPage::StartestPage(QWidget* parent)
     bevel->setLineWidth(2);
     bevel->setGeometry(156, 22, 262, 262);
 
-    StarImage = new ui::PictureBox(this, 256, 256);
-    StarImage->setObjectName(QStringLiteral("StarImage"));
-    StarImage->move(159, 25);
+    m_starImage = new ui::PictureBox(this, 256, 256);
+    m_starImage->setObjectName(QStringLiteral("StarImage"));
+    m_starImage->move(159, 25);
 
-    StarImageLabel = makeLabel(this, QStringLiteral("Star image (25 arcseconds)"), 160, 290);
-    StarImageLabel->setObjectName(QStringLiteral("StarImageLabel"));
+    m_scaleLabel = makeLabel(this, QStringLiteral("Star image (25 arcseconds)"), 160, 290);
+    m_scaleLabel->setObjectName(QStringLiteral("StarImageLabel"));
 
     auto* instructions = makeLabel(this,
         QStringLiteral("Set aperture (diameter, obstruction)\r\nSet aberrations in wavelengths\r\nPress Calculate button"),
@@ -42,34 +42,53 @@ StartestPage::StartestPage(QWidget* parent)
     instructions->setFixedWidth(146);
     instructions->setFixedHeight(instructions->heightForWidth(146));
 
-    undersamplelabel = makeLabel(this, QStringLiteral("Warning: Undersampled"), 6, 120);
-    undersamplelabel->setObjectName(QStringLiteral("undersamplelabel"));
-    undersamplelabel->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
-    undersamplelabel->adjustSize();
-    undersamplelabel->hide();
+    m_undersampled = makeLabel(this, QStringLiteral("Warning: Undersampled"), 6, 120);
+    m_undersampled->setObjectName(QStringLiteral("undersamplelabel"));
+    m_undersampled->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    m_undersampled->adjustSize();
+    m_undersampled->hide();
 
-    SpeedButton1 = new QPushButton(QStringLiteral("Save "), this);
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setGeometry(6, 262, 75, 23);
-    ui::setHint(SpeedButton1, QStringLiteral("Save Startest"), true);
+    m_save = makeButton(this, QStringLiteral("SpeedButton1"), QStringLiteral("Save "), QRect(6, 262, 75, 23));
+    ui::setHint(m_save, QStringLiteral("Save Startest"), true);
 
-    Brightslide = new QSlider(Qt::Vertical, this);
-    Brightslide->setObjectName(QStringLiteral("Brightslide"));
-    Brightslide->setRange(0, 100);
-    Brightslide->setSingleStep(10);
-    Brightslide->setPageStep(10);
-    Brightslide->setTickPosition(QSlider::TicksRight);
-    Brightslide->setTickInterval(10);
-    Brightslide->setValue(0);
-    Brightslide->setGeometry(460, 40, 30, 230);
-    ui::setHint(Brightslide, QStringLiteral("Brightness Slider"), true);
-    auto* brightness = makeLabel(this, QStringLiteral("Brightness"), 446, 20);
-    ui::attachCaption(Brightslide, brightness);
+    m_brightness = new QSlider(Qt::Vertical, this);
+    m_brightness->setObjectName(QStringLiteral("Brightslide"));
+    m_brightness->setRange(0, 100);
+    m_brightness->setSingleStep(10);
+    m_brightness->setPageStep(10);
+    m_brightness->setTickPosition(QSlider::TicksRight);
+    m_brightness->setTickInterval(10);
+    m_brightness->setValue(0);
+    m_brightness->setGeometry(460, 40, 30, 230);
+    ui::setHint(m_brightness, QStringLiteral("Brightness Slider"), true);
+    ui::attachCaption(m_brightness, makeLabel(this, QStringLiteral("Brightness"), 446, 20));
+    connect(m_brightness, &QSlider::valueChanged, this, &StartestPage::brightnessChanged);
 
-    Starimage1 = new QWidget(this);
-    Starimage1->setObjectName(QStringLiteral("Starimage1"));
-    Starimage1->setGeometry(0, 0, 17, 17);
-    Starimage1->hide();
+    // The hidden 17 x 17 paint box whose paint event copies the star buffer out.
+    auto* paintBox = new QWidget(this);
+    paintBox->setObjectName(QStringLiteral("Starimage1"));
+    paintBox->setGeometry(0, 0, 17, 17);
+    paintBox->hide();
+}
+
+int StartestPage::brightness() const
+{
+    return m_brightness->value();
+}
+
+void StartestPage::setScaleLabel(int arcseconds)
+{
+    m_scaleLabel->setText(QStringLiteral("Star image (%1 arcsec.)").arg(arcseconds));
+}
+
+void StartestPage::setUndersampled(bool undersampled)
+{
+    m_undersampled->setVisible(undersampled);
+}
+
+void StartestPage::resetControls()
+{
+    m_brightness->setValue(0);
 }
 
 }  // namespace app

@@ -19,12 +19,27 @@ class StartestPage : public QWidget {
 public:
     explicit StartestPage(QWidget* parent = nullptr);
 
-    ui::PictureBox* StarImage;
-    QLabel* StarImageLabel;
-    QLabel* undersamplelabel;
-    QSlider* Brightslide;
-    QPushButton* SpeedButton1;  // "Save "
-    QWidget* Starimage1;        // hidden 17 x 17 paint box
+    //! The star picture (`StarImage`, 256 x 256).
+    ui::PictureBox* starImage() const { return m_starImage; }
+    //! Brightness gain setting of the slider, 0..100.
+    int brightness() const;
+    //! The width of the picture in arcseconds, under the picture.
+    void setScaleLabel(int arcseconds);
+    //! The red "Warning: Undersampled".
+    void setUndersampled(bool undersampled);
+    //! Reset Aberrations: the slider back to 0.
+    void resetControls();
+
+signals:
+    //! The brightness slider moved.
+    void brightnessChanged();
+
+private:
+    ui::PictureBox* m_starImage;
+    QLabel* m_scaleLabel;
+    QLabel* m_undersampled;
+    QSlider* m_brightness;
+    QPushButton* m_save;
 };
 
 }  // namespace app

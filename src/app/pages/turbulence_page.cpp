@@ -11,15 +11,34 @@ namespace app {
 
 namespace {
 
-ui::NumberEdit* makeEditor(QWidget* parent, const char* name, const ui::NumberEdit::Settings& settings,
-                           const QString& caption, int captionX, int editX, int y, int width)
+ui::NumberEdit* makeSetting(QWidget* parent, const char* name, const ui::NumberEdit::Settings& settings,
+                            const QString& caption, int captionX, int editX, int y, int width)
 {
-    auto* edit = new ui::NumberEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    edit->setup(settings);
-    edit->setGeometry(editX, y, width, 21);
+    ui::NumberEdit* edit = makeEditor(parent, QLatin1String(name), settings, editX, y, width);
     ui::attachCaption(edit, makeLabel(parent, caption, captionX, y + 4));
     return edit;
+}
+
+void makePositive(ui::NumberEdit* amplitude)
+{
+    const double v = amplitude->value();
+    if (v < 0.0)
+        amplitude->setValue(-v);
+}
+
+void showScreen(ui::PictureBox* box, const optics::ScreenPicture& screen)
+{
+    QImage picture = box->picture();
+    for (int y = 0; y < optics::ScreenPicture::kSide; ++y) {
+        for (int x = 0; x < optics::ScreenPicture::kSide; ++x) {
+            if (!picture.valid(x, y))
+                continue;
+            const int g = screen.level(x, y);
+            picture.setPixel(x, y, qRgb(g, g, g));
+        }
+    }
+    box->setPicture(picture);
+    box->repaint();
 }
 
 }  // namespace
@@ -30,13 +49,13 @@ TurbulencePage::TurbulencePage(QWidget* parent)
     setObjectName(QStringLiteral("Turbulence"));
     // 129 x 128 boxes; the screens are drawn 129 x 129, so their last row falls outside.
     makeLabel(this, QStringLiteral("Turbulence"), 16, 8);
-    Image3 = new ui::PictureBox(this, 129, 128);
-    Image3->setObjectName(QStringLiteral("Image3"));
-    Image3->move(16, 26);
+    m_turbulencePicture = new ui::PictureBox(this, 129, 128);
+    m_turbulencePicture->setObjectName(QStringLiteral("Image3"));
+    m_turbulencePicture->move(16, 26);
     makeLabel(this, QStringLiteral("Roughness"), 16, 162);
-    Image4 = new ui::PictureBox(this, 129, 128);
-    Image4->setObjectName(QStringLiteral("Image4"));
-    Image4->move(16, 180);
+    m_roughnessPicture = new ui::PictureBox(this, 129, 128);
+    m_roughnessPicture->setObjectName(QStringLiteral("Image4"));
+    m_roughnessPicture->move(16, 180);
 
     constexpr int left = 170;
     makeLabel(this,
@@ -44,22 +63,70 @@ TurbulencePage::TurbulencePage(QWidget* parent)
               left, 26);
     // Both amplitudes: 0..2 in steps of 0.05.
     const ui::NumberEdit::Settings amplitude{.minimum = 0.0, .maximum = 2.0, .step = 0.05, .start = 0.0};
-    RMSSpin = makeEditor(this, "RMSSpin", amplitude, QStringLiteral("Turbulence"), left, 250, 66, 60);
-    ui::setHint(RMSSpin, QStringLiteral("Turbulence at Aperture"), true);
-    Roughspin = makeEditor(this, "Roughspin", amplitude, QStringLiteral("Roughness"), left, 250, 96, 60);
-    ui::setHint(Roughspin, QStringLiteral("Roughness at mirror"), true);
+    m_turbulence = makeSetting(this, "RMSSpin", amplitude, QStringLiteral("Turbulence"), left, 250, 66, 60);
+    ui::setHint(m_turbulence, QStringLiteral("Turbulence at Aperture"), true);
+    m_roughness = makeSetting(this, "Roughspin", amplitude, QStringLiteral("Roughness"), left, 250, 96, 60);
+    ui::setHint(m_roughness, QStringLiteral("Roughness at mirror"), true);
 
-    RandSeedSpin = makeEditor(this, "RandSeedSpin",
-                              {.type = ui::NumberEdit::ValueType::Integer,
-                               .minimum = 1.0,
-                               .maximum = 10000.0,
-                               .step = 1.0,
-                               .start = 1.0},
-                              QStringLiteral("Random generator (Seed)"), left, 340, 180, 70);
+    m_seed = makeSetting(this, "RandSeedSpin",
+                         {.type = ui::NumberEdit::ValueType::Integer,
+                          .minimum = 1.0,
+                          .maximum = 10000.0,
+                          .step = 1.0,
+                          .start = 1.0},
+                         QStringLiteral("Random generator (Seed)"), left, 340, 180, 70);
     makeLabel(this,
               QStringLiteral("The numbers used in the generator will lead to \r\ndifferent (repeatable) patterns of "
                              "turbulence. \r\nThey will not influence the amount of turbulence."),
               left, 210);
+
+    connect(m_turbulence, &ui::NumberEdit::changed, this, &TurbulencePage::RMSSpinChange);
+    connect(m_roughness, &ui::NumberEdit::changed, this, &TurbulencePage::Roughchange);
+    connect(m_seed, &ui::NumberEdit::changed, this, &TurbulencePage::RandSeedSpinChange);
+}
+
+optics::ScreenSettings TurbulencePage::turbulenceSettings() const
+{
+    return {m_seed->value(), m_turbulence->value()};
+}
+
+optics::ScreenSettings TurbulencePage::roughnessSettings() const
+{
+    return {m_seed->value(), m_roughness->value()};
+}
+
+void TurbulencePage::showTurbulence(const optics::ScreenPicture& picture)
+{
+    showScreen(m_turbulencePicture, picture);
+}
+
+void TurbulencePage::showRoughness(const optics::ScreenPicture& picture)
+{
+    showScreen(m_roughnessPicture, picture);
+}
+
+void TurbulencePage::resetControls()
+{
+    m_turbulence->setValue(0.0);
+    m_roughness->setValue(0.0);
+}
+
+void TurbulencePage::RMSSpinChange()
+{
+    emit turbulenceStale();
+    makePositive(m_turbulence);
+}
+
+void TurbulencePage::Roughchange()
+{
+    emit roughnessStale();
+    makePositive(m_roughness);
+}
+
+void TurbulencePage::RandSeedSpinChange()
+{
+    emit turbulenceStale();
+    emit roughnessStale();
 }
 
 }  // namespace app

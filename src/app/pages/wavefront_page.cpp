@@ -1,25 +1,41 @@
 #include "app/pages/wavefront_page.h"
 
 #include "app/pages/page_helpers.h"
+#include "imaging/wavefront_picture.h"
+#include "optics/pupil.h"
 #include "ui/picture_box.h"
 
 #include <QLabel>
 #include <QPushButton>
 
+#include <cmath>
+#include <numbers>
+
 namespace app {
+
+namespace {
+
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+
+QString fixed(double value, int decimals)
+{
+    return QString::fromStdString(imaging::FormatFixed(value, decimals, decimalSeparator()));
+}
+
+}  // namespace
 
 WavefrontPage::WavefrontPage(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("WavefrontPage"));
     makeLabel(this, QStringLiteral("Aperture Image"), 8, 4);
-    Apertureimage = new ui::PictureBox(this, 256, 256);
-    Apertureimage->setObjectName(QStringLiteral("Apertureimage"));
-    Apertureimage->move(8, 20);
+    m_aperture = new ui::PictureBox(this, 256, 256);
+    m_aperture->setObjectName(QStringLiteral("Apertureimage"));
+    m_aperture->move(8, 20);
     makeLabel(this, QStringLiteral("Pupil Phase Function"), 284, 4);
-    Aberimage = new ui::PictureBox(this, 256, 256);
-    Aberimage->setObjectName(QStringLiteral("Aberimage"));
-    Aberimage->move(284, 20);
+    m_wavefront = new ui::PictureBox(this, 256, 256);
+    m_wavefront->setObjectName(QStringLiteral("Aberimage"));
+    m_wavefront->move(284, 20);
 
     auto label = [this](const char* name, int x, int y) {
         QLabel* l = makeLabel(this, QString(), x, y);
@@ -27,17 +43,36 @@ WavefrontPage::WavefrontPage(QWidget* parent)
         l->setFixedWidth(150);
         return l;
     };
-    WavefrontLabel = label("WavefrontLabel", 8, 280);
-    Wavelabl = label("Wavelabl", 8, 298);
-    RMSLabel = label("RMSLabel", 160, 280);
-    RMSlabl = label("RMSlabl", 160, 298);
+    m_peakToValley = label("WavefrontLabel", 8, 280);
+    m_peakToValleyWaves = label("Wavelabl", 8, 298);
+    m_rms = label("RMSLabel", 160, 280);
+    m_rmsWaves = label("RMSlabl", 160, 298);
 
-    SaveWavefrontImage = new QPushButton(QStringLiteral("Save Image"), this);
-    SaveWavefrontImage->setObjectName(QStringLiteral("SaveWavefrontImage"));
-    SaveWavefrontImage->setGeometry(380, 284, 75, 25);
-    LoadAber = new QPushButton(QStringLiteral("Load Image"), this);
-    LoadAber->setObjectName(QStringLiteral("LoadAber"));
-    LoadAber->setGeometry(464, 284, 75, 25);
+    m_save = makeButton(this, QStringLiteral("SaveWavefrontImage"), QStringLiteral("Save Image"),
+                        QRect(380, 284, 75, 25));
+    m_load = makeButton(this, QStringLiteral("LoadAber"), QStringLiteral("Load Image"), QRect(464, 284, 75, 25));
+}
+
+void WavefrontPage::showAperture(const imaging::PixelBuffer& picture)
+{
+    m_aperture->copyFrom(picture, 0, 0, 256, 256, 0, 0);
+    m_aperture->repaint();
+}
+
+void WavefrontPage::showWavefront(const imaging::PixelBuffer& picture, const optics::PupilResult& pupil)
+{
+    const double minW = pupil.minW;
+    const double maxW = pupil.maxW + 1e-5;
+    m_rms->setText(QStringLiteral("RMS: ") + fixed(pupil.rms / kTwoPi, 3));
+    m_rmsWaves->setText(pupil.rms > 0.0 ? QStringLiteral("1/") + fixed(kTwoPi / pupil.rms, 3) + QStringLiteral(" wave")
+                                        : QString());
+    m_peakToValley->setText(QStringLiteral("PV: lo ") + fixed(minW / kTwoPi, 3) + QStringLiteral(" hi ")
+                            + fixed(maxW / kTwoPi, 3));
+    const double pv = std::fabs(maxW - minW);
+    m_peakToValleyWaves->setText(pv > 0.01 ? QStringLiteral("1/") + fixed(kTwoPi / pv, 3) + QStringLiteral(" wave")
+                                           : QString());
+    m_wavefront->copyFrom(picture, 0, 0, 256, 256, 0, 0);
+    m_wavefront->repaint();
 }
 
 }  // namespace app

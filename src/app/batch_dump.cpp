@@ -1,0 +1,317 @@
+// What the batch driver writes out: the controls, the program state and the
+// grids.
+#include "app/batch_driver.h"
+
+#include "app/main_window.h"
+#include "imaging/file_output.h"
+#include "ui/dialog_service.h"
+#include "ui/hints.h"
+#include "ui/number_edit.h"
+#include "ui/picture_box.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <qcustomplot.h>
+
+#include <cmath>
+#include <string_view>
+
+namespace app {
+
+namespace {
+
+QString kindOf(const QWidget* w)
+{
+    if (qobject_cast<const ui::NumberEdit*>(w))
+        return QStringLiteral("number");
+    if (qobject_cast<const QRadioButton*>(w))
+        return QStringLiteral("radio");
+    if (qobject_cast<const QCheckBox*>(w))
+        return QStringLiteral("checkbox");
+    if (qobject_cast<const QAbstractButton*>(w))
+        return QStringLiteral("button");
+    if (qobject_cast<const QSlider*>(w))
+        return QStringLiteral("slider");
+    if (qobject_cast<const QComboBox*>(w))
+        return QStringLiteral("combobox");
+    if (qobject_cast<const QLabel*>(w))
+        return QStringLiteral("label");
+    if (qobject_cast<const ui::PictureBox*>(w))
+        return QStringLiteral("picture");
+    if (qobject_cast<const QGroupBox*>(w))
+        return QStringLiteral("group");
+    if (qobject_cast<const QTabWidget*>(w))
+        return QStringLiteral("tabs");
+    if (qobject_cast<const QCustomPlot*>(w))
+        return QStringLiteral("plot");
+    if (qobject_cast<const QFrame*>(w))
+        return QStringLiteral("panel");
+    return QStringLiteral("widget");
+}
+
+// Visible as the user would see it once its page is shown: the control and
+// every parent up to its page (or the window) are not hidden.
+bool visibleOnItsPage(const QWidget* w, const QWidget* window)
+{
+    for (const QWidget* p = w; p && p != window; p = p->parentWidget()) {
+        if (qobject_cast<const QStackedWidget*>(p->parentWidget()))
+            return !w->isHidden() || p == w;
+        if (p->isHidden())
+            return false;
+    }
+    return true;
+}
+
+bool isControlName(const QString& name)
+{
+    return !name.isEmpty() && !name.startsWith(QLatin1String("qt_"));
+}
+
+QJsonValue jsonNumber(double v)
+{
+    return std::isfinite(v) ? QJsonValue(v) : QJsonValue(QString::number(v));
+}
+
+// Written through the program's safe writer: devices, pipes and links are
+// written as they are, files replaced only once complete.
+imaging::WriteResult write(const QString& path, const QByteArray& bytes)
+{
+    return imaging::WriteFile(QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
+}
+
+void writeJson(const QString& path, const QJsonObject& root)
+{
+    const imaging::WriteResult written = write(path, QJsonDocument(root).toJson(QJsonDocument::Indented));
+    if (!written.ok())
+        throw BatchError(written.error);
+}
+
+// The grids by name.
+struct NamedGrid {
+    const char* name;
+    optics::Grid optics::Engine::*grid;
+};
+constexpr NamedGrid kGrids[] = {
+    {"ZeroGrid", &optics::Engine::ZeroGrid},   {"WavefrontGrid", &optics::Engine::WavefrontGrid},
+    {"FieldReal", &optics::Engine::FieldReal}, {"FieldImag", &optics::Engine::FieldImag},
+    {"OtfReal", &optics::Engine::OtfReal},     {"OtfImag", &optics::Engine::OtfImag},
+    {"TurbulenceGrid", &optics::Engine::TurbulenceGrid}, {"RoughnessGrid", &optics::Engine::RoughnessGrid},
+    {"StarGrid", &optics::Engine::StarGrid},   {"IntraGrid", &optics::Engine::IntraGrid},
+    {"KernelGrid", &optics::Engine::KernelGrid},
+};
+
+// An .npy file of float64 with the given shape and the values in order.
+imaging::WriteResult writeNpy(const QString& path, const QByteArray& shape, const QByteArray& values)
+{
+    QByteArray header = "{'descr': '<f8', 'fortran_order': False, 'shape': " + shape + ", }";
+    // Magic (6) + version (2) + length (2) + header, padded with spaces so
+    // that the data starts on a 64-byte boundary, ending in a newline.
+    const int unpadded = 10 + header.size() + 1;
+    header.append(QByteArray((64 - unpadded % 64) % 64, ' '));
+    header.append('\n');
+    QByteArray out("\x93NUMPY\x01\x00", 8);
+    const quint16 length = static_cast<quint16>(header.size());
+    out.append(static_cast<char>(length & 0xff));
+    out.append(static_cast<char>(length >> 8));
+    out.append(header);
+    out.append(values);
+    return write(path, out);
+}
+
+}  // namespace
+
+QStringList gridNames()
+{
+    QStringList names;
+    for (const NamedGrid& g : kGrids)
+        names.append(QLatin1String(g.name));
+    names.append(QStringLiteral("ColourGrid"));
+    return names;
+}
+
+bool writeNpy(const QString& path, const optics::Grid& grid)
+{
+    QByteArray values;
+    values.reserve(512 * 512 * 8);
+    for (int i = 1; i <= 512; ++i)
+        values.append(reinterpret_cast<const char*>(grid.row(i) + 1), 512 * sizeof(double));
+    return writeNpy(path, "(512, 512)", values).ok();
+}
+
+bool writeNpy(const QString& path, const optics::ColourCells& grid)
+{
+    QByteArray values;
+    values.reserve(512 * 512 * 3 * 8);
+    for (int i = 1; i <= 512; ++i) {
+        for (int j = 1; j <= 512; ++j) {
+            const optics::RgbCell& cell = grid(i, j);
+            for (const float channel : {cell.red, cell.green, cell.blue}) {
+                const double v = channel;
+                values.append(reinterpret_cast<const char*>(&v), sizeof v);
+            }
+        }
+    }
+    return writeNpy(path, "(512, 512, 3)", values).ok();
+}
+
+void BatchDriver::dumpGrid(const QString& name, const QString& path) const
+{
+    const optics::Engine& e = m_form.engine();
+    bool written = false;
+    if (name == QLatin1String("ColourGrid")) {
+        written = writeNpy(path, e.ColourGrid);
+    } else {
+        for (const NamedGrid& g : kGrids)
+            if (name == QLatin1String(g.name))
+                written = writeNpy(path, e.*g.grid);
+    }
+    if (!written)
+        throw BatchError(QStringLiteral("cannot write %1").arg(path).toStdString());
+}
+
+void BatchDriver::dumpControls(const QString& path) const
+{
+    QJsonObject controls;
+    const auto widgets = m_form.findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
+        const QString name = w->objectName();
+        if (!isControlName(name) || qobject_cast<QTabBar*>(w->parentWidget()))
+            continue;
+        QJsonObject c;
+        c[QStringLiteral("kind")] = kindOf(w);
+        c[QStringLiteral("caption")] = ui::captionOf(w);
+        c[QStringLiteral("visible")] = visibleOnItsPage(w, &m_form);
+        c[QStringLiteral("enabled")] = w->isEnabled();
+        c[QStringLiteral("hint")] = ui::hintOf(w);
+        c[QStringLiteral("tooltip")] = ui::showsTooltip(w);
+        const QRect g = w->geometry();
+        c[QStringLiteral("geometry")] = QJsonArray{g.x(), g.y(), g.width(), g.height()};
+        if (auto* edit = qobject_cast<ui::NumberEdit*>(w)) {
+            c[QStringLiteral("text")] = edit->text();
+            c[QStringLiteral("value")] = jsonNumber(edit->value());
+            c[QStringLiteral("type")] = edit->valueType() == ui::NumberEdit::ValueType::Integer ? "integer" : "float";
+            c[QStringLiteral("decimals")] = edit->decimals();
+            c[QStringLiteral("min")] = edit->minimum();
+            c[QStringLiteral("max")] = edit->maximum();
+            c[QStringLiteral("step")] = edit->step();
+            c[QStringLiteral("typing")] = edit->typingEnabled();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            c[QStringLiteral("text")] = button->text();
+            if (button->isCheckable())
+                c[QStringLiteral("checked")] = button->isChecked();
+        } else if (auto* slider = qobject_cast<QSlider*>(w)) {
+            c[QStringLiteral("value")] = slider->value();
+            c[QStringLiteral("min")] = slider->minimum();
+            c[QStringLiteral("max")] = slider->maximum();
+            c[QStringLiteral("step")] = slider->singleStep();
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            c[QStringLiteral("value")] = combo->currentIndex();
+            c[QStringLiteral("text")] = combo->currentText();
+            QJsonArray items;
+            for (int i = 0; i < combo->count(); ++i)
+                items.append(combo->itemText(i));
+            c[QStringLiteral("items")] = items;
+        } else if (auto* label = qobject_cast<QLabel*>(w)) {
+            c[QStringLiteral("text")] = label->text();
+        } else if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+            c[QStringLiteral("value")] = tabs->currentIndex();
+            QJsonArray pages;
+            for (int i = 0; i < tabs->count(); ++i)
+                pages.append(tabs->tabText(i));
+            c[QStringLiteral("items")] = pages;
+        } else if (auto* box = qobject_cast<ui::PictureBox*>(w)) {
+            c[QStringLiteral("picture")] = QJsonArray{box->picture().width(), box->picture().height()};
+        }
+        controls[name] = c;
+    }
+    writeJson(path, QJsonObject{{QStringLiteral("controls"), controls}});
+}
+
+void BatchDriver::dumpState(const QString& path) const
+{
+    const optics::Engine& e = m_form.engine();
+    QJsonObject engine{
+        {"WaveLength", e.WaveLength},
+        {"FftSign", e.FftSign},
+        {"ApertureInches", static_cast<double>(e.ApertureInches)},
+        {"AperturePictureRadius", e.AperturePictureRadius},
+        {"PupilCellCount", e.PupilCellCount},
+        {"PeakIntensity", static_cast<double>(e.PeakIntensity)},
+        {"IntraPeak", e.IntraPeak},
+        {"TurbulenceShift", e.TurbulenceShift},
+        {"ScreenRms", e.ScreenRms},
+        {"RandomSeed", static_cast<double>(e.RandomSeed)},
+        {"StarRed", e.StarRed},
+        {"StarGreen", e.StarGreen},
+        {"StarBlue", e.StarBlue},
+        {"WeightRed", e.WeightRed},
+        {"WeightGreen", e.WeightGreen},
+        {"WeightBlue", e.WeightBlue},
+        {"PlanetSumRed", e.PlanetSumRed},
+        {"PlanetSumGreen", e.PlanetSumGreen},
+        {"PlanetSumBlue", e.PlanetSumBlue},
+        {"PaintTarget", static_cast<int>(e.PaintTarget)},
+        {"TurbulenceReady", e.TurbulenceReady},
+        {"RoughnessReady", e.RoughnessReady},
+        {"WavefrontImageLoaded", e.WavefrontImageLoaded},
+        {"ColourPass", e.ColourPass},
+        {"ColourComposite", e.ColourComposite},
+        {"FirstGammaChange", e.FirstGammaChange},
+    };
+
+    QJsonObject labels;
+    for (QLabel* label : m_form.findChildren<QLabel*>())
+        if (isControlName(label->objectName()) && !label->objectName().startsWith(QLatin1String("StatusPanel")))
+            labels[label->objectName()] = label->text();
+
+    QJsonObject plots;
+    for (QCustomPlot* plot : m_form.findChildren<QCustomPlot*>()) {
+        QJsonObject series;
+        for (int g = 0; g < plot->graphCount(); ++g) {
+            QCPGraph* graph = plot->graph(g);
+            QJsonArray points;
+            for (auto it = graph->data()->constBegin(); it != graph->data()->constEnd(); ++it)
+                points.append(QJsonArray{jsonNumber(it->key), jsonNumber(it->value)});
+            const QString name = graph->name().isEmpty() ? QString::number(g) : graph->name();
+            series[name] = points;
+        }
+        QJsonObject p{{"series", series},
+                      {"xRange", QJsonArray{plot->xAxis->range().lower, plot->xAxis->range().upper}},
+                      {"yRange", QJsonArray{plot->yAxis->range().lower, plot->yAxis->range().upper}}};
+        plots[plot->objectName()] = p;
+    }
+
+    QJsonArray messages;
+    for (const auto& shown : m_dialogs.shown()) {
+        QJsonArray buttons;
+        for (ui::MessageButton b : shown.buttons)
+            buttons.append(ui::toString(b));
+        messages.append(QJsonObject{{"kind", ui::toString(shown.kind)},
+                                    {"text", shown.text},
+                                    {"buttons", buttons},
+                                    {"answer", ui::toString(shown.answer)}});
+    }
+
+    const auto* tabs = m_form.findChild<QTabWidget*>(QStringLiteral("Tabs"));
+    writeJson(path, QJsonObject{{"engine", engine},
+                                {"status", QJsonArray{m_form.statusText(0), m_form.statusText(1)}},
+                                {"page", tabs ? tabs->currentIndex() : -1},
+                                {"labels", labels},
+                                {"plots", plots},
+                                {"messages", messages}});
+}
+
+}  // namespace app
