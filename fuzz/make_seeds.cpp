@@ -96,7 +96,7 @@ int main(int argc, char** argv)
     save(jpegs / "cmyk.jpg", encode(4, JCS_CMYK, none));
     save(jpegs / "cut-short.jpg", Bytes(colour.begin(), colour.begin() + static_cast<long>(colour.size() * 2 / 3)));
     save(jpegs / "huge.jpg", withSize(colour, 65500, 65500));
-    save(jpegs / "at-the-limit.jpg", withSize(colour, 16384, 4096));
+    save(jpegs / "at-the-limit.jpg", withSize(colour, 16384, 1024));
     save(jpegs / "empty-picture.jpg", Bytes{0xFF, 0xD8, 0xFF, 0xD9});
 
     // The first two bytes choose the editor's settings and locale.

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 class QWidget;
@@ -77,11 +78,11 @@ QStringList gridNames();
 
 //! Writes the data area [1..512][1..512] of a grid as a NumPy .npy file of
 //! little-endian float64, shape (512, 512), first array axis = first grid index.
-//! Returns false when it cannot be written.
-bool writeNpy(const QString& path, const optics::Grid& grid);
+//! Returns why it could not be written, or an empty string.
+std::string writeNpy(const QString& path, const optics::Grid& grid);
 
 //! Writes the data area of the colour grid as float64, shape (512, 512, 3),
 //! the channels red, green, blue last.
-bool writeNpy(const QString& path, const optics::ColourCells& grid);
+std::string writeNpy(const QString& path, const optics::ColourCells& grid);
 
 }  // namespace app

@@ -143,16 +143,16 @@ QStringList gridNames()
     return names;
 }
 
-bool writeNpy(const QString& path, const optics::Grid& grid)
+std::string writeNpy(const QString& path, const optics::Grid& grid)
 {
     QByteArray values;
     values.reserve(512 * 512 * 8);
     for (int i = 1; i <= 512; ++i)
         values.append(reinterpret_cast<const char*>(grid.row(i) + 1), 512 * sizeof(double));
-    return writeNpy(path, "(512, 512)", values).ok();
+    return writeNpy(path, "(512, 512)", values).error;
 }
 
-bool writeNpy(const QString& path, const optics::ColourCells& grid)
+std::string writeNpy(const QString& path, const optics::ColourCells& grid)
 {
     QByteArray values;
     values.reserve(512 * 512 * 3 * 8);
@@ -165,22 +165,22 @@ bool writeNpy(const QString& path, const optics::ColourCells& grid)
             }
         }
     }
-    return writeNpy(path, "(512, 512, 3)", values).ok();
+    return writeNpy(path, "(512, 512, 3)", values).error;
 }
 
 void BatchDriver::dumpGrid(const QString& name, const QString& path) const
 {
     const optics::Engine& e = m_form.engine();
-    bool written = false;
+    std::string error;
     if (name == QLatin1String("ColourGrid")) {
-        written = writeNpy(path, e.ColourGrid);
+        error = writeNpy(path, e.ColourGrid);
     } else {
         for (const NamedGrid& g : kGrids)
             if (name == QLatin1String(g.name))
-                written = writeNpy(path, e.*g.grid);
+                error = writeNpy(path, e.*g.grid);
     }
-    if (!written)
-        throw BatchError(QStringLiteral("cannot write %1").arg(path).toStdString());
+    if (!error.empty())
+        throw BatchError(error);
 }
 
 void BatchDriver::dumpControls(const QString& path) const

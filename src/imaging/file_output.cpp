@@ -1,10 +1,12 @@
 #include "imaging/file_output.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -44,6 +46,8 @@ std::string reason(int error)
         return "the device is not there";
     case EIO:
         return "the device reported an input/output error";
+    case EPIPE:
+        return "nothing reads the pipe any more";
     default:
         return std::strerror(error);
     }
@@ -114,9 +118,31 @@ int writeAll(int fd, std::string_view bytes)
     return 0;
 }
 
+// A write into a pipe nobody reads any more raises SIGPIPE, which ends the
+// program unless it is handled. Held back for this thread during the write;
+// one raised meanwhile is taken off again, so the write just fails (EPIPE).
+int writeWithoutPipeSignal(int fd, std::string_view bytes)
+{
+    sigset_t pipeSignal;
+    sigset_t saved;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigset_t pendingBefore;
+    sigpending(&pendingBefore);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &saved);
+    const int error = writeAll(fd, bytes);
+    if (error == EPIPE && !sigismember(&pendingBefore, SIGPIPE)) {
+        const timespec now{0, 0};
+        while (sigtimedwait(&pipeSignal, nullptr, &now) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+    return error;
+}
+
 std::string temporaryName(const std::string& target)
 {
-    static std::mt19937_64 random{std::random_device{}()};
+    thread_local std::mt19937_64 random{std::random_device{}()};
     const auto slash = target.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
@@ -196,7 +222,7 @@ WriteResult WriteFile(const std::string& path, std::string_view bytes)
     Descriptor file(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
     if (file.get() < 0)
         return failed(reason(errno));
-    int error = writeAll(file.get(), bytes);
+    int error = writeWithoutPipeSignal(file.get(), bytes);
     if (const int closed = file.close(); !error)
         error = closed;
     return error ? failed(reason(error)) : WriteResult{};

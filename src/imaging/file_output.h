@@ -25,7 +25,9 @@ struct WriteResult {
 //!   old file as it was and no temporary file behind.
 //! - An existing character device or pipe (/dev/null, /dev/stdout, a FIFO)
 //!   is opened for writing as it is, neither created nor truncated, and
-//!   written directly. A pipe with no reader waits for one, as a shell does.
+//!   written directly. A pipe with no reader waits for one, as a shell does;
+//!   a pipe whose reader has gone makes the write fail (it does not end the
+//!   program with SIGPIPE).
 //! - A folder, a disk device or a socket is refused.
 WriteResult WriteFile(const std::string& path, std::string_view bytes);
 

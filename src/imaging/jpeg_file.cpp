@@ -23,9 +23,13 @@ namespace imaging {
 
 namespace {
 
-// Real files have about a dozen scans. Each scan passes over the whole
-// picture, so a crafted file of thousands of tiny scans would take minutes.
-constexpr int kMaxScans = 100;
+// Progressive files from real encoders have about ten scans. Each scan
+// passes over the whole picture, so a crafted file of thousands of tiny ones
+// would take minutes.
+constexpr int kMaxScans = 32;
+
+// Our own message code, beyond libjpeg's.
+constexpr int kTooManyScans = JMSG_LASTMSGCODE + 1;
 
 struct ErrorManager {
     jpeg_error_mgr base;
@@ -59,10 +63,8 @@ void onMessage(j_common_ptr info, int level)
 void onProgress(j_common_ptr info)
 {
     if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
-        ErrorManager& manager = managerOf(info);
-        std::snprintf(manager.message, sizeof manager.message, "more than %d scans", kMaxScans);
-        info->err->msg_code = JMSG_LASTMSGCODE;
-        std::longjmp(manager.jump, 1);
+        info->err->msg_code = kTooManyScans;
+        std::longjmp(managerOf(info).jump, 1);
     }
 }
 
@@ -138,6 +140,9 @@ ReadResult decoderFailure(const Decoder& d, const std::string& name)
 {
     if (d.errors.base.msg_code == JERR_OUT_OF_MEMORY)
         return failure(name, "not enough memory to decode it");
+    if (d.errors.base.msg_code == kTooManyScans)
+        return failure(name, "it is a progressive JPEG of more than " + std::to_string(kMaxScans)
+                                 + " scans, more than this program reads");
     return failure(name, std::string("the file is damaged (") + d.errors.message + ")");
 }
 

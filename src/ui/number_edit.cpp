@@ -41,8 +41,29 @@ void NumberEdit::setDecimals(int decimals)
     m_decimals = std::clamp(decimals, 0, 15);
 }
 
-bool NumberEdit::parse(const QString& text, double& number) const
+namespace {
+
+// The number as plain characters: some locales write a negative number with
+// a direction mark and a minus sign of their own (U+2212), which their own
+// reading does not take back.
+QString plainNumber(const QString& text)
 {
+    QString plain;
+    plain.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == 0x200E || u == 0x200F || u == 0x061C || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069))
+            continue;
+        plain.append(u == 0x2212 ? QChar(u'-') : c);
+    }
+    return plain;
+}
+
+}  // namespace
+
+bool NumberEdit::parse(const QString& written, double& number) const
+{
+    const QString text = plainNumber(written);
     bool ok = false;
     number = m_locale.toDouble(text, &ok);
     if (!ok)

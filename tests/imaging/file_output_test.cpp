@@ -148,6 +148,15 @@ TEST_F(WriteFile, WritesIntoPipesAndDevicesWithoutReplacingThem)
     EXPECT_STREQ(got, "through the pipe");
     ::close(reader);
 
+    // A pipe whose reader has gone answers with a signal that would end the
+    // program; it must come back as a message instead.
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    const std::string closed = "/proc/self/fd/" + std::to_string(ends[1]);
+    EXPECT_EQ(imaging::WriteFile(closed, "lost").error, "cannot write " + closed + ": nothing reads the pipe any more");
+    ::close(ends[1]);
+
     EXPECT_TRUE(imaging::WriteFile("/dev/null", "nothing").ok());
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
     EXPECT_EQ(names(), std::set<std::string>{"pipe"});

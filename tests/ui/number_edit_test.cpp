@@ -325,6 +325,18 @@ TEST_F(NumberEditTest, EditorDisabledRefusesTypingButStillSteps)
     EXPECT_EQ(changes, 2);
 }
 
+// Locales that write a minus with a direction mark read their own negative
+// numbers back (they read as the minimum before).
+TEST_F(NumberEditTest, NegativeValuesReadBackInEveryLocale)
+{
+    for (const char* name : {"fa_IR", "ar_EG", "he_IL", "de_DE", "C"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+        auto edit = makeEdit(-20, 20, 0.5);
+        edit->setValue(-12.25);
+        EXPECT_DOUBLE_EQ(edit->value(), -12.25) << name << " " << text(*edit).toStdString();
+    }
+}
+
 TEST_F(NumberEditTest, UsesTheDecimalSeparatorOfTheLocale)
 {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
