@@ -10,11 +10,33 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace ui {
 
 namespace {
+
+// Whether every chunk of a PNG file lies within the file, up to its end
+// chunk. A chunk's length is believed before its bytes are read, so one
+// claiming gigabytes in a file of a few hundred bytes would have the decoder
+// set aside that much memory first.
+bool pngChunksFit(const QByteArray& bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype size = bytes.size();
+    qsizetype at = 8;  // after the signature
+    while (at + 12 <= size) {
+        const std::uint32_t length = (std::uint32_t{p[at]} << 24) | (std::uint32_t{p[at + 1]} << 16)
+                                     | (std::uint32_t{p[at + 2]} << 8) | std::uint32_t{p[at + 3]};
+        if (length > static_cast<std::uint64_t>(size - at - 12))
+            return false;
+        if (std::memcmp(p + at + 4, "IEND", 4) == 0)
+            return true;
+        at += 12 + static_cast<qsizetype>(length);
+    }
+    return false;
+}
 
 const char* qtFormat(PictureFormat format)
 {
@@ -56,15 +78,24 @@ PictureRead ReadPicture(const QString& path)
     const imaging::FileContents file = imaging::ReadPictureFile(name);
     if (!file.error.empty())
         return refused(file.error);
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(file.bytes.data()),
-                                                     static_cast<qsizetype>(file.bytes.size()));
+    return DecodePicture(QByteArray::fromRawData(reinterpret_cast<const char*>(file.bytes.data()),
+                                                 static_cast<qsizetype>(file.bytes.size())),
+                         name);
+}
+
+PictureRead DecodePicture(const QByteArray& bytes, const std::string& name)
+{
+    const auto refused = [](const std::string& message) { return PictureRead{{}, QString::fromStdString(message)}; };
+    if (bytes.isEmpty())
+        return refused(imaging::CannotRead(name, "it is empty"));
     const PictureFormat format = SniffPictureFormat(bytes.left(16));
     if (format == PictureFormat::Unknown)
         return refused(imaging::CannotRead(name, "it is not a picture this program reads (JPEG, BMP, PNG or TIFF)"));
 
     QImage picture;
     if (format == PictureFormat::Jpeg) {
-        imaging::ReadResult read = imaging::DecodeJpeg(file.bytes.data(), file.bytes.size(), name);
+        imaging::ReadResult read = imaging::DecodeJpeg(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                                       static_cast<std::size_t>(bytes.size()), name);
         if (!read.picture)
             return refused(read.error);
         picture = imageView(*read.picture).copy();
@@ -72,6 +103,9 @@ PictureRead ReadPicture(const QString& path)
         if (!QImageReader::supportedImageFormats().contains(qtFormat(format)))
             return refused(imaging::CannotRead(
                 name, "reading TIFF pictures needs the Qt image format plugins, which are not installed"));
+        if (format == PictureFormat::Png && !pngChunksFit(bytes))
+            return refused(imaging::CannotRead(name, "the file is damaged (a part of it claims more bytes than "
+                                                     "the file holds)"));
         QByteArray copy = bytes;
         QBuffer buffer(&copy);
         buffer.open(QIODevice::ReadOnly);

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+
 namespace ui {
 
 //! The kinds of picture file read, told apart by their first bytes.
@@ -27,6 +29,10 @@ struct PictureRead {
 //! the picture size from its header within imaging::kPictureLimits before
 //! anything is decoded, every decoder complaint a damaged file.
 PictureRead ReadPicture(const QString& path);
+
+//! The decoding part of ReadPicture, on the bytes of a file; `name` is the
+//! file named in messages.
+PictureRead DecodePicture(const QByteArray& bytes, const std::string& name);
 
 //! What tells one version of a file from another (device, inode, size and
 //! modification time to the nanosecond), or nothing when `path` is no

@@ -118,6 +118,14 @@ TEST(PictureReader, RefusesWhatIsNoPictureOrTooLargeNamingTheFile)
         {"notes.jpg", [](const QString& p) { writeBytes(p, "Mars, 2020 October 6\n"); },
          "not a picture this program reads"},
         {"cut.png", [&](const QString& p) { writeBytes(p, png.left(png.size() / 2)); }, "damaged"},
+        // A text chunk after the picture that claims 1.7 GB (found by fuzzing;
+        // the decoder set the memory aside before reading).
+        {"bomb.png",
+         [&](const QString& p) {
+             const int end = png.indexOf("IEND") - 4;
+             writeBytes(p, png.left(end) + QByteArray("\x67\x52\x4b\x45tEXtab", 10) + png.mid(end));
+         },
+         "claims more bytes than the file holds"},
         {"wide.bmp", [](const QString& p) { writeBytes(p, bitmapHeader(17000, 10)); }, "16384 pixels a side"},
         {"huge.bmp", [](const QString& p) { writeBytes(p, bitmapHeader(9000, 9000)); }, "16 megapixels"},
     };

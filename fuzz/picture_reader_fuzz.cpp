@@ -1,0 +1,35 @@
+// Any bytes as a planet or wavefront picture (JPEG, BMP, PNG or TIFF by their
+// first bytes): the reader must answer with a 24-bit picture within the
+// limits or with a message, without a fault or a leak.
+#include "imaging/picture_file.h"
+#include "ui/picture_reader.h"
+
+#include <QGuiApplication>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication application(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const ui::PictureRead read = ui::DecodePicture(bytes, "fuzz.picture");
+    // Exactly one of the two.
+    if (read.picture.isNull() == read.error.isEmpty())
+        std::abort();
+    if (!read.picture.isNull()) {
+        const QImage& p = read.picture;
+        if (p.format() != QImage::Format_RGB888 || p.width() > imaging::kPictureLimits.maxSide
+            || p.height() > imaging::kPictureLimits.maxSide
+            || static_cast<std::int64_t>(p.width()) * p.height() > imaging::kPictureLimits.maxPixels)
+            std::abort();
+    }
+    return 0;
+}
