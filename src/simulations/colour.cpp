@@ -78,11 +78,9 @@ void addRow(const double* star, optics::RgbCell* cells, double red, double green
 #endif
 }
 
-// One channel of a row: the same sums as addRow for a row whose other
-// weights are 0, since adding 0 leaves a cell as it is.
-void addChannelRow(const double* star, optics::RgbCell* cells, float optics::RgbCell::*channel, double weight)
+// The square roots of a row of 512 cells.
+void squareRoots(const double* star, double* amplitude)
 {
-    double amplitude[optics::kLineLength];
 #if defined(__SSE2__)
     for (int n = 0; n < optics::kLineLength; n += 2)
         _mm_storeu_pd(amplitude + n, _mm_sqrt_pd(_mm_loadu_pd(star + n)));
@@ -90,8 +88,26 @@ void addChannelRow(const double* star, optics::RgbCell* cells, float optics::Rgb
     for (int n = 0; n < optics::kLineLength; ++n)
         amplitude[n] = std::sqrt(star[n]);
 #endif
-    for (int n = 0; n < optics::kLineLength; ++n)
-        cells[n].*channel = static_cast<float>(cells[n].*channel + amplitude[n] * weight);
+}
+
+// One channel of a row (0 red, 1 green, 2 blue) from its amplitudes: the same
+// sums as addRow for a row whose other weights are 0, since adding 0 leaves a
+// cell as it is.
+template <int Channel>
+void addChannelRow(const double* amplitude, optics::RgbCell* cells, double weight)
+{
+    float* out = &cells[0].red + Channel;
+    for (int n = 0; n < optics::kLineLength; ++n, out += 3)
+        *out = static_cast<float>(*out + amplitude[n] * weight);
+}
+
+void addChannelRow(int channel, const double* amplitude, optics::RgbCell* cells, double weight)
+{
+    switch (channel) {
+    case 0: addChannelRow<0>(amplitude, cells, weight); break;
+    case 1: addChannelRow<1>(amplitude, cells, weight); break;
+    default: addChannelRow<2>(amplitude, cells, weight); break;
+    }
 }
 
 template <bool ontoZero>
@@ -102,19 +118,20 @@ void addColour(optics::Engine& engine)
     const double blue = engine.WeightBlue;
     // The colour planet run weights one channel at a time: the others are
     // left alone at a third of the work.
-    float optics::RgbCell::*only = nullptr;
-    double weight = 0.0;
-    if (!ontoZero && (red != 0.0) + (green != 0.0) + (blue != 0.0) == 1) {
-        only = red != 0.0 ? &optics::RgbCell::red : green != 0.0 ? &optics::RgbCell::green : &optics::RgbCell::blue;
-        weight = red + green + blue;
-    }
+    int only = -1;
+    if (!ontoZero && (red != 0.0) + (green != 0.0) + (blue != 0.0) == 1)
+        only = red != 0.0 ? 0 : green != 0.0 ? 1 : 2;
+    const double weight = red + green + blue;
+    double amplitude[optics::kLineLength];
     for (int r = 1; r <= optics::kLineLength; ++r) {
         const double* star = engine.StarGrid.row(r) + 1;
         optics::RgbCell* cells = &engine.ColourGrid(r, 1);
-        if (only)
-            addChannelRow(star, cells, only, weight);
-        else
+        if (only >= 0) {
+            squareRoots(star, amplitude);
+            addChannelRow(only, amplitude, cells, weight);
+        } else {
             addRow<ontoZero>(star, cells, red, green, blue);
+        }
     }
 }
 
@@ -128,6 +145,39 @@ void AccumulateColour(optics::Engine& engine)
 void StartColour(optics::Engine& engine)
 {
     addColour<true>(engine);
+}
+
+double AccumulateChannel(optics::Engine& engine, Channel channel, double total, std::vector<double>& amplitude)
+{
+    constexpr int n = optics::kLineLength;
+    amplitude.resize(static_cast<std::size_t>(n) * n);
+    // The square roots, and their total in four interleaved sums.
+    double sums[4] = {};
+    for (int r = 1; r <= n; ++r) {
+        double* row = amplitude.data() + static_cast<std::size_t>(r - 1) * n;
+        squareRoots(engine.StarGrid.row(r) + 1, row);
+        for (int c = 0; c < n; c += 4) {
+            sums[0] += row[c];
+            sums[1] += row[c + 1];
+            sums[2] += row[c + 2];
+            sums[3] += row[c + 3];
+        }
+    }
+    const double roots = (sums[0] + sums[1]) + (sums[2] + sums[3]);
+    double weight = total / roots;
+    if (!(roots > 0.0 && std::isfinite(weight)))
+        weight = 0.0;
+
+    engine.WeightRed = channel == Channel::Red ? weight : 0.0;
+    engine.WeightGreen = channel == Channel::Green ? weight : 0.0;
+    engine.WeightBlue = channel == Channel::Blue ? weight : 0.0;
+    // A weight of 0 adds nothing.
+    if (weight != 0.0) {
+        for (int r = 1; r <= n; ++r)
+            addChannelRow(static_cast<int>(channel), amplitude.data() + static_cast<std::size_t>(r - 1) * n,
+                          &engine.ColourGrid(r, 1), weight);
+    }
+    return weight;
 }
 
 }  // namespace sim

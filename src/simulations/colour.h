@@ -2,6 +2,8 @@
 
 #include "optics/engine.h"
 
+#include <vector>
+
 namespace sim {
 
 //! The CIE 1931 2-degree standard observer at one wavelength.
@@ -27,5 +29,16 @@ void AccumulateColour(optics::Engine& engine);
 //! cell of the data area becomes 0 + the weighted amplitude, whatever it
 //! held before.
 void StartColour(optics::Engine& engine);
+
+//! The channels of the colour grid.
+enum class Channel { Red, Green, Blue };
+
+//! The colour planet run's accumulation for one channel. With T the sum of
+//! sqrt(StarGrid) over the data area, the weight of `channel` becomes
+//! total / T (0 when T is 0 or the quotient is not finite: a black plane
+//! stays black), the other two weights 0, and AccumulateColour runs, taking
+//! each square root once; `amplitude` holds them meanwhile (the caller keeps
+//! it, so nothing grid-sized is allocated per run). Returns the weight.
+double AccumulateChannel(optics::Engine& engine, Channel channel, double total, std::vector<double>& amplitude);
 
 }  // namespace sim

@@ -112,9 +112,8 @@ void multiplyRow(const double* otfr, const double* otfi, double* fr, double* fi)
 #endif
 }
 
-// Sum over the data area of f(cell), f the identity or the square root.
-template <bool Root>
-double gridTotal(const optics::Grid& grid)
+// Sum over the data area, in four interleaved sums.
+double starTotal(const optics::Grid& grid)
 {
 #if defined(__SSE2__)
     __m128d s0 = _mm_setzero_pd();
@@ -122,14 +121,8 @@ double gridTotal(const optics::Grid& grid)
     for (int i = 1; i <= optics::kLineLength; ++i) {
         const double* row = grid.row(i) + 1;
         for (int j = 0; j < optics::kLineLength; j += 4) {
-            __m128d a = _mm_loadu_pd(row + j);
-            __m128d b = _mm_loadu_pd(row + j + 2);
-            if constexpr (Root) {
-                a = _mm_sqrt_pd(a);
-                b = _mm_sqrt_pd(b);
-            }
-            s0 = _mm_add_pd(s0, a);
-            s1 = _mm_add_pd(s1, b);
+            s0 = _mm_add_pd(s0, _mm_loadu_pd(row + j));
+            s1 = _mm_add_pd(s1, _mm_loadu_pd(row + j + 2));
         }
     }
     double lanes[4];
@@ -141,15 +134,10 @@ double gridTotal(const optics::Grid& grid)
     for (int i = 1; i <= optics::kLineLength; ++i) {
         const double* row = grid.row(i);
         for (int j = 1; j <= optics::kLineLength; ++j)
-            total += Root ? std::sqrt(row[j]) : row[j];
+            total += row[j];
     }
     return total;
 #endif
-}
-
-double starTotal(const optics::Grid& grid)
-{
-    return gridTotal<false>(grid);
 }
 
 }  // namespace
@@ -244,13 +232,6 @@ void ConvolvePlanet(optics::Engine& engine, const RgbPicture& picture, PlanetPla
     optics::InverseTransform2D(e, e.FieldReal, e.FieldImag);
 }
 
-double ChannelWeight(const optics::Engine& engine, double total)
-{
-    const double amplitude = gridTotal<true>(engine.StarGrid);
-    const double weight = total / amplitude;
-    return amplitude > 0.0 && std::isfinite(weight) ? weight : 0.0;
-}
-
 void DrawPlanetComposite(optics::Engine& engine, imaging::PixelBuffer& buffer)
 {
     const int width = std::min(kCompositeSide, buffer.width());
@@ -303,16 +284,12 @@ void PlanetRun::startColourRun(const RgbPicture& picture)
 void PlanetRun::accumulate(PlanetPlane channel)
 {
     optics::Engine& e = m_engine;
-    e.WeightRed = 0.0;
-    e.WeightGreen = 0.0;
-    e.WeightBlue = 0.0;
     switch (channel) {
-    case PlanetPlane::Red: e.WeightRed = ChannelWeight(e, e.PlanetSumRed); break;
-    case PlanetPlane::Green: e.WeightGreen = ChannelWeight(e, e.PlanetSumGreen); break;
-    case PlanetPlane::Blue: e.WeightBlue = ChannelWeight(e, e.PlanetSumBlue); break;
-    case PlanetPlane::Grey: return;
+    case PlanetPlane::Red: AccumulateChannel(e, Channel::Red, e.PlanetSumRed, m_amplitude); break;
+    case PlanetPlane::Green: AccumulateChannel(e, Channel::Green, e.PlanetSumGreen, m_amplitude); break;
+    case PlanetPlane::Blue: AccumulateChannel(e, Channel::Blue, e.PlanetSumBlue, m_amplitude); break;
+    case PlanetPlane::Grey: break;
     }
-    AccumulateColour(e);
 }
 
 void PlanetRun::endColourRun()

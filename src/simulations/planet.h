@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace sim {
 
@@ -87,11 +88,6 @@ void PlacePlanetPicture(const RgbPicture& picture, PlanetPlane plane, optics::Gr
 void ConvolvePlanet(optics::Engine& engine, const RgbPicture& picture, PlanetPlane plane,
                     optics::StatusSink& status);
 
-//! The weight that makes a channel of the colour composite add up to `total`:
-//! total / (sum of sqrt(StarGrid) over the data area). A plane that is black
-//! all over leaves a black star image and gets 0.
-double ChannelWeight(const optics::Engine& engine, double total);
-
 //! Draws the middle 256 x 256 cells of ColourGrid ([129..384][129..384]) into
 //! `buffer`, one cell a pixel, after limiting every channel of those cells to
 //! 255 in ColourGrid itself; channels are rounded, halves to even.
@@ -105,7 +101,11 @@ std::string WavelengthStatus(double waveLength, char separator = '.');
 //! the wavelength of the runs, the grids through the steps above.
 class PlanetRun {
 public:
-    explicit PlanetRun(optics::Engine& engine) : m_engine(engine) {}
+    //! The square roots of a star image take 2 MB, set aside here once.
+    explicit PlanetRun(optics::Engine& engine)
+        : m_engine(engine), m_amplitude(static_cast<std::size_t>(optics::kLineLength) * optics::kLineLength)
+    {
+    }
 
     bool colourPass() const { return m_engine.ColourPass; }
     double waveLength() const { return m_engine.WaveLength; }
@@ -121,8 +121,9 @@ public:
     //! Start of a colour run: the picture totals, the colour flag, an empty
     //! ColourGrid.
     void startColourRun(const RgbPicture& picture);
-    //! After the pass of `channel`: only that channel's weight is set, and the
-    //! amplitude of the star image of the pass is added to ColourGrid.
+    //! After the pass of `channel`: only that channel's weight is set, the one
+    //! that keeps the channel's total (AccumulateChannel), and the amplitude
+    //! of the star image of the pass is added to ColourGrid.
     void accumulate(PlanetPlane channel);
     //! The composite into `buffer` (see DrawPlanetComposite).
     void drawComposite(imaging::PixelBuffer& buffer) { DrawPlanetComposite(m_engine, buffer); }
@@ -136,6 +137,7 @@ public:
 
 private:
     optics::Engine& m_engine;
+    std::vector<double> m_amplitude;
 };
 
 }  // namespace sim

@@ -1,4 +1,5 @@
 #include "simulations/planet.h"
+#include "simulations/colour.h"
 
 #include "imaging/star_image.h"
 #include "optics/fft.h"
@@ -116,10 +117,16 @@ TEST(PlanetColour, WeightsKeepTotalsAndABlackPlaneGetsNone)
     for (int i = 1; i <= 512; ++i)
         for (int j = 1; j <= 512; ++j)
             amplitude += std::sqrt(e->StarGrid(i, j));
-    EXPECT_DOUBLE_EQ(sim::ChannelWeight(*e, 1000.0), 1000.0 / amplitude);
+    std::vector<double> roots;
+    EXPECT_DOUBLE_EQ(sim::AccumulateChannel(*e, sim::Channel::Green, 1000.0, roots), 1000.0 / amplitude);
+    EXPECT_EQ(e->WeightRed, 0.0);
+    EXPECT_DOUBLE_EQ(e->WeightGreen, 1000.0 / amplitude);
+    EXPECT_EQ(e->WeightBlue, 0.0);
+    EXPECT_FLOAT_EQ(e->ColourGrid(257, 257).green, static_cast<float>(std::sqrt(e->StarGrid(257, 257)) * 1000.0 / amplitude));
+    EXPECT_EQ(e->ColourGrid(257, 257).red, 0.0f);
 
     optics::ClearGrid(*e, e->StarGrid);  // what a black plane leaves
-    EXPECT_EQ(sim::ChannelWeight(*e, 0.0), 0.0);
+    EXPECT_EQ(sim::AccumulateChannel(*e, sim::Channel::Blue, 0.0, roots), 0.0);
     sim::PlanetRun run(*e);
     Picture noBlue(4, 4, 100, 50, 0);
     run.startColourRun(noBlue.view());
