@@ -21,16 +21,9 @@ constexpr int kLutTop = 1000;
 // pixel right of and below the centre.
 constexpr double kSampleOrigin = 255.0;
 
-using ColourTable = std::array<Rgb, kLutTop + 1>;
-
-// A colour channel from a level; out-of-range levels (from display curves
-// typed outside the editors' ranges) are limited instead of wrapping.
 std::uint8_t channel(double value)
 {
-    const double r = RoundHalfEven(value);
-    if (!(r > 0.0))
-        return 0;
-    return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
+    return ChannelByte(value);
 }
 
 // A cell of a colour composite at the composite's scale.
@@ -139,6 +132,33 @@ void finish(optics::StatusSink& status, const PaintStep& paint)
 }
 
 }  // namespace
+
+std::uint8_t ChannelByte(double value)
+{
+    const double r = RoundHalfEven(value);
+    if (!(r > 0.0))
+        return 0;
+    return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
+}
+
+ColourTable SinglePrecisionColours(const optics::Engine& engine, const DisplaySettings& settings, Rgb star)
+{
+    ColourTable colours;
+    const bool bright = brightnessApplies(engine, settings);
+    const double gain = brightnessGain(settings);
+    for (int n = 0; n <= kLutTop; ++n) {
+        float level = static_cast<float>(engine.DisplayLut[n]);
+        if (bright) {
+            level = static_cast<float>(gain * level);
+            if (level > 1.0f)
+                level = 1.0f;
+        }
+        colours[n] = {ChannelByte(star.red * static_cast<double>(level)),
+                      ChannelByte(star.green * static_cast<double>(level)),
+                      ChannelByte(star.blue * static_cast<double>(level))};
+    }
+    return colours;
+}
 
 void BuildDisplayLut(optics::Engine& engine, double gamma, double slope)
 {
@@ -261,22 +281,8 @@ int Changezoom(optics::Engine& engine, const DisplaySettings& settings, PixelBuf
                 }
             }
         } else {
-            // Level held in single precision, through brightness and cap.
-            ColourTable colours;
-            const bool bright = brightnessApplies(engine, settings);
-            const double gain = brightnessGain(settings);
             const Rgb star = engine.ColourPass ? Rgb{engine.StarRed, engine.StarGreen, engine.StarBlue} : kWhite;
-            for (int n = 0; n <= kLutTop; ++n) {
-                float level = static_cast<float>(engine.DisplayLut[n]);
-                if (bright) {
-                    level = static_cast<float>(gain * level);
-                    if (level > 1.0f)
-                        level = 1.0f;
-                }
-                colours[n] = {channel(star.red * static_cast<double>(level)),
-                              channel(star.green * static_cast<double>(level)),
-                              channel(star.blue * static_cast<double>(level))};
-            }
+            const ColourTable colours = SinglePrecisionColours(engine, settings, star);
             for (int x = 0; x < kPictureSide; ++x) {
                 const int s = sample[x];
                 // Level 0 off the table's bounds, whatever DisplayLut[0] holds.

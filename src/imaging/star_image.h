@@ -4,7 +4,9 @@
 #include "optics/engine.h"
 #include "optics/status_sink.h"
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 
 namespace imaging {
@@ -20,6 +22,11 @@ inline double RoundHalfEven(double x)
         return x;
     return (x + kShift) - kShift;
 }
+
+//! A colour channel from a level: rounded half to even and limited to
+//! 0..255 (out-of-range levels, from display curves typed outside the
+//! editors' ranges, are limited instead of wrapping; NaN gives 0).
+std::uint8_t ChannelByte(double value);
 
 //! Display settings read from the window when a redraw starts.
 struct DisplaySettings {
@@ -53,6 +60,12 @@ void BuildDisplayLut(optics::Engine& engine, double gamma, double slope);
 //! colour composite on screen must not be replaced by a grey picture.
 bool BuildStarImage(optics::Engine& engine, const DisplaySettings& settings, PixelBuffer* buffer,
                     optics::StatusSink& status, const PaintStep& paint = {});
+
+//! The colour of each entry of DisplayLut as the zoom redraw draws it: the
+//! level held in single precision, lifted by the brightness gain
+//! (b x 0.2 + 1, capped at 1) unless ColourPass is set, times `star`.
+using ColourTable = std::array<Rgb, 1001>;
+ColourTable SinglePrecisionColours(const optics::Engine& engine, const DisplaySettings& settings, Rgb star);
 
 //! The scale number of the picture labels: Round(25 x h) with the zoom
 //! redraw's h = 1 / (zoom + 0.0001) in single precision (25 at zoom 1, 12 at

@@ -10,14 +10,6 @@ constexpr int kPictureSide = 256;
 constexpr int kPictureCentre = 128;
 constexpr int kLutTop = 1000;
 
-std::uint8_t channel(double value)
-{
-    const double r = imaging::RoundHalfEven(value);
-    if (!(r > 0.0))
-        return 0;
-    return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
-}
-
 // Grid sample of a picture offset; -1 (row or column 0, which read 0) off
 // the grid.
 int sample(int offset, float h)
@@ -34,22 +26,9 @@ void DrawOnPeakScale(const optics::Engine& engine, const optics::Grid& source, d
                      const imaging::DisplaySettings& settings, imaging::PixelBuffer& buffer)
 {
     const float h = static_cast<float>(1.0 / settings.zoom);
-    const bool bright = settings.brightness != 0 && !engine.ColourPass;
-    const double gain = settings.brightness * 0.2 + 1.0;
-
     // Level, brightness and colour depend only on the table index.
-    std::array<imaging::Rgb, kLutTop + 1> colours;
-    for (int n = 0; n <= kLutTop; ++n) {
-        float level = static_cast<float>(engine.DisplayLut[n]);
-        if (bright) {
-            level = static_cast<float>(gain * level);
-            if (level > 1.0f)
-                level = 1.0f;
-        }
-        colours[n] = {channel(engine.StarRed * static_cast<double>(level)),
-                      channel(engine.StarGreen * static_cast<double>(level)),
-                      channel(engine.StarBlue * static_cast<double>(level))};
-    }
+    const imaging::ColourTable colours =
+        imaging::SinglePrecisionColours(engine, settings, {engine.StarRed, engine.StarGreen, engine.StarBlue});
 
     std::array<int, kPictureSide> cell;
     for (int p = 0; p < kPictureSide; ++p)

@@ -1,5 +1,6 @@
 #include "simulations/planet.h"
 
+#include "imaging/star_image.h"
 #include "optics/fft.h"
 #include "simulations/colour.h"
 
@@ -57,19 +58,10 @@ double planeValue(const std::uint8_t* p, PlanetPlane plane)
     return kGreyRed * p[0] + kGreyGreen * p[1] + kGreyBlue * p[2];
 }
 
-// Round to nearest, halves to even, without a library call: adding 1.5 x
-// 2^52 leaves no fraction bits, so the addition itself rounds. Only for
-// 0 <= x < 2^51.
-double roundHalfEven(double x)
-{
-    constexpr double kShift = 6755399441055744.0;
-    return (x + kShift) - kShift;
-}
-
 // A channel of at most 255 as a byte; nothing below 0 (or not a number).
 std::uint8_t channelByte(float value)
 {
-    return value > 0.0f ? static_cast<std::uint8_t>(roundHalfEven(static_cast<double>(value))) : 0;
+    return imaging::ChannelByte(static_cast<double>(value));
 }
 
 // The grid passes below are written for two doubles at a time; each keeps
