@@ -18,39 +18,10 @@ namespace {
 // As many links as the system itself follows before it gives up.
 constexpr int kMaxLinks = 40;
 
+// For a write, a missing name means its folder is missing.
 std::string reason(int error)
 {
-    switch (error) {
-    case ENOENT:
-        return "the folder does not exist";
-    case ENOTDIR:
-        return "a part of its path is not a folder";
-    case EISDIR:
-        return "is a folder";
-    case EACCES:
-    case EPERM:
-        return "permission denied";
-    case ENOSPC:
-        return "no space left on the device";
-    case EDQUOT:
-        return "the disk quota is used up";
-    case EFBIG:
-        return "the file is too large";
-    case EROFS:
-        return "the file system is read-only";
-    case ELOOP:
-        return "too many symbolic links";
-    case ENAMETOOLONG:
-        return "the name is too long";
-    case ENXIO:
-        return "the device is not there";
-    case EIO:
-        return "the device reported an input/output error";
-    case EPIPE:
-        return "nothing reads the pipe any more";
-    default:
-        return std::strerror(error);
-    }
+    return error == ENOENT ? "the folder does not exist" : SystemErrorReason(error);
 }
 
 std::string folderOf(const std::string& path)
@@ -185,6 +156,41 @@ int replaceFile(const std::string& target, std::string_view bytes, const struct 
 }
 
 }  // namespace
+
+std::string SystemErrorReason(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return "it does not exist";
+    case ENOTDIR:
+        return "a part of its path is not a folder";
+    case EISDIR:
+        return "is a folder";
+    case EACCES:
+    case EPERM:
+        return "permission denied";
+    case ENOSPC:
+        return "no space left on the device";
+    case EDQUOT:
+        return "the disk quota is used up";
+    case EFBIG:
+        return "the file is too large";
+    case EROFS:
+        return "the file system is read-only";
+    case ELOOP:
+        return "too many symbolic links";
+    case ENAMETOOLONG:
+        return "the name is too long";
+    case ENXIO:
+        return "the device is not there";
+    case EIO:
+        return "the disk or device reported an input/output error";
+    case EPIPE:
+        return "nothing reads the pipe any more";
+    default:
+        return std::strerror(error);
+    }
+}
 
 WriteResult WriteFile(const std::string& path, std::string_view bytes)
 {

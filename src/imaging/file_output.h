@@ -12,6 +12,11 @@ struct WriteResult {
     bool ok() const { return error.empty(); }
 };
 
+//! The words for a system error number (errno), as the messages of the
+//! readers and writers use them: "permission denied", "no space left on the
+//! device", "it does not exist", ...
+std::string SystemErrorReason(int error);
+
 //! Writes `bytes` as the whole contents of `path`, without ever leaving a
 //! half-written file or replacing something that is not a file:
 //!

@@ -1,5 +1,7 @@
 #include "imaging/picture_file.h"
 
+#include "imaging/file_output.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,27 +13,6 @@
 namespace imaging {
 
 namespace {
-
-std::string reason(int error)
-{
-    switch (error) {
-    case ENOENT:
-        return "it does not exist";
-    case ENOTDIR:
-        return "a part of its path is not a folder";
-    case EACCES:
-    case EPERM:
-        return "permission denied";
-    case ELOOP:
-        return "too many symbolic links";
-    case ENAMETOOLONG:
-        return "the name is too long";
-    case EIO:
-        return "the disk reported an input/output error";
-    default:
-        return std::strerror(error);
-    }
-}
 
 std::string megabytes(std::size_t bytes)
 {
@@ -71,17 +52,17 @@ FileContents ReadPictureFile(const std::string& path, const PictureLimits& limit
     // opening a device may do things.
     struct stat st{};
     if (::stat(path.c_str(), &st) != 0)
-        return failed(reason(errno));
+        return failed(SystemErrorReason(errno));
     if (std::string why = checkFile(st, limits); !why.empty())
         return failed(why);
 
     // Without blocking, in case the name now stands for a pipe after all.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return failed(reason(errno));
+        return failed(SystemErrorReason(errno));
     std::string why;
     if (::fstat(fd, &st) != 0)
-        why = reason(errno);
+        why = SystemErrorReason(errno);
     else
         why = checkFile(st, limits);
     if (why.empty()) {
@@ -97,7 +78,7 @@ FileContents ReadPictureFile(const std::string& path, const PictureLimits& limit
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            why = reason(errno);
+            why = SystemErrorReason(errno);
         else if (n == 0)
             break;  // it shrank meanwhile; the decoder sees what is there
         else
