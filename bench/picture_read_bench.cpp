@@ -5,11 +5,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
+#include "support/crafted_jpeg.h"
 
-#include <jpeglib.h>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -18,42 +17,23 @@ enum class Coding { Baseline, Progressive, ManyScans };
 std::vector<unsigned char> onePlainColour(int width, int height, Coding coding)
 {
     static std::vector<jpeg_scan_info> scans;
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    info.arith_code = TRUE;  // the fewest bytes for the most pixels
-    if (coding == Coding::Progressive)
-        jpeg_simple_progression(&info);
-    if (coding == Coding::ManyScans) {
-        // As many scans as the reader takes: the DC, then one coefficient
-        // of one colour at a time.
-        scans.assign(1, {3, {0, 1, 2, 0}, 0, 0, 0, 0});
-        for (int k = 1; scans.size() < 32; ++k)
-            for (int c = 0; c < 3 && scans.size() < 32; ++c)
-                scans.push_back({1, {c, 0, 0, 0}, k, k, 0, 0});
-        info.scan_info = scans.data();
-        info.num_scans = static_cast<int>(scans.size());
-    }
-    jpeg_start_compress(&info, TRUE);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * 3, 100);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&info, &r, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::vector<unsigned char> bytes(out, out + size);
-    std::free(out);
-    return bytes;
+    const auto tune = [coding](jpeg_compress_struct& info) {
+        info.arith_code = TRUE;  // the fewest bytes for the most pixels
+        if (coding == Coding::Progressive)
+            jpeg_simple_progression(&info);
+        if (coding == Coding::ManyScans) {
+            // As many scans as the reader takes: the DC, then one coefficient
+            // of one colour at a time.
+            scans.assign(1, {3, {0, 1, 2, 0}, 0, 0, 0, 0});
+            for (int k = 1; scans.size() < 32; ++k)
+                for (int c = 0; c < 3 && scans.size() < 32; ++c)
+                    scans.push_back({1, {c, 0, 0, 0}, k, k, 0, 0});
+            info.scan_info = scans.data();
+            info.num_scans = static_cast<int>(scans.size());
+        }
+    };
+    return testing_support::CraftJpeg(width, height, 3, JCS_RGB, tune,
+                                      [width](JSAMPLE* row, int) { std::fill(row, row + 3 * width, JSAMPLE{100}); });
 }
 
 void BM_DecodeJpegAtTheLimit(benchmark::State& state)

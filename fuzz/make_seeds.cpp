@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
+#include "support/crafted_jpeg.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using Bytes = testing_support::JpegBytes;
 
 void save(const std::filesystem::path& path, const Bytes& bytes)
 {
@@ -24,49 +24,19 @@ void save(const std::filesystem::path& path, const Bytes& bytes)
                                                 static_cast<std::streamsize>(bytes.size()));
 }
 
+// 24 x 16 at quality 75, with a pattern that gives every block some detail.
 Bytes encode(int components, J_COLOR_SPACE space, const std::function<void(jpeg_compress_struct&)>& tune)
 {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = 24;
-    info.image_height = 16;
-    info.input_components = components;
-    info.in_color_space = space;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 75, TRUE);
-    tune(info);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(24 * components));
-    while (info.next_scanline < info.image_height) {
-        for (std::size_t i = 0; i < row.size(); ++i)
-            row[i] = static_cast<JSAMPLE>((i * 11 + info.next_scanline * 17) & 0xFF);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&info, &r, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    Bytes bytes(out, out + size);
-    std::free(out);
-    return bytes;
-}
-
-Bytes withSize(Bytes jpeg, unsigned width, unsigned height)
-{
-    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i) {
-        if (jpeg[i] == 0xFF && jpeg[i + 1] >= 0xC0 && jpeg[i + 1] <= 0xCB && jpeg[i + 1] != 0xC4 && jpeg[i + 1] != 0xC8) {
-            jpeg[i + 5] = static_cast<unsigned char>(height >> 8);
-            jpeg[i + 6] = static_cast<unsigned char>(height);
-            jpeg[i + 7] = static_cast<unsigned char>(width >> 8);
-            jpeg[i + 8] = static_cast<unsigned char>(width);
-            break;
-        }
-    }
-    return jpeg;
+    return testing_support::CraftJpeg(
+        24, 16, components, space,
+        [&tune](jpeg_compress_struct& info) {
+            jpeg_set_quality(&info, 75, TRUE);
+            tune(info);
+        },
+        [components](JSAMPLE* row, int y) {
+            for (std::size_t i = 0; i < static_cast<std::size_t>(24 * components); ++i)
+                row[i] = static_cast<JSAMPLE>((i * 11 + static_cast<std::size_t>(y) * 17) & 0xFF);
+        });
 }
 
 }  // namespace
@@ -95,8 +65,8 @@ int main(int argc, char** argv)
          }));
     save(jpegs / "cmyk.jpg", encode(4, JCS_CMYK, none));
     save(jpegs / "cut-short.jpg", Bytes(colour.begin(), colour.begin() + static_cast<long>(colour.size() * 2 / 3)));
-    save(jpegs / "huge.jpg", withSize(colour, 65500, 65500));
-    save(jpegs / "at-the-limit.jpg", withSize(colour, 16384, 1024));
+    save(jpegs / "huge.jpg", testing_support::WithClaimedSize(colour, 65500, 65500));
+    save(jpegs / "at-the-limit.jpg", testing_support::WithClaimedSize(colour, 16384, 1024));
     save(jpegs / "empty-picture.jpg", Bytes{0xFF, 0xD8, 0xFF, 0xD9});
 
     // The first two bytes choose the editor's settings and locale.

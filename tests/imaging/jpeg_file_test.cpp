@@ -1,5 +1,7 @@
 #include "imaging/jpeg_file.h"
 
+#include "support/crafted_jpeg.h"
+
 #include <gtest/gtest.h>
 
 #include <jpeglib.h>
@@ -60,19 +62,12 @@ Bytes smallJpeg(const TempFolder& folder)
 }
 
 // The same file claiming another size in its frame header.
-Bytes withSize(Bytes jpeg, unsigned width, unsigned height)
+Bytes withSize(const Bytes& jpeg, unsigned width, unsigned height)
 {
-    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i) {
-        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
-            jpeg[i + 5] = static_cast<unsigned char>(height >> 8);
-            jpeg[i + 6] = static_cast<unsigned char>(height);
-            jpeg[i + 7] = static_cast<unsigned char>(width >> 8);
-            jpeg[i + 8] = static_cast<unsigned char>(width);
-            return jpeg;
-        }
-    }
-    ADD_FAILURE() << "no frame header";
-    return jpeg;
+    bool found = false;
+    Bytes claimed = testing_support::WithClaimedSize(jpeg, width, height, &found);
+    EXPECT_TRUE(found) << "no frame header";
+    return claimed;
 }
 
 // Scrambles the coded picture data after the scan header.
@@ -86,31 +81,7 @@ Bytes withScrambledData(Bytes jpeg)
 // A 16 x 16 JPEG made directly with libjpeg, `tune` changing its settings.
 Bytes encoded(int components, J_COLOR_SPACE space, const std::function<void(jpeg_compress_struct&)>& tune = {})
 {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = 16;
-    info.image_height = 16;
-    info.input_components = components;
-    info.in_color_space = space;
-    jpeg_set_defaults(&info);
-    if (tune)
-        tune(info);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(16 * components), 128);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&info, &r, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    Bytes bytes(out, out + size);
-    std::free(out);
-    return bytes;
+    return testing_support::CraftJpeg(16, 16, components, space, tune);
 }
 
 // A valid progressive file of 190 scans: the DC of all three colours, then
