@@ -1,6 +1,8 @@
 #include "app/batch_driver.h"
 
+#include "app/control_names.h"
 #include "app/main_window.h"
+#include "app/simulation_model.h"
 #include "imaging/file_output.h"
 #include "imaging/pixel_buffer.h"
 #include "ui/dialog_service.h"
@@ -97,7 +99,7 @@ const QStringList kActions = {"--set",          "--check",         "--uncheck", 
 
 }  // namespace
 
-BatchDriver::BatchDriver(TForm1& form, ui::ScriptedDialogService& dialogs)
+BatchDriver::BatchDriver(MainWindow& form, ui::ScriptedDialogService& dialogs)
     : m_form(form), m_dialogs(dialogs)
 {
 }
@@ -185,7 +187,7 @@ void BatchDriver::checkAction(const BatchAction& action) const
             throw error(QStringLiteral("--filter takes a number from 1, got \"%1\"").arg(action.argument));
     } else if (a == QLatin1String("--save-picture")) {
         const auto [name, path] = splitAssignment(action);
-        if (name != QLatin1String("StarBuffer") && name != QLatin1String("DoubleStarBuffer"))
+        if (name != QLatin1String(names::kStarBuffer) && name != QLatin1String(names::kDoubleStarBuffer))
             control(name);
         checkOutput(path);
     } else if (a == QLatin1String("--dump-controls") || a == QLatin1String("--dump-state")) {
@@ -308,12 +310,19 @@ void BatchDriver::click(const QString& name)
 void BatchDriver::savePicture(const QString& name, const QString& path)
 {
     QImage picture;
-    if (name == QLatin1String("StarBuffer") || name == QLatin1String("DoubleStarBuffer")) {
-        const imaging::PixelBuffer* buffer =
-            name == QLatin1String("StarBuffer") ? m_form.starBuffer() : m_form.doubleStarBuffer();
-        if (!buffer)
-            throw error(QStringLiteral("%1 does not exist").arg(name));
-        picture = ui::imageView(*buffer).copy();
+    if (name == QLatin1String(names::kStarBuffer)) {
+        // The drawing surface of the star picture: the picture the display
+        // drew last (white before anything was drawn).
+        const SimulationModel& model = m_form.model();
+        const imaging::PixelBuffer* drawn = model.picture(model.shownPlace());
+        picture = ui::imageView(drawn ? *drawn : imaging::PixelBuffer(optics::kPictureSide, optics::kPictureSide))
+                      .copy();
+    } else if (name == QLatin1String(names::kDoubleStarBuffer)) {
+        // The double star as composed (white before it was).
+        const auto* box = m_form.findChild<ui::PictureBox*>(QLatin1String(names::kDoubleImage));
+        picture = box && box->drawn()
+                      ? box->picture().convertToFormat(QImage::Format_RGB888)
+                      : ui::imageView(imaging::PixelBuffer(optics::kPictureSide, optics::kPictureSide)).copy();
     } else if (auto* box = qobject_cast<ui::PictureBox*>(control(name))) {
         picture = box->picture();
     } else {

@@ -11,9 +11,6 @@
 
 class QWidget;
 
-namespace optics {
-struct Engine;
-}
 
 namespace ui {
 class ScriptedDialogService;
@@ -21,7 +18,7 @@ class ScriptedDialogService;
 
 namespace app {
 
-class TForm1;
+class MainWindow;
 
 //! A failed batch action: unknown control, bad argument, unwritable file.
 class BatchError : public std::runtime_error {
@@ -39,7 +36,7 @@ struct BatchAction {
 //! Controls are found by their object names. See the README for the actions.
 class BatchDriver {
 public:
-    BatchDriver(TForm1& form, ui::ScriptedDialogService& dialogs);
+    BatchDriver(MainWindow& form, ui::ScriptedDialogService& dialogs);
 
     //! Checks the whole command line without running anything: every action,
     //! control name and kind, value, answer, index, grid name and output
@@ -68,13 +65,31 @@ private:
     void dumpState(const QString& path) const;
     void dumpGrid(const QString& name, const QString& path) const;
 
-    TForm1& m_form;
+    MainWindow& m_form;
     ui::ScriptedDialogService& m_dialogs;
     int m_pendingFilter = 0;
 };
 
 //! The names `--dump-grid` knows: the eleven grids and ColourGrid.
 QStringList gridNames();
+
+//! The grid `--dump-grid` writes for `name` (one of gridNames() but
+//! ColourGrid), as the last calculations left it:
+//!
+//! - StarGrid: the last image a display step made (a star, or a planet);
+//! - WavefrontGrid: its raw intensity in transform order; FieldReal and
+//!   FieldImag: the image-plane amplitude (or the planet convolution);
+//! - OtfReal and OtfImag: the last transfer function or convolution kernel's
+//!   spectrum, and OtfImag the aperture mask when the last calculation
+//!   computed neither;
+//! - TurbulenceGrid, RoughnessGrid: the screens of the last calculation;
+//! - IntraGrid: the intra-focal image of the last intra/extra run; KernelGrid:
+//!   the star image of the last planet pass; ZeroGrid: zeros.
+//!
+//! Grids nothing has made yet are all zero.
+const optics::Grid& NamedGrid(const MainWindow& window, const QString& name);
+//! The colour sums of the last chromatic or colour planet run.
+const optics::ColourCells& NamedColourGrid(const MainWindow& window);
 
 //! Writes the data area [1..512][1..512] of a grid as a NumPy .npy file of
 //! little-endian float64, shape (512, 512), first array axis = first grid index.

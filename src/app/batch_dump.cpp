@@ -2,7 +2,10 @@
 // grids.
 #include "app/batch_driver.h"
 
+#include "app/calculations.h"
+#include "app/control_names.h"
 #include "app/main_window.h"
+#include "app/simulation_model.h"
 #include "imaging/file_output.h"
 #include "ui/dialog_service.h"
 #include "ui/gif_player.h"
@@ -100,19 +103,32 @@ void writeJson(const QString& path, const QJsonObject& root)
         throw BatchError(written.error);
 }
 
-// The grids by name.
-struct NamedGrid {
-    const char* name;
-    optics::Grid optics::Engine::*grid;
-};
-constexpr NamedGrid kGrids[] = {
-    {"ZeroGrid", &optics::Engine::ZeroGrid},   {"WavefrontGrid", &optics::Engine::WavefrontGrid},
-    {"FieldReal", &optics::Engine::FieldReal}, {"FieldImag", &optics::Engine::FieldImag},
-    {"OtfReal", &optics::Engine::OtfReal},     {"OtfImag", &optics::Engine::OtfImag},
-    {"TurbulenceGrid", &optics::Engine::TurbulenceGrid}, {"RoughnessGrid", &optics::Engine::RoughnessGrid},
-    {"StarGrid", &optics::Engine::StarGrid},   {"IntraGrid", &optics::Engine::IntraGrid},
-    {"KernelGrid", &optics::Engine::KernelGrid},
-};
+// The names of the grids, in the order the program has always listed them.
+const char* const kGridNames[] = {"ZeroGrid", "WavefrontGrid", "FieldReal",  "FieldImag", "OtfReal",   "OtfImag",
+                                  "TurbulenceGrid", "RoughnessGrid", "StarGrid", "IntraGrid", "KernelGrid"};
+
+// Grids and colour sums that nothing has made yet.
+const optics::Grid& zeroGrid()
+{
+    static const optics::Grid zero{};
+    return zero;
+}
+
+const optics::ColourCells& zeroColours()
+{
+    static const optics::ColourCells zero{};
+    return zero;
+}
+
+const optics::Grid& gridOf(const optics::StarImagePtr& image)
+{
+    return image ? image->grid : zeroGrid();
+}
+
+const optics::Grid& gridOf(const optics::PhaseScreenPtr& screen)
+{
+    return screen ? screen->grid : zeroGrid();
+}
 
 // An .npy file of float64 with the given shape and the values in order.
 imaging::WriteResult writeNpy(const QString& path, const QByteArray& shape, const QByteArray& values)
@@ -137,10 +153,43 @@ imaging::WriteResult writeNpy(const QString& path, const QByteArray& shape, cons
 QStringList gridNames()
 {
     QStringList names;
-    for (const NamedGrid& g : kGrids)
-        names.append(QLatin1String(g.name));
+    for (const char* name : kGridNames)
+        names.append(QLatin1String(name));
     names.append(QStringLiteral("ColourGrid"));
     return names;
+}
+
+const optics::Grid& NamedGrid(const MainWindow& window, const QString& name)
+{
+    const SimulationModel::Trace& trace = window.model().trace();
+    const optics::Workspace& workspace = window.calculations().calculator().workspace();
+    if (name == QLatin1String("WavefrontGrid"))
+        return workspace.intensity;
+    if (name == QLatin1String("FieldReal"))
+        return workspace.fieldRe;
+    if (name == QLatin1String("FieldImag"))
+        return workspace.fieldIm;
+    if (name == QLatin1String("OtfReal"))
+        return workspace.spectrumRe;
+    if (name == QLatin1String("OtfImag"))
+        return workspace.spectrumAfterPupil ? workspace.spectrumIm : workspace.mask;
+    if (name == QLatin1String("TurbulenceGrid"))
+        return gridOf(trace.turbulence);
+    if (name == QLatin1String("RoughnessGrid"))
+        return gridOf(trace.roughness);
+    if (name == QLatin1String("StarGrid"))
+        return gridOf(trace.display);
+    if (name == QLatin1String("IntraGrid"))
+        return gridOf(trace.intraFocal);
+    if (name == QLatin1String("KernelGrid"))
+        return gridOf(trace.kernel);
+    return zeroGrid();
+}
+
+const optics::ColourCells& NamedColourGrid(const MainWindow& window)
+{
+    const SimulationModel::Trace& trace = window.model().trace();
+    return trace.colours ? *trace.colours : zeroColours();
 }
 
 std::string writeNpy(const QString& path, const optics::Grid& grid)
@@ -170,15 +219,8 @@ std::string writeNpy(const QString& path, const optics::ColourCells& grid)
 
 void BatchDriver::dumpGrid(const QString& name, const QString& path) const
 {
-    const optics::Engine& e = m_form.engine();
-    std::string error;
-    if (name == QLatin1String("ColourGrid")) {
-        error = writeNpy(path, e.ColourGrid);
-    } else {
-        for (const NamedGrid& g : kGrids)
-            if (name == QLatin1String(g.name))
-                error = writeNpy(path, e.*g.grid);
-    }
+    const std::string error = name == QLatin1String("ColourGrid") ? writeNpy(path, NamedColourGrid(m_form))
+                                                                   : writeNpy(path, NamedGrid(m_form, name));
     if (!error.empty())
         throw BatchError(error);
 }
@@ -243,40 +285,49 @@ void BatchDriver::dumpControls(const QString& path) const
 
 void BatchDriver::dumpState(const QString& path) const
 {
-    const optics::Engine& e = m_form.engine();
+    // The scalars and flags the program has always reported, from the model
+    // and what the last runs left. Between runs the wavelength is the
+    // reference, no colour pass is running, the transform runs forward and
+    // the display curve has been built.
+    const SimulationModel& model = m_form.model();
+    const SimulationModel::Trace& t = model.trace();
+    const optics::StarRequest controls = m_form.calculations().request();
+    const optics::ScreenCache& screens = m_form.calculations().screens();
     QJsonObject engine{
-        {"WaveLength", e.WaveLength},
-        {"FftSign", e.FftSign},
-        {"ApertureInches", static_cast<double>(e.ApertureInches)},
-        {"AperturePictureRadius", e.AperturePictureRadius},
-        {"PupilCellCount", e.PupilCellCount},
-        {"PeakIntensity", static_cast<double>(e.PeakIntensity)},
-        {"IntraPeak", e.IntraPeak},
-        {"TurbulenceShift", e.TurbulenceShift},
-        {"ScreenRms", e.ScreenRms},
-        {"RandomSeed", static_cast<double>(e.RandomSeed)},
-        {"StarRed", e.StarRed},
-        {"StarGreen", e.StarGreen},
-        {"StarBlue", e.StarBlue},
-        {"WeightRed", e.WeightRed},
-        {"WeightGreen", e.WeightGreen},
-        {"WeightBlue", e.WeightBlue},
-        {"PlanetSumRed", e.PlanetSumRed},
-        {"PlanetSumGreen", e.PlanetSumGreen},
-        {"PlanetSumBlue", e.PlanetSumBlue},
-        {"ColourScale", e.ColourScale},
-        {"PaintTarget", static_cast<int>(e.PaintTarget)},
-        {"TurbulenceReady", e.TurbulenceReady},
-        {"RoughnessReady", e.RoughnessReady},
-        {"WavefrontImageLoaded", e.WavefrontImageLoaded},
-        {"ColourPass", e.ColourPass},
-        {"ColourComposite", e.ColourComposite},
-        {"FirstGammaChange", e.FirstGammaChange},
+        {"WaveLength", optics::kReferenceWavelength},
+        {"FftSign", 1.0},
+        {"ApertureInches", static_cast<double>(t.apertureInches)},
+        {"AperturePictureRadius", optics::kAperturePictureRadius},
+        {"PupilCellCount", t.cellCount},
+        {"PeakIntensity", t.display ? static_cast<double>(t.display->peak) : 0.0},
+        {"IntraPeak", t.intraFocal ? static_cast<double>(t.intraFocal->peak) : 0.0},
+        {"TurbulenceShift", model.screenDrift()},
+        {"ScreenRms", t.screenAmplitude},
+        {"RandomSeed", static_cast<double>(t.generatorState)},
+        {"StarRed", t.starColour.red},
+        {"StarGreen", t.starColour.green},
+        {"StarBlue", t.starColour.blue},
+        {"WeightRed", t.weights.red},
+        {"WeightGreen", t.weights.green},
+        {"WeightBlue", t.weights.blue},
+        {"PlanetSumRed", t.planetTotals.red},
+        {"PlanetSumGreen", t.planetTotals.green},
+        {"PlanetSumBlue", t.planetTotals.blue},
+        {"ColourScale", t.colourScale},
+        {"PaintTarget", static_cast<int>(model.shownPlace())},
+        {"TurbulenceReady",
+         screens.holds(optics::ScreenKind::Turbulence, {controls.screenSeed, controls.pupil.turbulence})},
+        {"RoughnessReady", screens.holds(optics::ScreenKind::Roughness, {controls.screenSeed, controls.pupil.roughness})},
+        {"WavefrontImageLoaded", model.wavefrontLoaded()},
+        {"ColourPass", false},
+        {"ColourComposite", model.showsComposite()},
+        {"FirstGammaChange", false},
     };
 
     QJsonObject labels;
     for (QLabel* label : m_form.findChildren<QLabel*>())
-        if (isControlName(label->objectName()) && !label->objectName().startsWith(QLatin1String("StatusPanel")))
+        if (isControlName(label->objectName()) && label->objectName() != QLatin1String(names::kStatusPanel0)
+            && label->objectName() != QLatin1String(names::kStatusPanel1))
             labels[label->objectName()] = label->text();
 
     QJsonObject plots;
@@ -309,9 +360,9 @@ void BatchDriver::dumpState(const QString& path) const
 
     // The animation player: its frames, where it stands, and its buttons.
     QJsonObject animation;
-    if (const auto* player = m_form.findChild<ui::GifPlayer*>(QStringLiteral("Image"))) {
+    if (const auto* player = m_form.findChild<ui::GifPlayer*>(QLatin1String(names::kPlayer))) {
         QJsonObject buttons;
-        for (const char* name : {"PlayBtn", "StopBtn", "RewindBtn", "BackBtn", "NextBtn", "ForwardBtn"})
+        for (const char* name : {names::kPlay, names::kStop, names::kRewind, names::kBack, names::kNext, names::kForward})
             if (const auto* b = m_form.findChild<QAbstractButton*>(QLatin1String(name)))
                 buttons[QLatin1String(name)] = b->isEnabled();
         animation = QJsonObject{{"frames", player->count()},
@@ -321,10 +372,10 @@ void BatchDriver::dumpState(const QString& path) const
                                 {"buttonsEnabled", buttons}};
     }
 
-    const auto* tabs = m_form.findChild<QTabWidget*>(QStringLiteral("Tabs"));
+    const auto* tabs = m_form.findChild<QTabWidget*>(QLatin1String(names::kTabs));
     writeJson(path, QJsonObject{{"engine", engine},
                                 {"animation", animation},
-                                {"status", QJsonArray{m_form.statusText(0), m_form.statusText(1)}},
+                                {"status", QJsonArray{m_form.stageText(), m_form.progressText()}},
                                 {"page", tabs ? tabs->currentIndex() : -1},
                                 {"labels", labels},
                                 {"plots", plots},

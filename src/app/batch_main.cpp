@@ -3,7 +3,6 @@
 // display.
 #include "app/batch_driver.h"
 #include "app/main_window.h"
-#include "optics/engine.h"
 #include "ui/dialog_service.h"
 
 #include <QApplication>
@@ -25,10 +24,9 @@ int main(int argc, char* argv[])
         return arguments.isEmpty() ? 2 : 0;
     }
 
-    const std::unique_ptr<optics::Engine> engine = optics::Engine::Create();
     ui::ScriptedDialogService dialogs;
-    app::TForm1 form(*engine, dialogs);
-    app::BatchDriver driver(form, dialogs);
+    app::MainWindow window(dialogs);
+    app::BatchDriver driver(window, dialogs);
     try {
         driver.run(arguments);
     } catch (const app::BatchError& error) {

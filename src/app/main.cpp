@@ -1,5 +1,4 @@
 #include "app/main_window.h"
-#include "optics/engine.h"
 #include "ui/dialog_service.h"
 
 #include <QApplication>
@@ -15,10 +14,8 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quintalis.Quintalis"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quintalis.Quintalis")));
 
-    // All numeric state lives here, allocated once for the life of the program.
-    const std::unique_ptr<optics::Engine> engine = optics::Engine::Create();
     ui::QtDialogService dialogs;
-    app::TForm1 form(*engine, dialogs);
-    form.show();
+    app::MainWindow window(dialogs);
+    window.show();
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
-#include "app/calc_driver.h"
+#include "app/calculations.h"
+#include "app/control_names.h"
 #include "app/pages/about_page.h"
 #include "app/pages/animation_page.h"
 #include "app/pages/chromatic_page.h"
@@ -14,21 +15,15 @@
 #include "app/pages/wavefront_page.h"
 #include "app/parameter_column.h"
 #include "app/picture_files.h"
-#include "app/star_display.h"
 #include "app/resource_paths.h"
-#include "imaging/colour.h"
+#include "app/simulation_model.h"
 #include "imaging/pixel_buffer.h"
-#include "optics/fft.h"
-#include "simulations/animation.h"
-#include "simulations/double_star.h"
-#include "simulations/planet.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
 #include "ui/picture_box.h"
 #include "ui/text_painter.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QStatusBar>
@@ -44,10 +39,10 @@ const char* const kPlanetFile = "mars.jpg";
 
 }  // namespace
 
-TForm1::TForm1(optics::Engine& engine, ui::DialogService& dialogs, QWidget* parent)
-    : QMainWindow(parent), m_engine(engine), m_dialogs(dialogs)
+MainWindow::MainWindow(ui::DialogService& dialogs, QWidget* parent)
+    : QMainWindow(parent), m_dialogs(dialogs)
 {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QLatin1String(names::kWindow));
     setWindowTitle(QStringLiteral("Quintalis"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -61,33 +56,30 @@ TForm1::TForm1(optics::Engine& engine, ui::DialogService& dialogs, QWidget* pare
     QApplication::setFont(font);
     setFont(font);
     m_textPainter = std::make_unique<ui::QtTextPainter>(font);
-    m_display = std::make_unique<StarDisplay>(m_engine, *this);
-    m_calc = std::make_unique<CalcDriver>(m_engine, *m_display, *this, *m_textPainter, decimalSeparator());
+    m_model = std::make_unique<SimulationModel>(*m_textPainter, decimalSeparator());
+    m_calculations = std::make_unique<Calculations>(*m_model, *this, m_dialogs);
     m_files = std::make_unique<PictureFiles>(m_dialogs);
-    m_animationRun = std::make_unique<sim::AnimationRun>(m_engine);
-    m_planetRun = std::make_unique<sim::PlanetRun>(m_engine);
-    m_doubleStars = std::make_unique<sim::DoubleStarView>(m_engine);
 
     buildLayout();
-    connectServices();
-    FormCreate();
+    connectPages();
+    startUp();
 }
 
-TForm1::~TForm1()
+MainWindow::~MainWindow()
 {
     qApp->removeEventFilter(this);
 }
 
-void TForm1::buildLayout()
+void MainWindow::buildLayout()
 {
     auto* client = new QWidget(this);
-    client->setObjectName(QStringLiteral("Client"));
+    client->setObjectName(QLatin1String(names::kClient));
     client->setFixedSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
     setFixedSize(kClientWidth, kClientHeight);
 
     m_tabs = new QTabWidget(client);
-    m_tabs->setObjectName(QStringLiteral("Tabs"));
+    m_tabs->setObjectName(QLatin1String(names::kTabs));
     m_tabs->setGeometry(0, -1, 561, 345);
     m_tabs->setUsesScrollButtons(false);
     // Ten captions in the window's own text size share 561 pixels, so the
@@ -100,21 +92,19 @@ void TForm1::buildLayout()
         " padding-top: 0px; }"
         "QTabBar::tab:!selected { margin-top: 2px; }"));
 
-    // The column first: the views write its editors.
     m_parameters = new ParameterColumn(client, m_dialogs);
+    Calculations& calculations = *m_calculations;
+    SimulationModel& model = *m_model;
 
     m_startest = new StartestPage(*m_files);
-    m_intraExtra = new IntraExtraPage(*this, *m_parameters, *m_display, *this, m_dialogs,
-                                      sim::IntraExtraState(m_engine), *m_files);
-    m_planet = new PlanetPage(*this, *m_parameters, *m_display, *this, m_dialogs, *m_planetRun, *m_files);
-    m_double = new DoublePage(*this, *m_parameters, *m_startest->starImage(), *m_doubleStars, *m_files);
-    m_animation = new AnimationPage(*this, *m_parameters, *this, m_dialogs, *m_files, *m_animationRun,
-                                    *m_startest->starImage());
+    m_intraExtra = new IntraExtraPage(calculations, *m_parameters, model, *this, m_dialogs, *m_files);
+    m_planet = new PlanetPage(calculations, *m_parameters, model, *this, m_dialogs, *m_files);
+    m_double = new DoublePage(calculations, *m_parameters, model, *m_files);
+    m_animation = new AnimationPage(calculations, *m_parameters, model, *this, m_dialogs, *m_files);
     m_psfMtf = new PsfMtfPage;
     m_turbulence = new TurbulencePage;
     m_wavefront = new WavefrontPage(*m_files, m_dialogs);
-    m_chromatic =
-        new ChromaticPage(*this, *m_parameters, *m_display, *this, sim::ChromaticState(m_engine), *m_files);
+    m_chromatic = new ChromaticPage(calculations, *m_parameters, model, *this, *m_files);
     m_about = new AboutPage;
     m_tabs->addTab(m_startest, QStringLiteral("Startest"));
     m_tabs->addTab(m_intraExtra, QStringLiteral("Intra/Extra"));
@@ -130,13 +120,13 @@ void TForm1::buildLayout()
     m_tabs->lower();
 
     auto* status = new QStatusBar(client);
-    status->setObjectName(QStringLiteral("Status"));
+    status->setObjectName(QLatin1String(names::kStatusBar));
     status->setSizeGripEnabled(false);
     status->setGeometry(0, 415, kClientWidth, 19);
     status->setContentsMargins(0, 0, 0, 0);
     for (int panel = 0; panel < 2; ++panel) {
         m_panels[panel] = new QLabel(status);
-        m_panels[panel]->setObjectName(QStringLiteral("StatusPanel%1").arg(panel));
+        m_panels[panel]->setObjectName(QLatin1String(panel == 0 ? names::kStatusPanel0 : names::kStatusPanel1));
         m_panels[panel]->setFixedWidth(panel == 0 ? 250 : 350);
         m_panels[panel]->setFrameShape(QFrame::Panel);
         m_panels[panel]->setFrameShadow(QFrame::Sunken);
@@ -146,25 +136,38 @@ void TForm1::buildLayout()
     m_tabs->setCurrentIndex(AboutIndex);
 }
 
-void TForm1::connectServices()
+void MainWindow::connectPages()
 {
-    // What the parameter column and the pages ask of the program as a whole.
-    connect(m_parameters, &ParameterColumn::calculateClicked, this, &TForm1::CalculateButtonClick);
-    connect(m_parameters, &ParameterColumn::zoomChanged, this, &TForm1::Changezoom);
-    connect(m_about, &AboutPage::displayCurveChanged, this, &TForm1::GammaSpinChange);
-    connect(m_startest, &StartestPage::brightnessChanged, this, &TForm1::BrightslideChanged);
+    // Calculations read the controls once, when they start.
+    m_calculations->setControls({[this] {
+                                     optics::StarRequest request;
+                                     m_parameters->read(request);
+                                     const optics::ScreenSettings turbulence = m_turbulence->turbulenceSettings();
+                                     request.screenSeed = turbulence.seed;
+                                     request.pupil.turbulence = turbulence.amplitude;
+                                     request.pupil.roughness = m_turbulence->roughnessSettings().amplitude;
+                                     request.screenDrift = m_model->screenDrift();
+                                     return request;
+                                 },
+                                 [this] { return m_parameters->diameterText(); }, this});
+
+    // What the controls ask of the program as a whole.
+    connect(m_parameters, &ParameterColumn::calculateClicked, this, &MainWindow::calculateStar);
+    connect(m_parameters, &ParameterColumn::zoomChanged, this, &MainWindow::applyZoom);
+    connect(m_about, &AboutPage::displayCurveChanged, this, &MainWindow::applyDisplayCurve);
+    connect(m_startest, &StartestPage::brightnessChanged, this, &MainWindow::applyBrightness);
     // The reset reaches each page's own controls in this order.
     connect(m_parameters, &ParameterColumn::resetConfirmed, m_startest, &StartestPage::resetControls);
     connect(m_parameters, &ParameterColumn::resetConfirmed, m_chromatic, &ChromaticPage::resetControls);
     connect(m_parameters, &ParameterColumn::resetConfirmed, m_turbulence, &TurbulencePage::resetControls);
-    // The screens go stale with their settings, and with the animation range.
-    connect(m_turbulence, &TurbulencePage::turbulenceStale, this, [this] { m_engine.TurbulenceReady = false; });
-    connect(m_turbulence, &TurbulencePage::roughnessStale, this, [this] { m_engine.RoughnessReady = false; });
-    connect(m_animation, &AnimationPage::rangeEdited, m_turbulence, &TurbulencePage::Roughchange);
     // A wavefront picture loaded (or asked for) stops the computed map.
-    connect(m_wavefront, &WavefrontPage::computedMapStopped, this, [this] { m_engine.WavefrontImageLoaded = true; });
-    // Planet frames are colour planet runs.
-    m_animation->setPlanetFrames({[this] { return m_planet->ConvoluteInColorClick(); }, m_planet->aberratedPicture()});
+    connect(m_wavefront, &WavefrontPage::computedMapStopped, this, [this] { m_model->setWavefrontLoaded(true); });
+    // Planet frames are colour planet runs, taken as the planet picture shows them.
+    m_animation->setPlanetFrames([this](const optics::StarRequest& request) -> std::optional<imaging::PixelBuffer> {
+        if (!m_planet->convolveInColour(request))
+            return std::nullopt;
+        return ui::pixelBuffer(m_planet->aberratedPicture()->picture());
+    });
     // The animation shows the page of its frames, then its own.
     connect(m_animation, &AnimationPage::viewWanted, this, [this](AnimationPage::View view) {
         m_tabs->setCurrentIndex(view == AnimationPage::View::Star     ? StartestIndex
@@ -172,30 +175,37 @@ void TForm1::connectServices()
                                                                       : AnimationIndex);
     });
 
-    // Redraws that views start use the display settings of the moment.
-    m_display->setSettingsSource([this] { return displaySettings(); });
-    // The display copies the star buffer into these pictures.
-    m_display->setTarget(optics::PaintTarget::StarImage, m_startest->starImage());
-    m_display->setTarget(optics::PaintTarget::Chromatic, m_chromatic->picture());
-    m_display->setTarget(optics::PaintTarget::Planet, m_planet->aberratedPicture());
-
-    // Each step of a calculation shows its result on the page it belongs to.
-    CalcDriver* calc = m_calc.get();
-    connect(calc, &CalcDriver::started, m_startest, [this] { m_startest->setUndersampled(false); });
-    connect(calc, &CalcDriver::turbulenceScreenBuilt, m_turbulence, &TurbulencePage::showTurbulence);
-    connect(calc, &CalcDriver::roughnessScreenBuilt, m_turbulence, &TurbulencePage::showRoughness);
-    connect(calc, &CalcDriver::obstructionTooLarge, m_parameters, &ParameterColumn::resetObstruction);
-    connect(calc, &CalcDriver::aperturePictureDrawn, m_wavefront, &WavefrontPage::showAperture);
-    connect(calc, &CalcDriver::pupilBuilt, this, [this](const optics::PupilResult& pupil) {
-        m_psfMtf->setResolution(pupil.t);
-        if (pupil.undersampled)
-            m_startest->setUndersampled(true);
+    // What the model has to show goes to the page it belongs to.
+    SimulationModel* model = m_model.get();
+    connect(model, &SimulationModel::pictureDrawn, this, [this](Place place, const imaging::PixelBuffer& picture) {
+        ui::PictureBox* box = place == Place::Star        ? m_startest->starImage()
+                              : place == Place::Chromatic ? m_chromatic->picture()
+                                                          : m_planet->aberratedPicture();
+        box->copyFrom(picture);
+        box->repaint();
     });
-    connect(calc, &CalcDriver::wavefrontPictureDrawn, m_wavefront, &WavefrontPage::showWavefront);
-    connect(calc, &CalcDriver::transferFunctionReady, m_psfMtf, &PsfMtfPage::fillPlots);
+    connect(model, &SimulationModel::scaleChanged, this, [this](int arcseconds) {
+        m_planet->setScaleLabel(arcseconds);
+        m_startest->setScaleLabel(arcseconds);
+    });
+    connect(model, &SimulationModel::screenShown, this,
+            [this](optics::ScreenKind kind, const optics::ScreenPicture& picture) {
+                if (kind == optics::ScreenKind::Turbulence)
+                    m_turbulence->showTurbulence(picture);
+                else
+                    m_turbulence->showRoughness(picture);
+            });
+    connect(model, &SimulationModel::obstructionLeftOut, m_parameters, &ParameterColumn::resetObstruction);
+    connect(model, &SimulationModel::apertureDrawn, m_wavefront, &WavefrontPage::showAperture);
+    connect(model, &SimulationModel::pupilSampled, this, [this](const optics::PupilSummary& pupil) {
+        m_psfMtf->setResolution(pupil.t);
+        m_startest->setUndersampled(pupil.undersampled);
+    });
+    connect(model, &SimulationModel::wavefrontDrawn, m_wavefront, &WavefrontPage::showWavefront);
+    connect(model, &SimulationModel::curvesReady, m_psfMtf, &PsfMtfPage::fillPlots);
 }
 
-void TForm1::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!m_centred) {
@@ -205,24 +215,11 @@ void TForm1::showEvent(QShowEvent* event)
     }
 }
 
-void TForm1::FormCreate()
+void MainWindow::startUp()
 {
-    optics::Engine& e = m_engine;
-    optics::FillBitReverse(e);
-    for (int i = 1; i <= optics::kLineLength; ++i)
-        for (int j = 1; j <= optics::kLineLength; ++j)
-            e.ZeroGrid(i, j) = 0.0;
-    // The hint of the control under the mouse goes to status panel 1.
+    // The hint of the control under the mouse goes to the status bar.
     qApp->installEventFilter(this);
-    e.PaintTarget = optics::PaintTarget::StarImage;
     m_animation->startUp();
-
-    // The two drawing surfaces, the size of the star picture.
-    const QSize starSize = m_startest->starImage()->size();
-    m_starBuffer = std::make_unique<imaging::PixelBuffer>(starSize.width(), starSize.height());
-    m_doubleStarBuffer = std::make_unique<imaging::PixelBuffer>(starSize.width(), starSize.height());
-    m_display->setBuffer(m_starBuffer.get());
-    m_double->setBuffers(m_starBuffer.get(), m_doubleStarBuffer.get());
     m_startest->starImage()->repaint();
 
     // The default planet picture. Start-up goes on without it.
@@ -241,42 +238,16 @@ void TForm1::FormCreate()
     if (!planetError.isEmpty())
         m_dialogs.showMessage(this, ui::MessageKind::Error, planetError, {ui::MessageButton::Ok});
 
-    e.WaveLength = optics::kReferenceWavelength;
-    e.ColourPass = false;
-    e.FftSign = 1.0;
-    const imaging::Rgb starColour = imaging::WavelengthToRgb(e.WaveLength);
-    e.StarRed = starColour.red;
-    e.StarGreen = starColour.green;
-    e.StarBlue = starColour.blue;
-    e.WavefrontImageLoaded = false;
-    e.TurbulenceShift = 0;
-    e.TurbulenceReady = false;
-    e.RoughnessReady = false;
-    // The display table; no star picture exists yet to redraw.
-    e.FirstGammaChange = true;
-    GammaSpinChange();
+    // The display settings of the controls; nothing is on show yet.
+    m_model->startDisplay(m_about->gamma(), m_about->slope(), m_parameters->zoom(), m_startest->brightness());
 }
 
-void TForm1::FormClose()
-{
-    m_display->setBuffer(nullptr);
-    m_double->setBuffers(nullptr, nullptr);
-    m_starBuffer.reset();
-    m_doubleStarBuffer.reset();
-}
-
-void TForm1::closeEvent(QCloseEvent* event)
-{
-    FormClose();
-    QMainWindow::closeEvent(event);
-}
-
-void TForm1::Displayhint()
+void MainWindow::showHint()
 {
     m_panels[1]->setText(ui::longHint(m_hint));
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Enter && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
@@ -291,109 +262,67 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
             }
             if (hint != m_hint) {
                 m_hint = hint;
-                Displayhint();
+                showHint();
             }
         }
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::setStatus(int panel, const std::string& text)
+// ---- Status bar -----------------------------------------------------------------
+
+void MainWindow::stage(const std::string& name)
 {
-    if (panel == 0 || panel == 1)
-        m_panels[panel]->setText(QString::fromStdString(text));
+    m_panels[0]->setText(QString::fromStdString(name));
 }
 
-QString TForm1::statusText(int panel) const
+void MainWindow::showProgress(const QString& text)
 {
-    return (panel == 0 || panel == 1) ? m_panels[panel]->text() : QString();
+    m_panels[1]->setText(text);
 }
 
-void TForm1::repaintNow()
+QString MainWindow::stageText() const
+{
+    return m_panels[0]->text();
+}
+
+QString MainWindow::progressText() const
+{
+    return m_panels[1]->text();
+}
+
+void MainWindow::flush()
 {
     if (isVisible())
         repaint();
 }
 
-// ---- Display ----------------------------------------------------------------
+// ---- Display settings and the Calculate button ----------------------------------
 
-imaging::DisplaySettings TForm1::displaySettings() const
+void MainWindow::applyDisplayCurve()
 {
-    return {m_parameters->value(Parameter::Zoom), m_startest->brightness()};
+    m_model->setDisplayCurve(m_about->gamma(), m_about->slope());
 }
 
-void TForm1::GammaSpinChange()
+void MainWindow::applyBrightness()
 {
-    m_display->GammaSpinChange(m_about->gamma(), m_about->slope(), displaySettings());
+    m_model->setBrightness(m_startest->brightness());
 }
 
-void TForm1::BuildStarImage()
+void MainWindow::applyZoom()
 {
-    m_display->BuildStarImage();
+    m_model->setZoom(m_parameters->zoom());
 }
 
-void TForm1::BrightslideChanged()
+void MainWindow::calculateStar()
 {
-    BuildStarImage();
-}
-
-void TForm1::Changezoom()
-{
-    const imaging::DisplaySettings settings = displaySettings();
-    const int arcseconds = imaging::ZoomLabelNumber(settings.zoom);
-    m_planet->setScaleLabel(arcseconds);
-    m_startest->setScaleLabel(arcseconds);
-    m_display->Changezoom(settings);
-}
-
-void TForm1::Starimage1Paint()
-{
-    m_display->Starimage1Paint();
-}
-
-// ---- Calculation ------------------------------------------------------------
-
-CalcParams TForm1::readCalcParams() const
-{
-    CalcParams params;
-    m_parameters->read(params);
-    const optics::ScreenSettings turbulence = m_turbulence->turbulenceSettings();
-    const optics::ScreenSettings roughness = m_turbulence->roughnessSettings();
-    params.seed = turbulence.seed;
-    params.pupil.turbulence = turbulence.amplitude;
-    params.pupil.roughness = roughness.amplitude;
-    params.display.brightness = m_startest->brightness();
-    return params;
-}
-
-bool TForm1::accept(const CalcParams& params)
-{
-    const std::optional<QString> refusal = m_calc->check(params, m_parameters->text(Parameter::Aperture));
-    if (!refusal)
-        return true;
-    m_dialogs.showMessage(this, ui::MessageKind::Error, *refusal, {ui::MessageButton::Ok});
-    return false;
-}
-
-bool TForm1::CalcFFTS()
-{
-    const CalcParams params = readCalcParams();
-    if (!accept(params))
-        return false;
-    m_calc->CalcFFTS(params);
-    return true;
-}
-
-void TForm1::CalculateButtonClick()
-{
-    const CalcParams params = readCalcParams();
-    if (!accept(params))
+    const optics::StarRequest request = m_calculations->request();
+    if (!m_calculations->accept({request}))
         return;
     if (m_tabs->currentIndex() == AboutIndex)
         m_tabs->setCurrentIndex(StartestIndex);
-    m_engine.PaintTarget = optics::PaintTarget::StarImage;
-    m_engine.ColourComposite = false;
-    m_calc->CalcFFTS(params);
+    if (const std::optional<optics::StarResult> result = m_calculations->run(request))
+        m_model->showStar(Place::Star, result->image);
 }
 
 }  // namespace app

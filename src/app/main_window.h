@@ -1,9 +1,6 @@
 #pragma once
 
-#include "app/calculation.h"
-#include "imaging/star_image.h"
-#include "optics/engine.h"
-#include "optics/status_sink.h"
+#include "app/status_report.h"
 
 #include <QMainWindow>
 
@@ -17,12 +14,6 @@ class PixelBuffer;
 class TextPainter;
 }
 
-namespace sim {
-class AnimationRun;
-class DoubleStarView;
-class PlanetRun;
-}
-
 namespace ui {
 class DialogService;
 }
@@ -31,7 +22,7 @@ namespace app {
 
 class AboutPage;
 class AnimationPage;
-class CalcDriver;
+class Calculations;
 class ChromaticPage;
 class DoublePage;
 class IntraExtraPage;
@@ -39,81 +30,64 @@ class ParameterColumn;
 class PictureFiles;
 class PlanetPage;
 class PsfMtfPage;
-class StarDisplay;
+class SimulationModel;
 class StartestPage;
 class TurbulencePage;
 class WavefrontPage;
-struct CalcParams;
 
-//! The main window `Form1`: it assembles the ten pages, the parameter column
-//! and the status bar, owns the two pixel buffers and the calculation and
-//! display services, and is the status sink of the core. Each page owns its
-//! controls and handlers; the window answers only where the program as a
-//! whole must (start-up, closing, hints, the calculation and the display).
-class TForm1 : public QMainWindow, public optics::StatusSink, public Calculation {
+//! The main window (`Form1`): it assembles the ten pages, the parameter
+//! column and the status bar, owns the model and the calculations, and wires
+//! them together. Each page owns its controls and handlers; the window
+//! answers only where the program as a whole must (start-up, hints, the
+//! Calculate button, the display settings).
+class MainWindow : public QMainWindow, public StatusReport {
     Q_OBJECT
 
 public:
     //! Page indexes of `Tabs`.
     enum Page { StartestIndex = 0, PlanetIndex = 2, AnimationIndex = 4, PsfMtfIndex = 5, AboutIndex = 9 };
 
-    //! Builds the window and runs FormCreate. `engine` and `dialogs` must
-    //! outlive the window.
-    TForm1(optics::Engine& engine, ui::DialogService& dialogs, QWidget* parent = nullptr);
-    ~TForm1() override;
+    //! Builds the window and starts it up. `dialogs` must outlive the window.
+    explicit MainWindow(ui::DialogService& dialogs, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    optics::Engine& engine() { return m_engine; }
     ui::DialogService& dialogs() { return m_dialogs; }
-    //! `StarBuffer` and `DoubleStarBuffer`: alive from FormCreate to FormClose.
-    imaging::PixelBuffer* starBuffer() const { return m_starBuffer.get(); }
-    imaging::PixelBuffer* doubleStarBuffer() const { return m_doubleStarBuffer.get(); }
-    QString statusText(int panel) const;
+    SimulationModel& model() { return *m_model; }
+    const SimulationModel& model() const { return *m_model; }
+    Calculations& calculations() { return *m_calculations; }
+    const Calculations& calculations() const { return *m_calculations; }
 
-    // StatusSink
-    void setStatus(int panel, const std::string& text) override;
-    void repaintNow() override;
+    // StatusReport
+    void stage(const std::string& name) override;
+    void flush() override;
+    void showProgress(const QString& text) override;
+    QString stageText() const override;
+    QString progressText() const override;
 
-    // Start-up and closing
-    void FormCreate();
-    void FormClose();
-    void Displayhint();
-
-    // The display of the star picture
-    void GammaSpinChange();
-    void BrightslideChanged();
-    void Changezoom();
-    void Starimage1Paint();
-    void BuildStarImage();
-
-    // The calculation
-    bool CalcFFTS() override;
-    void CalculateButtonClick() override;
+    //! The Calculate button: from the About page it switches to the star
+    //! page; the star of the controls is calculated and shown.
+    void calculateStar();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildLayout();
-    void connectServices();
-    CalcParams readCalcParams() const;
-    //! The zoom and brightness the star picture is drawn with now.
-    imaging::DisplaySettings displaySettings() const;
-    //! Shows why `params` cannot be calculated; false then.
-    bool accept(const CalcParams& params);
+    void connectPages();
+    void startUp();
+    //! The hint of the control under the mouse, in the status bar.
+    void showHint();
+    //! The display settings of the controls, handed to the model.
+    void applyDisplayCurve();
+    void applyBrightness();
+    void applyZoom();
 
-    optics::Engine& m_engine;
     ui::DialogService& m_dialogs;
     std::unique_ptr<imaging::TextPainter> m_textPainter;
-    std::unique_ptr<StarDisplay> m_display;
-    std::unique_ptr<CalcDriver> m_calc;
+    std::unique_ptr<SimulationModel> m_model;
+    std::unique_ptr<Calculations> m_calculations;
     std::unique_ptr<PictureFiles> m_files;
-    std::unique_ptr<sim::AnimationRun> m_animationRun;
-    std::unique_ptr<sim::PlanetRun> m_planetRun;
-    std::unique_ptr<sim::DoubleStarView> m_doubleStars;
-    std::unique_ptr<imaging::PixelBuffer> m_starBuffer;
-    std::unique_ptr<imaging::PixelBuffer> m_doubleStarBuffer;
 
     QTabWidget* m_tabs = nullptr;
     ParameterColumn* m_parameters = nullptr;

@@ -1,6 +1,6 @@
 #include "app/parameter_column.h"
 
-#include "app/calc_driver.h"
+#include "app/control_names.h"
 #include "app/pages/page_helpers.h"
 #include "optics/constants.h"
 #include "ui/dialog_service.h"
@@ -38,16 +38,16 @@ ParameterColumn::ParameterColumn(QWidget* parent, ui::DialogService& dialogs)
     : QObject(parent), m_dialogs(dialogs), m_window(parent)
 {
     auto* apertureBox = new QGroupBox(parent);
-    apertureBox->setObjectName(QStringLiteral("Aperturebox"));
+    apertureBox->setObjectName(QLatin1String(names::kApertureBox));
     apertureBox->setGeometry(559, 16, 137, 210);
 
     auto* options = new QFrame(parent);
-    options->setObjectName(QStringLiteral("Panel2"));
+    options->setObjectName(QLatin1String(names::kOptionsPanel));
     options->setFrameShape(QFrame::StyledPanel);
     options->setGeometry(559, 224, 137, 193);
 
     auto* aberrations = new QFrame(parent);
-    aberrations->setObjectName(QStringLiteral("Panel3"));
+    aberrations->setObjectName(QLatin1String(names::kAberrationPanel));
     aberrations->setFrameShape(QFrame::StyledPanel);
     aberrations->setGeometry(0, 343, 560, 75);
 
@@ -55,11 +55,11 @@ ParameterColumn::ParameterColumn(QWidget* parent, ui::DialogService& dialogs)
     buildOptionsPanel(options);
     buildAberrationPanel(aberrations);
 
-    connect(m_inches, &QRadioButton::toggled, this, &ParameterColumn::InchesClick);
-    connect(m_millimetresButton, &QRadioButton::toggled, this, &ParameterColumn::MillimetersClick);
-    connect(m_obstruction, &NumberEdit::changed, this, &ParameterColumn::ObsSpinChange);
-    connect(m_spider, &QCheckBox::toggled, this, &ParameterColumn::SpidercheckClick);
-    connect(m_reset, &QPushButton::clicked, this, &ParameterColumn::Button1Click);
+    connect(m_inches, &QRadioButton::toggled, this, &ParameterColumn::useInches);
+    connect(m_millimetresButton, &QRadioButton::toggled, this, &ParameterColumn::useMillimetres);
+    connect(m_obstruction, &NumberEdit::changed, this, &ParameterColumn::showObstructionControls);
+    connect(m_spider, &QCheckBox::toggled, this, &ParameterColumn::showVaneWidth);
+    connect(m_reset, &QPushButton::clicked, this, &ParameterColumn::resetAberrations);
     connect(m_calculate, &QPushButton::clicked, this, &ParameterColumn::calculateClicked);
     connect(m_zoom, &NumberEdit::changed, this, &ParameterColumn::zoomChanged);
 }
@@ -74,14 +74,14 @@ void ParameterColumn::buildApertureBox(QGroupBox* box)
     constexpr int captionHeight = 14;
 
     m_inches = new QRadioButton(QStringLiteral("Inches"), box);
-    m_inches->setObjectName(QStringLiteral("Inches"));
+    m_inches->setObjectName(QLatin1String(names::kInches));
     m_inches->setGeometry(left, 5, 120, 17);
     m_inches->setChecked(true);
     m_millimetresButton = new QRadioButton(QStringLiteral("Millimeters"), box);
-    m_millimetresButton->setObjectName(QStringLiteral("Millimeters"));
+    m_millimetresButton->setObjectName(QLatin1String(names::kMillimeters));
     m_millimetresButton->setGeometry(left, 22, 120, 17);
 
-    m_aperture = makeEditor(box, QStringLiteral("ApertureSpin"), {.minimum = 2.0, .maximum = 25.0, .step = 2.0, .start = 5.0},
+    m_aperture = makeEditor(box, QLatin1String(names::kAperture), {.minimum = 2.0, .maximum = 25.0, .step = 2.0, .start = 5.0},
                               editX, 44, editWidth);
     ui::setHint(m_aperture, QStringLiteral("Aperture Diameter (inches/millimeters)"), false);
     makeCaption(m_aperture, QStringLiteral("Aperture"), left, 44);
@@ -90,23 +90,23 @@ void ParameterColumn::buildApertureBox(QGroupBox* box)
         ui::attachCaption(control, makeLabel(box, text, left, control->y() - captionHeight));
     };
 
-    m_obstruction = makeEditor(box, QStringLiteral("ObsSpin"), {.decimals = 1, .minimum = 0.0, .maximum = 95.0, .step = 5.0, .start = 0.0},
+    m_obstruction = makeEditor(box, QLatin1String(names::kObstruction), {.decimals = 1, .minimum = 0.0, .maximum = 95.0, .step = 5.0, .start = 0.0},
                          editX, 84, editWidth);
     ui::setHint(m_obstruction, QStringLiteral("Enter obstruction as percentage from\r\ntotal aperture"), false);
     captionAbove(m_obstruction, QStringLiteral("Obstruction(%)"));
 
     // The offset and the vane width are millimetres in either unit.
-    m_offset = makeEditor(box, QStringLiteral("OffsetSpin"),
+    m_offset = makeEditor(box, QLatin1String(names::kOffset),
                             {.decimals = 1, .minimum = 0.0, .maximum = 20.0, .step = 1.0, .start = 0.0}, editX, 122,
                             editWidth);
     ui::setHint(m_offset, QStringLiteral("Enter offset as percentage from\r\ntotal aperture"), false);
     captionAbove(m_offset, QStringLiteral("Secondary Offset(mm)"));
 
     m_spider = new QCheckBox(QStringLiteral("Spider"), box);
-    m_spider->setObjectName(QStringLiteral("Spidercheck"));
+    m_spider->setObjectName(QLatin1String(names::kSpider));
     m_spider->setGeometry(left, 147, 110, 17);
 
-    m_vaneWidth = makeEditor(box, QStringLiteral("SpiderThickSpin"),
+    m_vaneWidth = makeEditor(box, QLatin1String(names::kVaneWidth),
                                  {.minimum = 0.1, .maximum = 5.0, .step = 0.1, .start = 1.0}, editX, 181,
                                  editWidth);
     m_vaneWidth->setTypingEnabled(false);
@@ -123,28 +123,28 @@ void ParameterColumn::buildOptionsPanel(QFrame* panel)
 {
     constexpr int left = 8;
 
-    m_zoom = makeEditor(panel, QStringLiteral("ZoomfSpin"), {.minimum = 0.1, .maximum = 2.0, .step = 0.1, .start = 1.0}, 70, 10,
+    m_zoom = makeEditor(panel, QLatin1String(names::kZoom), {.minimum = 0.1, .maximum = 2.0, .step = 0.1, .start = 1.0}, 70, 10,
                            60);
     m_zoom->setTypingEnabled(false);
     ui::setHint(m_zoom, QStringLiteral("Zoom factor (0.5 -2.0)"), false);
     makeCaption(m_zoom, QStringLiteral("Zoom"), left, 10);
 
     m_transferFunction = new QCheckBox(QStringLiteral("Calculate PSF/MTF"), panel);
-    m_transferFunction->setObjectName(QStringLiteral("PSFMTFCheck"));
+    m_transferFunction->setObjectName(QLatin1String(names::kTransferFunction));
     m_transferFunction->setGeometry(left, 40, 125, 18);
     ui::setHint(m_transferFunction, QStringLiteral("Add PSF/MTF calculation"), false);
 
     m_wavefront = new QCheckBox(QStringLiteral("Display Wavefront"), panel);
-    m_wavefront->setObjectName(QStringLiteral("Wavefront"));
+    m_wavefront->setObjectName(QLatin1String(names::kWavefront));
     m_wavefront->setGeometry(left, 60, 125, 18);
 
     m_reset = new QPushButton(QStringLiteral("Reset Aberrations"), panel);
-    m_reset->setObjectName(QStringLiteral("Button1"));
+    m_reset->setObjectName(QLatin1String(names::kResetAberrations));
     m_reset->setGeometry(left, 92, 121, 26);
     ui::setHint(m_reset, QStringLiteral("Resets All aberrations"), true);
 
     m_calculate = new QPushButton(QStringLiteral("Calculate"), panel);
-    m_calculate->setObjectName(QStringLiteral("CalculateButton"));
+    m_calculate->setObjectName(QLatin1String(names::kCalculate));
     m_calculate->setGeometry(16, 150, 105, 30);
     ui::setHint(m_calculate, QStringLiteral("Start calculations"), false);
 }
@@ -168,65 +168,65 @@ void ParameterColumn::buildAberrationPanel(QFrame* panel)
     };
 
     int x = 8;
-    m_focus = makeEditor(panel, QStringLiteral("FocusSpin"), {.minimum = -20.0, .maximum = 20.0, .step = 0.5, .start = 0.0}, x,
+    m_focus = makeEditor(panel, QLatin1String(names::kFocus), {.minimum = -20.0, .maximum = 20.0, .step = 0.5, .start = 0.0}, x,
                            row1, width);
     ui::setHint(m_focus, QStringLiteral("= perfect focus\r\n-/+ = defocusing before/after focuspoint"), false);
     caption(m_focus, QStringLiteral("Focus"));
 
     x += width + 8;
-    m_coma = makeEditor(panel, QStringLiteral("XComaSpin"), waves, x, row1, width);
+    m_coma = makeEditor(panel, QLatin1String(names::kComa), waves, x, row1, width);
     ui::setHint(m_coma, QStringLiteral("X-Coma "), false);
     caption(m_coma, QStringLiteral("Coma"));
-    m_comaAngle = makeEditor(panel, QStringLiteral("Comaangle"), degrees, x, row2, width);
+    m_comaAngle = makeEditor(panel, QLatin1String(names::kComaAngle), degrees, x, row2, width);
     ui::setHint(m_comaAngle, QStringLiteral("Coma angle (degrees)"), true);
 
     x += width + 8;
-    m_astigmatism = makeEditor(panel, QStringLiteral("XastigSpin"), waves, x, row1, width);
+    m_astigmatism = makeEditor(panel, QLatin1String(names::kAstigmatism), waves, x, row1, width);
     ui::setHint(m_astigmatism, QStringLiteral("X-axis astigmatism"), false);
     caption(m_astigmatism, QStringLiteral("Astigmatism"));
-    m_astigmatismAngle = makeEditor(panel, QStringLiteral("Astigmaangle"), degrees, x, row2, width);
+    m_astigmatismAngle = makeEditor(panel, QLatin1String(names::kAstigmatismAngle), degrees, x, row2, width);
     ui::setHint(m_astigmatismAngle, QStringLiteral("Astigma angle (degrees)"), true);
 
     // Spherical aberration: one heading, the two orders labelled beside their editors.
     x += width + 18;
     header(QStringLiteral("Spherical"), x);
     constexpr int orderLabelWidth = 56;
-    m_spherical = makeEditor(panel, QStringLiteral("SphericalSpin"), waves, x + orderLabelWidth, row1, width);
+    m_spherical = makeEditor(panel, QLatin1String(names::kSpherical), waves, x + orderLabelWidth, row1, width);
     ui::setHint(m_spherical, QStringLiteral("Lower spherical aberration "), false);
     makeCaption(m_spherical, QStringLiteral("low(3rd)"), x, row1);
-    m_higherSpherical = makeEditor(panel, QStringLiteral("HSASpin"), waves, x + orderLabelWidth, row2, width);
+    m_higherSpherical = makeEditor(panel, QLatin1String(names::kHigherSpherical), waves, x + orderLabelWidth, row2, width);
     ui::setHint(m_higherSpherical, QStringLiteral("Higher spherical aberration"), false);
     makeCaption(m_higherSpherical, QStringLiteral("high(5th)"), x, row2);
 
     x += orderLabelWidth + width + 12;
-    m_pinch = makeEditor(panel, QStringLiteral("PinchSpin"), waves, x, row1, width);
+    m_pinch = makeEditor(panel, QLatin1String(names::kPinch), waves, x, row1, width);
     ui::setHint(m_pinch, QStringLiteral("Pinched Optics"), false);
     ui::setHint(caption(m_pinch, QStringLiteral("Pinch")), QStringLiteral("Pinched Optics (3-fold)"), true);
 
     x += width + 8;
-    m_tube = makeEditor(panel, QStringLiteral("TubeSpin"), waves, x, row1, width);
+    m_tube = makeEditor(panel, QLatin1String(names::kTube), waves, x, row1, width);
     ui::setHint(m_tube, QStringLiteral("Tube  currents"), false);
     ui::setHint(caption(m_tube, QStringLiteral("Tube")),
                 QStringLiteral("Tube currents\r\nEffect of cooling down mirrors"), true);
-    m_tubeRadius = makeEditor(panel, QStringLiteral("RxTuberadius"),
+    m_tubeRadius = makeEditor(panel, QLatin1String(names::kTubeRadius),
                               {.decimals = 1, .minimum = 0.0, .maximum = 1.0, .step = 0.1, .start = 0.3}, x, row2,
                               width);
     ui::setHint(m_tubeRadius, QStringLiteral("Radius of Tube affected by tube currents"), true);
 
     x += width + 8;
-    m_edge = makeEditor(panel, QStringLiteral("TDESpin"), waves, x, row1, width);
+    m_edge = makeEditor(panel, QLatin1String(names::kEdge), waves, x, row1, width);
     ui::setHint(m_edge, QStringLiteral("Turned Down Edge"), false);
     caption(m_edge, QStringLiteral("TDE"));
-    m_edgeRadius = makeEditor(panel, QStringLiteral("TDEradius"),
+    m_edgeRadius = makeEditor(panel, QLatin1String(names::kEdgeRadius),
                            {.type = Type::Integer, .minimum = 50.0, .maximum = 100.0, .step = 1.0, .start = 95.0}, x,
                            row2, width);
     ui::setHint(m_edgeRadius, QStringLiteral("TDE area in % of total radius "), false);
     makeCaption(m_edgeRadius, QStringLiteral("%"), x + width + 4, row2);
 }
 
-void ParameterColumn::read(CalcParams& params) const
+void ParameterColumn::read(optics::StarRequest& request) const
 {
-    optics::PupilParams& pupil = params.pupil;
+    optics::PupilParams& pupil = request.pupil;
     pupil.millimeters = m_millimetresButton->isChecked();
     pupil.diameter = m_aperture->value();
     pupil.focus = m_focus->value();
@@ -241,63 +241,50 @@ void ParameterColumn::read(CalcParams& params) const
     pupil.tubeRadius = m_tubeRadius->value();
     pupil.edge = m_edge->value();
     pupil.edgeRadius = m_edgeRadius->value();
-    params.obstructionPercent = m_obstruction->value();
-    params.offsetMm = m_offset->value();
-    params.spider = m_spider->isChecked();
-    params.vaneWidthMm = m_vaneWidth->value();
-    params.display.zoom = m_zoom->value();
-    params.transferFunction = m_transferFunction->isChecked();
-    params.drawWavefront = m_wavefront->isChecked();
+    request.aperture.obstructionPercent = m_obstruction->value();
+    request.aperture.offsetMm = m_offset->value();
+    request.aperture.spider = m_spider->isChecked();
+    request.aperture.vaneWidthMm = m_vaneWidth->value();
+    request.transferFunction = m_transferFunction->isChecked();
+    request.wavefrontMap = m_wavefront->isChecked();
 }
 
-NumberEdit* ParameterColumn::editor(Parameter parameter) const
+NumberEdit* ParameterColumn::editor(sim::Setting setting) const
 {
-    switch (parameter) {
-    case Parameter::Aperture: return m_aperture;
-    case Parameter::Obstruction: return m_obstruction;
-    case Parameter::Focus: return m_focus;
-    case Parameter::Coma: return m_coma;
-    case Parameter::ComaAngle: return m_comaAngle;
-    case Parameter::Astigmatism: return m_astigmatism;
-    case Parameter::AstigmatismAngle: return m_astigmatismAngle;
-    case Parameter::Spherical: return m_spherical;
-    case Parameter::HigherSpherical: return m_higherSpherical;
-    case Parameter::Pinch: return m_pinch;
-    case Parameter::Tube: return m_tube;
-    case Parameter::Edge: return m_edge;
-    case Parameter::Zoom: return m_zoom;
+    switch (setting) {
+    case sim::Setting::Aperture: return m_aperture;
+    case sim::Setting::Focus: return m_focus;
+    case sim::Setting::Coma: return m_coma;
+    case sim::Setting::ComaAngle: return m_comaAngle;
+    case sim::Setting::Astigmatism: return m_astigmatism;
+    case sim::Setting::AstigmatismAngle: return m_astigmatismAngle;
+    case sim::Setting::Spherical: return m_spherical;
+    case sim::Setting::HigherSpherical: return m_higherSpherical;
+    case sim::Setting::Pinch: return m_pinch;
+    case sim::Setting::Tube: return m_tube;
+    case sim::Setting::Edge: return m_edge;
     }
     return m_focus;
 }
 
-double ParameterColumn::value(Parameter parameter) const
+double ParameterColumn::held(sim::Setting setting, double value) const
 {
-    return editor(parameter)->value();
+    return editor(setting)->held(value);
 }
 
-QString ParameterColumn::text(Parameter parameter) const
+QString ParameterColumn::diameterText() const
 {
-    return editor(parameter)->text();
+    return m_aperture->text();
 }
 
-void ParameterColumn::setValue(Parameter parameter, double value)
+double ParameterColumn::zoom() const
 {
-    editor(parameter)->setValue(value);
+    return m_zoom->value();
 }
 
-bool ParameterColumn::transferFunction() const
+void ParameterColumn::showZoomOne()
 {
-    return m_transferFunction->isChecked();
-}
-
-void ParameterColumn::setTransferFunction(bool on)
-{
-    m_transferFunction->setChecked(on);
-}
-
-bool ParameterColumn::inches() const
-{
-    return m_inches->isChecked();
+    m_zoom->setValue(1.0);
 }
 
 void ParameterColumn::resetObstruction()
@@ -305,13 +292,13 @@ void ParameterColumn::resetObstruction()
     m_obstruction->setValue(0.0);
 }
 
-void ParameterColumn::InchesClick()
+void ParameterColumn::useInches()
 {
     if (m_inches->isChecked() && m_millimetres)
         convertDiameter(false);
 }
 
-void ParameterColumn::MillimetersClick()
+void ParameterColumn::useMillimetres()
 {
     if (m_millimetresButton->isChecked() && !m_millimetres)
         convertDiameter(true);
@@ -333,7 +320,7 @@ void ParameterColumn::convertDiameter(bool toMillimetres)
     }
 }
 
-void ParameterColumn::ObsSpinChange()
+void ParameterColumn::showObstructionControls()
 {
     if (m_obstruction->value() != 0.0) {
         ui::setVisibleWithCaption(m_offset, true);
@@ -347,12 +334,12 @@ void ParameterColumn::ObsSpinChange()
     ui::setVisibleWithCaption(m_vaneWidth, false);
 }
 
-void ParameterColumn::SpidercheckClick()
+void ParameterColumn::showVaneWidth()
 {
     ui::setVisibleWithCaption(m_vaneWidth, m_spider->isChecked());
 }
 
-void ParameterColumn::Button1Click()
+void ParameterColumn::resetAberrations()
 {
     const ui::MessageButton answer =
         m_dialogs.showMessage(m_window->window(), ui::MessageKind::Warning, QStringLiteral("Setting all values to defaults "),

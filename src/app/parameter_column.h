@@ -1,5 +1,8 @@
 #pragma once
 
+#include "optics/star_calculator.h"
+#include "simulations/settings.h"
+
 #include <QObject>
 #include <QString>
 
@@ -17,31 +20,12 @@ class NumberEdit;
 
 namespace app {
 
-struct CalcParams;
-
-//! The editors of the parameter column that other views write and read, as
-//! a user would: a write passes through the editor (its range, its decimals,
-//! its change handler).
-enum class Parameter {
-    Aperture,          //!< ApertureSpin, inches or millimetres
-    Obstruction,       //!< ObsSpin, percent
-    Focus,             //!< FocusSpin
-    Coma,              //!< XComaSpin
-    ComaAngle,         //!< Comaangle, degrees
-    Astigmatism,       //!< XastigSpin
-    AstigmatismAngle,  //!< Astigmaangle, degrees
-    Spherical,         //!< SphericalSpin
-    HigherSpherical,   //!< HSASpin
-    Pinch,             //!< PinchSpin
-    Tube,              //!< TubeSpin
-    Edge,              //!< TDESpin
-    Zoom,              //!< ZoomfSpin
-};
-
 //! The fixed parameter regions beside and below the pages: the aperture group
 //! (`Aperturebox`), the options panel (`Panel2`) and the aberration panel
-//! (`Panel3`), with the handlers of their controls. The editors are the
-//! parameter store: every calculation reads them when it starts.
+//! (`Panel3`), with the handlers of their controls. Calculations read the
+//! editors once, when they start; nothing writes them but the user, the
+//! unit switch, Reset Aberrations, a calculation that had to leave the
+//! obstruction out, and a view that shows its result at zoom 1.
 class ParameterColumn : public QObject {
     Q_OBJECT
 
@@ -50,35 +34,34 @@ public:
     //! The reset asks for confirmation through `dialogs`.
     ParameterColumn(QWidget* parent, ui::DialogService& dialogs);
 
-    //! Fills the telescope, aberration and option values of `params`.
-    void read(CalcParams& params) const;
+    //! Fills the telescope, its errors and what to compute of `request`.
+    void read(optics::StarRequest& request) const;
+    //! The value the editor of `setting` holds once `value` is written into
+    //! it (its range, its decimals).
+    double held(sim::Setting setting, double value) const;
+    //! The diameter's text as the user sees it.
+    QString diameterText() const;
 
-    double value(Parameter parameter) const;
-    //! The editor's text, as the user sees it.
-    QString text(Parameter parameter) const;
-    void setValue(Parameter parameter, double value);
-    //! "Calculate PSF/MTF".
-    bool transferFunction() const;
-    void setTransferFunction(bool on);
-    //! Whether the diameter is in inches.
-    bool inches() const;
-    //! A calculation found the obstruction too large for the picture: it goes
-    //! back to 0, and the offset and spider controls hide.
+    double zoom() const;
+    //! Puts the zoom to 1, the scale a planet and an animation are shown at.
+    void showZoomOne();
+    //! A calculation had to leave the obstruction out: it goes back to 0, and
+    //! the offset and spider controls hide.
     void resetObstruction();
 
     //! Unit switches. The diameter is converted whenever the unit changes:
     //! to inches with range 2..25 and step 4, to millimetres with range
     //! 50..650 and step 25, clamped into the new range.
-    void InchesClick();
-    void MillimetersClick();
+    void useInches();
+    void useMillimetres();
     //! Offset and spider controls are shown only for a non-zero obstruction.
-    void ObsSpinChange();
+    void showObstructionControls();
     //! The vane width is shown exactly when the spider is on.
-    void SpidercheckClick();
+    void showVaneWidth();
     //! "Reset Aberrations": after confirmation, all aberration amounts go to
     //! 0 and the edge radius to its minimum; then resetConfirmed() lets the
     //! pages reset theirs.
-    void Button1Click();
+    void resetAberrations();
 
 signals:
     void calculateClicked();
@@ -86,7 +69,7 @@ signals:
     void resetConfirmed();
 
 private:
-    ui::NumberEdit* editor(Parameter parameter) const;
+    ui::NumberEdit* editor(sim::Setting setting) const;
     void buildApertureBox(QGroupBox* box);
     void buildOptionsPanel(QFrame* panel);
     void buildAberrationPanel(QFrame* panel);
@@ -105,10 +88,10 @@ private:
     ui::NumberEdit* m_vaneWidth = nullptr;
 
     ui::NumberEdit* m_zoom = nullptr;
-    QCheckBox* m_transferFunction = nullptr;  // PSFMTFCheck
+    QCheckBox* m_transferFunction = nullptr;
     QCheckBox* m_wavefront = nullptr;
-    QPushButton* m_reset = nullptr;      // Button1
-    QPushButton* m_calculate = nullptr;  // CalculateButton
+    QPushButton* m_reset = nullptr;
+    QPushButton* m_calculate = nullptr;
 
     ui::NumberEdit* m_focus = nullptr;
     ui::NumberEdit* m_coma = nullptr;

@@ -25,8 +25,7 @@ inline constexpr Rgb kWhite{255, 255, 255};
 //! directly as an RGB888 picture).
 class PixelBuffer {
 public:
-    //! A new buffer is white, with pen colour black, brush colour white and
-    //! pen width 1.
+    //! A new buffer is white.
     PixelBuffer(int width, int height);
 
     int width() const { return m_width; }
@@ -54,15 +53,7 @@ public:
         return {p[0], p[1], p[2]};
     }
 
-    Rgb penColour = kBlack;
-    Rgb brushColour = kWhite;
-    int penWidth = 1;
-
-    //! Fills the rectangle [left, right) x [top, bottom) with the brush colour.
-    void fillRect(int left, int top, int right, int bottom);
-    //! Copies the rectangle [left, right) x [top, bottom) of `source` to this
-    //! buffer with its top-left corner at (destX, destY), clipped to both.
-    void copyRect(const PixelBuffer& source, int left, int top, int right, int bottom, int destX, int destY);
+    friend bool operator==(const PixelBuffer&, const PixelBuffer&) = default;
 
 private:
     int m_width;

@@ -57,7 +57,7 @@ std::string FormatFixed(double value, int decimals, char separator)
     return result;
 }
 
-void DrawWavefrontPicture(PixelBuffer& buffer, const optics::Engine& engine, double minW, double maxW,
+void DrawWavefrontPicture(PixelBuffer& buffer, const optics::WavefrontMap& map, double minW, double maxW,
                           TextPainter& text, char separator)
 {
     constexpr double kTwoPi = 2.0 * std::numbers::pi;
@@ -71,13 +71,11 @@ void DrawWavefrontPicture(PixelBuffer& buffer, const optics::Engine& engine, dou
     else
         lo = -hi;
 
-    for (int X = 0; X <= 256; ++X) {
-        const double* mask = engine.OtfImag.row(129 + X) + 129;
-        const double* wave = engine.WavefrontGrid.row(129 + X) + 129;
-        for (int Y = 0; Y <= 256; ++Y) {
+    for (int X = 0; X < optics::WavefrontMap::kSide; ++X) {
+        for (int Y = 0; Y < optics::WavefrontMap::kSide; ++Y) {
             Rgb colour = kWhite;
-            if (mask[Y] == 1.0) {
-                const double level = std::nearbyint((wave[Y] - lo) / (hi - lo) * 255.0);
+            if (map.openAt(X, Y)) {
+                const double level = std::nearbyint((map.phaseAt(X, Y) - lo) / (hi - lo) * 255.0);
                 colour = WavelengthToRgb(level + 400.0);
             }
             buffer.setPixel(X, Y, colour);
@@ -88,7 +86,6 @@ void DrawWavefrontPicture(PixelBuffer& buffer, const optics::Engine& engine, dou
         buffer.setPixel(255, Y, colour);
         buffer.setPixel(254, Y, colour);
     }
-    buffer.brushColour = kWhite;
     for (int j = 1; j <= 9; ++j) {
         const double v = lo + (hi - lo) * j * 0.1;
         const std::string label = FormatFixed(v / kTwoPi, 2, separator);

@@ -1,25 +1,17 @@
 #include "optics/fft.h"
 
-#include "optics/fft_lanes.h"
-
 #include <cmath>
 
 namespace optics {
 
-void FillBitReverse(Engine& engine)
+void TransformLine(TransformLines& line)
 {
-    for (int k = 0; k < kLineLength; ++k)
-        engine.BitReverse[k] = ReverseBits9(static_cast<std::uint16_t>(k));
-}
-
-void TransformLine(Engine& engine)
-{
-    float* re = engine.LineReal.data() + 1;
-    float* im = engine.LineImag.data() + 1;
+    float* re = line.re.data() + 1;
+    float* im = line.im.data() + 1;
 
     for (int le = 2; le <= kLineLength; le <<= 1) {
         const int half = le / 2;
-        const StageTwiddle twiddle(engine.FftSign, le);
+        const StageTwiddle twiddle(line.sign, le);
         for (int g = 0; g < kLineLength; g += le) {
             float wr = 1.0f;
             float wi = 0.0f;
@@ -38,97 +30,102 @@ void TransformLine(Engine& engine)
     }
 }
 
-void InverseTransformLine(Engine& engine)
+void InverseTransformLine(TransformLines& line)
 {
-    engine.FftSign = -1.0;
-    TransformLine(engine);
-    engine.FftSign = 1.0;
+    line.sign = -1.0;
+    TransformLine(line);
+    line.sign = 1.0;
     for (int n = 1; n <= kLineLength; ++n) {
-        engine.LineReal[n] *= 0.001953125f;
-        engine.LineImag[n] *= 0.001953125f;
+        line.re[n] *= 0.001953125f;
+        line.im[n] *= 0.001953125f;
     }
 }
 
-void LoadLine(Engine& engine, const double* re, const double* im, int stride)
+void LoadLine(TransformLines& line, const double* re, const double* im, int stride)
 {
     for (int k = 0; k < kLineLength; ++k) {
-        const int slot = engine.BitReverse[k] + 1;
-        engine.LineReal[slot] = static_cast<float>(re[static_cast<long>(k) * stride]);
-        engine.LineImag[slot] = static_cast<float>(im[static_cast<long>(k) * stride]);
+        const int slot = kBitReverse[k] + 1;
+        line.re[slot] = static_cast<float>(re[static_cast<long>(k) * stride]);
+        line.im[slot] = static_cast<float>(im[static_cast<long>(k) * stride]);
     }
 }
 
-void StoreLine(const Engine& engine, double* re, double* im, int stride)
+void StoreLine(const TransformLines& line, double* re, double* im, int stride)
 {
     for (int k = 0; k < kLineLength; ++k) {
-        re[static_cast<long>(k) * stride] = engine.LineReal[k + 1];
-        im[static_cast<long>(k) * stride] = engine.LineImag[k + 1];
+        re[static_cast<long>(k) * stride] = line.re[k + 1];
+        im[static_cast<long>(k) * stride] = line.im[k + 1];
     }
 }
 
 namespace {
 
-// The 2-D transforms one line at a time on the engine lines: the reference
-// form, and what the lane kernels must reproduce bit for bit.
+// The 2-D transforms one line at a time: the reference form, and what the
+// lane kernels must reproduce bit for bit.
 
 // Every line of (re, im) along the first index (one per second index c), or
-// along the second index (one per first index r), through the engine lines.
-void LinesAlongFirstIndex(Engine& engine, Grid& re, Grid& im, void (*transform)(Engine&))
+// along the second index (one per first index r).
+void LinesAlongFirstIndex(TransformLines& line, Grid& re, Grid& im, void (*transform)(TransformLines&))
 {
     for (int c = 1; c <= kLineLength; ++c) {
-        LoadLine(engine, &re(1, c), &im(1, c), kGridSide);
-        transform(engine);
-        StoreLine(engine, &re(1, c), &im(1, c), kGridSide);
+        LoadLine(line, &re(1, c), &im(1, c), kGridSide);
+        transform(line);
+        StoreLine(line, &re(1, c), &im(1, c), kGridSide);
     }
 }
 
-void LinesAlongSecondIndex(Engine& engine, Grid& re, Grid& im, void (*transform)(Engine&))
+void LinesAlongSecondIndex(TransformLines& line, Grid& re, Grid& im, void (*transform)(TransformLines&))
 {
     for (int r = 1; r <= kLineLength; ++r) {
-        LoadLine(engine, &re(r, 1), &im(r, 1), 1);
-        transform(engine);
-        StoreLine(engine, &re(r, 1), &im(r, 1), 1);
+        LoadLine(line, &re(r, 1), &im(r, 1), 1);
+        transform(line);
+        StoreLine(line, &re(r, 1), &im(r, 1), 1);
     }
 }
 
-void Transform2DLines(Engine& engine, Grid& re, Grid& im)
+void Transform2DLines(Grid& re, Grid& im)
 {
-    LinesAlongFirstIndex(engine, re, im, TransformLine);
-    LinesAlongSecondIndex(engine, re, im, TransformLine);
+    TransformLines line;
+    LinesAlongFirstIndex(line, re, im, TransformLine);
+    LinesAlongSecondIndex(line, re, im, TransformLine);
 }
 
-void TransformIntensity2DLines(Engine& engine, Grid& re, Grid& im)
+void TransformIntensity2DLines(Grid& re, Grid& im)
 {
+    TransformLines line;
     for (int c = 1; c <= kLineLength; ++c) {
         for (int k = 0; k < kLineLength; ++k) {
             const double a = re(1 + k, c);
             const double b = im(1 + k, c);
-            const int slot = engine.BitReverse[k] + 1;
-            engine.LineReal[slot] = static_cast<float>(a * a + b * b);
-            engine.LineImag[slot] = 0.0f;
+            const int slot = kBitReverse[k] + 1;
+            line.re[slot] = static_cast<float>(a * a + b * b);
+            line.im[slot] = 0.0f;
         }
-        TransformLine(engine);
-        StoreLine(engine, &re(1, c), &im(1, c), kGridSide);
+        TransformLine(line);
+        StoreLine(line, &re(1, c), &im(1, c), kGridSide);
     }
     for (int r = 1; r <= kLineLength; ++r) {
-        LoadLine(engine, &re(r, 1), &im(r, 1), 1);
-        TransformLine(engine);
+        LoadLine(line, &re(r, 1), &im(r, 1), 1);
+        TransformLine(line);
         for (int k = 0; k < kLineLength; ++k) {
-            re(r, 1 + k) = std::fabs(engine.LineReal[k + 1]);
-            im(r, 1 + k) = std::fabs(engine.LineImag[k + 1]);
+            re(r, 1 + k) = std::fabs(line.re[k + 1]);
+            im(r, 1 + k) = std::fabs(line.im[k + 1]);
         }
     }
 }
 
-void InverseTransform2DLines(Engine& engine, Grid& re, Grid& im)
+void InverseTransform2DLines(Grid& re, Grid& im)
 {
-    LinesAlongSecondIndex(engine, re, im, InverseTransformLine);
-    LinesAlongFirstIndex(engine, re, im, InverseTransformLine);
+    TransformLines line;
+    LinesAlongSecondIndex(line, re, im, InverseTransformLine);
+    LinesAlongFirstIndex(line, re, im, InverseTransformLine);
 }
 
-const lanes::KernelTable* ActiveKernels()
+const lanes::KernelTable* KernelsOf(LaneKernel kernel)
 {
-    switch (ActiveLaneKernel()) {
+    if (!LaneKernelAvailable(kernel))
+        kernel = PreferredLaneKernel();
+    switch (kernel) {
     case LaneKernel::Lines: return nullptr;
     case LaneKernel::Portable: return &lanes::PortableKernels();
     case LaneKernel::Avx2: return &lanes::Avx2Kernels();
@@ -137,58 +134,35 @@ const lanes::KernelTable* ActiveKernels()
     return nullptr;
 }
 
-// The twiddles for whatever sign FftSign holds, as TransformLine uses it: the
-// two usual signs are built once, any other into `scratch`.
-const LaneTwiddles& TwiddlesFor(double sign, LaneTwiddles& scratch)
-{
-    static const LaneTwiddles* const forward = [] {
-        static LaneTwiddles t;
-        BuildLaneTwiddles(1.0, t);
-        return &t;
-    }();
-    static const LaneTwiddles* const inverse = [] {
-        static LaneTwiddles t;
-        BuildLaneTwiddles(-1.0, t);
-        return &t;
-    }();
-    if (sign == 1.0)
-        return *forward;
-    if (sign == -1.0)
-        return *inverse;
-    BuildLaneTwiddles(sign, scratch);
-    return scratch;
-}
-
 using LaneOperation = void (*lanes::KernelTable::*)(const LaneTwiddles&, Grid&, Grid&);
 
-// One 2-D operation: in the lanes of the active kernel, or line by line.
-void Run2D(Engine& engine, Grid& re, Grid& im, double sign, LaneOperation laneOperation,
-           void (*lines)(Engine&, Grid&, Grid&))
+// One 2-D operation: in the lanes of `kernel`, or line by line.
+void Run2D(LaneKernel kernel, Grid& re, Grid& im, double sign, LaneOperation laneOperation,
+           void (*lines)(Grid&, Grid&))
 {
-    const lanes::KernelTable* kernels = ActiveKernels();
+    const lanes::KernelTable* kernels = KernelsOf(kernel);
     if (kernels == nullptr) {
-        lines(engine, re, im);
+        lines(re, im);
         return;
     }
-    LaneTwiddles scratch;
-    (kernels->*laneOperation)(TwiddlesFor(sign, scratch), re, im);
+    (kernels->*laneOperation)(LaneTwiddlesFor(sign), re, im);
 }
 
 }  // namespace
 
-void Transform2D(Engine& engine, Grid& re, Grid& im)
+void Transform2D(Grid& re, Grid& im, LaneKernel kernel)
 {
-    Run2D(engine, re, im, engine.FftSign, &lanes::KernelTable::forward, Transform2DLines);
+    Run2D(kernel, re, im, 1.0, &lanes::KernelTable::forward, Transform2DLines);
 }
 
-void TransformIntensity2D(Engine& engine, Grid& re, Grid& im)
+void TransformIntensity2D(Grid& re, Grid& im, LaneKernel kernel)
 {
-    Run2D(engine, re, im, engine.FftSign, &lanes::KernelTable::intensity, TransformIntensity2DLines);
+    Run2D(kernel, re, im, 1.0, &lanes::KernelTable::intensity, TransformIntensity2DLines);
 }
 
-void InverseTransform2D(Engine& engine, Grid& re, Grid& im)
+void InverseTransform2D(Grid& re, Grid& im, LaneKernel kernel)
 {
-    Run2D(engine, re, im, -1.0, &lanes::KernelTable::inverse, InverseTransform2DLines);
+    Run2D(kernel, re, im, -1.0, &lanes::KernelTable::inverse, InverseTransform2DLines);
 }
 
 }  // namespace optics

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "optics/engine.h"
+#include "optics/fft_lanes.h"
+#include "optics/grid.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -19,6 +21,15 @@ constexpr std::uint16_t ReverseBits9(std::uint16_t k)
     }
     return r;
 }
+
+//! kBitReverse[k] is ReverseBits9(k) for k = 0..511 (the table is its own
+//! inverse).
+inline constexpr std::array<std::uint16_t, kLineLength> kBitReverse = [] {
+    std::array<std::uint16_t, kLineLength> table{};
+    for (int k = 0; k < kLineLength; ++k)
+        table[k] = ReverseBits9(static_cast<std::uint16_t>(k));
+    return table;
+}();
 
 //! The twiddle factors of one stage of the line transform, as a recurrence in
 //! single precision: start from wr + i wi = 1 and rotate by (1 - wpr) + i wpi
@@ -48,48 +59,53 @@ struct StageTwiddle {
     }
 };
 
-//! Fills engine.BitReverse with ReverseBits9(k) for k = 0..511.
-void FillBitReverse(Engine& engine);
+//! One line of the 512-point transform: sample n lives in element n + 1 of
+//! `re` and `im`; elements 0 and 513..516 are never touched. `sign` is the
+//! sign of the exponent, +1 except while an inverse transform runs.
+struct TransformLines {
+    std::array<float, kGridSide> re{};
+    std::array<float, kGridSide> im{};
+    double sign = 1.0;
+};
 
-//! In-place 512-point transform of engine.LineReal / LineImag (samples in
-//! elements 1..512). The input must be in bit-reversed order; the output is in
-//! natural order and unscaled: X[m] = sum x[n] exp(+2 pi i FftSign n m / 512).
-//! Radix-2 decimation in time whose twiddles come from a single-precision sine
+//! In-place 512-point transform of the line (samples in elements 1..512).
+//! The input must be in bit-reversed order; the output is in natural order
+//! and unscaled: X[m] = sum x[n] exp(+2 pi i sign n m / 512). Radix-2
+//! decimation in time whose twiddles come from a single-precision sine
 //! recurrence per stage; every stored quantity is a float.
-void TransformLine(Engine& engine);
+void TransformLine(TransformLines& line);
 
-//! Inverse line transform: runs TransformLine with FftSign = -1, restores
-//! FftSign to +1 and scales elements 1..512 of both lines by 1/512.
-void InverseTransformLine(Engine& engine);
+//! Inverse line transform: runs TransformLine with sign -1, puts the sign back
+//! to +1 and scales elements 1..512 of both halves by 1/512.
+void InverseTransformLine(TransformLines& line);
 
-//! Loads line k = 0..511 from re[k] / im[k] (stride `stride` doubles) into the
-//! transform lines in bit-reversed order, converting to float.
-void LoadLine(Engine& engine, const double* re, const double* im, int stride);
-//! Stores the transform lines back (float widened to double) in natural order.
-void StoreLine(const Engine& engine, double* re, double* im, int stride);
+//! Loads line k = 0..511 from re[k] / im[k] (stride `stride` doubles) in
+//! bit-reversed order, converting to float.
+void LoadLine(TransformLines& line, const double* re, const double* im, int stride);
+//! Stores the line back (float widened to double) in natural order.
+void StoreLine(const TransformLines& line, double* re, double* im, int stride);
 
 // The three 2-D transforms below run several lines at once in SIMD lanes
-// (optics/fft_lanes.h); their grids come out bit for bit as from loading,
-// transforming and storing one line at a time through the engine lines, but
-// they leave LineReal / LineImag untouched and carry their own bit-reversal
-// order (engine.BitReverse need not be filled).
+// (optics/fft_lanes.h) unless `kernel` is LaneKernel::Lines; their grids come
+// out bit for bit as from loading, transforming and storing one line at a time
+// through TransformLines. They keep no state between calls.
 
 //! Forward 2-D transform of cells [1..512][1..512] of (re, im) in place:
 //! first every line along the first index (for each second index c = 1..512),
 //! then every line along the second index (for each first index r = 1..512).
 //! The zero frequency ends at [1][1]; cells outside the region are untouched.
-void Transform2D(Engine& engine, Grid& re, Grid& im);
+void Transform2D(Grid& re, Grid& im, LaneKernel kernel = PreferredLaneKernel());
 
 //! Transfer function of the intensity of an image-plane amplitude, in place:
 //! the first pass loads float(re^2 + im^2) with a zero imaginary part for each
 //! line along the first index; the second pass transforms every line along the
 //! second index and stores the absolute values of the real and imaginary
 //! parts. Zero frequency at [1][1]; cells outside the region are untouched.
-void TransformIntensity2D(Engine& engine, Grid& re, Grid& im);
+void TransformIntensity2D(Grid& re, Grid& im, LaneKernel kernel = PreferredLaneKernel());
 
 //! Inverse 2-D transform of cells [1..512][1..512] in place: every line along
 //! the second index first, then every line along the first index, each with
 //! InverseTransformLine (overall scale 1/262144).
-void InverseTransform2D(Engine& engine, Grid& re, Grid& im);
+void InverseTransform2D(Grid& re, Grid& im, LaneKernel kernel = PreferredLaneKernel());
 
 }  // namespace optics

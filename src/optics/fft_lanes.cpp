@@ -3,7 +3,6 @@
 #include "optics/fft.h"
 
 #include <array>
-#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -22,20 +21,6 @@
 namespace optics {
 
 namespace lanes {
-namespace {
-
-constexpr std::array<std::uint16_t, kLineLength> MakeBitReversed()
-{
-    std::array<std::uint16_t, kLineLength> table{};
-    for (int k = 0; k < kLineLength; ++k)
-        table[k] = ReverseBits9(static_cast<std::uint16_t>(k));
-    return table;
-}
-
-//! kBitReversed[k] is the 9-bit reversal of k (the table is its own inverse).
-constexpr std::array<std::uint16_t, kLineLength> kBitReversed = MakeBitReversed();
-
-}  // namespace
 
 // The portable kernel: baseline instructions only.
 namespace portable {
@@ -179,34 +164,30 @@ std::vector<LaneKernel> AvailableLaneKernels()
     return kernels;
 }
 
-namespace {
-
-LaneKernel WidestKernel()
+const LaneTwiddles& LaneTwiddlesFor(double sign)
 {
-    for (LaneKernel k : {LaneKernel::Avx512, LaneKernel::Avx2})
-        if (LaneKernelAvailable(k))
-            return k;
-    return LaneKernel::Portable;
+    static const LaneTwiddles forward = [] {
+        LaneTwiddles t;
+        BuildLaneTwiddles(1.0, t);
+        return t;
+    }();
+    static const LaneTwiddles inverse = [] {
+        LaneTwiddles t;
+        BuildLaneTwiddles(-1.0, t);
+        return t;
+    }();
+    return sign < 0.0 ? inverse : forward;
 }
 
-std::atomic<LaneKernel>& Active()
+LaneKernel PreferredLaneKernel()
 {
-    static std::atomic<LaneKernel> active{WidestKernel()};
-    return active;
-}
-
-}  // namespace
-
-LaneKernel ActiveLaneKernel()
-{
-    return Active().load(std::memory_order_relaxed);
-}
-
-LaneKernel SelectLaneKernel(LaneKernel kernel)
-{
-    if (!LaneKernelAvailable(kernel))
-        kernel = WidestKernel();
-    return Active().exchange(kernel, std::memory_order_relaxed);
+    static const LaneKernel widest = [] {
+        for (LaneKernel k : {LaneKernel::Avx512, LaneKernel::Avx2})
+            if (LaneKernelAvailable(k))
+                return k;
+        return LaneKernel::Portable;
+    }();
+    return widest;
 }
 
 }  // namespace optics

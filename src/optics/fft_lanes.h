@@ -3,7 +3,7 @@
 // The 2-D transforms run several lines at once, one line per SIMD lane. Every
 // lane performs exactly the arithmetic of TransformLine (double evaluation,
 // float storage, the per-stage sine recurrence), so the grids come out bit for
-// bit as from the one-line-at-a-time form on the engine lines.
+// bit as from the one-line-at-a-time form (TransformLines).
 
 #include "optics/grid.h"
 
@@ -11,8 +11,6 @@
 #include <vector>
 
 namespace optics {
-
-struct Engine;
 
 //! The ways the 2-D transforms can be run.
 enum class LaneKernel {
@@ -32,8 +30,10 @@ struct LaneTwiddles {
     alignas(64) double im[kLineLength - 1];
 };
 
-//! Runs the recurrence of TransformLine for FftSign = sign.
+//! Runs the recurrence of TransformLine for the exponent sign `sign`.
 void BuildLaneTwiddles(double sign, LaneTwiddles& twiddles);
+//! The twiddles of the forward (+1) or inverse (-1) transform, built once.
+const LaneTwiddles& LaneTwiddlesFor(double sign);
 
 //! Short name of a kernel ("lines", "portable", "avx2", "avx512").
 const char* LaneKernelName(LaneKernel kernel);
@@ -41,13 +41,11 @@ const char* LaneKernelName(LaneKernel kernel);
 bool LaneKernelAvailable(LaneKernel kernel);
 //! Every kernel this processor can run, plain form first.
 std::vector<LaneKernel> AvailableLaneKernels();
-//! The kernel the 2-D transforms use: the widest available one unless
-//! SelectLaneKernel chose another.
-LaneKernel ActiveLaneKernel();
-//! Makes the 2-D transforms use `kernel` (for tests and measurements); an
-//! unavailable kernel falls back to the widest available one. Returns the
-//! kernel that was active before.
-LaneKernel SelectLaneKernel(LaneKernel kernel);
+//! The kernel the 2-D transforms use unless told otherwise: the widest one
+//! this processor runs. Tests and measurements pass another kernel to the
+//! transforms (or to the star calculator); an unavailable one falls back to
+//! this.
+LaneKernel PreferredLaneKernel();
 
 namespace lanes {
 

@@ -445,7 +445,7 @@ EmptyBlocks ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
         Pass<1>(
             tw,
             [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE {
-                const int row = 1 + kBitReversed[n];
+                const int row = 1 + kBitReverse[n];
                 // The rows come in bit-reversed order, which no hardware
                 // prefetcher follows: ask for the next block of columns now.
                 if constexpr (kFrom == From::Packed) {
@@ -497,7 +497,7 @@ QTL_INLINE void GridToLines(Grid& g, int r0, int k0, VF* lines, bool zero)
 {
     if (zero) {
         for (int k = 0; k < L; ++k)
-            lines[kBitReversed[k0 + k]] = VF{};
+            lines[kBitReverse[k0 + k]] = VF{};
         return;
     }
     VF v[L];
@@ -526,7 +526,7 @@ QTL_INLINE void GridToLines(Grid& g, int r0, int k0, VF* lines, bool zero)
     Transpose(v);
     StaticFor<L>([&](auto kc) QTL_LAMBDA_INLINE {
         constexpr int k = decltype(kc)::value;
-        lines[kBitReversed[k0 + k]] = v[k];
+        lines[kBitReverse[k0 + k]] = v[k];
     });
 }
 
@@ -576,7 +576,7 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im, const EmptyBlocks& zer
     for (int r0 = 1; r0 <= kLineLength; r0 += L) {
         for (int a = 0; a < kGroups; ++a) {
             for (int s = 0; s < 8; ++s) {
-                const int q = kBitReversed[8 * a + s] >> kLaneBits;
+                const int q = kBitReverse[8 * a + s] >> kLaneBits;
                 GridToLines<kFrom>(re, r0, q * L, set.re, zeroChunks.empty[q]);
                 GridToLines<kFrom>(im, r0, q * L, set.im, zeroChunks.empty[q]);
             }

@@ -1,5 +1,6 @@
 #include "optics/phase_screen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -12,17 +13,6 @@ constexpr int kArea = 512;
 // The generator draws displacements in -100..99, times the half step.
 constexpr std::uint32_t kDraws = 200;
 
-// The rounded control value as generator state. Values the control cannot hold
-// (non-finite, beyond 64 bits) start the generator at 0 instead of being
-// undefined.
-std::uint32_t seedFrom(double value)
-{
-    const double r = std::nearbyint(value);
-    if (!(std::abs(r) < 9.0e18))
-        return 0;
-    return static_cast<std::uint32_t>(static_cast<std::int64_t>(r));
-}
-
 std::uint8_t greyLevel(double g)
 {
     const double r = std::nearbyint(g);
@@ -30,11 +20,6 @@ std::uint8_t greyLevel(double g)
         return 0;  // also NaN
     return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
 }
-
-// Differences between the two screens.
-struct Variant {
-    bool roughness;
-};
 
 // Picture scale over points 0..511, then the grey levels of every fourth
 // point. Scale is double for turbulence and float for roughness.
@@ -65,7 +50,7 @@ ScreenPicture drawScreen(const Grid& screen)
     return picture;
 }
 
-void runFractal(Engine& engine, Grid& screen, double rms, Variant variant)
+void runFractal(RandomGenerator& random, Grid& screen, double rms, bool roughness)
 {
     auto store = [&screen](int a, int b, double v) { screen(a + 1, b + 1) = v; };
     int step = kArea;
@@ -78,10 +63,10 @@ void runFractal(Engine& engine, Grid& screen, double rms, Variant variant)
             for (int c = 1; c <= n; ++c) {
                 const int a = c * step - h;
                 const int b = r * step - h;
-                const float v = (variant.roughness && level <= 2) ? 0.0f : DiamondAverage(screen, a, b, h);
-                const int d = (static_cast<int>(RandomBelow(engine, kDraws)) - 100) * h;
+                const float v = (roughness && level <= 2) ? 0.0f : DiamondAverage(screen, a, b, h);
+                const int d = (static_cast<int>(random.below(kDraws)) - 100) * h;
                 const double value = (1.0 - d * rms) + v;
-                store(a, b, variant.roughness ? static_cast<double>(static_cast<float>(value)) : value);
+                store(a, b, roughness ? static_cast<double>(static_cast<float>(value)) : value);
             }
         }
 
@@ -93,7 +78,7 @@ void runFractal(Engine& engine, Grid& screen, double rms, Variant variant)
                 const int targets[4][2] = {{a + h, b}, {a - h, b}, {a, b + h}, {a, b - h}};
                 for (const auto& t : targets) {
                     const float average = SquareAverage(screen, t[0], t[1], h);
-                    const int d = (static_cast<int>(RandomBelow(engine, kDraws)) - 100) * h;
+                    const int d = (static_cast<int>(random.below(kDraws)) - 100) * h;
                     store(t[0], t[1], average + (1.0 - 0.5 * d * rms));
                 }
             }
@@ -103,10 +88,18 @@ void runFractal(Engine& engine, Grid& screen, double rms, Variant variant)
 
 }  // namespace
 
-std::uint32_t RandomBelow(Engine& engine, std::uint32_t n)
+std::uint32_t RandomGenerator::StateOf(double seed)
 {
-    engine.RandomSeed = engine.RandomSeed * 134775813u + 1u;
-    return static_cast<std::uint32_t>((static_cast<std::uint64_t>(engine.RandomSeed) * n) >> 32);
+    const double r = std::nearbyint(seed);
+    if (!(std::abs(r) < 9.0e18))
+        return 0;
+    return static_cast<std::uint32_t>(static_cast<std::int64_t>(r));
+}
+
+std::uint32_t RandomGenerator::below(std::uint32_t n)
+{
+    m_state = m_state * 134775813u + 1u;
+    return static_cast<std::uint32_t>((static_cast<std::uint64_t>(m_state) * n) >> 32);
 }
 
 float ScreenSample(const Grid& screen, int a, int b)
@@ -130,32 +123,58 @@ float SquareAverage(const Grid& screen, int a, int b, int h)
     return static_cast<float>(static_cast<float>(sum) * 0.25);
 }
 
-ScreenPicture BuildTurbulenceScreen(Engine& engine, const ScreenSettings& settings, StatusSink& status)
+std::shared_ptr<PhaseScreen> BuildScreen(ScreenKind kind, const ScreenSettings& settings, Progress& progress)
 {
-    engine.RandomSeed = seedFrom(settings.seed);
-    engine.ScreenRms = settings.amplitude;
-    status.setStatus(0, "Calculating Turbulence");
-    status.repaintNow();
-    ClearGrid(engine, engine.TurbulenceGrid);
-    if (engine.ScreenRms != 0.0)
-        runFractal(engine, engine.TurbulenceGrid, engine.ScreenRms, Variant{false});
-    ScreenPicture picture = drawScreen<double>(engine.TurbulenceGrid);
-    engine.TurbulenceReady = true;
-    return picture;
+    const bool roughness = kind == ScreenKind::Roughness;
+    progress.stage(roughness ? "Calculating Roughness" : "Calculating Turbulence");
+    progress.flush();
+    auto screen = std::make_shared<PhaseScreen>();
+    screen->kind = kind;
+    screen->settings = settings;
+    RandomGenerator random(RandomGenerator::StateOf(settings.seed));
+    if (settings.amplitude != 0.0)
+        runFractal(random, screen->grid, settings.amplitude, roughness);
+    screen->picture = roughness ? drawScreen<float>(screen->grid) : drawScreen<double>(screen->grid);
+    screen->finalState = random.state();
+    return screen;
 }
 
-ScreenPicture BuildRoughnessScreen(Engine& engine, const ScreenSettings& settings, StatusSink& status)
+bool ScreenCache::same(const ScreenSettings& a, const ScreenSettings& b)
 {
-    status.setStatus(0, "Calculating Roughness");
-    status.repaintNow();
-    engine.RandomSeed = seedFrom(settings.seed);
-    engine.ScreenRms = settings.amplitude;
-    ClearGrid(engine, engine.RoughnessGrid);
-    if (engine.ScreenRms != 0.0)
-        runFractal(engine, engine.RoughnessGrid, engine.ScreenRms, Variant{true});
-    ScreenPicture picture = drawScreen<float>(engine.RoughnessGrid);
-    engine.RoughnessReady = true;
-    return picture;
+    return RandomGenerator::StateOf(a.seed) == RandomGenerator::StateOf(b.seed) && a.amplitude == b.amplitude;
+}
+
+bool ScreenCache::holds(ScreenKind kind, const ScreenSettings& settings) const
+{
+    std::lock_guard lock(m_mutex);
+    return std::any_of(m_screens.begin(), m_screens.end(), [&](const PhaseScreenPtr& s) {
+        return s->kind == kind && same(s->settings, settings);
+    });
+}
+
+ScreenCache::Lookup ScreenCache::get(ScreenKind kind, const ScreenSettings& settings, Progress& progress)
+{
+    std::lock_guard lock(m_mutex);
+    const auto found = std::find_if(m_screens.begin(), m_screens.end(), [&](const PhaseScreenPtr& s) {
+        return s->kind == kind && same(s->settings, settings);
+    });
+    if (found != m_screens.end()) {
+        PhaseScreenPtr screen = *found;
+        m_screens.erase(found);
+        m_screens.push_front(screen);
+        return {screen, false};
+    }
+    PhaseScreenPtr screen = BuildScreen(kind, settings, progress);
+    m_screens.push_front(screen);
+    // Drop the oldest of this kind beyond the limit.
+    std::size_t kept = 0;
+    for (auto it = m_screens.begin(); it != m_screens.end();) {
+        if ((*it)->kind == kind && ++kept > m_perKind)
+            it = m_screens.erase(it);
+        else
+            ++it;
+    }
+    return {screen, true};
 }
 
 }  // namespace optics

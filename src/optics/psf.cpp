@@ -2,22 +2,110 @@
 
 #include "optics/fft.h"
 
+#include <algorithm>
 #include <cmath>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace optics {
 
-void TransformPupilField(Engine& engine, StatusSink& status)
+namespace {
+
+// One row of the intensity: out[n] = re[n]^2 + im[n]^2 for n = 0..511, and
+// the larger of `peak` and the row's largest value. A NaN never becomes the
+// peak, just as it passes no comparison with it. The grids are read once per
+// display step, so the loops are written for two doubles at a time.
+double intensityRow(const double* re, const double* im, double* out, double peak)
 {
-    status.setStatus(0, "Start Fourier Transform");
-    Transform2D(engine, engine.FieldReal, engine.FieldImag);
+#if defined(__SSE2__)
+    __m128d m0 = _mm_set1_pd(peak);
+    __m128d m1 = m0;
+    for (int n = 0; n < kLineLength; n += 4) {
+        const __m128d r0 = _mm_loadu_pd(re + n);
+        const __m128d i0 = _mm_loadu_pd(im + n);
+        const __m128d r1 = _mm_loadu_pd(re + n + 2);
+        const __m128d i1 = _mm_loadu_pd(im + n + 2);
+        const __m128d e0 = _mm_add_pd(_mm_mul_pd(r0, r0), _mm_mul_pd(i0, i0));
+        const __m128d e1 = _mm_add_pd(_mm_mul_pd(r1, r1), _mm_mul_pd(i1, i1));
+        _mm_storeu_pd(out + n, e0);
+        _mm_storeu_pd(out + n + 2, e1);
+        // maxpd returns its second operand unless the first is greater, so a
+        // NaN in e never replaces the running maximum.
+        m0 = _mm_max_pd(e0, m0);
+        m1 = _mm_max_pd(e1, m1);
+    }
+    double lanes[4];
+    _mm_storeu_pd(lanes, m0);
+    _mm_storeu_pd(lanes + 2, m1);
+    for (double lane : lanes)
+        peak = lane > peak ? lane : peak;
+#else
+    for (int n = 0; n < kLineLength; ++n) {
+        const double e = re[n] * re[n] + im[n] * im[n];
+        out[n] = e;
+        peak = e > peak ? e : peak;
+    }
+#endif
+    return peak;
 }
 
-void ComputeTransferFunction(Engine& engine, StatusSink& status)
+// to[n] = k x from[n] for n = 0..255.
+void scaleRow(const double* from, double* to, double k)
 {
-    status.setStatus(0, "Calculating PSF/MTF");
-    CopyGrid(engine.FieldReal, engine.OtfReal);
-    CopyGrid(engine.FieldImag, engine.OtfImag);
-    TransformIntensity2D(engine, engine.OtfReal, engine.OtfImag);
+#if defined(__SSE2__)
+    const __m128d kk = _mm_set1_pd(k);
+    for (int n = 0; n < 256; n += 2)
+        _mm_storeu_pd(to + n, _mm_mul_pd(kk, _mm_loadu_pd(from + n)));
+#else
+    for (int n = 0; n < 256; ++n)
+        to[n] = k * from[n];
+#endif
+}
+
+}  // namespace
+
+void TransformPupilField(Workspace& workspace, Progress& progress, LaneKernel kernel)
+{
+    progress.stage("Start Fourier Transform");
+    Transform2D(workspace.fieldRe, workspace.fieldIm, kernel);
+}
+
+std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progress)
+{
+    progress.stage("Building image");
+    // Intensity and its peak. Keeping the running maximum in double and
+    // rounding once gives the same float as rounding at every new maximum:
+    // rounding is monotonic, so no later value can pass a rounded maximum
+    // without rounding to the same float.
+    double peak = -1.0e9;
+    for (int a = 1; a <= kLineLength; ++a)
+        peak = intensityRow(workspace.fieldRe.row(a) + 1, workspace.fieldIm.row(a) + 1,
+                            workspace.intensity.row(a) + 1, peak);
+    auto star = std::make_shared<StarImage>();
+    star->peak = static_cast<float>(peak);
+    const double k = 1.0 / (static_cast<double>(star->peak) + 0.00001);
+
+    // Quadrant swap. Last rows first: they are the ones the intensity pass
+    // left in the cache.
+    for (int a = 511; a >= 0; --a) {
+        const double* from = workspace.intensity.row(1 + a);
+        double* to = star->grid.row(1 + ((a + 256) % 512));
+        scaleRow(from + 1, to + 257, k);
+        scaleRow(from + 257, to + 1, k);
+    }
+    progress.stage("");
+    return star;
+}
+
+void ComputeTransferFunction(Workspace& workspace, Progress& progress, LaneKernel kernel)
+{
+    progress.stage("Calculating PSF/MTF");
+    std::copy(workspace.fieldRe.cells.begin(), workspace.fieldRe.cells.end(), workspace.spectrumRe.cells.begin());
+    std::copy(workspace.fieldIm.cells.begin(), workspace.fieldIm.cells.end(), workspace.spectrumIm.cells.begin());
+    TransformIntensity2D(workspace.spectrumRe, workspace.spectrumIm, kernel);
+    workspace.spectrumAfterPupil = true;
 }
 
 const std::array<double, 101> PerfectMtfTable = {
@@ -50,32 +138,32 @@ double MtfFrequency(int i, double waveLength, float apertureInches)
     return static_cast<double>(f);
 }
 
-double PsfScale(const Engine& engine)
+double PsfScale(float peak, int cellCount)
 {
-    if (engine.PupilCellCount <= 0)
+    if (cellCount <= 0)
         return 0.0;
-    const double root = std::sqrt(static_cast<double>(engine.PeakIntensity)) / engine.PupilCellCount;
+    const double root = std::sqrt(static_cast<double>(peak)) / cellCount;
     return root * root;
 }
 
-PsfMtfCurves ExtractCurves(const Engine& engine)
+PsfMtfCurves ExtractCurves(const StarImage& star, int cellCount, const Grid& transfer, double waveLength,
+                           float apertureInches)
 {
     PsfMtfCurves curves;
-    curves.psfScale = PsfScale(engine);
-    const Grid& star = engine.StarGrid;
+    curves.psfScale = PsfScale(star.peak, cellCount);
+    const Grid& grid = star.grid;
     for (int i = -100; i <= 100; ++i) {
         const int n = i + 100;
-        curves.psfX[n] = {i * 0.1, star(kCentre + i, kCentre) * curves.psfScale};
-        curves.psfY[n] = {i * 0.1, star(kCentre, kCentre + i) * curves.psfScale};
+        curves.psfX[n] = {i * 0.1, grid(kCentre + i, kCentre) * curves.psfScale};
+        curves.psfY[n] = {i * 0.1, grid(kCentre, kCentre + i) * curves.psfScale};
     }
     for (int i = 0; i <= 100; ++i)
         curves.perfect[i] = {i * 0.010416666666666667, PerfectMtfTable[i]};
-    const Grid& otf = engine.OtfReal;
-    const double zero = otf(1, 1);
+    const double zero = transfer(1, 1);
     for (int i = 0; i <= 255; ++i) {
-        const double f = MtfFrequency(i, engine.WaveLength, engine.ApertureInches);
-        curves.mtfX[i] = {f, otf(1 + i, 1) / zero};
-        curves.mtfY[i] = {f, otf(1, 1 + i) / zero};
+        const double f = MtfFrequency(i, waveLength, apertureInches);
+        curves.mtfX[i] = {f, transfer(1 + i, 1) / zero};
+        curves.mtfY[i] = {f, transfer(1, 1 + i) / zero};
     }
     return curves;
 }

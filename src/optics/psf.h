@@ -1,30 +1,50 @@
 #pragma once
 
-#include "optics/engine.h"
-#include "optics/status_sink.h"
+#include "optics/fft_lanes.h"
+#include "optics/grid.h"
+#include "optics/progress.h"
+#include "optics/workspace.h"
 
 #include <array>
+#include <memory>
 
 namespace optics {
 
-//! Second half of the star calculation, before the display step: reports
-//! "Start Fourier Transform" and transforms the pupil field in
-//! FieldReal / FieldImag in place into the image-plane amplitude (forward,
-//! unscaled, zero frequency at [1][1]).
-void TransformPupilField(Engine& engine, StatusSink& status);
+//! A star image as the display shows it: the intensity normalised to its
+//! peak (the brightest cell just below 1) with the zero frequency moved to
+//! [257][257]; data area [1..512][1..512], everything else 0.
+struct StarImage {
+    Grid grid{};
+    //! Largest raw intensity (single precision), the normalisation.
+    float peak = 0.0f;
+};
+using StarImagePtr = std::shared_ptr<const StarImage>;
+
+//! Second half of the star calculation: reports "Start Fourier Transform" and
+//! transforms the pupil field of `workspace` in place into the image-plane
+//! amplitude (forward, unscaled, zero frequency at [1][1]).
+void TransformPupilField(Workspace& workspace, Progress& progress, LaneKernel kernel = PreferredLaneKernel());
+
+//! The display step of a calculation: reports "Building image", forms the
+//! intensity of the field into `workspace.intensity`, finds its peak (single
+//! precision) and returns it normalised by 1 / (peak + 0.00001) with the
+//! quadrant swap: transform cell [1 + a][1 + b] goes to
+//! [1 + (a + 256) mod 512][1 + (b + 256) mod 512]. Then reports that the
+//! picture is ready (an empty stage).
+std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progress);
 
 //! Transfer function for the MTF plot, after the display step: reports
-//! "Calculating PSF/MTF", copies FieldReal / FieldImag into OtfReal / OtfImag
-//! (the aperture mask in OtfImag is lost) and replaces them with the absolute
-//! values of the real and imaginary parts of the 2-D transform of the
-//! intensity |amplitude|^2, zero frequency at [1][1]. OtfReal[1][1] is then
-//! the total intensity, so OtfReal / OtfReal[1][1] is the MTF.
-void ComputeTransferFunction(Engine& engine, StatusSink& status);
+//! "Calculating PSF/MTF", copies the field into the spectrum grids and
+//! replaces them with the absolute values of the real and imaginary parts of
+//! the 2-D transform of the intensity |amplitude|^2, zero frequency at [1][1].
+//! spectrumRe[1][1] is then the total intensity, so spectrumRe / spectrumRe[1][1]
+//! is the MTF.
+void ComputeTransferFunction(Workspace& workspace, Progress& progress, LaneKernel kernel = PreferredLaneKernel());
 
 //! Peak of the PSF relative to an unobstructed, error-free aperture of the
-//! same diameter on the same grid: PeakIntensity / PupilCellCount^2, which is
-//! the Strehl ratio for an unobstructed pupil. 0 before any pupil was built.
-double PsfScale(const Engine& engine);
+//! same diameter on the same grid: peak / cellCount^2, which is the Strehl
+//! ratio for an unobstructed pupil. 0 without a pupil.
+double PsfScale(float peak, int cellCount);
 
 //! MTF of an error-free unobstructed aperture at i / 96 of the cut-off
 //! frequency, i = 0..100: the reference curve of the MTF plot.
@@ -41,19 +61,21 @@ struct CurvePoint {
     double y;
 };
 
-//! The curves of the PSF and MTF plots after a calculation with the transfer
+//! The curves of the PSF and MTF plots of a calculation with the transfer
 //! function.
 struct PsfMtfCurves {
     double psfScale = 0.0;                   //!< PsfScale of the calculation
-    std::array<CurvePoint, 201> psfX;        //!< StarGrid along the first index, x in arcsec (0.1 per cell)
+    std::array<CurvePoint, 201> psfX;        //!< the star image along the first index, x in arcsec (0.1 per cell)
     std::array<CurvePoint, 201> psfY;        //!< the same along the second index
     std::array<CurvePoint, 101> perfect;     //!< PerfectMtfTable against i / 96
-    std::array<CurvePoint, 256> mtfX;        //!< OtfReal / OtfReal[1][1] along the first index
+    std::array<CurvePoint, 256> mtfX;        //!< transfer function / its value at [1][1], first index
     std::array<CurvePoint, 256> mtfY;        //!< the same along the second index
 };
 
-//! The cuts through the centre of StarGrid, scaled by PsfScale, and the MTF
-//! cuts of OtfReal against MtfFrequency, with the reference curve.
-PsfMtfCurves ExtractCurves(const Engine& engine);
+//! The cuts through the centre of the star image scaled by PsfScale, and the
+//! MTF cuts of the transfer function against MtfFrequency, with the reference
+//! curve.
+PsfMtfCurves ExtractCurves(const StarImage& star, int cellCount, const Grid& transfer, double waveLength,
+                           float apertureInches);
 
 }  // namespace optics

@@ -6,8 +6,6 @@
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <stdexcept>
-#include <string>
 
 namespace optics {
 
@@ -30,8 +28,6 @@ double Pow60(double x)
     return x32 * x16 * x8 * x4;
 }
 
-// ZeroGrid holds nothing but zeros, so filling with 0 gives the same grid as
-// copying it over, at half the memory traffic.
 void ClearToZero(Grid& g)
 {
     std::fill(g.cells.begin(), g.cells.end(), 0.0);
@@ -76,14 +72,10 @@ float AngleOf(double y, double x)
     return static_cast<float>(angle);
 }
 
-PupilResult BuildPupil(Engine& engine, const PupilParams& params, const AperturePicture& aperture,
-                       StatusSink& status)
+PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const ApertureMask& aperture,
+                        const PupilScreens& screens, double waveLength, Progress& progress)
 {
-    if (!PupilFits(params, engine.WaveLength)) {
-        throw std::invalid_argument("aperture diameter " + std::to_string(params.diameter)
-                                    + " gives no pupil that fits the grid");
-    }
-    status.setStatus(0, "Building aberrations at wavefront");
+    progress.stage("Building aberrations at wavefront");
 
     // Everything the build reads, taken at the start.
     const Term edge(params.edge);
@@ -94,8 +86,9 @@ PupilResult BuildPupil(Engine& engine, const PupilParams& params, const Aperture
     const Term spherical(params.spherical);
     const Term pinch(params.pinch);
     const Term tube(params.tube);
-    const bool turbulenceOn = params.turbulence != 0.0;
-    const bool roughnessOn = params.roughness != 0.0;
+    // A screen that is not there is flat: it adds nothing.
+    const bool turbulenceOn = params.turbulence != 0.0 && screens.turbulence != nullptr;
+    const bool roughnessOn = params.roughness != 0.0 && screens.roughness != nullptr;
     // The percentage divided rather than multiplied by 0.01, so that a cell
     // exactly at the start radius (rho = 0.95 for 95 %) is part of the zone.
     const double edgeStart = params.edgeRadius / 100.0;
@@ -114,17 +107,18 @@ PupilResult BuildPupil(Engine& engine, const PupilParams& params, const Aperture
     const bool angleTerms = coma.on || astig.on || pinch.on;
     const bool anyTerm = edgeUsable || higher.on || focus.on || coma.on || astig.on || spherical.on || pinch.on
                          || tube.on || turbulenceOn || roughnessOn;
-    const double k = 555.0 / engine.WaveLength;
-    const int shift = engine.TurbulenceShift;
+    const double k = 555.0 / waveLength;
+    const int shift = screens.drift;
 
-    ClearToZero(engine.FieldReal);
-    ClearToZero(engine.FieldImag);
-    ClearToZero(engine.WavefrontGrid);
-    ClearToZero(engine.OtfImag);
+    ClearToZero(workspace.fieldRe);
+    ClearToZero(workspace.fieldIm);
+    ClearToZero(workspace.phase);
+    ClearToZero(workspace.mask);
+    workspace.spectrumAfterPupil = false;
 
-    PupilResult result;
+    PupilSummary result;
     const double D = params.diameter;
-    result.R = PupilRadius(params, engine.WaveLength);
+    result.R = PupilRadius(params, waveLength);
     result.t = params.millimeters ? RoundToInt(100.0 / (D / 550.0 * 4.848))
                                   : RoundToInt(100.0 / (D * kMillimetresPerInch / 550.0 * 4.848));
     // Pixels of the aperture picture per grid cell.
@@ -147,18 +141,18 @@ PupilResult BuildPupil(Engine& engine, const PupilParams& params, const Aperture
     int cellCount = 0;
     double maxW = 0.0;
     double minW = 0.0;
-    const Grid& turbulence = engine.TurbulenceGrid;
-    const Grid& roughness = engine.RoughnessGrid;
+    const Grid* turbulence = screens.turbulence;
+    const Grid* roughness = screens.roughness;
 
     for (int u = -N; u <= N; ++u) {
         const double x = norm[u + N];
         const int px = pixel[u + N];
         const int ti = 129 + shift + px;
         const bool turbulenceRow = ti >= 0 && ti < kGridSide;
-        double* waveRow = engine.WavefrontGrid.row(kCentre + u) + kCentre;
-        double* maskRow = engine.OtfImag.row(kCentre + u) + kCentre;
-        double* reRow = engine.FieldReal.row(kCentre + u) + kCentre;
-        double* imRow = engine.FieldImag.row(kCentre + u) + kCentre;
+        double* waveRow = workspace.phase.row(kCentre + u) + kCentre;
+        double* maskRow = workspace.mask.row(kCentre + u) + kCentre;
+        double* reRow = workspace.fieldRe.row(kCentre + u) + kCentre;
+        double* imRow = workspace.fieldIm.row(kCentre + u) + kCentre;
         for (int v = -N; v <= N; ++v) {
             const double y = norm[v + N];
             double rho2 = x * x + y * y;
@@ -167,7 +161,9 @@ PupilResult BuildPupil(Engine& engine, const PupilParams& params, const Aperture
             ++cellCount;
             // The outer ring is always open; inside it the picture decides,
             // and the circle rho^2 = 0.9 itself is blocked.
-            const bool open = rho2 > 0.9 || (rho2 < 0.9 && aperture.isOpen(px + kAperturePictureRadius, pixel[v + N] + kAperturePictureRadius));
+            const bool open = rho2 > 0.9
+                              || (rho2 < 0.9
+                                  && aperture.isOpen(px + kAperturePictureRadius, pixel[v + N] + kAperturePictureRadius));
             if (!open)
                 continue;
             maskRow[v] = 1.0;
@@ -211,11 +207,11 @@ PupilResult BuildPupil(Engine& engine, const PupilParams& params, const Aperture
                 }
                 if (turbulenceOn) {
                     const int tj = 129 + shift + pixel[v + N];
-                    const double sample = turbulenceRow && tj >= 0 && tj < kGridSide ? turbulence(ti, tj) : 0.0;
+                    const double sample = turbulenceRow && tj >= 0 && tj < kGridSide ? (*turbulence)(ti, tj) : 0.0;
                     W = W + 0.001 * sample * 4.0;
                 }
                 if (roughnessOn)
-                    W = W + 0.001 * roughness(kCentre + px, kCentre + pixel[v + N]) * 4.0;
+                    W = W + 0.001 * (*roughness)(kCentre + px, kCentre + pixel[v + N]) * 4.0;
                 W = W * k;
             }
             if (W > maxW)
@@ -229,7 +225,7 @@ PupilResult BuildPupil(Engine& engine, const PupilParams& params, const Aperture
             imRow[v] = std::sin(W);
         }
     }
-    engine.PupilCellCount = cellCount;
+    result.cellCount = cellCount;
 
     // Wavefront error over the open cells. Only the sampled square can hold
     // open cells, and it is scanned in the order of the whole region.
@@ -237,8 +233,8 @@ PupilResult BuildPupil(Engine& engine, const PupilParams& params, const Aperture
     result.mean = count > 0 ? sum / count : 0.0;
     double ss = 0.0;
     for (int i = kCentre - N; i <= kCentre + N; ++i) {
-        const double* mask = engine.OtfImag.row(i);
-        const double* wave = engine.WavefrontGrid.row(i);
+        const double* mask = workspace.mask.row(i);
+        const double* wave = workspace.phase.row(i);
         for (int j = kCentre - N; j <= kCentre + N; ++j) {
             if (mask[j] == 1.0) {
                 const double d = wave[j] - result.mean;

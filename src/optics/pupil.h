@@ -1,14 +1,16 @@
 #pragma once
 
-#include "optics/engine.h"
-#include "optics/status_sink.h"
+#include "optics/aperture.h"
+#include "optics/grid.h"
+#include "optics/progress.h"
+#include "optics/workspace.h"
 
 #include <cstdint>
 
 namespace optics {
 
-//! The telescope and its errors as the controls hold them when a calculation
-//! starts. Aberration amounts are waves at 555 nm, angles degrees.
+//! The telescope's diameter and its errors. Aberration amounts are waves at
+//! 555 nm, angles degrees.
 struct PupilParams {
     bool millimeters = false;       //!< unit of `diameter`
     double diameter = 5.0;          //!< aperture diameter, inches or millimetres
@@ -28,27 +30,8 @@ struct PupilParams {
     double roughness = 0.0;         //!< non-zero adds the roughness screen
 };
 
-//! Read access to the aperture picture (24-bit RGB rows, red first): a pixel
-//! that is exactly white is open, every other colour and every pixel outside
-//! the picture is blocked. The picture maps the pupil radius onto 128 pixels
-//! around (128, 128).
-struct AperturePicture {
-    const std::uint8_t* pixels = nullptr;
-    int width = 0;
-    int height = 0;
-    int stride = 0;  //!< bytes from one row to the next
-
-    bool isOpen(int x, int y) const
-    {
-        if (x < 0 || y < 0 || x >= width || y >= height)
-            return false;
-        const std::uint8_t* p = pixels + static_cast<long>(y) * stride + static_cast<long>(x) * 3;
-        return p[0] == 255 && p[1] == 255 && p[2] == 255;
-    }
-};
-
 //! What a pupil build found.
-struct PupilResult {
+struct PupilSummary {
     double R = 0.0;            //!< pupil radius in grid cells
     int N = 0;                 //!< Round(R), the integer radius of the sampled square
     int t = 0;                 //!< resolution limit in 0.01 arcsec (550 nm lambda / D)
@@ -58,6 +41,15 @@ struct PupilResult {
     double rms = 0.0;          //!< RMS phase error over the open cells, radians
     double minW = 0.0;         //!< lowest phase (never above 0), radians
     double maxW = 0.0;         //!< highest phase (never below 0) plus 1e-5, radians
+    int cellCount = 0;         //!< cells of the unit disc, obstructed ones included
+};
+
+//! The phase screens a pupil adds, and how far the turbulence screen has
+//! drifted (cells added to both of its indexes).
+struct PupilScreens {
+    const Grid* turbulence = nullptr;  //!< needed when the turbulence amplitude is not 0
+    const Grid* roughness = nullptr;   //!< needed when the roughness amplitude is not 0
+    int drift = 0;
 };
 
 //! Largest integer pupil radius that keeps the sampled square inside the
@@ -81,19 +73,16 @@ float AngleOf(double y, double x);
 
 //! First half of the star calculation: samples the pupil on the grid.
 //!
-//! Reports "Building aberrations at wavefront", clears FieldReal, FieldImag,
-//! WavefrontGrid and OtfImag (in that order), then for every cell
+//! Reports "Building aberrations at wavefront", clears the field, the phase
+//! and the mask of `workspace` (in that order), then for every cell
 //! [257 + u][257 + v] of the unit disc decides whether it is open (the ring
-//! rho^2 > 0.9 always is; inside it the aperture picture decides; rho^2 = 0.9
+//! rho^2 > 0.9 always is; inside it the aperture mask decides; rho^2 = 0.9
 //! exactly is blocked), adds the enabled aberration terms and screens as phase
-//! at engine.WaveLength and writes the mask (OtfImag = 1), the phase
-//! (WavefrontGrid) and the field cos / sin of the phase (FieldReal /
-//! FieldImag). Sets engine.PupilCellCount to the number of cells of the unit
-//! disc, obstructed ones included.
+//! at `waveLength` and writes the mask (1.0), the phase and the field
+//! cos / sin of the phase.
 //!
-//! Throws std::invalid_argument when PupilFits is false; nothing is changed
-//! then.
-PupilResult BuildPupil(Engine& engine, const PupilParams& params, const AperturePicture& aperture,
-                       StatusSink& status);
+//! PupilFits(params, waveLength) must hold.
+PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const ApertureMask& aperture,
+                        const PupilScreens& screens, double waveLength, Progress& progress);
 
 }  // namespace optics

@@ -5,13 +5,13 @@
 
 namespace sim {
 
-std::optional<std::string> CheckRange(const AnimationRange& range)
+base::Status CheckRange(const AnimationRange& range)
 {
     if (!(range.steps >= 1.0))
-        return "Steps/Frames must be at least 1";
+        return base::Fail("Steps/Frames must be at least 1");
     if (range.steps > 100.0)
-        return "Steps/Frames must be at most 100";
-    return std::nullopt;
+        return base::Fail("Steps/Frames must be at most 100");
+    return base::Done();
 }
 
 int FrameCount(const AnimationRange& range)
@@ -50,18 +50,57 @@ std::string FrameLabel(const std::string& item, const AnimationRange& range, int
     return item + " " + ValueText(FrameValue(range, frame), separator);
 }
 
-void AnimationRun::start(double steps)
+namespace {
+
+// The value an error sets, and the angle a "Y" error turns.
+struct Drive {
+    bool moves;
+    Setting amount;
+    bool turns;
+    Setting angle;
+};
+
+Drive DriveOf(AnimatedError error)
 {
-    m_engine.PaintTarget = optics::PaintTarget::StarImage;
-    m_engine.ColourComposite = false;
-    m_engine.TurbulenceShift = 0;
-    m_step = static_cast<float>(128.0 / steps);
+    switch (error) {
+    case AnimatedError::Focus: return {true, Setting::Focus, false, Setting::Focus};
+    case AnimatedError::ComaX: return {true, Setting::Coma, false, Setting::Focus};
+    case AnimatedError::ComaY: return {true, Setting::Coma, true, Setting::ComaAngle};
+    case AnimatedError::AstigmatismX: return {true, Setting::Astigmatism, false, Setting::Focus};
+    case AnimatedError::AstigmatismY: return {true, Setting::Astigmatism, true, Setting::AstigmatismAngle};
+    case AnimatedError::SphericalLow: return {true, Setting::Spherical, false, Setting::Focus};
+    case AnimatedError::SphericalHigh: return {true, Setting::HigherSpherical, false, Setting::Focus};
+    case AnimatedError::Tube: return {true, Setting::Tube, false, Setting::Focus};
+    case AnimatedError::Pinch: return {true, Setting::Pinch, false, Setting::Focus};
+    case AnimatedError::Edge: return {true, Setting::Edge, false, Setting::Focus};
+    case AnimatedError::Turbulence: break;
+    }
+    return {false, Setting::Focus, false, Setting::Focus};
 }
 
-int AnimationRun::advance()
+}  // namespace
+
+optics::StarRequest AnimationBase(const optics::StarRequest& controls, AnimatedError error, const HeldValue& held)
 {
-    m_engine.TurbulenceShift = static_cast<std::int32_t>(std::nearbyint(static_cast<double>(m_engine.TurbulenceShift) + m_step));
-    return m_engine.TurbulenceShift;
+    const Drive drive = DriveOf(error);
+    if (!drive.turns)
+        return controls;
+    return With(controls, drive.angle, std::fmod(ValueOf(controls, drive.angle) + 90.0, 360.0), held);
+}
+
+optics::StarRequest FrameRequest(const optics::StarRequest& base, AnimatedError error, double value, int drift,
+                                 const HeldValue& held)
+{
+    const Drive drive = DriveOf(error);
+    optics::StarRequest r = drive.moves ? With(base, drive.amount, value, held) : base;
+    r.screenDrift = drift;
+    return r;
+}
+
+int ScreenDrift::advance()
+{
+    m_drift = static_cast<int>(std::nearbyint(static_cast<double>(m_drift) + m_step));
+    return m_drift;
 }
 
 }  // namespace sim

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "optics/engine.h"
+#include "base/result.h"
+#include "optics/star_calculator.h"
+#include "simulations/settings.h"
 
-#include <optional>
 #include <string>
 
 namespace sim {
@@ -14,10 +15,10 @@ struct AnimationRange {
     double steps = 20.0;  //!< "Steps/Frames"
 };
 
-//! Why `range` cannot be animated, or nothing: steps below 1 make no step
-//! (and would divide by zero), more than the editor's 100 only come from text
-//! typed and not yet checked.
-std::optional<std::string> CheckRange(const AnimationRange& range);
+//! Whether `range` can be animated: steps below 1 make no step (and would
+//! divide by zero), more than the editor's 100 only come from text typed and
+//! not yet checked.
+base::Status CheckRange(const AnimationRange& range);
 
 //! Round(steps) + 1: both ends of the range and every step between.
 int FrameCount(const AnimationRange& range);
@@ -38,25 +39,47 @@ std::string ProgressText(const std::string& item, double value, char separator);
 //! the frame's number (frame + 1).
 std::string FrameLabel(const std::string& item, const AnimationRange& range, int frame, char separator);
 
-//! The shared state an animation run writes: the paint target, the colour
-//! composite flag and the drift of the turbulence screen.
-class AnimationRun {
-public:
-    explicit AnimationRun(optics::Engine& engine) : m_engine(engine) {}
+//! The errors an animation can step, in the order of its list. "Y" turns
+//! the error's angle by 90 degrees; the turbulence changes no value, its
+//! frames differ only by the drift of the screen.
+enum class AnimatedError {
+    Focus,
+    ComaX,
+    ComaY,
+    AstigmatismX,
+    AstigmatismY,
+    SphericalLow,
+    SphericalHigh,
+    Tube,
+    Pinch,
+    Edge,
+    Turbulence,
+};
 
-    //! Before the first frame: the star picture is the paint target, a colour
-    //! composite on screen is dropped, and the screen drift starts from 0 with
-    //! a step of 128 / steps cells a frame (single precision).
-    void start(double steps);
-    //! Before each frame: TurbulenceShift := Round(TurbulenceShift + step).
-    //! The rounding accumulates: at 20 steps (6.4) the shift grows by 6 a
-    //! frame, at 3 steps (42.67) by 43. Returns the new shift.
+//! The request of every frame but for the value and the drift: `controls`
+//! with the angle of a "Y" error turned by 90 degrees (modulo 360, as the
+//! angle's editor holds it).
+optics::StarRequest AnimationBase(const optics::StarRequest& controls, AnimatedError error, const HeldValue& held);
+
+//! The request of the frame with `value` (as its editor holds it) and the
+//! screen drift `drift`.
+optics::StarRequest FrameRequest(const optics::StarRequest& base, AnimatedError error, double value, int drift,
+                                 const HeldValue& held);
+
+//! How far the turbulence screen drifts from frame to frame: it starts at 0
+//! and moves by 128 / steps cells a frame (single precision), rounded after
+//! every step, so the rounding accumulates: at 20 steps (6.4) the drift grows
+//! by 6 a frame, at 3 steps (42.67) by 43.
+class ScreenDrift {
+public:
+    explicit ScreenDrift(double steps) : m_step(static_cast<float>(128.0 / steps)) {}
+    //! The drift of the next frame.
     int advance();
-    int shift() const { return m_engine.TurbulenceShift; }
+    int drift() const { return m_drift; }
 
 private:
-    optics::Engine& m_engine;
-    float m_step = 0.0f;
+    float m_step;
+    int m_drift = 0;
 };
 
 }  // namespace sim

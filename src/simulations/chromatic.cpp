@@ -1,7 +1,5 @@
 #include "simulations/chromatic.h"
 
-#include "imaging/star_image.h"
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -13,19 +11,36 @@ double ShiftedFocus(double focus, double focalShift, double waveLength)
     return focus + focalShift * (waveLength - optics::kReferenceWavelength) * (1.0 / 150.0) * 0.5;
 }
 
-ColourMatch ChannelWeights(double waveLength)
+ChannelWeights WeightsAt(double waveLength)
 {
     const ColourMatch m = ColourMatchAt(waveLength);
     return {0.5 * m.x, 0.5 * m.y, 0.5 * m.z};
 }
 
-float CompositeMaximum(const optics::Engine& engine)
+std::vector<optics::StarRequest> PlanChromatic(const optics::StarRequest& controls,
+                                               const std::vector<ChromaticRow>& rows, double focalShift,
+                                               const HeldValue& held)
+{
+    std::vector<optics::StarRequest> plan;
+    for (const ChromaticRow& row : rows) {
+        optics::StarRequest r = controls;
+        r.waveLength = row.waveLength;
+        // The shift is added to the focus as the editor holds it.
+        r = With(r, Setting::Focus, row.focus, held);
+        r = With(r, Setting::Focus, ShiftedFocus(r.pupil.focus, focalShift, row.waveLength), held);
+        r = With(r, Setting::Spherical, row.spherical, held);
+        plan.push_back(r);
+    }
+    return plan;
+}
+
+float CompositeMaximum(const optics::ColourCells& cells)
 {
     float maximum = 1.0f;
     // A row of the data area is 3 x 512 floats in a row.
     constexpr int kValues = 3 * optics::kLineLength;
     for (int r = 1; r <= optics::kLineLength; ++r) {
-        const float* values = &engine.ColourGrid(r, 1).red;
+        const float* values = &cells(r, 1).red;
 #if defined(__SSE2__)
         // maxps keeps its second operand unless the first is greater, so a
         // NaN never becomes the maximum, as in the comparison below.
@@ -48,68 +63,28 @@ float CompositeMaximum(const optics::Engine& engine)
     return maximum;
 }
 
-void ChromaticState::start()
+ChromaticSum::ChromaticSum()
+    : m_cells(std::make_shared<optics::ColourCells>())
 {
-    m_engine.PaintTarget = optics::PaintTarget::Chromatic;
-    m_engine.ColourPass = true;
-    m_engine.ColourComposite = false;
-    // The grid starts empty: the first pass puts its colour there without
-    // reading what it held, and a run without passes clears it at the end.
-    m_empty = true;
 }
 
-void ChromaticState::clearIfEmpty()
+void ChromaticSum::add(const optics::Grid& star, double waveLength)
 {
-    if (!m_empty)
-        return;
-    for (int r = 1; r <= optics::kLineLength; ++r)
-        for (int c = 1; c <= optics::kLineLength; ++c)
-            m_engine.ColourGrid(r, c) = {0.0f, 0.0f, 0.0f};
-    m_empty = false;
-}
-
-void ChromaticState::setWaveLength(double waveLength)
-{
-    m_engine.WaveLength = waveLength;
-    const ColourMatch weights = ChannelWeights(waveLength);
-    m_engine.WeightRed = weights.x;
-    m_engine.WeightGreen = weights.y;
-    m_engine.WeightBlue = weights.z;
-}
-
-void ChromaticState::accumulate()
-{
+    m_weights = WeightsAt(waveLength);
+    // The first pass puts its colour into the empty grid without reading it.
     if (m_empty)
-        StartColour(m_engine);
+        StartColour(*m_cells, star, m_weights);
     else
-        AccumulateColour(m_engine);
+        AccumulateColour(*m_cells, star, m_weights);
     m_empty = false;
 }
 
-float ChromaticState::drawComposite(imaging::PixelBuffer* buffer)
+Composite ChromaticSum::finish()
 {
-    clearIfEmpty();
-    const float maximum = CompositeMaximum(m_engine);
     // Pixels are Round(sum / M x 255); one scale serves the picture and any
     // later zoom redraw, so both show the same levels.
-    m_engine.ColourScale = 255.0 / maximum;
-    if (buffer)
-        imaging::DrawColourComposite(m_engine, *buffer);
-    return maximum;
-}
-
-void ChromaticState::finish()
-{
-    m_engine.ColourComposite = true;
-    m_engine.ColourPass = false;
-    m_engine.WaveLength = optics::kReferenceWavelength;
-}
-
-void ChromaticState::abandon()
-{
-    clearIfEmpty();
-    m_engine.ColourPass = false;
-    m_engine.WaveLength = optics::kReferenceWavelength;
+    const float maximum = CompositeMaximum(*m_cells);
+    return {m_cells, 255.0 / maximum};
 }
 
 }  // namespace sim

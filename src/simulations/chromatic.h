@@ -1,8 +1,11 @@
 #pragma once
 
-#include "imaging/pixel_buffer.h"
-#include "optics/engine.h"
+#include "optics/star_calculator.h"
 #include "simulations/colour.h"
+#include "simulations/settings.h"
+
+#include <memory>
+#include <vector>
 
 namespace sim {
 
@@ -13,43 +16,50 @@ double ShiftedFocus(double focus, double focalShift, double waveLength);
 
 //! The red, green and blue weights of one wavelength in the white-light star:
 //! half of x-bar, y-bar and z-bar.
-ColourMatch ChannelWeights(double waveLength);
+ChannelWeights WeightsAt(double waveLength);
 
-//! The largest red, green or blue sum in the data area of ColourGrid, or 1
-//! when none exceeds 1 (faint composites are not stretched).
-float CompositeMaximum(const optics::Engine& engine);
+//! One wavelength of the white-light star, as its row on the page holds it.
+struct ChromaticRow {
+    double waveLength = optics::kReferenceWavelength;  //!< nm
+    double focus = 0.0;
+    double spherical = 0.0;
+};
 
-//! What the chromatic run shares with the rest of the program: the paint
-//! target and the colour flags, the wavelength and channel weights of each
-//! pass, the colour grid and the scale of the composite it leaves on screen.
-class ChromaticState {
+//! One calculation per row, in order: the row's wavelength, its focus moved
+//! by the focal shift and its spherical aberration, each as the main editors
+//! hold them (`held`); everything else as in `controls`.
+std::vector<optics::StarRequest> PlanChromatic(const optics::StarRequest& controls,
+                                               const std::vector<ChromaticRow>& rows, double focalShift,
+                                               const HeldValue& held);
+
+//! The largest red, green or blue sum in the data area of `cells`, or 1 when
+//! none exceeds 1 (faint composites are not stretched).
+float CompositeMaximum(const optics::ColourCells& cells);
+
+//! A colour composite and the scale it is shown at (display level per unit
+//! of a cell).
+struct Composite {
+    std::shared_ptr<const optics::ColourCells> cells;
+    double scale = 1.0;
+};
+
+//! The white-light star: the amplitude of each pass's star image, weighted by
+//! the colour-matching functions at its wavelength, summed in colour.
+class ChromaticSum {
 public:
-    explicit ChromaticState(optics::Engine& engine) : m_engine(engine) {}
+    ChromaticSum();
 
-    //! The passes draw into the chromatic picture in the colour of their
-    //! wavelength; the colour grid starts empty (its data area all 0).
-    void start();
-    //! The wavelength of the next pass, with its channel weights.
-    void setWaveLength(double waveLength);
-    double waveLength() const { return m_engine.WaveLength; }
-    //! Adds the star of the pass just calculated to the colour grid.
-    void accumulate();
-    //! Scales the sums so that the largest becomes 255 (when above 1), keeps
-    //! that scale for later zoom redraws and draws the composite into
-    //! `buffer` (none once the window has closed). Returns M.
-    float drawComposite(imaging::PixelBuffer* buffer);
-    //! The composite is on screen: grey redraws leave it alone; the passes
-    //! are over and the wavelength is back at 555 nm.
-    void finish();
-    //! A pass could not be calculated: the passes are over and the
-    //! wavelength is back at 555 nm; no composite is on screen.
-    void abandon();
+    //! Adds the star image of a pass at `waveLength`.
+    void add(const optics::Grid& star, double waveLength);
+    //! The weights of the last pass added.
+    const ChannelWeights& lastWeights() const { return m_weights; }
+    //! The sums scaled so that the largest becomes 255 (when above 1).
+    Composite finish();
 
 private:
-    void clearIfEmpty();
-
-    optics::Engine& m_engine;
-    bool m_empty = false;  // the run has started and no pass has been added yet
+    std::shared_ptr<optics::ColourCells> m_cells;
+    ChannelWeights m_weights;
+    bool m_empty = true;
 };
 
 }  // namespace sim

@@ -111,43 +111,44 @@ void addChannelRow(int channel, const double* amplitude, optics::RgbCell* cells,
 }
 
 template <bool ontoZero>
-void addColour(optics::Engine& engine)
+void addColour(optics::ColourCells& cells, const optics::Grid& grid, const ChannelWeights& weights)
 {
-    const double red = engine.WeightRed;
-    const double green = engine.WeightGreen;
-    const double blue = engine.WeightBlue;
-    // The colour planet run weights one channel at a time: the others are
-    // left alone at a third of the work.
+    const double red = weights.red;
+    const double green = weights.green;
+    const double blue = weights.blue;
+    // A single weighted channel leaves the others alone at a third of the
+    // work.
     int only = -1;
     if (!ontoZero && (red != 0.0) + (green != 0.0) + (blue != 0.0) == 1)
         only = red != 0.0 ? 0 : green != 0.0 ? 1 : 2;
     const double weight = red + green + blue;
     double amplitude[optics::kLineLength];
     for (int r = 1; r <= optics::kLineLength; ++r) {
-        const double* star = engine.StarGrid.row(r) + 1;
-        optics::RgbCell* cells = &engine.ColourGrid(r, 1);
+        const double* star = grid.row(r) + 1;
+        optics::RgbCell* row = &cells(r, 1);
         if (only >= 0) {
             squareRoots(star, amplitude);
-            addChannelRow(only, amplitude, cells, weight);
+            addChannelRow(only, amplitude, row, weight);
         } else {
-            addRow<ontoZero>(star, cells, red, green, blue);
+            addRow<ontoZero>(star, row, red, green, blue);
         }
     }
 }
 
 }  // namespace
 
-void AccumulateColour(optics::Engine& engine)
+void AccumulateColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights)
 {
-    addColour<false>(engine);
+    addColour<false>(cells, star, weights);
 }
 
-void StartColour(optics::Engine& engine)
+void StartColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights)
 {
-    addColour<true>(engine);
+    addColour<true>(cells, star, weights);
 }
 
-double AccumulateChannel(optics::Engine& engine, Channel channel, double total, std::vector<double>& amplitude)
+double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, Channel channel, double total,
+                         std::vector<double>& amplitude)
 {
     constexpr int n = optics::kLineLength;
     amplitude.resize(static_cast<std::size_t>(n) * n);
@@ -155,7 +156,7 @@ double AccumulateChannel(optics::Engine& engine, Channel channel, double total, 
     double sums[4] = {};
     for (int r = 1; r <= n; ++r) {
         double* row = amplitude.data() + static_cast<std::size_t>(r - 1) * n;
-        squareRoots(engine.StarGrid.row(r) + 1, row);
+        squareRoots(star.row(r) + 1, row);
         for (int c = 0; c < n; c += 4) {
             sums[0] += row[c];
             sums[1] += row[c + 1];
@@ -168,14 +169,11 @@ double AccumulateChannel(optics::Engine& engine, Channel channel, double total, 
     if (!(roots > 0.0 && std::isfinite(weight)))
         weight = 0.0;
 
-    engine.WeightRed = channel == Channel::Red ? weight : 0.0;
-    engine.WeightGreen = channel == Channel::Green ? weight : 0.0;
-    engine.WeightBlue = channel == Channel::Blue ? weight : 0.0;
     // A weight of 0 adds nothing.
     if (weight != 0.0) {
         for (int r = 1; r <= n; ++r)
             addChannelRow(static_cast<int>(channel), amplitude.data() + static_cast<std::size_t>(r - 1) * n,
-                          &engine.ColourGrid(r, 1), weight);
+                          &cells(r, 1), weight);
     }
     return weight;
 }

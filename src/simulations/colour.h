@@ -1,6 +1,6 @@
 #pragma once
 
-#include "optics/engine.h"
+#include "optics/grid.h"
 
 #include <vector>
 
@@ -18,27 +18,34 @@ struct ColourMatch {
 //! zero outside it.
 ColourMatch ColourMatchAt(double waveLength);
 
-//! Adds the amplitude of the star image to the colour grid: for every cell
-//! [1..512][1..512], sqrt(StarGrid) x WeightRed, x WeightGreen and
-//! x WeightBlue are added to the red, green and blue of ColourGrid (sums
-//! formed in double, stored as float). StarGrid must hold a normalised
-//! picture (no negative cells).
-void AccumulateColour(optics::Engine& engine);
+//! The weights of the red, green and blue sums of a colour grid.
+struct ChannelWeights {
+    double red = 0.0;
+    double green = 0.0;
+    double blue = 0.0;
+};
+
+//! Adds the amplitude of a normalised star image to a colour grid: for every
+//! cell [1..512][1..512], sqrt(star) x the red, green and blue weights are
+//! added to the red, green and blue of the cell (sums formed in double,
+//! stored as float). The star image must have no negative cells.
+void AccumulateColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights);
 
 //! AccumulateColour into a cleared colour grid, without reading it: every
 //! cell of the data area becomes 0 + the weighted amplitude, whatever it
 //! held before.
-void StartColour(optics::Engine& engine);
+void StartColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights);
 
 //! The channels of the colour grid.
 enum class Channel { Red, Green, Blue };
 
 //! The colour planet run's accumulation for one channel. With T the sum of
-//! sqrt(StarGrid) over the data area, the weight of `channel` becomes
-//! total / T (0 when T is 0 or the quotient is not finite: a black plane
-//! stays black), the other two weights 0, and AccumulateColour runs, taking
-//! each square root once; `amplitude` holds them meanwhile (the caller keeps
-//! it, so nothing grid-sized is allocated per run). Returns the weight.
-double AccumulateChannel(optics::Engine& engine, Channel channel, double total, std::vector<double>& amplitude);
+//! sqrt(star) over the data area, the channel's weight becomes total / T (0
+//! when T is 0 or the quotient is not finite: a black plane stays black) and
+//! the weighted amplitude is added to that channel alone, each square root
+//! taken once; `amplitude` holds them meanwhile (the caller keeps it, so
+//! nothing grid-sized is allocated per pass). Returns the weight.
+double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, Channel channel, double total,
+                         std::vector<double>& amplitude);
 
 }  // namespace sim

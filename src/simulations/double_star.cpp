@@ -1,5 +1,6 @@
 #include "simulations/double_star.h"
 
+#include "base/rounding.h"
 #include "optics/constants.h"
 
 #include <cmath>
@@ -15,14 +16,9 @@ constexpr int kSide = 256;
 constexpr int kFirstCell = 129;
 // The companion is read only inside the 255 x 255 cells from the first one.
 constexpr int kCompanionWindow = 254;
-constexpr int kLutTop = 1000;
+constexpr int kLutTop = imaging::kDisplaySteps;
 constexpr double kCellsPerArcsecond = 10.0;
 constexpr double kMagnitudeBase = 2.512;
-
-int roundHalfEven(double v)
-{
-    return static_cast<int>(std::nearbyint(v));
-}
 
 }  // namespace
 
@@ -30,7 +26,7 @@ CompanionOffset CompanionOffsetOf(double separation, double positionAngle)
 {
     const double d = separation * kCellsPerArcsecond;
     const double theta = (positionAngle + 90.0) * std::numbers::pi / 180.0;
-    return {roundHalfEven(d * std::cos(theta)), roundHalfEven(d * std::sin(theta))};
+    return {base::RoundToInt(d * std::cos(theta)), base::RoundToInt(d * std::sin(theta))};
 }
 
 float BrightnessRatio(double magnitudeDifference)
@@ -38,32 +34,35 @@ float BrightnessRatio(double magnitudeDifference)
     return static_cast<float>(std::pow(kMagnitudeBase, magnitudeDifference));
 }
 
-void ComposeDoubleStar(const optics::Engine& engine, const DoubleStarParams& params, imaging::PixelBuffer& buffer)
+imaging::PixelBuffer ComposeDoubleStar(const optics::Grid& star, const imaging::DisplayCurve& curve,
+                                       const DoubleStarParams& params)
 {
+    imaging::PixelBuffer buffer(kSide, kSide);
     const CompanionOffset offset = CompanionOffsetOf(params.separation, params.positionAngle);
     const float ratio = BrightnessRatio(params.magnitudeDifference);
     // The window is 257 cells wide; pixels of the last column and row fall
     // off the 256 x 256 buffer.
     for (int x = 0; x < kSide; ++x) {
         for (int y = 0; y < kSide; ++y) {
-            const float p = static_cast<float>(engine.StarGrid(kFirstCell + x, kFirstCell + y));
+            const float p = static_cast<float>(star(kFirstCell + x, kFirstCell + y));
             const int cx = x + offset.dx;
             const int cy = y + offset.dy;
             float c = 0.0f;
             if (cx >= 0 && cx <= kCompanionWindow && cy >= 0 && cy <= kCompanionWindow)
-                c = static_cast<float>(engine.StarGrid(kFirstCell + cx, kFirstCell + cy)) / ratio;
+                c = static_cast<float>(star(kFirstCell + cx, kFirstCell + cy)) / ratio;
             float t = (p + c) * 1000.0f;
             if (t > 1000.0f)
                 t = 1000.0f;
             // Only foreign contents of StarGrid (negative or not a number)
             // could leave the table.
-            const int index = t > 0.0f ? roundHalfEven(t) : 0;
-            int v = roundHalfEven(engine.DisplayLut[index > kLutTop ? kLutTop : index] * 255.0);
+            const int index = t > 0.0f ? base::RoundToInt(t) : 0;
+            int v = base::RoundToInt(curve[index > kLutTop ? kLutTop : index] * 255.0);
             v = v > 255 ? 255 : (v < 0 ? 0 : v);
             const auto grey = static_cast<std::uint8_t>(v);
             buffer.setPixel(x, y, {grey, grey, grey});
         }
     }
+    return buffer;
 }
 
 double ResolutionLimit(double constant, double aperture, bool inches)

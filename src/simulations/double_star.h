@@ -1,7 +1,8 @@
 #pragma once
 
+#include "imaging/display.h"
 #include "imaging/pixel_buffer.h"
-#include "optics/engine.h"
+#include "optics/grid.h"
 
 namespace sim {
 
@@ -26,14 +27,15 @@ CompanionOffset CompanionOffsetOf(double separation, double positionAngle);
 //! difference, in single precision.
 float BrightnessRatio(double magnitudeDifference);
 
-//! The double-star picture, composed from the star image in StarGrid with no
-//! new calculation: pixel (x, y) of `buffer` is the grey of
-//! DisplayLut[Round(1000 (p + c))] x 255, where p is StarGrid[129 + x][129 + y]
-//! and c the companion's cell [129 + x + dx][129 + y + dy] divided by the
-//! ratio when that cell lies in the 255 x 255 window from [129][129], else 0;
-//! the level is capped at 1000 and the grey at 255, and everything is worked
-//! in single precision. Zoom, brightness and star colour play no part.
-void ComposeDoubleStar(const optics::Engine& engine, const DoubleStarParams& params, imaging::PixelBuffer& buffer);
+//! The double-star picture, composed from a normalised star image with no
+//! new calculation: pixel (x, y) is the grey of curve[Round(1000 (p + c))] x 255,
+//! where p is star[129 + x][129 + y] and c the companion's cell
+//! [129 + x + dx][129 + y + dy] divided by the ratio when that cell lies in
+//! the 255 x 255 window from [129][129], else 0; the level is capped at 1000
+//! and the grey at 255, and everything is worked in single precision. Zoom,
+//! brightness and star colour play no part.
+imaging::PixelBuffer ComposeDoubleStar(const optics::Grid& star, const imaging::DisplayCurve& curve,
+                                       const DoubleStarParams& params);
 
 //! Resolution limits: arcseconds times millimetres of aperture.
 inline constexpr double kDawesConstant = 117.0;
@@ -42,28 +44,5 @@ inline constexpr double kRayleighConstant = 140.0;
 //! constant / aperture, with an aperture given in inches converted to
 //! millimetres: the separation in arcseconds.
 double ResolutionLimit(double constant, double aperture, bool inches);
-
-//! What the Double page reads and writes of the shared state.
-class DoubleStarView {
-public:
-    explicit DoubleStarView(optics::Engine& engine) : m_engine(engine) {}
-
-    //! Whether the last picture drawn was the plain star image.
-    bool showsStar() const { return m_engine.PaintTarget == optics::PaintTarget::StarImage; }
-    //! Back to a plain star: the reference wavelength, drawn on the star page.
-    void backToStar()
-    {
-        m_engine.WaveLength = optics::kReferenceWavelength;
-        paintToStar();
-    }
-    void paintToStar() { m_engine.PaintTarget = optics::PaintTarget::StarImage; }
-    void compose(const DoubleStarParams& params, imaging::PixelBuffer& buffer) const
-    {
-        ComposeDoubleStar(m_engine, params, buffer);
-    }
-
-private:
-    optics::Engine& m_engine;
-};
 
 }  // namespace sim

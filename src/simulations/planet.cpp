@@ -1,6 +1,5 @@
 #include "simulations/planet.h"
 
-#include "imaging/star_image.h"
 #include "optics/fft.h"
 #include "simulations/colour.h"
 
@@ -56,12 +55,6 @@ double planeValue(const std::uint8_t* p, PlanetPlane plane)
     case PlanetPlane::Grey: break;
     }
     return kGreyRed * p[0] + kGreyGreen * p[1] + kGreyBlue * p[2];
-}
-
-// A channel of at most 255 as a byte; nothing below 0 (or not a number).
-std::uint8_t channelByte(float value)
-{
-    return imaging::ChannelByte(static_cast<double>(value));
 }
 
 // The grid passes below are written for two doubles at a time; each keeps
@@ -142,16 +135,6 @@ PlanetPlacement PlacePlanet(int pictureWidth, int pictureHeight)
             pictureWidth > kPlanetSide || pictureHeight > kPlanetSide};
 }
 
-PlanetPlane PlaneOf(bool colourPass, double waveLength)
-{
-    if (colourPass) {
-        for (const ColourPassSpec& pass : kColourPasses)
-            if (waveLength == pass.waveLength)
-                return pass.channel;
-    }
-    return PlanetPlane::Grey;
-}
-
 ChannelTotals PlanetTotals(const RgbPicture& picture)
 {
     const PlanetPlacement place = PlacePlanet(picture.width, picture.height);
@@ -187,60 +170,43 @@ void PlacePlanetPicture(const RgbPicture& picture, PlanetPlane plane, optics::Gr
     }
 }
 
-void ConvolvePlanet(optics::Engine& engine, const RgbPicture& picture, PlanetPlane plane, optics::StatusSink& status)
+optics::StarImagePtr ConvolvePlanet(optics::Workspace& workspace, const optics::StarImage& kernel,
+                                    const RgbPicture& picture, PlanetPlane plane, optics::Progress& progress,
+                                    optics::LaneKernel laneKernel)
 {
-    optics::Engine& e = engine;
+    optics::Workspace& w = workspace;
     constexpr int n = optics::kLineLength;
 
-    // The kernel: a copy of the star image, and its spectrum at unit sum,
-    // transformed where it is kept. Every grid pass here touches the data
-    // area only; the borders of these grids are never written and stay 0.
-    const double total = starTotal(e.StarGrid);
+    // The kernel's spectrum at unit sum, transformed where it is kept. Every
+    // grid pass here touches the data area only; the borders of these grids
+    // are never written and stay 0.
+    const double total = starTotal(kernel.grid);
     const double unit = total > 0.0 ? total : 1.0;
-    status.setStatus(0, "FFT of star-image");
+    progress.stage("FFT of star-image");
     for (int i = 1; i <= n; ++i) {
-        const double* star = e.StarGrid.row(i) + 1;
-        std::copy(star, star + n, e.KernelGrid.row(i) + 1);
-        divideRow(star, unit, e.OtfReal.row(i) + 1);
-        std::fill(e.OtfImag.row(i) + 1, e.OtfImag.row(i) + 1 + n, 0.0);
+        divideRow(kernel.grid.row(i) + 1, unit, w.spectrumRe.row(i) + 1);
+        std::fill(w.spectrumIm.row(i) + 1, w.spectrumIm.row(i) + 1 + n, 0.0);
     }
-    optics::Transform2D(e, e.OtfReal, e.OtfImag);
+    optics::Transform2D(w.spectrumRe, w.spectrumIm, laneKernel);
+    w.spectrumAfterPupil = true;
 
     // The picture on a black surround, and its spectrum.
-    PlacePlanetPicture(picture, plane, e.FieldReal);
+    PlacePlanetPicture(picture, plane, w.fieldRe);
     for (int i = 1; i <= n; ++i)
-        std::fill(e.FieldImag.row(i) + 1, e.FieldImag.row(i) + 1 + n, 0.0);
-    status.setStatus(0, "FFT of planet-image");
-    status.repaintNow();
-    optics::Transform2D(e, e.FieldReal, e.FieldImag);
-    status.repaintNow();
+        std::fill(w.fieldIm.row(i) + 1, w.fieldIm.row(i) + 1 + n, 0.0);
+    progress.stage("FFT of planet-image");
+    progress.flush();
+    optics::Transform2D(w.fieldRe, w.fieldIm, laneKernel);
+    progress.flush();
 
     // Product of the spectra, from the values before the update.
     for (int i = 1; i <= n; ++i)
-        multiplyRow(e.OtfReal.row(i) + 1, e.OtfImag.row(i) + 1, e.FieldReal.row(i) + 1, e.FieldImag.row(i) + 1);
+        multiplyRow(w.spectrumRe.row(i) + 1, w.spectrumIm.row(i) + 1, w.fieldRe.row(i) + 1, w.fieldIm.row(i) + 1);
 
-    status.setStatus(0, "Inverse FFT of star * planet");
-    status.repaintNow();
-    optics::InverseTransform2D(e, e.FieldReal, e.FieldImag);
-}
-
-void DrawPlanetComposite(optics::Engine& engine, imaging::PixelBuffer& buffer)
-{
-    const int width = std::min(kCompositeSide, buffer.width());
-    const int height = std::min(kCompositeSide, buffer.height());
-    for (int x = 0; x < width; ++x) {
-        optics::RgbCell* cells = &engine.ColourGrid(kCompositeFirstCell + x, kCompositeFirstCell);
-        std::uint8_t* pixel = buffer.data() + static_cast<std::ptrdiff_t>(x) * 3;
-        for (int y = 0; y < height; ++y, pixel += buffer.stride()) {
-            optics::RgbCell& cell = cells[y];
-            cell.red = std::min(cell.red, 255.0f);
-            cell.green = std::min(cell.green, 255.0f);
-            cell.blue = std::min(cell.blue, 255.0f);
-            pixel[0] = channelByte(cell.red);
-            pixel[1] = channelByte(cell.green);
-            pixel[2] = channelByte(cell.blue);
-        }
-    }
+    progress.stage("Inverse FFT of star * planet");
+    progress.flush();
+    optics::InverseTransform2D(w.fieldRe, w.fieldIm, laneKernel);
+    return optics::FormStarImage(w, progress);
 }
 
 std::string WavelengthStatus(double waveLength, char separator)
@@ -256,47 +222,42 @@ std::string WavelengthStatus(double waveLength, char separator)
     return "Calculating wavefront at " + number + "nm";
 }
 
-void PlanetRun::convolve(const RgbPicture& picture, optics::StatusSink& status)
+PlanetColourSum::PlanetColourSum(const RgbPicture& picture)
+    : m_cells(std::make_shared<optics::ColourCells>()),
+      m_totals(PlanetTotals(picture)),
+      m_amplitude(static_cast<std::size_t>(optics::kLineLength) * optics::kLineLength)
 {
-    ConvolvePlanet(m_engine, picture, PlaneOf(m_engine.ColourPass, m_engine.WaveLength), status);
 }
 
-void PlanetRun::startColourRun(const RgbPicture& picture)
+double PlanetColourSum::add(const optics::Grid& plane, PlanetPlane channel)
 {
-    const ChannelTotals totals = PlanetTotals(picture);
-    m_engine.PlanetSumRed = totals.red;
-    m_engine.PlanetSumGreen = totals.green;
-    m_engine.PlanetSumBlue = totals.blue;
-    m_engine.ColourPass = true;
-    // Three +0.0 floats are all zero bytes.
-    for (int i = 1; i <= optics::kLineLength; ++i)
-        std::memset(&m_engine.ColourGrid(i, 1), 0, optics::kLineLength * sizeof(optics::RgbCell));
-}
-
-void PlanetRun::accumulate(PlanetPlane channel)
-{
-    optics::Engine& e = m_engine;
+    const auto accumulate = [&](Channel c, double total) {
+        return AccumulateChannel(*m_cells, plane, c, total, m_amplitude);
+    };
+    double weight = 0.0;
     switch (channel) {
-    case PlanetPlane::Red: AccumulateChannel(e, Channel::Red, e.PlanetSumRed, m_amplitude); break;
-    case PlanetPlane::Green: AccumulateChannel(e, Channel::Green, e.PlanetSumGreen, m_amplitude); break;
-    case PlanetPlane::Blue: AccumulateChannel(e, Channel::Blue, e.PlanetSumBlue, m_amplitude); break;
-    case PlanetPlane::Grey: break;
+    case PlanetPlane::Red: weight = accumulate(Channel::Red, m_totals.red); break;
+    case PlanetPlane::Green: weight = accumulate(Channel::Green, m_totals.green); break;
+    case PlanetPlane::Blue: weight = accumulate(Channel::Blue, m_totals.blue); break;
+    case PlanetPlane::Grey: return 0.0;
     }
+    m_weights = {channel == PlanetPlane::Red ? weight : 0.0, channel == PlanetPlane::Green ? weight : 0.0,
+                 channel == PlanetPlane::Blue ? weight : 0.0};
+    return weight;
 }
 
-void PlanetRun::endColourRun()
+Composite PlanetColourSum::finish()
 {
-    // The composite's cells hold 0..255 already: a zoom redraws them as they are.
-    m_engine.ColourScale = 1.0;
-    m_engine.ColourComposite = true;
-    m_engine.ColourPass = false;
-    m_engine.WaveLength = optics::kReferenceWavelength;
-}
-
-void PlanetRun::abandonColourRun()
-{
-    m_engine.ColourPass = false;
-    m_engine.WaveLength = optics::kReferenceWavelength;
+    for (int x = 0; x < kCompositeSide; ++x) {
+        optics::RgbCell* cells = &(*m_cells)(kCompositeFirstCell + x, kCompositeFirstCell);
+        for (int y = 0; y < kCompositeSide; ++y) {
+            optics::RgbCell& cell = cells[y];
+            cell.red = std::min(cell.red, 255.0f);
+            cell.green = std::min(cell.green, 255.0f);
+            cell.blue = std::min(cell.blue, 255.0f);
+        }
+    }
+    return {m_cells, 1.0};
 }
 
 }  // namespace sim

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "imaging/pixel_buffer.h"
-#include "optics/engine.h"
-#include "optics/status_sink.h"
+#include "optics/fft_lanes.h"
+#include "optics/progress.h"
+#include "optics/psf.h"
+#include "optics/workspace.h"
+#include "simulations/chromatic.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -47,11 +50,6 @@ PlanetPlacement PlacePlanet(int pictureWidth, int pictureHeight);
 //! What one convolution takes of each pixel.
 enum class PlanetPlane { Grey, Red, Green, Blue };
 
-//! The plane of a pass: grey (0.229 R + 0.589 G + 0.114 B) outside a colour
-//! run; in a colour run the channel of its wavelength, 645 nm red, 510 nm
-//! green, 440 nm blue (compared exactly; any other wavelength is grey).
-PlanetPlane PlaneOf(bool colourPass, double waveLength);
-
 //! One colour of the colour run: the wavelength its star image is computed at
 //! and the channel it fills. Run in this order.
 struct ColourPassSpec {
@@ -77,66 +75,44 @@ ChannelTotals PlanetTotals(const RgbPicture& picture);
 //! places it, on 0 everywhere else.
 void PlacePlanetPicture(const RgbPicture& picture, PlanetPlane plane, optics::Grid& grid);
 
-//! Convolves `plane` of `picture` with the star image in StarGrid. On entry
-//! StarGrid holds the star image of the pass; on exit KernelGrid holds a copy
-//! of it, OtfReal / OtfImag the spectrum of the star image scaled to unit sum
-//! and FieldReal / FieldImag the circular convolution of the placed picture
-//! with it, times 262144, with the zero offset of the star image at [1][1] as
-//! the display step expects (which then replaces StarGrid). The forward
+//! Convolves `plane` of `picture` (grey: 0.229 R + 0.589 G + 0.114 B) with
+//! the normalised star image `kernel` and returns the result as the display
+//! step forms it. Uses the grids of `workspace`: the spectrum grids end with
+//! the spectrum of the kernel scaled to unit sum, the field with the circular
+//! convolution of the placed picture with it, times 262144, with the zero
+//! offset of the kernel at [1][1] as the display step expects. The forward
 //! transforms run lines along the first index first, the inverse lines along
-//! the second index first. Status panel 0 names each transform.
-void ConvolvePlanet(optics::Engine& engine, const RgbPicture& picture, PlanetPlane plane,
-                    optics::StatusSink& status);
-
-//! Draws the middle 256 x 256 cells of ColourGrid ([129..384][129..384]) into
-//! `buffer`, one cell a pixel, after limiting every channel of those cells to
-//! 255 in ColourGrid itself; channels are rounded, halves to even.
-void DrawPlanetComposite(optics::Engine& engine, imaging::PixelBuffer& buffer);
+//! the second index first. Each transform is reported by name.
+optics::StarImagePtr ConvolvePlanet(optics::Workspace& workspace, const optics::StarImage& kernel,
+                                    const RgbPicture& picture, PlanetPlane plane, optics::Progress& progress,
+                                    optics::LaneKernel laneKernel = optics::PreferredLaneKernel());
 
 //! "Calculating wavefront at 440nm": the wavelength in the shortest form that
 //! reads back as the same number, with `separator` as decimal separator.
 std::string WavelengthStatus(double waveLength, char separator = '.');
 
-//! What the Planet page reads and writes of the shared state: the flags and
-//! the wavelength of the runs, the grids through the steps above.
-class PlanetRun {
+//! The colour planet: each channel's convolved plane added to its colour
+//! with the weight that keeps the channel's total brightness of the picture.
+class PlanetColourSum {
 public:
-    //! The square roots of a star image take 2 MB, set aside here once.
-    explicit PlanetRun(optics::Engine& engine)
-        : m_engine(engine), m_amplitude(static_cast<std::size_t>(optics::kLineLength) * optics::kLineLength)
-    {
-    }
+    //! Takes the channel totals of `picture`; the square roots of a plane
+    //! take 2 MB, set aside here once.
+    explicit PlanetColourSum(const RgbPicture& picture);
 
-    bool colourPass() const { return m_engine.ColourPass; }
-    double waveLength() const { return m_engine.WaveLength; }
-    void setWaveLength(double nm) { m_engine.WaveLength = nm; }
-    optics::PaintTarget paintTarget() const { return m_engine.PaintTarget; }
-    void setPaintTarget(optics::PaintTarget target) { m_engine.PaintTarget = target; }
-    //! A grey redraw may replace the picture on screen again.
-    void dropComposite() { m_engine.ColourComposite = false; }
-
-    //! One pass: the plane that the colour flag and the wavelength select.
-    void convolve(const RgbPicture& picture, optics::StatusSink& status);
-
-    //! Start of a colour run: the picture totals, the colour flag, an empty
-    //! ColourGrid.
-    void startColourRun(const RgbPicture& picture);
-    //! After the pass of `channel`: only that channel's weight is set, the one
-    //! that keeps the channel's total (AccumulateChannel), and the amplitude
-    //! of the star image of the pass is added to ColourGrid.
-    void accumulate(PlanetPlane channel);
-    //! The composite into `buffer` (see DrawPlanetComposite).
-    void drawComposite(imaging::PixelBuffer& buffer) { DrawPlanetComposite(m_engine, buffer); }
-    //! End of a colour run: the composite is what zoom redraws show (from
-    //! ColourGrid as it is, values 0..255), the colour flag is cleared and the
-    //! reference wavelength is back.
-    void endColourRun();
-    //! A colour run whose calculation was refused: the colour flag is cleared
-    //! and the reference wavelength is back; no composite is shown.
-    void abandonColourRun();
+    const ChannelTotals& totals() const { return m_totals; }
+    //! Adds the convolved plane of `channel` (not Grey); returns its weight.
+    double add(const optics::Grid& plane, PlanetPlane channel);
+    //! The weights as the last add left them: its channel's, the others 0.
+    const ChannelWeights& lastWeights() const { return m_weights; }
+    //! The composite, its middle 256 x 256 cells limited to 255 in every
+    //! channel (the part the picture shows); its cells hold display levels, so
+    //! it is shown at scale 1.
+    Composite finish();
 
 private:
-    optics::Engine& m_engine;
+    std::shared_ptr<optics::ColourCells> m_cells;
+    ChannelTotals m_totals;
+    ChannelWeights m_weights;
     std::vector<double> m_amplitude;
 };
 

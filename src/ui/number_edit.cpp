@@ -115,6 +115,16 @@ QString NumberEdit::format(double value) const
     return text;
 }
 
+double NumberEdit::held(double value) const
+{
+    double v = 0.0;
+    if (!parse(format(value), v))
+        v = m_minimum;
+    if (m_type == ValueType::Integer)
+        v = std::nearbyint(v);
+    return v;
+}
+
 void NumberEdit::setValue(double value)
 {
     const QString text = format(value);

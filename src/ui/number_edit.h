@@ -69,6 +69,11 @@ public:
     double clamped(double value) const;
     //! The text setValue would write for `value`.
     QString format(double value) const;
+    //! The value the editor would read after setValue(value): clamped,
+    //! formatted with its decimals and read back. Views that compute with a
+    //! value instead of writing it apply this, so they compute with exactly
+    //! what the editor would have held.
+    double held(double value) const;
     //! Replaces the text as it stands, neither formatted nor clamped (as if
     //! typed); text() gives it back.
     void setText(const QString& text);

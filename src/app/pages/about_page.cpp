@@ -1,5 +1,6 @@
 #include "app/pages/about_page.h"
 
+#include "app/control_names.h"
 #include "app/pages/page_helpers.h"
 #include "ui/hints.h"
 #include "ui/number_edit.h"
@@ -50,14 +51,14 @@ QImage aboutPicture(int width, int height)
 AboutPage::AboutPage(QWidget* parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("About"));
+    setObjectName(QLatin1String(names::kAboutPage));
 
     m_picture = new ui::PictureBox(this, 160, 160);
-    m_picture->setObjectName(QStringLiteral("Image5"));
+    m_picture->setObjectName(QLatin1String(names::kAboutPicture));
     m_picture->move(16, 16);
     m_picture->setPicture(aboutPicture(160, 160));
     m_picture->setCursor(Qt::PointingHandCursor);
-    connect(m_picture, &ui::PictureBox::clicked, this, &AboutPage::Image5Click);
+    connect(m_picture, &ui::PictureBox::clicked, this, &AboutPage::showSpecialSettings);
 
     auto* name = makeLabel(this, QStringLiteral("Quintalis"), 200, 16);
     QFont big = name->font();
@@ -71,7 +72,7 @@ AboutPage::AboutPage(QWidget* parent)
               200, 72);
 
     m_credits = new QFrame(this);
-    m_credits->setObjectName(QStringLiteral("SecretPanel1"));
+    m_credits->setObjectName(QLatin1String(names::kCredits));
     m_credits->setFrameShape(QFrame::StyledPanel);
     m_credits->setFrameShadow(QFrame::Sunken);
     m_credits->setGeometry(200, 112, 340, 190);
@@ -94,12 +95,12 @@ AboutPage::AboutPage(QWidget* parent)
     credits->installEventFilter(this);
 
     m_specials = new QGroupBox(QStringLiteral("Special settings"), this);
-    m_specials->setObjectName(QStringLiteral("Specials"));
+    m_specials->setObjectName(QLatin1String(names::kSpecials));
     m_specials->setGeometry(16, 190, 170, 100);
-    m_gamma = makeEditor(m_specials, QStringLiteral("GammaSpin"),
+    m_gamma = makeEditor(m_specials, QLatin1String(names::kGamma),
                          {.minimum = 0.0, .maximum = 0.99, .step = 0.1, .start = 0.5}, 70, 24, 80);
     ui::attachCaption(m_gamma, makeLabel(m_specials, QStringLiteral("Gamma"), 10, 28));
-    m_slope = makeEditor(m_specials, QStringLiteral("SlopeSpin"),
+    m_slope = makeEditor(m_specials, QLatin1String(names::kSlope),
                          {.minimum = 0.01, .maximum = 100.0, .step = 1.0, .start = 4.5}, 70, 56, 80);
     ui::attachCaption(m_slope, makeLabel(m_specials, QStringLiteral("Slope"), 10, 60));
     m_specials->hide();
@@ -117,12 +118,7 @@ double AboutPage::slope() const
     return m_slope->value();
 }
 
-void AboutPage::SecretPanel1Click()
-{
-    m_specials->setVisible(true);
-}
-
-void AboutPage::Image5Click()
+void AboutPage::showSpecialSettings()
 {
     m_specials->setVisible(true);
 }
@@ -131,7 +127,7 @@ bool AboutPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonPress
         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        SecretPanel1Click();
+        showSpecialSettings();
     return QWidget::eventFilter(watched, event);
 }
 

@@ -26,8 +26,7 @@ public:
 
     //! A click on the credits panel or on the picture reveals the special
     //! settings; nothing hides them again.
-    void SecretPanel1Click();
-    void Image5Click();
+    void showSpecialSettings();
 
 signals:
     //! Gamma or slope changed.

@@ -1,10 +1,13 @@
 #include "app/pages/animation_page.h"
 
-#include "app/calculation.h"
+#include "app/calculations.h"
+#include "app/control_names.h"
 #include "app/pages/page_helpers.h"
 #include "app/parameter_column.h"
 #include "app/picture_files.h"
-#include "optics/status_sink.h"
+#include "app/simulation_model.h"
+#include "app/status_report.h"
+#include "simulations/planet.h"
 #include "ui/dialog_service.h"
 #include "ui/gif_player.h"
 #include "ui/hints.h"
@@ -27,45 +30,30 @@ namespace app {
 
 namespace {
 
-// The editor each item of the aberration list writes for a frame, and the
-// angle turned by 90 degrees while the frames are made ("ComaY" is coma at
-// the set angle plus 90 degrees). "Turbulence" writes nothing: its frames
-// differ only by the drift of the screen.
-struct Drive {
-    std::optional<Parameter> amount;
-    std::optional<Parameter> turnedAngle;
+// The items of the aberration list, in order.
+constexpr sim::AnimatedError kErrors[] = {
+    sim::AnimatedError::Focus,         sim::AnimatedError::ComaX,         sim::AnimatedError::ComaY,
+    sim::AnimatedError::AstigmatismX,  sim::AnimatedError::AstigmatismY,  sim::AnimatedError::SphericalLow,
+    sim::AnimatedError::SphericalHigh, sim::AnimatedError::Tube,          sim::AnimatedError::Pinch,
+    sim::AnimatedError::Edge,          sim::AnimatedError::Turbulence,
 };
-const Drive kDrives[] = {
-    {Parameter::Focus, {}},
-    {Parameter::Coma, {}},
-    {Parameter::Coma, Parameter::ComaAngle},
-    {Parameter::Astigmatism, {}},
-    {Parameter::Astigmatism, Parameter::AstigmatismAngle},
-    {Parameter::Spherical, {}},
-    {Parameter::HigherSpherical, {}},
-    {Parameter::Tube, {}},
-    {Parameter::Pinch, {}},
-    {Parameter::Edge, {}},
-    {{}, {}},
-};
+constexpr int kErrorCount = static_cast<int>(std::size(kErrors));
 
 constexpr int kPlanetItem = 1;
 
 }  // namespace
 
-AnimationPage::AnimationPage(Calculation& calculation, ParameterColumn& parameters, optics::StatusSink& status,
-                             ui::DialogService& dialogs, PictureFiles& files, sim::AnimationRun& run,
-                             const ui::PictureBox& starImage, QWidget* parent)
+AnimationPage::AnimationPage(Calculations& calculations, ParameterColumn& parameters, SimulationModel& model,
+                             StatusReport& status, ui::DialogService& dialogs, PictureFiles& files, QWidget* parent)
     : QWidget(parent),
-      m_calculation(calculation),
+      m_calculations(calculations),
       m_parameters(parameters),
+      m_model(model),
       m_status(status),
       m_dialogs(dialogs),
-      m_files(files),
-      m_run(run),
-      m_starImage(starImage)
+      m_files(files)
 {
-    setObjectName(QStringLiteral("Animation"));
+    setObjectName(QLatin1String(names::kAnimationPage));
     buildPlayer();
     buildSettings();
 }
@@ -73,30 +61,30 @@ AnimationPage::AnimationPage(Calculation& calculation, ParameterColumn& paramete
 void AnimationPage::buildPlayer()
 {
     m_player = new ui::GifPlayer(this, 258, 258);
-    m_player->setObjectName(QStringLiteral("Image"));
+    m_player->setObjectName(QLatin1String(names::kPlayer));
     m_player->move(6, 4);
-    connect(m_player, &ui::GifPlayer::changed, this, &AnimationPage::ImageChanged);
-    connect(m_player, &ui::GifPlayer::frameChanged, this, &AnimationPage::ImageFrameChanged);
-    connect(m_player, &ui::GifPlayer::started, this, &AnimationPage::ImageStartStop);
-    connect(m_player, &ui::GifPlayer::stopped, this, &AnimationPage::ImageStartStop);
+    connect(m_player, &ui::GifPlayer::changed, this, &AnimationPage::showAnimation);
+    connect(m_player, &ui::GifPlayer::frameChanged, this, &AnimationPage::showFrame);
+    connect(m_player, &ui::GifPlayer::started, this, &AnimationPage::showPlaying);
+    connect(m_player, &ui::GifPlayer::stopped, this, &AnimationPage::showPlaying);
 
     // Over the lower left of the player.
     m_frameLabel = new QLabel(QStringLiteral("     "), this);
-    m_frameLabel->setObjectName(QStringLiteral("Framelabel"));
+    m_frameLabel->setObjectName(QLatin1String(names::kFrameLabel));
     m_frameLabel->setStyleSheet(QStringLiteral("color: yellow; font-weight: bold; background: transparent;"));
     m_frameLabel->setGeometry(12, 242, 240, 16);
     m_frameLabel->raise();
 
     m_slider = new QSlider(Qt::Horizontal, this);
-    m_slider->setObjectName(QStringLiteral("Slider"));
+    m_slider->setObjectName(QLatin1String(names::kSlider));
     m_slider->setRange(0, 10);
     m_slider->setSingleStep(1);
     m_slider->setPageStep(1);
     m_slider->setGeometry(6, 264, 258, 22);
-    connect(m_slider, &QSlider::valueChanged, this, &AnimationPage::SliderChange);
+    connect(m_slider, &QSlider::valueChanged, this, &AnimationPage::goToSliderFrame);
 
     m_speedBar = new QWidget(this);
-    m_speedBar->setObjectName(QStringLiteral("SpeedBar"));
+    m_speedBar->setObjectName(QLatin1String(names::kSpeedBar));
     m_speedBar->setGeometry(6, 288, 258, 26);
     auto* row = new QHBoxLayout(m_speedBar);
     row->setContentsMargins(0, 0, 0, 0);
@@ -115,16 +103,16 @@ void AnimationPage::buildPlayer()
         row->addWidget(b);
         return b;
     };
-    m_playButton = button("PlayBtn", QStringLiteral("Play"), QStyle::SP_MediaPlay, true, &AnimationPage::PlayBtnClick);
-    m_stopButton = button("StopBtn", QStringLiteral("Stop"), QStyle::SP_MediaStop, false, &AnimationPage::StopBtnClick);
-    m_rewindButton = button("RewindBtn", QStringLiteral("Rewind"), QStyle::SP_MediaSkipBackward, false,
-                            &AnimationPage::RewindBtnClick);
-    m_backButton = button("BackBtn", QStringLiteral("Back One Frame"), QStyle::SP_MediaSeekBackward, false,
-                          &AnimationPage::BackBtnClick);
-    m_nextButton = button("NextBtn", QStringLiteral("Forward One Frame"), QStyle::SP_MediaSeekForward, true,
-                          &AnimationPage::NextBtnClick);
-    m_forwardButton = button("ForwardBtn", QStringLiteral("Fast Forward"), QStyle::SP_MediaSkipForward, true,
-                             &AnimationPage::ForwardBtnClick);
+    m_playButton = button(names::kPlay, QStringLiteral("Play"), QStyle::SP_MediaPlay, true, &AnimationPage::play);
+    m_stopButton = button(names::kStop, QStringLiteral("Stop"), QStyle::SP_MediaStop, false, &AnimationPage::stop);
+    m_rewindButton =
+        button(names::kRewind, QStringLiteral("Rewind"), QStyle::SP_MediaSkipBackward, false, &AnimationPage::rewind);
+    m_backButton = button(names::kBack, QStringLiteral("Back One Frame"), QStyle::SP_MediaSeekBackward, false,
+                          &AnimationPage::stepBack);
+    m_nextButton = button(names::kNext, QStringLiteral("Forward One Frame"), QStyle::SP_MediaSeekForward, true,
+                          &AnimationPage::stepForward);
+    m_forwardButton = button(names::kForward, QStringLiteral("Fast Forward"), QStyle::SP_MediaSkipForward, true,
+                             &AnimationPage::goToEnd);
     // Stepping one frame goes on while the button is held.
     m_backButton->setAutoRepeat(true);
     m_nextButton->setAutoRepeat(true);
@@ -136,7 +124,7 @@ void AnimationPage::buildSettings()
     constexpr int left = 290;
     auto* aberrationCaption = makeLabel(this, QStringLiteral("Aberration to animate"), left, 4);
     m_aberration = new QComboBox(this);
-    m_aberration->setObjectName(QStringLiteral("AniAberchoice"));
+    m_aberration->setObjectName(QLatin1String(names::kAnimatedError));
     m_aberration->addItems({QStringLiteral("Focus"), QStringLiteral("ComaX"), QStringLiteral("ComaY"),
                             QStringLiteral("Astigmatism X"), QStringLiteral("Astigmatism Y"),
                             QStringLiteral("Spherical Low"), QStringLiteral("Spherical High"),
@@ -151,14 +139,13 @@ void AnimationPage::buildSettings()
                             int y) {
         ui::NumberEdit* edit = makeEditor(this, QLatin1String(name), settings, 460, y, 70);
         ui::attachCaption(edit, makeLabel(this, caption, left, y + 4));
-        connect(edit, &ui::NumberEdit::changed, this, &AnimationPage::rangeEdited);
         return edit;
     };
-    m_lowest = makeRange("RxSpinEdit1", {.minimum = -10.0, .maximum = 10.0, .step = 0.05, .start = -5.0},
+    m_lowest = makeRange(names::kLowest, {.minimum = -10.0, .maximum = 10.0, .step = 0.05, .start = -5.0},
                          QStringLiteral("Lowest Value in Animation"), 52);
-    m_highest = makeRange("RxSpinEdit2", {.minimum = -10.0, .maximum = 10.0, .step = 0.05, .start = 5.0},
+    m_highest = makeRange(names::kHighest, {.minimum = -10.0, .maximum = 10.0, .step = 0.05, .start = 5.0},
                           QStringLiteral("Highest Value in Animation"), 78);
-    m_steps = makeRange("RxSpinEdit3",
+    m_steps = makeRange(names::kSteps,
                         {.type = ui::NumberEdit::ValueType::Integer,
                          .minimum = 0.0,
                          .maximum = 100.0,
@@ -168,23 +155,23 @@ void AnimationPage::buildSettings()
 
     auto* objectCaption = makeLabel(this, QStringLiteral("Animated object"), left, 136);
     m_object = new QComboBox(this);
-    m_object->setObjectName(QStringLiteral("Imagechoice"));
+    m_object->setObjectName(QLatin1String(names::kAnimatedObject));
     m_object->addItems({QStringLiteral("Star"), QStringLiteral("Planet")});
     m_object->setCurrentIndex(-1);
     m_object->setGeometry(left, 152, 140, 22);
     ui::attachCaption(m_object, objectCaption);
 
-    m_animate = makeButton(this, QStringLiteral("BitBtn1"), QStringLiteral("Animate"), QRect(left, 186, 75, 25));
-    m_save = makeButton(this, QStringLiteral("BitBtn5"), QStringLiteral("Save"), QRect(left + 85, 186, 75, 25));
-    connect(m_animate, &QPushButton::clicked, this, &AnimationPage::AnibuttonClick);
-    connect(m_save, &QPushButton::clicked, this, &AnimationPage::SaveAnimationClick);
+    m_animate = makeButton(this, QLatin1String(names::kAnimate), QStringLiteral("Animate"), QRect(left, 186, 75, 25));
+    m_save = makeButton(this, QLatin1String(names::kSaveAnimation), QStringLiteral("Save"), QRect(left + 85, 186, 75, 25));
+    connect(m_animate, &QPushButton::clicked, this, &AnimationPage::animate);
+    connect(m_save, &QPushButton::clicked, this, &AnimationPage::saveAnimation);
 
     auto* instructions = makeLabel(this,
                                    QStringLiteral("1. Choose type of aberration\n2. Set the low - high values \n"
                                                   "3 .Set amount of steps \n4. Choose Star or planetary-image \n"
                                                   "5. Press Animate\n6. Save "),
                                    left, 222);
-    instructions->setObjectName(QStringLiteral("AnimationHelp"));
+    instructions->setObjectName(QLatin1String(names::kAnimationHelp));
 }
 
 void AnimationPage::startUp()
@@ -201,80 +188,94 @@ sim::AnimationRange AnimationPage::range() const
 
 // ---- Making the animation ---------------------------------------------------
 
-void AnimationPage::AnibuttonClick()
+void AnimationPage::animate()
 {
     const sim::AnimationRange r = range();
-    const bool planet = m_object->currentIndex() == kPlanetItem;
-    if (const std::optional<std::string> refusal = sim::CheckRange(r)) {
-        m_dialogs.showMessage(this, ui::MessageKind::Error, QString::fromStdString(*refusal),
+    if (const base::Status checked = sim::CheckRange(r); !checked) {
+        m_dialogs.showMessage(this, ui::MessageKind::Error, QString::fromStdString(checked.error()),
                               {ui::MessageButton::Ok});
         return;
     }
-
-    m_run.start(r.steps);
-    m_parameters.setValue(Parameter::Zoom, 1.0);
-    emit viewWanted(planet ? View::Planet : View::Star);
-
-    // Coma and astigmatism "Y" turn their angle for the run and put it back.
-    const Drive& drive = kDrives[std::clamp(m_aberration->currentIndex(), 0, static_cast<int>(std::size(kDrives)) - 1)];
-    const double angle = drive.turnedAngle ? m_parameters.value(*drive.turnedAngle) : 0.0;
-    if (drive.turnedAngle)
-        m_parameters.setValue(*drive.turnedAngle, std::fmod(angle + 90.0, 360.0));
-    // A run whose calculation is refused leaves the last animation as it was.
+    m_parameters.showZoomOne();
+    emit viewWanted(m_object->currentIndex() == kPlanetItem ? View::Planet : View::Star);
+    // A run that cannot make every frame leaves the last animation as it was.
     imaging::AnimatedGif gif;
-    const bool made = makeFrames(r, gif);
-    if (drive.turnedAngle)
-        m_parameters.setValue(*drive.turnedAngle, angle);
-    if (!made)
+    if (!makeFrames(r, gif))
         return;
     m_gif = std::move(gif);
 
     emit viewWanted(View::Animation);
-    UpdatePlayerButtons();
+    updatePlayerButtons();
     m_player->setAnimation(m_gif);
     m_player->setLoop(false);
     if (!m_gif.empty())
         m_player->setFrameIndex(0);
     if (m_playButton->isEnabled())
-        PlayBtnClick();
+        play();
 }
 
 bool AnimationPage::makeFrames(const sim::AnimationRange& r, imaging::AnimatedGif& gif)
 {
-    const int item = std::clamp(m_aberration->currentIndex(), 0, static_cast<int>(std::size(kDrives)) - 1);
-    const std::optional<Parameter> amount = kDrives[item].amount;
+    const int item = std::clamp(m_aberration->currentIndex(), 0, kErrorCount - 1);
+    const sim::AnimatedError error = kErrors[item];
     const std::string text = m_aberration->itemText(item).toStdString();
     const bool planet = m_object->currentIndex() == kPlanetItem;
     const char separator = decimalSeparator();
+    const sim::HeldValue held = [this](sim::Setting setting, double value) {
+        return m_parameters.held(setting, value);
+    };
+    const optics::StarRequest base = sim::AnimationBase(m_calculations.request(), error, held);
+
+    // Every frame is checked before the first is made.
     const int frames = sim::FrameCount(r);
+    std::vector<optics::StarRequest> plan;
+    sim::ScreenDrift drift(r.steps);
+    for (int i = 0; i < frames; ++i)
+        plan.push_back(sim::FrameRequest(base, error, sim::FrameValue(r, i), drift.advance(), held));
+    std::vector<optics::StarRequest> checked = plan;
+    if (planet) {
+        // A planet frame calculates at the three wavelengths of its colours.
+        checked.clear();
+        for (const optics::StarRequest& request : plan) {
+            for (const sim::ColourPassSpec& pass : sim::kColourPasses) {
+                checked.push_back(request);
+                checked.back().waveLength = pass.waveLength;
+            }
+        }
+    }
+    if (!m_calculations.accept(checked))
+        return false;
+
     for (int i = 0; i < frames; ++i) {
-        m_run.advance();
-        const double value = sim::FrameValue(r, i);
-        m_status.setStatus(1, sim::ProgressText(text, value, separator));
-        if (amount)
-            m_parameters.setValue(*amount, value);
-        m_status.repaintNow();
+        const optics::StarRequest& request = plan[static_cast<std::size_t>(i)];
+        // The drift stays where the frames took it, for every later calculation.
+        m_model.setScreenDrift(request.screenDrift);
+        m_status.showProgress(QString::fromStdString(sim::ProgressText(text, sim::FrameValue(r, i), separator)));
+        m_status.flush();
         if (planet) {
-            if (!m_planet.run || !m_planet.run())
+            const std::optional<imaging::PixelBuffer> picture = m_planet ? m_planet(request) : std::nullopt;
+            if (!picture)
                 return false;
-            gif.addFrame(ui::pixelBuffer(m_planet.picture->picture()));
+            gif.addFrame(*picture);
         } else {
-            if (!m_calculation.CalcFFTS())
+            const std::optional<optics::StarResult> result = m_calculations.run(request);
+            if (!result)
                 return false;
-            gif.addFrame(ui::pixelBuffer(m_starImage.picture()));
+            m_model.showStar(Place::Star, result->image);
+            gif.addFrame(*m_model.picture(Place::Star));
         }
     }
     return true;
 }
 
-void AnimationPage::SaveAnimationClick()
+void AnimationPage::saveAnimation()
 {
     m_files.saveAnimation(this, m_gif);
 }
 
 // ---- The player -------------------------------------------------------------
 
-void AnimationPage::UpdatePlayerButtons()
+void AnimationPage::updatePlayerButtons()
 {
     const int count = m_player->count();
     const int k = m_player->frameIndex();
@@ -288,59 +289,59 @@ void AnimationPage::UpdatePlayerButtons()
     m_forwardButton->setEnabled(k < count - 1);
 }
 
-void AnimationPage::ImageChanged()
+void AnimationPage::showAnimation()
 {
     const int count = m_player->count();
     m_slider->setMaximum(std::max(1, count - 1));
     m_frameLabel->setText(QString::number(m_player->frameIndex() + 1));
-    UpdatePlayerButtons();
+    updatePlayerButtons();
     m_slider->setEnabled(count > 1);
     m_speedBar->setEnabled(m_slider->isEnabled());
 }
 
-void AnimationPage::ImageFrameChanged()
+void AnimationPage::showFrame()
 {
     const int k = m_player->frameIndex();
     m_slider->setValue(k);
     const std::string item = m_aberration->currentText().toStdString();
     m_frameLabel->setText(QString::fromStdString(sim::FrameLabel(item, range(), k, decimalSeparator())));
-    UpdatePlayerButtons();
+    updatePlayerButtons();
 }
 
-void AnimationPage::ImageStartStop()
+void AnimationPage::showPlaying()
 {
-    UpdatePlayerButtons();
+    updatePlayerButtons();
 }
 
-void AnimationPage::SliderChange()
+void AnimationPage::goToSliderFrame()
 {
     m_player->setFrameIndex(m_slider->value());
     m_slider->setValue(m_player->frameIndex());
 }
 
-void AnimationPage::PlayBtnClick()
+void AnimationPage::play()
 {
     m_player->play();
-    UpdatePlayerButtons();
+    updatePlayerButtons();
 }
 
-void AnimationPage::StopBtnClick()
+void AnimationPage::stop()
 {
     m_player->stop();
-    UpdatePlayerButtons();
+    updatePlayerButtons();
 }
 
-void AnimationPage::RewindBtnClick()
+void AnimationPage::rewind()
 {
     m_player->setFrameIndex(0);
 }
 
-void AnimationPage::ForwardBtnClick()
+void AnimationPage::goToEnd()
 {
     m_player->setFrameIndex(m_player->count() - 1);
 }
 
-void AnimationPage::BackBtnClick()
+void AnimationPage::stepBack()
 {
     const int count = m_player->count();
     int j = m_player->frameIndex() - 1;
@@ -349,7 +350,7 @@ void AnimationPage::BackBtnClick()
     m_player->setFrameIndex(j);
 }
 
-void AnimationPage::NextBtnClick()
+void AnimationPage::stepForward()
 {
     const int count = m_player->count();
     int j = m_player->frameIndex() + 1;

@@ -1,21 +1,19 @@
 #pragma once
 
 #include "imaging/gif_file.h"
+#include "optics/star_calculator.h"
 #include "simulations/animation.h"
 
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QSlider;
 class QToolButton;
-
-namespace optics {
-class StatusSink;
-}
 
 namespace ui {
 class DialogService;
@@ -26,9 +24,11 @@ class PictureBox;
 
 namespace app {
 
-class Calculation;
+class Calculations;
 class ParameterColumn;
 class PictureFiles;
+class SimulationModel;
+class StatusReport;
 
 //! Page 4, "Animation": one error stepped through a range of values, a star
 //! picture or a colour planet for each value, collected as the frames of an
@@ -40,24 +40,20 @@ public:
     //! The pages an animation shows on its way.
     enum class View { Star, Planet, Animation };
 
-    //! What a planet frame is made with: the colour planet run (false when it
-    //! was refused) and the picture it draws.
-    struct PlanetFrames {
-        std::function<bool()> run;
-        const ui::PictureBox* picture = nullptr;
-    };
+    //! A planet frame: the picture of the colour planet run of `request`, or
+    //! nothing when it could not be made (it has said why).
+    using PlanetFrame = std::function<std::optional<imaging::PixelBuffer>(const optics::StarRequest& request)>;
 
-    //! Star frames are calculated through `calculation` and taken from
-    //! `starImage`; the animated error, its angle and the zoom are written
-    //! through `parameters`; progress goes to status panel 1 of `status`;
-    //! a refusal is told through `dialogs`; `run` is the shared state an
-    //! animation writes; the animation is saved through `files`.
-    AnimationPage(Calculation& calculation, ParameterColumn& parameters, optics::StatusSink& status,
-                  ui::DialogService& dialogs, PictureFiles& files, sim::AnimationRun& run,
-                  const ui::PictureBox& starImage, QWidget* parent = nullptr);
+    //! Star frames are calculated through `calculations` and shown through
+    //! `model`; each frame's value is held as the editors of `parameters`
+    //! would hold it, and the zoom is put to 1 through them; progress goes to
+    //! `status`; a refusal is told through `dialogs`; the animation is saved
+    //! through `files`.
+    AnimationPage(Calculations& calculations, ParameterColumn& parameters, SimulationModel& model,
+                  StatusReport& status, ui::DialogService& dialogs, PictureFiles& files, QWidget* parent = nullptr);
 
     //! The colour planet run the "Planet" frames use.
-    void setPlanetFrames(PlanetFrames planet) { m_planet = std::move(planet); }
+    void setPlanetFrames(PlanetFrame planet) { m_planet = std::move(planet); }
 
     //! Start-up: both lists show their first item and no animation exists.
     void startUp();
@@ -65,26 +61,25 @@ public:
     const imaging::AnimatedGif& animation() const { return m_gif; }
 
     //! "Animate": makes the frames, hands them to the player and plays them.
-    void AnibuttonClick();
+    //! The editors keep what they hold.
+    void animate();
     //! "Save": the animation as an animated GIF.
-    void SaveAnimationClick();
+    void saveAnimation();
 
     // The player and its controls.
-    void ImageChanged();
-    void ImageFrameChanged();
-    void ImageStartStop();
-    void SliderChange();
-    void PlayBtnClick();
-    void StopBtnClick();
-    void RewindBtnClick();
-    void BackBtnClick();
-    void NextBtnClick();
-    void ForwardBtnClick();
-    void UpdatePlayerButtons();
+    void showAnimation();
+    void showFrame();
+    void showPlaying();
+    void goToSliderFrame();
+    void play();
+    void stop();
+    void rewind();
+    void stepBack();
+    void stepForward();
+    void goToEnd();
+    void updatePlayerButtons();
 
 signals:
-    //! One of the range editors (lowest, highest, steps) changed.
-    void rangeEdited();
     //! The animation wants `view` on show.
     void viewWanted(AnimationPage::View view);
 
@@ -92,18 +87,17 @@ private:
     void buildPlayer();
     void buildSettings();
     sim::AnimationRange range() const;
-    //! Makes the frames of `range` into `gif`; false when a calculation was
-    //! refused.
+    //! Makes the frames of `range` into `gif`; false when one could not be
+    //! made.
     bool makeFrames(const sim::AnimationRange& range, imaging::AnimatedGif& gif);
 
-    Calculation& m_calculation;
+    Calculations& m_calculations;
     ParameterColumn& m_parameters;
-    optics::StatusSink& m_status;
+    SimulationModel& m_model;
+    StatusReport& m_status;
     ui::DialogService& m_dialogs;
     PictureFiles& m_files;
-    sim::AnimationRun& m_run;
-    const ui::PictureBox& m_starImage;
-    PlanetFrames m_planet;
+    PlanetFrame m_planet;
 
     QComboBox* m_aberration;    // AniAberchoice
     QComboBox* m_object;        // Imagechoice

@@ -1,11 +1,13 @@
 #include "app/pages/chromatic_page.h"
 
-#include "app/calculation.h"
+#include "app/calculations.h"
+#include "app/control_names.h"
 #include "app/pages/page_helpers.h"
-#include "app/picture_files.h"
 #include "app/parameter_column.h"
-#include "app/star_display.h"
-#include "optics/status_sink.h"
+#include "app/picture_files.h"
+#include "app/simulation_model.h"
+#include "app/status_report.h"
+#include "simulations/chromatic.h"
 #include "ui/hints.h"
 #include "ui/number_edit.h"
 #include "ui/picture_box.h"
@@ -18,28 +20,22 @@ namespace app {
 
 namespace {
 
-// The rows' control names, as the window has always spelled them.
-const char* const kWaveNames[] = {"ChromaWave1", "Chromawave2", "ChromaWave3", "ChromaWave4",
-                                  "ChromaWave5", "ChromaWave6", "ChromaWave7"};
-const char* const kFocusNames[] = {"ChromaFocus1", "ChromaFocus2", "ChromaFocus3", "Chromafocus4",
-                                   "ChromaFocus5", "Chromafocus6", "Chromafocus7"};
 const int kDefaultWavelengths[] = {405, 436, 486, 555, 589, 656, 707};
 
 }  // namespace
 
-ChromaticPage::ChromaticPage(Calculation& calc, ParameterColumn& parameters, StarDisplay& display,
-                             optics::StatusSink& status, sim::ChromaticState state, PictureFiles& files, QWidget* parent)
+ChromaticPage::ChromaticPage(Calculations& calculations, ParameterColumn& parameters, SimulationModel& model,
+                             StatusReport& status, PictureFiles& files, QWidget* parent)
     : QWidget(parent),
-      m_calc(calc),
+      m_calculations(calculations),
       m_parameters(parameters),
-      m_display(display),
+      m_model(model),
       m_status(status),
-      m_state(state),
       m_files(files)
 {
-    setObjectName(QStringLiteral("Chromatic"));
+    setObjectName(QLatin1String(names::kChromaticPage));
     m_picture = new ui::PictureBox(this, 257, 257);
-    m_picture->setObjectName(QStringLiteral("chroma"));
+    m_picture->setObjectName(QLatin1String(names::kChromaticImage));
     m_picture->move(290, 40);
 
     QLabel* warning =
@@ -67,66 +63,59 @@ ChromaticPage::ChromaticPage(Calculation& calc, ParameterColumn& parameters, Sta
     for (int k = 0; k < kRows; ++k) {
         const int y = firstRow + k * rowStep;
         m_include[k] = new QCheckBox(this);
-        m_include[k]->setObjectName(QStringLiteral("CheckBox%1").arg(k + 1));
+        m_include[k]->setObjectName(QLatin1String(names::kRowIncluded[k]));
         m_include[k]->setGeometry(boxX, y + 2, 18, 18);
         m_include[k]->setChecked(true);
-        m_wavelength[k] = makeEditor(this, QLatin1String(kWaveNames[k]),
+        m_wavelength[k] = makeEditor(this, QLatin1String(names::kRowWavelength[k]),
                                      {.type = ui::NumberEdit::ValueType::Integer,
                                       .minimum = 380.0,
                                       .maximum = 720.0,
                                       .step = 2.0,
                                       .start = double(kDefaultWavelengths[k])},
                                      waveX, y, 70);
-        m_focus[k] = makeEditor(this, QLatin1String(kFocusNames[k]), waves, focusX, y, 64);
-        m_spherical[k] = makeEditor(this, QStringLiteral("ChromaLSA%1").arg(k + 1), waves, lsaX, y, 64);
+        m_focus[k] = makeEditor(this, QLatin1String(names::kRowFocus[k]), waves, focusX, y, 64);
+        m_spherical[k] = makeEditor(this, QLatin1String(names::kRowSpherical[k]), waves, lsaX, y, 64);
     }
 
     const int shiftY = firstRow + kRows * rowStep + 6;
-    m_focalShift = makeEditor(this, QStringLiteral("FocalShiftspin"), waves, focusX, shiftY + 16, 64);
+    m_focalShift = makeEditor(this, QLatin1String(names::kFocalShift), waves, focusX, shiftY + 16, 64);
     ui::attachCaption(m_focalShift,
                       makeLabel(this, QStringLiteral("additional Focal shift from 400 - 700 nm"), boxX, shiftY));
 
-    m_calculate = makeButton(this, QStringLiteral("CalculateChromatic"), QStringLiteral("Calculate"),
+    m_calculate = makeButton(this, QLatin1String(names::kCalculateChromatic), QStringLiteral("Calculate"),
                              QRect(boxX, shiftY + 42, 80, 24));
-    connect(m_calculate, &QPushButton::clicked, this, &ChromaticPage::CalculateChromaticClick);
-    m_save = makeButton(this, QStringLiteral("SaveChromaticImage"), QStringLiteral("Save Image"),
+    connect(m_calculate, &QPushButton::clicked, this, &ChromaticPage::calculateWhiteLight);
+    m_save = makeButton(this, QLatin1String(names::kSaveChromatic), QStringLiteral("Save Image"),
                         QRect(boxX + 88, shiftY + 42, 80, 24));
-    connect(m_save, &QPushButton::clicked, this, &ChromaticPage::SaveChromaticImageClick);
+    connect(m_save, &QPushButton::clicked, this, &ChromaticPage::savePicture);
 
     makeLabel(this, QStringLiteral("Note: these settings do NOT affect calculations  on other pages !!!"), boxX, 300);
 }
 
-void ChromaticPage::CalculateChromaticClick()
+void ChromaticPage::calculateWhiteLight()
 {
-    const float focus = static_cast<float>(m_parameters.value(Parameter::Focus));
-    const float spherical = static_cast<float>(m_parameters.value(Parameter::Spherical));
-    m_state.start();
-    bool refused = false;
-    for (int k = 0; k < kRows; ++k) {
-        if (!m_include[k]->isChecked())
-            continue;
-        m_state.setWaveLength(m_wavelength[k]->value());
-        // The shift is added to the focus as the editor holds it.
-        m_parameters.setValue(Parameter::Focus, m_focus[k]->value());
-        m_parameters.setValue(Parameter::Focus, sim::ShiftedFocus(m_parameters.value(Parameter::Focus),
-                                                                  m_focalShift->value(), m_state.waveLength()));
-        m_parameters.setValue(Parameter::Spherical, m_spherical[k]->value());
-        refused = !m_calc.CalcFFTS();
-        if (refused)
-            break;
-        m_status.repaintNow();
-        m_state.accumulate();
-    }
-    m_parameters.setValue(Parameter::Focus, focus);
-    m_parameters.setValue(Parameter::Spherical, spherical);
-    if (refused) {
-        // The calculation said why; the picture stays as it was.
-        m_state.abandon();
+    std::vector<sim::ChromaticRow> rows;
+    for (int k = 0; k < kRows; ++k)
+        if (m_include[k]->isChecked())
+            rows.push_back({m_wavelength[k]->value(), m_focus[k]->value(), m_spherical[k]->value()});
+    const std::vector<optics::StarRequest> plan =
+        sim::PlanChromatic(m_calculations.request(), rows, m_focalShift->value(),
+                           [this](sim::Setting setting, double value) { return m_parameters.held(setting, value); });
+    if (!m_calculations.accept(plan))
         return;
+
+    sim::ChromaticSum sum;
+    for (const optics::StarRequest& request : plan) {
+        const std::optional<optics::StarResult> result = m_calculations.run(request);
+        if (!result)
+            return;
+        // Each wavelength shows in its colour while the run goes on.
+        m_model.showColourPass(Place::Chromatic, result->image, request.waveLength);
+        m_status.flush();
+        sum.add(result->image->grid, request.waveLength);
+        m_model.trace().weights = sum.lastWeights();
     }
-    m_state.drawComposite(m_display.buffer());
-    m_display.Starimage1Paint();
-    m_state.finish();
+    m_model.showComposite(Place::Chromatic, sum.finish());
 }
 
 void ChromaticPage::resetControls()
@@ -138,7 +127,7 @@ void ChromaticPage::resetControls()
     m_focalShift->setValue(0.0);
 }
 
-void ChromaticPage::SaveChromaticImageClick()
+void ChromaticPage::savePicture()
 {
     m_files.savePicture(this, *m_picture);
 }

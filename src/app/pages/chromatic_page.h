@@ -1,15 +1,9 @@
 #pragma once
 
-#include "simulations/chromatic.h"
-
 #include <QWidget>
 
 class QCheckBox;
 class QPushButton;
-
-namespace optics {
-class StatusSink;
-}
 
 namespace ui {
 class NumberEdit;
@@ -18,29 +12,29 @@ class PictureBox;
 
 namespace app {
 
-class Calculation;
-class PictureFiles;
+class Calculations;
 class ParameterColumn;
-class StarDisplay;
+class PictureFiles;
+class SimulationModel;
+class StatusReport;
 
 //! Page 8, "Chromatic": the white-light star from up to seven wavelengths.
 class ChromaticPage : public QWidget {
     Q_OBJECT
 
 public:
-    //! The page calculates through `calc` with the focus and spherical
-    //! aberration of each row written into `parameters`, and shows the
-    //! composite through `display`.
-    ChromaticPage(Calculation& calc, ParameterColumn& parameters, StarDisplay& display, optics::StatusSink& status,
-                  sim::ChromaticState state, PictureFiles& files, QWidget* parent = nullptr);
-    //! "Save Image": the white-light star as JPEG or BMP.
-    void SaveChromaticImageClick();
+    //! Calculates through `calculations` with each row's focus and spherical
+    //! aberration held as the main editors would hold them, and shows the
+    //! composite through `model`.
+    ChromaticPage(Calculations& calculations, ParameterColumn& parameters, SimulationModel& model,
+                  StatusReport& status, PictureFiles& files, QWidget* parent = nullptr);
 
     //! The Calculate button: one calculation per ticked row at its
     //! wavelength, focus (plus the focal shift) and spherical aberration,
-    //! summed in colour and shown in `chroma`. FocusSpin and SphericalSpin
-    //! are put back afterwards.
-    void CalculateChromaticClick();
+    //! summed in colour and shown in `chroma`.
+    void calculateWhiteLight();
+    //! "Save Image": the white-light star as JPEG or BMP.
+    void savePicture();
 
     //! The white-light star picture (`chroma`, 257 x 257).
     ui::PictureBox* picture() const { return m_picture; }
@@ -51,11 +45,11 @@ public:
 private:
     static constexpr int kRows = 7;
 
-    Calculation& m_calc;
+    Calculations& m_calculations;
     ParameterColumn& m_parameters;
-    StarDisplay& m_display;
-    optics::StatusSink& m_status;
-    sim::ChromaticState m_state;
+    SimulationModel& m_model;
+    StatusReport& m_status;
+    PictureFiles& m_files;
 
     ui::PictureBox* m_picture;
     // Row k = 0..6: include box, wavelength, focus and spherical editors.
@@ -64,9 +58,8 @@ private:
     ui::NumberEdit* m_focus[kRows] = {};
     ui::NumberEdit* m_spherical[kRows] = {};
     ui::NumberEdit* m_focalShift = nullptr;
-    QPushButton* m_calculate = nullptr;  // CalculateChromatic
-    PictureFiles& m_files;
-    QPushButton* m_save = nullptr;       // SaveChromaticImage
+    QPushButton* m_calculate = nullptr;
+    QPushButton* m_save = nullptr;
 };
 
 }  // namespace app

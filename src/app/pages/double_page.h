@@ -4,14 +4,6 @@
 
 class QPushButton;
 
-namespace imaging {
-class PixelBuffer;
-}
-
-namespace sim {
-class DoubleStarView;
-}
-
 namespace ui {
 class NumberEdit;
 class PictureBox;
@@ -19,9 +11,10 @@ class PictureBox;
 
 namespace app {
 
-class Calculation;
-class PictureFiles;
+class Calculations;
 class ParameterColumn;
+class PictureFiles;
+class SimulationModel;
 
 //! Page 3, "Double": the star image with a fainter copy of itself at a given
 //! separation, magnitude difference and position angle.
@@ -29,49 +22,46 @@ class DoublePage : public QWidget {
     Q_OBJECT
 
 public:
-    //! Calculates through `calculation`, reads the aperture from and writes
-    //! the zoom to `parameters`; `starImage` is the star page's picture and
-    //! `view` the page's view of the shared state.
-    DoublePage(Calculation& calculation, ParameterColumn& parameters, const ui::PictureBox& starImage,
-               sim::DoubleStarView& view, PictureFiles& files, QWidget* parent = nullptr);
-    //! "Save": the double-star picture as JPEG or BMP.
-    void DoubleSaveButtonClick();
+    //! Calculates through `calculations`, puts the zoom to 1 through
+    //! `parameters` when another view's picture is on show, and composes from
+    //! the star image of `model`.
+    DoublePage(Calculations& calculations, ParameterColumn& parameters, SimulationModel& model, PictureFiles& files,
+               QWidget* parent = nullptr);
 
-    //! The star buffer and the double-star buffer, or none once the window
-    //! has closed.
-    void setBuffers(imaging::PixelBuffer* starBuffer, imaging::PixelBuffer* doubleStarBuffer);
-
-    //! Composes the picture from the star image as it stands; no calculation.
-    void ChangeDouble();
+    //! Composes the picture from the star image on the star page; no
+    //! calculation.
+    void composeDoubleStar();
     //! "Calculate": a new star image, then the picture.
-    void BitBtn6Click();
+    void calculateDoubleStar();
     //! The separation of the Dawes and Rayleigh criteria for the aperture,
     //! then a new star image and the picture.
-    void DawesClick();
-    void RaleighClick();
+    void useDawesLimit();
+    void useRayleighLimit();
+    //! "Save": the double-star picture as JPEG or BMP.
+    void savePicture();
+
+    //! The picture (`DoubleImage`, 256 x 256).
+    const ui::PictureBox* picture() const { return m_picture; }
 
 private:
-    //! After another view drew last: the plain star at the reference
-    //! wavelength, zoom 1, as the Calculate button makes it.
-    void calculatePlainStar();
+    //! A new star image as the Calculate button makes it (at zoom 1 when
+    //! another view's picture is on show), then the picture.
+    void calculate();
     void setSeparationFor(double constant);
 
-    Calculation& m_calculation;
+    Calculations& m_calculations;
     ParameterColumn& m_parameters;
-    const ui::PictureBox& m_starImage;
-    sim::DoubleStarView& m_view;
-    imaging::PixelBuffer* m_starBuffer = nullptr;
-    imaging::PixelBuffer* m_doubleStarBuffer = nullptr;
-
-    ui::PictureBox* m_picture;      // DoubleImage, 256 x 256
-    ui::NumberEdit* m_separation;   // RxDistance
-    ui::NumberEdit* m_magnitudes;   // RxMagnDif
-    ui::NumberEdit* m_angle;        // RxPaSpin
-    QPushButton* m_calculate;       // BitBtn6
-    QPushButton* m_dawes;           // Dawes
-    QPushButton* m_rayleigh;        // Raleigh
+    SimulationModel& m_model;
     PictureFiles& m_files;
-    QPushButton* m_save;            // DoubleSaveButton
+
+    ui::PictureBox* m_picture;
+    ui::NumberEdit* m_separation;
+    ui::NumberEdit* m_magnitudes;
+    ui::NumberEdit* m_angle;
+    QPushButton* m_calculate;
+    QPushButton* m_dawes;
+    QPushButton* m_rayleigh;
+    QPushButton* m_save;
 };
 
 }  // namespace app

@@ -1,11 +1,14 @@
 #include "app/pages/intra_extra_page.h"
 
-#include "app/calculation.h"
+#include "app/calculations.h"
+#include "app/control_names.h"
 #include "app/pages/page_helpers.h"
-#include "app/picture_files.h"
 #include "app/parameter_column.h"
-#include "app/star_display.h"
-#include "optics/status_sink.h"
+#include "app/picture_files.h"
+#include "app/simulation_model.h"
+#include "app/status_report.h"
+#include "imaging/display.h"
+#include "simulations/intra_extra.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
 #include "ui/picture_box.h"
@@ -13,8 +16,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-
-#include <cmath>
 
 namespace app {
 
@@ -42,121 +43,123 @@ QLabel* centredLabel(QWidget* parent, const QString& text, int x, int y, int wid
     return label;
 }
 
+// A defocus as the labels under the pictures show it.
+QString focusText(double focus)
+{
+    return QLocale().toString(focus, 'g', QLocale::FloatingPointShortest);
+}
+
 }  // namespace
 
-IntraExtraPage::IntraExtraPage(Calculation& calc, ParameterColumn& parameters, StarDisplay& display,
-                               optics::StatusSink& status, ui::DialogService& dialogs, sim::IntraExtraState state,
-                               PictureFiles& files, QWidget* parent)
+IntraExtraPage::IntraExtraPage(Calculations& calculations, ParameterColumn& parameters, SimulationModel& model,
+                               StatusReport& status, ui::DialogService& dialogs, PictureFiles& files,
+                               QWidget* parent)
     : QWidget(parent),
-      m_calc(calc),
+      m_calculations(calculations),
       m_parameters(parameters),
-      m_display(display),
+      m_model(model),
       m_status(status),
       m_dialogs(dialogs),
-      m_state(state),
       m_files(files)
 {
-    setObjectName(QStringLiteral("IntraExtra"));
+    setObjectName(QLatin1String(names::kIntraExtraPage));
     constexpr int captionY = kPictureY - 18;
     centredLabel(this, QStringLiteral("Intrafocal"), kPictureX + kIntraX, captionY, kSideSize);
     centredLabel(this, QStringLiteral("Focus (x4)"), kPictureX + kFocusX, captionY, kFocusSize);
     centredLabel(this, QStringLiteral("Extrafocal"), kPictureX + kExtraX, captionY, kSideSize);
 
     m_picture = new ui::PictureBox(this, 505, 201);
-    m_picture->setObjectName(QStringLiteral("IntraExtraImage"));
+    m_picture->setObjectName(QLatin1String(names::kIntraExtraImage));
     m_picture->move(kPictureX, kPictureY);
 
     constexpr int labelY = kPictureY + 201 + 4;
     m_intraLabel = centredLabel(this, QString(), kPictureX + kIntraX, labelY, kSideSize);
-    m_intraLabel->setObjectName(QStringLiteral("Intralabel"));
+    m_intraLabel->setObjectName(QLatin1String(names::kIntraLabel));
     m_extraLabel = centredLabel(this, QString(), kPictureX + kExtraX, labelY, kSideSize);
-    m_extraLabel->setObjectName(QStringLiteral("ExtraLabel"));
+    m_extraLabel->setObjectName(QLatin1String(names::kExtraLabel));
 
     makeLabel(this, QStringLiteral("NOTE: the brightness of the out-of-focus images is balanced"), kPictureX, 256);
 
-    m_calculate = makeButton(this, QStringLiteral("SpeedButton2"), QStringLiteral("Calculate"),
+    m_calculate = makeButton(this, QLatin1String(names::kCalculateIntraExtra), QStringLiteral("Calculate"),
                              QRect(kPictureX, 280, 90, 26));
     ui::setHint(m_calculate, QStringLiteral("Calculate images"), true);
-    connect(m_calculate, &QPushButton::clicked, this, &IntraExtraPage::IntraExtracalculate);
-    m_save = makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("Save"), QRect(kPictureX + 100, 280, 75, 26));
-    connect(m_save, &QPushButton::clicked, this, &IntraExtraPage::SaveIntraExtraClick);
+    connect(m_calculate, &QPushButton::clicked, this, &IntraExtraPage::calculateFocalSeries);
+    m_save = makeButton(this, QLatin1String(names::kSaveIntraExtra), QStringLiteral("Save"),
+                        QRect(kPictureX + 100, 280, 75, 26));
+    connect(m_save, &QPushButton::clicked, this, &IntraExtraPage::savePicture);
 }
 
-void IntraExtraPage::IntraExtracalculate()
+void IntraExtraPage::calculateFocalSeries()
 {
-    m_state.start();
-    const double focus = m_parameters.value(Parameter::Focus);
-    if (focus == 0.0) {
+    const optics::StarRequest controls = m_calculations.request();
+    if (controls.pupil.focus == 0.0) {
         m_dialogs.showMessage(window(), ui::MessageKind::Information, QStringLiteral("Focus-value is Zero"),
                               {ui::MessageButton::Ok});
         return;
     }
-    m_status.setStatus(1, "Building focussed image");
-    m_status.repaintNow();
-    const bool transferFunction = m_parameters.transferFunction();
-    m_parameters.setTransferFunction(false);
-    const double aperture = m_parameters.value(Parameter::Aperture);
+    const sim::IntraExtraPlan plan = sim::PlanIntraExtra(
+        controls, [this](sim::Setting setting, double value) { return m_parameters.held(setting, value); });
+    if (!m_calculations.accept({plan.focused, plan.intra, plan.extra}))
+        return;
 
-    // Whatever happens, the options and the status are as before; a refused
-    // calculation also puts the user's focus and aperture back.
-    auto end = [&](bool refused) {
-        if (refused) {
-            m_parameters.setValue(Parameter::Aperture, aperture);
-            m_parameters.setValue(Parameter::Focus, focus);
-        }
-        m_parameters.setTransferFunction(transferFunction);
-        m_status.setStatus(1, "");
+    // Each image is shown in the star picture, and its middle copied here.
+    auto calculate = [this](const optics::StarRequest& request) -> optics::StarImagePtr {
+        std::optional<optics::StarResult> result = m_calculations.run(request);
+        if (!result)
+            return nullptr;
+        m_model.showStar(Place::Star, result->image);
+        return result->image;
     };
+    struct Done {
+        StatusReport& status;
+        ~Done() { status.showProgress(QString()); }
+    } done{m_status};
 
-    // Half the aperture makes the diffraction pattern twice as large.
-    m_parameters.setValue(Parameter::Focus, 0.0);
-    m_parameters.setValue(Parameter::Aperture, aperture * 0.5);
-    if (!m_calc.CalcFFTS())
-        return end(true);
+    m_status.showProgress(QStringLiteral("Building focussed image"));
+    m_status.flush();
+    if (!calculate(plan.focused))
+        return;
     copyStar(kFocusSource, kFocusSource, kFocusSize, kFocusX, kFocusY);
 
-    m_status.setStatus(1, "Building Intra-focal image");
-    m_status.repaintNow();
-    m_parameters.setValue(Parameter::Aperture, aperture);
-    m_parameters.setValue(Parameter::Focus, -std::fabs(focus));
-    m_intraLabel->setText(focusText());
-    if (!m_calc.CalcFFTS())
-        return end(true);
+    m_status.showProgress(QStringLiteral("Building Intra-focal image"));
+    m_status.flush();
+    m_intraLabel->setText(focusText(plan.intra.pupil.focus));
+    const optics::StarImagePtr intra = calculate(plan.intra);
+    if (!intra)
+        return;
     copyStar(kSideSource, kSideSource, kSideSize, kIntraX, 0);
+    m_model.trace().intraFocal = intra;
 
-    m_status.setStatus(1, "Building In-focus image");
-    m_status.repaintNow();
-    m_state.keepIntraFocal();
-    m_parameters.setValue(Parameter::Focus, std::fabs(focus));
-    m_extraLabel->setText(focusText());
-    if (!m_calc.CalcFFTS())
-        return end(true);
+    m_status.showProgress(QStringLiteral("Building In-focus image"));
+    m_status.flush();
+    m_extraLabel->setText(focusText(plan.extra.pupil.focus));
+    const optics::StarImagePtr extra = calculate(plan.extra);
+    if (!extra)
+        return;
     copyStar(kSideSource, kSideSource, kSideSize, kExtraX, 0);
-    m_status.repaintNow();
+    m_status.flush();
 
-    if (imaging::PixelBuffer* buffer = m_display.buffer()) {
-        const sim::BalancedSide side = m_state.balance(m_display.settings(), *buffer);
-        if (side != sim::BalancedSide::None) {
-            const int x = side == sim::BalancedSide::Intra ? kIntraX : kExtraX;
-            m_picture->copyFrom(*buffer, kSideSource, kSideSource, kSideSource + kSideSize,
-                                kSideSource + kSideSize, x, 0);
-        }
+    // The dimmer side again, on the brighter one's scale.
+    const double intraPeak = intra->peak;
+    const double extraPeak = extra->peak;
+    const sim::BalancedSide side = sim::DimmerSide(intraPeak, extraPeak);
+    if (side != sim::BalancedSide::None) {
+        const bool redrawIntra = side == sim::BalancedSide::Intra;
+        const imaging::PixelBuffer balanced =
+            redrawIntra ? imaging::DrawOnPeakScale(intra->grid, intraPeak, extraPeak, m_model.curve(), m_model.look())
+                        : imaging::DrawOnPeakScale(extra->grid, extraPeak, intraPeak, m_model.curve(), m_model.look());
+        m_picture->copyFrom(balanced, kSideSource, kSideSource, kSideSource + kSideSize, kSideSource + kSideSize,
+                            redrawIntra ? kIntraX : kExtraX, 0);
     }
-    end(false);
 }
 
 void IntraExtraPage::copyStar(int left, int top, int size, int x, int y)
 {
-    if (const QImage* star = m_display.picture(optics::PaintTarget::StarImage))
-        m_picture->copyFrom(*star, QRect(left, top, size, size), QPoint(x, y));
+    if (const imaging::PixelBuffer* star = m_model.picture(Place::Star))
+        m_picture->copyFrom(*star, left, top, left + size, top + size, x, y);
 }
 
-QString IntraExtraPage::focusText() const
-{
-    return QLocale().toString(m_parameters.value(Parameter::Focus), 'g', QLocale::FloatingPointShortest);
-}
-
-void IntraExtraPage::SaveIntraExtraClick()
+void IntraExtraPage::savePicture()
 {
     m_files.savePicture(this, *m_picture);
 }

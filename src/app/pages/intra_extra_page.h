@@ -1,15 +1,9 @@
 #pragma once
 
-#include "simulations/intra_extra.h"
-
 #include <QWidget>
 
 class QLabel;
 class QPushButton;
-
-namespace optics {
-class StatusSink;
-}
 
 namespace ui {
 class DialogService;
@@ -18,10 +12,11 @@ class PictureBox;
 
 namespace app {
 
-class Calculation;
-class PictureFiles;
+class Calculations;
 class ParameterColumn;
-class StarDisplay;
+class PictureFiles;
+class SimulationModel;
+class StatusReport;
 
 //! Page 1, "Intra/Extra": the star on both sides of focus and in focus, the
 //! two out-of-focus images on one brightness scale.
@@ -29,39 +24,35 @@ class IntraExtraPage : public QWidget {
     Q_OBJECT
 
 public:
-    //! The page calculates through `calc` with the parameters written into
-    //! `parameters`, and copies the star pictures that `display` shows.
-    IntraExtraPage(Calculation& calc, ParameterColumn& parameters, StarDisplay& display, optics::StatusSink& status,
-                   ui::DialogService& dialogs, sim::IntraExtraState state, PictureFiles& files,
-                   QWidget* parent = nullptr);
-    //! "Save": the assembled picture as JPEG or BMP.
-    void SaveIntraExtraClick();
+    //! Calculates through `calculations` with the held values of `parameters`
+    //! and shows the star pictures through `model`.
+    IntraExtraPage(Calculations& calculations, ParameterColumn& parameters, SimulationModel& model,
+                   StatusReport& status, ui::DialogService& dialogs, PictureFiles& files, QWidget* parent = nullptr);
 
     //! The Calculate button: the star in focus with half the aperture, then
     //! at minus and plus the defocus of FocusSpin, assembled side by side in
-    //! `IntraExtraImage`; afterwards FocusSpin holds the defocus made
-    //! positive and everything else is as before.
-    void IntraExtracalculate();
+    //! `IntraExtraImage`. The editors keep what they hold.
+    void calculateFocalSeries();
+    //! "Save": the assembled picture as JPEG or BMP.
+    void savePicture();
 
 private:
-    //! Copies the rectangle (left, top) to (left + size, top + size) of the
-    //! star picture to (x, y) of the assembled picture.
+    //! Copies the square (left, top, size) of the star picture to (x, y) of
+    //! the assembled picture.
     void copyStar(int left, int top, int size, int x, int y);
-    QString focusText() const;
 
-    Calculation& m_calc;
+    Calculations& m_calculations;
     ParameterColumn& m_parameters;
-    StarDisplay& m_display;
-    optics::StatusSink& m_status;
+    SimulationModel& m_model;
+    StatusReport& m_status;
     ui::DialogService& m_dialogs;
-    sim::IntraExtraState m_state;
+    PictureFiles& m_files;
 
-    ui::PictureBox* m_picture;  // IntraExtraImage, 505 x 201
+    ui::PictureBox* m_picture;  // 505 x 201
     QLabel* m_intraLabel;
     QLabel* m_extraLabel;
-    QPushButton* m_calculate;  // SpeedButton2
-    PictureFiles& m_files;
-    QPushButton* m_save;       // BitBtn2
+    QPushButton* m_calculate;
+    QPushButton* m_save;
 };
 
 }  // namespace app

@@ -1,11 +1,12 @@
 #include "app/pages/planet_page.h"
 
-#include "app/calculation.h"
+#include "app/calculations.h"
+#include "app/control_names.h"
 #include "app/pages/page_helpers.h"
-#include "app/picture_files.h"
 #include "app/parameter_column.h"
-#include "app/star_display.h"
-#include "optics/status_sink.h"
+#include "app/picture_files.h"
+#include "app/simulation_model.h"
+#include "app/status_report.h"
 #include "simulations/planet.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
@@ -26,56 +27,54 @@ constexpr int kPixelsPerArcsecond = 10;
 
 }  // namespace
 
-PlanetPage::PlanetPage(Calculation& calculation, ParameterColumn& parameters, StarDisplay& display,
-                       optics::StatusSink& status, ui::DialogService& dialogs, sim::PlanetRun& run, PictureFiles& files,
-                       QWidget* parent)
+PlanetPage::PlanetPage(Calculations& calculations, ParameterColumn& parameters, SimulationModel& model,
+                       StatusReport& status, ui::DialogService& dialogs, PictureFiles& files, QWidget* parent)
     : QWidget(parent),
-      m_calculation(calculation),
+      m_calculations(calculations),
       m_parameters(parameters),
-      m_display(display),
+      m_model(model),
       m_status(status),
       m_dialogs(dialogs),
-      m_run(run),
       m_files(files)
 {
-    setObjectName(QStringLiteral("Planet"));
+    setObjectName(QLatin1String(names::kPlanetPage));
     // Titles and the small controls over the pictures, the runs under them.
-    makeLabel(this, QStringLiteral("Original"), 8, 5)->setObjectName(QStringLiteral("OP"));
-    m_load = makeButton(this, QStringLiteral("BitBtn4"), QStringLiteral("Load"), QRect(58, 1, 52, 21));
+    makeLabel(this, QStringLiteral("Original"), 8, 5)->setObjectName(QLatin1String(names::kOriginalCaption));
+    m_load = makeButton(this, QLatin1String(names::kLoadPlanet), QStringLiteral("Load"), QRect(58, 1, 52, 21));
     m_compare = new QComboBox(this);
-    m_compare->setObjectName(QStringLiteral("CompareBox"));
+    m_compare->setObjectName(QLatin1String(names::kCompareBox));
     m_compare->addItems({QStringLiteral("Original"), QStringLiteral("Other image")});
     m_compare->setGeometry(182, 1, 83, 21);
     ui::attachCaption(m_compare, makeLabel(this, QStringLiteral("Compare to"), 114, 5));
     m_scaleLabel = makeLabel(this, QStringLiteral("Aberrated (25 arcseconds wide)"), 284, 5);
-    m_scaleLabel->setObjectName(QStringLiteral("Planetlabel"));
+    m_scaleLabel->setObjectName(QLatin1String(names::kPlanetLabel));
     m_scaleLabel->setFixedWidth(200);
-    m_save = makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Save"), QRect(489, 1, 52, 21));
-    connect(m_save, &QPushButton::clicked, this, &PlanetPage::SavePlanetImageClick);
+    m_save = makeButton(this, QLatin1String(names::kSavePlanet), QStringLiteral("Save"), QRect(489, 1, 52, 21));
+    connect(m_save, &QPushButton::clicked, this, &PlanetPage::savePicture);
 
     m_original = new ui::PictureBox(this, 257, 257);
-    m_original->setObjectName(QStringLiteral("Planetimage"));
+    m_original->setObjectName(QLatin1String(names::kPlanetImage));
     m_original->setCentred(true);
     m_original->move(8, 24);
     m_aberrated = new ui::PictureBox(this, 257, 257);
-    m_aberrated->setObjectName(QStringLiteral("Planetaberrate"));
+    m_aberrated->setObjectName(QLatin1String(names::kPlanetAberrated));
     m_aberrated->move(284, 24);
 
     m_size = makeLabel(this, QString(), 8, 284);
-    m_size->setObjectName(QStringLiteral("planetimagesize"));
+    m_size->setObjectName(QLatin1String(names::kPlanetImageSize));
     m_size->setFixedWidth(200);
     makeLabel(this, QStringLiteral("Note :Images should have 10 pixels/arcsec."), 8, 299)->setFixedWidth(257);
-    m_grey = makeButton(this, QStringLiteral("Convolute"), QStringLiteral("Calculate Greyvalues"),
+    m_grey = makeButton(this, QLatin1String(names::kConvoluteGrey), QStringLiteral("Calculate Greyvalues"),
                         QRect(284, 284, 128, 25));
     ui::setHint(m_grey, QStringLiteral("Calculate planet in grey values"), true);
-    m_colour = makeButton(this, QStringLiteral("ConvoluteInColor"), QStringLiteral("Calculate Full Color"),
+    m_colour = makeButton(this, QLatin1String(names::kConvoluteColour), QStringLiteral("Calculate Full Color"),
                           QRect(416, 284, 125, 25));
     ui::setHint(m_colour, QStringLiteral("Calculate Red, Green, Blue planes"), true);
 
-    connect(m_load, &QPushButton::clicked, this, &PlanetPage::LoadPlanetImageClick);
-    connect(m_grey, &QPushButton::clicked, this, &PlanetPage::ConvoluteGrey);
-    connect(m_colour, &QPushButton::clicked, this, &PlanetPage::ConvoluteInColorClick);
-    connect(m_compare, &QComboBox::currentIndexChanged, this, &PlanetPage::CompareBoxChange);
+    connect(m_load, &QPushButton::clicked, this, &PlanetPage::loadPlanetPicture);
+    connect(m_grey, &QPushButton::clicked, this, &PlanetPage::convolveGrey);
+    connect(m_colour, &QPushButton::clicked, this, [this] { convolveInColour(); });
+    connect(m_compare, &QComboBox::currentIndexChanged, this, &PlanetPage::chooseComparison);
 }
 
 void PlanetPage::setScaleLabel(int arcseconds)
@@ -118,7 +117,7 @@ void PlanetPage::reportFailure(const QString& error)
     m_dialogs.showMessage(window(), ui::MessageKind::Error, error, {ui::MessageButton::Ok});
 }
 
-void PlanetPage::LoadPlanetImageClick()
+void PlanetPage::loadPlanetPicture()
 {
     if (const auto choice = m_dialogs.openFile(window(), QStringLiteral("Open"), ui::PictureFilters())) {
         ui::PictureRead read = ui::ReadPicture(choice->path);
@@ -166,67 +165,78 @@ void PlanetPage::reportCrop()
 {
     const sim::PlanetPlacement place = sim::PlacePlanet(m_bitmap.width(), m_bitmap.height());
     if (place.cropped)
-        m_status.setStatus(1, QStringLiteral("Only the central %1 x %2 pixels of the %3 x %4 picture were used")
+        m_status.showProgress(QStringLiteral("Only the central %1 x %2 pixels of the %3 x %4 picture were used")
                                   .arg(place.width)
                                   .arg(place.height)
                                   .arg(m_bitmap.width())
-                                  .arg(m_bitmap.height())
-                                  .toStdString());
+                                  .arg(m_bitmap.height()));
 }
 
-void PlanetPage::ConvoluteGrey()
+optics::StarImagePtr PlanetPage::convolve(const optics::StarRequest& request, sim::PlanetPlane plane)
+{
+    // The star image of the pass is shown nowhere.
+    const std::optional<optics::StarResult> star = m_calculations.run(request);
+    if (!star)
+        return nullptr;
+    m_status.flush();
+    m_model.trace().kernel = star->image;
+    optics::StarCalculator& calculator = m_calculations.calculator();
+    return sim::ConvolvePlanet(calculator.workspace(), *star->image, workingPicture(),
+                               plane, m_status, calculator.laneKernel());
+}
+
+void PlanetPage::convolveGrey()
 {
     if (!loadWorkingPicture())
         return;
-    if (ConvolutePlanet())
-        reportCrop();
+    const optics::StarRequest request = m_calculations.request();
+    if (!m_calculations.accept({request}))
+        return;
+    m_parameters.showZoomOne();
+    m_status.flush();
+    const optics::StarImagePtr planet = convolve(request, sim::PlanetPlane::Grey);
+    if (!planet)
+        return;
+    m_model.showStar(Place::Planet, planet);
+    reportCrop();
 }
 
-bool PlanetPage::ConvolutePlanet()
+bool PlanetPage::convolveInColour()
 {
-    m_parameters.setValue(Parameter::Zoom, 1.0);
-    m_run.dropComposite();
-    if (m_run.colourPass())
-        m_status.setStatus(1, sim::WavelengthStatus(m_run.waveLength(), decimalSeparator()));
-    m_status.repaintNow();
-    const optics::PaintTarget before = m_run.paintTarget();
-    // The star image of the pass is drawn nowhere.
-    m_run.setPaintTarget(optics::PaintTarget::None);
-    if (!m_calculation.CalcFFTS()) {
-        m_run.setPaintTarget(before);
-        return false;
-    }
-    m_status.repaintNow();
-    m_run.convolve(workingPicture(), m_status);
-    m_status.setStatus(0, "Building image");
-    m_status.repaintNow();
-    m_run.setPaintTarget(optics::PaintTarget::Planet);
-    m_display.BuildStarImage();
-    return true;
+    return convolveInColour(m_calculations.request());
 }
 
-bool PlanetPage::ConvoluteInColorClick()
+bool PlanetPage::convolveInColour(const optics::StarRequest& controls)
 {
     if (!loadWorkingPicture())
         return false;
-    m_run.startColourRun(workingPicture());
+    std::vector<optics::StarRequest> plan;
     for (const sim::ColourPassSpec& pass : sim::kColourPasses) {
-        m_run.setWaveLength(pass.waveLength);
-        if (!ConvolutePlanet()) {
-            m_run.abandonColourRun();
-            return false;
-        }
-        m_status.repaintNow();
-        m_run.accumulate(pass.channel);
+        optics::StarRequest request = controls;
+        request.waveLength = pass.waveLength;
+        plan.push_back(request);
     }
-    m_status.setStatus(1, "Building final image");
-    m_status.repaintNow();
-    if (imaging::PixelBuffer* buffer = m_display.buffer())
-        m_run.drawComposite(*buffer);
-    m_run.setPaintTarget(optics::PaintTarget::Planet);
-    m_display.Starimage1Paint();
-    // From here on zoom redraws show ColourGrid as it stands (0..255).
-    m_run.endColourRun();
+    if (!m_calculations.accept(plan))
+        return false;
+    m_parameters.showZoomOne();
+
+    sim::PlanetColourSum sum(workingPicture());
+    m_model.trace().planetTotals = sum.totals();
+    for (std::size_t n = 0; n < plan.size(); ++n) {
+        const sim::ColourPassSpec& pass = sim::kColourPasses[n];
+        m_status.showProgress(QString::fromStdString(sim::WavelengthStatus(pass.waveLength, decimalSeparator())));
+        m_status.flush();
+        const optics::StarImagePtr planet = convolve(plan[n], pass.channel);
+        if (!planet)
+            return false;
+        m_model.showColourPass(Place::Planet, planet, pass.waveLength);
+        m_status.flush();
+        sum.add(planet->grid, pass.channel);
+        m_model.trace().weights = sum.lastWeights();
+    }
+    m_status.showProgress(QStringLiteral("Building final image"));
+    m_status.flush();
+    m_model.showComposite(Place::Planet, sum.finish());
 
     if (m_compare->currentIndex() == 1 && !m_compareFileName.isEmpty()) {
         ui::PictureRead read = ui::ReadPicture(m_compareFileName);
@@ -239,7 +249,7 @@ bool PlanetPage::ConvoluteInColorClick()
     return true;
 }
 
-void PlanetPage::CompareBoxChange()
+void PlanetPage::chooseComparison()
 {
     m_compareFileName.clear();
     if (m_compare->currentIndex() != 1)
@@ -248,7 +258,7 @@ void PlanetPage::CompareBoxChange()
         m_compareFileName = choice->path;
 }
 
-void PlanetPage::SavePlanetImageClick()
+void PlanetPage::savePicture()
 {
     m_files.savePicture(this, *m_aberrated);
 }

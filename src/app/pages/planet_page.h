@@ -1,5 +1,8 @@
 #pragma once
 
+#include "optics/star_calculator.h"
+#include "simulations/planet.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
@@ -10,15 +13,6 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
-namespace optics {
-class StatusSink;
-}
-
-namespace sim {
-class PlanetRun;
-struct RgbPicture;
-}
-
 namespace ui {
 class DialogService;
 class PictureBox;
@@ -26,10 +20,11 @@ class PictureBox;
 
 namespace app {
 
-class Calculation;
-class PictureFiles;
+class Calculations;
 class ParameterColumn;
-class StarDisplay;
+class PictureFiles;
+class SimulationModel;
+class StatusReport;
 
 //! Page 2, "Planet": a planet picture as loaded and as the telescope shows
 //! it, convolved with the star image in grey or in red, green and blue.
@@ -37,14 +32,13 @@ class PlanetPage : public QWidget {
     Q_OBJECT
 
 public:
-    //! The runs calculate through `calculation`, set the zoom through
-    //! `parameters`, draw through `display`, report through `status` and ask
-    //! for files through `dialogs`; `run` is their view of the shared state.
-    PlanetPage(Calculation& calculation, ParameterColumn& parameters, StarDisplay& display,
-               optics::StatusSink& status, ui::DialogService& dialogs, sim::PlanetRun& run,
-               PictureFiles& files, QWidget* parent = nullptr);
+    //! The runs calculate through `calculations`, put the zoom to 1 through
+    //! `parameters`, show their pictures through `model`, report through
+    //! `status` and ask for files through `dialogs`.
+    PlanetPage(Calculations& calculations, ParameterColumn& parameters, SimulationModel& model,
+               StatusReport& status, ui::DialogService& dialogs, PictureFiles& files, QWidget* parent = nullptr);
     //! "Save": the aberrated planet as JPEG or BMP.
-    void SavePlanetImageClick();
+    void savePicture();
 
     //! The aberrated planet picture (`Planetaberrate`, 257 x 257).
     ui::PictureBox* aberratedPicture() const { return m_aberrated; }
@@ -65,20 +59,19 @@ public:
 
     //! "Load": a new planet picture from the open dialog. It is shown, and
     //! the next run reads it; one that cannot be read changes nothing.
-    void LoadPlanetImageClick();
+    void loadPlanetPicture();
     //! "Calculate Greyvalues": reads the picture again and convolves its grey
-    //! plane at the current wavelength.
-    void ConvoluteGrey();
-    //! One convolution of the working picture with a star image calculated
-    //! now; false when the calculation was refused.
-    bool ConvolutePlanet();
-    //! "Calculate Full Color": blue, green and red convolved at 440, 510 and
-    //! 645 nm, each keeping its total brightness, shown together. False when
-    //! the picture could not be read or a calculation was refused.
-    bool ConvoluteInColorClick();
+    //! plane with the star of the controls.
+    void convolveGrey();
+    //! "Calculate Full Color": blue, green and red convolved with the star at
+    //! 440, 510 and 645 nm, each keeping its total brightness, shown together.
+    //! False when the picture could not be read or a calculation was refused.
+    bool convolveInColour();
+    //! The same for the star of `controls` (an animation's frame).
+    bool convolveInColour(const optics::StarRequest& controls);
     //! "Compare to": choosing "Other image" asks for the picture that replaces
     //! the original on the left after the next colour run.
-    void CompareBoxChange();
+    void chooseComparison();
 
 private:
     //! Reads PlanetFileName into the left picture and PlanetBitmap, or says
@@ -90,13 +83,15 @@ private:
     //! After a run on a picture too large for the grid, says what was used.
     void reportCrop();
     sim::RgbPicture workingPicture() const;
+    //! The star image of `request` convolved with `plane` of the working
+    //! picture; nothing when the calculation was refused.
+    optics::StarImagePtr convolve(const optics::StarRequest& request, sim::PlanetPlane plane);
 
-    Calculation& m_calculation;
+    Calculations& m_calculations;
     ParameterColumn& m_parameters;
-    StarDisplay& m_display;
-    optics::StatusSink& m_status;
+    SimulationModel& m_model;
+    StatusReport& m_status;
     ui::DialogService& m_dialogs;
-    sim::PlanetRun& m_run;
 
     ui::PictureBox* m_original;    // Planetimage
     ui::PictureBox* m_aberrated;   // Planetaberrate

@@ -1,5 +1,6 @@
 #include "app/pages/psf_mtf_page.h"
 
+#include "app/control_names.h"
 #include "app/pages/page_helpers.h"
 #include "optics/psf.h"
 #include "ui/hints.h"
@@ -14,26 +15,26 @@ namespace app {
 PsfMtfPage::PsfMtfPage(QWidget* parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("PSFMTF"));
+    setObjectName(QLatin1String(names::kPsfMtfPage));
 
     m_psfPlot = new ui::PlotView(this);
-    m_psfPlot->setObjectName(QStringLiteral("PSFPlot"));
+    m_psfPlot->setObjectName(QLatin1String(names::kPsfPlot));
     m_psfPlot->setGeometry(0, 0, 277, 236);
     ui::setHint(m_psfPlot, QStringLiteral("PSF from the Starimage"), false);
     m_psfPlot->setLeftAxis({0.0, 1.0, 6, 3, QString()});
     m_psfPlot->setBottomAxis({-5.0, 5.0, 11, 2, QStringLiteral("Arcseconds")});
-    m_psfX = m_psfPlot->addSeries(QStringLiteral("PSFXLine"), Qt::green);
-    m_psfY = m_psfPlot->addSeries(QStringLiteral("PSFYLine"), Qt::red);
+    m_psfX = m_psfPlot->addSeries(QLatin1String(names::kPsfX), Qt::green);
+    m_psfY = m_psfPlot->addSeries(QLatin1String(names::kPsfY), Qt::red);
 
     m_mtfPlot = new ui::PlotView(this);
-    m_mtfPlot->setObjectName(QStringLiteral("MTFPlot"));
+    m_mtfPlot->setObjectName(QLatin1String(names::kMtfPlot));
     m_mtfPlot->setGeometry(279, 0, 277, 236);
     ui::setHint(m_mtfPlot, QStringLiteral("MTF of the Starimage"), false);
     m_mtfPlot->setLeftAxis({0.0, 1.0, 6, 2, QString()});
     m_mtfPlot->setBottomAxis({0.0, 1.0, 6, 2, QStringLiteral("Resolution")});
-    m_perfect = m_mtfPlot->addSeries(QStringLiteral("MTFperfect"), Qt::black);
-    m_mtfX = m_mtfPlot->addSeries(QStringLiteral("MTFXLine"), Qt::green);
-    m_mtfY = m_mtfPlot->addSeries(QStringLiteral("MTFYline"), Qt::red);
+    m_perfect = m_mtfPlot->addSeries(QLatin1String(names::kMtfPerfect), Qt::black);
+    m_mtfX = m_mtfPlot->addSeries(QLatin1String(names::kMtfX), Qt::green);
+    m_mtfY = m_mtfPlot->addSeries(QLatin1String(names::kMtfY), Qt::red);
 
     auto legend = [this](const char* name, const QString& text, const char* colour, int x) {
         QLabel* l = makeLabel(this, text, x, 240);
@@ -41,22 +42,22 @@ PsfMtfPage::PsfMtfPage(QWidget* parent)
         l->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(colour)));
         return l;
     };
-    legend("XAxisLegend", QStringLiteral("X-axis"), "#008000", 8);
-    legend("YAxisLegend", QStringLiteral("Y-axis"), "#ff0000", 60);
-    legend("PerfectLegend", QStringLiteral("Perfect"), "#000000", 112);
+    legend(names::kXLegend, QStringLiteral("X-axis"), "#008000", 8);
+    legend(names::kYLegend, QStringLiteral("Y-axis"), "#ff0000", 60);
+    legend(names::kPerfectLegend, QStringLiteral("Perfect"), "#000000", 112);
 
     QLabel* help = makeLabel(this,
                          QStringLiteral("Zoom :   ALT-key and select area with mouse (click and drag)\r\n"
                                         "Reset :  ALT and left-click on mouse\r\n"
                                         "Scroll  : CTRL and move area with mouse (left click)"),
                          200, 240);
-    help->setObjectName(QStringLiteral("PlotHelp"));
+    help->setObjectName(QLatin1String(names::kPlotHelp));
 
     m_maxOne = new QCheckBox(QStringLiteral("Set Max=1"), this);
-    m_maxOne->setObjectName(QStringLiteral("PsfMaxSet"));
+    m_maxOne->setObjectName(QLatin1String(names::kPsfMaxOne));
     m_maxOne->setGeometry(8, 296, 90, 18);
     m_resolution = makeLabel(this, QStringLiteral("Max. resolution:"), 290, 298);
-    m_resolution->setObjectName(QStringLiteral("RxLabel1"));
+    m_resolution->setObjectName(QLatin1String(names::kResolution));
     m_resolution->setFixedWidth(250);
 }
 

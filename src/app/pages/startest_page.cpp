@@ -1,5 +1,6 @@
 #include "app/pages/startest_page.h"
 
+#include "app/control_names.h"
 #include "app/pages/page_helpers.h"
 #include "app/picture_files.h"
 #include "ui/hints.h"
@@ -15,7 +16,7 @@ namespace app {
 StartestPage::StartestPage(PictureFiles& files, QWidget* parent)
     : QWidget(parent), m_files(files)
 {
-    setObjectName(QStringLiteral("Startest"));
+    setObjectName(QLatin1String(names::kStartestPage));
 
     auto* title = makeLabel(this, QStringLiteral("Star Test Image"), 160, 4);
     QFont bold = title->font();
@@ -30,11 +31,11 @@ StartestPage::StartestPage(PictureFiles& files, QWidget* parent)
     bevel->setGeometry(156, 22, 262, 262);
 
     m_starImage = new ui::PictureBox(this, 256, 256);
-    m_starImage->setObjectName(QStringLiteral("StarImage"));
+    m_starImage->setObjectName(QLatin1String(names::kStarImage));
     m_starImage->move(159, 25);
 
     m_scaleLabel = makeLabel(this, QStringLiteral("Star image (25 arcseconds)"), 160, 290);
-    m_scaleLabel->setObjectName(QStringLiteral("StarImageLabel"));
+    m_scaleLabel->setObjectName(QLatin1String(names::kStarImageLabel));
 
     auto* instructions = makeLabel(this,
         QStringLiteral("Set aperture (diameter, obstruction)\r\nSet aberrations in wavelengths\r\nPress Calculate button"),
@@ -44,17 +45,17 @@ StartestPage::StartestPage(PictureFiles& files, QWidget* parent)
     instructions->setFixedHeight(instructions->heightForWidth(146));
 
     m_undersampled = makeLabel(this, QStringLiteral("Warning: Undersampled"), 6, 120);
-    m_undersampled->setObjectName(QStringLiteral("undersamplelabel"));
+    m_undersampled->setObjectName(QLatin1String(names::kUndersampled));
     m_undersampled->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
     m_undersampled->adjustSize();
     m_undersampled->hide();
 
-    m_save = makeButton(this, QStringLiteral("SpeedButton1"), QStringLiteral("Save "), QRect(6, 262, 75, 23));
+    m_save = makeButton(this, QLatin1String(names::kSaveStar), QStringLiteral("Save "), QRect(6, 262, 75, 23));
     ui::setHint(m_save, QStringLiteral("Save Startest"), true);
-    connect(m_save, &QPushButton::clicked, this, &StartestPage::SaveStarImageClick);
+    connect(m_save, &QPushButton::clicked, this, &StartestPage::savePicture);
 
     m_brightness = new QSlider(Qt::Vertical, this);
-    m_brightness->setObjectName(QStringLiteral("Brightslide"));
+    m_brightness->setObjectName(QLatin1String(names::kBrightness));
     m_brightness->setRange(0, 100);
     m_brightness->setSingleStep(10);
     m_brightness->setPageStep(10);
@@ -66,9 +67,9 @@ StartestPage::StartestPage(PictureFiles& files, QWidget* parent)
     ui::attachCaption(m_brightness, makeLabel(this, QStringLiteral("Brightness"), 446, 20));
     connect(m_brightness, &QSlider::valueChanged, this, &StartestPage::brightnessChanged);
 
-    // The hidden 17 x 17 paint box whose paint event copies the star buffer out.
+    // A hidden 17 x 17 box that scripts have always found here.
     auto* paintBox = new QWidget(this);
-    paintBox->setObjectName(QStringLiteral("Starimage1"));
+    paintBox->setObjectName(QLatin1String(names::kStarPaintBox));
     paintBox->setGeometry(0, 0, 17, 17);
     paintBox->hide();
 }
@@ -93,7 +94,7 @@ void StartestPage::resetControls()
     m_brightness->setValue(0);
 }
 
-void StartestPage::SaveStarImageClick()
+void StartestPage::savePicture()
 {
     m_files.savePicture(this, *m_starImage);
 }

@@ -33,7 +33,7 @@ public:
     //! Reset Aberrations: the slider back to 0.
     void resetControls();
     //! "Save ": the star picture as JPEG or BMP.
-    void SaveStarImageClick();
+    void savePicture();
 
 signals:
     //! The brightness slider moved.

@@ -1,5 +1,6 @@
 #include "app/pages/turbulence_page.h"
 
+#include "app/control_names.h"
 #include "app/pages/page_helpers.h"
 #include "ui/hints.h"
 #include "ui/number_edit.h"
@@ -46,15 +47,15 @@ void showScreen(ui::PictureBox* box, const optics::ScreenPicture& screen)
 TurbulencePage::TurbulencePage(QWidget* parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("Turbulence"));
+    setObjectName(QLatin1String(names::kTurbulencePage));
     // 129 x 128 boxes; the screens are drawn 129 x 129, so their last row falls outside.
     makeLabel(this, QStringLiteral("Turbulence"), 16, 8);
     m_turbulencePicture = new ui::PictureBox(this, 129, 128);
-    m_turbulencePicture->setObjectName(QStringLiteral("Image3"));
+    m_turbulencePicture->setObjectName(QLatin1String(names::kTurbulencePicture));
     m_turbulencePicture->move(16, 26);
     makeLabel(this, QStringLiteral("Roughness"), 16, 162);
     m_roughnessPicture = new ui::PictureBox(this, 129, 128);
-    m_roughnessPicture->setObjectName(QStringLiteral("Image4"));
+    m_roughnessPicture->setObjectName(QLatin1String(names::kRoughnessPicture));
     m_roughnessPicture->move(16, 180);
 
     constexpr int left = 170;
@@ -63,12 +64,12 @@ TurbulencePage::TurbulencePage(QWidget* parent)
               left, 26);
     // Both amplitudes: 0..2 in steps of 0.05.
     const ui::NumberEdit::Settings amplitude{.minimum = 0.0, .maximum = 2.0, .step = 0.05, .start = 0.0};
-    m_turbulence = makeSetting(this, "RMSSpin", amplitude, QStringLiteral("Turbulence"), left, 250, 66, 60);
+    m_turbulence = makeSetting(this, names::kTurbulenceAmount, amplitude, QStringLiteral("Turbulence"), left, 250, 66, 60);
     ui::setHint(m_turbulence, QStringLiteral("Turbulence at Aperture"), true);
-    m_roughness = makeSetting(this, "Roughspin", amplitude, QStringLiteral("Roughness"), left, 250, 96, 60);
+    m_roughness = makeSetting(this, names::kRoughnessAmount, amplitude, QStringLiteral("Roughness"), left, 250, 96, 60);
     ui::setHint(m_roughness, QStringLiteral("Roughness at mirror"), true);
 
-    m_seed = makeSetting(this, "RandSeedSpin",
+    m_seed = makeSetting(this, names::kSeed,
                          {.type = ui::NumberEdit::ValueType::Integer,
                           .minimum = 1.0,
                           .maximum = 10000.0,
@@ -80,9 +81,8 @@ TurbulencePage::TurbulencePage(QWidget* parent)
                              "turbulence. \r\nThey will not influence the amount of turbulence."),
               left, 210);
 
-    connect(m_turbulence, &ui::NumberEdit::changed, this, &TurbulencePage::RMSSpinChange);
-    connect(m_roughness, &ui::NumberEdit::changed, this, &TurbulencePage::Roughchange);
-    connect(m_seed, &ui::NumberEdit::changed, this, &TurbulencePage::RandSeedSpinChange);
+    connect(m_turbulence, &ui::NumberEdit::changed, this, &TurbulencePage::makeAmplitudesPositive);
+    connect(m_roughness, &ui::NumberEdit::changed, this, &TurbulencePage::makeAmplitudesPositive);
 }
 
 optics::ScreenSettings TurbulencePage::turbulenceSettings() const
@@ -111,22 +111,10 @@ void TurbulencePage::resetControls()
     m_roughness->setValue(0.0);
 }
 
-void TurbulencePage::RMSSpinChange()
+void TurbulencePage::makeAmplitudesPositive()
 {
-    emit turbulenceStale();
     makePositive(m_turbulence);
-}
-
-void TurbulencePage::Roughchange()
-{
-    emit roughnessStale();
     makePositive(m_roughness);
-}
-
-void TurbulencePage::RandSeedSpinChange()
-{
-    emit turbulenceStale();
-    emit roughnessStale();
 }
 
 }  // namespace app

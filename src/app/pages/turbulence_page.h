@@ -11,9 +11,7 @@ class PictureBox;
 
 namespace app {
 
-//! Page 6, "Turbulence": the two phase screens and their settings. The
-//! screens depend only on these settings, so only their handlers mark them
-//! for rebuilding.
+//! Page 6, "Turbulence": the two phase screens and their settings.
 class TurbulencePage : public QWidget {
     Q_OBJECT
 
@@ -31,22 +29,15 @@ public:
     //! Reset Aberrations: both amplitudes back to 0 (their handlers run).
     void resetControls();
 
-    //! Change handlers. A negative amplitude is meant as its size: typed -0.3
-    //! becomes 0.30. Roughchange also answers the animation range editors.
-    void RMSSpinChange();
-    void Roughchange();
-    void RandSeedSpinChange();
-
-signals:
-    void turbulenceStale();
-    void roughnessStale();
+    //! A negative amplitude is meant as its size: typed -0.3 becomes 0.30.
+    void makeAmplitudesPositive();
 
 private:
-    ui::PictureBox* m_turbulencePicture;  // Image3
-    ui::PictureBox* m_roughnessPicture;   // Image4
-    ui::NumberEdit* m_turbulence;         // RMSSpin
-    ui::NumberEdit* m_roughness;          // Roughspin
-    ui::NumberEdit* m_seed;               // RandSeedSpin
+    ui::PictureBox* m_turbulencePicture;
+    ui::PictureBox* m_roughnessPicture;
+    ui::NumberEdit* m_turbulence;
+    ui::NumberEdit* m_roughness;
+    ui::NumberEdit* m_seed;
 };
 
 }  // namespace app

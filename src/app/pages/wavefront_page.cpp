@@ -1,5 +1,6 @@
 #include "app/pages/wavefront_page.h"
 
+#include "app/control_names.h"
 #include "app/pages/page_helpers.h"
 #include "app/picture_files.h"
 #include "imaging/wavefront_picture.h"
@@ -30,14 +31,14 @@ QString fixed(double value, int decimals)
 WavefrontPage::WavefrontPage(PictureFiles& files, ui::DialogService& dialogs, QWidget* parent)
     : QWidget(parent), m_files(files), m_dialogs(dialogs)
 {
-    setObjectName(QStringLiteral("WavefrontPage"));
+    setObjectName(QLatin1String(names::kWavefrontPage));
     makeLabel(this, QStringLiteral("Aperture Image"), 8, 4);
     m_aperture = new ui::PictureBox(this, 256, 256);
-    m_aperture->setObjectName(QStringLiteral("Apertureimage"));
+    m_aperture->setObjectName(QLatin1String(names::kAperturePicture));
     m_aperture->move(8, 20);
     makeLabel(this, QStringLiteral("Pupil Phase Function"), 284, 4);
     m_wavefront = new ui::PictureBox(this, 256, 256);
-    m_wavefront->setObjectName(QStringLiteral("Aberimage"));
+    m_wavefront->setObjectName(QLatin1String(names::kWavefrontPicture));
     m_wavefront->move(284, 20);
 
     auto label = [this](const char* name, int x, int y) {
@@ -46,16 +47,17 @@ WavefrontPage::WavefrontPage(PictureFiles& files, ui::DialogService& dialogs, QW
         l->setFixedWidth(150);
         return l;
     };
-    m_peakToValley = label("WavefrontLabel", 8, 280);
-    m_peakToValleyWaves = label("Wavelabl", 8, 298);
-    m_rms = label("RMSLabel", 160, 280);
-    m_rmsWaves = label("RMSlabl", 160, 298);
+    m_peakToValley = label(names::kPeakToValley, 8, 280);
+    m_peakToValleyWaves = label(names::kPeakToValleyWaves, 8, 298);
+    m_rms = label(names::kRms, 160, 280);
+    m_rmsWaves = label(names::kRmsWaves, 160, 298);
 
-    m_save = makeButton(this, QStringLiteral("SaveWavefrontImage"), QStringLiteral("Save Image"),
+    m_save = makeButton(this, QLatin1String(names::kSaveWavefront), QStringLiteral("Save Image"),
                         QRect(380, 284, 75, 25));
-    m_load = makeButton(this, QStringLiteral("LoadAber"), QStringLiteral("Load Image"), QRect(464, 284, 75, 25));
-    connect(m_save, &QPushButton::clicked, this, &WavefrontPage::SaveWavefrontImageClick);
-    connect(m_load, &QPushButton::clicked, this, &WavefrontPage::LoadAberClick);
+    m_load =
+        makeButton(this, QLatin1String(names::kLoadWavefront), QStringLiteral("Load Image"), QRect(464, 284, 75, 25));
+    connect(m_save, &QPushButton::clicked, this, &WavefrontPage::savePicture);
+    connect(m_load, &QPushButton::clicked, this, &WavefrontPage::loadPicture);
 }
 
 void WavefrontPage::showAperture(const imaging::PixelBuffer& picture)
@@ -64,7 +66,7 @@ void WavefrontPage::showAperture(const imaging::PixelBuffer& picture)
     m_aperture->repaint();
 }
 
-void WavefrontPage::showWavefront(const imaging::PixelBuffer& picture, const optics::PupilResult& pupil)
+void WavefrontPage::showWavefront(const imaging::PixelBuffer& picture, const optics::PupilSummary& pupil)
 {
     const double minW = pupil.minW;
     const double maxW = pupil.maxW + 1e-5;
@@ -80,12 +82,12 @@ void WavefrontPage::showWavefront(const imaging::PixelBuffer& picture, const opt
     m_wavefront->repaint();
 }
 
-void WavefrontPage::SaveWavefrontImageClick()
+void WavefrontPage::savePicture()
 {
     m_files.savePicture(this, *m_wavefront, PictureFiles::Format::Jpeg);
 }
 
-void WavefrontPage::LoadAberClick()
+void WavefrontPage::loadPicture()
 {
     const std::optional<ui::FileChoice> choice = m_dialogs.openFile(
         this, QStringLiteral("Load Image"), {QStringLiteral("JPEGs (*.jpg)"), QStringLiteral("BMP (*.bmp)")});

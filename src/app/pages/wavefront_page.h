@@ -10,7 +10,7 @@ class PixelBuffer;
 }
 
 namespace optics {
-struct PupilResult;
+struct PupilSummary;
 }
 
 namespace ui {
@@ -36,14 +36,14 @@ public:
     void showAperture(const imaging::PixelBuffer& picture);
     //! Shows the wavefront picture and writes the PV and RMS readouts from
     //! the pupil's phase range and RMS error (radians).
-    void showWavefront(const imaging::PixelBuffer& picture, const optics::PupilResult& pupil);
+    void showWavefront(const imaging::PixelBuffer& picture, const optics::PupilSummary& pupil);
 
     //! "Save Image": the wavefront picture, always as JPEG.
-    void SaveWavefrontImageClick();
+    void savePicture();
     //! "Load Image": a JPEG or BMP picture takes the place of the wavefront
     //! map for good. Cancelling stops the map as well; a picture that cannot
     //! be read is reported and changes nothing.
-    void LoadAberClick();
+    void loadPicture();
 
 signals:
     //! From now on calculations leave the wavefront picture and its readouts
@@ -53,14 +53,14 @@ signals:
 private:
     PictureFiles& m_files;
     ui::DialogService& m_dialogs;
-    ui::PictureBox* m_aperture;   // Apertureimage
-    ui::PictureBox* m_wavefront;  // Aberimage
-    QLabel* m_peakToValley;       // WavefrontLabel: "PV: lo .. hi .."
-    QLabel* m_peakToValleyWaves;  // Wavelabl: PV as a fraction of a wave
-    QLabel* m_rms;                // RMSLabel: "RMS: .."
-    QLabel* m_rmsWaves;           // RMSlabl: RMS as a fraction of a wave
-    QPushButton* m_save;          // SaveWavefrontImage
-    QPushButton* m_load;          // LoadAber
+    ui::PictureBox* m_aperture;
+    ui::PictureBox* m_wavefront;
+    QLabel* m_peakToValley;       // "PV: lo .. hi .."
+    QLabel* m_peakToValleyWaves;  // PV as a fraction of a wave
+    QLabel* m_rms;                // "RMS: .."
+    QLabel* m_rmsWaves;           // RMS as a fraction of a wave
+    QPushButton* m_save;
+    QPushButton* m_load;
 };
 
 }  // namespace app

@@ -1,13 +1,10 @@
-#include "imaging/canvas_draw.h"
-
-#include "optics/constants.h"
+#include "optics/aperture.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
-namespace imaging {
+namespace optics {
 
 namespace {
 
@@ -15,18 +12,17 @@ namespace {
 std::int64_t floorHalf(std::int64_t a) { return a >= 0 ? a / 2 : -((-a + 1) / 2); }
 std::int64_t ceilHalf(std::int64_t a) { return -floorHalf(-a); }
 
-//! The pixels of one row of an ellipse, x from `first` to `last` inclusive.
+// The pixels of one row of an ellipse, x from `first` to `last` inclusive.
 struct Span {
     int first = 0;
     int last = -1;
-    bool contains(int x) const { return x >= first && x <= last; }
 };
 
-//! The row y of the ellipse inscribed in [left, right) x [top, bottom).
-//! Everything is exact integer arithmetic on doubled coordinates: with
-//! w = right - left, h = bottom - top and the doubled offsets of the pixel
-//! centre from the box centre dx = 2x + 1 - (left + right) and likewise dy,
-//! a pixel is inside when dx^2 h^2 + dy^2 w^2 <= w^2 h^2.
+// The row y of the ellipse inscribed in [left, right) x [top, bottom).
+// Everything is exact integer arithmetic on doubled coordinates: with
+// w = right - left, h = bottom - top and the doubled offsets of the pixel
+// centre from the box centre dx = 2x + 1 - (left + right) and likewise dy,
+// a pixel is inside when dx^2 h^2 + dy^2 w^2 <= w^2 h^2.
 Span RowSpan(int left, int top, int right, int bottom, int y)
 {
     if (y < top || y >= bottom)
@@ -52,41 +48,42 @@ Span RowSpan(int left, int top, int right, int bottom, int y)
     return span;
 }
 
-// Paints pixels first..last of row y (clipped to the buffer).
-void FillRow(PixelBuffer& buffer, int y, int first, int last, Rgb colour)
-{
-    if (y < 0 || y >= buffer.height())
-        return;
-    first = std::max(first, 0);
-    last = std::min(last, buffer.width() - 1);
-    std::uint8_t* p = buffer.data() + static_cast<std::size_t>(y) * buffer.stride() + static_cast<std::size_t>(first) * 3;
-    for (int x = first; x <= last; ++x, p += 3) {
-        p[0] = colour.red;
-        p[1] = colour.green;
-        p[2] = colour.blue;
-    }
-}
-
 // The pupil disc of the picture: radius and diameter in pixels.
-constexpr double kRadius = optics::kAperturePictureRadius;
-constexpr double kDiameter = 2.0 * optics::kAperturePictureRadius;
+constexpr double kRadius = kAperturePictureRadius;
+constexpr double kDiameter = 2.0 * kAperturePictureRadius;
+
+constexpr std::uint8_t kClosed = 0;
+constexpr std::uint8_t kOpen = 1;
 
 }  // namespace
 
-void DrawEllipse(PixelBuffer& buffer, int left, int top, int right, int bottom)
+void Raster::fillRow(int y, int first, int last, std::uint8_t value)
+{
+    if (y < 0 || y >= m_height)
+        return;
+    first = std::max(first, 0);
+    last = std::min(last, m_width - 1);
+    if (first > last)
+        return;
+    std::fill(m_cells.begin() + static_cast<std::ptrdiff_t>(y) * m_width + first,
+              m_cells.begin() + static_cast<std::ptrdiff_t>(y) * m_width + last + 1, value);
+}
+
+void FillEllipse(Raster& raster, int left, int top, int right, int bottom, std::uint8_t rim, std::uint8_t inside,
+                 int penWidth)
 {
     if (right <= left || bottom <= top)
         return;
-    const int pen = std::max(buffer.penWidth, 1);
+    const int pen = std::max(penWidth, 1);
     const int yFrom = std::max(top, 0);
-    const int yTo = std::min(bottom, buffer.height());
+    const int yTo = std::min(bottom, raster.height());
     for (int y = yFrom; y < yTo; ++y) {
         const Span row = RowSpan(left, top, right, bottom, y);
         if (row.last < row.first)
             continue;
-        // The brush part: pixels whose neighbours up to `pen` steps away in
-        // the four directions are all in the ellipse. The rows are intervals,
-        // so that is the intersection of the shrunk row with its neighbours.
+        // The inside: pixels whose neighbours up to `pen` steps away in the
+        // four directions are all in the ellipse. The rows are intervals, so
+        // that is the intersection of the shrunk row with its neighbours.
         int inFirst = row.first + pen;
         int inLast = row.last - pen;
         for (int k = 1; k <= pen && inFirst <= inLast; ++k) {
@@ -97,18 +94,18 @@ void DrawEllipse(PixelBuffer& buffer, int left, int top, int right, int bottom)
             }
         }
         if (inFirst > inLast) {
-            FillRow(buffer, y, row.first, row.last, buffer.penColour);
+            raster.fillRow(y, row.first, row.last, rim);
             continue;
         }
-        FillRow(buffer, y, row.first, inFirst - 1, buffer.penColour);
-        FillRow(buffer, y, inFirst, inLast, buffer.brushColour);
-        FillRow(buffer, y, inLast + 1, row.last, buffer.penColour);
+        raster.fillRow(y, row.first, inFirst - 1, rim);
+        raster.fillRow(y, inFirst, inLast, inside);
+        raster.fillRow(y, inLast + 1, row.last, rim);
     }
 }
 
-void DrawLine(PixelBuffer& buffer, int x0, int y0, int x1, int y1)
+void DrawLine(Raster& raster, int x0, int y0, int x1, int y1, std::uint8_t value, int penWidth)
 {
-    const int pen = std::max(buffer.penWidth, 1);
+    const int pen = std::max(penWidth, 1);
     const int dx = std::abs(x1 - x0);
     const int dy = std::abs(y1 - y0);
     const int sx = x1 >= x0 ? 1 : -1;
@@ -124,11 +121,11 @@ void DrawLine(PixelBuffer& buffer, int x0, int y0, int x1, int y1)
         if (steep) {
             const int from = x - pen / 2;
             for (int k = 0; k < pen; ++k)
-                buffer.setPixel(from + k, y, buffer.penColour);
+                raster.set(from + k, y, value);
         } else {
             const int from = y - pen / 2;
             for (int k = 0; k < pen; ++k)
-                buffer.setPixel(x, from + k, buffer.penColour);
+                raster.set(x, from + k, value);
         }
         if (error > 0) {
             if (steep)
@@ -159,48 +156,42 @@ float ApertureInchesOf(double diameter, bool millimeters)
 {
     float inches = static_cast<float>(diameter);
     if (millimeters)
-        inches = static_cast<float>(static_cast<double>(inches) * optics::kInchesPerMillimetre);
+        inches = static_cast<float>(static_cast<double>(inches) * kInchesPerMillimetre);
     return inches;
 }
 
-ApertureLayout LayoutAperturePicture(const AperturePictureParams& params)
+ApertureLayout LayoutAperture(const ApertureShape& shape, float apertureInches)
 {
-    constexpr int c = optics::kAperturePictureRadius;
+    constexpr int c = kAperturePictureRadius;
     ApertureLayout layout;
-    const int b = ObstructionPixels(params.obstructionPercent);
+    const int b = ObstructionPixels(shape.obstructionPercent);
     layout.obstructionRadius = b;
-    const double cx = c - params.offsetMm / static_cast<double>(params.apertureInches) * optics::kInchesPerMillimetre * kDiameter;
+    const double cx = c - shape.offsetMm / static_cast<double>(apertureInches) * kInchesPerMillimetre * kDiameter;
     layout.left = static_cast<int>(std::nearbyint(cx - b));
     layout.top = c - b;
     layout.right = static_cast<int>(std::nearbyint(cx)) + b;
     layout.bottom = c + b;
-    layout.spider = params.spider && params.obstructionPercent > 0.0;
+    layout.spider = shape.spider && shape.obstructionPercent > 0.0;
     if (layout.spider) {
         layout.vaneWidth = static_cast<int>(
-            std::nearbyint(params.vaneWidthMm / static_cast<double>(params.apertureInches) * optics::kInchesPerMillimetre * kDiameter));
+            std::nearbyint(shape.vaneWidthMm / static_cast<double>(apertureInches) * kInchesPerMillimetre * kDiameter));
     }
     return layout;
 }
 
-void DrawAperturePicture(PixelBuffer& buffer, const ApertureLayout& layout)
+ApertureMask DrawApertureMask(const ApertureLayout& layout)
 {
-    constexpr int c = optics::kAperturePictureRadius;
-    buffer.penWidth = 1;
-    buffer.penColour = kBlack;
-    buffer.brushColour = kBlack;
-    buffer.fillRect(0, 0, 257, 257);
-    buffer.brushColour = kWhite;
-    DrawEllipse(buffer, c - c, c - c, c + c, c + c);
-    buffer.brushColour = kBlack;
+    constexpr int c = kAperturePictureRadius;
+    Raster raster(ApertureMask::kSide, ApertureMask::kSide, kClosed);
+    // The pupil disc with its closed one-pixel rim.
+    FillEllipse(raster, c - c, c - c, c + c, c + c, kClosed, kOpen, 1);
     if (layout.obstructionRadius > 0)
-        DrawEllipse(buffer, layout.left, layout.top, layout.right, layout.bottom);
-    buffer.penWidth = 1;
+        FillEllipse(raster, layout.left, layout.top, layout.right, layout.bottom, kClosed, kClosed, 1);
     if (layout.spider) {
-        buffer.penWidth = layout.vaneWidth;
-        DrawLine(buffer, c, 0, c, 255);
-        DrawLine(buffer, 0, c, 255, c);
-        buffer.penWidth = 1;
+        DrawLine(raster, c, 0, c, 255, kClosed, layout.vaneWidth);
+        DrawLine(raster, 0, c, 255, c, kClosed, layout.vaneWidth);
     }
+    return ApertureMask(std::move(raster));
 }
 
-}  // namespace imaging
+}  // namespace optics

@@ -1,0 +1,171 @@
+#pragma once
+
+// The object names of the window and its controls: the names the batch
+// driver, --dump-controls, saved settings and the tests find controls by.
+// They are data, kept exactly as they have always been spelled (hence the
+// mixed forms), and changing one breaks every script that uses it.
+
+namespace app::names {
+
+// The window and its frame.
+inline constexpr char kWindow[] = "Form1";
+inline constexpr char kClient[] = "Client";
+inline constexpr char kTabs[] = "Tabs";
+inline constexpr char kStatusBar[] = "Status";
+inline constexpr char kStatusPanel0[] = "StatusPanel0";
+inline constexpr char kStatusPanel1[] = "StatusPanel1";
+
+// The parameter column.
+inline constexpr char kApertureBox[] = "Aperturebox";
+inline constexpr char kOptionsPanel[] = "Panel2";
+inline constexpr char kAberrationPanel[] = "Panel3";
+inline constexpr char kInches[] = "Inches";
+inline constexpr char kMillimeters[] = "Millimeters";
+inline constexpr char kAperture[] = "ApertureSpin";
+inline constexpr char kObstruction[] = "ObsSpin";
+inline constexpr char kOffset[] = "OffsetSpin";
+inline constexpr char kSpider[] = "Spidercheck";
+inline constexpr char kVaneWidth[] = "SpiderThickSpin";
+inline constexpr char kZoom[] = "ZoomfSpin";
+inline constexpr char kTransferFunction[] = "PSFMTFCheck";
+inline constexpr char kWavefront[] = "Wavefront";
+inline constexpr char kResetAberrations[] = "Button1";
+inline constexpr char kCalculate[] = "CalculateButton";
+inline constexpr char kFocus[] = "FocusSpin";
+inline constexpr char kComa[] = "XComaSpin";
+inline constexpr char kComaAngle[] = "Comaangle";
+inline constexpr char kAstigmatism[] = "XastigSpin";
+inline constexpr char kAstigmatismAngle[] = "Astigmaangle";
+inline constexpr char kSpherical[] = "SphericalSpin";
+inline constexpr char kHigherSpherical[] = "HSASpin";
+inline constexpr char kPinch[] = "PinchSpin";
+inline constexpr char kTube[] = "TubeSpin";
+inline constexpr char kTubeRadius[] = "RxTuberadius";
+inline constexpr char kEdge[] = "TDESpin";
+inline constexpr char kEdgeRadius[] = "TDEradius";
+
+// Startest.
+inline constexpr char kStartestPage[] = "Startest";
+inline constexpr char kStarImage[] = "StarImage";
+inline constexpr char kStarImageLabel[] = "StarImageLabel";
+inline constexpr char kUndersampled[] = "undersamplelabel";
+inline constexpr char kSaveStar[] = "SpeedButton1";
+inline constexpr char kBrightness[] = "Brightslide";
+inline constexpr char kStarPaintBox[] = "Starimage1";
+
+// Intra/Extra.
+inline constexpr char kIntraExtraPage[] = "IntraExtra";
+inline constexpr char kIntraExtraImage[] = "IntraExtraImage";
+inline constexpr char kIntraLabel[] = "Intralabel";
+inline constexpr char kExtraLabel[] = "ExtraLabel";
+inline constexpr char kCalculateIntraExtra[] = "SpeedButton2";
+inline constexpr char kSaveIntraExtra[] = "BitBtn2";
+
+// Planet.
+inline constexpr char kPlanetPage[] = "Planet";
+inline constexpr char kOriginalCaption[] = "OP";
+inline constexpr char kLoadPlanet[] = "BitBtn4";
+inline constexpr char kCompareBox[] = "CompareBox";
+inline constexpr char kPlanetLabel[] = "Planetlabel";
+inline constexpr char kSavePlanet[] = "BitBtn3";
+inline constexpr char kPlanetImage[] = "Planetimage";
+inline constexpr char kPlanetAberrated[] = "Planetaberrate";
+inline constexpr char kPlanetImageSize[] = "planetimagesize";
+inline constexpr char kConvoluteGrey[] = "Convolute";
+inline constexpr char kConvoluteColour[] = "ConvoluteInColor";
+
+// Double.
+inline constexpr char kDoublePage[] = "Double";
+inline constexpr char kSeparation[] = "RxDistance";
+inline constexpr char kMagnitudeDifference[] = "RxMagnDif";
+inline constexpr char kPositionAngle[] = "RxPaSpin";
+inline constexpr char kCalculateDouble[] = "BitBtn6";
+inline constexpr char kDawes[] = "Dawes";
+inline constexpr char kRayleigh[] = "Raleigh";
+inline constexpr char kSaveDouble[] = "DoubleSaveButton";
+inline constexpr char kDoubleImage[] = "DoubleImage";
+
+// Animation.
+inline constexpr char kAnimationPage[] = "Animation";
+inline constexpr char kPlayer[] = "Image";
+inline constexpr char kFrameLabel[] = "Framelabel";
+inline constexpr char kSlider[] = "Slider";
+inline constexpr char kSpeedBar[] = "SpeedBar";
+inline constexpr char kPlay[] = "PlayBtn";
+inline constexpr char kStop[] = "StopBtn";
+inline constexpr char kRewind[] = "RewindBtn";
+inline constexpr char kBack[] = "BackBtn";
+inline constexpr char kNext[] = "NextBtn";
+inline constexpr char kForward[] = "ForwardBtn";
+inline constexpr char kAnimatedError[] = "AniAberchoice";
+inline constexpr char kLowest[] = "RxSpinEdit1";
+inline constexpr char kHighest[] = "RxSpinEdit2";
+inline constexpr char kSteps[] = "RxSpinEdit3";
+inline constexpr char kAnimatedObject[] = "Imagechoice";
+inline constexpr char kAnimate[] = "BitBtn1";
+inline constexpr char kSaveAnimation[] = "BitBtn5";
+inline constexpr char kAnimationHelp[] = "AnimationHelp";
+
+// PSF/MTF.
+inline constexpr char kPsfMtfPage[] = "PSFMTF";
+inline constexpr char kPsfPlot[] = "PSFPlot";
+inline constexpr char kMtfPlot[] = "MTFPlot";
+inline constexpr char kPsfX[] = "PSFXLine";
+inline constexpr char kPsfY[] = "PSFYLine";
+inline constexpr char kMtfPerfect[] = "MTFperfect";
+inline constexpr char kMtfX[] = "MTFXLine";
+inline constexpr char kMtfY[] = "MTFYline";
+inline constexpr char kXLegend[] = "XAxisLegend";
+inline constexpr char kYLegend[] = "YAxisLegend";
+inline constexpr char kPerfectLegend[] = "PerfectLegend";
+inline constexpr char kPlotHelp[] = "PlotHelp";
+inline constexpr char kPsfMaxOne[] = "PsfMaxSet";
+inline constexpr char kResolution[] = "RxLabel1";
+
+// Turbulence.
+inline constexpr char kTurbulencePage[] = "Turbulence";
+inline constexpr char kTurbulencePicture[] = "Image3";
+inline constexpr char kRoughnessPicture[] = "Image4";
+inline constexpr char kTurbulenceAmount[] = "RMSSpin";
+inline constexpr char kRoughnessAmount[] = "Roughspin";
+inline constexpr char kSeed[] = "RandSeedSpin";
+
+// Wavefront.
+inline constexpr char kWavefrontPage[] = "WavefrontPage";
+inline constexpr char kAperturePicture[] = "Apertureimage";
+inline constexpr char kWavefrontPicture[] = "Aberimage";
+inline constexpr char kPeakToValley[] = "WavefrontLabel";
+inline constexpr char kPeakToValleyWaves[] = "Wavelabl";
+inline constexpr char kRms[] = "RMSLabel";
+inline constexpr char kRmsWaves[] = "RMSlabl";
+inline constexpr char kSaveWavefront[] = "SaveWavefrontImage";
+inline constexpr char kLoadWavefront[] = "LoadAber";
+
+// Chromatic; the seven rows are numbered from 1.
+inline constexpr char kChromaticPage[] = "Chromatic";
+inline constexpr char kChromaticImage[] = "chroma";
+inline constexpr const char* kRowIncluded[] = {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4",
+                                               "CheckBox5", "CheckBox6", "CheckBox7"};
+inline constexpr const char* kRowWavelength[] = {"ChromaWave1", "Chromawave2", "ChromaWave3", "ChromaWave4",
+                                                 "ChromaWave5", "ChromaWave6", "ChromaWave7"};
+inline constexpr const char* kRowFocus[] = {"ChromaFocus1", "ChromaFocus2", "ChromaFocus3", "Chromafocus4",
+                                            "ChromaFocus5", "Chromafocus6", "Chromafocus7"};
+inline constexpr const char* kRowSpherical[] = {"ChromaLSA1", "ChromaLSA2", "ChromaLSA3", "ChromaLSA4",
+                                                "ChromaLSA5", "ChromaLSA6", "ChromaLSA7"};
+inline constexpr char kFocalShift[] = "FocalShiftspin";
+inline constexpr char kCalculateChromatic[] = "CalculateChromatic";
+inline constexpr char kSaveChromatic[] = "SaveChromaticImage";
+
+// About.
+inline constexpr char kAboutPage[] = "About";
+inline constexpr char kAboutPicture[] = "Image5";
+inline constexpr char kCredits[] = "SecretPanel1";
+inline constexpr char kSpecials[] = "Specials";
+inline constexpr char kGamma[] = "GammaSpin";
+inline constexpr char kSlope[] = "SlopeSpin";
+
+// Not controls: the names --save-picture takes for the two drawing surfaces.
+inline constexpr char kStarBuffer[] = "StarBuffer";
+inline constexpr char kDoubleStarBuffer[] = "DoubleStarBuffer";
+
+}  // namespace app::names

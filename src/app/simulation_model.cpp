@@ -1,0 +1,128 @@
+#include "app/simulation_model.h"
+
+#include "imaging/wavefront_picture.h"
+
+namespace app {
+
+SimulationModel::SimulationModel(imaging::TextPainter& text, char separator, QObject* parent)
+    : QObject(parent), m_text(text), m_separator(separator)
+{
+    m_trace.starColour = imaging::WavelengthToRgb(optics::kReferenceWavelength);
+}
+
+SimulationModel::~SimulationModel() = default;
+
+void SimulationModel::startDisplay(double gamma, double slope, double zoom, int brightness)
+{
+    m_curve = imaging::BuildDisplayCurve(gamma, slope);
+    m_zoom = zoom;
+    m_brightness = brightness;
+}
+
+void SimulationModel::setDisplayCurve(double gamma, double slope)
+{
+    m_curve = imaging::BuildDisplayCurve(gamma, slope);
+    redrawGrey();
+}
+
+void SimulationModel::setBrightness(int brightness)
+{
+    m_brightness = brightness;
+    redrawGrey();
+}
+
+void SimulationModel::setZoom(double zoom)
+{
+    m_zoom = zoom;
+    emit scaleChanged(imaging::ZoomLabelNumber(zoom));
+    if (m_shown.composite.cells) {
+        draw(m_shown.place, imaging::DrawZoomedComposite(*m_shown.composite.cells, m_shown.composite.scale, zoom));
+    } else if (m_shown.grey) {
+        draw(m_shown.place, imaging::DrawZoomedStarPicture(m_shown.grey->grid, m_curve, look()));
+    }
+}
+
+void SimulationModel::redrawGrey()
+{
+    // A colour composite on show is not replaced by a grey picture.
+    if (m_shown.grey && !m_shown.composite.cells)
+        showStar(m_shown.place, m_shown.grey);
+}
+
+void SimulationModel::draw(Place place, imaging::PixelBuffer picture)
+{
+    auto [slot, added] = m_pictures.try_emplace(place, std::move(picture));
+    if (!added)
+        slot->second = std::move(picture);
+    emit pictureDrawn(place, slot->second);
+}
+
+const imaging::PixelBuffer* SimulationModel::picture(Place place) const
+{
+    const auto found = m_pictures.find(place);
+    return found == m_pictures.end() ? nullptr : &found->second;
+}
+
+void SimulationModel::showStar(Place place, optics::StarImagePtr image)
+{
+    m_shown = {place, image, {}};
+    if (place == Place::Star)
+        m_starImage = image;
+    m_trace.display = image;
+    m_trace.starColour = imaging::kWhite;
+    draw(place, imaging::DrawStarPicture(image->grid, m_curve, look()));
+}
+
+void SimulationModel::showColourPass(Place place, optics::StarImagePtr image, double waveLength)
+{
+    const imaging::Rgb colour = imaging::WavelengthToRgb(waveLength);
+    m_trace.display = image;
+    m_trace.starColour = colour;
+    draw(place, imaging::DrawStarPicture(image->grid, m_curve, {m_zoom, 0, colour}));
+}
+
+void SimulationModel::showComposite(Place place, const sim::Composite& composite)
+{
+    m_shown = {place, nullptr, composite};
+    m_trace.colours = composite.cells;
+    m_trace.colourScale = composite.scale;
+    draw(place, imaging::DrawComposite(*composite.cells, composite.scale));
+}
+
+void SimulationModel::showCalculation(const optics::StarResult& result)
+{
+    m_trace.apertureInches = result.apertureInches;
+    m_trace.cellCount = result.pupil.cellCount;
+    m_trace.turbulence = result.turbulence;
+    m_trace.roughness = result.roughness;
+    // The screens are built turbulence first.
+    for (const auto& [screen, built] : {std::pair{result.turbulence, result.turbulenceBuilt},
+                                       std::pair{result.roughness, result.roughnessBuilt}}) {
+        if (built) {
+            m_trace.screenAmplitude = screen->settings.amplitude;
+            m_trace.generatorState = screen->finalState;
+        }
+        optics::PhaseScreenPtr& shown = m_shownScreens[screen->kind == optics::ScreenKind::Turbulence ? 0 : 1];
+        if (screen != shown) {
+            shown = screen;
+            emit screenShown(screen->kind, screen->picture);
+        }
+    }
+    if (result.obstructionLeftOut)
+        emit obstructionLeftOut();
+    if (result.aperture != m_aperture) {
+        m_aperture = result.aperture;
+        emit apertureDrawn(imaging::DrawAperturePicture(*m_aperture));
+    }
+    emit pupilSampled(result.pupil);
+    if (result.wavefront && !m_wavefrontLoaded) {
+        imaging::PixelBuffer picture(optics::kPictureSide, optics::kPictureSide);
+        imaging::DrawWavefrontPicture(picture, *result.wavefront, result.pupil.minW, result.pupil.maxW, m_text,
+                                      m_separator);
+        emit wavefrontDrawn(picture, result.pupil);
+    }
+    if (result.curves)
+        emit curvesReady(*result.curves);
+}
+
+}  // namespace app

@@ -1,0 +1,208 @@
+#include "imaging/display.h"
+
+#include "base/rounding.h"
+
+#include <array>
+#include <cmath>
+
+namespace imaging {
+
+namespace {
+
+constexpr int kSide = optics::kPictureSide;
+constexpr int kCentre = kSide / 2;
+// Grid cell under the picture centre before the +1 of the cell index: pixel
+// offset 0 reads cell [256][256], so the PSF peak at [257][257] is drawn one
+// pixel right of and below the centre.
+constexpr double kSampleOrigin = 255.0;
+
+using base::ByteLevel;
+using base::RoundHalfEven;
+
+// The colour of each curve entry: the level (held in `Level` precision),
+// lifted by the brightness gain (b x 0.2 + 1, capped at 1), times the colour.
+using ColourTable = std::array<Rgb, kDisplaySteps + 1>;
+
+template <typename Level>
+ColourTable coloursOf(const DisplayCurve& curve, const StarLook& look)
+{
+    ColourTable colours;
+    const bool bright = look.brightness != 0;
+    const double gain = look.brightness * 0.2 + 1.0;
+    for (int n = 0; n <= kDisplaySteps; ++n) {
+        auto level = static_cast<Level>(curve[n]);
+        if (bright) {
+            level = static_cast<Level>(gain * level);
+            if (level > Level(1))
+                level = Level(1);
+        }
+        const double l = static_cast<double>(level);
+        colours[n] = {ByteLevel(look.colour.red * l), ByteLevel(look.colour.green * l), ByteLevel(look.colour.blue * l)};
+    }
+    return colours;
+}
+
+// Curve index for a scaled sample. A normalised star image stays in
+// 0..1000; the limits only guard against foreign contents.
+int curveIndex(double scaled)
+{
+    const double r = RoundHalfEven(scaled);
+    if (!(r > 0.0))
+        return 0;
+    return r >= kDisplaySteps ? kDisplaySteps : static_cast<int>(r);
+}
+
+// The sample index of every pixel offset along one axis.
+std::array<int, kSide> samples(double h)
+{
+    std::array<int, kSide> s;
+    for (int p = 0; p < kSide; ++p)
+        s[p] = SampleIndex(p - kCentre, h);
+    return s;
+}
+
+// A cell of a composite at its scale.
+Rgb compositeColour(const optics::RgbCell& cell, double scale)
+{
+    return {ByteLevel(static_cast<double>(cell.red) * scale), ByteLevel(static_cast<double>(cell.green) * scale),
+            ByteLevel(static_cast<double>(cell.blue) * scale)};
+}
+
+// The zoom redraw's step, in single precision.
+float zoomStep(double zoom)
+{
+    return static_cast<float>(1.0 / (zoom + 0.0001));
+}
+
+}  // namespace
+
+int SampleIndex(int offset, double h)
+{
+    const double r = RoundHalfEven(offset * h + kSampleOrigin);
+    if (!(r >= 0.0 && r <= 512.0))
+        return -1;
+    return static_cast<int>(r);
+}
+
+DisplayCurve BuildDisplayCurve(double gamma, double slope)
+{
+    // At g = 1 the exponent 1 / (g - 1) has no value; its limit from below,
+    // where the gamma editor's range lies, is minus infinity. A typed 1 can
+    // reach here before the editor clamps it.
+    const double exponent = gamma == 1.0 ? -HUGE_VAL : 1.0 / (gamma - 1.0);
+    const double threshold = std::pow(slope, exponent);
+    DisplayCurve curve;
+    for (int n = 0; n <= kDisplaySteps; ++n) {
+        const double x = n * 0.001;
+        curve[n] = x >= threshold ? std::pow(x + 0.000001, gamma) : slope * x;
+    }
+    return curve;
+}
+
+PixelBuffer DrawStarPicture(const optics::Grid& star, const DisplayCurve& curve, const StarLook& look)
+{
+    PixelBuffer picture(kSide, kSide);
+    // The level, brightness and colour of a pixel depend only on its curve
+    // index, so they are worked out once per entry.
+    const ColourTable colours = coloursOf<double>(curve, look);
+    std::array<int, kSide> cell = samples(1.0 / look.zoom);
+    for (int& c : cell)
+        c += 1;
+    // Column by column, so that each column reads along one grid row.
+    for (int x = 0; x < kSide; ++x) {
+        const double* row = star.row(cell[x]);
+        for (int y = 0; y < kSide; ++y)
+            picture.setPixel(x, y, colours[curveIndex(1000.0 * row[cell[y]])]);
+    }
+    return picture;
+}
+
+PixelBuffer DrawZoomedStarPicture(const optics::Grid& star, const DisplayCurve& curve, const StarLook& look)
+{
+    PixelBuffer picture(kSide, kSide);
+    const ColourTable colours = coloursOf<float>(curve, look);
+    const std::array<int, kSide> sample = samples(zoomStep(look.zoom));
+    // Level 0 off the table's bounds, whatever the curve holds at 0.
+    auto onTable = [](int s) { return s > 0 && s < 511; };
+    for (int x = 0; x < kSide; ++x) {
+        const int s = sample[x];
+        if (!onTable(s)) {
+            for (int y = 0; y < kSide; ++y)
+                picture.setPixel(x, y, kBlack);
+            continue;
+        }
+        const double* row = star.row(s + 1);
+        for (int y = 0; y < kSide; ++y) {
+            const int t = sample[y];
+            Rgb c = kBlack;
+            if (onTable(t))
+                c = colours[curveIndex(static_cast<float>(1000.0 * row[t + 1]))];
+            picture.setPixel(x, y, c);
+        }
+    }
+    return picture;
+}
+
+PixelBuffer DrawOnPeakScale(const optics::Grid& star, double peak, double brighterPeak, const DisplayCurve& curve,
+                            const StarLook& look)
+{
+    PixelBuffer picture(kSide, kSide);
+    const ColourTable colours = coloursOf<float>(curve, look);
+    std::array<int, kSide> cell = samples(static_cast<float>(1.0 / look.zoom));
+    for (int& c : cell)
+        c += 1;
+    for (int x = 0; x < kSide; ++x) {
+        const double* row = star.row(cell[x]);
+        for (int y = 0; y < kSide; ++y) {
+            const float w = static_cast<float>(row[cell[y]] * 1000.0 * peak / brighterPeak);
+            picture.setPixel(x, y, colours[curveIndex(w)]);
+        }
+    }
+    return picture;
+}
+
+int ZoomLabelNumber(double zoom)
+{
+    const double m = RoundHalfEven(25.0 * zoomStep(zoom));
+    return std::abs(m) < 1.0e9 ? static_cast<int>(m) : 0;
+}
+
+PixelBuffer DrawComposite(const optics::ColourCells& cells, double scale)
+{
+    // The zero-frequency cell [257][257] lands on pixel (128, 128).
+    constexpr int kFirstCell = 129;
+    PixelBuffer picture(kSide, kSide);
+    for (int x = 0; x < kSide; ++x)
+        for (int y = 0; y < kSide; ++y)
+            picture.setPixel(x, y, compositeColour(cells(kFirstCell + x, kFirstCell + y), scale));
+    return picture;
+}
+
+PixelBuffer DrawZoomedComposite(const optics::ColourCells& cells, double scale, double zoom)
+{
+    PixelBuffer picture(kSide, kSide);
+    const std::array<int, kSide> sample = samples(zoomStep(zoom));
+    auto onGrid = [](int s) { return s > 0 && s < 512; };
+    for (int x = 0; x < kSide; ++x) {
+        const int s = sample[x];
+        for (int y = 0; y < kSide; ++y) {
+            const int t = sample[y];
+            Rgb c = kBlack;
+            if (onGrid(s) && onGrid(t))
+                c = compositeColour(cells(s + 1, t + 1), scale);
+            picture.setPixel(x, y, c);
+        }
+    }
+    return picture;
+}
+
+PixelBuffer DrawAperturePicture(const optics::ApertureMask& mask)
+{
+    PixelBuffer picture(kSide, kSide);
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x)
+            picture.setPixel(x, y, mask.isOpen(x, y) ? kWhite : kBlack);
+    return picture;
+}
+
+}  // namespace imaging

@@ -1,0 +1,99 @@
+#include "optics/star_calculator.h"
+
+#include <string>
+
+namespace optics {
+
+namespace {
+
+bool sameLayout(const ApertureLayout& a, const ApertureLayout& b)
+{
+    return a.obstructionRadius == b.obstructionRadius && a.left == b.left && a.top == b.top && a.right == b.right
+           && a.bottom == b.bottom && a.spider == b.spider && a.vaneWidth == b.vaneWidth;
+}
+
+std::shared_ptr<WavefrontMap> mapOf(const Workspace& workspace)
+{
+    auto map = std::make_shared<WavefrontMap>();
+    for (int x = 0; x < WavefrontMap::kSide; ++x) {
+        const double* phase = workspace.phase.row(WavefrontMap::kFirstCell + x) + WavefrontMap::kFirstCell;
+        const double* mask = workspace.mask.row(WavefrontMap::kFirstCell + x) + WavefrontMap::kFirstCell;
+        for (int y = 0; y < WavefrontMap::kSide; ++y) {
+            map->phase[static_cast<std::size_t>(x) * WavefrontMap::kSide + y] = phase[y];
+            map->open[static_cast<std::size_t>(x) * WavefrontMap::kSide + y] = mask[y] == 1.0 ? 1 : 0;
+        }
+    }
+    return map;
+}
+
+}  // namespace
+
+bool Fits(const StarRequest& request)
+{
+    return PupilFits(request.pupil, request.waveLength);
+}
+
+StarCalculator::StarCalculator(ScreenCache& screens)
+    : m_screens(screens), m_workspace(Workspace::Create())
+{
+}
+
+std::shared_ptr<const ApertureMask> StarCalculator::maskFor(const ApertureShape& shape, float apertureInches)
+{
+    const ApertureLayout layout = LayoutAperture(shape, apertureInches);
+    if (!m_lastMask || !sameLayout(layout, m_lastLayout)) {
+        m_lastMask = std::make_shared<const ApertureMask>(DrawApertureMask(layout));
+        m_lastLayout = layout;
+    }
+    return m_lastMask;
+}
+
+base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, Progress& progress)
+{
+    if (!Fits(request)) {
+        return base::Fail("an aperture of " + std::to_string(request.pupil.diameter)
+                          + " gives no pupil that fits the grid");
+    }
+    StarResult result;
+    result.waveLength = request.waveLength;
+
+    const ScreenCache::Lookup turbulence =
+        m_screens.get(ScreenKind::Turbulence, {request.screenSeed, request.pupil.turbulence}, progress);
+    const ScreenCache::Lookup roughness =
+        m_screens.get(ScreenKind::Roughness, {request.screenSeed, request.pupil.roughness}, progress);
+    result.turbulence = turbulence.screen;
+    result.roughness = roughness.screen;
+    result.turbulenceBuilt = turbulence.built;
+    result.roughnessBuilt = roughness.built;
+
+    progress.stage("Building aperture");
+    result.apertureInches = ApertureInchesOf(request.pupil.diameter, request.pupil.millimeters);
+    if (request.mask) {
+        result.aperture = request.mask;
+    } else {
+        ApertureShape shape = request.aperture;
+        if (ObstructionTooLarge(ObstructionPixels(shape.obstructionPercent))) {
+            shape.obstructionPercent = 0.0;
+            result.obstructionLeftOut = true;
+        }
+        result.aperture = maskFor(shape, result.apertureInches);
+    }
+
+    progress.stage("Fast Fourier Transform");
+    Workspace& ws = *m_workspace;
+    const PupilScreens screens{&turbulence.screen->grid, &roughness.screen->grid, request.screenDrift};
+    result.pupil = BuildPupil(ws, request.pupil, *result.aperture, screens, request.waveLength, progress);
+    if (request.wavefrontMap)
+        result.wavefront = mapOf(ws);
+    TransformPupilField(ws, progress, m_kernel);
+    std::shared_ptr<StarImage> image = FormStarImage(ws, progress);
+    result.image = image;
+    if (request.transferFunction) {
+        ComputeTransferFunction(ws, progress, m_kernel);
+        result.curves = ExtractCurves(*image, result.pupil.cellCount, ws.spectrumRe, request.waveLength,
+                                      result.apertureInches);
+    }
+    return result;
+}
+
+}  // namespace optics
