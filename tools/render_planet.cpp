@@ -2,6 +2,7 @@
 // equirectangular map texture. See tools/README.md for the commands that
 // made the pictures in assets/.
 
+#include "base/result.h"
 #include "imaging/jpeg_file.h"
 #include "planet_disc.h"
 
@@ -65,25 +66,25 @@ std::optional<int> parseSize(std::string_view text)
     return static_cast<int>(*value);
 }
 
-// Returns an error message, empty when the options are usable.
-std::string parseOptions(int argc, char** argv, Options& options)
+// The options of the command line; "help" asks for the usage text.
+base::Status parseOptions(int argc, char** argv, Options& options)
 {
     options.view.limbDarkening = 0.3;
     for (int i = 1; i < argc; ++i) {
         const std::string_view name = argv[i];
         if (name == "--help" || name == "-h")
-            return "help";
+            return base::Fail("help");
         if (i + 1 >= argc)
-            return "missing value after " + std::string(name);
+            return base::Fail("missing value after " + std::string(name));
         const std::string_view value = argv[++i];
-        auto number = [&](double& target, double low, double high) -> std::string {
+        auto number = [&](double& target, double low, double high) -> base::Status {
             const std::optional<double> parsed = parseNumber(value);
             if (!parsed || *parsed < low || *parsed > high)
-                return "bad value for " + std::string(name) + ": " + std::string(value);
+                return base::Fail("bad value for " + std::string(name) + ": " + std::string(value));
             target = *parsed;
-            return {};
+            return base::Done();
         };
-        std::string error;
+        base::Status parsed;
         if (name == "--map") {
             options.map = value;
         } else if (name == "--out") {
@@ -91,24 +92,24 @@ std::string parseOptions(int argc, char** argv, Options& options)
         } else if (name == "--rings") {
             options.rings = value;
         } else if (name == "--diameter") {
-            error = number(options.view.diameterArcsec, 0.1, 100.0);
+            parsed = number(options.view.diameterArcsec, 0.1, 100.0);
         } else if (name == "--longitude") {
-            error = number(options.view.centralLongitudeDeg, -360.0, 360.0);
+            parsed = number(options.view.centralLongitudeDeg, -360.0, 360.0);
         } else if (name == "--tilt") {
-            error = number(options.view.tiltDeg, -90.0, 90.0);
+            parsed = number(options.view.tiltDeg, -90.0, 90.0);
         } else if (name == "--flattening") {
-            error = number(options.view.flattening, 0.0, 0.5);
+            parsed = number(options.view.flattening, 0.0, 0.5);
         } else if (name == "--limb") {
-            error = number(options.view.limbDarkening, 0.0, 1.0);
+            parsed = number(options.view.limbDarkening, 0.0, 1.0);
         } else if (name == "--ring-gain") {
-            error = number(options.view.ringGain, 0.0, 10.0);
+            parsed = number(options.view.ringGain, 0.0, 10.0);
         } else if (name == "--size") {
             const std::size_t cross = value.find('x');
             const std::optional<int> width = parseSize(value.substr(0, cross));
             const std::optional<int> height =
                 cross == std::string_view::npos ? width : parseSize(value.substr(cross + 1));
             if (!width || !height)
-                return "bad picture size " + std::string(value) + " (1 to 511 pixels a side)";
+                return base::Fail("bad picture size " + std::string(value) + " (1 to 511 pixels a side)");
             options.view.width = *width;
             options.view.height = *height;
         } else if (name == "--ring-radii") {
@@ -117,30 +118,28 @@ std::string parseOptions(int argc, char** argv, Options& options)
             const std::optional<double> outer =
                 comma == std::string_view::npos ? std::nullopt : parseNumber(value.substr(comma + 1));
             if (!inner || !outer || *inner <= 1.0 || *outer <= *inner)
-                return "bad ring radii " + std::string(value) + " (INNER,OUTER with 1 < INNER < OUTER)";
+                return base::Fail("bad ring radii " + std::string(value) + " (INNER,OUTER with 1 < INNER < OUTER)");
             options.ringInner = *inner;
             options.ringOuter = *outer;
             options.ringRadiiGiven = true;
         } else {
-            return "unknown option " + std::string(name);
+            return base::Fail("unknown option " + std::string(name));
         }
-        if (!error.empty())
-            return error;
+        if (!parsed)
+            return parsed;
     }
     if (options.map.empty() || options.out.empty())
-        return "--map and --out are required";
+        return base::Fail("--map and --out are required");
     if (!options.rings.empty() && !options.ringRadiiGiven)
-        return "--rings needs --ring-radii";
-    return {};
+        return base::Fail("--rings needs --ring-radii");
+    return base::Done();
 }
 
-QImage readPicture(const std::string& path, std::string& error)
+base::Result<QImage> readPicture(const std::string& path)
 {
     QImage image(QString::fromStdString(path));
-    if (image.isNull()) {
-        error = "cannot read " + path;
-        return {};
-    }
+    if (image.isNull())
+        return base::Fail("cannot read " + path);
     return image.convertToFormat(QImage::Format_RGBA8888);
 }
 
@@ -178,32 +177,31 @@ planetdisc::RingProfile toRingProfile(const QImage& image, double inner, double 
 int main(int argc, char** argv)
 {
     Options options;
-    const std::string optionError = parseOptions(argc, argv, options);
-    if (optionError == "help") {
+    const base::Status parsed = parseOptions(argc, argv, options);
+    if (!parsed && parsed.error() == "help") {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (!optionError.empty()) {
-        std::fprintf(stderr, "render_planet: %s\n%s", optionError.c_str(), kUsage);
+    if (!parsed) {
+        std::fprintf(stderr, "render_planet: %s\n%s", parsed.error().c_str(), kUsage);
         return 2;
     }
 
-    std::string error;
-    const QImage mapImage = readPicture(options.map, error);
-    if (mapImage.isNull()) {
-        std::fprintf(stderr, "render_planet: %s\n", error.c_str());
+    const base::Result<QImage> mapImage = readPicture(options.map);
+    if (!mapImage) {
+        std::fprintf(stderr, "render_planet: %s\n", mapImage.error().c_str());
         return 1;
     }
-    const planetdisc::SurfaceMap map = toSurfaceMap(mapImage);
+    const planetdisc::SurfaceMap map = toSurfaceMap(*mapImage);
 
     std::optional<planetdisc::RingProfile> rings;
     if (!options.rings.empty()) {
-        const QImage ringImage = readPicture(options.rings, error);
-        if (ringImage.isNull()) {
-            std::fprintf(stderr, "render_planet: %s\n", error.c_str());
+        const base::Result<QImage> ringImage = readPicture(options.rings);
+        if (!ringImage) {
+            std::fprintf(stderr, "render_planet: %s\n", ringImage.error().c_str());
             return 1;
         }
-        rings = toRingProfile(ringImage, options.ringInner, options.ringOuter);
+        rings = toRingProfile(*ringImage, options.ringInner, options.ringOuter);
     }
 
     const planetdisc::View& view = options.view;
@@ -216,9 +214,8 @@ int main(int argc, char** argv)
     }
 
     const imaging::PixelBuffer picture = planetdisc::RenderPlanet(map, view, rings ? &*rings : nullptr);
-    error = imaging::WriteJpeg(picture, options.out, 90);
-    if (!error.empty()) {
-        std::fprintf(stderr, "render_planet: %s\n", error.c_str());
+    if (const base::Status written = imaging::WriteJpeg(picture, options.out, 90); !written) {
+        std::fprintf(stderr, "render_planet: %s\n", written.error().c_str());
         return 1;
     }
     std::printf("%s: %d x %d pixels (%darcseconds wide), globe %.0f pixels across, planet %.0f x %.0f pixels\n",

@@ -31,9 +31,9 @@ namespace app {
 
 namespace {
 
-BatchError error(const QString& text)
+base::Failure failure(const QString& text)
 {
-    return BatchError(text.toStdString());
+    return base::Fail(text.toStdString());
 }
 
 std::optional<ui::MessageButton> parseButton(const QString& text)
@@ -69,28 +69,34 @@ std::optional<int> parseInteger(const QString& text)
 }
 
 // NAME=VALUE, split at the first '='.
-std::pair<QString, QString> splitAssignment(const BatchAction& action)
+struct Assignment {
+    QString name;
+    QString value;
+};
+
+base::Result<Assignment> splitAssignment(const BatchAction& action)
 {
     const int eq = action.argument.indexOf(QLatin1Char('='));
     if (eq <= 0)
-        throw error(QStringLiteral("%1 needs NAME=VALUE, got \"%2\"").arg(action.name, action.argument));
-    return {action.argument.left(eq), action.argument.mid(eq + 1)};
+        return failure(QStringLiteral("%1 needs NAME=VALUE, got \"%2\"").arg(action.name, action.argument));
+    return Assignment{action.argument.left(eq), action.argument.mid(eq + 1)};
 }
 
 // An output file can be written: its folder exists and is writable, and the
 // path itself is no folder.
-void checkOutput(const QString& path)
+base::Status checkOutput(const QString& path)
 {
     if (path.isEmpty())
-        throw error(QStringLiteral("an output needs a file name"));
+        return failure(QStringLiteral("an output needs a file name"));
     const QFileInfo file(path);
     if (file.isDir())
-        throw error(QStringLiteral("cannot write %1: it is a folder").arg(path));
+        return failure(QStringLiteral("cannot write %1: it is a folder").arg(path));
     const QFileInfo folder(file.absolutePath());
     if (!folder.isDir())
-        throw error(QStringLiteral("cannot write %1: the folder does not exist").arg(path));
+        return failure(QStringLiteral("cannot write %1: the folder does not exist").arg(path));
     if (!(file.exists() ? file.isWritable() : folder.isWritable()))
-        throw error(QStringLiteral("cannot write %1: permission denied").arg(path));
+        return failure(QStringLiteral("cannot write %1: permission denied").arg(path));
+    return base::Done();
 }
 
 const QStringList kActions = {"--set",          "--check",         "--uncheck",    "--select",
@@ -127,102 +133,127 @@ QString BatchDriver::usage()
         "The whole command line is checked before the first action runs.\n");
 }
 
-std::vector<BatchAction> BatchDriver::check(const QStringList& arguments) const
+base::Result<std::vector<BatchAction>> BatchDriver::check(const QStringList& arguments) const
 {
     std::vector<BatchAction> actions;
     for (int i = 0; i < arguments.size(); i += 2) {
         if (!kActions.contains(arguments[i]))
-            throw error(QStringLiteral("unknown action \"%1\"").arg(arguments[i]));
+            return failure(QStringLiteral("unknown action \"%1\"").arg(arguments[i]));
         if (i + 1 >= arguments.size())
-            throw error(QStringLiteral("%1 needs an argument").arg(arguments[i]));
+            return failure(QStringLiteral("%1 needs an argument").arg(arguments[i]));
         actions.push_back({arguments[i], arguments[i + 1]});
     }
     for (const BatchAction& action : actions)
-        checkAction(action);
+        if (base::Status checked = checkAction(action); !checked)
+            return base::Fail(checked.error());
     return actions;
 }
 
-void BatchDriver::checkAction(const BatchAction& action) const
+base::Status BatchDriver::checkAction(const BatchAction& action) const
 {
     const QString& a = action.name;
     if (a == QLatin1String("--set")) {
-        const auto [name, value] = splitAssignment(action);
-        QWidget* w = control(name);
-        if (qobject_cast<ui::NumberEdit*>(w)) {
-            if (!parseNumber(value))
-                throw error(QStringLiteral("\"%1\" is not a number for %2").arg(value, name));
-        } else if (qobject_cast<QSlider*>(w)) {
-            if (!parseInteger(value))
-                throw error(QStringLiteral("\"%1\" is not an integer for %2").arg(value, name));
+        const base::Result<Assignment> set = splitAssignment(action);
+        if (!set)
+            return base::Fail(set.error());
+        const base::Result<QWidget*> w = control(set->name);
+        if (!w)
+            return base::Fail(w.error());
+        if (qobject_cast<ui::NumberEdit*>(*w)) {
+            if (!parseNumber(set->value))
+                return failure(QStringLiteral("\"%1\" is not a number for %2").arg(set->value, set->name));
+        } else if (qobject_cast<QSlider*>(*w)) {
+            if (!parseInteger(set->value))
+                return failure(QStringLiteral("\"%1\" is not an integer for %2").arg(set->value, set->name));
         } else {
-            throw error(QStringLiteral("%1 is not a numeric editor or slider").arg(name));
+            return failure(QStringLiteral("%1 is not a numeric editor or slider").arg(set->name));
         }
     } else if (a == QLatin1String("--check") || a == QLatin1String("--uncheck")) {
-        auto* button = qobject_cast<QAbstractButton*>(control(action.argument));
+        const base::Result<QWidget*> w = control(action.argument);
+        if (!w)
+            return base::Fail(w.error());
+        auto* button = qobject_cast<QAbstractButton*>(*w);
         if (!button || !button->isCheckable())
-            throw error(QStringLiteral("%1 is not a check box or radio button").arg(action.argument));
+            return failure(QStringLiteral("%1 is not a check box or radio button").arg(action.argument));
         if (a == QLatin1String("--uncheck") && qobject_cast<QRadioButton*>(button))
-            throw error(QStringLiteral("a radio button is unchecked by choosing another: %1").arg(action.argument));
+            return failure(QStringLiteral("a radio button is unchecked by choosing another: %1").arg(action.argument));
     } else if (a == QLatin1String("--select")) {
-        const auto [name, indexText] = splitAssignment(action);
-        QWidget* w = control(name);
-        const std::optional<int> index = parseInteger(indexText);
+        const base::Result<Assignment> choice = splitAssignment(action);
+        if (!choice)
+            return base::Fail(choice.error());
+        const base::Result<QWidget*> w = control(choice->name);
+        if (!w)
+            return base::Fail(w.error());
+        const std::optional<int> index = parseInteger(choice->value);
         int count = -1;
-        if (auto* combo = qobject_cast<QComboBox*>(w))
+        if (auto* combo = qobject_cast<QComboBox*>(*w))
             count = combo->count();
-        else if (auto* tabs = qobject_cast<QTabWidget*>(w))
+        else if (auto* tabs = qobject_cast<QTabWidget*>(*w))
             count = tabs->count();
         else
-            throw error(QStringLiteral("%1 is not a drop-down list or page control").arg(name));
+            return failure(QStringLiteral("%1 is not a drop-down list or page control").arg(choice->name));
         if (!index || *index < 0 || *index >= count)
-            throw error(QStringLiteral("%1 has no item %2").arg(name, indexText));
+            return failure(QStringLiteral("%1 has no item %2").arg(choice->name, choice->value));
     } else if (a == QLatin1String("--click")) {
-        control(action.argument);
+        if (const base::Result<QWidget*> w = control(action.argument); !w)
+            return base::Fail(w.error());
     } else if (a == QLatin1String("--answer")) {
         if (!parseButton(action.argument))
-            throw error(QStringLiteral("--answer takes OK, Cancel, Yes or No, got \"%1\"").arg(action.argument));
+            return failure(QStringLiteral("--answer takes OK, Cancel, Yes or No, got \"%1\"").arg(action.argument));
     } else if (a == QLatin1String("--filter")) {
         const std::optional<int> n = parseInteger(action.argument);
         if (!n || *n < 1)
-            throw error(QStringLiteral("--filter takes a number from 1, got \"%1\"").arg(action.argument));
+            return failure(QStringLiteral("--filter takes a number from 1, got \"%1\"").arg(action.argument));
     } else if (a == QLatin1String("--save-picture")) {
-        const auto [name, path] = splitAssignment(action);
-        if (name != QLatin1String(names::kStarBuffer) && name != QLatin1String(names::kDoubleStarBuffer))
-            control(name);
-        checkOutput(path);
+        const base::Result<Assignment> save = splitAssignment(action);
+        if (!save)
+            return base::Fail(save.error());
+        if (save->name != QLatin1String(names::kStarBuffer) && save->name != QLatin1String(names::kDoubleStarBuffer))
+            if (const base::Result<QWidget*> w = control(save->name); !w)
+                return base::Fail(w.error());
+        return checkOutput(save->value);
     } else if (a == QLatin1String("--dump-controls") || a == QLatin1String("--dump-state")) {
-        checkOutput(action.argument);
+        return checkOutput(action.argument);
     } else if (a == QLatin1String("--dump-grid")) {
-        const auto [name, path] = splitAssignment(action);
-        if (!gridNames().contains(name))
-            throw error(QStringLiteral("no grid named \"%1\"").arg(name));
-        checkOutput(path);
+        const base::Result<Assignment> dump = splitAssignment(action);
+        if (!dump)
+            return base::Fail(dump.error());
+        if (!gridNames().contains(dump->name))
+            return failure(QStringLiteral("no grid named \"%1\"").arg(dump->name));
+        return checkOutput(dump->value);
     }
+    return base::Done();
 }
 
-void BatchDriver::run(const QStringList& arguments)
+base::Status BatchDriver::run(const QStringList& arguments)
 {
-    for (const BatchAction& action : check(arguments)) {
-        runAction(action);
+    const base::Result<std::vector<BatchAction>> actions = check(arguments);
+    if (!actions)
+        return base::Fail(actions.error());
+    for (const BatchAction& action : *actions) {
+        if (base::Status done = runAction(action); !done)
+            return done;
         QCoreApplication::processEvents();
     }
+    return base::Done();
 }
 
-void BatchDriver::runAction(const BatchAction& action)
+base::Status BatchDriver::runAction(const BatchAction& action)
 {
+    // The line was checked: names, values and assignments are all there.
     const QString& a = action.name;
     if (a == QLatin1String("--set")) {
-        const auto [name, value] = splitAssignment(action);
-        setValue(name, value);
+        const Assignment set = *splitAssignment(action);
+        setValue(*control(set.name), set.value);
     } else if (a == QLatin1String("--check")) {
-        setChecked(action.argument, true);
+        setChecked(*control(action.argument), true);
     } else if (a == QLatin1String("--uncheck")) {
-        setChecked(action.argument, false);
+        setChecked(*control(action.argument), false);
     } else if (a == QLatin1String("--select")) {
-        const auto [name, index] = splitAssignment(action);
-        select(name, index);
+        const Assignment choice = *splitAssignment(action);
+        select(*control(choice.name), choice.value);
     } else if (a == QLatin1String("--click")) {
-        click(action.argument);
+        return click(action.argument, *control(action.argument));
     } else if (a == QLatin1String("--answer")) {
         m_dialogs.queueAnswer(*parseButton(action.argument));
     } else if (a == QLatin1String("--file")) {
@@ -233,32 +264,32 @@ void BatchDriver::runAction(const BatchAction& action)
         if (!m_dialogs.setLastFileFilter(n))
             m_pendingFilter = n;
     } else if (a == QLatin1String("--save-picture")) {
-        const auto [name, path] = splitAssignment(action);
-        savePicture(name, path);
+        const Assignment save = *splitAssignment(action);
+        return savePicture(save.name, save.value);
     } else if (a == QLatin1String("--dump-controls")) {
-        dumpControls(action.argument);
+        return dumpControls(action.argument);
     } else if (a == QLatin1String("--dump-state")) {
-        dumpState(action.argument);
+        return dumpState(action.argument);
     } else if (a == QLatin1String("--dump-grid")) {
-        const auto [name, path] = splitAssignment(action);
-        dumpGrid(name, path);
+        const Assignment dump = *splitAssignment(action);
+        return dumpGrid(dump.name, dump.value);
     }
+    return base::Done();
 }
 
-QWidget* BatchDriver::control(const QString& name) const
+base::Result<QWidget*> BatchDriver::control(const QString& name) const
 {
     if (name == m_form.objectName())
-        return &m_form;
+        return static_cast<QWidget*>(&m_form);
     QWidget* w = name.isEmpty() || name.startsWith(QLatin1String("qt_")) ? nullptr
                                                                          : m_form.findChild<QWidget*>(name);
     if (!w)
-        throw error(QStringLiteral("no control named \"%1\"").arg(name));
+        return failure(QStringLiteral("no control named \"%1\"").arg(name));
     return w;
 }
 
-void BatchDriver::setValue(const QString& name, const QString& value)
+void BatchDriver::setValue(QWidget* w, const QString& value)
 {
-    QWidget* w = control(name);
     if (auto* edit = qobject_cast<ui::NumberEdit*>(w)) {
         if (edit->typingEnabled()) {
             // Type the text, then move on to the next control as a user would.
@@ -274,30 +305,28 @@ void BatchDriver::setValue(const QString& name, const QString& value)
     qobject_cast<QSlider*>(w)->setValue(*parseInteger(value));
 }
 
-void BatchDriver::setChecked(const QString& name, bool checked)
+void BatchDriver::setChecked(QWidget* w, bool checked)
 {
-    auto* button = qobject_cast<QAbstractButton*>(control(name));
+    auto* button = qobject_cast<QAbstractButton*>(w);
     if (button->isChecked() != checked)
         button->click();
 }
 
-void BatchDriver::select(const QString& name, const QString& index)
+void BatchDriver::select(QWidget* w, const QString& index)
 {
-    QWidget* w = control(name);
     if (auto* combo = qobject_cast<QComboBox*>(w))
         combo->setCurrentIndex(index.toInt());
     else
         qobject_cast<QTabWidget*>(w)->setCurrentIndex(index.toInt());
 }
 
-void BatchDriver::click(const QString& name)
+base::Status BatchDriver::click(const QString& name, QWidget* w)
 {
-    QWidget* w = control(name);
     if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         if (!button->isEnabled())
-            throw error(QStringLiteral("%1 is disabled").arg(name));
+            return failure(QStringLiteral("%1 is disabled").arg(name));
         button->click();
-        return;
+        return base::Done();
     }
     const QPointF at(1, 1);
     QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -305,9 +334,10 @@ void BatchDriver::click(const QString& name)
                         Qt::NoModifier);
     QApplication::sendEvent(w, &press);
     QApplication::sendEvent(w, &release);
+    return base::Done();
 }
 
-void BatchDriver::savePicture(const QString& name, const QString& path)
+base::Status BatchDriver::savePicture(const QString& name, const QString& path)
 {
     QImage picture;
     if (name == QLatin1String(names::kStarBuffer)) {
@@ -323,23 +353,22 @@ void BatchDriver::savePicture(const QString& name, const QString& path)
         picture = box && box->drawn()
                       ? box->picture().convertToFormat(QImage::Format_RGB888)
                       : ui::imageView(imaging::PixelBuffer(optics::kPictureSide, optics::kPictureSide)).copy();
-    } else if (auto* box = qobject_cast<ui::PictureBox*>(control(name))) {
-        picture = box->picture();
     } else {
-        // Any other control, or the whole window, rendered as on screen.
-        QWidget* w = control(name);
-        if (w == &m_form && !m_form.isVisible())
-            m_form.show();
-        picture = w->grab().toImage();
+        QWidget* w = *control(name);
+        if (auto* box = qobject_cast<ui::PictureBox*>(w)) {
+            picture = box->picture();
+        } else {
+            // Any other control, or the whole window, rendered as on screen.
+            if (w == &m_form && !m_form.isVisible())
+                m_form.show();
+            picture = w->grab().toImage();
+        }
     }
     QByteArray png;
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
-        throw error(QStringLiteral("cannot write %1: the picture cannot be encoded").arg(path));
-    const imaging::WriteResult written = imaging::WriteFile(QFile::encodeName(path).toStdString(),
-                                                            std::string_view(png.constData(), png.size()));
-    if (!written.ok())
-        throw BatchError(written.error);
+        return failure(QStringLiteral("cannot write %1: the picture cannot be encoded").arg(path));
+    return imaging::WriteFile(QFile::encodeName(path).toStdString(), std::string_view(png.constData(), png.size()));
 }
 
 }  // namespace app

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/result.h"
 #include "optics/grid.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,12 +19,6 @@ class ScriptedDialogService;
 namespace app {
 
 class MainWindow;
-
-//! A failed batch action: unknown control, bad argument, unwritable file.
-class BatchError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 //! One action of the command line and its argument.
 struct BatchAction {
@@ -40,30 +34,31 @@ public:
 
     //! Checks the whole command line without running anything: every action,
     //! control name and kind, value, answer, index, grid name and output
-    //! folder. Throws BatchError for the first problem.
-    std::vector<BatchAction> check(const QStringList& arguments) const;
+    //! folder. Fails with the first problem.
+    base::Result<std::vector<BatchAction>> check(const QStringList& arguments) const;
 
-    //! Checks `arguments` (the program name excluded), then runs every action;
-    //! throws BatchError when the line is refused (nothing has run then) or
-    //! when an action fails on the way (a disabled button, a write error).
-    void run(const QStringList& arguments);
+    //! Checks `arguments` (the program name excluded), then runs every action.
+    //! Fails when the line is refused (nothing has run then) or when an action
+    //! fails on the way (a disabled button, a write error; the actions before
+    //! it have run).
+    base::Status run(const QStringList& arguments);
 
     //! The usage text.
     static QString usage();
 
 private:
-    void checkAction(const BatchAction& action) const;
-    void runAction(const BatchAction& action);
-    QWidget* control(const QString& name) const;
+    base::Status checkAction(const BatchAction& action) const;
+    base::Status runAction(const BatchAction& action);
+    base::Result<QWidget*> control(const QString& name) const;
 
-    void setValue(const QString& name, const QString& value);
-    void setChecked(const QString& name, bool checked);
-    void select(const QString& name, const QString& index);
-    void click(const QString& name);
-    void savePicture(const QString& name, const QString& path);
-    void dumpControls(const QString& path) const;
-    void dumpState(const QString& path) const;
-    void dumpGrid(const QString& name, const QString& path) const;
+    void setValue(QWidget* control, const QString& value);
+    void setChecked(QWidget* control, bool checked);
+    void select(QWidget* control, const QString& index);
+    base::Status click(const QString& name, QWidget* control);
+    base::Status savePicture(const QString& name, const QString& path);
+    base::Status dumpControls(const QString& path) const;
+    base::Status dumpState(const QString& path) const;
+    base::Status dumpGrid(const QString& name, const QString& path) const;
 
     MainWindow& m_form;
     ui::ScriptedDialogService& m_dialogs;
@@ -93,11 +88,10 @@ const optics::ColourCells& NamedColourGrid(const MainWindow& window);
 
 //! Writes the data area [1..512][1..512] of a grid as a NumPy .npy file of
 //! little-endian float64, shape (512, 512), first array axis = first grid index.
-//! Returns why it could not be written, or an empty string.
-std::string writeNpy(const QString& path, const optics::Grid& grid);
+base::Status WriteNpy(const QString& path, const optics::Grid& grid);
 
 //! Writes the data area of the colour grid as float64, shape (512, 512, 3),
 //! the channels red, green, blue last.
-std::string writeNpy(const QString& path, const optics::ColourCells& grid);
+base::Status WriteNpy(const QString& path, const optics::ColourCells& grid);
 
 }  // namespace app

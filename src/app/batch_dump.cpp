@@ -91,16 +91,14 @@ QJsonValue jsonNumber(double v)
 
 // Written through the program's safe writer: devices, pipes and links are
 // written as they are, files replaced only once complete.
-imaging::WriteResult write(const QString& path, const QByteArray& bytes)
+base::Status write(const QString& path, const QByteArray& bytes)
 {
     return imaging::WriteFile(QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
 }
 
-void writeJson(const QString& path, const QJsonObject& root)
+base::Status writeJson(const QString& path, const QJsonObject& root)
 {
-    const imaging::WriteResult written = write(path, QJsonDocument(root).toJson(QJsonDocument::Indented));
-    if (!written.ok())
-        throw BatchError(written.error);
+    return write(path, QJsonDocument(root).toJson(QJsonDocument::Indented));
 }
 
 // The names of the grids, in the order the program has always listed them.
@@ -131,7 +129,7 @@ const optics::Grid& gridOf(const optics::PhaseScreenPtr& screen)
 }
 
 // An .npy file of float64 with the given shape and the values in order.
-imaging::WriteResult writeNpy(const QString& path, const QByteArray& shape, const QByteArray& values)
+base::Status writeNpy(const QString& path, const QByteArray& shape, const QByteArray& values)
 {
     QByteArray header = "{'descr': '<f8', 'fortran_order': False, 'shape': " + shape + ", }";
     // Magic (6) + version (2) + length (2) + header, padded with spaces so
@@ -192,16 +190,16 @@ const optics::ColourCells& NamedColourGrid(const MainWindow& window)
     return trace.colours ? *trace.colours : zeroColours();
 }
 
-std::string writeNpy(const QString& path, const optics::Grid& grid)
+base::Status WriteNpy(const QString& path, const optics::Grid& grid)
 {
     QByteArray values;
     values.reserve(512 * 512 * 8);
     for (int i = 1; i <= 512; ++i)
         values.append(reinterpret_cast<const char*>(grid.row(i) + 1), 512 * sizeof(double));
-    return writeNpy(path, "(512, 512)", values).error;
+    return writeNpy(path, "(512, 512)", values);
 }
 
-std::string writeNpy(const QString& path, const optics::ColourCells& grid)
+base::Status WriteNpy(const QString& path, const optics::ColourCells& grid)
 {
     QByteArray values;
     values.reserve(512 * 512 * 3 * 8);
@@ -214,18 +212,16 @@ std::string writeNpy(const QString& path, const optics::ColourCells& grid)
             }
         }
     }
-    return writeNpy(path, "(512, 512, 3)", values).error;
+    return writeNpy(path, "(512, 512, 3)", values);
 }
 
-void BatchDriver::dumpGrid(const QString& name, const QString& path) const
+base::Status BatchDriver::dumpGrid(const QString& name, const QString& path) const
 {
-    const std::string error = name == QLatin1String("ColourGrid") ? writeNpy(path, NamedColourGrid(m_form))
-                                                                   : writeNpy(path, NamedGrid(m_form, name));
-    if (!error.empty())
-        throw BatchError(error);
+    return name == QLatin1String("ColourGrid") ? WriteNpy(path, NamedColourGrid(m_form))
+                                               : WriteNpy(path, NamedGrid(m_form, name));
 }
 
-void BatchDriver::dumpControls(const QString& path) const
+base::Status BatchDriver::dumpControls(const QString& path) const
 {
     QJsonObject controls;
     const auto widgets = m_form.findChildren<QWidget*>();
@@ -280,10 +276,10 @@ void BatchDriver::dumpControls(const QString& path) const
         }
         controls[name] = c;
     }
-    writeJson(path, QJsonObject{{QStringLiteral("controls"), controls}});
+    return writeJson(path, QJsonObject{{QStringLiteral("controls"), controls}});
 }
 
-void BatchDriver::dumpState(const QString& path) const
+base::Status BatchDriver::dumpState(const QString& path) const
 {
     // The scalars and flags the program has always reported, from the model
     // and what the last runs left. Between runs the wavelength is the
@@ -373,7 +369,7 @@ void BatchDriver::dumpState(const QString& path) const
     }
 
     const auto* tabs = m_form.findChild<QTabWidget*>(QLatin1String(names::kTabs));
-    writeJson(path, QJsonObject{{"engine", engine},
+    return writeJson(path, QJsonObject{{"engine", engine},
                                 {"animation", animation},
                                 {"status", QJsonArray{m_form.stageText(), m_form.progressText()}},
                                 {"page", tabs ? tabs->currentIndex() : -1},

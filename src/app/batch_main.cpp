@@ -27,10 +27,8 @@ int main(int argc, char* argv[])
     ui::ScriptedDialogService dialogs;
     app::MainWindow window(dialogs);
     app::BatchDriver driver(window, dialogs);
-    try {
-        driver.run(arguments);
-    } catch (const app::BatchError& error) {
-        std::fprintf(stderr, "quintalis-batch: %s\n", error.what());
+    if (const base::Status done = driver.run(arguments); !done) {
+        std::fprintf(stderr, "quintalis-batch: %s\n", done.error().c_str());
         return 1;
     }
     return 0;

@@ -18,22 +18,25 @@ optics::StarRequest Calculations::request() const
     return m_controls.request ? m_controls.request() : optics::StarRequest{};
 }
 
-QString Calculations::refusal(const optics::StarRequest& request) const
+base::Status Calculations::check(const optics::StarRequest& request) const
 {
+    if (optics::Fits(request))
+        return base::Done();
     const QString text = m_controls.diameterText ? m_controls.diameterText() : QString::number(request.pupil.diameter);
     const double diameter = request.pupil.diameter;
     if (std::isfinite(diameter) && diameter > 0.0)
-        return QStringLiteral("The aperture %1 cannot be calculated: enter a diameter from 2 to 25 inches "
-                              "or 50 to 650 mm.")
-            .arg(text);
-    return QStringLiteral("The aperture must be greater than 0 (it reads %1).").arg(text);
+        return base::Fail(QStringLiteral("The aperture %1 cannot be calculated: enter a diameter from 2 to 25 inches "
+                                         "or 50 to 650 mm.")
+                              .arg(text)
+                              .toStdString());
+    return base::Fail(QStringLiteral("The aperture must be greater than 0 (it reads %1).").arg(text).toStdString());
 }
 
 bool Calculations::accept(const std::vector<optics::StarRequest>& requests)
 {
     for (const optics::StarRequest& request : requests) {
-        if (!optics::Fits(request)) {
-            m_dialogs.showMessage(m_controls.window, ui::MessageKind::Error, refusal(request),
+        if (const base::Status checked = check(request); !checked) {
+            m_dialogs.showMessage(m_controls.window, ui::MessageKind::Error, QString::fromStdString(checked.error()),
                                   {ui::MessageButton::Ok});
             return false;
         }
@@ -45,7 +48,8 @@ std::optional<optics::StarResult> Calculations::run(const optics::StarRequest& r
 {
     base::Result<optics::StarResult> result = m_calculator.calculate(request, m_status);
     if (!result) {
-        m_dialogs.showMessage(m_controls.window, ui::MessageKind::Error, refusal(request), {ui::MessageButton::Ok});
+        m_dialogs.showMessage(m_controls.window, ui::MessageKind::Error, QString::fromStdString(result.error()),
+                              {ui::MessageButton::Ok});
         return std::nullopt;
     }
     m_model.showCalculation(*result);

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -40,6 +41,9 @@ public:
 
     //! The request of the controls as they are now.
     optics::StarRequest request() const;
+    //! Whether `request` can be calculated: a diameter that is a positive
+    //! number and whose pupil fits the grid at the request's wavelength.
+    base::Status check(const optics::StarRequest& request) const;
     //! Whether every one of `requests` can be calculated; if not, says why
     //! for the first that cannot, and nothing has run. Views check all their
     //! requests before they run the first.
@@ -55,8 +59,6 @@ public:
     const optics::ScreenCache& screens() const { return m_screens; }
 
 private:
-    QString refusal(const optics::StarRequest& request) const;
-
     SimulationModel& m_model;
     StatusReport& m_status;
     ui::DialogService& m_dialogs;

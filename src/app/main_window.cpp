@@ -234,9 +234,9 @@ void MainWindow::startUp()
                                              "same directory !!!!!"),
                               {ui::MessageButton::Yes});
     }
-    const QString planetError = m_planet->loadStartPicture(planetFile, planetPath);
-    if (!planetError.isEmpty())
-        m_dialogs.showMessage(this, ui::MessageKind::Error, planetError, {ui::MessageButton::Ok});
+    if (const base::Status loaded = m_planet->loadStartPicture(planetFile, planetPath); !loaded)
+        m_dialogs.showMessage(this, ui::MessageKind::Error, QString::fromStdString(loaded.error()),
+                              {ui::MessageButton::Ok});
 
     // The display settings of the controls; nothing is on show yet.
     m_model->startDisplay(m_about->gamma(), m_about->slope(), m_parameters->zoom(), m_startest->brightness());

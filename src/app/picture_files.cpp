@@ -25,11 +25,12 @@ std::string fileName(const QString& path)
 
 }  // namespace
 
-bool PictureFiles::written(QWidget* parent, const std::string& error)
+bool PictureFiles::written(QWidget* parent, const base::Status& status)
 {
-    if (error.empty())
+    if (status)
         return true;
-    m_dialogs.showMessage(parent, ui::MessageKind::Error, QString::fromStdString(error), {ui::MessageButton::Ok});
+    m_dialogs.showMessage(parent, ui::MessageKind::Error, QString::fromStdString(status.error()),
+                          {ui::MessageButton::Ok});
     return false;
 }
 

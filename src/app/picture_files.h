@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <string>
 
 class QWidget;
@@ -41,7 +43,7 @@ public:
     bool saveAnimation(QWidget* parent, const imaging::AnimatedGif& gif);
 
 private:
-    bool written(QWidget* parent, const std::string& error);
+    bool written(QWidget* parent, const base::Status& status);
 
     ui::DialogService& m_dialogs;
 };

@@ -65,12 +65,12 @@ std::string EncodeBmp(const PixelBuffer& picture)
     return out;
 }
 
-std::string WriteBmp(const PixelBuffer& picture, const std::string& path)
+base::Status WriteBmp(const PixelBuffer& picture, const std::string& path)
 {
     try {
-        return WriteFile(path, EncodeBmp(picture)).error;
+        return WriteFile(path, EncodeBmp(picture));
     } catch (const std::bad_alloc&) {
-        return "cannot write " + path + ": not enough memory";
+        return base::Fail("cannot write " + path + ": not enough memory");
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "imaging/pixel_buffer.h"
 
 #include <string>
@@ -11,8 +12,8 @@ namespace imaging {
 std::string EncodeBmp(const PixelBuffer& picture);
 
 //! Writes `picture` as a BMP file through WriteFile (file_output.h): a file
-//! is replaced only once the whole picture is written. Returns an empty string
-//! on success, else the reason, naming the file.
-std::string WriteBmp(const PixelBuffer& picture, const std::string& path);
+//! is replaced only once the whole picture is written. A failure names the
+//! file.
+base::Status WriteBmp(const PixelBuffer& picture, const std::string& path);
 
 }  // namespace imaging

@@ -192,11 +192,12 @@ std::string SystemErrorReason(int error)
     }
 }
 
-WriteResult WriteFile(const std::string& path, std::string_view bytes)
+base::Status WriteFile(const std::string& path, std::string_view bytes)
 {
-    const auto failed = [&](const std::string& why) { return WriteResult{"cannot write " + path + ": " + why}; };
+    const auto failed = [&](const std::string& why) { return base::Fail("cannot write " + path + ": " + why); };
+    const auto done = [&](int error) { return error ? failed(reason(error)) : base::Done(); };
     if (path.empty())
-        return {"cannot write a file without a name"};
+        return base::Fail("cannot write a file without a name");
 
     struct stat st{};
     if (::stat(path.c_str(), &st) != 0) {
@@ -207,7 +208,7 @@ WriteResult WriteFile(const std::string& path, std::string_view bytes)
         int error = followLinks(target);
         if (!error)
             error = replaceFile(target, bytes, nullptr);
-        return error ? failed(reason(error)) : WriteResult{};
+        return done(error);
     }
     if (S_ISREG(st.st_mode)) {
         // The file the links end at is replaced; the links stay.
@@ -215,7 +216,7 @@ WriteResult WriteFile(const std::string& path, std::string_view bytes)
         int error = followLinks(target);
         if (!error)
             error = replaceFile(target, bytes, &st);
-        return error ? failed(reason(error)) : WriteResult{};
+        return done(error);
     }
     if (S_ISDIR(st.st_mode))
         return failed("is a folder");
@@ -231,7 +232,7 @@ WriteResult WriteFile(const std::string& path, std::string_view bytes)
     int error = writeWithoutPipeSignal(file.get(), bytes);
     if (const int closed = file.close(); !error)
         error = closed;
-    return error ? failed(reason(error)) : WriteResult{};
+    return done(error);
 }
 
 }  // namespace imaging

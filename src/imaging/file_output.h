@@ -1,16 +1,11 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <string>
 #include <string_view>
 
 namespace imaging {
-
-//! Outcome of writing a file: empty error on success, else a sentence for the
-//! user ("cannot write /x/y.jpg: the folder does not exist").
-struct WriteResult {
-    std::string error;
-    bool ok() const { return error.empty(); }
-};
 
 //! The words for a system error number (errno), as the messages of the
 //! readers and writers use them: "permission denied", "no space left on the
@@ -34,6 +29,8 @@ std::string SystemErrorReason(int error);
 //!   a pipe whose reader has gone makes the write fail (it does not end the
 //!   program with SIGPIPE).
 //! - A folder, a disk device or a socket is refused.
-WriteResult WriteFile(const std::string& path, std::string_view bytes);
+//! A failure says why in one sentence ("cannot write /x/y.jpg: the folder
+//! does not exist").
+base::Status WriteFile(const std::string& path, std::string_view bytes);
 
 }  // namespace imaging

@@ -337,13 +337,10 @@ PalettePicture ReduceToPalette(const PixelBuffer& picture)
     throw std::bad_alloc();
 }
 
-std::string AnimatedGif::encode(std::string& error) const
+base::Result<std::string> AnimatedGif::encode() const
 {
-    error.clear();
-    if (m_frames.empty()) {
-        error = "there is no frame";
-        return {};
-    }
+    if (m_frames.empty())
+        return base::Fail("there is no frame");
     int width = 0;
     int height = 0;
     for (const PalettePicture& f : m_frames) {
@@ -354,26 +351,20 @@ std::string AnimatedGif::encode(std::string& error) const
     std::string bytes;
     int code = 0;
     GifPtr gif(EGifOpen(&bytes, appendBytes, &code));
-    if (!gif) {
-        error = gifError(code);
-        return {};
-    }
+    if (!gif)
+        return base::Fail(gifError(code));
     EGifSetGifVersion(gif.get(), true);
     const MapPtr global = colourMap(m_frames.front().palette);
-    if (!global || EGifPutScreenDesc(gif.get(), width, height, 8, 0, global.get()) != GIF_OK) {
-        error = gifError(gif->Error);
-        return {};
-    }
+    if (!global || EGifPutScreenDesc(gif.get(), width, height, 8, 0, global.get()) != GIF_OK)
+        return base::Fail(gifError(gif->Error));
     LzwEncoder lzw;
     std::array<GifByteType, 256> block{};
     for (std::size_t i = 0; i < m_frames.size(); ++i) {
         const PalettePicture& f = m_frames[i];
         // The first frame uses the global colours; later ones bring their own.
         const MapPtr local = i == 0 ? MapPtr() : colourMap(f.palette);
-        if ((i > 0 && !local) || EGifPutImageDesc(gif.get(), 0, 0, f.width, f.height, false, local.get()) != GIF_OK) {
-            error = gifError(gif->Error);
-            return {};
-        }
+        if ((i > 0 && !local) || EGifPutImageDesc(gif.get(), 0, 0, f.width, f.height, false, local.get()) != GIF_OK)
+            return base::Fail(gifError(gif->Error));
         // The image descriptor has written the code size of the colour map
         // in use; the codes follow in blocks of at most 255 bytes.
         const ColorMapObject* map = local ? local.get() : global.get();
@@ -383,33 +374,26 @@ std::string AnimatedGif::encode(std::string& error) const
             block[0] = static_cast<GifByteType>(length);
             std::copy_n(codes.begin() + static_cast<std::ptrdiff_t>(at), length, block.begin() + 1);
             const int put = at == 0 ? EGifPutCode(gif.get(), 0, block.data()) : EGifPutCodeNext(gif.get(), block.data());
-            if (put != GIF_OK) {
-                error = gifError(gif->Error);
-                return {};
-            }
+            if (put != GIF_OK)
+                return base::Fail(gifError(gif->Error));
         }
-        if (EGifPutCodeNext(gif.get(), nullptr) != GIF_OK) {
-            error = gifError(gif->Error);
-            return {};
-        }
+        if (EGifPutCodeNext(gif.get(), nullptr) != GIF_OK)
+            return base::Fail(gifError(gif->Error));
     }
-    if (EGifCloseFile(gif.release(), &code) != GIF_OK) {
-        error = gifError(code);
-        return {};
-    }
+    if (EGifCloseFile(gif.release(), &code) != GIF_OK)
+        return base::Fail(gifError(code));
     return bytes;
 }
 
-std::string AnimatedGif::write(const std::string& path) const
+base::Status AnimatedGif::write(const std::string& path) const
 {
     try {
-        std::string error;
-        const std::string bytes = encode(error);
-        if (!error.empty())
-            return "cannot write " + path + ": " + error;
-        return WriteFile(path, bytes).error;
+        const base::Result<std::string> bytes = encode();
+        if (!bytes)
+            return base::Fail("cannot write " + path + ": " + bytes.error());
+        return WriteFile(path, *bytes);
     } catch (const std::bad_alloc&) {
-        return "cannot write " + path + ": not enough memory";
+        return base::Fail("cannot write " + path + ": not enough memory");
     }
 }
 

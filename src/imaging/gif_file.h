@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "imaging/pixel_buffer.h"
 
 #include <cstdint>
@@ -43,13 +44,11 @@ public:
     //! each later frame with its own, every frame at the top left of a screen
     //! as large as the largest. giflib writes the file; the compressed pixels
     //! come from a faster compressor of our own through giflib's calls for
-    //! ready-made codes. Empty when there is no frame or the encoder fails;
-    //! `error` then says why.
-    std::string encode(std::string& error) const;
+    //! ready-made codes. Fails when there is no frame or the encoder fails.
+    base::Result<std::string> encode() const;
     //! Writes the file through WriteFile (file_output.h): a file is replaced
-    //! only once it is complete. Returns an empty string on success, else the
-    //! reason, naming the file.
-    std::string write(const std::string& path) const;
+    //! only once it is complete. A failure names the file.
+    base::Status write(const std::string& path) const;
 
 private:
     std::vector<PalettePicture> m_frames;

@@ -131,12 +131,12 @@ bool readRows(Decoder& d, PixelBuffer& picture)
     return true;
 }
 
-ReadResult failure(const std::string& name, const std::string& why)
+base::Failure failure(const std::string& name, const std::string& why)
 {
-    return {std::nullopt, CannotRead(name, why)};
+    return base::Fail(CannotRead(name, why));
 }
 
-ReadResult decoderFailure(const Decoder& d, const std::string& name)
+base::Failure decoderFailure(const Decoder& d, const std::string& name)
 {
     if (d.errors.base.msg_code == JERR_OUT_OF_MEMORY)
         return failure(name, "not enough memory to decode it");
@@ -192,15 +192,15 @@ bool encode(Encoder& e, const PixelBuffer& picture, int quality)
 
 }  // namespace
 
-ReadResult ReadJpeg(const std::string& path)
+base::Result<PixelBuffer> ReadJpeg(const std::string& path)
 {
-    const FileContents file = ReadPictureFile(path);
-    if (!file.error.empty())
-        return {std::nullopt, file.error};
-    return DecodeJpeg(file.bytes.data(), file.bytes.size(), path);
+    const base::Result<std::vector<std::uint8_t>> file = ReadPictureFile(path);
+    if (!file)
+        return base::Fail(file.error());
+    return DecodeJpeg(file->data(), file->size(), path);
 }
 
-ReadResult DecodeJpeg(const std::uint8_t* data, std::size_t size, const std::string& name)
+base::Result<PixelBuffer> DecodeJpeg(const std::uint8_t* data, std::size_t size, const std::string& name)
 {
     // Every JPEG file starts with its start-of-image marker.
     if (size < 2 || data[0] != 0xFF || data[1] != 0xD8)
@@ -221,33 +221,31 @@ ReadResult DecodeJpeg(const std::uint8_t* data, std::size_t size, const std::str
             return failure(name, "it is a JPEG file with " + std::to_string(d.info.num_components)
                                      + " colour channels, which this program does not read");
         }
-        if (std::string tooLarge = CheckPictureSize(name, d.info.image_width, d.info.image_height);
-            !tooLarge.empty())
-            return {std::nullopt, tooLarge};
+        if (base::Status size = CheckPictureSize(name, d.info.image_width, d.info.image_height); !size)
+            return base::Fail(size.error());
         if (!startDecoding(d))
             return decoderFailure(d, name);
         if (d.info.output_width != d.info.image_width || d.info.output_height != d.info.image_height
             || d.info.output_components != 3)
             return failure(name, "the file is damaged (unexpected picture layout)");
-        std::optional<PixelBuffer> picture;
-        picture.emplace(static_cast<int>(d.info.output_width), static_cast<int>(d.info.output_height));
-        if (!readRows(d, *picture))
+        PixelBuffer picture(static_cast<int>(d.info.output_width), static_cast<int>(d.info.output_height));
+        if (!readRows(d, picture))
             return decoderFailure(d, name);
-        return {std::move(picture), {}};
+        return picture;
     } catch (const std::bad_alloc&) {
         return failure(name, "not enough memory to decode it");
     }
 }
 
-std::string WriteJpeg(const PixelBuffer& picture, const std::string& path, int quality)
+base::Status WriteJpeg(const PixelBuffer& picture, const std::string& path, int quality)
 {
     try {
         Encoder e;
         if (!encode(e, picture, quality))
-            return "cannot write " + path + ": " + e.errors.message;
-        return WriteFile(path, std::string_view(reinterpret_cast<const char*>(e.bytes), e.size)).error;
+            return base::Fail("cannot write " + path + ": " + e.errors.message);
+        return WriteFile(path, std::string_view(reinterpret_cast<const char*>(e.bytes), e.size));
     } catch (const std::bad_alloc&) {
-        return "cannot write " + path + ": not enough memory";
+        return base::Fail("cannot write " + path + ": not enough memory");
     }
 }
 

@@ -13,16 +13,16 @@ namespace imaging {
 //! of picture_file.h. Every complaint of the decoder, a warning about
 //! truncated or corrupt data included, makes the read fail with a message
 //! naming the file; CMYK files are refused by name.
-ReadResult ReadJpeg(const std::string& path);
+base::Result<PixelBuffer> ReadJpeg(const std::string& path);
 
 //! Decodes the JPEG held in `size` bytes at `data`; `name` is the file named
 //! in messages. ReadJpeg after reading the file.
-ReadResult DecodeJpeg(const std::uint8_t* data, std::size_t size, const std::string& name);
+base::Result<PixelBuffer> DecodeJpeg(const std::uint8_t* data, std::size_t size, const std::string& name);
 
 //! Writes `picture` as a baseline 24-bit colour JPEG of quality `quality`,
 //! through WriteFile (file_output.h): a file is replaced only once the whole
 //! picture is written, while devices, pipes and the targets of links are
-//! written as they are. Returns an empty string on success, else the reason.
-std::string WriteJpeg(const PixelBuffer& picture, const std::string& path, int quality = 90);
+//! written as they are.
+base::Status WriteJpeg(const PixelBuffer& picture, const std::string& path, int quality = 90);
 
 }  // namespace imaging

@@ -40,14 +40,10 @@ std::string CannotRead(const std::string& name, const std::string& why)
     return "cannot read " + name + ": " + why;
 }
 
-FileContents ReadPictureFile(const std::string& path, const PictureLimits& limits)
+base::Result<std::vector<std::uint8_t>> ReadPictureFile(const std::string& path, const PictureLimits& limits)
 {
-    FileContents out;
-    const auto failed = [&](const std::string& why) {
-        out.bytes.clear();
-        out.error = CannotRead(path, why);
-        return std::move(out);
-    };
+    std::vector<std::uint8_t> bytes;
+    const auto failed = [&](const std::string& why) { return base::Fail(CannotRead(path, why)); };
     // Looked at before it is opened: opening a pipe waits for a writer, and
     // opening a device may do things.
     struct stat st{};
@@ -67,14 +63,14 @@ FileContents ReadPictureFile(const std::string& path, const PictureLimits& limit
         why = checkFile(st, limits);
     if (why.empty()) {
         try {
-            out.bytes.resize(static_cast<std::size_t>(st.st_size));
+            bytes.resize(static_cast<std::size_t>(st.st_size));
         } catch (const std::bad_alloc&) {
             why = "not enough memory";
         }
     }
     std::size_t got = 0;
-    while (why.empty() && got < out.bytes.size()) {
-        const ssize_t n = ::read(fd, out.bytes.data() + got, out.bytes.size() - got);
+    while (why.empty() && got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -89,21 +85,21 @@ FileContents ReadPictureFile(const std::string& path, const PictureLimits& limit
         why = "it is empty";
     if (!why.empty())
         return failed(why);
-    out.bytes.resize(got);
-    return out;
+    bytes.resize(got);
+    return bytes;
 }
 
-std::string CheckPictureSize(const std::string& name, std::int64_t width, std::int64_t height,
-                             const PictureLimits& limits)
+base::Status CheckPictureSize(const std::string& name, std::int64_t width, std::int64_t height,
+                              const PictureLimits& limits)
 {
     if (width <= 0 || height <= 0)
-        return CannotRead(name, "the file is damaged (the picture has no pixels)");
+        return base::Fail(CannotRead(name, "the file is damaged (the picture has no pixels)"));
     if (width <= limits.maxSide && height <= limits.maxSide && width * height <= limits.maxPixels)
-        return {};
-    return CannotRead(name, "the picture is " + std::to_string(width) + " x " + std::to_string(height)
+        return base::Done();
+    return base::Fail(CannotRead(name, "the picture is " + std::to_string(width) + " x " + std::to_string(height)
                                 + " pixels; pictures of up to " + std::to_string(limits.maxSide)
                                 + " pixels a side and " + std::to_string(limits.maxPixels >> 20)
-                                + " megapixels are read");
+                                + " megapixels are read"));
 }
 
 }  // namespace imaging

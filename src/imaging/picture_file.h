@@ -1,10 +1,10 @@
 #pragma once
 
+#include "base/result.h"
 #include "imaging/pixel_buffer.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +20,7 @@
 //    it allocates or decodes anything;
 // 3. treats every complaint of its decoder, warnings included, as a damaged
 //    file, and releases the decoder on every path;
-// 4. answers with a ReadResult: a picture, or no picture and one sentence
+// 4. answers with a base::Result: a picture, or no picture and one sentence
 //    naming the file ("cannot read /x/mars.jpg: the file is damaged").
 //
 // The decoders work on bytes in memory, so the fuzz targets feed them
@@ -40,26 +40,15 @@ struct PictureLimits {
 };
 inline constexpr PictureLimits kPictureLimits{};
 
-//! Result of reading a picture file: the picture, or a message saying why not.
-struct ReadResult {
-    std::optional<PixelBuffer> picture;
-    std::string error;
-};
-
-//! The whole contents of a file, or a message saying why not.
-struct FileContents {
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-};
-
 //! Reads all of `path` if it is a regular, non-empty file within
 //! `limits.maxFileBytes`.
-FileContents ReadPictureFile(const std::string& path, const PictureLimits& limits = kPictureLimits);
+base::Result<std::vector<std::uint8_t>> ReadPictureFile(const std::string& path,
+                                                        const PictureLimits& limits = kPictureLimits);
 
-//! Empty when a picture of `width` x `height` is within `limits`, else the
-//! message for the file `name`, naming the limits.
-std::string CheckPictureSize(const std::string& name, std::int64_t width, std::int64_t height,
-                             const PictureLimits& limits = kPictureLimits);
+//! Whether a picture of `width` x `height` is within `limits`; if not, the
+//! message for the file `name` names the limits.
+base::Status CheckPictureSize(const std::string& name, std::int64_t width, std::int64_t height,
+                              const PictureLimits& limits = kPictureLimits);
 
 //! "cannot read `name`: `why`", the form of every reader's message.
 std::string CannotRead(const std::string& name, const std::string& why);

@@ -1,5 +1,7 @@
 #include "optics/aperture.h"
 
+#include "base/rounding.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -144,7 +146,7 @@ void DrawLine(Raster& raster, int x0, int y0, int x1, int y1, std::uint8_t value
 
 int ObstructionPixels(double obstructionPercent)
 {
-    return static_cast<int>(std::nearbyint(obstructionPercent * kRadius * 0.01));
+    return base::RoundToInt(obstructionPercent * kRadius * 0.01);
 }
 
 bool ObstructionTooLarge(int obstructionPixels)
@@ -167,14 +169,14 @@ ApertureLayout LayoutAperture(const ApertureShape& shape, float apertureInches)
     const int b = ObstructionPixels(shape.obstructionPercent);
     layout.obstructionRadius = b;
     const double cx = c - shape.offsetMm / static_cast<double>(apertureInches) * kInchesPerMillimetre * kDiameter;
-    layout.left = static_cast<int>(std::nearbyint(cx - b));
+    layout.left = base::RoundToInt(cx - b);
     layout.top = c - b;
-    layout.right = static_cast<int>(std::nearbyint(cx)) + b;
+    layout.right = base::RoundToInt(cx) + b;
     layout.bottom = c + b;
     layout.spider = shape.spider && shape.obstructionPercent > 0.0;
     if (layout.spider) {
-        layout.vaneWidth = static_cast<int>(
-            std::nearbyint(shape.vaneWidthMm / static_cast<double>(apertureInches) * kInchesPerMillimetre * kDiameter));
+        layout.vaneWidth =
+            base::RoundToInt(shape.vaneWidthMm / static_cast<double>(apertureInches) * kInchesPerMillimetre * kDiameter);
     }
     return layout;
 }

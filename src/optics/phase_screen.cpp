@@ -1,5 +1,7 @@
 #include "optics/phase_screen.h"
 
+#include "base/rounding.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -12,14 +14,6 @@ constexpr int kLevels = 9;
 constexpr int kArea = 512;
 // The generator draws displacements in -100..99, times the half step.
 constexpr std::uint32_t kDraws = 200;
-
-std::uint8_t greyLevel(double g)
-{
-    const double r = std::nearbyint(g);
-    if (!(r > 0.0))
-        return 0;  // also NaN
-    return r >= 255.0 ? 255 : static_cast<std::uint8_t>(r);
-}
 
 // Picture scale over points 0..511, then the grey levels of every fourth
 // point. Scale is double for turbulence and float for roughness.
@@ -46,7 +40,7 @@ ScreenPicture drawScreen(const Grid& screen)
     for (int y = 0; y < ScreenPicture::kSide; ++y)
         for (int x = 0; x < ScreenPicture::kSide; ++x)
             picture.grey[static_cast<std::size_t>(y) * ScreenPicture::kSide + x] =
-                greyLevel((point(4 * x, 4 * y) - low) / range * 255.0);
+                base::ByteLevel((point(4 * x, 4 * y) - low) / range * 255.0);
     return picture;
 }
 

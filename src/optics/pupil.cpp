@@ -1,5 +1,6 @@
 #include "optics/pupil.h"
 
+#include "base/rounding.h"
 #include "optics/constants.h"
 
 #include <algorithm>
@@ -14,8 +15,6 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
-double Round(double v) { return std::nearbyint(v); }
-int RoundToInt(double v) { return static_cast<int>(std::nearbyint(v)); }
 
 // x^60 by squaring: x^32 x^16 x^8 x^4.
 double Pow60(double x)
@@ -54,7 +53,7 @@ bool PupilFits(const PupilParams& params, double waveLength)
 {
     if (!std::isfinite(params.diameter) || !(params.diameter > 0.0) || !(waveLength > 0.0))
         return false;
-    const double n = Round(PupilRadius(params, waveLength));
+    const double n = base::RoundHalfEven(PupilRadius(params, waveLength));
     return n >= 1.0 && n <= kMaxPupilRadius;
 }
 
@@ -119,11 +118,11 @@ PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const A
     PupilSummary result;
     const double D = params.diameter;
     result.R = PupilRadius(params, waveLength);
-    result.t = params.millimeters ? RoundToInt(100.0 / (D / 550.0 * 4.848))
-                                  : RoundToInt(100.0 / (D * kMillimetresPerInch / 550.0 * 4.848));
+    result.t = params.millimeters ? base::RoundToInt(100.0 / (D / 550.0 * 4.848))
+                                  : base::RoundToInt(100.0 / (D * kMillimetresPerInch / 550.0 * 4.848));
     // Pixels of the aperture picture per grid cell.
     const double s = kAperturePictureRadius / result.R;
-    const int N = RoundToInt(result.R);
+    const int N = base::RoundToInt(result.R);
     result.N = N;
     result.undersampled = N < 8.0 * std::abs(params.focus + 1.5);
 
@@ -133,7 +132,7 @@ PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const A
     std::array<int, 2 * kMaxPupilRadius + 1> pixel;
     for (int w = -N; w <= N; ++w) {
         norm[w + N] = static_cast<double>(w) / N;
-        pixel[w + N] = RoundToInt(w * s);
+        pixel[w + N] = base::RoundToInt(w * s);
     }
 
     double sum = 0.0;

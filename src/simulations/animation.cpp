@@ -1,5 +1,7 @@
 #include "simulations/animation.h"
 
+#include "base/rounding.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -16,7 +18,7 @@ base::Status CheckRange(const AnimationRange& range)
 
 int FrameCount(const AnimationRange& range)
 {
-    return static_cast<int>(std::nearbyint(range.steps)) + 1;
+    return base::RoundToInt(range.steps) + 1;
 }
 
 double FrameValue(const AnimationRange& range, int frame)
@@ -99,7 +101,7 @@ optics::StarRequest FrameRequest(const optics::StarRequest& base, AnimatedError 
 
 int ScreenDrift::advance()
 {
-    m_drift = static_cast<int>(std::nearbyint(static_cast<double>(m_drift) + m_step));
+    m_drift = base::RoundToInt(static_cast<double>(m_drift) + m_step);
     return m_drift;
 }
 

@@ -10,7 +10,7 @@ namespace sim {
 
 namespace {
 
-constexpr int kSide = 256;
+constexpr int kSide = optics::kPictureSide;
 // The picture's window starts at this cell, so its pixel (128, 128) shows
 // the centre cell [257][257].
 constexpr int kFirstCell = 129;

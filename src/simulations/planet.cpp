@@ -29,7 +29,7 @@ constexpr double kGreyGreen = 0.589;
 constexpr double kGreyBlue = 0.114;
 
 // The side of the colour composite and the first cell it shows.
-constexpr int kCompositeSide = 256;
+constexpr int kCompositeSide = optics::kPictureSide;
 constexpr int kCompositeFirstCell = 129;
 
 // One side of the placement.

@@ -71,21 +71,20 @@ PictureFormat SniffPictureFormat(const QByteArray& head)
     return PictureFormat::Unknown;
 }
 
-PictureRead ReadPicture(const QString& path)
+base::Result<QImage> ReadPicture(const QString& path)
 {
     const std::string name = path.toStdString();
-    const auto refused = [](const std::string& message) { return PictureRead{{}, QString::fromStdString(message)}; };
-    const imaging::FileContents file = imaging::ReadPictureFile(name);
-    if (!file.error.empty())
-        return refused(file.error);
-    return DecodePicture(QByteArray::fromRawData(reinterpret_cast<const char*>(file.bytes.data()),
-                                                 static_cast<qsizetype>(file.bytes.size())),
+    const base::Result<std::vector<std::uint8_t>> file = imaging::ReadPictureFile(name);
+    if (!file)
+        return base::Fail(file.error());
+    return DecodePicture(QByteArray::fromRawData(reinterpret_cast<const char*>(file->data()),
+                                                 static_cast<qsizetype>(file->size())),
                          name);
 }
 
-PictureRead DecodePicture(const QByteArray& bytes, const std::string& name)
+base::Result<QImage> DecodePicture(const QByteArray& bytes, const std::string& name)
 {
-    const auto refused = [](const std::string& message) { return PictureRead{{}, QString::fromStdString(message)}; };
+    const auto refused = [](const std::string& message) { return base::Fail(message); };
     if (bytes.isEmpty())
         return refused(imaging::CannotRead(name, "it is empty"));
     const PictureFormat format = SniffPictureFormat(bytes.left(16));
@@ -94,11 +93,11 @@ PictureRead DecodePicture(const QByteArray& bytes, const std::string& name)
 
     QImage picture;
     if (format == PictureFormat::Jpeg) {
-        imaging::ReadResult read = imaging::DecodeJpeg(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                                       static_cast<std::size_t>(bytes.size()), name);
-        if (!read.picture)
-            return refused(read.error);
-        picture = imageView(*read.picture).copy();
+        const base::Result<imaging::PixelBuffer> read = imaging::DecodeJpeg(
+            reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()), name);
+        if (!read)
+            return refused(read.error());
+        picture = imageView(*read).copy();
     } else {
         if (!QImageReader::supportedImageFormats().contains(qtFormat(format)))
             return refused(imaging::CannotRead(
@@ -114,8 +113,8 @@ PictureRead DecodePicture(const QByteArray& bytes, const std::string& name)
         const QSize size = reader.size();
         if (!size.isValid() || size.isEmpty())
             return refused(imaging::CannotRead(name, "the file is damaged (its header gives no picture size)"));
-        if (std::string why = imaging::CheckPictureSize(name, size.width(), size.height()); !why.empty())
-            return refused(why);
+        if (const base::Status fits = imaging::CheckPictureSize(name, size.width(), size.height()); !fits)
+            return refused(fits.error());
         // The header's size is the limit for the decoder too.
         reader.setAllocationLimit(static_cast<int>((imaging::kPictureLimits.maxPixels * 8) >> 20) + 1);
         picture = reader.read();
@@ -123,7 +122,7 @@ PictureRead DecodePicture(const QByteArray& bytes, const std::string& name)
             return refused(imaging::CannotRead(name, "the file is damaged or incomplete"));
     }
     // Palette, grey, 16 bits a channel and alpha all end as 24-bit colour.
-    return {picture.convertToFormat(QImage::Format_RGB888), {}};
+    return picture.convertToFormat(QImage::Format_RGB888);
 }
 
 QByteArray FileStamp(const QString& path)

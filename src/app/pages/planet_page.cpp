@@ -82,21 +82,21 @@ void PlanetPage::setScaleLabel(int arcseconds)
     m_scaleLabel->setText(QStringLiteral("Planet image (%1 arcsec.)").arg(arcseconds));
 }
 
-QString PlanetPage::loadStartPicture(const QString& fileName, const QString& path)
+base::Status PlanetPage::loadStartPicture(const QString& fileName, const QString& path)
 {
-    QString error;
+    base::Status loaded;
     if (!path.isEmpty()) {
-        ui::PictureRead read = ui::ReadPicture(path);
-        if (read.error.isEmpty()) {
-            showOriginal(read.picture);
-            m_bitmap = read.picture;
+        const base::Result<QImage> read = ui::ReadPicture(path);
+        if (read) {
+            showOriginal(*read);
+            m_bitmap = *read;
         } else {
-            error = read.error;
+            loaded = base::Fail(read.error());
         }
     }
     m_fileName = fileName;
     showSize();
-    return error;
+    return loaded;
 }
 
 void PlanetPage::showOriginal(const QImage& picture)
@@ -112,21 +112,21 @@ void PlanetPage::showSize()
     m_size->setText(QStringLiteral("%1arcseconds wide").arg(width / kPixelsPerArcsecond));
 }
 
-void PlanetPage::reportFailure(const QString& error)
+void PlanetPage::reportFailure(const std::string& error)
 {
-    m_dialogs.showMessage(window(), ui::MessageKind::Error, error, {ui::MessageButton::Ok});
+    m_dialogs.showMessage(window(), ui::MessageKind::Error, QString::fromStdString(error), {ui::MessageButton::Ok});
 }
 
 void PlanetPage::loadPlanetPicture()
 {
     if (const auto choice = m_dialogs.openFile(window(), QStringLiteral("Open"), ui::PictureFilters())) {
-        ui::PictureRead read = ui::ReadPicture(choice->path);
-        if (!read.error.isEmpty()) {
-            reportFailure(read.error);
+        const base::Result<QImage> read = ui::ReadPicture(choice->path);
+        if (!read) {
+            reportFailure(read.error());
             return;
         }
         // The next run reads the file again into the working picture.
-        showOriginal(read.picture);
+        showOriginal(*read);
         m_fileName = choice->path;
     }
     if (m_pictureSize.width() > kLargestWholePicture || m_pictureSize.height() > kLargestWholePicture)
@@ -140,12 +140,12 @@ bool PlanetPage::loadWorkingPicture()
     // A file unchanged since it was read last is not decoded again.
     const QByteArray stamp = ui::FileStamp(m_fileName);
     if (stamp.isEmpty() || stamp != m_bitmapStamp) {
-        ui::PictureRead read = ui::ReadPicture(m_fileName);
-        if (!read.error.isEmpty()) {
-            reportFailure(read.error);
+        const base::Result<QImage> read = ui::ReadPicture(m_fileName);
+        if (!read) {
+            reportFailure(read.error());
             return false;
         }
-        m_bitmap = read.picture;
+        m_bitmap = *read;
         m_bitmapStamp = stamp;
         m_showingBitmap = false;
     }
@@ -239,11 +239,11 @@ bool PlanetPage::convolveInColour(const optics::StarRequest& controls)
     m_model.showComposite(Place::Planet, sum.finish());
 
     if (m_compare->currentIndex() == 1 && !m_compareFileName.isEmpty()) {
-        ui::PictureRead read = ui::ReadPicture(m_compareFileName);
-        if (read.error.isEmpty())
-            showOriginal(read.picture);
+        const base::Result<QImage> read = ui::ReadPicture(m_compareFileName);
+        if (read)
+            showOriginal(*read);
         else
-            reportFailure(read.error);
+            reportFailure(read.error());
     }
     reportCrop();
     return true;

@@ -47,9 +47,9 @@ public:
 
     //! Start-up: the default planet picture `fileName`, found at `path`
     //! (empty when it was not found), is shown with its width in arcseconds
-    //! and becomes the working picture. Returns why it could not be read, or
-    //! an empty string; the picture then stays empty and the width reads 0.
-    QString loadStartPicture(const QString& fileName, const QString& path);
+    //! and becomes the working picture. When it cannot be read the picture
+    //! stays empty and the width reads 0.
+    base::Status loadStartPicture(const QString& fileName, const QString& path);
 
     //! The working picture in 24 bits, and the file it comes from.
     const QImage& planetBitmap() const { return m_bitmap; }
@@ -79,7 +79,7 @@ private:
     bool loadWorkingPicture();
     void showOriginal(const QImage& picture);
     void showSize();
-    void reportFailure(const QString& error);
+    void reportFailure(const std::string& error);
     //! After a run on a picture too large for the grid, says what was used.
     void reportCrop();
     sim::RgbPicture workingPicture() const;

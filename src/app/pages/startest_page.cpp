@@ -2,6 +2,7 @@
 
 #include "app/control_names.h"
 #include "app/pages/page_helpers.h"
+#include "optics/constants.h"
 #include "app/picture_files.h"
 #include "ui/hints.h"
 #include "ui/picture_box.h"
@@ -30,7 +31,7 @@ StartestPage::StartestPage(PictureFiles& files, QWidget* parent)
     bevel->setLineWidth(2);
     bevel->setGeometry(156, 22, 262, 262);
 
-    m_starImage = new ui::PictureBox(this, 256, 256);
+    m_starImage = new ui::PictureBox(this, optics::kPictureSide, optics::kPictureSide);
     m_starImage->setObjectName(QLatin1String(names::kStarImage));
     m_starImage->move(159, 25);
 

@@ -4,6 +4,7 @@
 #include "app/pages/page_helpers.h"
 #include "app/picture_files.h"
 #include "imaging/wavefront_picture.h"
+#include "optics/constants.h"
 #include "optics/pupil.h"
 #include "ui/dialog_service.h"
 #include "ui/picture_box.h"
@@ -33,11 +34,11 @@ WavefrontPage::WavefrontPage(PictureFiles& files, ui::DialogService& dialogs, QW
 {
     setObjectName(QLatin1String(names::kWavefrontPage));
     makeLabel(this, QStringLiteral("Aperture Image"), 8, 4);
-    m_aperture = new ui::PictureBox(this, 256, 256);
+    m_aperture = new ui::PictureBox(this, optics::kPictureSide, optics::kPictureSide);
     m_aperture->setObjectName(QLatin1String(names::kAperturePicture));
     m_aperture->move(8, 20);
     makeLabel(this, QStringLiteral("Pupil Phase Function"), 284, 4);
-    m_wavefront = new ui::PictureBox(this, 256, 256);
+    m_wavefront = new ui::PictureBox(this, optics::kPictureSide, optics::kPictureSide);
     m_wavefront->setObjectName(QLatin1String(names::kWavefrontPicture));
     m_wavefront->move(284, 20);
 
@@ -62,7 +63,7 @@ WavefrontPage::WavefrontPage(PictureFiles& files, ui::DialogService& dialogs, QW
 
 void WavefrontPage::showAperture(const imaging::PixelBuffer& picture)
 {
-    m_aperture->copyFrom(picture, 0, 0, 256, 256, 0, 0);
+    m_aperture->copyFrom(picture);
     m_aperture->repaint();
 }
 
@@ -78,7 +79,7 @@ void WavefrontPage::showWavefront(const imaging::PixelBuffer& picture, const opt
     const double pv = std::fabs(maxW - minW);
     m_peakToValleyWaves->setText(pv > 0.01 ? QStringLiteral("1/") + fixed(kTwoPi / pv, 3) + QStringLiteral(" wave")
                                            : QString());
-    m_wavefront->copyFrom(picture, 0, 0, 256, 256, 0, 0);
+    m_wavefront->copyFrom(picture);
     m_wavefront->repaint();
 }
 
@@ -92,12 +93,13 @@ void WavefrontPage::loadPicture()
     const std::optional<ui::FileChoice> choice = m_dialogs.openFile(
         this, QStringLiteral("Load Image"), {QStringLiteral("JPEGs (*.jpg)"), QStringLiteral("BMP (*.bmp)")});
     if (choice) {
-        const ui::PictureRead loaded = ui::ReadPicture(choice->path);
-        if (!loaded.error.isEmpty()) {
-            m_dialogs.showMessage(this, ui::MessageKind::Error, loaded.error, {ui::MessageButton::Ok});
+        const base::Result<QImage> loaded = ui::ReadPicture(choice->path);
+        if (!loaded) {
+            m_dialogs.showMessage(this, ui::MessageKind::Error, QString::fromStdString(loaded.error()),
+                                  {ui::MessageButton::Ok});
             return;
         }
-        m_wavefront->setPicture(loaded.picture);
+        m_wavefront->setPicture(*loaded);
     }
     emit computedMapStopped();
 }
