@@ -79,8 +79,8 @@ TEST_F(WriteFile, ReplacesOrCreatesTheFileAtTheEndOfItsLinks)
         fs::remove_all(folder);
         fs::create_directory(folder);
         c.make();
-        const imaging::WriteResult written = imaging::WriteFile(at("out"), "new");
-        EXPECT_TRUE(written.ok()) << c.what << ": " << written.error;
+        const base::Status written = imaging::WriteFile(at("out"), "new");
+        EXPECT_TRUE(written) << c.what << ": " << written.error();
         EXPECT_EQ(contents(c.target), "new") << c.what;
         EXPECT_EQ(fs::status(at(c.target)).permissions(), c.mode) << c.what;
         EXPECT_EQ(names(), c.after) << c.what;  // no temporary file left behind
@@ -112,9 +112,9 @@ TEST_F(WriteFile, RefusesWithAMessageAndLeavesEverythingAsItWas)
         fs::create_directory(folder);
         c.make();
         const std::set<std::string> before = names();
-        const imaging::WriteResult written = imaging::WriteFile(c.path, "new");
-        EXPECT_FALSE(written.ok()) << c.what;
-        EXPECT_EQ(written.error, "cannot write " + c.path + ": " + c.says) << c.what;
+        const base::Status written = imaging::WriteFile(c.path, "new");
+        EXPECT_FALSE(written) << c.what;
+        EXPECT_EQ(written.error(), "cannot write " + c.path + ": " + c.says) << c.what;
         EXPECT_EQ(names(), before) << c.what;
     }
 }
@@ -130,9 +130,9 @@ TEST_F(WriteFile, AWriteThatFailsHalfwayLeavesTheOldFile)
     rlimit small = saved;
     small.rlim_cur = 4096;
     ::setrlimit(RLIMIT_FSIZE, &small);
-    const imaging::WriteResult written = imaging::WriteFile(at("out"), std::string(100000, 'x'));
+    const base::Status written = imaging::WriteFile(at("out"), std::string(100000, 'x'));
     ::setrlimit(RLIMIT_FSIZE, &saved);
-    EXPECT_EQ(written.error, "cannot write " + at("out") + ": the file is too large");
+    EXPECT_EQ(written.error(), "cannot write " + at("out") + ": the file is too large");
     EXPECT_EQ(contents("out"), "old");
     EXPECT_EQ(names(), std::set<std::string>{"out"});
 }
@@ -141,7 +141,7 @@ TEST_F(WriteFile, WritesIntoPipesAndDevicesWithoutReplacingThem)
 {
     ASSERT_EQ(::mkfifo(at("pipe").c_str(), 0600), 0);
     const int reader = ::open(at("pipe").c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_TRUE(imaging::WriteFile(at("pipe"), "through the pipe").ok());
+    ASSERT_TRUE(imaging::WriteFile(at("pipe"), "through the pipe"));
     EXPECT_TRUE(fs::is_fifo(at("pipe")));
     char got[32] = {};
     EXPECT_EQ(::read(reader, got, sizeof got), 16);
@@ -154,10 +154,10 @@ TEST_F(WriteFile, WritesIntoPipesAndDevicesWithoutReplacingThem)
     ASSERT_EQ(::pipe(ends), 0);
     ::close(ends[0]);
     const std::string closed = "/proc/self/fd/" + std::to_string(ends[1]);
-    EXPECT_EQ(imaging::WriteFile(closed, "lost").error, "cannot write " + closed + ": nothing reads the pipe any more");
+    EXPECT_EQ(imaging::WriteFile(closed, "lost").error(), "cannot write " + closed + ": nothing reads the pipe any more");
     ::close(ends[1]);
 
-    EXPECT_TRUE(imaging::WriteFile("/dev/null", "nothing").ok());
+    EXPECT_TRUE(imaging::WriteFile("/dev/null", "nothing"));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
     EXPECT_EQ(names(), std::set<std::string>{"pipe"});
 }

@@ -140,9 +140,9 @@ TEST(AnimatedGif, ReadsBackWithItsFramesInOrderNoDelayAndNoLoop)
     gif.addFrame(shading());
     // Three colours: the smallest code size.
     gif.addFrame(picture(64, 32, [](int x, int y) { return grey((x * y) % 3 * 100); }));
-    std::string error;
-    const ReadBack back(gif.encode(error));
-    ASSERT_EQ(error, "");
+    const base::Result<std::string> bytes = gif.encode();
+    ASSERT_TRUE(bytes) << bytes.error();
+    const ReadBack back(*bytes);
     ASSERT_NE(back.gif, nullptr);
     ASSERT_EQ(back.gif->ImageCount, 5);
     EXPECT_EQ(back.gif->SWidth, 257);

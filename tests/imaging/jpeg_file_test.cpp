@@ -57,7 +57,7 @@ Bytes smallJpeg(const TempFolder& folder)
         for (int x = 0; x < 48; ++x)
             picture.setPixel(x, y, {static_cast<std::uint8_t>(x * 5), static_cast<std::uint8_t>(y * 7), 90});
     const std::string path = folder / "source.jpg";
-    EXPECT_EQ(imaging::WriteJpeg(picture, path), "");
+    EXPECT_TRUE(imaging::WriteJpeg(picture, path));
     return readBytes(path);
 }
 
@@ -106,12 +106,12 @@ TEST(ReadJpeg, ReadsWhatWasWritten)
 {
     TempFolder folder;
     writeBytes(folder / "planet.jpg", smallJpeg(folder));
-    const imaging::ReadResult read = imaging::ReadJpeg(folder / "planet.jpg");
-    ASSERT_TRUE(read.picture) << read.error;
-    EXPECT_EQ(read.error, "");
-    EXPECT_EQ(read.picture->width(), 48);
-    EXPECT_EQ(read.picture->height(), 32);
-    const imaging::Rgb p = read.picture->pixel(40, 20);
+    const base::Result<imaging::PixelBuffer> read = imaging::ReadJpeg(folder / "planet.jpg");
+    ASSERT_TRUE(read) << read.error();
+    EXPECT_EQ(read.error(), "");
+    EXPECT_EQ(read->width(), 48);
+    EXPECT_EQ(read->height(), 32);
+    const imaging::Rgb p = read->pixel(40, 20);
     EXPECT_NEAR(p.red, 200, 8);
     EXPECT_NEAR(p.green, 140, 8);
     EXPECT_NEAR(p.blue, 90, 8);
@@ -152,10 +152,10 @@ TEST(ReadJpeg, RefusesBadFilesWithAMessageNamingTheFile)
     for (const Case& c : cases) {
         const std::string path = folder / (std::string(c.what) + ".jpg");
         c.make(path);
-        const imaging::ReadResult read = imaging::ReadJpeg(path);
-        EXPECT_FALSE(read.picture) << c.what;
-        EXPECT_NE(read.error.find(c.says), std::string::npos) << c.what << ": " << read.error;
-        EXPECT_NE(read.error.find(path), std::string::npos) << c.what << ": " << read.error;
+        const base::Result<imaging::PixelBuffer> read = imaging::ReadJpeg(path);
+        EXPECT_FALSE(read) << c.what;
+        EXPECT_NE(read.error().find(c.says), std::string::npos) << c.what << ": " << read.error();
+        EXPECT_NE(read.error().find(path), std::string::npos) << c.what << ": " << read.error();
     }
 }
 
@@ -168,15 +168,15 @@ TEST(WriteJpeg, WritesThroughLinksPipesAndDevicesWithoutReplacingThem)
 
     const std::string link = folder / "link.jpg";
     fs::create_symlink("target.jpg", link);
-    EXPECT_EQ(imaging::WriteJpeg(picture, link), "");
+    EXPECT_TRUE(imaging::WriteJpeg(picture, link));
     ASSERT_TRUE(fs::is_symlink(link));
-    EXPECT_TRUE(imaging::ReadJpeg(folder / "target.jpg").picture);
+    EXPECT_TRUE(imaging::ReadJpeg(folder / "target.jpg"));
 
     // The picture fits the pipe's buffer, so it is all there once written.
     const std::string pipe = folder / "pipe.jpg";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
-    EXPECT_EQ(imaging::WriteJpeg(picture, pipe), "");
+    EXPECT_TRUE(imaging::WriteJpeg(picture, pipe));
     ASSERT_TRUE(fs::is_fifo(pipe));
     unsigned char start[2] = {};
     EXPECT_EQ(::read(reader, start, 2), 2);
@@ -184,9 +184,9 @@ TEST(WriteJpeg, WritesThroughLinksPipesAndDevicesWithoutReplacingThem)
     EXPECT_EQ(start[1], 0xD8);
     ::close(reader);
 
-    EXPECT_EQ(imaging::WriteJpeg(picture, "/dev/null"), "");
+    EXPECT_TRUE(imaging::WriteJpeg(picture, "/dev/null"));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
-    const std::string full = imaging::WriteJpeg(picture, "/dev/full");
+    const std::string full = imaging::WriteJpeg(picture, "/dev/full").error();
     EXPECT_NE(full.find("/dev/full: no space left on the device"), std::string::npos) << full;
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder / ""), fs::directory_iterator()), 3);
