@@ -30,7 +30,7 @@ double FrameValue(const AnimationRange& range, int frame);
 //! and written in its shortest form with `separator` ("-5", "-4.5", "1.43").
 std::string ValueText(double value, char separator);
 
-//! Status panel 1 while a frame is made: "Animating Focus -4.5".
+//! The progress text while a frame is made: "Animating Focus -4.5".
 std::string ProgressText(const std::string& item, double value, char separator);
 
 //! The text over frame `frame` of the player: the item and the frame's value
