@@ -61,39 +61,38 @@ void StoreLine(const TransformLines& line, double* re, double* im, int stride)
 namespace {
 
 // The 2-D transforms one line at a time: the reference form, and what the
-// lane kernels must reproduce bit for bit.
+// lane kernels must reproduce bit for bit. Lines are independent, so a pass
+// can be shared out by ranges of lines, each range with its own line.
+using LineTransform = void (*)(TransformLines&);
 
-// Every line of (re, im) along the first index (one per second index c), or
-// along the second index (one per first index r).
-void LinesAlongFirstIndex(TransformLines& line, Grid& re, Grid& im, void (*transform)(TransformLines&))
+// Lines along the first index, one per second index c = 1 + first .. last.
+void LinesAlongFirstIndex(Grid& re, Grid& im, LineTransform transform, int first, int last)
 {
-    for (int c = 1; c <= kLineLength; ++c) {
+    TransformLines line;
+    for (int c = 1 + first; c <= last; ++c) {
         LoadLine(line, &re(1, c), &im(1, c), kGridSide);
         transform(line);
         StoreLine(line, &re(1, c), &im(1, c), kGridSide);
     }
 }
 
-void LinesAlongSecondIndex(TransformLines& line, Grid& re, Grid& im, void (*transform)(TransformLines&))
+// Lines along the second index, one per first index r = 1 + first .. last.
+void LinesAlongSecondIndex(Grid& re, Grid& im, LineTransform transform, int first, int last)
 {
-    for (int r = 1; r <= kLineLength; ++r) {
+    TransformLines line;
+    for (int r = 1 + first; r <= last; ++r) {
         LoadLine(line, &re(r, 1), &im(r, 1), 1);
         transform(line);
         StoreLine(line, &re(r, 1), &im(r, 1), 1);
     }
 }
 
-void Transform2DLines(Grid& re, Grid& im)
+// The intensity pass along the first index: float(re^2 + im^2), zero
+// imaginary part, stored back as it is.
+void IntensityAlongFirstIndex(Grid& re, Grid& im, int first, int last)
 {
     TransformLines line;
-    LinesAlongFirstIndex(line, re, im, TransformLine);
-    LinesAlongSecondIndex(line, re, im, TransformLine);
-}
-
-void TransformIntensity2DLines(Grid& re, Grid& im)
-{
-    TransformLines line;
-    for (int c = 1; c <= kLineLength; ++c) {
+    for (int c = 1 + first; c <= last; ++c) {
         for (int k = 0; k < kLineLength; ++k) {
             const double a = re(1 + k, c);
             const double b = im(1 + k, c);
@@ -104,7 +103,13 @@ void TransformIntensity2DLines(Grid& re, Grid& im)
         TransformLine(line);
         StoreLine(line, &re(1, c), &im(1, c), kGridSide);
     }
-    for (int r = 1; r <= kLineLength; ++r) {
+}
+
+// The second intensity pass: the absolute values of the results.
+void MagnitudeAlongSecondIndex(Grid& re, Grid& im, int first, int last)
+{
+    TransformLines line;
+    for (int r = 1 + first; r <= last; ++r) {
         LoadLine(line, &re(r, 1), &im(r, 1), 1);
         TransformLine(line);
         for (int k = 0; k < kLineLength; ++k) {
@@ -114,11 +119,13 @@ void TransformIntensity2DLines(Grid& re, Grid& im)
     }
 }
 
-void InverseTransform2DLines(Grid& re, Grid& im)
+// A pass of 512 lines, on the calling thread or shared out.
+void RunLines(LoopRunner* loops, const std::function<void(int, int)>& lines)
 {
-    TransformLines line;
-    LinesAlongSecondIndex(line, re, im, InverseTransformLine);
-    LinesAlongFirstIndex(line, re, im, InverseTransformLine);
+    if (loops)
+        loops->run(kLineLength, lines);
+    else
+        lines(0, kLineLength);
 }
 
 const lanes::KernelTable* KernelsOf(LaneKernel kernel)
@@ -135,34 +142,49 @@ const lanes::KernelTable* KernelsOf(LaneKernel kernel)
 }
 
 using LaneOperation = void (*lanes::KernelTable::*)(const LaneTwiddles&, Grid&, Grid&);
+using SharedLaneOperation = void (*lanes::KernelTable::*)(const LaneTwiddles&, Grid&, Grid&, LoopRunner&, float*);
 
-// One 2-D operation: in the lanes of `kernel`, or line by line.
-void Run2D(LaneKernel kernel, Grid& re, Grid& im, double sign, LaneOperation laneOperation,
-           void (*lines)(Grid&, Grid&))
+// One 2-D operation in the lanes of the runner's kernel, on one thread or
+// shared out; false for the line-by-line form.
+bool RunLanes(const TransformRunner& runner, Grid& re, Grid& im, double sign, LaneOperation alone,
+              SharedLaneOperation shared)
 {
-    const lanes::KernelTable* kernels = KernelsOf(kernel);
-    if (kernels == nullptr) {
-        lines(re, im);
-        return;
-    }
-    (kernels->*laneOperation)(LaneTwiddlesFor(sign), re, im);
+    const lanes::KernelTable* kernels = KernelsOf(runner.kernel);
+    if (kernels == nullptr)
+        return false;
+    if (runner.loops && runner.scratch)
+        (kernels->*shared)(LaneTwiddlesFor(sign), re, im, *runner.loops, runner.scratch->floats.data());
+    else
+        (kernels->*alone)(LaneTwiddlesFor(sign), re, im);
+    return true;
 }
 
 }  // namespace
 
-void Transform2D(Grid& re, Grid& im, LaneKernel kernel)
+void Transform2D(Grid& re, Grid& im, const TransformRunner& runner)
 {
-    Run2D(kernel, re, im, 1.0, &lanes::KernelTable::forward, Transform2DLines);
+    if (RunLanes(runner, re, im, 1.0, &lanes::KernelTable::forward, &lanes::KernelTable::forwardOn))
+        return;
+    RunLines(runner.loops, [&](int first, int last) { LinesAlongFirstIndex(re, im, TransformLine, first, last); });
+    RunLines(runner.loops, [&](int first, int last) { LinesAlongSecondIndex(re, im, TransformLine, first, last); });
 }
 
-void TransformIntensity2D(Grid& re, Grid& im, LaneKernel kernel)
+void TransformIntensity2D(Grid& re, Grid& im, const TransformRunner& runner)
 {
-    Run2D(kernel, re, im, 1.0, &lanes::KernelTable::intensity, TransformIntensity2DLines);
+    if (RunLanes(runner, re, im, 1.0, &lanes::KernelTable::intensity, &lanes::KernelTable::intensityOn))
+        return;
+    RunLines(runner.loops, [&](int first, int last) { IntensityAlongFirstIndex(re, im, first, last); });
+    RunLines(runner.loops, [&](int first, int last) { MagnitudeAlongSecondIndex(re, im, first, last); });
 }
 
-void InverseTransform2D(Grid& re, Grid& im, LaneKernel kernel)
+void InverseTransform2D(Grid& re, Grid& im, const TransformRunner& runner)
 {
-    Run2D(kernel, re, im, -1.0, &lanes::KernelTable::inverse, InverseTransform2DLines);
+    if (RunLanes(runner, re, im, -1.0, &lanes::KernelTable::inverse, &lanes::KernelTable::inverseOn))
+        return;
+    RunLines(runner.loops,
+             [&](int first, int last) { LinesAlongSecondIndex(re, im, InverseTransformLine, first, last); });
+    RunLines(runner.loops,
+             [&](int first, int last) { LinesAlongFirstIndex(re, im, InverseTransformLine, first, last); });
 }
 
 }  // namespace optics

@@ -2,6 +2,7 @@
 
 #include "optics/fft_lanes.h"
 #include "optics/grid.h"
+#include "optics/parallel.h"
 
 #include <array>
 #include <cmath>
@@ -86,26 +87,53 @@ void LoadLine(TransformLines& line, const double* re, const double* im, int stri
 void StoreLine(const TransformLines& line, double* re, double* im, int stride);
 
 // The three 2-D transforms below run several lines at once in SIMD lanes
-// (optics/fft_lanes.h) unless `kernel` is LaneKernel::Lines; their grids come
-// out bit for bit as from loading, transforming and storing one line at a time
-// through TransformLines. They keep no state between calls.
+// (optics/fft_lanes.h) unless the kernel is LaneKernel::Lines, on one thread
+// or split across the threads of a LoopRunner; their grids come out bit for
+// bit as from loading, transforming and storing one line at a time through
+// TransformLines. They keep no state between calls.
+
+//! Where the floats between the two passes of a transform go when several
+//! threads share it: 2 x 512 x 512 floats.
+struct TransformScratch {
+    alignas(64) std::array<float, 2 * kLineLength * kLineLength> floats;
+};
+
+//! How a 2-D transform runs: its kernel, and the threads that share it.
+struct TransformRunner {
+    LaneKernel kernel = PreferredLaneKernel();
+    //! Several threads share each pass when set; then `scratch` must be set.
+    LoopRunner* loops = nullptr;
+    TransformScratch* scratch = nullptr;
+};
 
 //! Forward 2-D transform of cells [1..512][1..512] of (re, im) in place:
 //! first every line along the first index (for each second index c = 1..512),
 //! then every line along the second index (for each first index r = 1..512).
 //! The zero frequency ends at [1][1]; cells outside the region are untouched.
-void Transform2D(Grid& re, Grid& im, LaneKernel kernel = PreferredLaneKernel());
+void Transform2D(Grid& re, Grid& im, const TransformRunner& runner);
+inline void Transform2D(Grid& re, Grid& im, LaneKernel kernel = PreferredLaneKernel())
+{
+    Transform2D(re, im, TransformRunner{kernel});
+}
 
 //! Transfer function of the intensity of an image-plane amplitude, in place:
 //! the first pass loads float(re^2 + im^2) with a zero imaginary part for each
 //! line along the first index; the second pass transforms every line along the
 //! second index and stores the absolute values of the real and imaginary
 //! parts. Zero frequency at [1][1]; cells outside the region are untouched.
-void TransformIntensity2D(Grid& re, Grid& im, LaneKernel kernel = PreferredLaneKernel());
+void TransformIntensity2D(Grid& re, Grid& im, const TransformRunner& runner);
+inline void TransformIntensity2D(Grid& re, Grid& im, LaneKernel kernel = PreferredLaneKernel())
+{
+    TransformIntensity2D(re, im, TransformRunner{kernel});
+}
 
 //! Inverse 2-D transform of cells [1..512][1..512] in place: every line along
 //! the second index first, then every line along the first index, each with
 //! InverseTransformLine (overall scale 1/262144).
-void InverseTransform2D(Grid& re, Grid& im, LaneKernel kernel = PreferredLaneKernel());
+void InverseTransform2D(Grid& re, Grid& im, const TransformRunner& runner);
+inline void InverseTransform2D(Grid& re, Grid& im, LaneKernel kernel = PreferredLaneKernel())
+{
+    InverseTransform2D(re, im, TransformRunner{kernel});
+}
 
 }  // namespace optics

@@ -37,7 +37,8 @@ namespace portable {
 
 const KernelTable& PortableKernels()
 {
-    static const KernelTable table{portable::Forward, portable::Intensity, portable::Inverse};
+    static const KernelTable table{portable::Forward,   portable::Intensity,   portable::Inverse,
+                                    portable::ForwardOn, portable::IntensityOn, portable::InverseOn};
     return table;
 }
 
@@ -88,13 +89,15 @@ namespace avx512 {
 
 const KernelTable& Avx2Kernels()
 {
-    static const KernelTable table{avx2::Forward, avx2::Intensity, avx2::Inverse};
+    static const KernelTable table{avx2::Forward,   avx2::Intensity,   avx2::Inverse,
+                                    avx2::ForwardOn, avx2::IntensityOn, avx2::InverseOn};
     return table;
 }
 
 const KernelTable& Avx512Kernels()
 {
-    static const KernelTable table{avx512::Forward, avx512::Intensity, avx512::Inverse};
+    static const KernelTable table{avx512::Forward,   avx512::Intensity,   avx512::Inverse,
+                                    avx512::ForwardOn, avx512::IntensityOn, avx512::InverseOn};
     return table;
 }
 #else

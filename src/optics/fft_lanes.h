@@ -6,6 +6,7 @@
 // bit as from the one-line-at-a-time form (TransformLines).
 
 #include "optics/grid.h"
+#include "optics/parallel.h"
 
 #include <cstdint>
 #include <vector>
@@ -49,11 +50,16 @@ LaneKernel PreferredLaneKernel();
 
 namespace lanes {
 
-//! The three 2-D operations of one kernel; the bit-reversal order is built in.
+//! The three 2-D operations of one kernel, on one thread and split across
+//! the threads of a LoopRunner (with a scratch area of 2 x 512 x 512 floats
+//! aligned to 64 bytes); the bit-reversal order is built in.
 struct KernelTable {
     void (*forward)(const LaneTwiddles&, Grid& re, Grid& im);
     void (*intensity)(const LaneTwiddles&, Grid& re, Grid& im);
     void (*inverse)(const LaneTwiddles&, Grid& re, Grid& im);
+    void (*forwardOn)(const LaneTwiddles&, Grid& re, Grid& im, LoopRunner& loops, float* scratch);
+    void (*intensityOn)(const LaneTwiddles&, Grid& re, Grid& im, LoopRunner& loops, float* scratch);
+    void (*inverseOn)(const LaneTwiddles&, Grid& re, Grid& im, LoopRunner& loops, float* scratch);
 };
 
 const KernelTable& PortableKernels();

@@ -374,6 +374,20 @@ QTL_INLINE float* PackedRow(Grid& g, int r)
     return reinterpret_cast<float*>((at + kAlign - 1) & ~(kAlign - 1));
 }
 
+// Where the packed floats of a grid's rows live: in the grid itself (one
+// thread works on the grid, and the order of its blocks keeps them clear of
+// doubles not yet read), or in a scratch area of 512 floats a row (several
+// threads work on the grid's blocks at once).
+struct GridRows {
+    Grid& grid;
+    QTL_INLINE float* row(int r) const { return PackedRow(grid, r); }
+};
+
+struct ScratchRows {
+    float* base;
+    QTL_INLINE float* row(int r) const { return base + static_cast<std::ptrdiff_t>(r - 1) * kLineLength; }
+};
+
 QTL_INLINE VF LoadPacked(const float* p)
 {
     return *reinterpret_cast<const VFa*>(p);
@@ -414,11 +428,16 @@ QTL_INLINE EmptyBlocks FindEmptyBlocks(const Grid& re, const Grid& im)
     return result;
 }
 
-// Every line along the first index (lanes: columns c0 .. c0 + L - 1).
-// Returns the blocks that held only +0.0; writing packed floats, it leaves
-// those out (they would all be +0) for the second pass to take as zeros.
-template <From kFrom, To kTo, Then kThen>
-EmptyBlocks ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
+// The column blocks of a grid: block b holds columns 1 + L b .. L (b + 1).
+constexpr int kBlocks = kLineLength / L;
+
+// Every line along the first index (lanes: columns c0 .. c0 + L - 1) of the
+// blocks `first` .. `last` - 1. Blocks that `empty` marks (they held only
+// +0.0) are left out: writing packed floats, the second pass takes them as
+// zeros.
+template <From kFrom, To kTo, Then kThen, class Rows>
+void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im, Rows packedRe, Rows packedIm, const EmptyBlocks& empty,
+                 int first = 0, int last = kBlocks)
 {
     static_assert(kFrom != From::Packed || kTo != To::Packed);
     LineSet set;
@@ -426,13 +445,10 @@ EmptyBlocks ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
     // land beyond the packed floats of the blocks still to come. Writing them,
     // go from left to right: they land where the doubles were already read.
     constexpr bool kLeftward = kFrom == From::Packed;
-    EmptyBlocks empty{};
-    if constexpr (kFrom == From::Doubles)
-        empty = FindEmptyBlocks(re, im);
-    for (int b = 0; b < kLineLength / L; ++b) {
+    for (int b = first; b < last; ++b) {
         const int c0 = 1 + L * (kLeftward ? kLineLength / L - 1 - b : b);
         const int next = kLeftward ? c0 - L : c0 + L;
-        const bool hasNext = b + 1 < kLineLength / L;
+        const bool hasNext = b + 1 < last;
         if constexpr (kFrom == From::Doubles) {
             // Lines of nothing but +0 stay +0 through every butterfly (as
             // TransformLine computes them), so a block of them is done at
@@ -450,13 +466,13 @@ EmptyBlocks ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
                 // prefetcher follows: ask for the next block of columns now.
                 if constexpr (kFrom == From::Packed) {
                     if (hasNext) {
-                        __builtin_prefetch(PackedRow(re, row) + (next - 1), 0, 2);
-                        __builtin_prefetch(PackedRow(im, row) + (next - 1), 0, 2);
+                        __builtin_prefetch(packedRe.row(row) + (next - 1), 0, 2);
+                        __builtin_prefetch(packedIm.row(row) + (next - 1), 0, 2);
                         Prefetch<true>(re.row(row) + next);
                         Prefetch<true>(im.row(row) + next);
                     }
-                    r = LoadPacked(PackedRow(re, row) + (c0 - 1));
-                    i = LoadPacked(PackedRow(im, row) + (c0 - 1));
+                    r = LoadPacked(packedRe.row(row) + (c0 - 1));
+                    i = LoadPacked(packedIm.row(row) + (c0 - 1));
                     return;
                 }
                 if (hasNext) {
@@ -478,22 +494,21 @@ EmptyBlocks ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im)
             tw, [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; },
             [&](int n, VF r, VF i) QTL_LAMBDA_INLINE {
                 if constexpr (kTo == To::Packed) {
-                    StorePacked(PackedRow(re, 1 + n) + (c0 - 1), Finish(r, kThen));
-                    StorePacked(PackedRow(im, 1 + n) + (c0 - 1), Finish(i, kThen));
+                    StorePacked(packedRe.row(1 + n) + (c0 - 1), Finish(r, kThen));
+                    StorePacked(packedIm.row(1 + n) + (c0 - 1), Finish(i, kThen));
                 } else {
                     StoreDoubles(re.row(1 + n) + c0, Finish(r, kThen));
                     StoreDoubles(im.row(1 + n) + c0, Finish(i, kThen));
                 }
             });
     }
-    return empty;
 }
 
 // Moves L x L values of one grid from rows r0 .. r0 + L - 1, cells
 // 1 + k0 .. k0 + L, into samples k0 .. k0 + L - 1 of a line set.
 // With zero, the cells are known to be +0 and are not read.
-template <From kFrom>
-QTL_INLINE void GridToLines(Grid& g, int r0, int k0, VF* lines, bool zero)
+template <From kFrom, class Rows>
+QTL_INLINE void GridToLines(Grid& g, Rows packed, int r0, int k0, VF* lines, bool zero)
 {
     if (zero) {
         for (int k = 0; k < L; ++k)
@@ -504,11 +519,11 @@ QTL_INLINE void GridToLines(Grid& g, int r0, int k0, VF* lines, bool zero)
     if constexpr (kFrom == From::Packed) {
         StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
             constexpr int lane = decltype(lc)::value;
-            v[lane] = LoadPacked(PackedRow(g, r0 + lane) + k0);
+            v[lane] = LoadPacked(packed.row(r0 + lane) + k0);
             // The next block of rows: these floats, and the doubles that
             // will be written over them.
             if (r0 + L <= kLineLength)
-                __builtin_prefetch(PackedRow(g, r0 + L + lane) + k0, 0, 2);
+                __builtin_prefetch(packed.row(r0 + L + lane) + k0, 0, 2);
         });
     } else {
         // One base register for all L rows: left to itself the compiler
@@ -531,8 +546,8 @@ QTL_INLINE void GridToLines(Grid& g, int r0, int k0, VF* lines, bool zero)
 }
 
 // The reverse move, samples k0 .. k0 + L - 1 into the rows.
-template <To kTo, Then kThen>
-QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g)
+template <To kTo, Then kThen, class Rows>
+QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g, Rows packed)
 {
     VF v[L];
     StaticFor<L>([&](auto kc) QTL_LAMBDA_INLINE {
@@ -543,7 +558,7 @@ QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g)
     if constexpr (kTo == To::Packed) {
         StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
             constexpr int lane = decltype(lc)::value;
-            StorePacked(PackedRow(g, r0 + lane) + k0, Finish(v[lane], kThen));
+            StorePacked(packed.row(r0 + lane) + k0, Finish(v[lane], kThen));
         });
     } else {
         double* base = g.row(r0) + 1 + k0;
@@ -561,9 +576,11 @@ QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g)
 // first and last passes are ordered so that each works on chunks that were
 // just moved, while they are still in the nearest cache.
 // zeroChunks: blocks of L cells of every row known to hold +0 (left out by a
-// first pass that found them empty).
-template <From kFrom, To kTo, Then kThen>
-void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im, const EmptyBlocks& zeroChunks = {})
+// first pass that found them empty). Rows are taken L at a time, from the
+// groups `first` .. `last` - 1 (group g starts at row 1 + L g).
+template <From kFrom, To kTo, Then kThen, class Rows>
+void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im, Rows packedRe, Rows packedIm,
+              const EmptyBlocks& zeroChunks = {}, int first = 0, int last = kBlocks)
 {
     static_assert(kFrom != From::Intensity);
     constexpr int kLaneBits = __builtin_ctz(L);
@@ -573,12 +590,12 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im, const EmptyBlocks& zer
     LineSet set;
     auto fromSet = [&](int n, VF& r, VF& i) QTL_LAMBDA_INLINE { r = set.re[n]; i = set.im[n]; };
     auto toSet = [&](int n, VF r, VF i) QTL_LAMBDA_INLINE { set.re[n] = r; set.im[n] = i; };
-    for (int r0 = 1; r0 <= kLineLength; r0 += L) {
+    for (int r0 = 1 + L * first; r0 <= L * last; r0 += L) {
         for (int a = 0; a < kGroups; ++a) {
             for (int s = 0; s < 8; ++s) {
                 const int q = kBitReverse[8 * a + s] >> kLaneBits;
-                GridToLines<kFrom>(re, r0, q * L, set.re, zeroChunks.empty[q]);
-                GridToLines<kFrom>(im, r0, q * L, set.im, zeroChunks.empty[q]);
+                GridToLines<kFrom>(re, packedRe, r0, q * L, set.re, zeroChunks.empty[q]);
+                GridToLines<kFrom>(im, packedIm, r0, q * L, set.im, zeroChunks.empty[q]);
             }
             for (int m = a; m < kLineLength / 8; m += kGroups)
                 Block<1>(tw, 8 * m, 0, fromSet, toSet);
@@ -602,8 +619,8 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im, const EmptyBlocks& zer
             for (int k = k0; k < k0 + L; ++k)
                 Block<64>(tw, 0, k, fromSet, toSet);
             for (int t = 0; t < 8; ++t) {
-                LinesToGrid<kTo, kThen>(set.re, r0, k0 + 64 * t, re);
-                LinesToGrid<kTo, kThen>(set.im, r0, k0 + 64 * t, im);
+                LinesToGrid<kTo, kThen>(set.re, r0, k0 + 64 * t, re, packedRe);
+                LinesToGrid<kTo, kThen>(set.im, r0, k0 + 64 * t, im, packedIm);
             }
         }
     }
@@ -611,20 +628,67 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im, const EmptyBlocks& zer
 
 void Forward(const LaneTwiddles& tw, Grid& re, Grid& im)
 {
-    const EmptyBlocks empty = ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im);
-    RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, empty);
+    const GridRows packedRe{re};
+    const GridRows packedIm{im};
+    const EmptyBlocks empty = FindEmptyBlocks(re, im);
+    ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, empty);
+    RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, packedRe, packedIm, empty);
 }
 
 void Intensity(const LaneTwiddles& tw, Grid& re, Grid& im)
 {
-    ColumnLines<From::Intensity, To::Packed, Then::Keep>(tw, re, im);
-    RowLines<From::Packed, To::Doubles, Then::Magnitude>(tw, re, im);
+    const GridRows packedRe{re};
+    const GridRows packedIm{im};
+    ColumnLines<From::Intensity, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, {});
+    RowLines<From::Packed, To::Doubles, Then::Magnitude>(tw, re, im, packedRe, packedIm);
 }
 
 void Inverse(const LaneTwiddles& tw, Grid& re, Grid& im)
 {
-    RowLines<From::Doubles, To::Packed, Then::Scale>(tw, re, im);
-    ColumnLines<From::Packed, To::Doubles, Then::Scale>(tw, re, im);
+    const GridRows packedRe{re};
+    const GridRows packedIm{im};
+    RowLines<From::Doubles, To::Packed, Then::Scale>(tw, re, im, packedRe, packedIm);
+    ColumnLines<From::Packed, To::Doubles, Then::Scale>(tw, re, im, packedRe, packedIm, {});
+}
+
+// The same on several threads: each pass is split into ranges of blocks that
+// `loops` runs at once, and the floats between the passes go through
+// `scratch` (two areas of 512 x 512 floats, aligned to the vector size).
+void ForwardOn(const LaneTwiddles& tw, Grid& re, Grid& im, LoopRunner& loops, float* scratch)
+{
+    const ScratchRows packedRe{scratch};
+    const ScratchRows packedIm{scratch + kLineLength * kLineLength};
+    const EmptyBlocks empty = FindEmptyBlocks(re, im);
+    loops.run(kBlocks, [&](int first, int last) {
+        ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last);
+    });
+    loops.run(kBlocks, [&](int first, int last) {
+        RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last);
+    });
+}
+
+void IntensityOn(const LaneTwiddles& tw, Grid& re, Grid& im, LoopRunner& loops, float* scratch)
+{
+    const ScratchRows packedRe{scratch};
+    const ScratchRows packedIm{scratch + kLineLength * kLineLength};
+    loops.run(kBlocks, [&](int first, int last) {
+        ColumnLines<From::Intensity, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, {}, first, last);
+    });
+    loops.run(kBlocks, [&](int first, int last) {
+        RowLines<From::Packed, To::Doubles, Then::Magnitude>(tw, re, im, packedRe, packedIm, {}, first, last);
+    });
+}
+
+void InverseOn(const LaneTwiddles& tw, Grid& re, Grid& im, LoopRunner& loops, float* scratch)
+{
+    const ScratchRows packedRe{scratch};
+    const ScratchRows packedIm{scratch + kLineLength * kLineLength};
+    loops.run(kBlocks, [&](int first, int last) {
+        RowLines<From::Doubles, To::Packed, Then::Scale>(tw, re, im, packedRe, packedIm, {}, first, last);
+    });
+    loops.run(kBlocks, [&](int first, int last) {
+        ColumnLines<From::Packed, To::Doubles, Then::Scale>(tw, re, im, packedRe, packedIm, {}, first, last);
+    });
 }
 
 #undef QTL_INLINE

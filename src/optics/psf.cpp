@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -66,45 +67,56 @@ void scaleRow(const double* from, double* to, double k)
 
 }  // namespace
 
-void TransformPupilField(Workspace& workspace, Progress& progress, LaneKernel kernel)
+void TransformPupilField(Workspace& workspace, Progress& progress, const TransformRunner& runner)
 {
     progress.stage("Start Fourier Transform");
-    Transform2D(workspace.fieldRe, workspace.fieldIm, kernel);
+    Transform2D(workspace.fieldRe, workspace.fieldIm, runner);
 }
 
-std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progress)
+std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progress, LoopRunner* loops)
 {
     progress.stage("Building image");
+    InOrder inOrder;
+    LoopRunner& rows = loops ? *loops : inOrder;
     // Intensity and its peak. Keeping the running maximum in double and
     // rounding once gives the same float as rounding at every new maximum:
     // rounding is monotonic, so no later value can pass a rounded maximum
-    // without rounding to the same float.
+    // without rounding to the same float. The largest of the ranges' maxima
+    // is the largest of all, whatever ranges the rows were shared out in.
+    std::mutex peakLock;
     double peak = -1.0e9;
-    for (int a = 1; a <= kLineLength; ++a)
-        peak = intensityRow(workspace.fieldRe.row(a) + 1, workspace.fieldIm.row(a) + 1,
-                            workspace.intensity.row(a) + 1, peak);
+    rows.run(kLineLength, [&](int first, int last) {
+        double rangePeak = -1.0e9;
+        for (int a = 1 + first; a <= last; ++a)
+            rangePeak = intensityRow(workspace.fieldRe.row(a) + 1, workspace.fieldIm.row(a) + 1,
+                                     workspace.intensity.row(a) + 1, rangePeak);
+        std::lock_guard lock(peakLock);
+        peak = rangePeak > peak ? rangePeak : peak;
+    });
     auto star = std::make_shared<StarImage>();
     star->peak = static_cast<float>(peak);
     const double k = 1.0 / (static_cast<double>(star->peak) + 0.00001);
 
     // Quadrant swap. Last rows first: they are the ones the intensity pass
     // left in the cache.
-    for (int a = 511; a >= 0; --a) {
-        const double* from = workspace.intensity.row(1 + a);
-        double* to = star->grid.row(1 + ((a + 256) % 512));
-        scaleRow(from + 1, to + 257, k);
-        scaleRow(from + 257, to + 1, k);
-    }
+    rows.run(kLineLength, [&](int first, int last) {
+        for (int a = last - 1; a >= first; --a) {
+            const double* from = workspace.intensity.row(1 + a);
+            double* to = star->grid.row(1 + ((a + 256) % 512));
+            scaleRow(from + 1, to + 257, k);
+            scaleRow(from + 257, to + 1, k);
+        }
+    });
     progress.stage("");
     return star;
 }
 
-void ComputeTransferFunction(Workspace& workspace, Progress& progress, LaneKernel kernel)
+void ComputeTransferFunction(Workspace& workspace, Progress& progress, const TransformRunner& runner)
 {
     progress.stage("Calculating PSF/MTF");
     std::copy(workspace.fieldRe.cells.begin(), workspace.fieldRe.cells.end(), workspace.spectrumRe.cells.begin());
     std::copy(workspace.fieldIm.cells.begin(), workspace.fieldIm.cells.end(), workspace.spectrumIm.cells.begin());
-    TransformIntensity2D(workspace.spectrumRe, workspace.spectrumIm, kernel);
+    TransformIntensity2D(workspace.spectrumRe, workspace.spectrumIm, runner);
     workspace.spectrumAfterPupil = true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "optics/fft.h"
 #include "optics/fft_lanes.h"
 #include "optics/grid.h"
 #include "optics/progress.h"
@@ -23,15 +24,16 @@ using StarImagePtr = std::shared_ptr<const StarImage>;
 //! Second half of the star calculation: reports "Start Fourier Transform" and
 //! transforms the pupil field of `workspace` in place into the image-plane
 //! amplitude (forward, unscaled, zero frequency at [1][1]).
-void TransformPupilField(Workspace& workspace, Progress& progress, LaneKernel kernel = PreferredLaneKernel());
+void TransformPupilField(Workspace& workspace, Progress& progress, const TransformRunner& runner = {});
 
 //! The display step of a calculation: reports "Building image", forms the
 //! intensity of the field into `workspace.intensity`, finds its peak (single
 //! precision) and returns it normalised by 1 / (peak + 0.00001) with the
 //! quadrant swap: transform cell [1 + a][1 + b] goes to
 //! [1 + (a + 256) mod 512][1 + (b + 256) mod 512]. Then reports that the
-//! picture is ready (an empty stage).
-std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progress);
+//! picture is ready (an empty stage). The rows may be shared out through
+//! `loops`.
+std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progress, LoopRunner* loops = nullptr);
 
 //! Transfer function for the MTF plot, after the display step: reports
 //! "Calculating PSF/MTF", copies the field into the spectrum grids and
@@ -39,7 +41,7 @@ std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progres
 //! the 2-D transform of the intensity |amplitude|^2, zero frequency at [1][1].
 //! spectrumRe[1][1] is then the total intensity, so spectrumRe / spectrumRe[1][1]
 //! is the MTF.
-void ComputeTransferFunction(Workspace& workspace, Progress& progress, LaneKernel kernel = PreferredLaneKernel());
+void ComputeTransferFunction(Workspace& workspace, Progress& progress, const TransformRunner& runner = {});
 
 //! Peak of the PSF relative to an unobstructed, error-free aperture of the
 //! same diameter on the same grid: peak / cellCount^2, which is the Strehl

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <numbers>
 
@@ -25,11 +26,6 @@ double Pow60(double x)
     const double x16 = x8 * x8;
     const double x32 = x16 * x16;
     return x32 * x16 * x8 * x4;
-}
-
-void ClearToZero(Grid& g)
-{
-    std::fill(g.cells.begin(), g.cells.end(), 0.0);
 }
 
 // One term of the wavefront: its amount in radians per wave and whether it
@@ -72,8 +68,10 @@ float AngleOf(double y, double x)
 }
 
 PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const ApertureMask& aperture,
-                        const PupilScreens& screens, double waveLength, Progress& progress)
+                        const PupilScreens& screens, double waveLength, Progress& progress, LoopRunner* loops)
 {
+    InOrder inOrder;
+    LoopRunner& rows = loops ? *loops : inOrder;
     progress.stage("Building aberrations at wavefront");
 
     // Everything the build reads, taken at the start.
@@ -109,10 +107,10 @@ PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const A
     const double k = 555.0 / waveLength;
     const int shift = screens.drift;
 
-    ClearToZero(workspace.fieldRe);
-    ClearToZero(workspace.fieldIm);
-    ClearToZero(workspace.phase);
-    ClearToZero(workspace.mask);
+    rows.run(kGridSide, [&](int first, int last) {
+        for (Grid* g : {&workspace.fieldRe, &workspace.fieldIm, &workspace.phase, &workspace.mask})
+            std::fill(g->row(first), g->row(last), 0.0);
+    });
     workspace.spectrumAfterPupil = false;
 
     PupilSummary result;
@@ -135,96 +133,126 @@ PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const A
         pixel[w + N] = base::RoundToInt(w * s);
     }
 
-    double sum = 0.0;
-    int count = 0;
-    int cellCount = 0;
-    double maxW = 0.0;
-    double minW = 0.0;
-    const Grid* turbulence = screens.turbulence;
-    const Grid* roughness = screens.roughness;
-
-    for (int u = -N; u <= N; ++u) {
-        const double x = norm[u + N];
-        const int px = pixel[u + N];
-        const int ti = 129 + shift + px;
-        const bool turbulenceRow = ti >= 0 && ti < kGridSide;
-        double* waveRow = workspace.phase.row(kCentre + u) + kCentre;
-        double* maskRow = workspace.mask.row(kCentre + u) + kCentre;
-        double* reRow = workspace.fieldRe.row(kCentre + u) + kCentre;
-        double* imRow = workspace.fieldIm.row(kCentre + u) + kCentre;
-        for (int v = -N; v <= N; ++v) {
-            const double y = norm[v + N];
-            double rho2 = x * x + y * y;
-            if (rho2 > 1.0)
-                continue;
-            ++cellCount;
-            // The outer ring is always open; inside it the picture decides,
-            // and the circle rho^2 = 0.9 itself is blocked.
-            const bool open = rho2 > 0.9
-                              || (rho2 < 0.9
-                                  && aperture.isOpen(px + kAperturePictureRadius, pixel[v + N] + kAperturePictureRadius));
-            if (!open)
-                continue;
-            maskRow[v] = 1.0;
-
-            double W = 0.0;
-            if (anyTerm) {
-                const double rho = std::sqrt(rho2);
-                rho2 = rho * rho;
-                const double rho4 = rho2 * rho2;
-                double cosT = 1.0;
-                double sinT = 0.0;
-                if (angleTerms) {
-                    const double theta = AngleOf(y, x);
-                    sinT = std::sin(theta);
-                    cosT = std::cos(theta);
-                }
-                if (edgeUsable && rho >= edgeStart)
-                    W = W - Pow60((rho - edgeStart) * edgeSlope + 0.95) * edge.a;
-                if (higher.on)
-                    W = W - (10.0 * rho4 * rho2 - 15.0 * rho4 + 6.0 * rho2 - 0.5) * higher.a;
-                if (focus.on)
-                    W = W + focus.a * rho2;
-                if (coma.on) {
-                    // cos(angle + theta - pi/2)
-                    const double c = cosComa * cosT - sinComa * sinT;
-                    W = W + c * (1.5 * rho2 * rho - rho) * coma.a;
-                }
-                if (astig.on) {
-                    const double c = cosAstig * cosT - sinAstig * sinT;
-                    W = W + (c * c - 0.5) * astig.a * rho2;
-                }
-                if (spherical.on)
-                    W = W + (rho2 - rho4 - 1.0 / 6.0) * (4.0 * spherical.a);
-                if (pinch.on) {
-                    const double sin3 = sinT * (3.0 - 4.0 * sinT * sinT);
-                    W = W + sin3 * (0.5 * pinch.a * rho * rho);
-                }
-                if (tube.on && y > tubeStart) {
-                    const double f = (y - tubeStart) / (1.0 - tubeStart);
-                    W = W + tube.a * (f * f * f);
-                }
-                if (turbulenceOn) {
-                    const int tj = 129 + shift + pixel[v + N];
-                    const double sample = turbulenceRow && tj >= 0 && tj < kGridSide ? (*turbulence)(ti, tj) : 0.0;
-                    W = W + 0.001 * sample * 4.0;
-                }
-                if (roughnessOn)
-                    W = W + 0.001 * (*roughness)(kCentre + px, kCentre + pixel[v + N]) * 4.0;
-                W = W * k;
-            }
+    // The sum, count and range of the phase over the open cells, taken in the
+    // order of the cells: on one thread while the cells are sampled, or in a
+    // pass of its own after rows were sampled on several threads.
+    struct Totals {
+        double sum = 0.0;
+        int count = 0;
+        double maxW = 0.0;
+        double minW = 0.0;
+        void add(double W)
+        {
             if (W > maxW)
                 maxW = W;
             else if (W < minW)
                 minW = W;
-            waveRow[v] = W;
             sum += W;
             ++count;
-            reRow[v] = std::cos(W);
-            imRow[v] = std::sin(W);
         }
+    };
+    Totals totals;
+    std::atomic<int> cellCount{0};
+    const Grid* turbulence = screens.turbulence;
+    const Grid* roughness = screens.roughness;
+
+    // Rows u = -N + first .. -N + last - 1 of the sampled square.
+    const auto sampleRows = [&](int first, int last, Totals* sequential) {
+        int cells = 0;
+        for (int u = -N + first; u < -N + last; ++u) {
+            const double x = norm[u + N];
+            const int px = pixel[u + N];
+            const int ti = 129 + shift + px;
+            const bool turbulenceRow = ti >= 0 && ti < kGridSide;
+            double* waveRow = workspace.phase.row(kCentre + u) + kCentre;
+            double* maskRow = workspace.mask.row(kCentre + u) + kCentre;
+            double* reRow = workspace.fieldRe.row(kCentre + u) + kCentre;
+            double* imRow = workspace.fieldIm.row(kCentre + u) + kCentre;
+            for (int v = -N; v <= N; ++v) {
+                const double y = norm[v + N];
+                double rho2 = x * x + y * y;
+                if (rho2 > 1.0)
+                    continue;
+                ++cells;
+                // The outer ring is always open; inside it the picture decides,
+                // and the circle rho^2 = 0.9 itself is blocked.
+                const bool open = rho2 > 0.9
+                                  || (rho2 < 0.9
+                                      && aperture.isOpen(px + kAperturePictureRadius, pixel[v + N] + kAperturePictureRadius));
+                if (!open)
+                    continue;
+                maskRow[v] = 1.0;
+
+                double W = 0.0;
+                if (anyTerm) {
+                    const double rho = std::sqrt(rho2);
+                    rho2 = rho * rho;
+                    const double rho4 = rho2 * rho2;
+                    double cosT = 1.0;
+                    double sinT = 0.0;
+                    if (angleTerms) {
+                        const double theta = AngleOf(y, x);
+                        sinT = std::sin(theta);
+                        cosT = std::cos(theta);
+                    }
+                    if (edgeUsable && rho >= edgeStart)
+                        W = W - Pow60((rho - edgeStart) * edgeSlope + 0.95) * edge.a;
+                    if (higher.on)
+                        W = W - (10.0 * rho4 * rho2 - 15.0 * rho4 + 6.0 * rho2 - 0.5) * higher.a;
+                    if (focus.on)
+                        W = W + focus.a * rho2;
+                    if (coma.on) {
+                        // cos(angle + theta - pi/2)
+                        const double c = cosComa * cosT - sinComa * sinT;
+                        W = W + c * (1.5 * rho2 * rho - rho) * coma.a;
+                    }
+                    if (astig.on) {
+                        const double c = cosAstig * cosT - sinAstig * sinT;
+                        W = W + (c * c - 0.5) * astig.a * rho2;
+                    }
+                    if (spherical.on)
+                        W = W + (rho2 - rho4 - 1.0 / 6.0) * (4.0 * spherical.a);
+                    if (pinch.on) {
+                        const double sin3 = sinT * (3.0 - 4.0 * sinT * sinT);
+                        W = W + sin3 * (0.5 * pinch.a * rho * rho);
+                    }
+                    if (tube.on && y > tubeStart) {
+                        const double f = (y - tubeStart) / (1.0 - tubeStart);
+                        W = W + tube.a * (f * f * f);
+                    }
+                    if (turbulenceOn) {
+                        const int tj = 129 + shift + pixel[v + N];
+                        const double sample = turbulenceRow && tj >= 0 && tj < kGridSide ? (*turbulence)(ti, tj) : 0.0;
+                        W = W + 0.001 * sample * 4.0;
+                    }
+                    if (roughnessOn)
+                        W = W + 0.001 * (*roughness)(kCentre + px, kCentre + pixel[v + N]) * 4.0;
+                    W = W * k;
+                }
+                if (sequential)
+                    sequential->add(W);
+                waveRow[v] = W;
+                reRow[v] = std::cos(W);
+                imRow[v] = std::sin(W);
+            }
+        }
+        cellCount += cells;
+    };
+    if (loops) {
+        rows.run(2 * N + 1, [&](int first, int last) { sampleRows(first, last, nullptr); });
+        for (int u = -N; u <= N; ++u) {
+            const double* mask = workspace.mask.row(kCentre + u);
+            const double* wave = workspace.phase.row(kCentre + u);
+            for (int v = -N; v <= N; ++v)
+                if (mask[kCentre + v] == 1.0)
+                    totals.add(wave[kCentre + v]);
+        }
+    } else {
+        sampleRows(0, 2 * N + 1, &totals);
     }
     result.cellCount = cellCount;
+    const double sum = totals.sum;
+    const int count = totals.count;
 
     // Wavefront error over the open cells. Only the sampled square can hold
     // open cells, and it is scanned in the order of the whole region.
@@ -242,8 +270,8 @@ PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const A
         }
     }
     result.rms = count > 0 ? std::sqrt(ss / count) : 0.0;
-    result.minW = minW;
-    result.maxW = maxW + 1e-5;
+    result.minW = totals.minW;
+    result.maxW = totals.maxW + 1e-5;
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "optics/aperture.h"
 #include "optics/grid.h"
+#include "optics/parallel.h"
 #include "optics/progress.h"
 #include "optics/workspace.h"
 
@@ -81,8 +82,10 @@ float AngleOf(double y, double x);
 //! at `waveLength` and writes the mask (1.0), the phase and the field
 //! cos / sin of the phase.
 //!
-//! PupilFits(params, waveLength) must hold.
+//! PupilFits(params, waveLength) must hold. The rows may be shared out
+//! through `loops`; the sums over the cells are still taken in their order.
 PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const ApertureMask& aperture,
-                        const PupilScreens& screens, double waveLength, Progress& progress);
+                        const PupilScreens& screens, double waveLength, Progress& progress,
+                        LoopRunner* loops = nullptr);
 
 }  // namespace optics

@@ -82,14 +82,15 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
     progress.stage("Fast Fourier Transform");
     Workspace& ws = *m_workspace;
     const PupilScreens screens{&turbulence.screen->grid, &roughness.screen->grid, request.screenDrift};
-    result.pupil = BuildPupil(ws, request.pupil, *result.aperture, screens, request.waveLength, progress);
+    const TransformRunner runner = transformRunner();
+    result.pupil = BuildPupil(ws, request.pupil, *result.aperture, screens, request.waveLength, progress, m_loops);
     if (request.wavefrontMap)
         result.wavefront = mapOf(ws);
-    TransformPupilField(ws, progress, m_kernel);
-    std::shared_ptr<StarImage> image = FormStarImage(ws, progress);
+    TransformPupilField(ws, progress, runner);
+    std::shared_ptr<StarImage> image = FormStarImage(ws, progress, m_loops);
     result.image = image;
     if (request.transferFunction) {
-        ComputeTransferFunction(ws, progress, m_kernel);
+        ComputeTransferFunction(ws, progress, runner);
         result.curves = ExtractCurves(*image, result.pupil.cellCount, ws.spectrumRe, request.waveLength,
                                       result.apertureInches);
     }

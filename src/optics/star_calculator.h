@@ -104,6 +104,12 @@ public:
     //! The transform kernel (tests and measurements compare them).
     LaneKernel laneKernel() const { return m_kernel; }
     void setLaneKernel(LaneKernel kernel) { m_kernel = kernel; }
+    //! Shares the calculation's loops out through `loops` (none: everything
+    //! on the calling thread). The results are the same either way.
+    void setLoops(LoopRunner* loops) { m_loops = loops; }
+    LoopRunner* loops() const { return m_loops; }
+    //! How this calculator's transforms run.
+    TransformRunner transformRunner() { return {m_kernel, m_loops, &m_workspace->scratch}; }
 
 private:
     std::shared_ptr<const ApertureMask> maskFor(const ApertureShape& shape, float apertureInches);
@@ -111,6 +117,7 @@ private:
     ScreenCache& m_screens;
     std::unique_ptr<Workspace> m_workspace;
     LaneKernel m_kernel = PreferredLaneKernel();
+    LoopRunner* m_loops = nullptr;
     // The last mask drawn, kept while its layout is asked for again.
     ApertureLayout m_lastLayout;
     std::shared_ptr<const ApertureMask> m_lastMask;

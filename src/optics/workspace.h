@@ -1,12 +1,13 @@
 #pragma once
 
+#include "optics/fft.h"
 #include "optics/grid.h"
 
 #include <memory>
 
 namespace optics {
 
-//! The scratch grids of one calculator, allocated once with it (about 15 MB)
+//! The scratch grids of one calculator, allocated once with it (about 17 MB)
 //! and reused by every calculation it runs. What each holds after a
 //! calculation is described here; the next calculation overwrites it.
 struct Workspace {
@@ -27,6 +28,8 @@ struct Workspace {
     Grid spectrumIm;
     //! Whether spectrumRe / spectrumIm were written after the last pupil.
     bool spectrumAfterPupil = false;
+    //! The floats between the passes of a transform that several threads share.
+    TransformScratch scratch;
 
     //! A zeroed workspace.
     static std::unique_ptr<Workspace> Create() { return std::unique_ptr<Workspace>(new Workspace()); }

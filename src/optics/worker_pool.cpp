@@ -1,0 +1,175 @@
+#include "optics/worker_pool.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace optics {
+
+// A loop being shared out: ranges are taken by counting up `next`. Helpers
+// register in `users` (under the pool's lock) while they work on it, so its
+// owner knows when nobody touches it any more.
+struct WorkerPool::Region {
+    const std::function<void(int, int)>* body = nullptr;
+    int count = 0;
+    int range = 1;
+    std::atomic<int> next{0};
+    int users = 0;
+};
+
+// The LoopRunner of one worker's calculator: shares a loop with the idle
+// workers and takes part in it itself.
+class WorkerPool::SharedLoops final : public LoopRunner {
+public:
+    explicit SharedLoops(WorkerPool& pool) : m_pool(pool) {}
+
+    void run(int count, const std::function<void(int, int)>& body) override
+    {
+        if (count <= 0)
+            return;
+        const int workers = m_pool.size();
+        if (workers <= 1 || count == 1) {
+            body(0, count);
+            return;
+        }
+        Region region;
+        region.body = &body;
+        region.count = count;
+        // A few ranges a worker, so that a worker that joins late still finds work.
+        region.range = std::max(1, count / (4 * workers));
+        {
+            std::lock_guard lock(m_pool.m_mutex);
+            m_pool.m_regions.push_back(&region);
+        }
+        m_pool.m_wake.notify_all();
+        runRanges(region);
+        std::unique_lock lock(m_pool.m_mutex);
+        std::erase(m_pool.m_regions, &region);
+        m_pool.m_done.wait(lock, [&] { return region.users == 0; });
+    }
+
+private:
+    WorkerPool& m_pool;
+};
+
+struct WorkerPool::Worker {
+    Worker(WorkerPool& pool, ScreenCache& screens) : loops(pool), calculator(screens)
+    {
+        calculator.setLoops(&loops);
+    }
+
+    SharedLoops loops;
+    StarCalculator calculator;
+    std::thread thread;
+};
+
+WorkerPool::WorkerPool(int workers, ScreenCache& screens)
+{
+    const int n = std::max(1, workers);
+    for (int i = 0; i < n; ++i)
+        m_workers.push_back(std::make_unique<Worker>(*this, screens));
+    for (auto& worker : m_workers)
+        worker->thread = std::thread([this, w = worker.get()] { work(*w); });
+}
+
+WorkerPool::~WorkerPool()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_jobs.clear();
+    }
+    m_wake.notify_all();
+    for (auto& worker : m_workers)
+        worker->thread.join();
+}
+
+int WorkerPool::DefaultSize()
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    return static_cast<int>(std::clamp(cores, 1u, 8u));
+}
+
+void WorkerPool::submit(Job job)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_one();
+}
+
+void WorkerPool::dropQueued()
+{
+    std::lock_guard lock(m_mutex);
+    m_jobs.clear();
+    m_done.notify_all();
+}
+
+void WorkerPool::waitIdle()
+{
+    std::unique_lock lock(m_mutex);
+    m_done.wait(lock, [&] { return m_jobs.empty() && m_running == 0; });
+}
+
+bool WorkerPool::busy() const
+{
+    std::lock_guard lock(m_mutex);
+    return !m_jobs.empty() || m_running > 0;
+}
+
+void WorkerPool::setLaneKernel(LaneKernel kernel)
+{
+    waitIdle();
+    for (auto& worker : m_workers)
+        worker->calculator.setLaneKernel(kernel);
+}
+
+bool WorkerPool::helpWanted() const
+{
+    return std::any_of(m_regions.begin(), m_regions.end(),
+                       [](const Region* r) { return r->next.load(std::memory_order_relaxed) < r->count; });
+}
+
+void WorkerPool::runRanges(Region& region)
+{
+    for (;;) {
+        const int first = region.next.fetch_add(region.range, std::memory_order_relaxed);
+        if (first >= region.count)
+            return;
+        (*region.body)(first, std::min(first + region.range, region.count));
+    }
+}
+
+void WorkerPool::work(Worker& worker)
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [&] { return m_stopping || !m_jobs.empty() || helpWanted(); });
+        if (m_stopping)
+            return;
+        if (!m_jobs.empty()) {
+            Job job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            ++m_running;
+            lock.unlock();
+            job(worker.calculator);
+            job = nullptr;
+            lock.lock();
+            --m_running;
+            m_done.notify_all();
+            continue;
+        }
+        const auto wanted = std::find_if(m_regions.begin(), m_regions.end(), [](const Region* r) {
+            return r->next.load(std::memory_order_relaxed) < r->count;
+        });
+        Region& region = **wanted;
+        ++region.users;
+        lock.unlock();
+        runRanges(region);
+        lock.lock();
+        if (--region.users == 0)
+            m_done.notify_all();
+    }
+}
+
+}  // namespace optics
