@@ -14,6 +14,8 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -101,7 +103,16 @@ base::Status checkOutput(const QString& path)
 
 const QStringList kActions = {"--set",          "--check",         "--uncheck",    "--select",
                               "--click",        "--answer",        "--file",       "--filter",
-                              "--save-picture", "--dump-controls", "--dump-state", "--dump-grid"};
+                              "--save-picture", "--dump-controls", "--dump-state", "--dump-grid",
+                              "--wait"};
+
+// Whether an action waits for the calculations started before it.
+bool waitsForRuns(const BatchAction& action)
+{
+    if (action.name == QLatin1String("--wait"))
+        return false;
+    return !(action.name == QLatin1String("--click") && action.argument == QLatin1String(names::kRunCancel));
+}
 
 }  // namespace
 
@@ -130,7 +141,10 @@ QString BatchDriver::usage()
         "                          animation player\n"
         "  --dump-grid NAME=PATH   data area of a grid as a 512 x 512 float64 .npy file\n"
         "                          (ColourGrid: 512 x 512 x 3, red, green, blue)\n"
-        "The whole command line is checked before the first action runs.\n");
+        "  --wait MS               let the window run for MS milliseconds\n"
+        "The whole command line is checked before the first action runs. Every action\n"
+        "waits for the calculations started before it to end, except --wait and\n"
+        "--click RunCancel, which stops the one going.\n");
 }
 
 base::Result<std::vector<BatchAction>> BatchDriver::check(const QStringList& arguments) const
@@ -204,6 +218,10 @@ base::Status BatchDriver::checkAction(const BatchAction& action) const
         const std::optional<int> n = parseInteger(action.argument);
         if (!n || *n < 1)
             return failure(QStringLiteral("--filter takes a number from 1, got \"%1\"").arg(action.argument));
+    } else if (a == QLatin1String("--wait")) {
+        const std::optional<int> ms = parseInteger(action.argument);
+        if (!ms || *ms < 0)
+            return failure(QStringLiteral("--wait takes milliseconds, got \"%1\"").arg(action.argument));
     } else if (a == QLatin1String("--save-picture")) {
         const base::Result<Assignment> save = splitAssignment(action);
         if (!save)
@@ -231,10 +249,13 @@ base::Status BatchDriver::run(const QStringList& arguments)
     if (!actions)
         return base::Fail(actions.error());
     for (const BatchAction& action : *actions) {
+        if (waitsForRuns(action))
+            m_form.waitForRuns();
         if (base::Status done = runAction(action); !done)
             return done;
         QCoreApplication::processEvents();
     }
+    m_form.waitForRuns();
     return base::Done();
 }
 
@@ -273,6 +294,10 @@ base::Status BatchDriver::runAction(const BatchAction& action)
     } else if (a == QLatin1String("--dump-grid")) {
         const Assignment dump = *splitAssignment(action);
         return dumpGrid(dump.name, dump.value);
+    } else if (a == QLatin1String("--wait")) {
+        QEventLoop loop;
+        QTimer::singleShot(*parseInteger(action.argument), &loop, &QEventLoop::quit);
+        loop.exec();
     }
     return base::Done();
 }

@@ -160,7 +160,7 @@ QStringList gridNames()
 const optics::Grid& NamedGrid(const MainWindow& window, const QString& name)
 {
     const SimulationModel::Trace& trace = window.model().trace();
-    const optics::Workspace& workspace = window.calculations().calculator().workspace();
+    const optics::Workspace& workspace = window.calculations().lastCalculator().workspace();
     if (name == QLatin1String("WavefrontGrid"))
         return workspace.intensity;
     if (name == QLatin1String("FieldReal"))

@@ -3,6 +3,7 @@
 // display.
 #include "app/batch_driver.h"
 #include "app/main_window.h"
+#include "optics/worker_pool.h"
 #include "ui/dialog_service.h"
 
 #include <QApplication>
@@ -25,7 +26,7 @@ int main(int argc, char* argv[])
     }
 
     ui::ScriptedDialogService dialogs;
-    app::MainWindow window(dialogs);
+    app::MainWindow window(dialogs, {optics::WorkerPool::DefaultSize(), false});
     app::BatchDriver driver(window, dialogs);
     if (const base::Status done = driver.run(arguments); !done) {
         std::fprintf(stderr, "quintalis-batch: %s\n", done.error().c_str());

@@ -2,15 +2,87 @@
 
 #include "app/simulation_model.h"
 #include "app/status_report.h"
+#include "optics/worker_pool.h"
 #include "ui/dialog_service.h"
+
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QTimer>
 
 #include <cmath>
 
 namespace app {
 
-Calculations::Calculations(SimulationModel& model, StatusReport& status, ui::DialogService& dialogs)
+namespace {
+
+// Runs that have not ended after this long show their progress.
+constexpr int kProgressDelayMs = 330;
+
+}  // namespace
+
+// One run: its tasks' values as they arrive, and how far they have been
+// delivered in order.
+struct Calculations::Run {
+    std::vector<std::optional<std::any>> values;
+    std::vector<const optics::StarCalculator*> calculators;
+    std::function<void(int, std::any&)> deliver;
+    std::function<void()> finish;
+    RunOptions options;
+    int arrived = 0;
+    int delivered = 0;
+    bool progressShown = false;
+    // Seen by the workers: a task of a cancelled run does not start.
+    std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
+};
+
+// The stage names of a task on a worker, shown on the window's thread while
+// its run is the one going.
+class Calculations::PostedProgress final : public optics::Progress {
+public:
+    PostedProgress(Calculations& calculations, std::weak_ptr<Run> run) : m_calculations(calculations), m_run(std::move(run))
+    {
+    }
+
+    void stage(const std::string& name) override
+    {
+        QMetaObject::invokeMethod(
+            &m_calculations,
+            [c = &m_calculations, run = m_run, name] {
+                if (!run.expired() && run.lock() == c->m_run)
+                    c->m_status.stage(name);
+            },
+            Qt::QueuedConnection);
+    }
+
+private:
+    Calculations& m_calculations;
+    std::weak_ptr<Run> m_run;
+};
+
+Calculations::Calculations(SimulationModel& model, StatusReport& status, ui::DialogService& dialogs, int workers)
     : m_model(model), m_status(status), m_dialogs(dialogs), m_calculator(m_screens)
 {
+    if (workers > 0)
+        m_pool = std::make_unique<optics::WorkerPool>(workers, m_screens);
+}
+
+Calculations::~Calculations()
+{
+    cancel();
+    // The workers end their tasks before anything they use goes.
+    m_pool.reset();
+}
+
+int Calculations::workers() const
+{
+    return m_pool ? m_pool->size() : 0;
+}
+
+void Calculations::setLaneKernel(optics::LaneKernel kernel)
+{
+    m_calculator.setLaneKernel(kernel);
+    if (m_pool)
+        m_pool->setLaneKernel(kernel);
 }
 
 optics::StarRequest Calculations::request() const
@@ -44,16 +116,149 @@ bool Calculations::accept(const std::vector<optics::StarRequest>& requests)
     return true;
 }
 
-std::optional<optics::StarResult> Calculations::run(const optics::StarRequest& request)
+void Calculations::startStars(std::vector<optics::StarRequest> requests,
+                              std::function<void(int, optics::StarResult&&)> deliver, std::function<void()> finish,
+                              RunOptions options)
 {
-    base::Result<optics::StarResult> result = m_calculator.calculate(request, m_status);
-    if (!result) {
-        m_dialogs.showMessage(m_controls.window, ui::MessageKind::Error, QString::fromStdString(result.error()),
-                              {ui::MessageButton::Ok});
-        return std::nullopt;
+    std::vector<Task<optics::StarResult>> tasks;
+    for (optics::StarRequest& request : requests) {
+        tasks.push_back([request = std::move(request)](optics::StarCalculator& calculator, optics::Progress& progress) {
+            base::Result<optics::StarResult> result = calculator.calculate(request, progress);
+            // Accepted requests fit; anything else shows as a missing image.
+            return result ? std::move(result).value() : optics::StarResult{};
+        });
     }
-    m_model.showCalculation(*result);
-    return std::move(result).value();
+    start<optics::StarResult>(
+        std::move(tasks),
+        [this, deliver = std::move(deliver)](int index, optics::StarResult&& result) {
+            if (!result.image) {
+                cancel();
+                return;
+            }
+            m_model.showCalculation(result);
+            deliver(index, std::move(result));
+        },
+        std::move(finish), std::move(options));
+}
+
+void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<void(int, std::any&)> deliver,
+                               std::function<void()> finish, RunOptions options)
+{
+    // The run still going is superseded.
+    cancel();
+    auto run = std::make_shared<Run>();
+    const int total = static_cast<int>(tasks.size());
+    run->values.resize(tasks.size());
+    run->calculators.resize(tasks.size(), nullptr);
+    run->deliver = std::move(deliver);
+    run->finish = std::move(finish);
+    run->options = std::move(options);
+    m_run = run;
+
+    if (total == 0) {
+        if (run->finish)
+            run->finish();
+        end();
+        return;
+    }
+
+    if (!m_pool) {
+        // One after another on this thread; each value is delivered as it comes.
+        for (int index = 0; index < total && m_run == run; ++index)
+            arrived(run, index, tasks[static_cast<std::size_t>(index)](m_calculator, m_status), &m_calculator);
+        return;
+    }
+
+    if (run->options.showProgress) {
+        QTimer::singleShot(kProgressDelayMs, this, [this, weak = std::weak_ptr<Run>(run)] {
+            const std::shared_ptr<Run> current = weak.lock();
+            if (!current || current != m_run)
+                return;
+            current->progressShown = true;
+            emit progressShown(progressText(*current), current->delivered, static_cast<int>(current->values.size()));
+        });
+    }
+    for (int index = 0; index < total; ++index) {
+        m_pool->submit([this, weak = std::weak_ptr<Run>(run), cancelled = run->cancelled, index,
+                        task = std::move(tasks[static_cast<std::size_t>(index)])](optics::StarCalculator& calculator) {
+            if (cancelled->load())
+                return;
+            PostedProgress progress(*this, weak);
+            auto value = std::make_shared<std::any>(task(calculator, progress));
+            if (cancelled->load())
+                return;
+            QMetaObject::invokeMethod(
+                this,
+                [this, weak, index, value, calculator = &calculator] {
+                    if (const std::shared_ptr<Run> current = weak.lock())
+                        arrived(current, index, std::move(*value), calculator);
+                },
+                Qt::QueuedConnection);
+        });
+    }
+}
+
+void Calculations::arrived(const std::shared_ptr<Run>& run, int index, std::any value,
+                           const optics::StarCalculator* calculator)
+{
+    if (run != m_run)
+        return;
+    run->values[static_cast<std::size_t>(index)] = std::move(value);
+    run->calculators[static_cast<std::size_t>(index)] = calculator;
+    ++run->arrived;
+    const int total = static_cast<int>(run->values.size());
+    // In order: a view combines the values as the sequential program did.
+    while (run == m_run && run->delivered < total && run->values[static_cast<std::size_t>(run->delivered)]) {
+        const int next = run->delivered;
+        m_lastCalculator = run->calculators[static_cast<std::size_t>(next)];
+        std::any ready = std::move(*run->values[static_cast<std::size_t>(next)]);
+        run->values[static_cast<std::size_t>(next)].reset();
+        ++run->delivered;
+        run->deliver(next, ready);
+        if (run == m_run && run->progressShown)
+            emit progressChanged(progressText(*run), run->delivered, total);
+    }
+    if (run == m_run && run->delivered == total) {
+        if (run->finish)
+            run->finish();
+        if (run == m_run)
+            end();
+    }
+}
+
+QString Calculations::progressText(const Run& run) const
+{
+    const int total = static_cast<int>(run.values.size());
+    return QStringLiteral("%1 %2 of %3").arg(run.options.item).arg(std::min(run.delivered + 1, total)).arg(total);
+}
+
+void Calculations::end()
+{
+    m_run.reset();
+    emit runEnded();
+}
+
+void Calculations::cancel()
+{
+    if (!m_run)
+        return;
+    m_run->cancelled->store(true);
+    if (m_pool)
+        m_pool->dropQueued();
+    end();
+}
+
+void Calculations::waitForRuns()
+{
+    if (!m_run)
+        return;
+    QEventLoop loop;
+    connect(this, &Calculations::runEnded, &loop, [&loop, this] {
+        if (!m_run)
+            loop.quit();
+    });
+    if (m_run)
+        loop.exec();
 }
 
 }  // namespace app

@@ -1,15 +1,24 @@
 #pragma once
 
+#include "base/result.h"
 #include "optics/phase_screen.h"
 #include "optics/star_calculator.h"
 
+#include <QObject>
 #include <QString>
 
+#include <any>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QWidget;
+
+namespace optics {
+class WorkerPool;
+}
 
 namespace ui {
 class DialogService;
@@ -20,22 +29,46 @@ namespace app {
 class SimulationModel;
 class StatusReport;
 
+//! How a run reports its progress: "Frame 3 of 21" is `item` "Frame". Runs
+//! that show it get a progress bar and Cancel when they take longer than a
+//! third of a second.
+struct RunOptions {
+    QString item;
+    bool showProgress = false;
+};
+
 //! The star calculations of the window: the request the controls describe,
-//! the check that refuses what cannot be calculated, and the calculator that
-//! runs what can, showing on the way what each calculation made (through the
-//! model) and its stages (in the status bar).
-class Calculations {
+//! the check that refuses what cannot be calculated, and the runs that
+//! calculate what can.
+//!
+//! A run is a list of tasks, each a calculation (and whatever a view does
+//! with it, such as convolving a planet or drawing a frame) that returns a
+//! value. With workers the tasks run on a pool, at once, and the window stays
+//! responsive; without, they run one after another before start() returns.
+//! Either way the view sees the results in the order of its tasks, on the
+//! window's thread, and the results are the same to the bit. A new run
+//! supersedes the one still going: the old one's results are never shown.
+class Calculations : public QObject {
+    Q_OBJECT
+
 public:
-    //! Reads the controls through `controls` (one complete request, read
+    //! Reads the controls through `request` (one complete request, read
     //! once); a refusal names the diameter as `diameterText` gives it and is
-    //! shown through `dialogs` over `window`.
+    //! shown through the dialogs over `window`.
     struct Controls {
         std::function<optics::StarRequest()> request;
         std::function<QString()> diameterText;
         QWidget* window = nullptr;
     };
 
-    Calculations(SimulationModel& model, StatusReport& status, ui::DialogService& dialogs);
+    //! A task: what to compute on a calculator, the stage names to
+    //! `progress`. `last` says the task is the run's last.
+    template <typename T>
+    using Task = std::function<T(optics::StarCalculator& calculator, optics::Progress& progress)>;
+
+    //! `workers` threads (0: every run on the window's thread).
+    Calculations(SimulationModel& model, StatusReport& status, ui::DialogService& dialogs, int workers);
+    ~Calculations() override;
 
     void setControls(Controls controls) { m_controls = std::move(controls); }
 
@@ -46,25 +79,81 @@ public:
     base::Status check(const optics::StarRequest& request) const;
     //! Whether every one of `requests` can be calculated; if not, says why
     //! for the first that cannot, and nothing has run. Views check all their
-    //! requests before they run the first.
+    //! requests before they start.
     bool accept(const std::vector<optics::StarRequest>& requests);
-    //! Runs an accepted request on the window's calculator and shows what it
-    //! made besides the star image. Nothing when it was refused after all
-    //! (the reason has been shown).
-    std::optional<optics::StarResult> run(const optics::StarRequest& request);
 
+    //! Starts a run: `deliver(index, value)` gets each task's value in the
+    //! order of the tasks, `finish()` comes after the last, both on the
+    //! window's thread; neither comes for a run that was cancelled or
+    //! superseded.
+    template <typename T>
+    void start(std::vector<Task<T>> tasks, std::function<void(int, T&&)> deliver, std::function<void()> finish,
+               RunOptions options = {})
+    {
+        std::vector<Task<std::any>> erased;
+        erased.reserve(tasks.size());
+        for (Task<T>& task : tasks)
+            erased.push_back([task = std::move(task)](optics::StarCalculator& c, optics::Progress& p) -> std::any {
+                return task(c, p);
+            });
+        startErased(std::move(erased),
+                    [deliver = std::move(deliver)](int index, std::any& value) {
+                        deliver(index, std::any_cast<T&&>(std::move(value)));
+                    },
+                    std::move(finish), std::move(options));
+    }
+    //! A run of star calculations: each request's result is shown (see
+    //! SimulationModel::showCalculation) before it is delivered.
+    void startStars(std::vector<optics::StarRequest> requests,
+                    std::function<void(int, optics::StarResult&&)> deliver, std::function<void()> finish,
+                    RunOptions options = {});
+
+    //! Stops the run that is going; nothing of it is shown.
+    void cancel();
+    //! Whether a run is going.
+    bool running() const { return m_run != nullptr; }
+    //! Waits, answering the window's events, until no run is going.
+    void waitForRuns();
+
+    //! The calculator of the window's thread (runs without workers use it).
     optics::StarCalculator& calculator() { return m_calculator; }
-    const optics::StarCalculator& calculator() const { return m_calculator; }
+    //! The calculator that made the last result shown: its workspace holds
+    //! that calculation's grids (or those of a convolution made with it).
+    const optics::StarCalculator& lastCalculator() const { return *m_lastCalculator; }
     optics::ScreenCache& screens() { return m_screens; }
     const optics::ScreenCache& screens() const { return m_screens; }
+    //! Workers of the pool (0 without).
+    int workers() const;
+    //! Makes every calculator use `kernel` (tests and measurements).
+    void setLaneKernel(optics::LaneKernel kernel);
+
+signals:
+    //! A run that shows its progress has taken long enough to show it.
+    void progressShown(const QString& text, int done, int total);
+    void progressChanged(const QString& text, int done, int total);
+    //! The run ended, finished, cancelled or superseded.
+    void runEnded();
 
 private:
+    struct Run;
+    class PostedProgress;
+
+    void startErased(std::vector<Task<std::any>> tasks, std::function<void(int, std::any&)> deliver,
+                     std::function<void()> finish, RunOptions options);
+    //! A task's value arrived (on the window's thread).
+    void arrived(const std::shared_ptr<Run>& run, int index, std::any value, const optics::StarCalculator* calculator);
+    void end();
+    QString progressText(const Run& run) const;
+
     SimulationModel& m_model;
     StatusReport& m_status;
     ui::DialogService& m_dialogs;
     Controls m_controls;
     optics::ScreenCache m_screens;
     optics::StarCalculator m_calculator;
+    const optics::StarCalculator* m_lastCalculator = &m_calculator;
+    std::unique_ptr<optics::WorkerPool> m_pool;
+    std::shared_ptr<Run> m_run;
 };
 
 }  // namespace app

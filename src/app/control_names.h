@@ -14,6 +14,8 @@ inline constexpr char kTabs[] = "Tabs";
 inline constexpr char kStatusBar[] = "Status";
 inline constexpr char kStatusPanel0[] = "StatusPanel0";
 inline constexpr char kStatusPanel1[] = "StatusPanel1";
+inline constexpr char kRunProgress[] = "RunProgress";
+inline constexpr char kRunCancel[] = "RunCancel";
 
 // The parameter column.
 inline constexpr char kApertureBox[] = "Aperturebox";
@@ -30,6 +32,7 @@ inline constexpr char kZoom[] = "ZoomfSpin";
 inline constexpr char kTransferFunction[] = "PSFMTFCheck";
 inline constexpr char kWavefront[] = "Wavefront";
 inline constexpr char kResetAberrations[] = "Button1";
+inline constexpr char kLive[] = "LiveCheck";
 inline constexpr char kCalculate[] = "CalculateButton";
 inline constexpr char kFocus[] = "FocusSpin";
 inline constexpr char kComa[] = "XComaSpin";

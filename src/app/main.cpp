@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "optics/worker_pool.h"
 #include "ui/dialog_service.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quintalis"));
+    QApplication::setOrganizationName(QStringLiteral("Quintalis"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quintalis"));
     QApplication::setApplicationVersion(QStringLiteral(QUINTALIS_VERSION));
     // Ties the window to its menu entry and, when installed, its icon.
@@ -15,7 +17,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quintalis.Quintalis")));
 
     ui::QtDialogService dialogs;
-    app::MainWindow window(dialogs);
+    app::MainWindow window(dialogs, {optics::WorkerPool::DefaultSize(), true});
     window.show();
     return QApplication::exec();
 }

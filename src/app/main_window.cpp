@@ -24,7 +24,11 @@
 #include "ui/text_painter.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -39,8 +43,8 @@ const char* const kPlanetFile = "mars.jpg";
 
 }  // namespace
 
-MainWindow::MainWindow(ui::DialogService& dialogs, QWidget* parent)
-    : QMainWindow(parent), m_dialogs(dialogs)
+MainWindow::MainWindow(ui::DialogService& dialogs, WindowOptions options, QWidget* parent)
+    : QMainWindow(parent), m_dialogs(dialogs), m_options(options)
 {
     setObjectName(QLatin1String(names::kWindow));
     setWindowTitle(QStringLiteral("Quintalis"));
@@ -57,7 +61,7 @@ MainWindow::MainWindow(ui::DialogService& dialogs, QWidget* parent)
     setFont(font);
     m_textPainter = std::make_unique<ui::QtTextPainter>(font);
     m_model = std::make_unique<SimulationModel>(*m_textPainter, decimalSeparator());
-    m_calculations = std::make_unique<Calculations>(*m_model, *this, m_dialogs);
+    m_calculations = std::make_unique<Calculations>(*m_model, *this, m_dialogs, m_options.workers);
     m_files = std::make_unique<PictureFiles>(m_dialogs);
 
     buildLayout();
@@ -68,6 +72,8 @@ MainWindow::MainWindow(ui::DialogService& dialogs, QWidget* parent)
 MainWindow::~MainWindow()
 {
     qApp->removeEventFilter(this);
+    // The workers stop before the pages they report to go.
+    m_calculations.reset();
 }
 
 void MainWindow::buildLayout()
@@ -132,6 +138,17 @@ void MainWindow::buildLayout()
         m_panels[panel]->setFrameShadow(QFrame::Sunken);
         status->addWidget(m_panels[panel]);
     }
+    // Over the progress panel while a long run goes on.
+    m_runProgress = new QProgressBar(client);
+    m_runProgress->setObjectName(QLatin1String(names::kRunProgress));
+    m_runProgress->setGeometry(252, 416, 350, 17);
+    m_runProgress->setTextVisible(true);
+    m_runProgress->hide();
+    m_runCancel = new QPushButton(QStringLiteral("Cancel"), client);
+    m_runCancel->setObjectName(QLatin1String(names::kRunCancel));
+    m_runCancel->setGeometry(606, 415, 88, 19);
+    ui::setHint(m_runCancel, QStringLiteral("Cancel|Stop the calculation; everything stays as it was"), true);
+    m_runCancel->hide();
 
     m_tabs->setCurrentIndex(AboutIndex);
 }
@@ -153,6 +170,28 @@ void MainWindow::connectPages()
 
     // What the controls ask of the program as a whole.
     connect(m_parameters, &ParameterColumn::calculateClicked, this, &MainWindow::calculateStar);
+    connect(m_parameters, &ParameterColumn::edited, this, &MainWindow::recalculateLive);
+    connect(m_turbulence, &TurbulencePage::edited, this, &MainWindow::recalculateLive);
+    connect(m_parameters, &ParameterColumn::liveToggled, this, [this](bool live) {
+        if (m_options.rememberSettings)
+            QSettings().setValue(QStringLiteral("live"), live);
+        if (live)
+            recalculateLive();
+    });
+    // Long runs show their progress, and Cancel stops them.
+    connect(m_calculations.get(), &Calculations::progressShown, this, &MainWindow::showRunProgress);
+    connect(m_calculations.get(), &Calculations::progressChanged, this, [this](const QString& text, int done, int total) {
+        if (m_runProgress->isVisible())
+            showRunProgress(text, done, total);
+    });
+    connect(m_calculations.get(), &Calculations::runEnded, this, [this] {
+        hideRunProgress();
+        if (m_livePending) {
+            m_livePending = false;
+            recalculateLive();
+        }
+    });
+    connect(m_runCancel, &QPushButton::clicked, this, [this] { m_calculations->cancel(); });
     connect(m_parameters, &ParameterColumn::zoomChanged, this, &MainWindow::applyZoom);
     connect(m_about, &AboutPage::displayCurveChanged, this, &MainWindow::applyDisplayCurve);
     connect(m_startest, &StartestPage::brightnessChanged, this, &MainWindow::applyBrightness);
@@ -162,12 +201,9 @@ void MainWindow::connectPages()
     connect(m_parameters, &ParameterColumn::resetConfirmed, m_turbulence, &TurbulencePage::resetControls);
     // A wavefront picture loaded (or asked for) stops the computed map.
     connect(m_wavefront, &WavefrontPage::computedMapStopped, this, [this] { m_model->setWavefrontLoaded(true); });
-    // Planet frames are colour planet runs, taken as the planet picture shows them.
-    m_animation->setPlanetFrames([this](const optics::StarRequest& request) -> std::optional<imaging::PixelBuffer> {
-        if (!m_planet->convolveInColour(request))
-            return std::nullopt;
-        return ui::pixelBuffer(m_planet->aberratedPicture()->picture());
-    });
+    // Planet frames are colour planet runs of the planet page's picture.
+    m_animation->setPlanetFrames({[this] { return m_planet->prepareFrames(); },
+                                  [this] { return m_planet->workingBitmap(); }, [this] { m_planet->framesShown(); }});
     // The animation shows the page of its frames, then its own.
     connect(m_animation, &AnimationPage::viewWanted, this, [this](AnimationPage::View view) {
         m_tabs->setCurrentIndex(view == AnimationPage::View::Star     ? StartestIndex
@@ -240,6 +276,8 @@ void MainWindow::startUp()
 
     // The display settings of the controls; nothing is on show yet.
     m_model->startDisplay(m_about->gamma(), m_about->slope(), m_parameters->zoom(), m_startest->brightness());
+    if (m_options.rememberSettings)
+        m_parameters->setLive(QSettings().value(QStringLiteral("live"), false).toBool());
 }
 
 void MainWindow::showHint()
@@ -314,6 +352,49 @@ void MainWindow::applyZoom()
     m_model->setZoom(m_parameters->zoom());
 }
 
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // Whatever runs stops at once.
+    m_calculations->cancel();
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::waitForRuns()
+{
+    m_calculations->waitForRuns();
+}
+
+void MainWindow::showRunProgress(const QString& text, int done, int total)
+{
+    m_runProgress->setRange(0, total);
+    m_runProgress->setValue(done);
+    m_runProgress->setFormat(text);
+    m_runProgress->show();
+    m_runCancel->show();
+}
+
+void MainWindow::hideRunProgress()
+{
+    m_runProgress->hide();
+    m_runCancel->hide();
+}
+
+void MainWindow::recalculateLive()
+{
+    if (!m_parameters->live())
+        return;
+    if (m_calculations->running()) {
+        m_livePending = true;
+        return;
+    }
+    const optics::StarRequest request = m_calculations->request();
+    // Values on their way (a diameter half typed) are passed over quietly.
+    if (!m_calculations->check(request))
+        return;
+    m_calculations->startStars(
+        {request}, [this](int, optics::StarResult&& result) { m_model->showStar(Place::Star, result.image); }, {});
+}
+
 void MainWindow::calculateStar()
 {
     const optics::StarRequest request = m_calculations->request();
@@ -321,8 +402,8 @@ void MainWindow::calculateStar()
         return;
     if (m_tabs->currentIndex() == AboutIndex)
         m_tabs->setCurrentIndex(StartestIndex);
-    if (const std::optional<optics::StarResult> result = m_calculations->run(request))
-        m_model->showStar(Place::Star, result->image);
+    m_calculations->startStars(
+        {request}, [this](int, optics::StarResult&& result) { m_model->showStar(Place::Star, result.image); }, {});
 }
 
 }  // namespace app

@@ -7,6 +7,8 @@
 #include <memory>
 
 class QLabel;
+class QProgressBar;
+class QPushButton;
 class QTabWidget;
 
 namespace imaging {
@@ -35,6 +37,15 @@ class StartestPage;
 class TurbulencePage;
 class WavefrontPage;
 
+//! How the window runs its calculations.
+struct WindowOptions {
+    //! Worker threads; 0 runs every calculation on the window's thread before
+    //! the handler that started it returns.
+    int workers = 0;
+    //! Whether settings such as "Live" are kept between runs of the program.
+    bool rememberSettings = false;
+};
+
 //! The main window (`Form1`): it assembles the ten pages, the parameter
 //! column and the status bar, owns the model and the calculations, and wires
 //! them together. Each page owns its controls and handlers; the window
@@ -48,7 +59,7 @@ public:
     enum Page { StartestIndex = 0, PlanetIndex = 2, AnimationIndex = 4, PsfMtfIndex = 5, AboutIndex = 9 };
 
     //! Builds the window and starts it up. `dialogs` must outlive the window.
-    explicit MainWindow(ui::DialogService& dialogs, QWidget* parent = nullptr);
+    explicit MainWindow(ui::DialogService& dialogs, WindowOptions options = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     ui::DialogService& dialogs() { return m_dialogs; }
@@ -67,9 +78,12 @@ public:
     //! The Calculate button: from the About page it switches to the star
     //! page; the star of the controls is calculated and shown.
     void calculateStar();
+    //! Waits, answering events, until no calculation is running.
+    void waitForRuns();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -82,8 +96,14 @@ private:
     void applyDisplayCurve();
     void applyBrightness();
     void applyZoom();
+    //! With "Live" on, a changed value calculates the star again; while one
+    //! calculation runs, the newest values wait for it.
+    void recalculateLive();
+    void showRunProgress(const QString& text, int done, int total);
+    void hideRunProgress();
 
     ui::DialogService& m_dialogs;
+    WindowOptions m_options;
     std::unique_ptr<imaging::TextPainter> m_textPainter;
     std::unique_ptr<SimulationModel> m_model;
     std::unique_ptr<Calculations> m_calculations;
@@ -92,6 +112,9 @@ private:
     QTabWidget* m_tabs = nullptr;
     ParameterColumn* m_parameters = nullptr;
     QLabel* m_panels[2] = {};
+    QProgressBar* m_runProgress = nullptr;
+    QPushButton* m_runCancel = nullptr;
+    bool m_livePending = false;
     StartestPage* m_startest = nullptr;
     IntraExtraPage* m_intraExtra = nullptr;
     PlanetPage* m_planet = nullptr;

@@ -62,6 +62,15 @@ ParameterColumn::ParameterColumn(QWidget* parent, ui::DialogService& dialogs)
     connect(m_reset, &QPushButton::clicked, this, &ParameterColumn::resetAberrations);
     connect(m_calculate, &QPushButton::clicked, this, &ParameterColumn::calculateClicked);
     connect(m_zoom, &NumberEdit::changed, this, &ParameterColumn::zoomChanged);
+    connect(m_live, &QCheckBox::toggled, this, &ParameterColumn::liveToggled);
+    // Every value a calculation reads.
+    for (NumberEdit* edit : {m_aperture, m_obstruction, m_offset, m_vaneWidth, m_focus, m_coma, m_comaAngle,
+                             m_astigmatism, m_astigmatismAngle, m_spherical, m_higherSpherical, m_pinch, m_tube,
+                             m_tubeRadius, m_edge, m_edgeRadius})
+        connect(edit, &NumberEdit::changed, this, &ParameterColumn::edited);
+    for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{m_inches, m_spider, m_transferFunction,
+                                                                          m_wavefront})
+        connect(box, &QAbstractButton::toggled, this, &ParameterColumn::edited);
 }
 
 void ParameterColumn::buildApertureBox(QGroupBox* box)
@@ -137,6 +146,11 @@ void ParameterColumn::buildOptionsPanel(QFrame* panel)
     m_wavefront = new QCheckBox(QStringLiteral("Display Wavefront"), panel);
     m_wavefront->setObjectName(QLatin1String(names::kWavefront));
     m_wavefront->setGeometry(left, 60, 125, 18);
+
+    m_live = new QCheckBox(QStringLiteral("Live"), panel);
+    m_live->setObjectName(QLatin1String(names::kLive));
+    m_live->setGeometry(left, 122, 121, 18);
+    ui::setHint(m_live, QStringLiteral("Live|Calculate the star again whenever a value changes"), true);
 
     m_reset = new QPushButton(QStringLiteral("Reset Aberrations"), panel);
     m_reset->setObjectName(QLatin1String(names::kResetAberrations));
@@ -280,6 +294,16 @@ QString ParameterColumn::diameterText() const
 double ParameterColumn::zoom() const
 {
     return m_zoom->value();
+}
+
+bool ParameterColumn::live() const
+{
+    return m_live->isChecked();
+}
+
+void ParameterColumn::setLive(bool live)
+{
+    m_live->setChecked(live);
 }
 
 void ParameterColumn::showZoomOne()

@@ -43,6 +43,9 @@ public:
     QString diameterText() const;
 
     double zoom() const;
+    //! The "Live" box: the star follows every change of the parameters.
+    bool live() const;
+    void setLive(bool live);
     //! Puts the zoom to 1, the scale a planet and an animation are shown at.
     void showZoomOne();
     //! A calculation had to leave the obstruction out: it goes back to 0, and
@@ -67,6 +70,9 @@ signals:
     void calculateClicked();
     void zoomChanged();
     void resetConfirmed();
+    //! A value a star calculation reads changed (typed, stepped, ticked).
+    void edited();
+    void liveToggled(bool live);
 
 private:
     ui::NumberEdit* editor(sim::Setting setting) const;
@@ -90,6 +96,7 @@ private:
     ui::NumberEdit* m_zoom = nullptr;
     QCheckBox* m_transferFunction = nullptr;
     QCheckBox* m_wavefront = nullptr;
+    QCheckBox* m_live = nullptr;
     QPushButton* m_reset = nullptr;
     QPushButton* m_calculate = nullptr;
 

@@ -89,12 +89,8 @@ void SimulationModel::showComposite(Place place, const sim::Composite& composite
     draw(place, imaging::DrawComposite(*composite.cells, composite.scale));
 }
 
-void SimulationModel::showCalculation(const optics::StarResult& result)
+void SimulationModel::noteScreens(const optics::StarResult& result)
 {
-    m_trace.apertureInches = result.apertureInches;
-    m_trace.cellCount = result.pupil.cellCount;
-    m_trace.turbulence = result.turbulence;
-    m_trace.roughness = result.roughness;
     // The screens are built turbulence first.
     for (const auto& [screen, built] : {std::pair{result.turbulence, result.turbulenceBuilt},
                                        std::pair{result.roughness, result.roughnessBuilt}}) {
@@ -102,6 +98,17 @@ void SimulationModel::showCalculation(const optics::StarResult& result)
             m_trace.screenAmplitude = screen->settings.amplitude;
             m_trace.generatorState = screen->finalState;
         }
+    }
+}
+
+void SimulationModel::showCalculation(const optics::StarResult& result)
+{
+    m_trace.apertureInches = result.apertureInches;
+    m_trace.cellCount = result.pupil.cellCount;
+    m_trace.turbulence = result.turbulence;
+    m_trace.roughness = result.roughness;
+    noteScreens(result);
+    for (const optics::PhaseScreenPtr& screen : {result.turbulence, result.roughness}) {
         optics::PhaseScreenPtr& shown = m_shownScreens[screen->kind == optics::ScreenKind::Turbulence ? 0 : 1];
         if (screen != shown) {
             shown = screen;

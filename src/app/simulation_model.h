@@ -60,6 +60,9 @@ public:
     //! loaded in its place), the PSF and MTF curves (when asked for), and
     //! whether the obstruction was left out.
     void showCalculation(const optics::StarResult& result);
+    //! Only notes the screens a calculation built (for a calculation whose
+    //! other by-products are not shown).
+    void noteScreens(const optics::StarResult& result);
     //! A picture was loaded in place of the wavefront picture: calculations
     //! leave that picture and its readouts alone.
     void setWavefrontLoaded(bool loaded) { m_wavefrontLoaded = loaded; }

@@ -36,6 +36,8 @@ public:
     void clear() { m_frames.clear(); }
     //! Adds `picture`, reduced to a palette, as the last frame.
     void addFrame(const PixelBuffer& picture) { m_frames.push_back(ReduceToPalette(picture)); }
+    //! Adds a picture already reduced to its palette.
+    void addFrame(PalettePicture picture) { m_frames.push_back(std::move(picture)); }
     int count() const { return static_cast<int>(m_frames.size()); }
     bool empty() const { return m_frames.empty(); }
     const PalettePicture& frame(int index) const { return m_frames[static_cast<std::size_t>(index)]; }

@@ -172,10 +172,12 @@ void PlacePlanetPicture(const RgbPicture& picture, PlanetPlane plane, optics::Gr
 
 optics::StarImagePtr ConvolvePlanet(optics::Workspace& workspace, const optics::StarImage& kernel,
                                     const RgbPicture& picture, PlanetPlane plane, optics::Progress& progress,
-                                    optics::LaneKernel laneKernel)
+                                    const optics::TransformRunner& runner)
 {
     optics::Workspace& w = workspace;
     constexpr int n = optics::kLineLength;
+    optics::InOrder inOrder;
+    optics::LoopRunner& rows = runner.loops ? *runner.loops : inOrder;
 
     // The kernel's spectrum at unit sum, transformed where it is kept. Every
     // grid pass here touches the data area only; the borders of these grids
@@ -183,11 +185,13 @@ optics::StarImagePtr ConvolvePlanet(optics::Workspace& workspace, const optics::
     const double total = starTotal(kernel.grid);
     const double unit = total > 0.0 ? total : 1.0;
     progress.stage("FFT of star-image");
-    for (int i = 1; i <= n; ++i) {
-        divideRow(kernel.grid.row(i) + 1, unit, w.spectrumRe.row(i) + 1);
-        std::fill(w.spectrumIm.row(i) + 1, w.spectrumIm.row(i) + 1 + n, 0.0);
-    }
-    optics::Transform2D(w.spectrumRe, w.spectrumIm, laneKernel);
+    rows.run(n, [&](int first, int last) {
+        for (int i = 1 + first; i <= last; ++i) {
+            divideRow(kernel.grid.row(i) + 1, unit, w.spectrumRe.row(i) + 1);
+            std::fill(w.spectrumIm.row(i) + 1, w.spectrumIm.row(i) + 1 + n, 0.0);
+        }
+    });
+    optics::Transform2D(w.spectrumRe, w.spectrumIm, runner);
     w.spectrumAfterPupil = true;
 
     // The picture on a black surround, and its spectrum.
@@ -196,17 +200,20 @@ optics::StarImagePtr ConvolvePlanet(optics::Workspace& workspace, const optics::
         std::fill(w.fieldIm.row(i) + 1, w.fieldIm.row(i) + 1 + n, 0.0);
     progress.stage("FFT of planet-image");
     progress.flush();
-    optics::Transform2D(w.fieldRe, w.fieldIm, laneKernel);
+    optics::Transform2D(w.fieldRe, w.fieldIm, runner);
     progress.flush();
 
     // Product of the spectra, from the values before the update.
-    for (int i = 1; i <= n; ++i)
-        multiplyRow(w.spectrumRe.row(i) + 1, w.spectrumIm.row(i) + 1, w.fieldRe.row(i) + 1, w.fieldIm.row(i) + 1);
+    rows.run(n, [&](int first, int last) {
+        for (int i = 1 + first; i <= last; ++i)
+            multiplyRow(w.spectrumRe.row(i) + 1, w.spectrumIm.row(i) + 1, w.fieldRe.row(i) + 1,
+                        w.fieldIm.row(i) + 1);
+    });
 
     progress.stage("Inverse FFT of star * planet");
     progress.flush();
-    optics::InverseTransform2D(w.fieldRe, w.fieldIm, laneKernel);
-    return optics::FormStarImage(w, progress);
+    optics::InverseTransform2D(w.fieldRe, w.fieldIm, runner);
+    return optics::FormStarImage(w, progress, runner.loops);
 }
 
 std::string WavelengthStatus(double waveLength, char separator)
@@ -220,6 +227,31 @@ std::string WavelengthStatus(double waveLength, char separator)
     std::string number(text);
     std::replace(number.begin(), number.end(), '.', separator);
     return "Calculating wavefront at " + number + "nm";
+}
+
+PlanetPass RunPlanetPass(optics::StarCalculator& calculator, const optics::StarRequest& request,
+                         const RgbPicture& picture, PlanetPlane plane, optics::Progress& progress)
+{
+    PlanetPass pass;
+    base::Result<optics::StarResult> star = calculator.calculate(request, progress);
+    if (!star)
+        return pass;
+    pass.star = std::move(star).value();
+    progress.flush();
+    pass.planet = ConvolvePlanet(calculator.workspace(), *pass.star.image, picture, plane, progress,
+                                 calculator.transformRunner());
+    return pass;
+}
+
+std::vector<optics::StarRequest> PlanColourPasses(const optics::StarRequest& controls)
+{
+    std::vector<optics::StarRequest> plan;
+    for (const ColourPassSpec& pass : kColourPasses) {
+        optics::StarRequest request = controls;
+        request.waveLength = pass.waveLength;
+        plan.push_back(request);
+    }
+    return plan;
 }
 
 PlanetColourSum::PlanetColourSum(const RgbPicture& picture)
@@ -258,6 +290,25 @@ Composite PlanetColourSum::finish()
         }
     }
     return {m_cells, 1.0};
+}
+
+ColourPlanet RunColourPlanet(optics::StarCalculator& calculator, const optics::StarRequest& controls,
+                             const RgbPicture& picture, optics::Progress& progress)
+{
+    ColourPlanet planet;
+    PlanetColourSum sum(picture);
+    planet.totals = sum.totals();
+    const std::vector<optics::StarRequest> plan = PlanColourPasses(controls);
+    for (std::size_t n = 0; n < plan.size(); ++n) {
+        PlanetPass pass = RunPlanetPass(calculator, plan[n], picture, kColourPasses[n].channel, progress);
+        if (!pass.planet)
+            return planet;
+        sum.add(pass.planet->grid, kColourPasses[n].channel);
+        planet.passes.push_back(std::move(pass));
+    }
+    planet.lastWeights = sum.lastWeights();
+    planet.composite = sum.finish();
+    return planet;
 }
 
 }  // namespace sim

@@ -4,6 +4,7 @@
 #include "optics/fft_lanes.h"
 #include "optics/progress.h"
 #include "optics/psf.h"
+#include "optics/star_calculator.h"
 #include "optics/workspace.h"
 #include "simulations/chromatic.h"
 
@@ -85,7 +86,20 @@ void PlacePlanetPicture(const RgbPicture& picture, PlanetPlane plane, optics::Gr
 //! the second index first. Each transform is reported by name.
 optics::StarImagePtr ConvolvePlanet(optics::Workspace& workspace, const optics::StarImage& kernel,
                                     const RgbPicture& picture, PlanetPlane plane, optics::Progress& progress,
-                                    optics::LaneKernel laneKernel = optics::PreferredLaneKernel());
+                                    const optics::TransformRunner& runner = {});
+
+//! One pass of a planet run: the star of `request`, and `plane` of `picture`
+//! convolved with it, both made with `calculator` (its workspace is left
+//! holding the convolution). `request` must fit.
+struct PlanetPass {
+    optics::StarResult star;
+    optics::StarImagePtr planet;
+};
+PlanetPass RunPlanetPass(optics::StarCalculator& calculator, const optics::StarRequest& request,
+                         const RgbPicture& picture, PlanetPlane plane, optics::Progress& progress);
+
+//! The request of each colour pass: `controls` at the pass's wavelength.
+std::vector<optics::StarRequest> PlanColourPasses(const optics::StarRequest& controls);
 
 //! "Calculating wavefront at 440nm": the wavelength in the shortest form that
 //! reads back as the same number, with `separator` as decimal separator.
@@ -115,5 +129,16 @@ private:
     ChannelWeights m_weights;
     std::vector<double> m_amplitude;
 };
+
+//! A whole colour planet made on one calculator: its three passes in the
+//! order of kColourPasses, and their composite.
+struct ColourPlanet {
+    std::vector<PlanetPass> passes;
+    Composite composite;
+    ChannelTotals totals;
+    ChannelWeights lastWeights;
+};
+ColourPlanet RunColourPlanet(optics::StarCalculator& calculator, const optics::StarRequest& controls,
+                             const RgbPicture& picture, optics::Progress& progress);
 
 }  // namespace sim

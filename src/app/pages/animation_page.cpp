@@ -7,6 +7,7 @@
 #include "app/picture_files.h"
 #include "app/simulation_model.h"
 #include "app/status_report.h"
+#include "imaging/display.h"
 #include "simulations/planet.h"
 #include "ui/dialog_service.h"
 #include "ui/gif_player.h"
@@ -188,6 +189,35 @@ sim::AnimationRange AnimationPage::range() const
 
 // ---- Making the animation ---------------------------------------------------
 
+namespace {
+
+// A frame as the player and the GIF file keep it, and what the last frame
+// leaves on show.
+struct StarFrame {
+    optics::StarResult star;
+    imaging::PalettePicture picture;
+};
+
+struct PlanetFrame {
+    sim::ColourPlanet planet;
+    imaging::PalettePicture picture;
+};
+
+// The planet picture box is one pixel larger than the composite: its last
+// row and column stay black.
+imaging::PixelBuffer planetBoxPicture(const sim::Composite& composite)
+{
+    constexpr int kBoxSide = optics::kPictureSide + 1;
+    imaging::PixelBuffer box(kBoxSide, kBoxSide);
+    const imaging::PixelBuffer drawn = imaging::DrawComposite(*composite.cells, composite.scale);
+    for (int y = 0; y < kBoxSide; ++y)
+        for (int x = 0; x < kBoxSide; ++x)
+            box.setPixel(x, y, drawn.pixel(x, y));
+    return box;
+}
+
+}  // namespace
+
 void AnimationPage::animate()
 {
     const sim::AnimationRange r = range();
@@ -199,11 +229,12 @@ void AnimationPage::animate()
     m_parameters.showZoomOne();
     emit viewWanted(m_object->currentIndex() == kPlanetItem ? View::Planet : View::Star);
     // A run that cannot make every frame leaves the last animation as it was.
-    imaging::AnimatedGif gif;
-    if (!makeFrames(r, gif))
-        return;
-    m_gif = std::move(gif);
+    makeFrames(r);
+}
 
+void AnimationPage::framesMade(imaging::AnimatedGif gif)
+{
+    m_gif = std::move(gif);
     emit viewWanted(View::Animation);
     updatePlayerButtons();
     m_player->setAnimation(m_gif);
@@ -214,7 +245,7 @@ void AnimationPage::animate()
         play();
 }
 
-bool AnimationPage::makeFrames(const sim::AnimationRange& r, imaging::AnimatedGif& gif)
+bool AnimationPage::makeFrames(const sim::AnimationRange& r)
 {
     const int item = std::clamp(m_aberration->currentIndex(), 0, kErrorCount - 1);
     const sim::AnimatedError error = kErrors[item];
@@ -236,35 +267,118 @@ bool AnimationPage::makeFrames(const sim::AnimationRange& r, imaging::AnimatedGi
     if (planet) {
         // A planet frame calculates at the three wavelengths of its colours.
         checked.clear();
-        for (const optics::StarRequest& request : plan) {
-            for (const sim::ColourPassSpec& pass : sim::kColourPasses) {
-                checked.push_back(request);
-                checked.back().waveLength = pass.waveLength;
-            }
-        }
+        for (const optics::StarRequest& request : plan)
+            for (const optics::StarRequest& pass : sim::PlanColourPasses(request))
+                checked.push_back(pass);
     }
     if (!m_calculations.accept(checked))
         return false;
+    if (planet && !(m_planet.prepare && m_planet.prepare()))
+        return false;
 
-    for (int i = 0; i < frames; ++i) {
-        const optics::StarRequest& request = plan[static_cast<std::size_t>(i)];
-        // The drift stays where the frames took it, for every later calculation.
-        m_model.setScreenDrift(request.screenDrift);
-        m_status.showProgress(QString::fromStdString(sim::ProgressText(text, sim::FrameValue(r, i), separator)));
-        m_status.flush();
-        if (planet) {
-            const std::optional<imaging::PixelBuffer> picture = m_planet ? m_planet(request) : std::nullopt;
-            if (!picture)
-                return false;
-            gif.addFrame(*picture);
-        } else {
-            const std::optional<optics::StarResult> result = m_calculations.run(request);
-            if (!result)
-                return false;
-            m_model.showStar(Place::Star, result->image);
-            gif.addFrame(*m_model.picture(Place::Star));
+    auto gif = std::make_shared<imaging::AnimatedGif>();
+    auto progressText = [text, separator, r](int frame) {
+        return QString::fromStdString(sim::ProgressText(text, sim::FrameValue(r, frame), separator));
+    };
+    m_status.showProgress(progressText(0));
+    const RunOptions options{QStringLiteral("Frame"), true};
+
+    if (!planet) {
+        // Each frame drawn as the star picture draws it now.
+        const imaging::DisplayCurve curve = m_model.curve();
+        const imaging::StarLook look = m_model.look();
+        std::vector<Calculations::Task<StarFrame>> tasks;
+        for (int i = 0; i < frames; ++i) {
+            tasks.push_back([request = plan[static_cast<std::size_t>(i)], curve, look, last = i + 1 == frames](
+                                optics::StarCalculator& calculator, optics::Progress& progress) {
+                StarFrame frame;
+                base::Result<optics::StarResult> star = calculator.calculate(request, progress);
+                if (!star)
+                    return frame;
+                frame.star = std::move(star).value();
+                frame.picture = imaging::ReduceToPalette(imaging::DrawStarPicture(frame.star.image->grid, curve, look));
+                // Only the last frame's image stays on show.
+                if (!last)
+                    frame.star.image.reset();
+                return frame;
+            });
         }
+        m_calculations.start<StarFrame>(
+            std::move(tasks),
+            [this, gif, plan, frames, progressText](int index, StarFrame&& frame) {
+                if (frame.picture.indices.empty()) {
+                    m_calculations.cancel();
+                    return;
+                }
+                m_model.showCalculation(frame.star);
+                gif->addFrame(std::move(frame.picture));
+                m_status.showProgress(progressText(index));
+                if (index + 1 == frames) {
+                    // The drift stays where the frames took it, for every later calculation.
+                    m_model.setScreenDrift(plan.back().screenDrift);
+                    m_model.showStar(Place::Star, frame.star.image);
+                }
+            },
+            [this, gif] { framesMade(std::move(*gif)); }, options);
+        return true;
     }
+
+    std::vector<Calculations::Task<PlanetFrame>> tasks;
+    const QImage picture = m_planet.picture();
+    for (int i = 0; i < frames; ++i) {
+        tasks.push_back([request = plan[static_cast<std::size_t>(i)], picture, last = i + 1 == frames](
+                            optics::StarCalculator& calculator, optics::Progress& progress) {
+            PlanetFrame frame;
+            const sim::RgbPicture rgb{picture.constBits(), picture.width(), picture.height(), picture.bytesPerLine()};
+            frame.planet = sim::RunColourPlanet(calculator, request, rgb, progress);
+            if (!frame.planet.composite.cells)
+                return frame;
+            frame.picture = imaging::ReduceToPalette(planetBoxPicture(frame.planet.composite));
+            if (!last) {
+                // Of the frames before the last, only what notes the screens stays.
+                frame.planet.composite = {};
+                for (sim::PlanetPass& pass : frame.planet.passes) {
+                    optics::StarResult screens;
+                    screens.turbulence = pass.star.turbulence;
+                    screens.roughness = pass.star.roughness;
+                    screens.turbulenceBuilt = pass.star.turbulenceBuilt;
+                    screens.roughnessBuilt = pass.star.roughnessBuilt;
+                    pass = {std::move(screens), nullptr};
+                }
+            }
+            return frame;
+        });
+    }
+    m_calculations.start<PlanetFrame>(
+        std::move(tasks),
+        [this, gif, plan, frames, progressText](int index, PlanetFrame&& frame) {
+            if (frame.picture.indices.empty()) {
+                m_calculations.cancel();
+                return;
+            }
+            gif->addFrame(std::move(frame.picture));
+            m_status.showProgress(progressText(index));
+            if (index + 1 < frames) {
+                for (const sim::PlanetPass& pass : frame.planet.passes)
+                    m_model.noteScreens(pass.star);
+                return;
+            }
+            // The last frame stays on show, as its colour run left it.
+            m_model.setScreenDrift(plan.back().screenDrift);
+            sim::ColourPlanet& planet = frame.planet;
+            m_model.trace().planetTotals = planet.totals;
+            for (std::size_t n = 0; n < planet.passes.size(); ++n) {
+                m_model.showCalculation(planet.passes[n].star);
+                m_model.trace().kernel = planet.passes[n].star.image;
+                m_model.showColourPass(Place::Planet, planet.passes[n].planet, sim::kColourPasses[n].waveLength);
+            }
+            m_model.trace().weights = planet.lastWeights;
+            m_status.showProgress(QStringLiteral("Building final image"));
+            m_model.showComposite(Place::Planet, planet.composite);
+            if (m_planet.finished)
+                m_planet.finished();
+        },
+        [this, gif] { framesMade(std::move(*gif)); }, options);
     return true;
 }
 

@@ -40,9 +40,14 @@ public:
     //! The pages an animation shows on its way.
     enum class View { Star, Planet, Animation };
 
-    //! A planet frame: the picture of the colour planet run of `request`, or
-    //! nothing when it could not be made (it has said why).
-    using PlanetFrame = std::function<std::optional<imaging::PixelBuffer>(const optics::StarRequest& request)>;
+    //! Where planet frames come from: `prepare` reads the planet picture
+    //! (false when it cannot; it has said why), `picture` gives it, and
+    //! `finished` is told when the last frame is on show.
+    struct PlanetFrames {
+        std::function<bool()> prepare;
+        std::function<QImage()> picture;
+        std::function<void()> finished;
+    };
 
     //! Star frames are calculated through `calculations` and shown through
     //! `model`; each frame's value is held as the editors of `parameters`
@@ -52,8 +57,8 @@ public:
     AnimationPage(Calculations& calculations, ParameterColumn& parameters, SimulationModel& model,
                   StatusReport& status, ui::DialogService& dialogs, PictureFiles& files, QWidget* parent = nullptr);
 
-    //! The colour planet run the "Planet" frames use.
-    void setPlanetFrames(PlanetFrame planet) { m_planet = std::move(planet); }
+    //! The planet the "Planet" frames show.
+    void setPlanetFrames(PlanetFrames planet) { m_planet = std::move(planet); }
 
     //! Start-up: both lists show their first item and no animation exists.
     void startUp();
@@ -87,9 +92,10 @@ private:
     void buildPlayer();
     void buildSettings();
     sim::AnimationRange range() const;
-    //! Makes the frames of `range` into `gif`; false when one could not be
-    //! made.
-    bool makeFrames(const sim::AnimationRange& range, imaging::AnimatedGif& gif);
+    //! Starts making the frames of `range`; false when they cannot be made.
+    bool makeFrames(const sim::AnimationRange& range);
+    //! The frames are made: the player gets them.
+    void framesMade(imaging::AnimatedGif gif);
 
     Calculations& m_calculations;
     ParameterColumn& m_parameters;
@@ -97,7 +103,7 @@ private:
     StatusReport& m_status;
     ui::DialogService& m_dialogs;
     PictureFiles& m_files;
-    PlanetFrame m_planet;
+    PlanetFrames m_planet;
 
     QComboBox* m_aberration;    // AniAberchoice
     QComboBox* m_object;        // Imagechoice

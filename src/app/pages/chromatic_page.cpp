@@ -104,18 +104,23 @@ void ChromaticPage::calculateWhiteLight()
     if (!m_calculations.accept(plan))
         return;
 
-    sim::ChromaticSum sum;
-    for (const optics::StarRequest& request : plan) {
-        const std::optional<optics::StarResult> result = m_calculations.run(request);
-        if (!result)
-            return;
-        // Each wavelength shows in its colour while the run goes on.
-        m_model.showColourPass(Place::Chromatic, result->image, request.waveLength);
-        m_status.flush();
-        sum.add(result->image->grid, request.waveLength);
-        m_model.trace().weights = sum.lastWeights();
-    }
-    m_model.showComposite(Place::Chromatic, sum.finish());
+    // The wavelengths are summed in the order of the rows.
+    auto sum = std::make_shared<sim::ChromaticSum>();
+    std::vector<double> waveLengths;
+    for (const optics::StarRequest& request : plan)
+        waveLengths.push_back(request.waveLength);
+    m_calculations.startStars(
+        plan,
+        [this, sum, waveLengths](int index, optics::StarResult&& result) {
+            const double waveLength = waveLengths[static_cast<std::size_t>(index)];
+            // Each wavelength shows in its colour while the run goes on.
+            m_model.showColourPass(Place::Chromatic, result.image, waveLength);
+            m_status.flush();
+            sum->add(result.image->grid, waveLength);
+            m_model.trace().weights = sum->lastWeights();
+        },
+        [this, sum] { m_model.showComposite(Place::Chromatic, sum->finish()); },
+        {QStringLiteral("Wavelength"), true});
 }
 
 void ChromaticPage::resetControls()

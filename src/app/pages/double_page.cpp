@@ -90,11 +90,9 @@ void DoublePage::calculate()
     // shows it after such a picture: at zoom 1.
     if (m_model.showsComposite() || m_model.shownPlace() != Place::Star)
         m_parameters.showZoomOne();
-    const std::optional<optics::StarResult> result = m_calculations.run(request);
-    if (!result)
-        return;
-    m_model.showStar(Place::Star, result->image);
-    composeDoubleStar();
+    m_calculations.startStars(
+        {request}, [this](int, optics::StarResult&& result) { m_model.showStar(Place::Star, result.image); },
+        [this] { composeDoubleStar(); });
 }
 
 void DoublePage::calculateDoubleStar()

@@ -102,55 +102,51 @@ void IntraExtraPage::calculateFocalSeries()
     if (!m_calculations.accept({plan.focused, plan.intra, plan.extra}))
         return;
 
-    // Each image is shown in the star picture, and its middle copied here.
-    auto calculate = [this](const optics::StarRequest& request) -> optics::StarImagePtr {
-        std::optional<optics::StarResult> result = m_calculations.run(request);
-        if (!result)
-            return nullptr;
-        m_model.showStar(Place::Star, result->image);
-        return result->image;
-    };
-    struct Done {
-        StatusReport& status;
-        ~Done() { status.showProgress(QString()); }
-    } done{m_status};
-
+    // Each image is shown in the star picture as it comes, and its middle
+    // copied here; then the dimmer side again, on the brighter one's scale.
     m_status.showProgress(QStringLiteral("Building focussed image"));
-    m_status.flush();
-    if (!calculate(plan.focused))
-        return;
-    copyStar(kFocusSource, kFocusSource, kFocusSize, kFocusX, kFocusY);
+    auto peaks = std::make_shared<std::pair<optics::StarImagePtr, optics::StarImagePtr>>();
+    const double intraFocus = plan.intra.pupil.focus;
+    const double extraFocus = plan.extra.pupil.focus;
+    m_calculations.startStars(
+        {plan.focused, plan.intra, plan.extra},
+        [this, peaks, intraFocus, extraFocus](int index, optics::StarResult&& result) {
+            m_model.showStar(Place::Star, result.image);
+            if (index == 0) {
+                copyStar(kFocusSource, kFocusSource, kFocusSize, kFocusX, kFocusY);
+                m_status.showProgress(QStringLiteral("Building Intra-focal image"));
+            } else if (index == 1) {
+                m_intraLabel->setText(focusText(intraFocus));
+                copyStar(kSideSource, kSideSource, kSideSize, kIntraX, 0);
+                m_model.trace().intraFocal = result.image;
+                peaks->first = result.image;
+                m_status.showProgress(QStringLiteral("Building In-focus image"));
+            } else {
+                m_extraLabel->setText(focusText(extraFocus));
+                copyStar(kSideSource, kSideSource, kSideSize, kExtraX, 0);
+                peaks->second = result.image;
+            }
+            m_status.flush();
+        },
+        [this, peaks] {
+            balance(*peaks->first, *peaks->second);
+            m_status.showProgress(QString());
+        });
+}
 
-    m_status.showProgress(QStringLiteral("Building Intra-focal image"));
-    m_status.flush();
-    m_intraLabel->setText(focusText(plan.intra.pupil.focus));
-    const optics::StarImagePtr intra = calculate(plan.intra);
-    if (!intra)
-        return;
-    copyStar(kSideSource, kSideSource, kSideSize, kIntraX, 0);
-    m_model.trace().intraFocal = intra;
-
-    m_status.showProgress(QStringLiteral("Building In-focus image"));
-    m_status.flush();
-    m_extraLabel->setText(focusText(plan.extra.pupil.focus));
-    const optics::StarImagePtr extra = calculate(plan.extra);
-    if (!extra)
-        return;
-    copyStar(kSideSource, kSideSource, kSideSize, kExtraX, 0);
-    m_status.flush();
-
-    // The dimmer side again, on the brighter one's scale.
-    const double intraPeak = intra->peak;
-    const double extraPeak = extra->peak;
+void IntraExtraPage::balance(const optics::StarImage& intra, const optics::StarImage& extra)
+{
+    const double intraPeak = intra.peak;
+    const double extraPeak = extra.peak;
     const sim::BalancedSide side = sim::DimmerSide(intraPeak, extraPeak);
-    if (side != sim::BalancedSide::None) {
-        const bool redrawIntra = side == sim::BalancedSide::Intra;
-        const imaging::PixelBuffer balanced =
-            redrawIntra ? imaging::DrawOnPeakScale(intra->grid, intraPeak, extraPeak, m_model.curve(), m_model.look())
-                        : imaging::DrawOnPeakScale(extra->grid, extraPeak, intraPeak, m_model.curve(), m_model.look());
-        m_picture->copyFrom(balanced, kSideSource, kSideSource, kSideSource + kSideSize, kSideSource + kSideSize,
-                            redrawIntra ? kIntraX : kExtraX, 0);
-    }
+    if (side == sim::BalancedSide::None)
+        return;
+    const bool redrawIntra = side == sim::BalancedSide::Intra;
+    const imaging::PixelBuffer balanced =
+        redrawIntra ? imaging::DrawOnPeakScale(intra.grid, intraPeak, extraPeak, m_model.curve(), m_model.look())
+                    : imaging::DrawOnPeakScale(extra.grid, extraPeak, intraPeak, m_model.curve(), m_model.look());
+    m_picture->copyFrom(balanced, kSideSource, kSideSource, kSideSource + kSideSize, kSideSource + kSideSize,
+                        redrawIntra ? kIntraX : kExtraX, 0);
 }
 
 void IntraExtraPage::copyStar(int left, int top, int size, int x, int y)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "optics/psf.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -40,6 +42,8 @@ private:
     //! Copies the square (left, top, size) of the star picture to (x, y) of
     //! the assembled picture.
     void copyStar(int left, int top, int size, int x, int y);
+    //! Draws the dimmer out-of-focus image again on the brighter one's scale.
+    void balance(const optics::StarImage& intra, const optics::StarImage& extra);
 
     Calculations& m_calculations;
     ParameterColumn& m_parameters;

@@ -172,17 +172,39 @@ void PlanetPage::reportCrop()
                                   .arg(m_bitmap.height()));
 }
 
-optics::StarImagePtr PlanetPage::convolve(const optics::StarRequest& request, sim::PlanetPlane plane)
+namespace {
+
+sim::RgbPicture rgbOf(const QImage& picture)
 {
-    // The star image of the pass is shown nowhere.
-    const std::optional<optics::StarResult> star = m_calculations.run(request);
-    if (!star)
-        return nullptr;
-    m_status.flush();
-    m_model.trace().kernel = star->image;
-    optics::StarCalculator& calculator = m_calculations.calculator();
-    return sim::ConvolvePlanet(calculator.workspace(), *star->image, workingPicture(),
-                               plane, m_status, calculator.laneKernel());
+    return {picture.constBits(), picture.width(), picture.height(), picture.bytesPerLine()};
+}
+
+}  // namespace
+
+void PlanetPage::startPasses(const std::vector<optics::StarRequest>& requests,
+                             const std::vector<sim::PlanetPlane>& planes,
+                             std::function<void(int, sim::PlanetPass&&)> deliver, std::function<void()> finish)
+{
+    std::vector<Calculations::Task<sim::PlanetPass>> tasks;
+    for (std::size_t n = 0; n < requests.size(); ++n) {
+        tasks.push_back([request = requests[n], plane = planes[n], picture = m_bitmap](
+                            optics::StarCalculator& calculator, optics::Progress& progress) {
+            return sim::RunPlanetPass(calculator, request, rgbOf(picture), plane, progress);
+        });
+    }
+    m_calculations.start<sim::PlanetPass>(
+        std::move(tasks),
+        [this, deliver = std::move(deliver)](int index, sim::PlanetPass&& pass) {
+            if (!pass.planet) {
+                m_calculations.cancel();
+                return;
+            }
+            // The star image of a pass is shown nowhere; what it made besides is.
+            m_model.showCalculation(pass.star);
+            m_model.trace().kernel = pass.star.image;
+            deliver(index, std::move(pass));
+        },
+        std::move(finish), {QStringLiteral("Colour"), requests.size() > 1});
 }
 
 void PlanetPage::convolveGrey()
@@ -194,59 +216,69 @@ void PlanetPage::convolveGrey()
         return;
     m_parameters.showZoomOne();
     m_status.flush();
-    const optics::StarImagePtr planet = convolve(request, sim::PlanetPlane::Grey);
-    if (!planet)
-        return;
-    m_model.showStar(Place::Planet, planet);
-    reportCrop();
+    startPasses(
+        {request}, {sim::PlanetPlane::Grey},
+        [this](int, sim::PlanetPass&& pass) { m_model.showStar(Place::Planet, pass.planet); },
+        [this] { reportCrop(); });
 }
 
 bool PlanetPage::convolveInColour()
 {
-    return convolveInColour(m_calculations.request());
-}
-
-bool PlanetPage::convolveInColour(const optics::StarRequest& controls)
-{
     if (!loadWorkingPicture())
         return false;
-    std::vector<optics::StarRequest> plan;
-    for (const sim::ColourPassSpec& pass : sim::kColourPasses) {
-        optics::StarRequest request = controls;
-        request.waveLength = pass.waveLength;
-        plan.push_back(request);
-    }
+    const std::vector<optics::StarRequest> plan = sim::PlanColourPasses(m_calculations.request());
     if (!m_calculations.accept(plan))
         return false;
     m_parameters.showZoomOne();
 
-    sim::PlanetColourSum sum(workingPicture());
-    m_model.trace().planetTotals = sum.totals();
-    for (std::size_t n = 0; n < plan.size(); ++n) {
-        const sim::ColourPassSpec& pass = sim::kColourPasses[n];
-        m_status.showProgress(QString::fromStdString(sim::WavelengthStatus(pass.waveLength, decimalSeparator())));
-        m_status.flush();
-        const optics::StarImagePtr planet = convolve(plan[n], pass.channel);
-        if (!planet)
-            return false;
-        m_model.showColourPass(Place::Planet, planet, pass.waveLength);
-        m_status.flush();
-        sum.add(planet->grid, pass.channel);
-        m_model.trace().weights = sum.lastWeights();
-    }
-    m_status.showProgress(QStringLiteral("Building final image"));
+    std::vector<sim::PlanetPlane> planes;
+    for (const sim::ColourPassSpec& pass : sim::kColourPasses)
+        planes.push_back(pass.channel);
+    auto sum = std::make_shared<sim::PlanetColourSum>(workingPicture());
+    m_model.trace().planetTotals = sum->totals();
+    m_status.showProgress(QString::fromStdString(sim::WavelengthStatus(plan.front().waveLength, decimalSeparator())));
     m_status.flush();
-    m_model.showComposite(Place::Planet, sum.finish());
-
-    if (m_compare->currentIndex() == 1 && !m_compareFileName.isEmpty()) {
-        const base::Result<QImage> read = ui::ReadPicture(m_compareFileName);
-        if (read)
-            showOriginal(*read);
-        else
-            reportFailure(read.error());
-    }
-    reportCrop();
+    startPasses(
+        plan, planes,
+        [this, sum, plan](int index, sim::PlanetPass&& pass) {
+            const sim::ColourPassSpec& spec = sim::kColourPasses[index];
+            m_model.showColourPass(Place::Planet, pass.planet, spec.waveLength);
+            sum->add(pass.planet->grid, spec.channel);
+            m_model.trace().weights = sum->lastWeights();
+            if (static_cast<std::size_t>(index + 1) < plan.size())
+                m_status.showProgress(QString::fromStdString(
+                    sim::WavelengthStatus(plan[static_cast<std::size_t>(index + 1)].waveLength, decimalSeparator())));
+            m_status.flush();
+        },
+        [this, sum] {
+            m_status.showProgress(QStringLiteral("Building final image"));
+            m_model.showComposite(Place::Planet, sum->finish());
+            showComparison();
+            reportCrop();
+        });
     return true;
+}
+
+void PlanetPage::showComparison()
+{
+    if (m_compare->currentIndex() != 1 || m_compareFileName.isEmpty())
+        return;
+    const base::Result<QImage> read = ui::ReadPicture(m_compareFileName);
+    if (read)
+        showOriginal(*read);
+    else
+        reportFailure(read.error());
+}
+
+bool PlanetPage::prepareFrames()
+{
+    return loadWorkingPicture();
+}
+
+void PlanetPage::framesShown()
+{
+    showComparison();
+    reportCrop();
 }
 
 void PlanetPage::chooseComparison()

@@ -9,6 +9,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+#include <vector>
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -67,8 +70,15 @@ public:
     //! 440, 510 and 645 nm, each keeping its total brightness, shown together.
     //! False when the picture could not be read or a calculation was refused.
     bool convolveInColour();
-    //! The same for the star of `controls` (an animation's frame).
-    bool convolveInColour(const optics::StarRequest& controls);
+
+    //! For an animation of the planet: reads the working picture (false, and
+    //! the reason shown, when it cannot be read).
+    bool prepareFrames();
+    //! The working picture the frames are made from.
+    const QImage& workingBitmap() const { return m_bitmap; }
+    //! The last frame of an animation is on show: as after a colour run, the
+    //! comparison picture (when chosen) comes on the left, and a crop is told.
+    void framesShown();
     //! "Compare to": choosing "Other image" asks for the picture that replaces
     //! the original on the left after the next colour run.
     void chooseComparison();
@@ -82,10 +92,14 @@ private:
     void reportFailure(const std::string& error);
     //! After a run on a picture too large for the grid, says what was used.
     void reportCrop();
+    //! After the comparison picture was chosen, a colour run shows it on the
+    //! left.
+    void showComparison();
     sim::RgbPicture workingPicture() const;
-    //! The star image of `request` convolved with `plane` of the working
-    //! picture; nothing when the calculation was refused.
-    optics::StarImagePtr convolve(const optics::StarRequest& request, sim::PlanetPlane plane);
+    //! Starts a run of planet passes, one a request with its plane of the
+    //! working picture; each pass's star shows what it made besides its image.
+    void startPasses(const std::vector<optics::StarRequest>& requests, const std::vector<sim::PlanetPlane>& planes,
+                     std::function<void(int, sim::PlanetPass&&)> deliver, std::function<void()> finish);
 
     Calculations& m_calculations;
     ParameterColumn& m_parameters;

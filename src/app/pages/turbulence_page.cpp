@@ -83,6 +83,8 @@ TurbulencePage::TurbulencePage(QWidget* parent)
 
     connect(m_turbulence, &ui::NumberEdit::changed, this, &TurbulencePage::makeAmplitudesPositive);
     connect(m_roughness, &ui::NumberEdit::changed, this, &TurbulencePage::makeAmplitudesPositive);
+    for (ui::NumberEdit* edit : {m_turbulence, m_roughness, m_seed})
+        connect(edit, &ui::NumberEdit::changed, this, &TurbulencePage::edited);
 }
 
 optics::ScreenSettings TurbulencePage::turbulenceSettings() const

@@ -32,6 +32,10 @@ public:
     //! A negative amplitude is meant as its size: typed -0.3 becomes 0.30.
     void makeAmplitudesPositive();
 
+signals:
+    //! A screen setting changed.
+    void edited();
+
 private:
     ui::PictureBox* m_turbulencePicture;
     ui::PictureBox* m_roughnessPicture;
