@@ -245,6 +245,7 @@ void Calculations::cancel()
     m_run->cancelled->store(true);
     if (m_pool)
         m_pool->dropQueued();
+    emit runCancelled();
     end();
 }
 

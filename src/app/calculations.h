@@ -133,6 +133,8 @@ signals:
     void progressChanged(const QString& text, int done, int total);
     //! The run ended, finished, cancelled or superseded.
     void runEnded();
+    //! The run was cancelled or superseded; nothing of it was shown.
+    void runCancelled();
 
 private:
     struct Run;

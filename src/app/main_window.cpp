@@ -192,6 +192,11 @@ void MainWindow::connectPages()
         }
     });
     connect(m_runCancel, &QPushButton::clicked, this, [this] { m_calculations->cancel(); });
+    // A run that stopped leaves no progress behind.
+    connect(m_calculations.get(), &Calculations::runCancelled, this, [this] {
+        stage({});
+        showProgress({});
+    });
     connect(m_parameters, &ParameterColumn::zoomChanged, this, &MainWindow::applyZoom);
     connect(m_about, &AboutPage::displayCurveChanged, this, &MainWindow::applyDisplayCurve);
     connect(m_startest, &StartestPage::brightnessChanged, this, &MainWindow::applyBrightness);

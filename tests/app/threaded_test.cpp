@@ -1,0 +1,210 @@
+// Runs on the workers give what the window's own thread gives, to the bit,
+// for every view; Cancel and a newer run leave nothing of the old one on
+// screen; Live follows the values.
+#include "app/batch_driver.h"
+#include "app/calculations.h"
+#include "app/control_names.h"
+#include "app/main_window.h"
+#include "app/pages/animation_page.h"
+#include "imaging/gif_file.h"
+#include "support/checksum.h"
+#include "ui/dialog_service.h"
+#include "ui/gif_player.h"
+#include "ui/number_edit.h"
+#include "ui/picture_box.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+namespace names = app::names;
+using testing_support::Checksum;
+using testing_support::GridChecksum;
+
+// A window in a folder that holds the planet picture.
+struct Window {
+    explicit Window(int workers)
+    {
+        EXPECT_TRUE(folder.isValid());
+        previous = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        QFile::copy(QStringLiteral(QUINTALIS_SOURCE_DIR "/assets/mars.jpg"), QStringLiteral("mars.jpg"));
+        window = std::make_unique<app::MainWindow>(dialogs, app::WindowOptions{workers, false});
+    }
+    ~Window()
+    {
+        window.reset();
+        QDir::setCurrent(previous);
+    }
+
+    template <typename T>
+    T* find(const char* name) const
+    {
+        return window->findChild<T*>(QLatin1String(name));
+    }
+    void set(const char* name, double value) { find<ui::NumberEdit>(name)->setValue(value); }
+    void click(const char* name)
+    {
+        find<QAbstractButton>(name)->click();
+        window->waitForRuns();
+    }
+    std::uint64_t picture(const char* name) const
+    {
+        const QImage image = find<ui::PictureBox>(name)->picture().convertToFormat(QImage::Format_RGB888);
+        Checksum sum;
+        for (int y = 0; y < image.height(); ++y)
+            sum.add(image.constScanLine(y), static_cast<std::size_t>(image.width()) * 3);
+        return sum.value();
+    }
+
+    QTemporaryDir folder;
+    QString previous;
+    ui::ScriptedDialogService dialogs;
+    std::unique_ptr<app::MainWindow> window;
+};
+
+// What a view left: the pictures of every page, the grids --dump-grid
+// writes, the labels of the Wavefront and PSF/MTF pages, the animation.
+std::map<std::string, std::uint64_t> outcome(Window& w)
+{
+    std::map<std::string, std::uint64_t> all;
+    for (const char* picture : {names::kStarImage, names::kIntraExtraImage, names::kPlanetAberrated,
+                                names::kChromaticImage, names::kDoubleImage, names::kAperturePicture,
+                                names::kWavefrontPicture, names::kTurbulencePicture})
+        all[picture] = w.picture(picture);
+    for (const QString& grid : app::gridNames())
+        if (grid != QLatin1String("ColourGrid") && grid != QLatin1String("ZeroGrid"))
+            all[grid.toStdString()] = GridChecksum(app::NamedGrid(*w.window, grid));
+    Checksum colours;
+    const optics::ColourCells& cells = app::NamedColourGrid(*w.window);
+    colours.add(cells.cells.data(), sizeof cells.cells);
+    all["ColourGrid"] = colours.value();
+    Checksum labels;
+    for (const char* label : {names::kResolution, names::kPeakToValley, names::kRms, names::kIntraLabel,
+                              names::kExtraLabel})
+        labels.add(w.find<QLabel>(label)->text().toStdString());
+    all["labels"] = labels.value();
+    if (const base::Result<std::string> gif = w.window->findChild<app::AnimationPage*>()->animation().encode()) {
+        Checksum animation;
+        animation.add(*gif);
+        all["animation"] = animation.value();
+    }
+    return all;
+}
+
+struct View {
+    const char* name;
+    std::function<void(Window&)> setUp;
+    const char* button;
+};
+
+TEST(Threaded, EveryViewOnWorkersGivesTheBitsOfTheWindowThread)
+{
+    const std::vector<View> views = {
+        {"star with everything", [](Window& w) {
+             w.set(names::kAperture, 12);
+             w.set(names::kObstruction, 30);
+             w.set(names::kFocus, 0.5);
+             w.set(names::kComa, 0.2);
+             w.set(names::kTurbulenceAmount, 0.1);
+             w.set(names::kRoughnessAmount, 0.05);
+             w.find<QAbstractButton>(names::kTransferFunction)->click();
+             w.find<QAbstractButton>(names::kWavefront)->click();
+         }, names::kCalculate},
+        {"intra/extra", [](Window& w) {
+             w.set(names::kFocus, 3);
+             w.set(names::kSpherical, 0.2);
+         }, names::kCalculateIntraExtra},
+        {"chromatic", [](Window& w) {
+             w.set(names::kFocalShift, 2);
+             w.set(names::kRowFocus[0], 1);
+             w.find<QAbstractButton>(names::kTransferFunction)->click();
+         }, names::kCalculateChromatic},
+        {"grey planet", [](Window& w) { w.set(names::kAstigmatism, 0.5); }, names::kConvoluteGrey},
+        {"colour planet", [](Window& w) { w.set(names::kFocus, 1.5); }, names::kConvoluteColour},
+        {"double star after a planet", [](Window& w) { w.click(names::kConvoluteGrey); }, names::kCalculateDouble},
+        {"turbulence animation", [](Window& w) {
+             w.find<QComboBox>(names::kAnimatedError)->setCurrentIndex(10);
+             w.set(names::kTurbulenceAmount, 0.2);
+             w.set(names::kSteps, 6);
+         }, names::kAnimate},
+        {"planet animation", [](Window& w) {
+             w.find<QComboBox>(names::kAnimatedObject)->setCurrentIndex(1);
+             w.set(names::kSteps, 2);
+         }, names::kAnimate},
+    };
+    for (const View& view : views) {
+        SCOPED_TRACE(view.name);
+        std::map<std::string, std::uint64_t> results[2];
+        for (int workers : {0, 2}) {
+            Window w(workers);
+            view.setUp(w);
+            w.click(view.button);
+            results[workers ? 1 : 0] = outcome(w);
+        }
+        for (const auto& [what, sum] : results[0])
+            EXPECT_EQ(results[1][what], sum) << what;
+    }
+}
+
+TEST(Threaded, CancelAndANewerRunLeaveNothingOfTheOldOne)
+{
+    Window w(2);
+    w.set(names::kFocus, 2);
+    w.click(names::kCalculate);
+    const std::map<std::string, std::uint64_t> before = outcome(w);
+
+    // Cancelled at once: no frame, no picture, no value changed.
+    w.set(names::kSteps, 100);
+    w.find<QAbstractButton>(names::kAnimate)->click();
+    EXPECT_TRUE(w.window->calculations().running());
+    w.find<QAbstractButton>(names::kRunCancel)->click();
+    w.window->waitForRuns();
+    EXPECT_EQ(outcome(w), before);
+    EXPECT_EQ(w.find<ui::NumberEdit>(names::kFocus)->text(), QStringLiteral("2.00"));
+    EXPECT_EQ(w.window->stageText(), QString());
+
+    // An intra/extra run superseded by Calculate never draws its picture.
+    w.set(names::kFocus, 3);
+    w.find<QAbstractButton>(names::kCalculateIntraExtra)->click();
+    w.find<QAbstractButton>(names::kCalculate)->click();
+    w.window->waitForRuns();
+    EXPECT_EQ(w.picture(names::kIntraExtraImage), before.at(names::kIntraExtraImage));
+    Window plain(0);
+    plain.set(names::kFocus, 3);
+    plain.click(names::kCalculate);
+    EXPECT_EQ(w.picture(names::kStarImage), plain.picture(names::kStarImage));
+}
+
+TEST(Threaded, LiveFollowsEveryChangeAndShowsTheNewest)
+{
+    Window w(2);
+    w.find<QAbstractButton>(names::kLive)->click();
+    for (double focus : {0.5, 1.0, 1.5, 2.0, 2.5})
+        w.set(names::kFocus, focus);
+    w.window->waitForRuns();
+    Window plain(0);
+    plain.set(names::kFocus, 2.5);
+    plain.click(names::kCalculate);
+    EXPECT_EQ(w.picture(names::kStarImage), plain.picture(names::kStarImage));
+    // A diameter on its way (0 while typing) is passed over without a message.
+    w.find<ui::NumberEdit>(names::kAperture)->setText(QStringLiteral("0"));
+    w.window->waitForRuns();
+    EXPECT_TRUE(w.dialogs.shown().empty());
+}
+
+}  // namespace

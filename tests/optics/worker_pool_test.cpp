@@ -1,0 +1,192 @@
+// The pool's workers give exactly the results of one calculator on one
+// thread, whether a calculation runs alone (its loops shared out to idle
+// workers) or beside others; and the pool drops, waits and stops as it says.
+#include "optics/fft.h"
+#include "optics/worker_pool.h"
+#include "support/checksum.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <cmath>
+#include <memory>
+#include <future>
+#include <vector>
+
+namespace {
+
+using optics::StarRequest;
+using testing_support::GridChecksum;
+
+// What pins a calculation: its star image, its transfer function and pupil
+// phase as the workspace holds them, and the pupil summary.
+struct Fingerprint {
+    std::uint64_t star = 0;
+    std::uint64_t spectrum = 0;
+    std::uint64_t phase = 0;
+    double rms = 0.0;
+    double mean = 0.0;
+    float peak = 0.0f;
+
+    friend bool operator==(const Fingerprint&, const Fingerprint&) = default;
+};
+
+Fingerprint fingerprintOf(optics::StarCalculator& calculator, const StarRequest& request)
+{
+    optics::NoProgress progress;
+    const base::Result<optics::StarResult> result = calculator.calculate(request, progress);
+    EXPECT_TRUE(result) << result.error();
+    if (!result)
+        return {};
+    const optics::Workspace& w = calculator.workspace();
+    return {GridChecksum(result->image->grid), GridChecksum(w.spectrumRe), GridChecksum(w.phase),
+            result->pupil.rms, result->pupil.mean, result->image->peak};
+}
+
+// Requests that reach every part of a calculation: obstruction and spider,
+// every error, both screens with drift, other wavelengths, large and small
+// pupils, the transfer function.
+std::vector<StarRequest> requests()
+{
+    std::vector<StarRequest> all;
+    StarRequest r;
+    r.pupil.diameter = 8.0;
+    r.transferFunction = true;
+    r.wavefrontMap = true;
+    all.push_back(r);
+    r.pupil.focus = 2.5;
+    r.pupil.coma = 0.3;
+    r.pupil.comaAngle = 35;
+    r.pupil.astigmatism = -0.45;
+    r.pupil.spherical = 0.2;
+    r.pupil.edge = 0.5;
+    r.pupil.turbulence = 0.2;
+    r.aperture.obstructionPercent = 25.0;
+    r.aperture.spider = true;
+    all.push_back(r);
+    r.pupil.diameter = 25.0;
+    r.waveLength = 405.0;
+    r.pupil.roughness = 0.1;
+    all.push_back(r);
+    r.pupil.diameter = 3.0;
+    r.screenDrift = 43;
+    r.waveLength = 645.0;
+    all.push_back(r);
+    return all;
+}
+
+TEST(WorkerPool, EveryKernelGivesTheSequentialBitsAloneAndBesideOtherJobs)
+{
+    optics::ScreenCache screens;
+    optics::StarCalculator alone(screens);
+    optics::WorkerPool pool(3, screens);
+    const std::vector<StarRequest> all = requests();
+    for (optics::LaneKernel kernel : optics::AvailableLaneKernels()) {
+        SCOPED_TRACE(optics::LaneKernelName(kernel));
+        alone.setLaneKernel(kernel);
+        pool.setLaneKernel(kernel);
+        std::vector<Fingerprint> expected;
+        for (const StarRequest& request : all)
+            expected.push_back(fingerprintOf(alone, request));
+
+        // One at a time: the idle workers share the loops.
+        for (std::size_t n = 0; n < all.size(); ++n) {
+            std::promise<Fingerprint> done;
+            pool.submit([&](optics::StarCalculator& c) { done.set_value(fingerprintOf(c, all[n])); });
+            EXPECT_EQ(done.get_future().get(), expected[n]) << "request " << n;
+        }
+        // All at once: each worker busy with its own.
+        std::vector<std::promise<Fingerprint>> results(all.size());
+        for (std::size_t n = 0; n < all.size(); ++n)
+            pool.submit([&, n](optics::StarCalculator& c) { results[n].set_value(fingerprintOf(c, all[n])); });
+        for (std::size_t n = 0; n < all.size(); ++n)
+            EXPECT_EQ(results[n].get_future().get(), expected[n]) << "request " << n;
+    }
+}
+
+TEST(WorkerPool, SharedTransformsMatchTheOneThreadForm)
+{
+    // A dense field (no empty columns to skip) through all three transforms,
+    // every range split the pool chooses.
+    // Grids are 2 MB each: on the heap.
+    auto field = std::make_unique<std::array<optics::Grid, 2>>();
+    optics::Grid& re = (*field)[0];
+    optics::Grid& im = (*field)[1];
+    for (int i = 1; i <= 512; ++i)
+        for (int j = 1; j <= 512; ++j) {
+            re(i, j) = std::sin(0.01 * i * j) + 0.5;
+            im(i, j) = std::cos(0.003 * i + 0.007 * j);
+        }
+    optics::ScreenCache screens;
+    optics::WorkerPool pool(4, screens);
+    for (optics::LaneKernel kernel : optics::AvailableLaneKernels()) {
+        SCOPED_TRACE(optics::LaneKernelName(kernel));
+        using Transform = void (*)(optics::Grid&, optics::Grid&, const optics::TransformRunner&);
+        for (Transform transform : {Transform(optics::Transform2D), Transform(optics::TransformIntensity2D),
+                                    Transform(optics::InverseTransform2D)}) {
+            auto copies = std::make_unique<std::array<optics::Grid, 4>>();
+            auto& [aRe, aIm, bRe, bIm] = *copies;
+            aRe = bRe = re;
+            aIm = bIm = im;
+            transform(aRe, aIm, {kernel});
+            std::promise<void> done;
+            pool.submit([&](optics::StarCalculator& c) {
+                auto scratch = std::make_unique<optics::TransformScratch>();
+                transform(bRe, bIm, {kernel, c.loops(), scratch.get()});
+                done.set_value();
+            });
+            done.get_future().get();
+            EXPECT_EQ(GridChecksum(aRe, 0, 516), GridChecksum(bRe, 0, 516));
+            EXPECT_EQ(GridChecksum(aIm, 0, 516), GridChecksum(bIm, 0, 516));
+        }
+    }
+}
+
+TEST(WorkerPool, DroppedJobsNeverRunAndStoppingWaitsForRunningOnes)
+{
+    optics::ScreenCache screens;
+    std::atomic<int> ran{0};
+    auto pool = std::make_unique<optics::WorkerPool>(1, screens);
+
+    // Jobs queued behind a running one, then dropped: they never run.
+    std::promise<void> started;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    pool->submit([&](optics::StarCalculator&) {
+        started.set_value();
+        released.wait();
+        ++ran;
+    });
+    started.get_future().get();
+    for (int n = 0; n < 5; ++n)
+        pool->submit([&](optics::StarCalculator&) { ran += 100; });
+    EXPECT_TRUE(pool->busy());
+    pool->dropQueued();
+    release.set_value();
+    pool->waitIdle();
+    EXPECT_FALSE(pool->busy());
+    EXPECT_EQ(ran.load(), 1);
+
+    // The pool goes while a job runs and another waits: the running one
+    // ends, the waiting one never starts.
+    std::promise<void> running;
+    std::promise<void> hold;
+    std::shared_future<void> held = hold.get_future().share();
+    pool->submit([&](optics::StarCalculator&) {
+        running.set_value();
+        held.wait();
+        ++ran;
+    });
+    pool->submit([&](optics::StarCalculator&) { ran += 100; });
+    running.get_future().get();
+    std::thread stopper([&] { pool.reset(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    hold.set_value();
+    stopper.join();
+    EXPECT_EQ(ran.load(), 2);
+}
+
+}  // namespace
