@@ -1,8 +1,12 @@
-// Costs of the display step, the zoom redraw and one phase screen build.
+// Costs of the display step, the redraws the display settings run, and one
+// phase screen build.
+#include "imaging/display.h"
 #include "imaging/pixel_buffer.h"
-#include "imaging/star_image.h"
-#include "optics/engine.h"
+#include "optics/grid.h"
 #include "optics/phase_screen.h"
+#include "optics/progress.h"
+#include "optics/psf.h"
+#include "optics/workspace.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,76 +15,106 @@
 
 namespace {
 
-// An Airy-like image-plane field, so that the picture covers every table
+// An Airy-like image-plane field, so that the picture covers every curve
 // entry rather than one constant.
-std::unique_ptr<optics::Engine> engineWithField()
+std::unique_ptr<optics::Workspace> workspaceWithField()
 {
-    auto engine = optics::Engine::Create();
-    imaging::BuildDisplayLut(*engine, 0.5, 4.5);
+    auto workspace = optics::Workspace::Create();
     for (int i = 1; i <= 512; ++i) {
         for (int j = 1; j <= 512; ++j) {
             const int u = (i - 1 + 256) % 512 - 256;
             const int v = (j - 1 + 256) % 512 - 256;
             const double r = std::hypot(u, v) * 0.7 + 1e-9;
-            engine->FieldReal(i, j) = std::sin(r) / r;
-            engine->FieldImag(i, j) = 0.1 * std::cos(r) / (1.0 + r);
+            workspace->fieldRe(i, j) = std::sin(r) / r;
+            workspace->fieldIm(i, j) = 0.1 * std::cos(r) / (1.0 + r);
         }
     }
-    return engine;
+    return workspace;
+}
+
+// The star image of that field, as a calculation hands it back.
+optics::StarImagePtr starOfField()
+{
+    const auto workspace = workspaceWithField();
+    optics::NoProgress progress;
+    return optics::FormStarImage(*workspace, progress);
 }
 
 void BM_TurbulenceScreen(benchmark::State& state)
 {
-    auto engine = optics::Engine::Create();
-    optics::NullStatusSink sink;
+    optics::NoProgress progress;
     for (auto _ : state) {
-        optics::ScreenPicture picture = optics::BuildTurbulenceScreen(*engine, {1.0, 0.5}, sink);
-        benchmark::DoNotOptimize(picture);
+        std::shared_ptr<optics::PhaseScreen> screen =
+            optics::BuildScreen(optics::ScreenKind::Turbulence, {1.0, 0.5}, progress);
+        benchmark::DoNotOptimize(screen->picture);
     }
 }
 BENCHMARK(BM_TurbulenceScreen)->Unit(benchmark::kMillisecond);
 
-// The whole display step: intensity, peak, swap and picture. This is what a
-// brightness or gamma change runs.
+// The whole display step of a calculation: intensity, peak, normalisation
+// with the swap, and the star picture.
 void BM_BuildStarImage(benchmark::State& state)
 {
-    auto engine = engineWithField();
-    imaging::PixelBuffer buffer(256, 256);
-    optics::NullStatusSink sink;
+    const auto workspace = workspaceWithField();
+    const imaging::DisplayCurve curve = imaging::BuildDisplayCurve(0.5, 4.5);
+    optics::NoProgress progress;
     int brightness = 0;
     for (auto _ : state) {
-        imaging::BuildStarImage(*engine, {1.0, brightness}, &buffer, sink);
+        const std::shared_ptr<optics::StarImage> star = optics::FormStarImage(*workspace, progress);
+        const imaging::StarLook look{1.0, brightness, imaging::kWhite};
+        imaging::PixelBuffer picture = imaging::DrawStarPicture(star->grid, curve, look);
         brightness = (brightness + 10) % 110;
-        benchmark::DoNotOptimize(buffer.data());
+        benchmark::DoNotOptimize(picture.data());
     }
 }
 BENCHMARK(BM_BuildStarImage)->Unit(benchmark::kMicrosecond);
 
+// The star picture alone from a star image: what a brightness or gamma change
+// runs.
+void BM_DrawStarPicture(benchmark::State& state)
+{
+    const optics::StarImagePtr star = starOfField();
+    const imaging::DisplayCurve curve = imaging::BuildDisplayCurve(0.5, 4.5);
+    int brightness = 0;
+    for (auto _ : state) {
+        const imaging::StarLook look{1.0, brightness, imaging::kWhite};
+        imaging::PixelBuffer picture = imaging::DrawStarPicture(star->grid, curve, look);
+        brightness = (brightness + 10) % 110;
+        benchmark::DoNotOptimize(picture.data());
+    }
+}
+BENCHMARK(BM_DrawStarPicture)->Unit(benchmark::kMicrosecond);
+
 void BM_Changezoom(benchmark::State& state)
 {
-    auto engine = engineWithField();
-    imaging::PixelBuffer buffer(256, 256);
-    optics::NullStatusSink sink;
-    imaging::BuildStarImage(*engine, {}, &buffer, sink);
+    const optics::StarImagePtr star = starOfField();
+    const imaging::DisplayCurve curve = imaging::BuildDisplayCurve(0.5, 4.5);
     const double zooms[] = {0.1, 0.5, 1.0, 1.5, 2.0};
     int k = 0;
     for (auto _ : state) {
-        imaging::Changezoom(*engine, {zooms[k], 20}, &buffer, sink);
+        const imaging::StarLook look{zooms[k], 20, imaging::kWhite};
+        imaging::PixelBuffer picture = imaging::DrawZoomedStarPicture(star->grid, curve, look);
         k = (k + 1) % 5;
-        benchmark::DoNotOptimize(buffer.data());
+        benchmark::DoNotOptimize(picture.data());
     }
 }
 BENCHMARK(BM_Changezoom)->Unit(benchmark::kMicrosecond);
 
+// The zoom redraw of a colour composite: the star image in every channel,
+// shown at the scale that takes its peak to 255.
 void BM_ChangezoomComposite(benchmark::State& state)
 {
-    auto engine = engineWithField();
-    imaging::PixelBuffer buffer(256, 256);
-    optics::NullStatusSink sink;
-    engine->ColourComposite = true;
+    const optics::StarImagePtr star = starOfField();
+    const auto cells = std::make_unique<optics::ColourCells>();
+    for (int i = 1; i <= 512; ++i) {
+        for (int j = 1; j <= 512; ++j) {
+            const auto level = static_cast<float>(star->grid(i, j));
+            (*cells)(i, j) = {level, level, level};
+        }
+    }
     for (auto _ : state) {
-        imaging::Changezoom(*engine, {1.0, 0}, &buffer, sink);
-        benchmark::DoNotOptimize(buffer.data());
+        imaging::PixelBuffer picture = imaging::DrawZoomedComposite(*cells, 255.0, 1.0);
+        benchmark::DoNotOptimize(picture.data());
     }
 }
 BENCHMARK(BM_ChangezoomComposite)->Unit(benchmark::kMicrosecond);

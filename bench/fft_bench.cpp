@@ -1,15 +1,17 @@
-// Cost of the 2-D transforms on the engine grids, on every kernel this
+// Cost of the 2-D transforms on calculation-sized grids, on every kernel this
 // processor runs, next to FFTW's single-precision 512 x 512 complex in-place
 // 2-D transform (FFTW_MEASURE plan, one thread) in the same run, all on the
 // same dense random data; Transform2D also on a pupil in zeros, as the star
-// calculation has it. Prints the ratios of the medians at the end.
+// calculation has it. "active" is the kernel the calculations use
+// (PreferredLaneKernel). Prints the ratios of the medians at the end.
 //
 // Run with --benchmark_repetitions=N (default here: 7) and, on a busy
 // machine, --benchmark_enable_random_interleaving=true so that both sides
 // see the same noise.
-#include "optics/engine.h"
 #include "optics/fft.h"
 #include "optics/fft_lanes.h"
+#include "optics/grid.h"
+#include "optics/workspace.h"
 
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
@@ -29,10 +31,10 @@ namespace {
 
 // A 5-inch pupil with a little defocus and coma on its own in zeros: what
 // the star calculation transforms.
-void FillPupil(optics::Engine& engine, optics::Grid& re, optics::Grid& im)
+void FillPupil(optics::Grid& re, optics::Grid& im)
 {
-    optics::ClearGrid(engine, re);
-    optics::ClearGrid(engine, im);
+    re.cells.fill(0.0);
+    im.cells.fill(0.0);
     const double radius = 28.5;
     const int n = 29;
     for (int u = -n; u <= n; ++u) {
@@ -64,37 +66,39 @@ void FillDense(optics::Grid& re, optics::Grid& im)
     }
 }
 
-struct EngineFixture {
-    std::unique_ptr<optics::Engine> engine = optics::Engine::Create();
+// The grids of one calculator, and the inputs every iteration starts from.
+struct GridFixture {
+    std::unique_ptr<optics::Workspace> workspace = optics::Workspace::Create();
     std::unique_ptr<optics::Grid> denseRe = std::make_unique<optics::Grid>();
     std::unique_ptr<optics::Grid> denseIm = std::make_unique<optics::Grid>();
     std::unique_ptr<optics::Grid> pupilRe = std::make_unique<optics::Grid>();
     std::unique_ptr<optics::Grid> pupilIm = std::make_unique<optics::Grid>();
 
-    EngineFixture()
+    GridFixture()
     {
-        optics::FillBitReverse(*engine);
         FillDense(*denseRe, *denseIm);
-        FillPupil(*engine, *pupilRe, *pupilIm);
+        FillPupil(*pupilRe, *pupilIm);
     }
 
     void restore(bool pupil, optics::Grid& re, optics::Grid& im) const
     {
-        optics::CopyGrid(pupil ? *pupilRe : *denseRe, re);
-        optics::CopyGrid(pupil ? *pupilIm : *denseIm, im);
+        re = pupil ? *pupilRe : *denseRe;
+        im = pupil ? *pupilIm : *denseIm;
     }
 };
 
-EngineFixture& Fixture()
+GridFixture& Fixture()
 {
-    static EngineFixture fixture;
+    static GridFixture fixture;
     return fixture;
 }
 
-using Operation = void (*)(optics::Engine&, optics::Grid&, optics::Grid&);
+using Operation = void (*)(optics::Grid&, optics::Grid&, optics::LaneKernel);
 
 // Each iteration transforms the same input (restored outside the timing), so
-// that no run meets overflowed or subnormal values.
+// that no run meets overflowed or subnormal values. The intensity transform
+// runs on the spectrum grids, as the transfer function does; the others on
+// the field grids.
 void RunOperation(benchmark::State& state, optics::LaneKernel kernel, Operation operation, bool intensityGrids,
                   bool pupil = false)
 {
@@ -102,18 +106,16 @@ void RunOperation(benchmark::State& state, optics::LaneKernel kernel, Operation 
         state.SkipWithError("kernel not available on this processor");
         return;
     }
-    EngineFixture& f = Fixture();
-    const optics::LaneKernel previous = optics::SelectLaneKernel(kernel);
-    optics::Grid& re = intensityGrids ? f.engine->OtfReal : f.engine->FieldReal;
-    optics::Grid& im = intensityGrids ? f.engine->OtfImag : f.engine->FieldImag;
+    GridFixture& f = Fixture();
+    optics::Grid& re = intensityGrids ? f.workspace->spectrumRe : f.workspace->fieldRe;
+    optics::Grid& im = intensityGrids ? f.workspace->spectrumIm : f.workspace->fieldIm;
     for (auto _ : state) {
         state.PauseTiming();
         f.restore(pupil, re, im);
         state.ResumeTiming();
-        operation(*f.engine, re, im);
+        operation(re, im, kernel);
         benchmark::ClobberMemory();
     }
-    optics::SelectLaneKernel(previous);
 }
 
 void BM_Transform2D(benchmark::State& state, optics::LaneKernel kernel)
@@ -144,7 +146,7 @@ void BM_LibraryFloat2D(benchmark::State& state)
     fftwf_complex* data = fftwf_alloc_complex(static_cast<std::size_t>(n) * n);
     fftwf_complex* source = fftwf_alloc_complex(static_cast<std::size_t>(n) * n);
     const fftwf_plan plan = fftwf_plan_dft_2d(n, n, data, data, FFTW_BACKWARD, FFTW_MEASURE);
-    const EngineFixture& f = Fixture();
+    const GridFixture& f = Fixture();
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
             source[i * n + j][0] = static_cast<float>((*f.denseRe)(1 + i, 1 + j));
@@ -175,7 +177,8 @@ public:
         for (const Run& run : runs) {
             if (run.error_occurred)
                 continue;
-            const std::string name = run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
+            const std::string& args = run.run_name.args;
+            const std::string name = run.run_name.function_name + (args.empty() ? "" : "/" + args);
             // Processor time in seconds: on a shared machine the wall clock
             // also counts the time other programs held the core.
             const double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
@@ -194,8 +197,8 @@ public:
         if (library <= 0)
             return;
         std::printf("\nMedian processor time relative to FFTW float 2-D (%.3f ms):\n", library * 1e3);
-        for (const char* name : {"BM_Transform2D/active", "BM_Transform2D/active/pupil", "BM_TransformIntensity2D/active",
-                                 "BM_InverseTransform2D/active",
+        for (const char* name : {"BM_Transform2D/active", "BM_Transform2D/active/pupil",
+                                 "BM_TransformIntensity2D/active", "BM_InverseTransform2D/active",
                                  "BM_Transform2D/avx512", "BM_Transform2D/avx2", "BM_Transform2D/portable",
                                  "BM_Transform2D/lines"}) {
             const double t = timeOf(name);
@@ -224,7 +227,7 @@ private:
 void Register()
 {
     using optics::LaneKernel;
-    const LaneKernel active = optics::ActiveLaneKernel();
+    const LaneKernel active = optics::PreferredLaneKernel();
     benchmark::RegisterBenchmark("BM_LibraryFloat2D", BM_LibraryFloat2D)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_Transform2D/active", BM_Transform2D, active)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_Transform2D/active/pupil", BM_Transform2DPupil, active)
@@ -257,8 +260,9 @@ int main(int argc, char** argv)
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data()))
         return 1;
-    std::printf("Active transform kernel: %s\n", optics::LaneKernelName(optics::ActiveLaneKernel()));
-    benchmark::AddCustomContext("transform_kernel", optics::LaneKernelName(optics::ActiveLaneKernel()));
+    const char* active = optics::LaneKernelName(optics::PreferredLaneKernel());
+    std::printf("Active transform kernel: %s\n", active);
+    benchmark::AddCustomContext("transform_kernel", active);
     Register();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
