@@ -11,6 +11,7 @@
 #include <QFocusEvent>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QString>
 #include <QWidget>
 
@@ -32,6 +33,18 @@ inline void Hover(QWidget* widget)
 {
     QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
     QApplication::sendEvent(widget, &enter);
+}
+
+//! A left click at (1, 1) of `widget`.
+inline void MouseClick(QWidget* widget)
+{
+    const QPointF at(1, 1);
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
 }
 
 //! Presses and releases `key` with `text` on `widget`.
