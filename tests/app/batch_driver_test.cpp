@@ -122,6 +122,7 @@ TEST_F(Batch, DumpsControlsAndState)
 
     const QJsonObject state = readJson("state.json");
     EXPECT_DOUBLE_EQ(state["engine"].toObject()["WaveLength"].toDouble(), 555.0);
+    EXPECT_EQ(state["engine"].toObject()["StarRed"].toInt(), 179);  // the colour of 555 nm until a star is drawn
     EXPECT_EQ(state["labels"].toObject()[kStarImageLabel].toString(), "Star image (25 arcseconds)");
     EXPECT_EQ(state["page"].toInt(), 9);
 }

@@ -55,6 +55,7 @@ TEST_F(FocusViews, IntraExtraShowsTheStarInFocusAtHalfApertureAndOnBothSides)
         {3, 5, true, "-3", "3", 2.5},
         {-2, 3, false, "-2", "2", 2.0},  // half of 3 inches is less than the editor holds
     };
+    click(kCalculateChromatic);  // its composite is on show until the run
     for (const Row& r : rows) {
         set(kFocus, r.focus);
         set(kAperture, r.aperture);
@@ -67,6 +68,8 @@ TEST_F(FocusViews, IntraExtraShowsTheStarInFocusAtHalfApertureAndOnBothSides)
         EXPECT_EQ(window->progress, kIntraExtraProgress);
         EXPECT_EQ(count("Building image"), 3);
         EXPECT_EQ(count("Calculating PSF/MTF"), 0);
+        EXPECT_EQ(window->model().shownPlace(), app::Place::Star);
+        EXPECT_FALSE(window->model().showsComposite());
         const QImage focused = part(kIntraExtraImage, QRect(202, 50, 100, 100));
         const std::uint64_t intra = GridChecksum(grid("IntraGrid"));
 

@@ -130,8 +130,10 @@ TEST_F(Window, StageTextsInOrderAndScreensOnlyWhenNeeded)
     }
 }
 
-// The views that take the diameter as it reads check it before they run
-// anything (the intra/extra view takes it as the editor holds it).
+// The views that take the diameter as it reads check every calculation they
+// will run before they run the first (the intra/extra view takes the
+// diameter as the editor holds it). 40 inches fit the grid at 707 nm but not
+// at 405 nm.
 TEST_F(Window, DiametersThatCannotBeCalculatedAreRefusedBeforeAnythingRuns)
 {
     struct Row {
@@ -145,7 +147,13 @@ TEST_F(Window, DiametersThatCannotBeCalculatedAreRefusedBeforeAnythingRuns)
          "The aperture 90 cannot be calculated: enter a diameter from 2 to 25 inches or 50 to 650 mm."},
         {"90", kCalculateDouble, nullptr},
         {"90", kAnimate, nullptr},
+        {"40", kCalculateChromatic, "The aperture 40 cannot be calculated: enter a diameter from 2 to 25 inches "
+                                    "or 50 to 650 mm."},
     };
+    set(kRowWavelength[0], 707);
+    set(kRowWavelength[6], 405);
+    for (int k = 1; k < 6; ++k)
+        find<QAbstractButton>(kRowIncluded[k])->setChecked(false);
     for (const Row& r : rows) {
         edit(kAperture)->setText(QString::fromLatin1(r.typed));
         dialogs.clearShown();
@@ -155,7 +163,7 @@ TEST_F(Window, DiametersThatCannotBeCalculatedAreRefusedBeforeAnythingRuns)
         EXPECT_EQ(dialogs.shown()[0].kind, ui::MessageKind::Error);
         if (r.why)
             EXPECT_EQ(dialogs.shown()[0].text, r.why);
-        EXPECT_TRUE(window->stages.empty()) << r.button;
+        EXPECT_TRUE(window->stages.empty()) << r.button << " " << r.typed;
         if (std::string_view(r.button) == kCalculate)
             EXPECT_EQ(page(), MainWindow::AboutIndex);
     }
