@@ -179,14 +179,7 @@ TEST_F(Animation, TheYItemsTurnTheAngleBy90Degrees)
 
 TEST_F(Animation, PlanetFramesAreColourPlanetRuns)
 {
-    QImage disc(80, 80, QImage::Format_RGB32);
-    disc.fill(Qt::black);
-    for (int y = 20; y < 60; ++y)
-        for (int x = 20; x < 60; ++x)
-            disc.setPixel(x, y, qRgb(220, 120, 40));
-    ASSERT_TRUE(disc.save(path("planet.png"), "png"));
-    dialogs.queueFile({path("planet.png"), 1});
-    click(kLoadPlanet);
+    loadPlanet(writeDisc("planet.png", {80, 80}, QColor(220, 120, 40)));
 
     find<QComboBox>(kAnimatedObject)->setCurrentIndex(1);
     animate(5, 0.0, 2.0, 1.0);

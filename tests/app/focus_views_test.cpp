@@ -38,7 +38,10 @@ protected:
                 level = std::max(level, qGray(image.pixel(x, y)));
         return level;
     }
-    long count(const std::string& stage) const { return std::count(window->stages.begin(), window->stages.end(), stage); }
+    long count(const std::string& stage) const
+    {
+        return std::count(window->stages.begin(), window->stages.end(), stage);
+    }
 };
 
 // In focus at half the aperture (the pattern twice as large), then at minus

@@ -35,7 +35,8 @@ protected:
         model.startDisplay(0.5, 4.5, 1.0, 0);
         QObject::connect(&model, &app::SimulationModel::pictureDrawn,
                          [this](Place place, const imaging::PixelBuffer&) { drawn.push_back(place); });
-        QObject::connect(&model, &app::SimulationModel::scaleChanged, [this](int arcseconds) { scales.push_back(arcseconds); });
+        QObject::connect(&model, &app::SimulationModel::scaleChanged,
+                         [this](int arcseconds) { scales.push_back(arcseconds); });
     }
 
     Rgb pixel(Place place, int x, int y) const { return model.picture(place)->pixel(x, y); }
@@ -66,7 +67,8 @@ TEST_F(Model, DisplaySettingsRedrawTheGreyStar)
         std::vector<std::pair<QPoint, int>> levels;
     };
     const Step steps[] = {
-        {"shown", [](auto& m) { m.showStar(Place::Star, PointStar()); }, {{{129, 129}, 255}, {{72, 72}, 11}, {{128, 128}, 0}}},
+        {"shown", [](auto& m) { m.showStar(Place::Star, PointStar()); },
+         {{{129, 129}, 255}, {{72, 72}, 11}, {{128, 128}, 0}}},
         {"brightness 100", [](auto& m) { m.setBrightness(100); }, {{{72, 72}, 241}, {{129, 129}, 255}}},
         {"brightness 0", [](auto& m) { m.setBrightness(0); }, {{{72, 72}, 11}}},
         // 0.01 is below the threshold 8^(-1/0.7) = 0.051 of the new toe: level 0.08.

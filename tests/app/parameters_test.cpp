@@ -247,11 +247,7 @@ TEST_F(Parameters, ResetAberrationsZeroesEveryAberrationInOrderOnlyWhenConfirmed
 // and a double star after another view's picture.
 TEST_F(Parameters, NoViewWritesTheParameterEditorsDuringARun)
 {
-    QImage disc(40, 40, QImage::Format_RGB32);
-    disc.fill(qRgb(200, 150, 100));
-    ASSERT_TRUE(disc.save(path("disc.png"), "png"));
-    dialogs.queueFile({path("disc.png"), 1});
-    click(kLoadPlanet);
+    loadPlanet(writeDisc("disc.png", {40, 40}, QColor(200, 150, 100)));
     // Texts no editor would write itself.
     const std::pair<const char*, const char*> typed[] = {
         {kAperture, "6.125"}, {kFocus, "1.234"}, {kSpherical, ".1"}, {kComa, "0.05"}, {kComaAngle, "30"},

@@ -30,11 +30,7 @@ protected:
 // picture is always JPEG. JPEG comes back within its tolerance, BMP exactly.
 TEST_F(PictureFiles, EverySaveButtonWritesTheTypePickedNotTheExtension)
 {
-    QImage disc(60, 60, QImage::Format_RGB32);
-    disc.fill(qRgb(200, 120, 60));
-    ASSERT_TRUE(disc.save(path("disc.png"), "png"));
-    dialogs.queueFile({path("disc.png"), 1});
-    click(kLoadPlanet);
+    loadPlanet(writeDisc("disc.png", {60, 60}, QColor(200, 120, 60), 30));
     calculateWithWavefront();
     struct Case {
         const char* calculate;  // or nothing: the star and wavefront are drawn

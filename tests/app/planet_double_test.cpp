@@ -8,7 +8,6 @@
 #include "support/pictures.h"
 
 #include <QComboBox>
-#include <QPainter>
 #include <QSlider>
 
 #include <array>
@@ -21,24 +20,6 @@ using testing_support::ImageChecksum;
 
 class PlanetAndDouble : public testing_support::WindowTest {
 protected:
-    // A disc of `colour` on black, saved losslessly.
-    QString writeDisc(const char* name, QSize size, QColor colour, int radius = 20) const
-    {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(colour);
-        painter.drawEllipse(QPoint(size.width() / 2, size.height() / 2), radius, radius);
-        painter.end();
-        EXPECT_TRUE(image.save(path(name), "png"));
-        return path(name);
-    }
-    void load(const QString& file)
-    {
-        dialogs.queueFile({file, 1});
-        click(kLoadPlanet);
-    }
     app::PlanetPage* planet() const { return find<app::PlanetPage>(kPlanetPage); }
     const app::SimulationModel& model() const { return window->model(); }
     // Red, green and blue totals of the colour sums.
@@ -61,13 +42,13 @@ TEST_F(PlanetAndDouble, LoadTakesPicturesByContentWarnsAboutLargeOnesAndKeepsAll
 {
     const QString capitals = path("saturn.JPG");
     ASSERT_EQ(imaging::WriteJpeg(imaging::PixelBuffer(300, 200), capitals.toStdString()), "");
-    load(capitals);
+    loadPlanet(capitals);
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(planet()->planetFileName(), capitals);
     EXPECT_EQ(label(kPlanetImageSize), "30arcseconds wide");
 
     const QString large = writeDisc("large.png", {600, 300}, Qt::white);
-    load(large);
+    loadPlanet(large);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Image to large (>512 pixels)");
     EXPECT_EQ(dialogs.shown()[0].buttons, QList<ui::MessageButton>{ui::MessageButton::Yes});
@@ -76,7 +57,7 @@ TEST_F(PlanetAndDouble, LoadTakesPicturesByContentWarnsAboutLargeOnesAndKeepsAll
 
     dialogs.clearShown();
     testing_support::WriteBytes(path("notes.jpg"), "seeing 3/10, transparency good\n");
-    load(path("notes.jpg"));
+    loadPlanet(path("notes.jpg"));
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].kind, ui::MessageKind::Error);
     EXPECT_TRUE(dialogs.shown()[0].text.contains(path("notes.jpg")));
@@ -88,7 +69,7 @@ TEST_F(PlanetAndDouble, LoadTakesPicturesByContentWarnsAboutLargeOnesAndKeepsAll
 // run does not lend the planet its scale.
 TEST_F(PlanetAndDouble, AColourRunOnAPerfectTelescopeKeepsEachChannelsTotal)
 {
-    load(writeDisc("disc.png", {120, 90}, QColor(200, 120, 60)));
+    loadPlanet(writeDisc("disc.png", {120, 90}, QColor(200, 120, 60)));
     click(kCalculateChromatic);
     ASSERT_NE(model().trace().colourScale, 1.0);
     click(kConvoluteColour);
@@ -109,7 +90,7 @@ TEST_F(PlanetAndDouble, AColourRunOnAPerfectTelescopeKeepsEachChannelsTotal)
 
 TEST_F(PlanetAndDouble, APictureWithoutBlueStaysFiniteAndALargeOneIsCroppedToItsMiddle)
 {
-    load(writeDisc("noblue.png", {600, 520}, QColor(180, 90, 0), 100));
+    loadPlanet(writeDisc("noblue.png", {600, 520}, QColor(180, 90, 0), 100));
     dialogs.clearShown();
     click(kConvoluteColour);
     EXPECT_TRUE(dialogs.shown().empty());
@@ -129,7 +110,7 @@ TEST_F(PlanetAndDouble, APictureWithoutBlueStaysFiniteAndALargeOneIsCroppedToIts
 
 TEST_F(PlanetAndDouble, TheComparisonPictureReplacesTheOriginalOnlyAfterAColourRun)
 {
-    load(writeDisc("disc.png", {120, 90}, Qt::white));
+    loadPlanet(writeDisc("disc.png", {120, 90}, Qt::white));
     dialogs.queueFile({writeDisc("other.png", {40, 40}, Qt::red, 10), 1});
     find<QComboBox>(kCompareBox)->setCurrentIndex(1);
     click(kConvoluteGrey);
@@ -152,7 +133,7 @@ TEST_F(PlanetAndDouble, TheComparisonPictureReplacesTheOriginalOnlyAfterAColourR
 // and the star picture stays as it was.
 TEST_F(PlanetAndDouble, TheDisplaySettingsRedrawTheGreyPlanet)
 {
-    load(writeDisc("disc.png", {120, 90}, Qt::white, 15));
+    loadPlanet(writeDisc("disc.png", {120, 90}, Qt::white, 15));
     set(kZoom, 1.5);
     calculate();
     click(kConvoluteGrey);
@@ -177,7 +158,7 @@ TEST_F(PlanetAndDouble, TheDisplaySettingsRedrawTheGreyPlanet)
 // star yet there is nothing to compose, and a planet run changes nothing.
 TEST_F(PlanetAndDouble, TheDoubleStarIsComposedFromTheStarPageNeverFromAPlanet)
 {
-    load(writeDisc("disc.png", {120, 90}, Qt::white, 15));
+    loadPlanet(writeDisc("disc.png", {120, 90}, Qt::white, 15));
     click(kConvoluteGrey);
     set(kPositionAngle, 90);
     EXPECT_FALSE(find<ui::PictureBox>(kDoubleImage)->drawn());

@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QLabel>
+#include <QPainter>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -87,6 +88,25 @@ protected:
     //! A grid as --dump-grid writes it.
     const optics::Grid& grid(const char* name) const { return app::NamedGrid(*window, QString::fromLatin1(name)); }
     QString path(const char* name) const { return workDir.filePath(QString::fromLatin1(name)); }
+    //! A disc of `colour` on black, saved losslessly in the working folder.
+    QString writeDisc(const char* name, QSize size, QColor colour, int radius = 20) const
+    {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawEllipse(QPoint(size.width() / 2, size.height() / 2), radius, radius);
+        painter.end();
+        EXPECT_TRUE(image.save(path(name), "png"));
+        return path(name);
+    }
+    //! "Load" on the planet page, choosing `file`.
+    void loadPlanet(const QString& file)
+    {
+        dialogs.queueFile({file, 1});
+        click(app::names::kLoadPlanet);
+    }
     //! The texts of the messages shown, in order.
     QStringList messages() const
     {
