@@ -162,11 +162,13 @@ TEST_F(Window, DiametersThatCannotBeCalculatedAreRefusedBeforeAnythingRuns)
         click(r.button);
         ASSERT_EQ(dialogs.shown().size(), 1u) << r.button;
         EXPECT_EQ(dialogs.shown()[0].kind, ui::MessageKind::Error);
-        if (r.why)
+        if (r.why) {
             EXPECT_EQ(dialogs.shown()[0].text, r.why);
+        }
         EXPECT_TRUE(window->stages.empty()) << r.button << " " << r.typed;
-        if (std::string_view(r.button) == kCalculate)
+        if (std::string_view(r.button) == kCalculate) {
             EXPECT_EQ(page(), MainWindow::AboutIndex);
+        }
     }
     EXPECT_FALSE(find<ui::PictureBox>(kStarImage)->drawn());
 }
