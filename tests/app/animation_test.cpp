@@ -1,21 +1,21 @@
+// The animation: its frames, the player and its buttons, and saving.
 #include "window_fixture.h"
 
 #include "app/pages/animation_page.h"
+#include "app/simulation_model.h"
 #include "ui/gif_player.h"
-#include "ui/picture_box.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QImageReader>
-#include <QLabel>
 #include <QSlider>
-#include <QTabWidget>
 
 #include <functional>
 #include <map>
 
 namespace {
 
+using namespace app::names;
+using testing_support::GridChecksum;
 using Buttons = std::map<std::string, bool>;
 
 class Animation : public testing_support::WindowTest {
@@ -23,30 +23,26 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        createForm();
-        dialogs.clearShown();
-        page = find<app::AnimationPage>("Animation");
-        player = find<ui::GifPlayer>("Image");
+        animation = find<app::AnimationPage>(kAnimationPage);
+        player = find<ui::GifPlayer>(kPlayer);
     }
-
     // Sets the list item, the range and the steps, then presses "Animate".
     void animate(int item, double low, double high, double steps)
     {
-        find<QComboBox>("AniAberchoice")->setCurrentIndex(item);
-        edit("RxSpinEdit1")->setValue(low);
-        edit("RxSpinEdit2")->setValue(high);
-        edit("RxSpinEdit3")->setValue(steps);
-        find<QAbstractButton>("BitBtn1")->click();
+        find<QComboBox>(kAnimatedError)->setCurrentIndex(item);
+        set(kLowest, low);
+        set(kHighest, high);
+        set(kSteps, steps);
+        click(kAnimate);
     }
-    QString label() const { return find<QLabel>("Framelabel")->text(); }
     Buttons enabled() const
     {
         Buttons out;
-        for (const char* name : {"PlayBtn", "StopBtn", "RewindBtn", "BackBtn", "NextBtn", "ForwardBtn"})
+        for (const char* name : {kPlay, kStop, kRewind, kBack, kNext, kForward})
             out[name] = find<QAbstractButton>(name)->isEnabled();
         return out;
     }
-    // Lets the player run its course, a frame at a time; the number of steps.
+    // Lets the player run its course a frame at a time; the number of steps.
     int playToTheEnd()
     {
         int steps = 0;
@@ -57,78 +53,80 @@ protected:
         return steps;
     }
 
-    app::AnimationPage* page = nullptr;
+    app::AnimationPage* animation = nullptr;
     ui::GifPlayer* player = nullptr;
 };
 
-TEST_F(Animation, TheDefaultFocusAnimationPlaysAtOnceAndStopsOnItsLastFrame)
+// Focus from -5 to 5 in 20 steps: 21 star pictures as Calculate draws them,
+// played at once. The focus editor keeps what the user typed, so a Calculate
+// after the animation gives the star it gave before.
+TEST_F(Animation, TheDefaultFocusAnimationPlaysAtOnceAndLeavesTheFocusAlone)
 {
-    find<QAbstractButton>("BitBtn1")->click();
+    edit(kFocus)->setText("1.234");
+    calculate();
+    const std::uint64_t before = GridChecksum(grid("StarGrid"));
+    click(kAnimate);
     ASSERT_EQ(player->count(), 21);
     EXPECT_TRUE(player->playing());
     EXPECT_EQ(player->frameIndex(), 0);
-    EXPECT_EQ(label(), "Focus -5");
-    EXPECT_EQ(find<QTabWidget>("Tabs")->currentIndex(), 4);
-    EXPECT_EQ(form->statusText(1), "Animating Focus 5");
-    EXPECT_EQ(edit("FocusSpin")->value(), 5.0);  // the driven control keeps the last value
-    EXPECT_EQ(engine->TurbulenceShift, 21 * 6);
-    EXPECT_EQ(enabled(), (Buttons{{"PlayBtn", false}, {"StopBtn", true}, {"RewindBtn", false},
-                                  {"BackBtn", false}, {"NextBtn", true}, {"ForwardBtn", true}}));
+    EXPECT_EQ(label(kFrameLabel), "Focus -5");
+    EXPECT_EQ(page(), app::MainWindow::AnimationIndex);
+    EXPECT_EQ(window->progressText(), "Animating Focus 5");
+    EXPECT_EQ(window->model().screenDrift(), 21 * 6);
+    EXPECT_EQ(enabled(), (Buttons{{kPlay, false}, {kStop, true}, {kRewind, false},
+                                  {kBack, false}, {kNext, true}, {kForward, true}}));
+    EXPECT_EQ(edit(kFocus)->text(), "1.234");
+    calculate();
+    EXPECT_EQ(GridChecksum(grid("StarGrid")), before);
 
-    // The second frame is the star at focus -4.5, as Calculate draws it.
     const QImage second = player->frame(1);
-    edit("FocusSpin")->setValue(-4.5);
-    find<QAbstractButton>("CalculateButton")->click();
-    EXPECT_EQ(second, find<ui::PictureBox>("StarImage")->picture());
+    set(kFocus, -4.5);
+    calculate();
+    EXPECT_EQ(second, picture(kStarImage));
     EXPECT_NE(player->frame(10), player->frame(0));
 
     EXPECT_EQ(playToTheEnd(), 21);
     EXPECT_FALSE(player->playing());
     EXPECT_EQ(player->frameIndex(), 20);
-    EXPECT_EQ(find<QSlider>("Slider")->value(), 20);
-    EXPECT_EQ(label(), "Focus 5");
-    EXPECT_EQ(enabled(), (Buttons{{"PlayBtn", true}, {"StopBtn", false}, {"RewindBtn", true},
-                                  {"BackBtn", true}, {"NextBtn", false}, {"ForwardBtn", false}}));
+    EXPECT_EQ(find<QSlider>(kSlider)->value(), 20);
+    EXPECT_EQ(label(kFrameLabel), "Focus 5");
+    EXPECT_EQ(enabled(), (Buttons{{kPlay, true}, {kStop, false}, {kRewind, true},
+                                  {kBack, true}, {kNext, false}, {kForward, false}}));
 }
 
-TEST_F(Animation, OneStepGivesTwoFramesAndTheButtonsStayWithinThem)
+// The player's handlers are called directly: the buttons are disabled where
+// they would have nowhere to go.
+TEST_F(Animation, OneStepGivesTwoFramesAndThePlayerStaysWithinThem)
 {
     animate(0, -5.0, 5.0, 1.0);
     ASSERT_EQ(player->count(), 2);
-    EXPECT_TRUE(player->playing());
-    EXPECT_EQ(find<QSlider>("Slider")->maximum(), 1);
+    EXPECT_EQ(find<QSlider>(kSlider)->maximum(), 1);
     EXPECT_EQ(playToTheEnd(), 2);
     EXPECT_EQ(player->frameIndex(), 1);
-
-    // The handlers are called directly: the buttons are disabled where they
-    // would have nowhere to go.
-    auto* p = page;
     struct Step {
-        std::function<void()> press;
+        void (app::AnimationPage::*press)();
         int frame;
         const char* label;
-    };
-    const Step steps[] = {
-        {[p] { p->NextBtnClick(); }, 1, "Focus 5"},  // the last frame stays
-        {[p] { p->BackBtnClick(); }, 0, "Focus -5"},
-        {[p] { p->BackBtnClick(); }, 0, "Focus -5"},  // so does the first
-        {[p] { p->ForwardBtnClick(); }, 1, "Focus 5"},
-        {[p] { p->RewindBtnClick(); }, 0, "Focus -5"},
+    } steps[] = {
+        {&app::AnimationPage::stepForward, 1, "Focus 5"},  // the last frame stays
+        {&app::AnimationPage::stepBack, 0, "Focus -5"},
+        {&app::AnimationPage::stepBack, 0, "Focus -5"},  // so does the first
+        {&app::AnimationPage::goToEnd, 1, "Focus 5"},
+        {&app::AnimationPage::rewind, 0, "Focus -5"},
     };
     for (const Step& s : steps) {
-        s.press();
+        (animation->*s.press)();
         EXPECT_EQ(player->frameIndex(), s.frame);
-        EXPECT_EQ(find<QSlider>("Slider")->value(), s.frame);
-        EXPECT_EQ(label(), s.label);
+        EXPECT_EQ(find<QSlider>(kSlider)->value(), s.frame);
+        EXPECT_EQ(label(kFrameLabel), s.label);
     }
-    find<QSlider>("Slider")->setValue(1);
+    find<QSlider>(kSlider)->setValue(1);
     EXPECT_EQ(player->frameIndex(), 1);
-
     // Play from the last frame starts again from the first.
-    page->PlayBtnClick();
+    animation->play();
     EXPECT_EQ(player->frameIndex(), 0);
     EXPECT_TRUE(player->playing());
-    page->StopBtnClick();
+    animation->stop();
     EXPECT_FALSE(player->playing());
 }
 
@@ -136,48 +134,57 @@ TEST_F(Animation, StepsZeroIsRefusedBeforeAnythingChanges)
 {
     animate(0, -1.0, 1.0, 1.0);
     ASSERT_EQ(player->count(), 2);
-    page->StopBtnClick();
-    find<QTabWidget>("Tabs")->setCurrentIndex(6);
-    const int shift = engine->TurbulenceShift;
+    animation->stop();
+    find<QTabWidget>(kTabs)->setCurrentIndex(6);
+    set(kZoom, 1.5);
+    const int drift = window->model().screenDrift();
+    window->stages.clear();
 
     animate(5, -2.0, 2.0, 0.0);
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, "Steps/Frames must be at least 1");
+    EXPECT_EQ(messages(), QStringList{"Steps/Frames must be at least 1"});
     EXPECT_EQ(player->count(), 2);
-    EXPECT_EQ(engine->TurbulenceShift, shift);
-    EXPECT_EQ(find<QTabWidget>("Tabs")->currentIndex(), 6);
-    EXPECT_EQ(edit("SphericalSpin")->value(), 0.0);
-    EXPECT_EQ(edit("FocusSpin")->value(), 1.0);
+    EXPECT_EQ(window->model().screenDrift(), drift);
+    EXPECT_EQ(page(), 6);
+    EXPECT_EQ(edit(kZoom)->value(), 1.5);
+    EXPECT_TRUE(window->stages.empty());
     // With no step to compute a value from, the label gives the frame number.
-    page->ForwardBtnClick();
-    EXPECT_EQ(label(), "2");
+    animation->goToEnd();
+    EXPECT_EQ(label(kFrameLabel), "2");
+}
+
+// An animation whose frames cannot be calculated changes nothing, as a
+// planet or double star that is refused. Disabled: the animation puts the
+// zoom to 1 and shows the star page before it checks its frames.
+TEST_F(Animation, DISABLED_ARefusedAnimationLeavesTheZoomAndThePage)
+{
+    set(kZoom, 1.5);
+    edit(kAperture)->setText("90");
+    click(kAnimate);
+    EXPECT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(edit(kZoom)->value(), 1.5);
+    EXPECT_EQ(page(), app::MainWindow::AboutIndex);
 }
 
 // "ComaY" and "Astigmatism Y" are coma and astigmatism at the set angle plus
-// 90 degrees; the angle is put back afterwards.
-TEST_F(Animation, YItemsTurnTheAngleBy90DegreesForTheRun)
+// 90 degrees; the angle's editor is not touched.
+TEST_F(Animation, TheYItemsTurnTheAngleBy90Degrees)
 {
     struct Case {
-        int yItem;
-        int xItem;
+        int yItem, xItem;
         const char* angle;
-        double set;
-        double turned;
-    };
-    const Case cases[] = {{2, 1, "Comaangle", 30.0, 120.0}, {4, 3, "Astigmaangle", 300.0, 30.0}};
-    // Out of focus, astigmatism along one axis looks different from along the other.
-    edit("FocusSpin")->setValue(0.7);
+        double set, turned;
+    } cases[] = {{2, 1, kComaAngle, 30.0, 120.0}, {4, 3, kAstigmatismAngle, 300.0, 30.0}};
+    set(kFocus, 0.7);  // out of focus astigmatism along one axis differs from the other
     for (const Case& c : cases) {
-        edit(c.angle)->setValue(c.set);
+        set(c.angle, c.set);
         animate(c.yItem, 0.5, 1.0, 1.0);
         ASSERT_EQ(player->count(), 2);
         const QImage yFrame = player->frame(1);
         EXPECT_EQ(edit(c.angle)->value(), c.set);
-
-        edit(c.angle)->setValue(c.turned);
+        set(c.angle, c.turned);
         animate(c.xItem, 0.5, 1.0, 1.0);
         EXPECT_EQ(player->frame(1), yFrame) << c.angle;
-        edit(c.angle)->setValue(c.set);
+        set(c.angle, c.set);
         animate(c.xItem, 0.5, 1.0, 1.0);
         EXPECT_NE(player->frame(1), yFrame) << c.angle;
     }
@@ -185,21 +192,13 @@ TEST_F(Animation, YItemsTurnTheAngleBy90DegreesForTheRun)
 
 TEST_F(Animation, PlanetFramesAreColourPlanetRuns)
 {
-    QImage disc(80, 80, QImage::Format_RGB32);
-    disc.fill(Qt::black);
-    for (int y = 20; y < 60; ++y)
-        for (int x = 20; x < 60; ++x)
-            disc.setPixel(x, y, qRgb(220, 120, 40));
-    const QString file = QDir(workDir.path()).filePath("planet.png");
-    ASSERT_TRUE(disc.save(file, "png"));
-    dialogs.queueFile({file, 1});
-    find<QAbstractButton>("BitBtn4")->click();
+    loadPlanet(writeDisc("planet.png", {80, 80}, QColor(220, 120, 40)));
 
-    find<QComboBox>("Imagechoice")->setCurrentIndex(1);
+    find<QComboBox>(kAnimatedObject)->setCurrentIndex(1);
     animate(5, 0.0, 2.0, 1.0);
     ASSERT_EQ(player->count(), 2);
     EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_EQ(player->frame(1), find<ui::PictureBox>("Planetaberrate")->picture());
+    EXPECT_EQ(player->frame(1), picture(kPlanetAberrated));
     EXPECT_EQ(player->frame(0).size(), QSize(257, 257));
     EXPECT_NE(player->frame(0), player->frame(1));
     // In colour: where it is brightest the planet is orange, as drawn.
@@ -212,28 +211,25 @@ TEST_F(Animation, PlanetFramesAreColourPlanetRuns)
     EXPECT_GT(qRed(brightest), 150);
     EXPECT_GT(qGreen(brightest), qBlue(brightest) + 30);
     EXPECT_GT(qRed(brightest), qGreen(brightest) + 30);
-    EXPECT_TRUE(engine->ColourComposite);
-    EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::Planet);
-    EXPECT_EQ(find<QTabWidget>("Tabs")->currentIndex(), 4);
+    EXPECT_TRUE(window->model().showsComposite());
+    EXPECT_EQ(window->model().shownPlace(), app::Place::Planet);
+    EXPECT_EQ(page(), app::MainWindow::AnimationIndex);
 }
 
 TEST_F(Animation, SaveWritesEveryFrameOrSaysThereIsNothingToSave)
 {
-    const QString path = QDir(workDir.path()).filePath("focus.gif");
-    dialogs.queueFile({path, 1});
-    find<QAbstractButton>("BitBtn5")->click();
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, "Nothing to save yet: press Animate to make an animation first.");
+    dialogs.queueFile({path("focus.gif"), 1});
+    click(kSaveAnimation);
+    EXPECT_EQ(messages(), QStringList{"Nothing to save yet: press Animate to make an animation first."});
     EXPECT_TRUE(dialogs.fileDialogs().empty());
-    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(QFile::exists(path("focus.gif")));
 
     animate(0, -2.0, 2.0, 4.0);
-    find<QAbstractButton>("BitBtn5")->click();
+    click(kSaveAnimation);
     ASSERT_EQ(dialogs.fileDialogs().size(), 1u);
     EXPECT_EQ(dialogs.fileDialogs()[0].filters, QStringList{"Animated GIF (*.gif)"});
     EXPECT_EQ(dialogs.fileDialogs()[0].defaultSuffix, "gif");
-    // Read by the toolkit's own GIF reader.
-    QImageReader reader(path);
+    QImageReader reader(path("focus.gif"));  // the toolkit's own reader
     EXPECT_EQ(reader.format(), "gif");
     EXPECT_EQ(reader.imageCount(), 5);
     EXPECT_EQ(reader.loopCount(), 0);

@@ -1,45 +1,56 @@
+// The batch driver: command lines checked whole before anything runs, the
+// actions, and what it writes out.
 #include "window_fixture.h"
 
 #include "app/batch_driver.h"
-#include "ui/number_edit.h"
 
-#include <QAbstractButton>
-#include <QFile>
-#include <QGroupBox>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSlider>
-#include <QTabWidget>
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace {
 
-using testing_support::WindowTest;
+using namespace app::names;
 
-class Batch : public WindowTest {
+// NAME=VALUE as the command line takes it.
+QString assign(const char* name, const QString& value)
+{
+    return QLatin1String(name) + QLatin1Char('=') + value;
+}
+
+class Batch : public testing_support::WindowTest {
 protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        createForm();
-        dialogs.clearShown();
-        driver = std::make_unique<app::BatchDriver>(*form, dialogs);
+        driver = std::make_unique<app::BatchDriver>(*window, dialogs);
     }
     void TearDown() override
     {
         driver.reset();
         WindowTest::TearDown();
     }
-
-    QString path(const char* name) const { return QDir(workDir.path()).filePath(QString::fromLatin1(name)); }
-
     QJsonObject readJson(const char* name) const
     {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return QJsonDocument::fromJson(file.readAll()).object();
+        return QJsonDocument::fromJson(testing_support::ReadBytes(path(name))).object();
+    }
+    // The data of an .npy file as doubles, after checking its header.
+    std::vector<double> readNpy(const char* name, const char* shape) const
+    {
+        const QByteArray bytes = testing_support::ReadBytes(path(name));
+        EXPECT_TRUE(bytes.startsWith(QByteArray("\x93NUMPY\x01\x00", 8)));
+        const int headerLength = static_cast<unsigned char>(bytes[8]) | (static_cast<unsigned char>(bytes[9]) << 8);
+        const int start = 10 + headerLength;
+        EXPECT_EQ(start % 64, 0);
+        EXPECT_TRUE(bytes.mid(10, headerLength).contains(QByteArray("'shape': ") + shape)) << name;
+        std::vector<double> values(static_cast<std::size_t>(bytes.size() - start) / sizeof(double));
+        std::memcpy(values.data(), bytes.constData() + start, values.size() * sizeof(double));
+        return values;
     }
 
     std::unique_ptr<app::BatchDriver> driver;
@@ -53,89 +64,72 @@ TEST_F(Batch, BadCommandLinesAreRefusedBeforeAnythingRuns)
         {"--frobnicate", "x"},
         {"--click"},
         {"--click", "CalculateButon"},
-        {"--set", "FocusSpin="},
-        {"--set", "FocusSpin=abc"},
-        {"--set", "Tabs=3"},
-        {"--set", "GammaSpin"},
-        {"--set", "Brightslide=1.5"},
-        {"--check", "Tabs"},
-        {"--uncheck", "Inches"},
-        {"--select", "Tabs=42"},
-        {"--select", "AniAberchoice=x"},
+        {"--set", assign(kFocus, "")},
+        {"--set", assign(kFocus, "abc")},
+        {"--set", assign(kTabs, "3")},
+        {"--set", kGamma},
+        {"--set", assign(kBrightness, "1.5")},
+        {"--check", kTabs},
+        {"--uncheck", kInches},
+        {"--select", assign(kTabs, "42")},
+        {"--select", assign(kAnimatedError, "x")},
         {"--answer", "Maybe"},
         {"--filter", "0"},
         {"--dump-grid", "NoGrid=x.npy"},
         {"--dump-state", "/no/such/folder/state.json"},
-        {"--save-picture", "StarImage=" + workDir.path()},
+        {"--save-picture", assign(kStarImage, workDir.path())},
     };
     const QString written = path("written.json");
     for (const QStringList& tail : bad) {
         SCOPED_TRACE(tail.join(' ').toStdString());
-        const QStringList line = QStringList{"--set", "GammaSpin=0.3", "--dump-state", written} + tail;
+        const QStringList line = QStringList{"--set", assign(kGamma, "0.3"), "--dump-state", written} + tail;
         EXPECT_THROW(driver->run(line), app::BatchError);
-        EXPECT_EQ(edit("GammaSpin")->text(), "0.50");
+        EXPECT_EQ(edit(kGamma)->text(), "0.50");
         EXPECT_FALSE(QFile::exists(written));
     }
 }
 
-TEST_F(Batch, ColourGridIsWrittenWithTheChannelsLast)
+// A click on the About picture or on the credits reveals the special settings.
+TEST_F(Batch, SetTypesIntoEditorsMovesSlidersAndClicksPictures)
 {
-    engine->ColourGrid(1, 1) = {1.0f, 2.0f, 3.0f};
-    engine->ColourGrid(1, 2) = {4.0f, 5.0f, 6.0f};
-    driver->run({"--dump-grid", QString("ColourGrid=%1").arg(path("colour.npy"))});
-    QFile file(path("colour.npy"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    const int headerLength = static_cast<unsigned char>(bytes[8]) | (static_cast<unsigned char>(bytes[9]) << 8);
-    EXPECT_TRUE(bytes.mid(10, headerLength).contains("'shape': (512, 512, 3)"));
-    ASSERT_EQ(bytes.size(), 10 + headerLength + 512 * 512 * 3 * 8);
-    double first[6];
-    std::memcpy(first, bytes.constData() + 10 + headerLength, sizeof first);
-    for (int k = 0; k < 6; ++k)
-        EXPECT_EQ(first[k], k + 1.0);
-}
-
-TEST_F(Batch, SetsTypesIntoEditorsAndMovesSliders)
-{
-    driver->run({"--set", "SlopeSpin=250", "--set", "Brightslide=30", "--check", "PsfMaxSet", "--select", "Tabs=5"});
-    // Leaving the editor clamps the typed value to its range.
-    EXPECT_EQ(edit("SlopeSpin")->text(), "100.00");
-    EXPECT_EQ(find<QSlider>("Brightslide")->value(), 30);
-    EXPECT_TRUE(find<QAbstractButton>("PsfMaxSet")->isChecked());
-    EXPECT_EQ(find<QTabWidget>("Tabs")->currentIndex(), 5);
-    driver->run({"--uncheck", "PsfMaxSet"});
-    EXPECT_FALSE(find<QAbstractButton>("PsfMaxSet")->isChecked());
-}
-
-TEST_F(Batch, ClickOnAPictureRunsItsHandler)
-{
-    driver->run({"--click", "Image5"});
-    EXPECT_FALSE(find<QGroupBox>("Specials")->isHidden());
+    driver->run({"--click", kCredits});
+    EXPECT_FALSE(find(kSpecials)->isHidden());
+    createWindow();
+    driver = std::make_unique<app::BatchDriver>(*window, dialogs);
+    driver->run({"--set", assign(kSlope, "250"), "--set", assign(kBrightness, "30"), "--check", kPsfMaxOne,
+                 "--select", assign(kTabs, "5"), "--click", kAboutPicture});
+    EXPECT_EQ(edit(kSlope)->text(), "100.00");  // leaving the editor clamps the typed value
+    EXPECT_EQ(find<QSlider>(kBrightness)->value(), 30);
+    EXPECT_TRUE(find<QAbstractButton>(kPsfMaxOne)->isChecked());
+    EXPECT_EQ(page(), 5);
+    EXPECT_FALSE(find(kSpecials)->isHidden());
+    driver->run({"--uncheck", kPsfMaxOne});
+    EXPECT_FALSE(find<QAbstractButton>(kPsfMaxOne)->isChecked());
 }
 
 TEST_F(Batch, DumpsControlsAndState)
 {
-    driver->run({"--dump-controls", path("controls.json").toStdString().c_str(), "--dump-state",
-                 path("state.json").toStdString().c_str()});
+    driver->run({"--dump-controls", path("controls.json"), "--dump-state", path("state.json")});
     const QJsonObject controls = readJson("controls.json")["controls"].toObject();
-    const QJsonObject gamma = controls["GammaSpin"].toObject();
+    const QJsonObject gamma = controls[kGamma].toObject();
     EXPECT_EQ(gamma["kind"].toString(), "number");
     EXPECT_EQ(gamma["caption"].toString(), "Gamma");
     EXPECT_DOUBLE_EQ(gamma["value"].toDouble(), 0.5);
     EXPECT_DOUBLE_EQ(gamma["max"].toDouble(), 0.99);
-    EXPECT_FALSE(controls["Specials"].toObject()["visible"].toBool());
-    EXPECT_TRUE(controls["StarImage"].toObject()["visible"].toBool());
+    EXPECT_FALSE(controls[kSpecials].toObject()["visible"].toBool());
+    EXPECT_TRUE(controls[kStarImage].toObject()["visible"].toBool());
     EXPECT_FALSE(controls.contains("ScrollLeftButton"));
 
     const QJsonObject state = readJson("state.json");
     EXPECT_DOUBLE_EQ(state["engine"].toObject()["WaveLength"].toDouble(), 555.0);
-    EXPECT_EQ(state["labels"].toObject()["StarImageLabel"].toString(), "Star image (25 arcseconds)");
+    EXPECT_EQ(state["engine"].toObject()["StarRed"].toInt(), 179);  // the colour of 555 nm until a star is drawn
+    EXPECT_EQ(state["labels"].toObject()[kStarImageLabel].toString(), "Star image (25 arcseconds)");
     EXPECT_EQ(state["page"].toInt(), 9);
 }
 
 TEST_F(Batch, AnimationIsMadeAndDumped)
 {
-    driver->run({"--set", "RxSpinEdit3=3", "--click", "BitBtn1", "--dump-state", path("state.json")});
+    driver->run({"--set", assign(kSteps, "3"), "--click", kAnimate, "--dump-state", path("state.json")});
     const QJsonObject state = readJson("state.json");
     EXPECT_EQ(state["engine"].toObject()["TurbulenceShift"].toInt(), 4 * 43);
     // The player runs on its own between actions: where it stands varies.
@@ -144,55 +138,60 @@ TEST_F(Batch, AnimationIsMadeAndDumped)
     EXPECT_LT(animation["frameIndex"].toInt(), 4);
     EXPECT_TRUE(animation["playing"].isBool());
     const QJsonObject buttons = animation["buttonsEnabled"].toObject();
-    EXPECT_EQ(buttons.keys(), (QStringList{"BackBtn", "ForwardBtn", "NextBtn", "PlayBtn", "RewindBtn", "StopBtn"}));
-    EXPECT_EQ(buttons["StopBtn"].toBool(), animation["playing"].toBool());
+    EXPECT_EQ(buttons.keys(), (QStringList{kBack, kForward, kNext, kPlay, kRewind, kStop}));
+    EXPECT_EQ(buttons[kStop].toBool(), animation["playing"].toBool());
 }
 
+// StarBuffer is the picture the display drew last: here the white-light star.
 TEST_F(Batch, ReachesTheIntraExtraAndChromaticPages)
 {
-    driver->run({"--set", "FocusSpin=2", "--click", "SpeedButton2", "--click", "CalculateChromatic",
-                 "--save-picture", "IntraExtraImage=" + path("intra.png"), "--save-picture",
-                 "chroma=" + path("chroma.png"), "--dump-state", path("state.json")});
+    driver->run({"--set", assign(kFocus, "2"), "--click", kCalculateIntraExtra, "--click", kCalculateChromatic,
+                 "--save-picture", assign(kIntraExtraImage, path("intra.png")), "--save-picture",
+                 assign(kChromaticImage, path("chroma.png")), "--save-picture", assign(kStarBuffer, path("star.png")),
+                 "--dump-state", path("state.json")});
     EXPECT_EQ(QImage(path("intra.png")).size(), QSize(505, 201));
     EXPECT_EQ(QImage(path("chroma.png")).size(), QSize(257, 257));
+    EXPECT_EQ(QImage(path("star.png")).convertToFormat(QImage::Format_RGB32),
+              picture(kChromaticImage).copy(0, 0, 256, 256).convertToFormat(QImage::Format_RGB32));
     const QJsonObject state = readJson("state.json");
-    EXPECT_EQ(state["labels"].toObject()["Intralabel"].toString(), "-2");
-    EXPECT_EQ(state["labels"].toObject()["ExtraLabel"].toString(), "2");
+    EXPECT_EQ(state["labels"].toObject()[kIntraLabel].toString(), "-2");
+    EXPECT_EQ(state["labels"].toObject()[kExtraLabel].toString(), "2");
     // The default rows: the blue sum at the centre, about 1.18, becomes 255.
     EXPECT_NEAR(state["engine"].toObject()["ColourScale"].toDouble(), 255 / 1.178, 0.2);
     EXPECT_GT(state["engine"].toObject()["IntraPeak"].toDouble(), 0.0);
+    EXPECT_TRUE(state["engine"].toObject()["ColourComposite"].toBool());
 }
 
+// The data area row by row, the second index fastest; colours last.
 TEST_F(Batch, GridsAreWrittenAsNpy)
 {
-    engine->StarGrid(1, 1) = 1.5;     // first element of the file
-    engine->StarGrid(1, 2) = 2.5;     // second: the second index runs fastest
-    engine->StarGrid(512, 512) = -4;  // last
-    engine->StarGrid(0, 0) = 99;      // outside the data area: not written
-    driver->run({"--dump-grid", QString("StarGrid=%1").arg(path("star.npy")).toStdString().c_str()});
-    QFile file(path("star.npy"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    ASSERT_TRUE(bytes.startsWith(QByteArray("\x93NUMPY\x01\x00", 8)));
-    const int headerLength = static_cast<unsigned char>(bytes[8]) | (static_cast<unsigned char>(bytes[9]) << 8);
-    const int dataStart = 10 + headerLength;
-    EXPECT_EQ(dataStart % 64, 0);
-    EXPECT_TRUE(bytes.mid(10, headerLength).contains("'shape': (512, 512)"));
-    ASSERT_EQ(bytes.size(), dataStart + 512 * 512 * 8);
-    double first[2];
-    double last;
-    std::memcpy(first, bytes.constData() + dataStart, sizeof first);
-    std::memcpy(&last, bytes.constData() + bytes.size() - 8, sizeof last);
-    EXPECT_EQ(first[0], 1.5);
-    EXPECT_EQ(first[1], 2.5);
-    EXPECT_EQ(last, -4.0);
+    driver->run({"--click", kCalculateChromatic, "--dump-grid", "StarGrid=" + path("star.npy"), "--dump-grid",
+                 "ColourGrid=" + path("colour.npy")});
+    const optics::Grid& star = grid("StarGrid");
+    const std::vector<double> stars = readNpy("star.npy", "(512, 512)");
+    ASSERT_EQ(stars.size(), 512u * 512u);
+    const std::pair<int, int> starCells[] = {{1, 1}, {257, 257}, {257, 258}, {300, 200}, {512, 512}};
+    for (const auto& [i, j] : starCells)
+        EXPECT_EQ(stars[static_cast<std::size_t>((i - 1) * 512 + (j - 1))], star(i, j)) << i << "," << j;
+
+    const optics::ColourCells& colours = app::NamedColourGrid(*window);
+    const std::vector<double> cells = readNpy("colour.npy", "(512, 512, 3)");
+    ASSERT_EQ(cells.size(), 512u * 512u * 3u);
+    const std::pair<int, int> colourCells[] = {{257, 257}, {257, 258}, {300, 200}};
+    for (const auto& [i, j] : colourCells) {
+        const std::size_t at = static_cast<std::size_t>((i - 1) * 512 + (j - 1)) * 3;
+        EXPECT_EQ(cells[at], colours(i, j).red);
+        EXPECT_EQ(cells[at + 1], colours(i, j).green);
+        EXPECT_EQ(cells[at + 2], colours(i, j).blue);
+        EXPECT_GT(cells[at + 2], 0.0);
+    }
 }
 
 TEST_F(Batch, AnswersGoToTheNextMessageBox)
 {
     driver->run({"--answer", "Cancel", "--file", "/tmp/x.jpg", "--filter", "2"});
-    EXPECT_EQ(dialogs.showMessage(nullptr, ui::MessageKind::Warning, "q", {ui::MessageButton::Ok,
-                                                                           ui::MessageButton::Cancel}),
+    EXPECT_EQ(dialogs.showMessage(nullptr, ui::MessageKind::Warning, "q",
+                                  {ui::MessageButton::Ok, ui::MessageButton::Cancel}),
               ui::MessageButton::Cancel);
     const auto file = dialogs.saveFile(nullptr, "t", {});
     ASSERT_TRUE(file.has_value());

@@ -1,176 +1,211 @@
-// The Intra/Extra and Chromatic pages driven through their buttons.
+// The intra/extra and chromatic views, driven through their buttons and
+// checked against plain calculations of the stars they are made of.
 #include "window_fixture.h"
 
-#include "imaging/pixel_buffer.h"
-#include "ui/picture_box.h"
+#include "app/simulation_model.h"
+#include "imaging/display.h"
+#include "simulations/chromatic.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QPushButton>
+#include <QSlider>
 
 #include <algorithm>
-#include <array>
-#include <tuple>
+#include <cmath>
+#include <cstring>
+#include <utility>
 
 namespace {
 
-//! The window, recording what each calculation starts from ("wavelength
-//! focus spherical aperture", and " psf" when PSF/MTF is ticked) and the
-//! progress texts of status panel 1.
-class Recording : public app::TForm1 {
-public:
-    using app::TForm1::TForm1;
-    bool CalcFFTS() override
-    {
-        auto text = [this](const char* name) { return findChild<ui::NumberEdit*>(name)->text(); };
-        passes << QStringLiteral("%1 %2 %3 %4%5")
-                      .arg(engine().WaveLength)
-                      .arg(text("FocusSpin"), text("SphericalSpin"), text("ApertureSpin"),
-                           findChild<QCheckBox*>("PSFMTFCheck")->isChecked() ? " psf" : "");
-        return app::TForm1::CalcFFTS();
-    }
-    void setStatus(int panel, const std::string& text) override
-    {
-        if (panel == 1)
-            progress << QString::fromStdString(text);
-        app::TForm1::setStatus(panel, text);
-    }
-    QStringList passes, progress;
-};
+using namespace app::names;
+using testing_support::GridChecksum;
+using testing_support::ImageChecksum;
+
+const QRect kIntraSide(0, 0, 200, 200);
+const QRect kExtraSide(304, 0, 200, 200);
+const QStringList kIntraExtraProgress = {"Building focussed image", "Building Intra-focal image",
+                                         "Building In-focus image", ""};
 
 class FocusViews : public testing_support::WindowTest {
 protected:
-    void SetUp() override
+    QImage part(const char* name, const QRect& area) const
     {
-        WindowTest::SetUp();
-        engine = optics::Engine::Create();
-        recording = new Recording(*engine, dialogs);
-        form.reset(recording);
-        dialogs.clearShown();
+        return picture(name).copy(area).convertToFormat(QImage::Format_RGB32);
     }
-    void click(const char* button)
-    {
-        recording->passes.clear();
-        find<QPushButton>(button)->click();
-    }
-    QImage picture(const char* name) const { return find<ui::PictureBox>(name)->picture(); }
-    static int brightest(const QImage& image, const QRect& area)
+    static int brightest(const QImage& image)
     {
         int level = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
                 level = std::max(level, qGray(image.pixel(x, y)));
         return level;
     }
-
-    Recording* recording = nullptr;
+    long count(const std::string& stage) const
+    {
+        return std::count(window->stages.begin(), window->stages.end(), stage);
+    }
 };
 
-// Without defocus only the message shows; the picture and labels stay.
-TEST_F(FocusViews, IntraExtraRunsInFocusThenBothSidesAndPutsTheControlsBack)
+// In focus at half the aperture (the pattern twice as large), then at minus
+// and plus the defocus; none computes the transfer function.
+TEST_F(FocusViews, IntraExtraShowsTheStarInFocusAtHalfApertureAndOnBothSides)
 {
     struct Row {
         double focus, aperture;
-        bool psf;
-        QStringList passes, after;  // labels, then FocusSpin and ApertureSpin
+        bool transfer;
+        const char* intra;
+        const char* extra;
+        double halfAperture;
+    } rows[] = {
+        {3, 5, true, "-3", "3", 2.5},
+        {-2, 3, false, "-2", "2", 2.0},  // half of 3 inches is less than the editor holds
     };
-    const Row rows[] = {
-        {-3, 5, true, {"555 0.00 0.00 2.50", "555 -3.00 0.00 5.00", "555 3.00 0.00 5.00"}, {"-3", "3", "3.00", "5.00"}},
-        // Half of 3 inches is below the editor's minimum.
-        {2, 3, false, {"555 0.00 0.00 2.00", "555 -2.00 0.00 3.00", "555 2.00 0.00 3.00"}, {"-2", "2", "2.00", "3.00"}},
-        {0, 4, true, {}, {"-2", "2", "0.00", "4.00"}},
-    };
+    click(kCalculateChromatic);  // its composite is on show until the run
     for (const Row& r : rows) {
-        recording->progress.clear();
-        dialogs.clearShown();
-        engine->PaintTarget = optics::PaintTarget::Chromatic;
-        engine->ColourComposite = true;
-        edit("FocusSpin")->setValue(r.focus);
-        edit("ApertureSpin")->setValue(r.aperture);
-        find<QCheckBox>("PSFMTFCheck")->setChecked(r.psf);
-        const QImage before = picture("IntraExtraImage");
-        click("SpeedButton2");
-        EXPECT_EQ(recording->passes, r.passes);
-        EXPECT_EQ(QStringList({find<QLabel>("Intralabel")->text(), find<QLabel>("ExtraLabel")->text(),
-                               edit("FocusSpin")->text(), edit("ApertureSpin")->text()}),
-                  r.after);
-        EXPECT_EQ(find<QCheckBox>("PSFMTFCheck")->isChecked(), r.psf);
-        EXPECT_EQ(std::pair(engine->PaintTarget, engine->ColourComposite),
-                  std::pair(optics::PaintTarget::StarImage, false));
-        if (!r.passes.isEmpty()) {
-            EXPECT_EQ(recording->progress, QStringList({"Building focussed image", "Building Intra-focal image",
-                                                        "Building In-focus image", ""}));
-            continue;
-        }
-        EXPECT_TRUE(recording->progress.isEmpty());
-        EXPECT_EQ(picture("IntraExtraImage"), before);
-        ASSERT_EQ(dialogs.shown().size(), 1u);
-        const auto& shown = dialogs.shown()[0];
-        EXPECT_EQ(std::tuple(shown.kind, shown.text, shown.buttons),
-                  std::tuple(ui::MessageKind::Information, QString("Focus-value is Zero"),
-                             QList{ui::MessageButton::Ok}));
+        set(kFocus, r.focus);
+        set(kAperture, r.aperture);
+        find<QAbstractButton>(kTransferFunction)->setChecked(r.transfer);
+        window->stages.clear();
+        window->progress.clear();
+        click(kCalculateIntraExtra);
+        EXPECT_EQ(label(kIntraLabel), r.intra);
+        EXPECT_EQ(label(kExtraLabel), r.extra);
+        EXPECT_EQ(window->progress, kIntraExtraProgress);
+        EXPECT_EQ(count("Building image"), 3);
+        EXPECT_EQ(count("Calculating PSF/MTF"), 0);
+        EXPECT_EQ(window->model().shownPlace(), app::Place::Star);
+        EXPECT_FALSE(window->model().showsComposite());
+        const QImage focused = part(kIntraExtraImage, QRect(202, 50, 100, 100));
+        const std::uint64_t intra = GridChecksum(grid("IntraGrid"));
+
+        set(kFocus, -std::fabs(r.focus));
+        calculate();
+        EXPECT_EQ(GridChecksum(grid("StarGrid")), intra) << r.focus;
+        set(kFocus, 0.0);
+        set(kAperture, r.halfAperture);
+        calculate();
+        EXPECT_EQ(part(kStarImage, QRect(78, 78, 100, 100)), focused) << r.focus;
     }
 }
 
-// Spherical aberration makes one side brighter; the other is drawn again on
-// its scale, so only the brighter side reaches full white.
-TEST_F(FocusViews, TheDimmerOutOfFocusImageIsRedrawnOnTheBrighterScale)
+// Spherical aberration makes one side brighter. That side is the star
+// picture of its own defocus; the dimmer one is drawn again on the brighter
+// one's scale, so it stays below white.
+TEST_F(FocusViews, TheDimmerOutOfFocusStarIsDrawnOnTheBrighterScale)
 {
-    const QRect intra(0, 0, 200, 200), extra(304, 0, 200, 200);
     for (const double spherical : {0.2, -0.2}) {
-        edit("ApertureSpin")->setValue(8.0);
-        edit("ObsSpin")->setValue(25.0);
-        edit("FocusSpin")->setValue(3.0);
-        edit("SphericalSpin")->setValue(spherical);
-        click("SpeedButton2");
-        const bool intraDimmer = engine->IntraPeak < engine->PeakIntensity;
+        set(kAperture, 8.0);
+        set(kObstruction, 25.0);
+        set(kFocus, 3.0);
+        set(kSpherical, spherical);
+        click(kCalculateIntraExtra);
+        const app::SimulationModel::Trace& trace = window->model().trace();
+        const bool intraDimmer = trace.intraFocal->peak < trace.display->peak;
         EXPECT_EQ(intraDimmer, spherical > 0.0);
-        const QImage assembled = picture("IntraExtraImage");
-        EXPECT_EQ(brightest(assembled, intraDimmer ? extra : intra), 255) << spherical;
-        EXPECT_LT(brightest(assembled, intraDimmer ? intra : extra), 255) << spherical;
-        const QImage balanced = ui::imageView(*form->starBuffer()).convertToFormat(QImage::Format_RGB32);
-        EXPECT_EQ(assembled.copy(intraDimmer ? intra : extra), balanced.copy(28, 28, 200, 200)) << spherical;
+        const QImage brighter = part(kIntraExtraImage, intraDimmer ? kExtraSide : kIntraSide);
+        EXPECT_EQ(brightest(brighter), 255) << spherical;
+        EXPECT_LT(brightest(part(kIntraExtraImage, intraDimmer ? kIntraSide : kExtraSide)), 255) << spherical;
+
+        set(kFocus, intraDimmer ? 3.0 : -3.0);
+        calculate();
+        EXPECT_EQ(part(kStarImage, QRect(28, 28, 200, 200)), brighter) << spherical;
     }
 }
 
-TEST_F(FocusViews, ChromaticPassesTakeEachRowAndTheUsersValuesComeBack)
+TEST_F(FocusViews, WithoutDefocusTheIntraExtraViewOnlySaysSo)
 {
-    edit("FocusSpin")->setValue(1.5);
-    edit("SphericalSpin")->setValue(0.25);
-    edit("FocalShiftspin")->setValue(1.0);
-    edit("ChromaLSA2")->setValue(0.3);
-    click("CalculateChromatic");
-    EXPECT_EQ(recording->passes, QStringList({"405 -0.50 0.00 5.00", "436 -0.40 0.30 5.00", "486 -0.23 0.00 5.00",
-                                              "555 0.00 0.00 5.00", "589 0.11 0.00 5.00", "656 0.34 0.00 5.00",
-                                              "707 0.51 0.00 5.00"}));
-    EXPECT_EQ(QStringList({edit("FocusSpin")->text(), edit("SphericalSpin")->text()}), QStringList({"1.50", "0.25"}));
-    EXPECT_EQ(std::tuple(engine->WaveLength, engine->ColourPass, engine->ColourComposite, engine->PaintTarget),
-              std::tuple(555.0, false, true, optics::PaintTarget::Chromatic));
+    click(kCalculateIntraExtra);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].kind, ui::MessageKind::Information);
+    EXPECT_EQ(dialogs.shown()[0].text, "Focus-value is Zero");
+    EXPECT_EQ(dialogs.shown()[0].buttons, QList<ui::MessageButton>{ui::MessageButton::Ok});
+    EXPECT_TRUE(window->stages.empty());
+    EXPECT_TRUE(window->progress.isEmpty());
+    EXPECT_FALSE(find<ui::PictureBox>(kIntraExtraImage)->drawn());
+    EXPECT_EQ(label(kIntraLabel), "");
 }
 
-TEST_F(FocusViews, ChromaticCentrePixelFollowsTheTickedRows)
+// One calculation per ticked row at its wavelength, its own focus moved by
+// the focal shift and its own spherical aberration, each as the main editors
+// would hold it: the main focus and spherical aberration play no part.
+TEST_F(FocusViews, TheWhiteLightStarSumsTheTickedRowsInColour)
+{
+    set(kFocus, 1.5);
+    set(kSpherical, 0.25);
+    set(kFocalShift, 1.0);
+    set(kRowSpherical[1], 0.3);
+    find<QAbstractButton>(kRowIncluded[6])->setChecked(false);
+    click(kCalculateChromatic);
+
+    const struct {
+        double waveLength, focus, spherical;
+    } passes[] = {{405, -0.50, 0}, {436, -0.40, 0.30}, {486, -0.23, 0}, {555, 0, 0}, {589, 0.11, 0}, {656, 0.34, 0}};
+    optics::ScreenCache screens;
+    optics::StarCalculator calculator(screens);
+    optics::NoProgress quiet;
+    sim::ChromaticSum sum;
+    for (const auto& p : passes) {
+        optics::StarRequest request;
+        request.waveLength = p.waveLength;
+        request.pupil.focus = p.focus;
+        request.pupil.spherical = p.spherical;
+        sum.add(calculator.calculate(request, quiet).value().image->grid, p.waveLength);
+    }
+    const sim::Composite expected = sum.finish();
+    const optics::ColourCells& made = app::NamedColourGrid(*window);
+    EXPECT_EQ(std::memcmp(made.cells.data(), expected.cells->cells.data(), sizeof made.cells), 0);
+    EXPECT_EQ(window->model().trace().colourScale, expected.scale);
+    EXPECT_EQ(ImageChecksum(picture(kChromaticImage).copy(0, 0, 256, 256)),
+              ImageChecksum(ui::imageView(imaging::DrawComposite(*expected.cells, expected.scale))));
+}
+
+TEST_F(FocusViews, TheWhiteLightCentreFollowsTheTickedRows)
 {
     struct Row {
         QString ticked;  // rows 1..7
         QRgb centre;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"1234567", qRgb(233, 221, 255)},  // the blue sum is the largest and becomes 255
         {"4", qRgb(65, 128, 1)},           // sums below 1 are not stretched
         {"", qRgb(0, 0, 0)},
     };
     for (const Row& r : rows) {
-        for (int k = 1; k <= 7; ++k)
-            find<QCheckBox>(("CheckBox" + std::to_string(k)).c_str())
-                ->setChecked(r.ticked.contains(QString::number(k)));
-        click("CalculateChromatic");
-        const QRgb centre = picture("chroma").pixel(128, 128);
-        using Channel = int (*)(QRgb);
-        for (const Channel channel : std::array<Channel, 3>{qRed, qGreen, qBlue})
-            EXPECT_NEAR(channel(centre), channel(r.centre), 1) << r.ticked.toStdString();
-        EXPECT_EQ(recording->passes.size(), r.ticked.size());
+        for (int k = 0; k < 7; ++k)
+            find<QAbstractButton>(kRowIncluded[k])->setChecked(r.ticked.contains(QString::number(k + 1)));
+        window->stages.clear();
+        click(kCalculateChromatic);
+        const QRgb centre = picture(kChromaticImage).pixel(128, 128);
+        EXPECT_NEAR(qRed(centre), qRed(r.centre), 1) << r.ticked.toStdString();
+        EXPECT_NEAR(qGreen(centre), qGreen(r.centre), 1) << r.ticked.toStdString();
+        EXPECT_NEAR(qBlue(centre), qBlue(r.centre), 1) << r.ticked.toStdString();
+        EXPECT_EQ(count("Building image"), r.ticked.size());
     }
-    EXPECT_EQ(brightest(picture("chroma"), QRect(0, 0, 256, 256)), 0);
+    EXPECT_EQ(brightest(picture(kChromaticImage)), 0);
+}
+
+// After a white-light run the zoom redraws the composite from its sums (and
+// rewrites the scale labels); gamma and brightness leave it, and the star
+// picture, alone.
+TEST_F(FocusViews, TheZoomRedrawsTheWhiteLightStarAndGammaAndBrightnessLeaveIt)
+{
+    calculate();
+    const QImage star = picture(kStarImage).copy();
+    click(kCalculateChromatic);
+    const QImage composite = picture(kChromaticImage).copy();
+    set(kGamma, 0.8);
+    find<QSlider>(kBrightness)->setValue(60);
+    EXPECT_EQ(picture(kChromaticImage), composite);
+    EXPECT_EQ(picture(kStarImage), star);
+
+    const app::SimulationModel::Trace& trace = window->model().trace();
+    const std::pair<double, int> zooms[] = {{2.0, 12}, {0.1, 250}, {0.5, 50}, {1.0, 25}};
+    for (const auto& [zoom, arcseconds] : zooms) {
+        set(kZoom, zoom);
+        EXPECT_EQ(label(kStarImageLabel), QStringLiteral("Star image (%1 arcsec.)").arg(arcseconds));
+        EXPECT_EQ(label(kPlanetLabel), QStringLiteral("Planet image (%1 arcsec.)").arg(arcseconds));
+        EXPECT_EQ(ImageChecksum(picture(kChromaticImage).copy(0, 0, 256, 256)),
+                  ImageChecksum(ui::imageView(imaging::DrawZoomedComposite(*trace.colours, trace.colourScale, zoom))))
+            << zoom;
+    }
+    EXPECT_EQ(picture(kStarImage), star);
 }
 
 }  // namespace

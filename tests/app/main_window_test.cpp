@@ -1,151 +1,176 @@
+// The window as a whole: its frame and pages, start-up, hints, and the
+// Calculate button with its status texts.
 #include "window_fixture.h"
 
-#include "app/pages/about_page.h"
 #include "app/pages/planet_page.h"
 #include "imaging/jpeg_file.h"
-#include "imaging/pixel_buffer.h"
-#include "ui/picture_box.h"
+#include "support/pictures.h"
+#include "ui/hints.h"
 
-#include <QApplication>
-#include <QEnterEvent>
-#include <QGroupBox>
-#include <QLabel>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QTabWidget>
+
+#include <string_view>
 
 namespace {
 
+using namespace app::names;
+using app::MainWindow;
 using testing_support::WindowTest;
+using Window = WindowTest;
 
-void writePlanet(const QString& path, int width)
+TEST_F(Window, HasTitleSizeAndTheTenPagesInOrder)
 {
-    imaging::PixelBuffer picture(width, 40);
-    ASSERT_EQ(imaging::WriteJpeg(picture, path.toStdString()), "");
-}
+    EXPECT_EQ(window->objectName(), kWindow);
+    EXPECT_EQ(window->windowTitle(), "Quintalis");
+    EXPECT_EQ(window->size(), QSize(697, 434));
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
 
-void hover(QWidget* widget)
-{
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QApplication::sendEvent(widget, &enter);
-}
-
-using MainWindow = WindowTest;
-
-TEST_F(MainWindow, HasTitleSizeAndTheTenPagesInOrder)
-{
-    app::TForm1& f = createForm();
-    EXPECT_EQ(f.objectName(), "Form1");
-    EXPECT_EQ(f.windowTitle(), "Quintalis");
-    EXPECT_EQ(f.size(), QSize(697, 434));
-    EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(f.windowFlags() & Qt::WindowMinimizeButtonHint);
-
-    auto* tabs = find<QTabWidget>("Tabs");
+    auto* tabs = find<QTabWidget>(kTabs);
     const QStringList captions = {"Startest", "Intra/Extra", "Planet", "Double", "Animation",
                                   "PSF/MTF", "Turbulence", "Wavefront", "Chromatic", "About"};
     ASSERT_EQ(tabs->count(), captions.size());
     for (int i = 0; i < captions.size(); ++i)
         EXPECT_EQ(tabs->tabText(i), captions[i]);
-    EXPECT_EQ(tabs->currentIndex(), 9);
     EXPECT_EQ(tabs->geometry(), QRect(0, -1, 561, 345));
-    // All ten captions stay in view.
-    EXPECT_LE(tabs->tabBar()->tabRect(9).right(), tabs->width());
-    EXPECT_EQ(find<QWidget>("Aperturebox")->geometry(), QRect(559, 16, 137, 210));
-    EXPECT_EQ(find<QWidget>("Panel2")->geometry(), QRect(559, 224, 137, 193));
-    EXPECT_EQ(find<QWidget>("Panel3")->geometry(), QRect(0, 343, 560, 75));
-    auto* status = find<QStatusBar>("Status");
+    EXPECT_LE(tabs->tabBar()->tabRect(9).right(), tabs->width());  // all ten captions stay in view
+    auto* status = find<QStatusBar>(kStatusBar);
     EXPECT_EQ(status->geometry(), QRect(0, 415, 697, 19));
     EXPECT_FALSE(status->isSizeGripEnabled());
-    EXPECT_EQ(find<QLabel>("StatusPanel0")->width(), 250);
-    EXPECT_EQ(find<QLabel>("StatusPanel1")->width(), 350);
+    EXPECT_EQ(find(kStatusPanel0)->width(), 250);
+    EXPECT_EQ(find(kStatusPanel1)->width(), 350);
 }
 
-TEST_F(MainWindow, StartUpStateIsSet)
+TEST_F(Window, StartsOnTheAboutPageAndSaysWhenThePlanetPictureIsMissing)
 {
-    app::TForm1& f = createForm();
-    EXPECT_EQ(engine->BitReverse[1], 256);
-    EXPECT_EQ(engine->BitReverse[255], 510);
-    EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::StarImage);
-    EXPECT_EQ(engine->WaveLength, 555.0);
-    EXPECT_EQ(engine->FftSign, 1.0);
-    EXPECT_EQ(engine->StarRed, 179);
-    EXPECT_EQ(engine->StarGreen, 255);
-    EXPECT_EQ(engine->StarBlue, 0);
-    EXPECT_FALSE(engine->TurbulenceReady);
-    EXPECT_FALSE(engine->RoughnessReady);
-    EXPECT_FALSE(engine->FirstGammaChange);
-    ASSERT_NE(f.starBuffer(), nullptr);
-    ASSERT_NE(f.doubleStarBuffer(), nullptr);
-    EXPECT_EQ(f.starBuffer()->width(), 256);
-    EXPECT_EQ(f.starBuffer()->height(), 256);
-    EXPECT_EQ(find<app::PlanetPage>("Planet")->planetFileName(), "mars.jpg");
-}
-
-TEST_F(MainWindow, ClosingFreesTheBuffers)
-{
-    app::TForm1& f = createForm();
-    f.close();
-    EXPECT_EQ(f.starBuffer(), nullptr);
-    EXPECT_EQ(f.doubleStarBuffer(), nullptr);
-    f.Starimage1Paint();  // must not touch a freed buffer
-}
-
-TEST_F(MainWindow, MissingPlanetPictureIsReportedAndStartUpCompletes)
-{
-    createForm();
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    const auto& message = dialogs.shown()[0];
-    EXPECT_EQ(message.kind, ui::MessageKind::Error);
-    EXPECT_EQ(message.text,
+    ASSERT_EQ(startMessages.size(), 1u);
+    EXPECT_EQ(startMessages[0].kind, ui::MessageKind::Error);
+    EXPECT_EQ(startMessages[0].text,
               "mars.jpg file missing, please put this file with the Quintalis in the same directory !!!!!");
-    EXPECT_EQ(message.buttons, QList<ui::MessageButton>{ui::MessageButton::Yes});
+    EXPECT_EQ(startMessages[0].buttons, QList<ui::MessageButton>{ui::MessageButton::Yes});
     // The steps after the message still ran.
-    EXPECT_EQ(engine->StarRed, 179);
-    EXPECT_FALSE(engine->FirstGammaChange);
-    EXPECT_EQ(find<QLabel>("planetimagesize")->text(), "0arcseconds wide");
+    EXPECT_EQ(label(kPlanetImageSize), "0arcseconds wide");
+    EXPECT_EQ(find<app::PlanetPage>(kPlanetPage)->planetFileName(), "mars.jpg");
+    EXPECT_EQ(page(), MainWindow::AboutIndex);
+    EXPECT_TRUE(find(kUndersampled)->isHidden());
+    EXPECT_TRUE(find(kSpecials)->isHidden());
+    EXPECT_EQ(window->stageText(), QString());
+    EXPECT_EQ(label(kStarImageLabel), "Star image (25 arcseconds)");
 }
 
-TEST_F(MainWindow, PlanetPictureWidthGivesTheCaptionByIntegerDivision)
+// The caption gives the width by integer division at 10 pixels an arcsecond.
+TEST_F(Window, ThePlanetPictureFoundAtStartUpGivesItsWidthInArcseconds)
 {
     for (int width : {300, 309}) {
-        writePlanet(QDir(workDir.path()).filePath("mars.jpg"), width);
-        createForm();
-        EXPECT_TRUE(dialogs.shown().empty());
-        EXPECT_EQ(find<QLabel>("planetimagesize")->text(), "30arcseconds wide") << width;
-        EXPECT_EQ(find<ui::PictureBox>("Planetimage")->picture().width(), width);
-        EXPECT_EQ(find<app::PlanetPage>("Planet")->planetBitmap().format(), QImage::Format_RGB888);
-        form.reset();
+        const imaging::PixelBuffer mars = testing_support::Filled(width, 40, {90, 60, 30});
+        ASSERT_EQ(imaging::WriteJpeg(mars, path("mars.jpg").toStdString()), "");
+        createWindow();
+        EXPECT_TRUE(startMessages.empty());
+        EXPECT_EQ(label(kPlanetImageSize), "30arcseconds wide") << width;
+        EXPECT_EQ(picture(kPlanetImage).width(), width);
+        EXPECT_EQ(find<app::PlanetPage>(kPlanetPage)->planetBitmap().format(), QImage::Format_RGB888);
     }
 }
 
-TEST_F(MainWindow, HintsReachStatusPanelOne)
+TEST_F(Window, TheHintOfTheControlUnderTheMouseShowsInTheStatusBar)
 {
-    app::TForm1& f = createForm();
-    hover(find<QWidget>("SpeedButton1"));
-    EXPECT_EQ(f.statusText(1), "Save Startest");
-    hover(find<QWidget>("Brightslide"));
-    EXPECT_EQ(f.statusText(1), "Brightness Slider");
+    struct Row {
+        QWidget* control;
+        const char* hint;
+        bool tooltip;
+    } rows[] = {
+        {find(kSaveStar), "Save Startest", true},
+        {find(kBrightness), "Brightness Slider", true},
+        {find(kFocus), "= perfect focus -/+ = defocusing before/after focuspoint", false},
+        {ui::captionLabel(edit(kPinch)), "Pinched Optics (3-fold)", true},
+        {ui::captionLabel(edit(kTube)), "Tube currents Effect of cooling down mirrors", true},
+    };
+    for (const Row& r : rows) {
+        testing_support::Hover(r.control);
+        EXPECT_EQ(window->progressText(), r.hint);
+        EXPECT_EQ(r.control->toolTip().isEmpty(), !r.tooltip) << r.hint;
+    }
 }
 
-TEST_F(MainWindow, AboutClicksRevealSpecialsForGood)
+TEST_F(Window, CalculateSwitchesToTheStarPageOnlyFromAbout)
 {
-    createForm();
-    auto* specials = find<QGroupBox>("Specials");
-    EXPECT_TRUE(specials->isHidden());
-    auto* about = find<app::AboutPage>("About");
-    about->Image5Click();
-    about->Image5Click();
-    EXPECT_FALSE(specials->isHidden());
-    about->SecretPanel1Click();
-    EXPECT_FALSE(specials->isHidden());
+    calculate();
+    EXPECT_EQ(page(), MainWindow::StartestIndex);
+    EXPECT_TRUE(find<ui::PictureBox>(kStarImage)->drawn());
+    find<QTabWidget>(kTabs)->setCurrentIndex(MainWindow::PsfMtfIndex);
+    calculate();
+    EXPECT_EQ(page(), MainWindow::PsfMtfIndex);
 }
 
-TEST_F(MainWindow, HiddenAtStart)
+// Screens are built only for settings no calculation has used lately.
+TEST_F(Window, StageTextsInOrderAndScreensOnlyWhenNeeded)
 {
-    createForm();
-    EXPECT_TRUE(find<QWidget>("undersamplelabel")->isHidden());
-    EXPECT_TRUE(find<QWidget>("Specials")->isHidden());
+    const std::vector<std::string> all = {"Calculating Turbulence", "Calculating Roughness", "Building aperture",
+                                          "Fast Fourier Transform", "Building aberrations at wavefront",
+                                          "Start Fourier Transform", "Building image", "", "Calculating PSF/MTF"};
+    const std::vector<std::string> noScreens(all.begin() + 2, all.end());
+    struct Row {
+        const char* what;
+        int seed;
+        bool transfer;
+        std::vector<std::string> stages;
+    } rows[] = {
+        {"first", 1, true, all},
+        {"again", 1, true, noScreens},
+        {"a new seed", 7, false, std::vector<std::string>(all.begin(), all.end() - 1)},
+        {"the first seed again", 1, true, noScreens},
+    };
+    for (const Row& r : rows) {
+        set(kSeed, r.seed);
+        find<QAbstractButton>(kTransferFunction)->setChecked(r.transfer);
+        window->stages.clear();
+        calculate();
+        EXPECT_EQ(window->stages, r.stages) << r.what;
+        EXPECT_EQ(window->stageText(), QString::fromStdString(r.stages.back())) << r.what;
+    }
+}
+
+// The views that take the diameter as it reads check every calculation they
+// will run before they run the first (the intra/extra view takes the
+// diameter as the editor holds it). 40 inches fit the grid at 707 nm but not
+// at 405 nm.
+TEST_F(Window, DiametersThatCannotBeCalculatedAreRefusedBeforeAnythingRuns)
+{
+    struct Row {
+        const char* typed;
+        const char* button;
+        const char* why;
+    } rows[] = {
+        {"0", kCalculate, "The aperture must be greater than 0 (it reads 0)."},
+        {"-3", kCalculateChromatic, "The aperture must be greater than 0 (it reads -3)."},
+        {"90", kCalculate,  // typed, not yet clamped
+         "The aperture 90 cannot be calculated: enter a diameter from 2 to 25 inches or 50 to 650 mm."},
+        {"90", kCalculateDouble, nullptr},
+        {"90", kAnimate, nullptr},
+        {"40", kCalculateChromatic, "The aperture 40 cannot be calculated: enter a diameter from 2 to 25 inches "
+                                    "or 50 to 650 mm."},
+    };
+    set(kRowWavelength[0], 707);
+    set(kRowWavelength[6], 405);
+    for (int k = 1; k < 6; ++k)
+        find<QAbstractButton>(kRowIncluded[k])->setChecked(false);
+    for (const Row& r : rows) {
+        edit(kAperture)->setText(QString::fromLatin1(r.typed));
+        dialogs.clearShown();
+        window->stages.clear();
+        click(r.button);
+        ASSERT_EQ(dialogs.shown().size(), 1u) << r.button;
+        EXPECT_EQ(dialogs.shown()[0].kind, ui::MessageKind::Error);
+        if (r.why) {
+            EXPECT_EQ(dialogs.shown()[0].text, r.why);
+        }
+        EXPECT_TRUE(window->stages.empty()) << r.button << " " << r.typed;
+        if (std::string_view(r.button) == kCalculate) {
+            EXPECT_EQ(page(), MainWindow::AboutIndex);
+        }
+    }
+    EXPECT_FALSE(find<ui::PictureBox>(kStarImage)->drawn());
 }
 
 }  // namespace

@@ -1,39 +1,27 @@
+// Saving the pages' pictures and loading a wavefront picture.
 #include "window_fixture.h"
 
+#include "app/simulation_model.h"
 #include "imaging/bmp_file.h"
-#include "ui/picture_box.h"
+#include "support/pictures.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
-#include <QFile>
 #include <QImage>
-#include <QLabel>
 
 #include <cstdlib>
 
 namespace {
 
+using namespace app::names;
+using testing_support::ReadBytes;
+
 class PictureFiles : public testing_support::WindowTest {
 protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        createForm();
-        dialogs.clearShown();
-    }
-
-    QString path(const char* name) const { return QDir(workDir.path()).filePath(QString::fromLatin1(name)); }
-    void click(const char* name) { find<QAbstractButton>(name)->click(); }
     void calculateWithWavefront()
     {
-        find<QCheckBox>("Wavefront")->setChecked(true);
-        edit("FocusSpin")->setValue(1.5);
-        click("CalculateButton");
-    }
-    QByteArray bytes(const QString& file) const
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        find<QCheckBox>(kWavefront)->setChecked(true);
+        set(kFocus, 1.5);
+        calculate();
     }
 };
 
@@ -42,11 +30,7 @@ protected:
 // picture is always JPEG. JPEG comes back within its tolerance, BMP exactly.
 TEST_F(PictureFiles, EverySaveButtonWritesTheTypePickedNotTheExtension)
 {
-    QImage disc(60, 60, QImage::Format_RGB32);
-    disc.fill(qRgb(200, 120, 60));
-    ASSERT_TRUE(disc.save(path("disc.png"), "png"));
-    dialogs.queueFile({path("disc.png"), 1});
-    click("BitBtn4");  // the planet picture
+    loadPlanet(writeDisc("disc.png", {60, 60}, QColor(200, 120, 60), 30));
     calculateWithWavefront();
     struct Case {
         const char* calculate;  // or nothing: the star and wavefront are drawn
@@ -55,28 +39,26 @@ TEST_F(PictureFiles, EverySaveButtonWritesTheTypePickedNotTheExtension)
         int type;
         const char* file;
         bool jpeg;
-    };
-    const Case cases[] = {
-        {nullptr, "SpeedButton1", "StarImage", 1, "star.bmp", true},
-        {nullptr, "SpeedButton1", "StarImage", 2, "star.jpg", false},
-        {nullptr, "SaveWavefrontImage", "Aberimage", 2, "wave.bmp", true},
-        {"SpeedButton2", "BitBtn2", "IntraExtraImage", 2, "intra.bmp", false},
-        {"ConvoluteInColor", "BitBtn3", "Planetaberrate", 2, "planet.bmp", false},
-        {"BitBtn6", "DoubleSaveButton", "DoubleImage", 1, "double.jpg", true},
-        {"CalculateChromatic", "SaveChromaticImage", "chroma", 2, "chroma.bmp", false},
+    } cases[] = {
+        {nullptr, kSaveStar, kStarImage, 1, "star.bmp", true},
+        {nullptr, kSaveStar, kStarImage, 2, "star.jpg", false},
+        {nullptr, kSaveWavefront, kWavefrontPicture, 2, "wave.bmp", true},
+        {kCalculateIntraExtra, kSaveIntraExtra, kIntraExtraImage, 2, "intra.bmp", false},
+        {kConvoluteColour, kSavePlanet, kPlanetAberrated, 2, "planet.bmp", false},
+        {kCalculateDouble, kSaveDouble, kDoubleImage, 1, "double.jpg", true},
+        {kCalculateChromatic, kSaveChromatic, kChromaticImage, 2, "chroma.bmp", false},
     };
     for (const Case& c : cases) {
         if (c.calculate)
             click(c.calculate);
         dialogs.queueFile({path(c.file), c.type});
         click(c.save);
-        for (const auto& shown : dialogs.shown())
-            ADD_FAILURE() << c.save << ": " << shown.text.toStdString();
+        EXPECT_EQ(messages(), QStringList()) << c.save;
         dialogs.clearShown();
-        const QByteArray data = bytes(path(c.file));
+        const QByteArray data = ReadBytes(path(c.file));
         EXPECT_EQ(data.startsWith("\xFF\xD8\xFF"), c.jpeg) << c.file;
         EXPECT_EQ(data.startsWith("BM"), !c.jpeg) << c.file;
-        const QImage original = find<ui::PictureBox>(c.picture)->picture().convertToFormat(QImage::Format_RGB888);
+        const QImage original = picture(c.picture).convertToFormat(QImage::Format_RGB888);
         const QImage back = QImage::fromData(data).convertToFormat(QImage::Format_RGB888);
         ASSERT_EQ(back.size(), original.size()) << c.file;
         long long sum = 0;
@@ -92,17 +74,11 @@ TEST_F(PictureFiles, EverySaveButtonWritesTheTypePickedNotTheExtension)
 
 TEST_F(PictureFiles, FailedSavesSayWhyAndLeaveFilesAlone)
 {
-    QFile existing(path("keep.jpg"));
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write("an earlier picture");
-    existing.close();
-
+    testing_support::WriteBytes(path("keep.jpg"), "an earlier picture");
     // Nothing drawn yet: no dialog, no file.
-    click("SpeedButton1");
-    click("SaveWavefrontImage");
-    ASSERT_EQ(dialogs.shown().size(), 2u);
-    EXPECT_EQ(dialogs.shown()[0].text, "Nothing to save yet");
-    EXPECT_EQ(dialogs.shown()[1].text, "Nothing to save yet");
+    click(kSaveStar);
+    click(kSaveWavefront);
+    EXPECT_EQ(messages(), (QStringList{"Nothing to save yet", "Nothing to save yet"}));
     EXPECT_TRUE(dialogs.fileDialogs().empty());
 
     // A folder that does not exist: a message naming the file and the reason.
@@ -110,17 +86,16 @@ TEST_F(PictureFiles, FailedSavesSayWhyAndLeaveFilesAlone)
     dialogs.clearShown();
     const QString missing = path("no such folder/star.jpg");
     dialogs.queueFile({missing, 1});
-    click("SpeedButton1");
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, "cannot write " + missing + ": the folder does not exist");
+    click(kSaveStar);
+    EXPECT_EQ(messages(), QStringList{"cannot write " + missing + ": the folder does not exist"});
     EXPECT_EQ(dialogs.shown()[0].kind, ui::MessageKind::Error);
     EXPECT_FALSE(QFile::exists(missing));
 
     // Cancelled: nothing said, nothing written.
     dialogs.clearShown();
-    click("SaveWavefrontImage");
+    click(kSaveWavefront);
     EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_EQ(bytes(path("keep.jpg")), "an earlier picture");
+    EXPECT_EQ(ReadBytes(path("keep.jpg")), "an earlier picture");
     EXPECT_EQ(QDir(workDir.path()).entryList(QDir::Files), QStringList{"keep.jpg"});
 }
 
@@ -128,40 +103,32 @@ TEST_F(PictureFiles, FailedSavesSayWhyAndLeaveFilesAlone)
 // good; a picture that cannot be read changes nothing.
 TEST_F(PictureFiles, LoadingAWavefrontPicture)
 {
-    imaging::PixelBuffer red(40, 30);
-    red.brushColour = {200, 20, 10};
-    red.fillRect(0, 0, 40, 30);
-    ASSERT_EQ(imaging::WriteBmp(red, path("red.jpg").toStdString()), "");  // BMP whatever the name
-    QFile garbage(path("garbage.bmp"));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write("BM not really a bitmap");
-    garbage.close();
+    ASSERT_EQ(imaging::WriteBmp(testing_support::Filled(40, 30, {200, 20, 10}), path("red.jpg").toStdString()), "");
+    testing_support::WriteBytes(path("garbage.bmp"), "BM not really a bitmap");
 
-    auto* aberimage = find<ui::PictureBox>("Aberimage");
     dialogs.queueFile({path("garbage.bmp"), 2});
-    click("LoadAber");
+    click(kLoadWavefront);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_TRUE(dialogs.shown()[0].text.startsWith("cannot read " + path("garbage.bmp") + ": the file is damaged"))
         << dialogs.shown()[0].text.toStdString();
-    EXPECT_FALSE(engine->WavefrontImageLoaded);
-    EXPECT_FALSE(aberimage->drawn());
+    EXPECT_FALSE(window->model().wavefrontLoaded());
+    EXPECT_FALSE(find<ui::PictureBox>(kWavefrontPicture)->drawn());
 
-    dialogs.queueFile({path("red.jpg"), 1});
-    click("LoadAber");
-    EXPECT_TRUE(engine->WavefrontImageLoaded);
-    ASSERT_EQ(aberimage->picture().size(), QSize(40, 30));
-    EXPECT_EQ(aberimage->picture().pixel(5, 5), qRgb(200, 20, 10));
+    dialogs.queueFile({path("red.jpg"), 1});  // a bitmap whatever the name
+    click(kLoadWavefront);
+    EXPECT_TRUE(window->model().wavefrontLoaded());
+    ASSERT_EQ(picture(kWavefrontPicture).size(), QSize(40, 30));
+    EXPECT_EQ(picture(kWavefrontPicture).pixel(5, 5), qRgb(200, 20, 10));
     calculateWithWavefront();
-    EXPECT_EQ(aberimage->picture().size(), QSize(40, 30));
-    EXPECT_EQ(find<QLabel>("RMSLabel")->text(), "");
+    EXPECT_EQ(picture(kWavefrontPicture).size(), QSize(40, 30));
+    EXPECT_EQ(label(kRms), "");
 
     // In a window that never loaded one, cancelling is enough.
-    form.reset();
-    createForm();
-    click("LoadAber");
-    EXPECT_TRUE(engine->WavefrontImageLoaded);
+    createWindow();
+    click(kLoadWavefront);
+    EXPECT_TRUE(window->model().wavefrontLoaded());
     calculateWithWavefront();
-    EXPECT_FALSE(find<ui::PictureBox>("Aberimage")->drawn());
+    EXPECT_FALSE(find<ui::PictureBox>(kWavefrontPicture)->drawn());
 }
 
 }  // namespace

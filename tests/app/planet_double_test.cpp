@@ -1,177 +1,186 @@
+// The planet and double-star views, driven through their buttons.
 #include "window_fixture.h"
 
 #include "app/pages/planet_page.h"
+#include "app/simulation_model.h"
+#include "imaging/display.h"
 #include "imaging/jpeg_file.h"
-#include "ui/picture_box.h"
+#include "support/pictures.h"
 
 #include <QComboBox>
-#include <QLabel>
-#include <QPainter>
-#include <QPushButton>
-#include <QRadioButton>
+#include <QSlider>
 
+#include <array>
 #include <cmath>
 
 namespace {
 
+using namespace app::names;
+using testing_support::ImageChecksum;
+
 class PlanetAndDouble : public testing_support::WindowTest {
 protected:
-    void SetUp() override
+    app::PlanetPage* planet() const { return find<app::PlanetPage>(kPlanetPage); }
+    const app::SimulationModel& model() const { return window->model(); }
+    // Red, green and blue totals of the colour sums.
+    std::array<double, 3> colourTotals() const
     {
-        WindowTest::SetUp();
-        createForm();
-        dialogs.clearShown();  // no mars.jpg here
+        std::array<double, 3> sums{};
+        const optics::ColourCells& cells = app::NamedColourGrid(*window);
+        for (int i = 1; i <= 512; ++i) {
+            for (int j = 1; j <= 512; ++j) {
+                sums[0] += cells(i, j).red;
+                sums[1] += cells(i, j).green;
+                sums[2] += cells(i, j).blue;
+            }
+        }
+        return sums;
     }
-
-    // A disc of `colour` on black, saved losslessly.
-    QString writeDisc(const char* name, QSize size, QColor colour, int radius = 20)
-    {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(colour);
-        painter.drawEllipse(QPoint(size.width() / 2, size.height() / 2), radius, radius);
-        painter.end();
-        const QString path = QDir(workDir.path()).filePath(QString::fromLatin1(name));
-        EXPECT_TRUE(image.save(path, "png"));
-        return path;
-    }
-
-    void load(const QString& path)
-    {
-        dialogs.queueFile({path, 1});
-        find<QPushButton>("BitBtn4")->click();
-    }
-
-    app::PlanetPage* planet() const { return find<app::PlanetPage>("Planet"); }
-    QSize shownOriginal() const { return find<ui::PictureBox>("Planetimage")->picture().size(); }
 };
 
-TEST_F(PlanetAndDouble, LoadTakesJpegByContentWarnsAboutLargePicturesAndKeepsAllOnFailure)
+TEST_F(PlanetAndDouble, LoadTakesPicturesByContentWarnsAboutLargeOnesAndKeepsAllOnFailure)
 {
-    imaging::PixelBuffer jpeg(300, 200);
-    const QString capitals = QDir(workDir.path()).filePath("saturn.JPG");
-    ASSERT_EQ(imaging::WriteJpeg(jpeg, capitals.toStdString()), "");
-    load(capitals);
+    const QString capitals = path("saturn.JPG");
+    ASSERT_EQ(imaging::WriteJpeg(imaging::PixelBuffer(300, 200), capitals.toStdString()), "");
+    loadPlanet(capitals);
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(planet()->planetFileName(), capitals);
-    EXPECT_EQ(find<QLabel>("planetimagesize")->text(), "30arcseconds wide");
+    EXPECT_EQ(label(kPlanetImageSize), "30arcseconds wide");
 
     const QString large = writeDisc("large.png", {600, 300}, Qt::white);
-    load(large);
+    loadPlanet(large);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Image to large (>512 pixels)");
     EXPECT_EQ(dialogs.shown()[0].buttons, QList<ui::MessageButton>{ui::MessageButton::Yes});
     EXPECT_EQ(planet()->planetFileName(), large);
-    EXPECT_EQ(find<QLabel>("planetimagesize")->text(), "60arcseconds wide");
+    EXPECT_EQ(label(kPlanetImageSize), "60arcseconds wide");
 
     dialogs.clearShown();
-    const QString notes = QDir(workDir.path()).filePath("notes.jpg");
-    QFile file(notes);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("seeing 3/10, transparency good\n");
-    file.close();
-    load(notes);
+    testing_support::WriteBytes(path("notes.jpg"), "seeing 3/10, transparency good\n");
+    loadPlanet(path("notes.jpg"));
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].kind, ui::MessageKind::Error);
-    EXPECT_TRUE(dialogs.shown()[0].text.contains(notes));
+    EXPECT_TRUE(dialogs.shown()[0].text.contains(path("notes.jpg")));
     EXPECT_EQ(planet()->planetFileName(), large);
-    EXPECT_EQ(shownOriginal(), QSize(600, 300));
+    EXPECT_EQ(picture(kPlanetImage).size(), QSize(600, 300));
 }
 
-TEST_F(PlanetAndDouble, ColourRunOnAPerfectTelescopeKeepsEachChannelsTotal)
+// Each channel keeps its total brightness; a composite left by a white-light
+// run does not lend the planet its scale.
+TEST_F(PlanetAndDouble, AColourRunOnAPerfectTelescopeKeepsEachChannelsTotal)
 {
-    load(writeDisc("disc.png", {120, 90}, QColor(200, 120, 60)));
-    engine->ColourScale = 3.0;  // as a chromatic run before it may leave it
-    find<QPushButton>("ConvoluteInColor")->click();
-    // Its cells hold 0..255: a zoom redraws them unscaled.
-    EXPECT_EQ(engine->ColourScale, 1.0);
-    double sums[3] = {};
-    for (int i = 1; i <= 512; ++i) {
-        for (int j = 1; j <= 512; ++j) {
-            const optics::RgbCell& c = engine->ColourGrid(i, j);
-            sums[0] += c.red, sums[1] += c.green, sums[2] += c.blue;
-        }
-    }
-    EXPECT_NEAR(sums[0] / engine->PlanetSumRed, 1.0, 1e-4);
-    EXPECT_NEAR(sums[1] / engine->PlanetSumGreen, 1.0, 1e-4);
-    EXPECT_NEAR(sums[2] / engine->PlanetSumBlue, 1.0, 1e-4);
-    EXPECT_TRUE(engine->ColourComposite);
-    EXPECT_FALSE(engine->ColourPass);
-    EXPECT_EQ(engine->WaveLength, 555.0);
-    EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::Planet);
-    // Blurred, so a little of the middle's light is in the wings; the colour
-    // stays.
-    const QColor centre = find<ui::PictureBox>("Planetaberrate")->picture().pixelColor(128, 128);
+    loadPlanet(writeDisc("disc.png", {120, 90}, QColor(200, 120, 60)));
+    click(kCalculateChromatic);
+    ASSERT_NE(model().trace().colourScale, 1.0);
+    click(kConvoluteColour);
+    EXPECT_EQ(model().trace().colourScale, 1.0);  // the cells hold 0..255
+    const std::array<double, 3> sums = colourTotals();
+    const sim::ChannelTotals& totals = model().trace().planetTotals;
+    EXPECT_NEAR(sums[0] / totals.red, 1.0, 1e-4);
+    EXPECT_NEAR(sums[1] / totals.green, 1.0, 1e-4);
+    EXPECT_NEAR(sums[2] / totals.blue, 1.0, 1e-4);
+    EXPECT_TRUE(model().showsComposite());
+    EXPECT_EQ(model().shownPlace(), app::Place::Planet);
+    // Blurred, so a little of the middle's light is in the wings; the colour stays.
+    const QColor centre = picture(kPlanetAberrated).pixelColor(128, 128);
     EXPECT_GT(centre.red(), 170);
     EXPECT_NEAR(centre.greenF() / centre.redF(), 0.6, 0.02);
     EXPECT_NEAR(centre.blueF() / centre.redF(), 0.3, 0.02);
 }
 
-TEST_F(PlanetAndDouble, PictureWithoutBlueStaysFiniteAndALargeOneIsCroppedToItsMiddle)
+TEST_F(PlanetAndDouble, APictureWithoutBlueStaysFiniteAndALargeOneIsCroppedToItsMiddle)
 {
-    load(writeDisc("noblue.png", {600, 520}, QColor(180, 90, 0), 100));
+    loadPlanet(writeDisc("noblue.png", {600, 520}, QColor(180, 90, 0), 100));
     dialogs.clearShown();
-    find<QPushButton>("ConvoluteInColor")->click();
+    click(kConvoluteColour);
     EXPECT_TRUE(dialogs.shown().empty());
+    const optics::ColourCells& cells = app::NamedColourGrid(*window);
     for (int i = 1; i <= 512; ++i) {
         for (int j = 1; j <= 512; ++j) {
-            const optics::RgbCell& c = engine->ColourGrid(i, j);
-            ASSERT_TRUE(std::isfinite(c.red) && std::isfinite(c.green)) << i << ", " << j;
-            ASSERT_EQ(c.blue, 0.0f) << i << ", " << j;
+            ASSERT_TRUE(std::isfinite(cells(i, j).red) && std::isfinite(cells(i, j).green)) << i << ", " << j;
+            ASSERT_EQ(cells(i, j).blue, 0.0f) << i << ", " << j;
         }
     }
-    EXPECT_EQ(engine->PlanetSumBlue, 0.0);
-    EXPECT_EQ(form->statusText(1), "Only the central 512 x 512 pixels of the 600 x 520 picture were used");
-    const QColor centre = find<ui::PictureBox>("Planetaberrate")->picture().pixelColor(128, 128);
+    EXPECT_EQ(model().trace().planetTotals.blue, 0.0);
+    EXPECT_EQ(window->progressText(), "Only the central 512 x 512 pixels of the 600 x 520 picture were used");
+    const QColor centre = picture(kPlanetAberrated).pixelColor(128, 128);
     EXPECT_GT(centre.red(), 170);
     EXPECT_EQ(centre.blue(), 0);
 }
 
-TEST_F(PlanetAndDouble, ComparisonPictureReplacesTheOriginalOnlyAfterAColourRun)
+TEST_F(PlanetAndDouble, TheComparisonPictureReplacesTheOriginalOnlyAfterAColourRun)
 {
-    load(writeDisc("disc.png", {120, 90}, Qt::white));
+    loadPlanet(writeDisc("disc.png", {120, 90}, Qt::white));
     dialogs.queueFile({writeDisc("other.png", {40, 40}, Qt::red, 10), 1});
-    find<QComboBox>("CompareBox")->setCurrentIndex(1);
-    find<QPushButton>("Convolute")->click();
-    EXPECT_EQ(shownOriginal(), QSize(120, 90));
-    EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::Planet);
-    EXPECT_FALSE(engine->ColourComposite);
-    find<QPushButton>("ConvoluteInColor")->click();
-    EXPECT_EQ(shownOriginal(), QSize(40, 40));
-    find<QPushButton>("Convolute")->click();
-    EXPECT_EQ(shownOriginal(), QSize(120, 90));
-    // The run reads the file as it is now.
+    find<QComboBox>(kCompareBox)->setCurrentIndex(1);
+    click(kConvoluteGrey);
+    EXPECT_EQ(picture(kPlanetImage).size(), QSize(120, 90));
+    click(kConvoluteColour);
+    EXPECT_EQ(picture(kPlanetImage).size(), QSize(40, 40));
+    click(kConvoluteGrey);
+    EXPECT_EQ(picture(kPlanetImage).size(), QSize(120, 90));
+    // A run reads the file as it is now.
     writeDisc("disc.png", {100, 80}, Qt::white);
-    find<QPushButton>("Convolute")->click();
+    click(kConvoluteGrey);
     EXPECT_EQ(planet()->planetBitmap().size(), QSize(100, 80));
-
     // Cancelled: no comparison picture.
-    find<QComboBox>("CompareBox")->setCurrentIndex(0);
-    find<QComboBox>("CompareBox")->setCurrentIndex(1);
+    find<QComboBox>(kCompareBox)->setCurrentIndex(0);
+    find<QComboBox>(kCompareBox)->setCurrentIndex(1);
     EXPECT_EQ(planet()->compareFileName(), QString());
 }
 
-TEST_F(PlanetAndDouble, SeparationAfterAPlanetRunDoublesThePlanetWithoutACalculation)
+// The grey planet is shown at zoom 1; then every display setting redraws it,
+// and the star picture stays as it was.
+TEST_F(PlanetAndDouble, TheDisplaySettingsRedrawTheGreyPlanet)
 {
-    load(writeDisc("disc.png", {120, 90}, Qt::white, 15));
-    find<QPushButton>("Convolute")->click();
-    const double centre = engine->StarGrid(257, 257);
-    edit("RxPaSpin")->setValue(90);
-    edit("RxDistance")->setValue(8.0);  // the copy 80 cells to the right
-    const QImage& picture = find<ui::PictureBox>("DoubleImage")->picture();
-    EXPECT_GT(qGray(picture.pixel(128, 128)), 200);
-    EXPECT_GT(qGray(picture.pixel(208, 128)), 200);
-    EXPECT_LT(qGray(picture.pixel(168, 128)), 30);
-    EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::Planet);
-    EXPECT_EQ(engine->StarGrid(257, 257), centre);
+    loadPlanet(writeDisc("disc.png", {120, 90}, Qt::white, 15));
+    set(kZoom, 1.5);
+    calculate();
+    click(kConvoluteGrey);
+    EXPECT_EQ(edit(kZoom)->value(), 1.0);
+    const QImage star = picture(kStarImage).copy();
+    const auto shown = [this] { return ImageChecksum(picture(kPlanetAberrated).copy(0, 0, 256, 256)); };
+    const auto drawn = [this](bool zoomed) {
+        const optics::Grid& planet = grid("StarGrid");
+        const app::SimulationModel& m = model();
+        return ImageChecksum(ui::imageView(zoomed ? imaging::DrawZoomedStarPicture(planet, m.curve(), m.look())
+                                                  : imaging::DrawStarPicture(planet, m.curve(), m.look())));
+    };
+    EXPECT_EQ(shown(), drawn(false));
+    find<QSlider>(kBrightness)->setValue(40);
+    EXPECT_EQ(shown(), drawn(false));
+    set(kZoom, 1.5);
+    EXPECT_EQ(shown(), drawn(true));
+    EXPECT_EQ(picture(kStarImage), star);
+}
 
-    // Calculate goes back to a plain star at the reference wavelength.
-    find<QPushButton>("BitBtn6")->click();
-    EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::StarImage);
-    EXPECT_EQ(engine->WaveLength, 555.0);
-    EXPECT_GT(engine->StarGrid(257, 257), 0.99);
+// The double star is composed from the star image of the star page: with no
+// star yet there is nothing to compose, and a planet run changes nothing.
+TEST_F(PlanetAndDouble, TheDoubleStarIsComposedFromTheStarPageNeverFromAPlanet)
+{
+    loadPlanet(writeDisc("disc.png", {120, 90}, Qt::white, 15));
+    click(kConvoluteGrey);
+    set(kPositionAngle, 90);
+    EXPECT_FALSE(find<ui::PictureBox>(kDoubleImage)->drawn());
+
+    calculate();
+    set(kSeparation, 8.0);  // the companion 80 cells to the right
+    const QImage pair = picture(kDoubleImage).copy();
+    EXPECT_GT(qGray(pair.pixel(128, 128)), 200);
+    EXPECT_GT(qGray(pair.pixel(208, 128)), 200);
+    EXPECT_LT(qGray(pair.pixel(168, 128)), 30);
+
+    click(kConvoluteGrey);
+    set(kSeparation, 5.0);
+    set(kSeparation, 8.0);
+    EXPECT_EQ(picture(kDoubleImage), pair);
+    EXPECT_EQ(model().shownPlace(), app::Place::Planet);
+
+    // Calculate makes a new star at the reference wavelength and composes it.
+    click(kCalculateDouble);
+    EXPECT_EQ(model().shownPlace(), app::Place::Star);
+    EXPECT_GT(grid("StarGrid")(257, 257), 0.99);
+    EXPECT_EQ(picture(kDoubleImage), pair);
 }
 
 TEST_F(PlanetAndDouble, DawesAndRayleighSetTheSeparationForTheAperture)
@@ -182,17 +191,20 @@ TEST_F(PlanetAndDouble, DawesAndRayleighSetTheSeparationForTheAperture)
         double aperture;
         double separation;
     } rows[] = {
-        {"Dawes", true, 100.0, 1.17},
-        {"Raleigh", true, 100.0, 1.40},
-        {"Dawes", false, 8.0, 0.58},
-        {"Raleigh", false, 8.0, 0.69},
+        {kDawes, true, 100.0, 1.17},
+        {kRayleigh, true, 100.0, 1.40},
+        {kDawes, false, 8.0, 0.58},
+        {kRayleigh, false, 8.0, 0.69},
     };
     for (const Row& r : rows) {
-        find<QRadioButton>(r.millimetres ? "Millimeters" : "Inches")->click();
-        edit("ApertureSpin")->setValue(r.aperture);
-        find<QPushButton>(r.button)->click();
-        EXPECT_DOUBLE_EQ(edit("RxDistance")->value(), r.separation) << r.button << " " << r.aperture;
-        EXPECT_EQ(engine->PaintTarget, optics::PaintTarget::StarImage);
+        click(r.millimetres ? kMillimeters : kInches);
+        set(kAperture, r.aperture);
+        window->stages.clear();
+        click(r.button);
+        EXPECT_DOUBLE_EQ(edit(kSeparation)->value(), r.separation) << r.button << " " << r.aperture;
+        EXPECT_EQ(model().shownPlace(), app::Place::Star);
+        EXPECT_TRUE(find<ui::PictureBox>(kDoubleImage)->drawn());
+        EXPECT_FALSE(window->stages.empty());
     }
 }
 

@@ -1,6 +1,8 @@
 #include "ui/picture_reader.h"
 
 #include "imaging/jpeg_file.h"
+#include "support/pictures.h"
+#include "support/qt_helpers.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -15,18 +17,12 @@
 
 namespace {
 
+using testing_support::WriteBytes;
 using Writer = std::function<void(const QString& path)>;
 
 void saveImage(const QImage& image, const QString& path, const char* format)
 {
     ASSERT_TRUE(image.save(path, format)) << path.toStdString();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 // The headers of a 24-bit bitmap of the given size, and no pixels.
@@ -63,16 +59,14 @@ TEST(PictureReader, ReadsByContentInEveryDepthAs24BitColour)
     } rows[] = {
         {"planet.JPG",
          [](const QString& p) {
-             imaging::PixelBuffer b(24, 12);
-             b.brushColour = {128, 64, 192};
-             b.fillRect(0, 0, 24, 12);
-             ASSERT_EQ(imaging::WriteJpeg(b, p.toStdString()), "");
+             ASSERT_EQ(imaging::WriteJpeg(testing_support::Filled(24, 12, {128, 64, 192}), p.toStdString()), "");
          },
          colour.rgb()},
         {"deep.png", [&](const QString& p) { saveImage(filled(QImage::Format_RGBA64, colour), p, "png"); },
          colour.rgb()},
         {"palette.bmp", [&](const QString& p) { saveImage(palette, p, "bmp"); }, colour.rgb()},
-        {"grey.png", [](const QString& p) { saveImage(filled(QImage::Format_Grayscale8, QColor(90, 90, 90)), p, "png"); },
+        {"grey.png",
+         [](const QString& p) { saveImage(filled(QImage::Format_Grayscale8, QColor(90, 90, 90)), p, "png"); },
          qRgb(90, 90, 90)},
         {"stack.tif", [&](const QString& p) { saveImage(filled(QImage::Format_ARGB32, colour), p, "tiff"); },
          colour.rgb()},
@@ -114,20 +108,20 @@ TEST(PictureReader, RefusesWhatIsNoPictureOrTooLargeNamingTheFile)
         {"folder.jpg", [](const QString& p) { ASSERT_TRUE(QDir().mkdir(p)); }, "it is a folder"},
         {"pipe.jpg", [](const QString& p) { ASSERT_EQ(::mkfifo(QFile::encodeName(p).constData(), 0600), 0); },
          "not a regular file"},
-        {"empty.png", [](const QString& p) { writeBytes(p, {}); }, "it is empty"},
-        {"notes.jpg", [](const QString& p) { writeBytes(p, "Mars, 2020 October 6\n"); },
+        {"empty.png", [](const QString& p) { WriteBytes(p, {}); }, "it is empty"},
+        {"notes.jpg", [](const QString& p) { WriteBytes(p, "Mars, 2020 October 6\n"); },
          "not a picture this program reads"},
-        {"cut.png", [&](const QString& p) { writeBytes(p, png.left(png.size() / 2)); }, "damaged"},
+        {"cut.png", [&](const QString& p) { WriteBytes(p, png.left(png.size() / 2)); }, "damaged"},
         // A text chunk after the picture that claims 1.7 GB (found by fuzzing;
         // the decoder set the memory aside before reading).
         {"bomb.png",
          [&](const QString& p) {
              const int end = png.indexOf("IEND") - 4;
-             writeBytes(p, png.left(end) + QByteArray("\x67\x52\x4b\x45tEXtab", 10) + png.mid(end));
+             WriteBytes(p, png.left(end) + QByteArray("\x67\x52\x4b\x45tEXtab", 10) + png.mid(end));
          },
          "claims more bytes than the file holds"},
-        {"wide.bmp", [](const QString& p) { writeBytes(p, bitmapHeader(17000, 10)); }, "16384 pixels a side"},
-        {"huge.bmp", [](const QString& p) { writeBytes(p, bitmapHeader(9000, 9000)); }, "16 megapixels"},
+        {"wide.bmp", [](const QString& p) { WriteBytes(p, bitmapHeader(17000, 10)); }, "16384 pixels a side"},
+        {"huge.bmp", [](const QString& p) { WriteBytes(p, bitmapHeader(9000, 9000)); }, "16 megapixels"},
     };
     QTemporaryDir dir;
     for (const Row& r : rows) {
