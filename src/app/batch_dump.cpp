@@ -168,7 +168,7 @@ const optics::Grid& NamedGrid(const MainWindow& window, const QString& name)
     if (name == QLatin1String("FieldImag"))
         return workspace.fieldIm;
     if (name == QLatin1String("OtfReal"))
-        return workspace.spectrumRe;
+        return window.calculations().lastSpectrumCalculator().workspace().spectrumRe;
     if (name == QLatin1String("OtfImag"))
         return workspace.spectrumAfterPupil ? workspace.spectrumIm : workspace.mask;
     if (name == QLatin1String("TurbulenceGrid"))

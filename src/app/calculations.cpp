@@ -24,7 +24,7 @@ constexpr int kProgressDelayMs = 330;
 // delivered in order.
 struct Calculations::Run {
     std::vector<std::optional<std::any>> values;
-    std::vector<const optics::StarCalculator*> calculators;
+    std::vector<Origin> origins;
     std::function<void(int, std::any&)> deliver;
     std::function<void()> finish;
     RunOptions options;
@@ -149,7 +149,7 @@ void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<
     auto run = std::make_shared<Run>();
     const int total = static_cast<int>(tasks.size());
     run->values.resize(tasks.size());
-    run->calculators.resize(tasks.size(), nullptr);
+    run->origins.resize(tasks.size());
     run->deliver = std::move(deliver);
     run->finish = std::move(finish);
     run->options = std::move(options);
@@ -164,8 +164,10 @@ void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<
 
     if (!m_pool) {
         // One after another on this thread; each value is delivered as it comes.
-        for (int index = 0; index < total && m_run == run; ++index)
-            arrived(run, index, tasks[static_cast<std::size_t>(index)](m_calculator, m_status), &m_calculator);
+        for (int index = 0; index < total && m_run == run; ++index) {
+            std::any value = tasks[static_cast<std::size_t>(index)](m_calculator, m_status);
+            arrived(run, index, std::move(value), {&m_calculator, m_calculator.workspace().spectrumAfterPupil});
+        }
         return;
     }
 
@@ -187,30 +189,33 @@ void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<
             auto value = std::make_shared<std::any>(task(calculator, progress));
             if (cancelled->load())
                 return;
+            const Origin origin{&calculator, calculator.workspace().spectrumAfterPupil};
             QMetaObject::invokeMethod(
                 this,
-                [this, weak, index, value, calculator = &calculator] {
+                [this, weak, index, value, origin] {
                     if (const std::shared_ptr<Run> current = weak.lock())
-                        arrived(current, index, std::move(*value), calculator);
+                        arrived(current, index, std::move(*value), origin);
                 },
                 Qt::QueuedConnection);
         });
     }
 }
 
-void Calculations::arrived(const std::shared_ptr<Run>& run, int index, std::any value,
-                           const optics::StarCalculator* calculator)
+void Calculations::arrived(const std::shared_ptr<Run>& run, int index, std::any value, Origin origin)
 {
     if (run != m_run)
         return;
     run->values[static_cast<std::size_t>(index)] = std::move(value);
-    run->calculators[static_cast<std::size_t>(index)] = calculator;
+    run->origins[static_cast<std::size_t>(index)] = origin;
     ++run->arrived;
     const int total = static_cast<int>(run->values.size());
     // In order: a view combines the values as the sequential program did.
     while (run == m_run && run->delivered < total && run->values[static_cast<std::size_t>(run->delivered)]) {
         const int next = run->delivered;
-        m_lastCalculator = run->calculators[static_cast<std::size_t>(next)];
+        const Origin& origin = run->origins[static_cast<std::size_t>(next)];
+        m_lastCalculator = origin.calculator;
+        if (origin.wroteSpectrum)
+            m_lastSpectrumCalculator = origin.calculator;
         std::any ready = std::move(*run->values[static_cast<std::size_t>(next)]);
         run->values[static_cast<std::size_t>(next)].reset();
         ++run->delivered;

@@ -120,6 +120,9 @@ public:
     //! The calculator that made the last result shown: its workspace holds
     //! that calculation's grids (or those of a convolution made with it).
     const optics::StarCalculator& lastCalculator() const { return *m_lastCalculator; }
+    //! The calculator whose spectrum grids were written last (by a transfer
+    //! function or a convolution) among the results shown.
+    const optics::StarCalculator& lastSpectrumCalculator() const { return *m_lastSpectrumCalculator; }
     optics::ScreenCache& screens() { return m_screens; }
     const optics::ScreenCache& screens() const { return m_screens; }
     //! Workers of the pool (0 without).
@@ -143,7 +146,12 @@ private:
     void startErased(std::vector<Task<std::any>> tasks, std::function<void(int, std::any&)> deliver,
                      std::function<void()> finish, RunOptions options);
     //! A task's value arrived (on the window's thread).
-    void arrived(const std::shared_ptr<Run>& run, int index, std::any value, const optics::StarCalculator* calculator);
+    //! Where a task ran, and whether it left a spectrum there.
+    struct Origin {
+        const optics::StarCalculator* calculator = nullptr;
+        bool wroteSpectrum = false;
+    };
+    void arrived(const std::shared_ptr<Run>& run, int index, std::any value, Origin origin);
     void end();
     QString progressText(const Run& run) const;
 
@@ -154,6 +162,7 @@ private:
     optics::ScreenCache m_screens;
     optics::StarCalculator m_calculator;
     const optics::StarCalculator* m_lastCalculator = &m_calculator;
+    const optics::StarCalculator* m_lastSpectrumCalculator = &m_calculator;
     std::unique_ptr<optics::WorkerPool> m_pool;
     std::shared_ptr<Run> m_run;
 };

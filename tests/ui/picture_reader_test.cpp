@@ -59,7 +59,7 @@ TEST(PictureReader, ReadsByContentInEveryDepthAs24BitColour)
     } rows[] = {
         {"planet.JPG",
          [](const QString& p) {
-             ASSERT_EQ(imaging::WriteJpeg(testing_support::Filled(24, 12, {128, 64, 192}), p.toStdString()), "");
+             ASSERT_TRUE(imaging::WriteJpeg(testing_support::Filled(24, 12, {128, 64, 192}), p.toStdString()));
          },
          colour.rgb()},
         {"deep.png", [&](const QString& p) { saveImage(filled(QImage::Format_RGBA64, colour), p, "png"); },
@@ -79,11 +79,11 @@ TEST(PictureReader, ReadsByContentInEveryDepthAs24BitColour)
     for (const Row& r : rows) {
         const QString path = dir.filePath(QString::fromLatin1(r.name));
         r.write(path);
-        const ui::PictureRead read = ui::ReadPicture(path);
-        ASSERT_EQ(read.error, QString()) << r.name;
-        EXPECT_EQ(read.picture.format(), QImage::Format_RGB888) << r.name;
-        EXPECT_EQ(read.picture.size(), QSize(24, 12)) << r.name;
-        const QColor got = read.picture.pixelColor(5, 5);
+        const base::Result<QImage> read = ui::ReadPicture(path);
+        ASSERT_TRUE(read) << r.name << ": " << read.error();
+        EXPECT_EQ(read->format(), QImage::Format_RGB888) << r.name;
+        EXPECT_EQ(read->size(), QSize(24, 12)) << r.name;
+        const QColor got = read->pixelColor(5, 5);
         const QColor want(r.expected);
         EXPECT_NEAR(got.red(), want.red(), 2) << r.name;
         EXPECT_NEAR(got.green(), want.green(), 2) << r.name;
@@ -127,10 +127,11 @@ TEST(PictureReader, RefusesWhatIsNoPictureOrTooLargeNamingTheFile)
     for (const Row& r : rows) {
         const QString path = dir.filePath(QString::fromLatin1(r.name));
         r.write(path);
-        const ui::PictureRead read = ui::ReadPicture(path);
-        EXPECT_TRUE(read.picture.isNull()) << r.name;
-        EXPECT_TRUE(read.error.startsWith(QStringLiteral("cannot read ") + path)) << read.error.toStdString();
-        EXPECT_TRUE(read.error.contains(QLatin1String(r.why))) << read.error.toStdString();
+        const base::Result<QImage> read = ui::ReadPicture(path);
+        EXPECT_FALSE(read) << r.name;
+        const QString error = QString::fromStdString(read.error());
+        EXPECT_TRUE(error.startsWith(QStringLiteral("cannot read ") + path)) << read.error();
+        EXPECT_TRUE(error.contains(QLatin1String(r.why))) << read.error();
     }
 }
 

@@ -226,9 +226,8 @@ void AnimationPage::animate()
                               {ui::MessageButton::Ok});
         return;
     }
-    m_parameters.showZoomOne();
-    emit viewWanted(m_object->currentIndex() == kPlanetItem ? View::Planet : View::Star);
-    // A run that cannot make every frame leaves the last animation as it was.
+    // A run that cannot make every frame leaves the last animation, the zoom
+    // and the page as they were.
     makeFrames(r);
 }
 
@@ -275,6 +274,8 @@ bool AnimationPage::makeFrames(const sim::AnimationRange& r)
         return false;
     if (planet && !(m_planet.prepare && m_planet.prepare()))
         return false;
+    m_parameters.showZoomOne();
+    emit viewWanted(planet ? View::Planet : View::Star);
 
     auto gif = std::make_shared<imaging::AnimatedGif>();
     auto progressText = [text, separator, r](int frame) {
