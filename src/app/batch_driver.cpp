@@ -96,7 +96,10 @@ base::Status checkOutput(const QString& path)
     const QFileInfo folder(file.absolutePath());
     if (!folder.isDir())
         return failure(QStringLiteral("cannot write %1: the folder does not exist").arg(path));
-    if (!(file.exists() ? file.isWritable() : folder.isWritable()))
+    // In the words of the writer (imaging::WriteFile), which refuses the same.
+    if (file.exists() && !file.isWritable())
+        return failure(QStringLiteral("cannot write %1: it is read-only").arg(path));
+    if (!file.exists() && !folder.isWritable())
         return failure(QStringLiteral("cannot write %1: permission denied").arg(path));
     return base::Done();
 }
