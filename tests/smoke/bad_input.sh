@@ -60,6 +60,17 @@ open(path, "wb").write(data)
 PY
 }
 
+# bitmap WIDTH HEIGHT BYTES: a 24-bit BMP of that size holding BYTES bytes of
+# pixel data, on standard output.
+bitmap() {
+  python3 - "$@" <<'PY'
+import struct, sys
+width, height, size = (int(a) for a in sys.argv[1:4])
+header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, 0, 2835, 2835, 0, 0)
+sys.stdout.buffer.write(b"BM" + struct.pack("<IHHI", 54 + size, 0, 0, 54) + header + bytes([128]) * size)
+PY
+}
+
 mars="$source_dir/assets/mars.jpg"
 
 case "$group" in
@@ -80,6 +91,8 @@ inputs)
   start_with truncated "is damaged" "head -c 5000 '$mars' > mars.jpg"
   start_with garbage "not a picture this program reads" "head -c 3000 /dev/urandom | tr '\\377' x > mars.jpg"
   start_with png-named-jpg "is damaged" "printf '\\211PNG\\r\\n\\032\\n' > mars.jpg"
+  start_with bmp-cut-short "the file is damaged (its pixel data ends early" "bitmap 8 4 48 > mars.jpg"
+  start_with bmp-header-only "the file is damaged (it ends before its pixel data)" "bitmap 16384 1024 0 > mars.jpg"
   if command -v convert >/dev/null; then
     start_with cmyk "CMYK JPEG files are not supported" "convert '$mars' -colorspace CMYK mars.jpg"
   fi
