@@ -26,6 +26,7 @@
 #include <QSlider>
 #include <QTabWidget>
 
+#include <cmath>
 #include <optional>
 #include <string_view>
 
@@ -53,14 +54,15 @@ std::optional<ui::MessageButton> parseButton(const QString& text)
 }
 
 // A number as a user types it: in the system locale, or with a decimal point
-// or comma.
+// or comma. "inf", "nan" and numbers beyond the range of doubles are none,
+// as the editors read them.
 std::optional<double> parseNumber(const QString& text)
 {
     bool ok = false;
     double v = QLocale().toDouble(text, &ok);
     if (!ok)
         v = QLocale::c().toDouble(QString(text).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
-    return ok ? std::optional<double>(v) : std::nullopt;
+    return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
 }
 
 std::optional<int> parseInteger(const QString& text)

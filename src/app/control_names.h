@@ -16,6 +16,8 @@ inline constexpr char kStatusPanel0[] = "StatusPanel0";
 inline constexpr char kStatusPanel1[] = "StatusPanel1";
 inline constexpr char kRunProgress[] = "RunProgress";
 inline constexpr char kRunCancel[] = "RunCancel";
+// Clears a notice in status panel 1 a few seconds after it came.
+inline constexpr char kNoticeTimer[] = "NoticeTimer";
 
 // The parameter column.
 inline constexpr char kApertureBox[] = "Aperturebox";

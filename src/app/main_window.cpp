@@ -20,6 +20,7 @@
 #include "imaging/pixel_buffer.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
+#include "ui/number_edit.h"
 #include "ui/picture_box.h"
 #include "ui/text_painter.h"
 
@@ -32,6 +33,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace app {
 
@@ -39,6 +41,8 @@ namespace {
 
 constexpr int kClientWidth = 697;
 constexpr int kClientHeight = 434;
+// How long a notice stays in the status bar.
+constexpr int kNoticeMilliseconds = 5000;
 const char* const kPlanetFile = "mars.jpg";
 
 }  // namespace
@@ -197,6 +201,26 @@ void MainWindow::connectPages()
         stage({});
         showProgress({});
     });
+    // Text that is no number goes back to the editor's last value, and the
+    // status bar says so.
+    m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setObjectName(QLatin1String(names::kNoticeTimer));
+    m_noticeTimer->setSingleShot(true);
+    m_noticeTimer->setInterval(kNoticeMilliseconds);
+    connect(m_noticeTimer, &QTimer::timeout, this, [this] {
+        if (progressText() == m_notice)
+            showProgress({});
+    });
+    for (ui::NumberEdit* edit : findChildren<ui::NumberEdit*>()) {
+        connect(edit, &ui::NumberEdit::notANumber, this, [this, edit](const QString& typed, const QString& kept) {
+            QString name = ui::captionOf(edit).simplified();
+            if (name.isEmpty())
+                name = ui::shortHint(ui::hintOf(edit)).simplified();
+            if (name.isEmpty())
+                name = edit->objectName();
+            showNotice(QStringLiteral("%1: \"%2\" is not a number; kept %3").arg(name, typed, kept));
+        });
+    }
     connect(m_parameters, &ParameterColumn::zoomChanged, this, &MainWindow::applyZoom);
     connect(m_about, &AboutPage::displayCurveChanged, this, &MainWindow::applyDisplayCurve);
     connect(m_startest, &StartestPage::brightnessChanged, this, &MainWindow::applyBrightness);
@@ -322,6 +346,13 @@ void MainWindow::stage(const std::string& name)
 void MainWindow::showProgress(const QString& text)
 {
     m_panels[1]->setText(text);
+}
+
+void MainWindow::showNotice(const QString& text)
+{
+    m_notice = text;
+    showProgress(text);
+    m_noticeTimer->start();
 }
 
 QString MainWindow::stageText() const

@@ -10,6 +10,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace imaging {
 class PixelBuffer;
@@ -101,6 +102,9 @@ private:
     void recalculateLive();
     void showRunProgress(const QString& text, int done, int total);
     void hideRunProgress();
+    //! A notice in status panel 1 for a few seconds: "Focus: "abc" is not a
+    //! number; kept 0.00".
+    void showNotice(const QString& text);
 
     ui::DialogService& m_dialogs;
     WindowOptions m_options;
@@ -114,6 +118,8 @@ private:
     QLabel* m_panels[2] = {};
     QProgressBar* m_runProgress = nullptr;
     QPushButton* m_runCancel = nullptr;
+    QTimer* m_noticeTimer = nullptr;
+    QString m_notice;
     bool m_livePending = false;
     StartestPage* m_startest = nullptr;
     IntraExtraPage* m_intraExtra = nullptr;
