@@ -113,11 +113,13 @@ base::Result<Layout> readLayout(const std::uint8_t* data, std::size_t size, cons
         return damaged(name, "its header is cut short");
     const std::uint32_t headerBytes = get32(data + kFileHeaderBytes);
     const bool core = headerBytes == kCoreHeader;
+    if (headerBytes < kCoreHeader)
+        return damaged(name, "its header is too short to be one");
+    if (size - kFileHeaderBytes < headerBytes)
+        return damaged(name, "its header is cut short");
     if (!core && headerBytes != kInfoHeader && headerBytes != 52 && headerBytes != 56 && headerBytes != 108
         && headerBytes != 124)
         return unsupported(name, "with a header of " + std::to_string(headerBytes) + " bytes");
-    if (size < kFileHeaderBytes + headerBytes)
-        return damaged(name, "its header is cut short");
     const std::uint8_t* h = data + kFileHeaderBytes;
     std::size_t headersEnd = kFileHeaderBytes + headerBytes;
     if (core) {
