@@ -216,6 +216,22 @@ TEST_F(Animation, PlanetFramesAreColourPlanetRuns)
     EXPECT_EQ(page(), app::MainWindow::AnimationIndex);
 }
 
+// The comparison picture is read once, when the last frame is on show: one
+// that cannot be read gives one message, not one a frame.
+TEST_F(Animation, AComparisonPictureThatCannotBeReadIsToldOnce)
+{
+    loadPlanet(writeDisc("planet.png", {80, 80}, QColor(220, 120, 40)));
+    testing_support::WriteBytes(path("other.jpg"), "not a picture");
+    dialogs.queueFile({path("other.jpg"), 1});
+    find<QComboBox>(kCompareBox)->setCurrentIndex(1);
+    find<QComboBox>(kAnimatedObject)->setCurrentIndex(1);
+    animate(5, 0.0, 2.0, 4.0);
+    EXPECT_EQ(player->count(), 5);
+    EXPECT_EQ(messages(), QStringList{"cannot read " + path("other.jpg")
+                                      + ": it is not a picture this program reads (JPEG, BMP, PNG or TIFF)"});
+    EXPECT_EQ(picture(kPlanetImage).size(), QSize(80, 80));
+}
+
 TEST_F(Animation, SaveWritesEveryFrameOrSaysThereIsNothingToSave)
 {
     dialogs.queueFile({path("focus.gif"), 1});
