@@ -26,6 +26,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLocale>
+#include <QTimer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -192,11 +194,21 @@ void MainWindow::connectPages()
         }
     });
     connect(m_runCancel, &QPushButton::clicked, this, [this] { m_calculations->cancel(); });
-    // A run that stopped leaves no progress behind.
+    // A run that stopped leaves no progress behind; one that finished says so.
     connect(m_calculations.get(), &Calculations::runCancelled, this, [this] {
-        stage({});
+        stage("Ready");
         showProgress({});
     });
+    connect(m_calculations.get(), &Calculations::runFinished, this, [this](qint64 milliseconds) {
+        stage(QStringLiteral("Calculated in %1 ms").arg(milliseconds).toStdString());
+        // A note the run left stays for its few seconds.
+        if (!m_noticeTimer->isActive())
+            showProgress({});
+    });
+    m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setSingleShot(true);
+    m_noticeTimer->setInterval(5000);
+    connect(m_noticeTimer, &QTimer::timeout, this, [this] { showProgress({}); });
     connect(m_parameters, &ParameterColumn::zoomChanged, this, &MainWindow::applyZoom);
     connect(m_about, &AboutPage::displayCurveChanged, this, &MainWindow::applyDisplayCurve);
     connect(m_startest, &StartestPage::brightnessChanged, this, &MainWindow::applyBrightness);
@@ -236,7 +248,14 @@ void MainWindow::connectPages()
                 else
                     m_turbulence->showRoughness(picture);
             });
-    connect(model, &SimulationModel::obstructionLeftOut, m_parameters, &ParameterColumn::resetObstruction);
+    connect(model, &SimulationModel::obstructionLeftOut, this, [this] {
+        // Said once, for the calculation that found it; the others find 0 in the editor.
+        if (m_parameters->obstruction() == 0.0)
+            return;
+        showNotice(QStringLiteral("Obstruction %1 % leaves no open aperture; calculated without obstruction")
+                       .arg(QLocale().toString(m_parameters->obstruction(), 'g', QLocale::FloatingPointShortest)));
+        m_parameters->resetObstruction();
+    });
     connect(model, &SimulationModel::apertureDrawn, m_wavefront, &WavefrontPage::showAperture);
     connect(model, &SimulationModel::pupilSampled, this, [this](const optics::PupilSummary& pupil) {
         m_psfMtf->setResolution(pupil.t);
@@ -376,6 +395,12 @@ void MainWindow::showRunProgress(const QString& text, int done, int total)
     m_runProgress->setFormat(text);
     m_runProgress->show();
     m_runCancel->show();
+}
+
+void MainWindow::showNotice(const QString& text)
+{
+    showProgress(text);
+    m_noticeTimer->start();
 }
 
 void MainWindow::hideRunProgress()

@@ -10,6 +10,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace imaging {
 class PixelBuffer;
@@ -100,6 +101,8 @@ private:
     //! calculation runs, the newest values wait for it.
     void recalculateLive();
     void showRunProgress(const QString& text, int done, int total);
+    //! A note in the progress panel for a few seconds.
+    void showNotice(const QString& text);
     void hideRunProgress();
 
     ui::DialogService& m_dialogs;
@@ -115,6 +118,7 @@ private:
     QProgressBar* m_runProgress = nullptr;
     QPushButton* m_runCancel = nullptr;
     bool m_livePending = false;
+    QTimer* m_noticeTimer = nullptr;
     StartestPage* m_startest = nullptr;
     IntraExtraPage* m_intraExtra = nullptr;
     PlanetPage* m_planet = nullptr;

@@ -291,6 +291,11 @@ QString ParameterColumn::diameterText() const
     return m_aperture->text();
 }
 
+double ParameterColumn::obstruction() const
+{
+    return m_obstruction->value();
+}
+
 double ParameterColumn::zoom() const
 {
     return m_zoom->value();
@@ -372,8 +377,8 @@ void ParameterColumn::resetAberrations()
         return;
     for (NumberEdit* amount : {m_focus, m_coma, m_astigmatism, m_spherical, m_higherSpherical, m_tube, m_pinch, m_edge})
         amount->setValue(0.0);
-    // Clamped to the minimum: the edge radius ends at 50, not at its start value.
-    m_edgeRadius->setValue(0.0);
+    // The edge zone back to its start value, as the confirmation says.
+    m_edgeRadius->setValue(95.0);
     emit resetConfirmed();
 }
 

@@ -43,6 +43,8 @@ public:
     QString diameterText() const;
 
     double zoom() const;
+    //! The obstruction in percent, as the editor reads.
+    double obstruction() const;
     //! The "Live" box: the star follows every change of the parameters.
     bool live() const;
     void setLive(bool live);

@@ -71,7 +71,9 @@ TEST_F(Animation, TheDefaultFocusAnimationPlaysAtOnceAndLeavesTheFocusAlone)
     EXPECT_EQ(player->frameIndex(), 0);
     EXPECT_EQ(label(kFrameLabel), "Focus -5");
     EXPECT_EQ(page(), app::MainWindow::AnimationIndex);
-    EXPECT_EQ(window->progressText(), "Animating Focus 5");
+    // The progress of the frames is over; the status bar says the run is done.
+    EXPECT_EQ(window->progressText(), "");
+    EXPECT_TRUE(window->stageText().startsWith("Calculated in ")) << window->stageText().toStdString();
     EXPECT_EQ(window->model().screenDrift(), 21 * 6);
     EXPECT_EQ(enabled(), (Buttons{{kPlay, false}, {kStop, true}, {kRewind, false},
                                   {kBack, false}, {kNext, true}, {kForward, true}}));

@@ -22,7 +22,7 @@ using testing_support::ImageChecksum;
 const QRect kIntraSide(0, 0, 200, 200);
 const QRect kExtraSide(304, 0, 200, 200);
 const QStringList kIntraExtraProgress = {"Building focussed image", "Building Intra-focal image",
-                                         "Building In-focus image", ""};
+                                         "Building In-focus image", "", ""};
 
 class FocusViews : public testing_support::WindowTest {
 protected:
