@@ -1,149 +1,153 @@
 #include "optics/pupil.h"
-#include "support/recording_sink.h"
+
+#include "support/recording_progress.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <numbers>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 
-using testing_support::RecordingSink;
-
-using optics::Engine;
+using optics::ApertureMask;
 using optics::PupilParams;
-using optics::PupilResult;
+using optics::PupilSummary;
+using optics::Raster;
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
-//! A 256 x 256 RGB aperture picture, all white or all black to start with.
-struct Picture {
-    explicit Picture(bool white) : bytes(256 * 256 * 3, white ? 255 : 0) {}
-    void set(int x, int y, bool white)
-    {
-        for (int c = 0; c < 3; ++c)
-            bytes[(static_cast<size_t>(y) * 256 + x) * 3 + c] = white ? 255 : 0;
-    }
-    optics::AperturePicture view() const { return {bytes.data(), 256, 256, 256 * 3}; }
-    std::vector<std::uint8_t> bytes;
-};
+ApertureMask Clear()
+{
+    return ApertureMask(Raster(256, 256, 1));
+}
+
+// A clear mask with the pixels for which `blocked(x, y)` holds closed.
+template <typename Blocked>
+ApertureMask Blocking(Blocked blocked)
+{
+    Raster raster(256, 256, 1);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            if (blocked(x, y))
+                raster.set(x, y, 0);
+    return ApertureMask(std::move(raster));
+}
+
+PupilParams Inches(double diameter)
+{
+    PupilParams p;
+    p.diameter = diameter;
+    return p;
+}
 
 class Pupil : public ::testing::Test {
 protected:
-    void SetUp() override { engine = Engine::Create(); }
-
-    PupilResult build(const PupilParams& p, const Picture& picture = Picture(true))
+    PupilSummary build(const PupilParams& p, const ApertureMask& mask = Clear(), double waveLength = 555.0,
+                       const optics::PupilScreens& screens = {})
     {
-        return optics::BuildPupil(*engine, p, picture.view(), sink);
+        return optics::BuildPupil(*ws, p, mask, screens, waveLength, progress);
     }
-    static PupilParams inches(double d)
-    {
-        PupilParams p;
-        p.diameter = d;
-        return p;
-    }
-    double mask(int u, int v) const { return engine->OtfImag(257 + u, 257 + v); }
-    double phase(int u, int v) const { return engine->WavefrontGrid(257 + u, 257 + v); }
+    double mask(int u, int v) const { return ws->mask(257 + u, 257 + v); }
+    double phase(int u, int v) const { return ws->phase(257 + u, 257 + v); }
 
-    std::unique_ptr<Engine> engine;
-    RecordingSink sink;
+    std::unique_ptr<optics::Workspace> ws = optics::Workspace::Create();
+    testing_support::RecordingProgress progress;
 };
 
-TEST_F(Pupil, RadiusAndResolutionForFiveAndEightInches)
+TEST_F(Pupil, RadiusResolutionAndCellsForDiameterUnitAndWavelength)
 {
-    PupilResult five = build(inches(5.0));
-    EXPECT_DOUBLE_EQ(five.R, 28.5);
-    EXPECT_EQ(five.N, 28);  // half to even
-    EXPECT_EQ(five.t, 89);
-    PupilResult eight = build(inches(8.0));
-    EXPECT_NEAR(eight.R, 45.6, 1e-12);
-    EXPECT_EQ(eight.N, 46);
-    EXPECT_EQ(eight.t, 56);
+    PupilParams mm = Inches(127.0);
+    mm.millimeters = true;
+    const struct {
+        PupilParams params;
+        double waveLength;
+        double R;
+        int N, t;
+    } cases[] = {
+        {Inches(5.0), 555.0, 28.5, 28, 89},  // N: half to even
+        {Inches(8.0), 555.0, 45.6, 46, 56},
+        {mm, 555.0, 28.5, 28, 89},
+        {Inches(5.0), 700.0, 28.5 * 555.0 / 700.0, 23, 89},
+    };
+    for (const auto& c : cases) {
+        const PupilSummary r = build(c.params, Clear(), c.waveLength);
+        EXPECT_NEAR(r.R, c.R, 1e-9) << c.params.diameter << " at " << c.waveLength;
+        EXPECT_EQ(r.N, c.N) << c.params.diameter;
+        EXPECT_EQ(r.t, c.t) << c.params.diameter;
+        EXPECT_DOUBLE_EQ(optics::PupilRadius(c.params, c.waveLength), r.R);
+    }
 }
 
-TEST_F(Pupil, MillimetresGiveTheSamePupilAsInches)
+TEST(PupilFits, OnlyDiametersWhosePupilFitsTheGrid)
 {
-    PupilParams p;
-    p.millimeters = true;
-    p.diameter = 127.0;
-    PupilResult r = build(p);
-    EXPECT_NEAR(r.R, 28.5, 1e-9);
-    EXPECT_EQ(r.N, 28);
-    EXPECT_EQ(r.t, 89);
-}
-
-TEST_F(Pupil, LongerWavelengthShrinksThePupil)
-{
-    engine->WaveLength = 700.0;
-    EXPECT_NEAR(build(inches(5.0)).R, 28.5 * 555.0 / 700.0, 1e-12);
+    PupilParams mm = Inches(650.0);
+    mm.millimeters = true;
+    const std::tuple<PupilParams, double, bool> cases[] = {
+        {Inches(5.0), 555.0, true},
+        {Inches(25.0), 380.0, true},  // the largest diameter of the editors at the shortest wavelength
+        {mm, 380.0, true},
+        {Inches(0.0), 555.0, false},
+        {Inches(-5.0), 555.0, false},
+        {Inches(0.05), 555.0, false},  // rounds to radius 0
+        {Inches(100.0), 555.0, false}, // radius 570
+        {Inches(std::nan("")), 555.0, false},
+        {Inches(std::numeric_limits<double>::infinity()), 555.0, false},
+        {Inches(5.0), 0.0, false},
+    };
+    for (const auto& [params, waveLength, fits] : cases)
+        EXPECT_EQ(optics::PupilFits(params, waveLength), fits) << params.diameter << " at " << waveLength;
 }
 
 TEST_F(Pupil, UndersamplingWarningThreshold)
 {
     // N = 28 for 5 inches: warned when 28 < 8 |focus + 1.5|.
-    PupilParams p = inches(5.0);
-    p.focus = 4.0;
-    EXPECT_TRUE(build(p).undersampled);
-    p.focus = 2.0;  // 8 x 3.5 = 28: not less
-    EXPECT_FALSE(build(p).undersampled);
-    p.focus = 2.01;
-    EXPECT_TRUE(build(p).undersampled);
-    p.focus = -1.5;
-    EXPECT_FALSE(build(p).undersampled);
-    p.focus = -5.0;  // 8 x 3.5 = 28 again, on the other side
-    EXPECT_FALSE(build(p).undersampled);
-    p.focus = -5.1;
-    EXPECT_TRUE(build(p).undersampled);
+    const std::pair<double, bool> cases[] = {{4.0, true},   {2.0, false}, {2.01, true},
+                                             {-1.5, false}, {-5.0, false}, {-5.1, true}};
+    for (const auto& [focus, warned] : cases) {
+        PupilParams p = Inches(5.0);
+        p.focus = focus;
+        EXPECT_EQ(build(p).undersampled, warned) << focus;
+    }
 }
 
-TEST_F(Pupil, PerfectApertureIsFlatAndFullyOpen)
+TEST_F(Pupil, PerfectApertureIsFlatAndFullyOpenAndClearsAnEarlierPupil)
 {
-    PupilResult r = build(inches(5.0));
+    ws->fieldRe(3, 3) = 5.0;
+    ws->fieldIm(500, 12) = 5.0;
+    ws->phase(1, 512) = 5.0;
+    ws->mask(257 + 40, 257) = 1.0;  // outside a 5-inch pupil
+    ws->spectrumAfterPupil = true;
+    const PupilSummary r = build(Inches(5.0));
     int open = 0;
     for (int u = -28; u <= 28; ++u) {
         for (int v = -28; v <= 28; ++v) {
             const bool inDisc = u * u + v * v <= 28 * 28;
-            EXPECT_EQ(mask(u, v), inDisc ? 1.0 : 0.0) << u << "," << v;
-            EXPECT_EQ(engine->FieldReal(257 + u, 257 + v), inDisc ? 1.0 : 0.0);
-            EXPECT_EQ(engine->FieldImag(257 + u, 257 + v), 0.0);
+            ASSERT_EQ(mask(u, v), inDisc ? 1.0 : 0.0) << u << "," << v;
+            ASSERT_EQ(ws->fieldRe(257 + u, 257 + v), inDisc ? 1.0 : 0.0);
+            ASSERT_EQ(ws->fieldIm(257 + u, 257 + v), 0.0);
             open += inDisc;
         }
     }
     EXPECT_EQ(r.openCells, open);
-    EXPECT_EQ(engine->PupilCellCount, open);
+    EXPECT_EQ(r.cellCount, open);
     EXPECT_EQ(r.rms, 0.0);
     EXPECT_EQ(r.minW, 0.0);
     EXPECT_DOUBLE_EQ(r.maxW, 1e-5);
+    EXPECT_EQ(ws->fieldRe(3, 3), 0.0);
+    EXPECT_EQ(ws->fieldIm(500, 12), 0.0);
+    EXPECT_EQ(ws->phase(1, 512), 0.0);
+    EXPECT_EQ(mask(40, 0), 0.0);
+    EXPECT_FALSE(ws->spectrumAfterPupil);
+    EXPECT_EQ(progress.stages, std::vector<std::string>{"Building aberrations at wavefront"});
 }
 
-TEST_F(Pupil, ClearsWhatAnEarlierRunLeft)
+TEST_F(Pupil, OuterRingStaysOpenUnderAClosedMask)
 {
-    engine->FieldReal(3, 3) = 5.0;
-    engine->FieldImag(500, 12) = 5.0;
-    engine->WavefrontGrid(1, 512) = 5.0;
-    engine->OtfImag(257 + 40, 257) = 1.0;  // outside a 5-inch pupil
-    PupilResult r = build(inches(5.0));
-    EXPECT_EQ(engine->FieldReal(3, 3), 0.0);
-    EXPECT_EQ(engine->FieldImag(500, 12), 0.0);
-    EXPECT_EQ(engine->WavefrontGrid(1, 512), 0.0);
-    EXPECT_EQ(engine->OtfImag(257 + 40, 257), 0.0);
-    EXPECT_EQ(r.rms, 0.0);
-}
-
-TEST_F(Pupil, ReportsItsStageFirst)
-{
-    build(inches(5.0));
-    ASSERT_EQ(sink.texts.size(), 1u);
-    EXPECT_EQ(sink.texts[0], RecordingSink::Text(0, "Building aberrations at wavefront"));
-}
-
-TEST_F(Pupil, OuterRingStaysOpenUnderABlackPicture)
-{
-    PupilResult r = build(inches(5.0), Picture(false));
+    const PupilSummary r = build(Inches(5.0), ApertureMask());
     // Only 0.9 < rho^2 <= 1 is open.
     int open = 0;
     for (int u = -28; u <= 28; ++u) {
@@ -152,7 +156,7 @@ TEST_F(Pupil, OuterRingStaysOpenUnderABlackPicture)
             const double y = v / 28.0;
             const double rho2 = x * x + y * y;
             const bool ring = rho2 > 0.9 && rho2 <= 1.0;
-            EXPECT_EQ(mask(u, v), ring ? 1.0 : 0.0) << u << "," << v;
+            ASSERT_EQ(mask(u, v), ring ? 1.0 : 0.0) << u << "," << v;
             open += ring;
         }
     }
@@ -162,66 +166,54 @@ TEST_F(Pupil, OuterRingStaysOpenUnderABlackPicture)
 
 TEST_F(Pupil, SpiderVaneDoesNotCutTheOuterRing)
 {
-    Picture picture(true);
-    for (int y = 0; y < 256; ++y)
-        for (int x = 127; x <= 129; ++x)
-            picture.set(x, y, false);
-    build(inches(5.0), picture);
+    build(Inches(5.0), Blocking([](int x, int) { return x >= 127 && x <= 129; }));
     EXPECT_EQ(mask(0, 0), 0.0);
     EXPECT_EQ(mask(0, 20), 0.0);
     EXPECT_EQ(mask(0, -26), 0.0);  // rho^2 = 0.862
     EXPECT_EQ(mask(0, 27), 1.0);   // rho^2 = 0.930
     EXPECT_EQ(mask(0, 28), 1.0);
     EXPECT_EQ(mask(0, -28), 1.0);
-    EXPECT_EQ(mask(1, 0), 1.0);    // beside the vane
+    EXPECT_EQ(mask(1, 0), 1.0);  // beside the vane
 }
 
 TEST_F(Pupil, CircleOfRadiusSquaredNineTenthsIsBlocked)
 {
     // N = 20: (18/20)^2 + (6/20)^2 is exactly 0.9 in double arithmetic.
-    PupilResult r = build(inches(20.0 / 5.7));
-    ASSERT_EQ(r.N, 20);
+    ASSERT_EQ(build(Inches(20.0 / 5.7)).N, 20);
     EXPECT_EQ(mask(18, 6), 0.0);
     EXPECT_EQ(mask(-6, 18), 0.0);
     EXPECT_EQ(mask(18, 5), 1.0);
     EXPECT_EQ(mask(18, 7), 1.0);
-    EXPECT_EQ(engine->FieldReal(257 + 18, 257 + 6), 0.0);
+    EXPECT_EQ(ws->fieldRe(257 + 18, 257 + 6), 0.0);
 }
 
 TEST_F(Pupil, ObstructedCellsAreStillCounted)
 {
-    const int total = build(inches(5.0)).openCells;
-    Picture picture(true);
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x)
-            if ((x - 128) * (x - 128) + (y - 128) * (y - 128) < 50 * 50)
-                picture.set(x, y, false);
-    PupilResult r = build(inches(5.0), picture);
-    EXPECT_EQ(engine->PupilCellCount, total);
+    const int total = build(Inches(5.0)).openCells;
+    const PupilSummary r =
+        build(Inches(5.0), Blocking([](int x, int y) { return (x - 128) * (x - 128) + (y - 128) * (y - 128) < 2500; }));
+    EXPECT_EQ(r.cellCount, total);
     EXPECT_LT(r.openCells, total * 0.9);
     EXPECT_EQ(mask(0, 0), 0.0);
-    EXPECT_EQ(engine->FieldReal(257, 257), 0.0);
+    EXPECT_EQ(ws->fieldRe(257, 257), 0.0);
 }
 
-TEST_F(Pupil, PictureIsSampledAtTheScaledCellPosition)
+TEST_F(Pupil, MaskIsSampledAtTheScaledCellPosition)
 {
     // 8 inches: s = 128 / 45.6. Cell u = 10 samples pixel Round(28.07) + 128.
-    Picture picture(true);
-    for (int y = 0; y < 256; ++y)
-        picture.set(156, y, false);
-    build(inches(8.0), picture);
+    build(Inches(8.0), Blocking([](int x, int) { return x == 156; }));
     EXPECT_EQ(mask(10, 0), 0.0);
     EXPECT_EQ(mask(9, 0), 1.0);
     EXPECT_EQ(mask(11, 0), 1.0);
 }
 
-TEST_F(Pupil, TurnedDownEdgeAtTheStartRadius)
+TEST_F(Pupil, TurnedDownEdgeFromItsStartRadiusAndNoneForAZoneOfZeroWidth)
 {
     // N = 40: cell u = 38 lies at rho 0.95, u = 40 on the rim.
-    PupilParams p = inches(40.0 / 5.7);
+    PupilParams p = Inches(40.0 / 5.7);
     p.edge = 1.0;
     p.edgeRadius = 95.0;
-    PupilResult r = build(p);
+    PupilSummary r = build(p);
     ASSERT_EQ(r.N, 40);
     EXPECT_NEAR(phase(38, 0) / kTwoPi, -0.0461, 5e-5);
     EXPECT_NEAR(phase(40, 0) / kTwoPi, -1.0, 1e-9);
@@ -229,17 +221,13 @@ TEST_F(Pupil, TurnedDownEdgeAtTheStartRadius)
     EXPECT_EQ(phase(37, 0), 0.0);
     EXPECT_EQ(phase(0, 0), 0.0);
     EXPECT_NEAR(r.minW / kTwoPi, -1.0, 1e-9);
-}
 
-TEST_F(Pupil, EdgeZoneOfZeroWidthLeavesTheRimFinite)
-{
-    PupilParams p = inches(5.0);
+    p = Inches(5.0);
     p.edge = 1.0;
     p.edgeRadius = 100.0;
-    PupilResult r = build(p);
+    r = build(p);
     EXPECT_EQ(phase(28, 0), 0.0);
-    EXPECT_EQ(engine->FieldReal(257 + 28, 257), 1.0);
-    EXPECT_TRUE(std::isfinite(r.rms));
+    EXPECT_EQ(ws->fieldRe(257 + 28, 257), 1.0);
     EXPECT_EQ(r.rms, 0.0);
 }
 
@@ -247,22 +235,20 @@ TEST_F(Pupil, PhaseScalesWithReferenceOverCurrentWavelength)
 {
     // A diameter scaled with the wavelength keeps the same cells, so every
     // cell must carry 555 / 700 of its phase.
-    PupilParams p = inches(8.0);
+    PupilParams p = Inches(8.0);
     p.focus = 0.7;
     p.spherical = 0.4;
     p.coma = 0.3;
     p.comaAngle = 30;
     p.pinch = -0.2;
     build(p);
-    std::vector<double> at555(engine->WavefrontGrid.cells.begin(), engine->WavefrontGrid.cells.end());
-    engine->WaveLength = 700.0;
+    const auto at555 = std::make_unique<optics::Grid>(ws->phase);
     p.diameter = 8.0 * 700.0 / 555.0;
-    PupilResult r = build(p);
-    ASSERT_EQ(r.N, 46);
+    ASSERT_EQ(build(p, Clear(), 700.0).N, 46);
     int compared = 0;
     for (int u = -46; u <= 46; ++u) {
         for (int v = -46; v <= 46; ++v) {
-            const double before = at555[static_cast<size_t>(257 + u) * 517 + 257 + v];
+            const double before = (*at555)(257 + u, 257 + v);
             ASSERT_NEAR(phase(u, v), before * 555.0 / 700.0, 1e-12) << u << "," << v;
             compared += before != 0.0;
         }
@@ -272,81 +258,67 @@ TEST_F(Pupil, PhaseScalesWithReferenceOverCurrentWavelength)
 
 TEST_F(Pupil, DefocusIsQuadraticInRadius)
 {
-    PupilParams p = inches(5.0);
+    PupilParams p = Inches(5.0);
     p.focus = 1.0;
-    PupilResult r = build(p);
+    const PupilSummary r = build(p);
     EXPECT_NEAR(phase(28, 0), kTwoPi, 1e-12);
     EXPECT_NEAR(phase(14, 0), kTwoPi / 4, 1e-12);
     EXPECT_NEAR(phase(0, -14), kTwoPi / 4, 1e-12);
     EXPECT_EQ(phase(0, 0), 0.0);
-    EXPECT_NEAR(engine->FieldReal(257 + 14, 257), 0.0, 1e-12);  // cos(pi / 2)
-    EXPECT_NEAR(engine->FieldImag(257 + 14, 257), 1.0, 1e-12);
+    EXPECT_NEAR(ws->fieldRe(257 + 14, 257), 0.0, 1e-12);  // cos(pi / 2)
+    EXPECT_NEAR(ws->fieldIm(257 + 14, 257), 1.0, 1e-12);
     EXPECT_NEAR(r.maxW, kTwoPi + 1e-5, 1e-12);
     EXPECT_EQ(r.minW, 0.0);
 }
 
-TEST_F(Pupil, ComaPointsAlongItsAngleFromPlusXTowardsPlusY)
+// Each term at its angle, in waves at cells of a 5-inch pupil (N = 28).
+TEST_F(Pupil, ComaAstigmatismPinchAndTubeFollowTheirAnglesAndBands)
 {
-    PupilParams p = inches(5.0);
-    p.coma = 1.0;
-    p.comaAngle = 90;  // cos(theta): largest along +x, antisymmetric in x
-    build(p);
-    EXPECT_NEAR(phase(28, 0) / kTwoPi, 0.5, 1e-6);
-    EXPECT_NEAR(phase(-28, 0) / kTwoPi, -0.5, 1e-6);
-    EXPECT_NEAR(phase(0, 28) / kTwoPi, 0.0, 1e-6);
-    p.comaAngle = 180;  // cos(theta + pi / 2) = -sin(theta): largest along -y
-    build(p);
-    EXPECT_NEAR(phase(0, -28) / kTwoPi, 0.5, 1e-6);
-    EXPECT_NEAR(phase(0, 28) / kTwoPi, -0.5, 1e-6);
+    auto with = [](void (*set)(PupilParams&)) {
+        PupilParams p = Inches(5.0);
+        set(p);
+        return p;
+    };
+    // theta of cell (14, 8) is atan(8 / 14) = 29.7 degrees: sin(3 theta) x 0.5 rho^2.
+    const double rho2 = (14 * 14 + 8 * 8) / (28.0 * 28.0);
+    const double pinchAt = std::sin(3 * std::atan2(8 / 28.0 + 1e-7, 14 / 28.0 + 1e-7)) * 0.5 * rho2;
+    const struct {
+        const char* name;
+        PupilParams params;
+        std::vector<std::tuple<int, int, double>> waves;
+        double tolerance;
+    } cases[] = {
+        // cos(theta) at 90 degrees: largest along +x, antisymmetric in x.
+        {"coma 90", with([](PupilParams& p) { p.coma = 1.0; p.comaAngle = 90; }),
+         {{28, 0, 0.5}, {-28, 0, -0.5}, {0, 28, 0.0}}, 1e-6},
+        // cos(theta + pi / 2) = -sin(theta) at 180 degrees: largest along -y.
+        {"coma 180", with([](PupilParams& p) { p.coma = 1.0; p.comaAngle = 180; }),
+         {{0, -28, 0.5}, {0, 28, -0.5}}, 1e-6},
+        {"astigmatism", with([](PupilParams& p) { p.astigmatism = 1.0; }), {{28, 0, 0.5}, {0, 28, -0.5}}, 1e-6},
+        {"pinch", with([](PupilParams& p) { p.pinch = 1.0; }), {{14, 8, pinchAt}, {0, 28, -0.5}}, 1e-6},
+        // Only y beyond the band start: y = 0.5 is not; ((0.75 - 0.5) / 0.5)^3.
+        {"tube", with([](PupilParams& p) { p.tube = 1.0; p.tubeRadius = 0.5; }),
+         {{0, 14, 0.0}, {0, -20, 0.0}, {0, 28, 1.0}, {0, 21, 0.125}}, 1e-12},
+    };
+    for (const auto& c : cases) {
+        build(c.params);
+        for (const auto& [u, v, waves] : c.waves)
+            EXPECT_NEAR(phase(u, v) / kTwoPi, waves, c.tolerance) << c.name << " at " << u << "," << v;
+    }
 }
 
-TEST_F(Pupil, AstigmatismAndPinchFollowTheirAngles)
+TEST_F(Pupil, SphericalAberrationsAreBalancedAroundZero)
 {
-    PupilParams p = inches(5.0);
-    p.astigmatism = 1.0;
-    p.astigmatismAngle = 0;
-    build(p);
-    EXPECT_NEAR(phase(28, 0) / kTwoPi, 0.5, 1e-6);
-    EXPECT_NEAR(phase(0, 28) / kTwoPi, -0.5, 1e-6);
-    p.astigmatism = 0.0;
-    p.pinch = 1.0;
-    build(p);
-    // sin(3 theta) x 0.5 rho^2: theta = 30 degrees gives the full half wave.
-    const int u = 14;
-    const int v = 8;  // atan(8 / 14) = 29.7 degrees
-    const double rho2 = (u * u + v * v) / (28.0 * 28.0);
-    const double theta = std::atan2(v / 28.0 + 1e-7, u / 28.0 + 1e-7);
-    EXPECT_NEAR(phase(u, v), std::sin(3 * theta) * 0.5 * kTwoPi * rho2, 1e-6);
-    EXPECT_NEAR(phase(0, 28) / kTwoPi, std::sin(3 * std::numbers::pi / 2) * 0.5, 1e-6);
-}
-
-TEST_F(Pupil, TubeCurrentsOnlyBelowTheirBand)
-{
-    PupilParams p = inches(5.0);
-    p.tube = 1.0;
-    p.tubeRadius = 0.5;
-    build(p);
-    EXPECT_EQ(phase(0, 14), 0.0);  // y = 0.5 is not beyond the start
-    EXPECT_EQ(phase(0, -20), 0.0);
-    EXPECT_NEAR(phase(0, 28) / kTwoPi, 1.0, 1e-12);
-    EXPECT_NEAR(phase(0, 21) / kTwoPi, 0.125, 1e-12);  // ((0.75 - 0.5) / 0.5)^3
-}
-
-TEST_F(Pupil, LowerSphericalOfOneWaveHasRmsOfPoint298Waves)
-{
-    PupilParams p = inches(8.0);
+    PupilParams p = Inches(8.0);
     p.spherical = 1.0;
-    PupilResult r = build(p);
+    PupilSummary r = build(p);
     // 4 (rho^2 - rho^4 - 1/6) has a standard deviation of sqrt(1/180) x 4.
     EXPECT_NEAR(r.rms / kTwoPi, 0.298, 0.003);
     EXPECT_NEAR(r.mean / kTwoPi, 0.0, 0.01);
-}
 
-TEST_F(Pupil, HigherSphericalIsBalancedAroundZero)
-{
-    PupilParams p = inches(8.0);
+    p = Inches(8.0);
     p.higherSpherical = 1.0;
-    PupilResult r = build(p);
+    r = build(p);
     // -(10 rho^6 - 15 rho^4 + 6 rho^2 - 0.5) has mean 0 over the disc and
     // RMS 0.5 / sqrt(7).
     EXPECT_NEAR(r.mean / kTwoPi, 0.0, 0.01);
@@ -355,40 +327,47 @@ TEST_F(Pupil, HigherSphericalIsBalancedAroundZero)
     EXPECT_NEAR(phase(46, 0) / kTwoPi, -0.5, 1e-9);
 }
 
-TEST_F(Pupil, ScreensAddFourThousandthsOfTheirValue)
-{
-    for (int i = 0; i < 517; ++i) {
-        for (int j = 0; j < 517; ++j) {
-            engine->TurbulenceGrid(i, j) = 100.0;
-            engine->RoughnessGrid(i, j) = 50.0;
-        }
+class PupilWithScreens : public Pupil {
+protected:
+    void SetUp() override
+    {
+        std::fill(turbulence->cells.begin(), turbulence->cells.end(), 100.0);
+        std::fill(roughness->cells.begin(), roughness->cells.end(), 50.0);
     }
-    PupilParams p = inches(5.0);
-    p.turbulence = 0.1;
-    build(p);
+    PupilSummary build(double turbulenceAmount, double roughnessAmount, int drift)
+    {
+        PupilParams p = Inches(5.0);
+        p.turbulence = turbulenceAmount;
+        p.roughness = roughnessAmount;
+        return Pupil::build(p, Clear(), 555.0, {turbulence.get(), roughness.get(), drift});
+    }
+
+    std::unique_ptr<optics::Grid> turbulence = std::make_unique<optics::Grid>();
+    std::unique_ptr<optics::Grid> roughness = std::make_unique<optics::Grid>();
+};
+
+TEST_F(PupilWithScreens, AddFourThousandthsOfTheirValueWhenTheirAmountIsNotZero)
+{
+    build(0.1, 0.0, 0);
     EXPECT_NEAR(phase(0, 0), 0.4, 1e-12);
-    p.turbulence = 0.0;
-    p.roughness = 0.1;
-    build(p);
+    build(0.0, 0.1, 0);
     EXPECT_NEAR(phase(5, 3), 0.2, 1e-12);
+    // A screen that is not there adds nothing.
+    PupilParams p = Inches(5.0);
+    p.turbulence = 0.1;
+    p.roughness = 0.1;
+    Pupil::build(p);
+    EXPECT_EQ(phase(5, 3), 0.0);
 }
 
-TEST_F(Pupil, TurbulenceSamplesOffTheGridReadZero)
+TEST_F(PupilWithScreens, TurbulenceDriftedOffTheGridReadsZero)
 {
-    for (int i = 0; i < 517; ++i)
-        for (int j = 0; j < 517; ++j)
-            engine->TurbulenceGrid(i, j) = 100.0;
-    PupilParams p = inches(5.0);
-    p.turbulence = 0.1;
-    // A large shift pushes the samples beyond the last cell: the centre reads
-    // 129 + 400 on both axes.
-    engine->TurbulenceShift = 400;
-    build(p);
+    // The centre reads 129 + 400 on both axes.
+    build(0.1, 0.0, 400);
     EXPECT_EQ(phase(0, 0), 0.0);
     EXPECT_EQ(phase(-28, 0), 0.0);  // first index 403 is inside, second 529 is not
-    // A negative shift below the first cell: the centre reads -11.
-    engine->TurbulenceShift = -140;
-    build(p);
+    // Drifted below the first cell: the centre reads -11.
+    build(0.1, 0.0, -140);
     EXPECT_EQ(phase(0, 0), 0.0);
     EXPECT_NEAR(phase(20, 10), 0.4, 1e-12);  // indices 79 and 34
 }
@@ -398,27 +377,11 @@ TEST(AngleOf, QuadrantsAndSinglePrecision)
     EXPECT_EQ(optics::AngleOf(0.0, 0.0), static_cast<float>(std::numbers::pi / 4));
     EXPECT_EQ(optics::AngleOf(1.0, -1e-7), 1.5707964f);  // x exactly cancelled
     EXPECT_EQ(optics::AngleOf(-1.0, -1e-7), -1.5707964f);
-    EXPECT_EQ(optics::AngleOf(-1e-7, -1.0), 0.0f);       // y exactly cancelled
+    EXPECT_EQ(optics::AngleOf(-1e-7, -1.0), 0.0f);  // y exactly cancelled
     EXPECT_EQ(optics::AngleOf(-1e-7, -1e-7), 0.0f);
     EXPECT_NEAR(optics::AngleOf(0.5, -0.5), 3 * std::numbers::pi / 4, 1e-6);
     EXPECT_NEAR(optics::AngleOf(-0.5, -0.5), -3 * std::numbers::pi / 4, 1e-6);
-    const float a = optics::AngleOf(0.3, 0.7);
-    EXPECT_EQ(a, static_cast<float>(std::atan2(0.3 + 1e-7, 0.7 + 1e-7)));
-}
-
-TEST_F(Pupil, RefusesDiametersThatGiveNoPupilOnTheGrid)
-{
-    engine->FieldReal(300, 300) = 7.0;
-    EXPECT_THROW(build(inches(0.0)), std::invalid_argument);
-    EXPECT_THROW(build(inches(-5.0)), std::invalid_argument);
-    EXPECT_THROW(build(inches(0.05)), std::invalid_argument);   // rounds to radius 0
-    EXPECT_THROW(build(inches(100.0)), std::invalid_argument);  // radius 570
-    EXPECT_THROW(build(inches(std::nan(""))), std::invalid_argument);
-    EXPECT_EQ(engine->FieldReal(300, 300), 7.0);
-    EXPECT_TRUE(sink.texts.empty());
-    // The largest diameter of the controls fits, even at 380 nm.
-    engine->WaveLength = 380.0;
-    EXPECT_LE(build(inches(25.0)).N, optics::kMaxPupilRadius);
+    EXPECT_EQ(optics::AngleOf(0.3, 0.7), static_cast<float>(std::atan2(0.3 + 1e-7, 0.7 + 1e-7)));
 }
 
 }  // namespace
