@@ -1,7 +1,6 @@
 #include "imaging/wavefront_picture.h"
 
 #include "imaging/colour.h"
-#include "optics/pupil.h"
 
 #include <gtest/gtest.h>
 
@@ -42,26 +41,27 @@ public:
 
 class WavefrontPicture : public ::testing::Test {
 protected:
-    optics::PupilResult build(double focus)
+    // The wavefront of a 5-inch aperture (pupil radius 28 cells) drawn as the
+    // Wavefront page draws it.
+    void draw(double focus, char separator = '.')
     {
-        engine = optics::Engine::Create();
-        std::vector<std::uint8_t> white(256 * 256 * 3, 255);
-        optics::PupilParams p;
-        p.diameter = 5.0;
-        p.focus = focus;
-        optics::NullStatusSink sink;
-        return optics::BuildPupil(*engine, p, {white.data(), 256, 256, 768}, sink);
+        optics::StarRequest request;
+        request.pupil.focus = focus;
+        request.wavefrontMap = true;
+        optics::NoProgress progress;
+        const optics::StarResult r = calculator.calculate(request, progress).value();
+        imaging::DrawWavefrontPicture(buffer, *r.wavefront, r.pupil.minW, r.pupil.maxW, text, separator);
     }
 
-    std::unique_ptr<optics::Engine> engine;
+    optics::ScreenCache screens;
+    optics::StarCalculator calculator{screens};
     PixelBuffer buffer{256, 256};
     RecordingText text;
 };
 
 TEST_F(WavefrontPicture, ZeroPhaseIsTheMiddleColour)
 {
-    optics::PupilResult r = build(0.0);
-    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text);
+    draw(0.0);
     // Pixel (128, 128) shows the pupil centre, cell [257][257].
     EXPECT_EQ(buffer.pixel(128, 128), imaging::WavelengthToRgb(528));
     EXPECT_NE(imaging::WavelengthToRgb(528), imaging::WavelengthToRgb(527));
@@ -70,19 +70,12 @@ TEST_F(WavefrontPicture, ZeroPhaseIsTheMiddleColour)
     EXPECT_EQ(buffer.pixel(10, 10), imaging::kWhite);
 }
 
-TEST_F(WavefrontPicture, DefocusRunsFromTheMiddleToRed)
+TEST_F(WavefrontPicture, DefocusRunsFromTheMiddleToRedAlongTheColourBar)
 {
-    optics::PupilResult r = build(1.0);
-    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text);
+    draw(1.0);
     EXPECT_EQ(buffer.pixel(128, 128), imaging::WavelengthToRgb(528));
     EXPECT_EQ(buffer.pixel(128 + 28, 128), imaging::WavelengthToRgb(655));
     EXPECT_EQ(buffer.pixel(128, 128 - 28), imaging::WavelengthToRgb(655));
-}
-
-TEST_F(WavefrontPicture, ColourBarTicksAndValues)
-{
-    optics::PupilResult r = build(1.0);
-    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text);
     EXPECT_EQ(buffer.pixel(255, 0), imaging::WavelengthToRgb(655));
     EXPECT_EQ(buffer.pixel(254, 0), imaging::WavelengthToRgb(655));
     EXPECT_EQ(buffer.pixel(255, 255), imaging::WavelengthToRgb(400));
@@ -106,8 +99,7 @@ TEST_F(WavefrontPicture, ColourBarTicksAndValues)
 
 TEST_F(WavefrontPicture, WideTickTextsEndBeforeTheTickMarks)
 {
-    optics::PupilResult r = build(15.0);  // ticks from -12.00 to 12.00 waves
-    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text);
+    draw(15.0);  // ticks from -12.00 to 12.00 waves
     ASSERT_EQ(text.calls.size(), 9u);
     EXPECT_EQ(text.calls[0].text, "-12.00");
     EXPECT_EQ(text.calls[4].text, "0.00");
@@ -121,8 +113,7 @@ TEST_F(WavefrontPicture, WideTickTextsEndBeforeTheTickMarks)
 
 TEST_F(WavefrontPicture, DecimalSeparatorIsPassedThrough)
 {
-    optics::PupilResult r = build(1.0);
-    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text, ',');
+    draw(1.0, ',');
     EXPECT_EQ(text.calls[8].text, "0,80");
 }
 
