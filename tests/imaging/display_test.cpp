@@ -222,27 +222,29 @@ TEST(DrawZoomedStarPicture, BrightnessAndColourAsInTheStarPicture)
 }
 
 // The dimmer image on the brighter one's scale: its cell times its peak over
-// the brighter peak picks the curve entry. Pixel (x, x) shows cell [257][257].
+// the brighter peak picks the curve entry; the sampling step 1 / zoom is
+// single precision.
 TEST(DrawOnPeakScale, TheCellIsScaledByThePeakRatio)
 {
     const struct {
-        double cell, peak, brighterPeak, zoom;
-        int brightness, x, level;
+        Cell cell;
+        double peak, brighterPeak, zoom;
+        int brightness, x, y, level;
     } cases[] = {
-        {0.9, 2.0, 4.0, 1.0, 0, 129, 171},    // 0.9 x 1000 x 2 / 4: entry 450
-        {0.6, 2.0, 4.0, 1.0, 0, 129, 140},    // entry 300
-        {0.6, 3.0, 4.0, 1.0, 0, 129, 171},    // entry 450 again
-        {0.6, 2.0, 4.0, 1.0, 100, 129, 255},  // 21 x the level, capped
-        {0.6, 2.0, 4.0, 2.0, 0, 131, 140},    // 3 x 0.5 + 255 = 256.5 goes to 256
-        {0.6, 2.0, 4.0, 2.0, 0, 132, 0},      // the next cell
+        {{257, 257, 0.9}, 2.0, 4.0, 1.0, 0, 129, 129, 171},    // 0.9 x 1000 x 2 / 4: entry 450
+        {{257, 257, 0.6}, 2.0, 4.0, 1.0, 0, 129, 129, 140},    // entry 300
+        {{257, 257, 0.6}, 3.0, 4.0, 1.0, 0, 129, 129, 171},    // entry 450 again
+        {{257, 257, 0.6}, 2.0, 4.0, 1.0, 100, 129, 129, 255},  // 21 x the level, capped
+        {{257, 257, 0.6}, 2.0, 4.0, 2.0, 0, 131, 131, 140},    // 3 x 0.5 + 255 = 256.5 goes to 256
+        {{257, 257, 0.6}, 2.0, 4.0, 2.0, 0, 132, 132, 0},      // the next cell
+        {{268, 256, 0.9}, 2.0, 4.0, 0.24, 0, 131, 128, 171},   // 3 x 4.1666665 + 255 is below 267.5
     };
     for (const auto& c : cases) {
-        const PixelBuffer picture =
-            imaging::DrawOnPeakScale(*Star({{257, 257, c.cell}}), c.peak, c.brighterPeak, DefaultCurve(),
-                                     {c.zoom, c.brightness});
+        const PixelBuffer picture = imaging::DrawOnPeakScale(*Star({c.cell}), c.peak, c.brighterPeak,
+                                                             DefaultCurve(), {c.zoom, c.brightness});
         const auto level = static_cast<std::uint8_t>(c.level);
-        EXPECT_EQ(picture.pixel(c.x, c.x), (Rgb{level, level, level}))
-            << c.cell << " " << c.peak << " " << c.zoom << " " << c.x;
+        EXPECT_EQ(picture.pixel(c.x, c.y), (Rgb{level, level, level}))
+            << c.cell.value << " " << c.peak << " " << c.zoom << " " << c.x;
     }
 }
 

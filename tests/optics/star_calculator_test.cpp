@@ -166,9 +166,11 @@ TEST(StarCalculator, CurvesAndWavefrontOnlyWhenAskedFor)
                 continue;
             // The map shows cells [129 + x][129 + y] of the pupil.
             const optics::Workspace& ws = calculator.workspace();
-            for (auto [x, y] : {std::pair{128, 128}, {140, 100}, {128 + 57, 128}, {0, 0}, {256, 256}}) {
-                EXPECT_EQ(result.wavefront->phaseAt(x, y), ws.phase(129 + x, 129 + y)) << x << "," << y;
-                EXPECT_EQ(result.wavefront->openAt(x, y), ws.mask(129 + x, 129 + y) == 1.0) << x << "," << y;
+            for (int x = 0; x < optics::WavefrontMap::kSide; ++x) {
+                for (int y = 0; y < optics::WavefrontMap::kSide; ++y) {
+                    ASSERT_EQ(result.wavefront->phaseAt(x, y), ws.phase(129 + x, 129 + y)) << x << "," << y;
+                    ASSERT_EQ(result.wavefront->openAt(x, y), ws.mask(129 + x, 129 + y) == 1.0) << x << "," << y;
+                }
             }
             EXPECT_TRUE(result.wavefront->openAt(128 + 57, 128));
             EXPECT_FALSE(result.wavefront->openAt(128 + 58, 128));
@@ -262,6 +264,14 @@ TEST(StarCalculator, ScreensComeFromTheCacheAndAreBuiltOnce)
     EXPECT_EQ(StarChecksum(taken), StarChecksum(built));
     EXPECT_EQ(second.stages.front(), "Building aperture");
     EXPECT_EQ(second.stages.back(), "");
+
+    // The pupil centre reads the turbulence screen at cell 129 + drift on both
+    // axes and the roughness screen at its centre, 0.004 of each.
+    request.screenDrift = 12;
+    request.wavefrontMap = true;
+    const StarResult drifted = Calculate(other, request);
+    EXPECT_EQ(drifted.wavefront->phaseAt(128, 128),
+              0.001 * built.turbulence->grid(141, 141) * 4.0 + 0.001 * built.roughness->grid(257, 257) * 4.0);
 }
 
 }  // namespace
