@@ -162,6 +162,7 @@ TEST(DrawStarPicture, SamplesZoomsBrightnessAndColour)
         {"faint", faint, false, {}, {{72, 72, {11, 11, 11}}, {129, 129, kWhite}}, 2},  // 255 x 0.045
         {"brightness 100", faint, false, {1.0, 100}, {{72, 72, {241, 241, 241}}, {129, 129, kWhite}}, 2},
         {"brightness 50", faint, false, {1.0, 50}, {{72, 72, {126, 126, 126}}}, 2},
+        {"brightness 95", faint, false, {1.0, 95}, {{72, 72, {229, 229, 229}}}, 2},  // 255 x 0.9 in double
         {"colour", faint, false, {1.0, 0, kRed}, {{72, 72, {11, 0, 0}}, {129, 129, kRed}}, 2},
         {"not a number is black", {{261, 261, std::nan("")}}, false, {}, {{133, 133, kBlack}}, 0},
     };
@@ -206,12 +207,13 @@ TEST(DrawZoomedStarPicture, ItsOwnStepAndBorder)
     }
 }
 
-TEST(DrawZoomedStarPicture, BrightnessAndColourAsInTheStarPicture)
+TEST(DrawZoomedStarPicture, BrightnessAndColourWithTheLevelInSinglePrecision)
 {
     const auto star = Star({{257, 257, 1.0}, {200, 200, 0.01}});
     const std::tuple<StarLook, Rgb, Rgb> cases[] = {
         {{1.0, 0}, {11, 11, 11}, kWhite},
         {{1.0, 100}, {241, 241, 241}, kWhite},
+        {{1.0, 95}, {230, 230, 230}, kWhite},  // the level 0.9 held in single precision
         {{1.0, 0, kRed}, {11, 0, 0}, kRed},
     };
     for (const auto& [look, faint, peak] : cases) {
