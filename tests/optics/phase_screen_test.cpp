@@ -186,8 +186,10 @@ TEST(BuildScreen, ZeroAmplitudeGivesAZeroScreenAndABlackPicture)
 {
     for (ScreenKind kind : {ScreenKind::Turbulence, ScreenKind::Roughness}) {
         const auto screen = Build(kind, 1.0, 0.0);
-        EXPECT_TRUE(std::all_of(screen->grid.cells.begin(), screen->grid.cells.end(), [](double v) { return v == 0; }));
-        EXPECT_TRUE(std::all_of(screen->picture.grey.begin(), screen->picture.grey.end(), [](int g) { return g == 0; }));
+        const auto& cells = screen->grid.cells;
+        const auto& grey = screen->picture.grey;
+        EXPECT_TRUE(std::all_of(cells.begin(), cells.end(), [](double v) { return v == 0; }));
+        EXPECT_TRUE(std::all_of(grey.begin(), grey.end(), [](int g) { return g == 0; }));
     }
 }
 

@@ -104,7 +104,8 @@ TEST(ChromaticSum, AddsEachPassInItsColourAndScalesTheLargestSumTo255)
     const sim::ChannelWeights at555 = sim::WeightsAt(555.0);
     const optics::RgbCell& centre = (*composite.cells)(257, 257);
     EXPECT_EQ(centre.blue, static_cast<float>(static_cast<float>(2.0 * at555.blue) + 2.0 * at436.blue));
-    EXPECT_EQ((*composite.cells)(10, 20).red, static_cast<float>(static_cast<float>(0.5 * at555.red) + 0.5 * at436.red));
+    const optics::RgbCell& faint = (*composite.cells)(10, 20);
+    EXPECT_EQ(faint.red, static_cast<float>(static_cast<float>(0.5 * at555.red) + 0.5 * at436.red));
     EXPECT_EQ(composite.scale, 255.0 / sim::CompositeMaximum(*composite.cells));
     EXPECT_GT(composite.scale, 1.0);
     // A run without passes leaves an empty composite at scale 255.

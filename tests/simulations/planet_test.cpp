@@ -76,7 +76,9 @@ TEST(PlacePlanetPicture, OddWidthsSitOneCellLeftOnACleanGrid)
     EXPECT_EQ((*grid)(384, 257), grey);  // the last one
     EXPECT_EQ((*grid)(385, 257), 0.0);
     EXPECT_EQ((*grid)(128, 255), 0.0);
-    for (auto [plane, value] : {std::pair{PlanetPlane::Red, 10.0}, {PlanetPlane::Green, 20.0}, {PlanetPlane::Blue, 30.0}}) {
+    const std::pair<PlanetPlane, double> planes[] = {
+        {PlanetPlane::Red, 10.0}, {PlanetPlane::Green, 20.0}, {PlanetPlane::Blue, 30.0}};
+    for (const auto& [plane, value] : planes) {
         sim::PlacePlanetPicture(narrow.view(), plane, *grid);
         EXPECT_EQ((*grid)(200, 257), value);
     }
