@@ -99,17 +99,19 @@ std::string Difference(const Grid& got, const Grid& want)
 struct Grids {
     std::unique_ptr<Grid> re = std::make_unique<Grid>();
     std::unique_ptr<Grid> im = std::make_unique<Grid>();
+
+    Grids copy() const { return {std::make_unique<Grid>(*re), std::make_unique<Grid>(*im)}; }
 };
 
 // Runs the reference once and the operation on every available kernel; hands
 // back the reference's result.
 Grids ExpectKernelsMatch(Operation operation, const Grids& input)
 {
-    Grids want{std::make_unique<Grid>(*input.re), std::make_unique<Grid>(*input.im)};
+    Grids want = input.copy();
     Reference(operation, *want.re, *want.im);
     for (LaneKernel kernel : optics::AvailableLaneKernels()) {
         SCOPED_TRACE(optics::LaneKernelName(kernel));
-        Grids got{std::make_unique<Grid>(*input.re), std::make_unique<Grid>(*input.im)};
+        Grids got = input.copy();
         Run(operation, *got.re, *got.im, kernel);
         EXPECT_EQ(Difference(*got.re, *want.re), "identical") << "real grid";
         EXPECT_EQ(Difference(*got.im, *want.im), "identical") << "imaginary grid";
@@ -247,12 +249,12 @@ TEST(LaneKernels, TheWidestIsPreferredAndAnUnavailableOneFallsBack)
     EXPECT_EQ(available[1], LaneKernel::Portable);
     EXPECT_EQ(optics::PreferredLaneKernel(), available.back());
     const Grids input = RandomInput();
-    Grids want{std::make_unique<Grid>(*input.re), std::make_unique<Grid>(*input.im)};
+    Grids want = input.copy();
     optics::Transform2D(*want.re, *want.im, LaneKernel::Lines);
     for (LaneKernel kernel : {LaneKernel::Avx2, LaneKernel::Avx512}) {
         if (optics::LaneKernelAvailable(kernel))
             continue;
-        Grids got{std::make_unique<Grid>(*input.re), std::make_unique<Grid>(*input.im)};
+        Grids got = input.copy();
         optics::Transform2D(*got.re, *got.im, kernel);
         EXPECT_EQ(Difference(*got.re, *want.re), "identical") << optics::LaneKernelName(kernel);
     }
