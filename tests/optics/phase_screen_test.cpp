@@ -29,6 +29,13 @@ std::uint64_t ScreenChecksum(const Grid& g)
     return GridChecksum(g, 1, 513);
 }
 
+std::uint64_t PictureChecksum(const ScreenPicture& picture)
+{
+    testing_support::Checksum sum;
+    sum.add(picture.grey.data(), picture.grey.size());
+    return sum.value();
+}
+
 std::shared_ptr<optics::PhaseScreen> Build(ScreenKind kind, double seed, double amplitude)
 {
     optics::NoProgress progress;
@@ -118,10 +125,11 @@ TEST(SquareAverage, UsesTheFourAxisNeighbours)
 
 // ---- Whole screens ----------------------------------------------------------
 
-// Both screens of one seed, pinned bit for bit: a change to either step of the
-// fractal (the size of a displacement, an average, a rounding, the roughness
-// screen's early levels without averages) moves them. Point (0, 128) is the
-// first square-step point of level 1.
+// Both screens of one seed and their pictures, pinned bit for bit: a change to
+// either step of the fractal (the size of a displacement, an average, a
+// rounding, the roughness screen's early levels without averages) or to the
+// picture scale moves them. Point (0, 128) is the first square-step point of
+// level 1.
 TEST(BuildScreen, SeededScreensArePinned)
 {
     const auto turbulence = Build(ScreenKind::Turbulence, 7.0, 0.4);
@@ -130,6 +138,8 @@ TEST(BuildScreen, SeededScreensArePinned)
     EXPECT_EQ(roughness->grid(1, 129), 0x1.1b5b33p+11);
     EXPECT_EQ(ScreenChecksum(turbulence->grid), 10215641364495354229u);
     EXPECT_EQ(ScreenChecksum(roughness->grid), 9742665867338497649u);
+    EXPECT_EQ(PictureChecksum(turbulence->picture), 5870745172087625369u);
+    EXPECT_EQ(PictureChecksum(roughness->picture), 16680638951382393284u);
     EXPECT_EQ(turbulence->kind, ScreenKind::Turbulence);
     EXPECT_EQ(roughness->settings.seed, 7.0);
     EXPECT_EQ(roughness->settings.amplitude, 0.4);
