@@ -180,7 +180,8 @@ TEST(BuildScreen, TheGeneratorEndsAfterEveryDrawOrWhereItStartedForAFlatScreen)
 TEST(BuildScreen, OnlyTheScreenPointsAreWrittenAndAFlatScreenIsZero)
 {
     for (ScreenKind kind : {ScreenKind::Turbulence, ScreenKind::Roughness}) {
-        const Grid& g = Build(kind, 42.0, 1.3)->grid;
+        const auto screen = Build(kind, 42.0, 1.3);
+        const Grid& g = screen->grid;
         for (int k = 0; k < optics::kGridSide; ++k) {
             if (k >= 2 && k <= 513) {
                 ASSERT_TRUE(g(513, k) == 1.0 && g(k, 513) == 1.0) << k;
