@@ -117,33 +117,25 @@ TEST_F(WavefrontPicture, DecimalSeparatorIsPassedThrough)
     EXPECT_EQ(text.calls[8].text, "0,80");
 }
 
-TEST(FormatFixed, DecimalsSignificantDigitsAndSign)
-{
-    EXPECT_EQ(imaging::FormatFixed(0.5, 2), "0.50");
-    EXPECT_EQ(imaging::FormatFixed(0.2981, 3), "0.298");
-    EXPECT_EQ(imaging::FormatFixed(-0.0004, 3), "0.000");
-    EXPECT_EQ(imaging::FormatFixed(-0.0006, 3), "-0.001");
-    EXPECT_EQ(imaging::FormatFixed(3.3546, 3, ','), "3,355");
-    EXPECT_EQ(imaging::FormatFixed(1234.5678, 3), "1234.570");
-    EXPECT_EQ(imaging::FormatFixed(0.0, 2), "0.00");
-}
-
 // The exact binary value is rounded once, at the decimals or at the sixth
-// significant digit, whichever is tighter.
-TEST(FormatFixed, RoundsOnce)
+// significant digit, whichever is tighter; a zero has no sign.
+TEST(FormatFixed, RoundsOnceToDecimalsOrSixSignificantDigits)
 {
-    struct Case {
+    const struct {
         double value;
         int decimals;
         const char* text;
     } cases[] = {
-        {10.2595275, 3, "10.260"},   {12.4995027, 3, "12.500"},     {9.4005047, 3, "9.401"},
-        {14.4825405, 3, "14.483"},   {28.4544858, 3, "28.454"},     {-10.2595275, 3, "-10.260"},
-        {4321.98765, 3, "4321.990"}, {99999.96, 3, "100000.000"},   {123456.5, 0, "123456"},
+        {0.5, 2, "0.50"},           {0.2981, 3, "0.298"},         {-0.0004, 3, "0.000"},
+        {-0.0006, 3, "-0.001"},     {1234.5678, 3, "1234.570"},   {0.0, 2, "0.00"},
+        {10.2595275, 3, "10.260"},  {12.4995027, 3, "12.500"},    {9.4005047, 3, "9.401"},
+        {14.4825405, 3, "14.483"},  {28.4544858, 3, "28.454"},    {-10.2595275, 3, "-10.260"},
+        {4321.98765, 3, "4321.990"}, {99999.96, 3, "100000.000"}, {123456.5, 0, "123456"},
         {0.000123456789, 3, "0.000"}, {2.5e6, 2, "2.50000e+06"},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(imaging::FormatFixed(c.value, c.decimals), c.text) << c.value;
+    EXPECT_EQ(imaging::FormatFixed(3.3546, 3, ','), "3,355");
 }
 
 }  // namespace
