@@ -135,17 +135,46 @@ std::unique_ptr<Grid> Star(const std::vector<Cell>& cells, bool full = false)
 
 constexpr Rgb kRed{255, 0, 0};
 
+struct PictureCase {
+    const char* name;
+    std::vector<Cell> cells;
+    bool full;  // every cell of the data area 1 first
+    StarLook look;
+    std::vector<Pixel> pixels;
+    int lit;  // pixels not black, -1 when not counted
+};
+
+void ExpectPictures(PixelBuffer (*draw)(const Grid&, const DisplayCurve&, const StarLook&),
+                    const std::vector<PictureCase>& cases)
+{
+    for (const PictureCase& c : cases) {
+        const PixelBuffer picture = draw(*Star(c.cells, c.full), DefaultCurve(), c.look);
+        for (const Pixel& p : c.pixels)
+            EXPECT_EQ(picture.pixel(p.x, p.y), p.colour) << c.name << " at " << p.x << "," << p.y;
+        if (c.lit >= 0) {
+            EXPECT_EQ(CountLit(picture), c.lit) << c.name;
+        }
+        if (c.look.colour == kRed) {
+            for (int y = 0; y < 256; ++y)
+                for (int x = 0; x < 256; ++x)
+                    ASSERT_EQ(picture.pixel(x, y).green + picture.pixel(x, y).blue, 0) << c.name;
+        }
+    }
+}
+
+const std::vector<Cell> kFaint = {{257, 257, 1.0}, {200, 200, 0.01}};  // curve entry 10: 4.5 x 0.01
+
+std::vector<Cell> Column256()
+{
+    std::vector<Cell> column;
+    for (int j = 1; j <= 512; ++j)
+        column.push_back({256, j, 1.0});
+    return column;
+}
+
 TEST(DrawStarPicture, SamplesZoomsBrightnessAndColour)
 {
-    const std::vector<Cell> faint = {{257, 257, 1.0}, {200, 200, 0.01}};  // curve entry 10: 4.5 x 0.01
-    const struct {
-        const char* name;
-        std::vector<Cell> cells;
-        bool full;
-        StarLook look;
-        std::vector<Pixel> pixels;
-        int lit;
-    } cases[] = {
+    ExpectPictures(imaging::DrawStarPicture, {
         // The peak at [257][257] is drawn one pixel right of and below the centre.
         {"peak", {{257, 257, 1.0}}, false, {}, {{129, 129, kWhite}, {128, 128, kBlack}}, 1},
         {"edges read cells 128 and 383",
@@ -155,72 +184,38 @@ TEST(DrawStarPicture, SamplesZoomsBrightnessAndColour)
          {{129, 131, kWhite}, {131, 129, kWhite}, {128, 129, kBlack}, {132, 129, kBlack}, {125, 96, kWhite},
           {127, 96, kWhite}},
          9 + 3},
+        {"zoom 2 draws cell 256 at pixel 128 only", Column256(), false, {2.0},
+         {{128, 128, kWhite}, {129, 128, kBlack}}, -1},
         {"zoom 0.5 shows the whole grid", {}, true, {0.5},
          {{0, 100, kBlack}, {100, 0, kBlack}, {1, 1, kWhite}, {255, 255, kWhite}}, 255 * 255},
+        {"zoom 0.5015 reaches cell 1", {}, true, {0.5015}, {{0, 128, kWhite}}, -1},
+        {"zoom 0.4961 reaches cell 512", {}, true, {0.4961}, {{255, 128, kWhite}}, -1},
         {"zoom 0.1 the central pixels", {}, true, {0.1}, {{102, 128, kBlack}, {103, 128, kWhite}, {153, 153, kWhite}},
          51 * 51},
-        {"faint", faint, false, {}, {{72, 72, {11, 11, 11}}, {129, 129, kWhite}}, 2},  // 255 x 0.045
-        {"brightness 100", faint, false, {1.0, 100}, {{72, 72, {241, 241, 241}}, {129, 129, kWhite}}, 2},
-        {"brightness 50", faint, false, {1.0, 50}, {{72, 72, {126, 126, 126}}}, 2},
-        {"brightness 95", faint, false, {1.0, 95}, {{72, 72, {229, 229, 229}}}, 2},  // 255 x 0.9 in double
-        {"colour", faint, false, {1.0, 0, kRed}, {{72, 72, {11, 0, 0}}, {129, 129, kRed}}, 2},
+        {"faint", kFaint, false, {}, {{72, 72, {11, 11, 11}}, {129, 129, kWhite}}, 2},  // 255 x 0.045
+        {"brightness 100", kFaint, false, {1.0, 100}, {{72, 72, {241, 241, 241}}, {129, 129, kWhite}}, 2},
+        {"brightness 50", kFaint, false, {1.0, 50}, {{72, 72, {126, 126, 126}}}, 2},
+        {"brightness 95", kFaint, false, {1.0, 95}, {{72, 72, {229, 229, 229}}}, 2},  // 255 x 0.9 in double
+        {"colour", kFaint, false, {1.0, 0, kRed}, {{72, 72, {11, 0, 0}}, {129, 129, kRed}}, 2},
         {"not a number is black", {{261, 261, std::nan("")}}, false, {}, {{133, 133, kBlack}}, 0},
-    };
-    for (const auto& c : cases) {
-        const PixelBuffer picture = imaging::DrawStarPicture(*Star(c.cells, c.full), DefaultCurve(), c.look);
-        for (const Pixel& p : c.pixels)
-            EXPECT_EQ(picture.pixel(p.x, p.y), p.colour) << c.name << " at " << p.x << "," << p.y;
-        EXPECT_EQ(CountLit(picture), c.lit) << c.name;
-        if (c.look.colour == kRed) {
-            for (int y = 0; y < 256; ++y)
-                for (int x = 0; x < 256; ++x)
-                    ASSERT_EQ(picture.pixel(x, y).green + picture.pixel(x, y).blue, 0);
-        }
-    }
+    });
 }
 
-// The zoom redraw samples with h = 1 / (zoom + 0.0001) in single precision
-// and leaves the outermost cells black.
-TEST(DrawZoomedStarPicture, ItsOwnStepAndBorder)
+// The zoom redraw samples with h = 1 / (zoom + 0.0001) in single precision,
+// leaves the outermost cells black and holds the level in single precision.
+TEST(DrawZoomedStarPicture, ItsOwnStepBorderAndLevels)
 {
-    std::vector<Cell> column;
-    for (int j = 1; j <= 512; ++j)
-        column.push_back({256, j, 1.0});
-    const auto line = Star(column);
-    // The star picture at zoom 2 draws cell 256 at pixel 128 only (255.5 goes
-    // to 256); the redraw's pixel 129 samples 255.49998.
-    EXPECT_EQ(imaging::DrawStarPicture(*line, DefaultCurve(), {2.0}).pixel(129, 128), kBlack);
-    const PixelBuffer zoomed = imaging::DrawZoomedStarPicture(*line, DefaultCurve(), {2.0});
-    EXPECT_EQ(zoomed.pixel(128, 128), kWhite);
-    EXPECT_EQ(zoomed.pixel(129, 128), kWhite);
-    EXPECT_EQ(zoomed.pixel(130, 128), kBlack);
-
-    // Zoom 0.5015 reaches sample 0 at pixel 0, zoom 0.4961 sample 511 at
-    // pixel 255: lit in the star picture, black in the redraw.
-    const auto full = Star({}, true);
-    for (auto [zoom, edge, inside] : {std::tuple{0.5015, 0, 1}, {0.4961, 255, 254}}) {
-        EXPECT_EQ(imaging::DrawStarPicture(*full, DefaultCurve(), {zoom}).pixel(edge, 128), kWhite) << zoom;
-        const PixelBuffer redrawn = imaging::DrawZoomedStarPicture(*full, DefaultCurve(), {zoom});
-        EXPECT_EQ(redrawn.pixel(edge, 128), kBlack) << zoom;
-        EXPECT_EQ(redrawn.pixel(128, edge), kBlack) << zoom;
-        EXPECT_EQ(redrawn.pixel(inside, 128), kWhite) << zoom;
-    }
-}
-
-TEST(DrawZoomedStarPicture, BrightnessAndColourWithTheLevelInSinglePrecision)
-{
-    const auto star = Star({{257, 257, 1.0}, {200, 200, 0.01}});
-    const std::tuple<StarLook, Rgb, Rgb> cases[] = {
-        {{1.0, 0}, {11, 11, 11}, kWhite},
-        {{1.0, 100}, {241, 241, 241}, kWhite},
-        {{1.0, 95}, {230, 230, 230}, kWhite},  // the level 0.9 held in single precision
-        {{1.0, 0, kRed}, {11, 0, 0}, kRed},
-    };
-    for (const auto& [look, faint, peak] : cases) {
-        const PixelBuffer picture = imaging::DrawZoomedStarPicture(*star, DefaultCurve(), look);
-        EXPECT_EQ(picture.pixel(72, 72), faint) << look.brightness;
-        EXPECT_EQ(picture.pixel(129, 129), peak) << look.brightness;
-    }
+    ExpectPictures(imaging::DrawZoomedStarPicture, {
+        // Pixel 129 samples 255.49998.
+        {"zoom 2", Column256(), false, {2.0}, {{128, 128, kWhite}, {129, 128, kWhite}, {130, 128, kBlack}}, -1},
+        {"sample 0 is black", {}, true, {0.5015}, {{0, 128, kBlack}, {128, 0, kBlack}, {1, 128, kWhite}}, -1},
+        {"sample 511 is black", {}, true, {0.4961}, {{255, 128, kBlack}, {128, 255, kBlack}, {254, 128, kWhite}},
+         -1},
+        {"faint", kFaint, false, {}, {{72, 72, {11, 11, 11}}, {129, 129, kWhite}}, 2},
+        {"brightness 100", kFaint, false, {1.0, 100}, {{72, 72, {241, 241, 241}}, {129, 129, kWhite}}, 2},
+        {"brightness 95", kFaint, false, {1.0, 95}, {{72, 72, {230, 230, 230}}}, 2},  // 0.9 as a float
+        {"colour", kFaint, false, {1.0, 0, kRed}, {{72, 72, {11, 0, 0}}, {129, 129, kRed}}, 2},
+    });
 }
 
 // The dimmer image on the brighter one's scale: its cell times its peak over
