@@ -218,6 +218,15 @@ void MainWindow::connectPages()
     connect(m_parameters, &ParameterColumn::resetConfirmed, m_turbulence, &TurbulencePage::resetControls);
     // A wavefront picture loaded (or asked for) stops the computed map.
     connect(m_wavefront, &WavefrontPage::computedMapStopped, this, [this] { m_model->setWavefrontLoaded(true); });
+    connect(m_wavefront, &WavefrontPage::computedMapBack, this, [this] { m_model->setWavefrontLoaded(false); });
+    // Ticking "Display Wavefront" again asks for the computed map.
+    connect(m_parameters, &ParameterColumn::wavefrontMapToggled, this, [this](bool on) {
+        if (on)
+            m_wavefront->showComputedMap();
+    });
+    // The double star follows the zoom and the display curve like the star.
+    connect(m_model.get(), &SimulationModel::scaleChanged, m_double, &DoublePage::redraw);
+    connect(m_about, &AboutPage::displayCurveChanged, m_double, &DoublePage::redraw);
     // Planet frames are colour planet runs of the planet page's picture.
     m_animation->setPlanetFrames({[this] { return m_planet->prepareFrames(); },
                                   [this] { return m_planet->workingBitmap(); }, [this] { m_planet->framesShown(); }});
@@ -335,12 +344,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::stage(const std::string& name)
 {
-    m_panels[0]->setText(QString::fromStdString(name));
+    // A text longer than its panel can still be read in full.
+    const QString text = QString::fromStdString(name);
+    m_panels[0]->setText(text);
+    m_panels[0]->setToolTip(text);
 }
 
 void MainWindow::showProgress(const QString& text)
 {
     m_panels[1]->setText(text);
+    m_panels[1]->setToolTip(text);
 }
 
 QString MainWindow::stageText() const

@@ -75,6 +75,8 @@ signals:
     //! A value a star calculation reads changed (typed, stepped, ticked).
     void edited();
     void liveToggled(bool live);
+    //! "Display Wavefront" was ticked or unticked.
+    void wavefrontMapToggled(bool on);
 
 private:
     ui::NumberEdit* editor(sim::Setting setting) const;

@@ -261,7 +261,7 @@ TEST(DrawComposite, OneCellAPixelAtItsScaleLimitedAndRoundedHalfToEven)
     EXPECT_EQ(imaging::DrawComposite(*cells, 2.0).pixel(71, 21), (Rgb{20, 0, 255}));
 }
 
-TEST(DrawZoomedComposite, SamplesAsTheZoomRedrawAndKeepsTheScale)
+TEST(DrawComposite, AtAZoomCellsAroundTheCentreAndARoundTripGivesThePictureBack)
 {
     auto cells = std::make_unique<optics::ColourCells>();
     for (int i = 1; i <= 512; ++i)
@@ -269,21 +269,22 @@ TEST(DrawZoomedComposite, SamplesAsTheZoomRedrawAndKeepsTheScale)
             const float fall = 2.36f / float(1 + std::abs(i - 257) + 2 * std::abs(j - 257));
             (*cells)(i, j) = {fall * 0.2f, fall * 0.6f, fall};
         }
-    // At zoom 1 the redraw shows the composite one pixel further right and down.
     const double scale = 255.0 / 2.36f;
     const PixelBuffer composite = imaging::DrawComposite(*cells, scale);
-    const PixelBuffer zoomed = imaging::DrawZoomedComposite(*cells, scale, 1.0);
-    for (int x = 0; x < 255; ++x)
-        for (int y = 0; y < 255; ++y)
-            ASSERT_EQ(zoomed.pixel(x + 1, y + 1), composite.pixel(x, y)) << x << "," << y;
+    EXPECT_EQ(imaging::DrawComposite(*cells, scale, 1.0), composite);
+    // At 2 the centre stays where it was and every cell takes two pixels
+    // (halves rounding to even).
+    const PixelBuffer two = imaging::DrawComposite(*cells, scale, 2.0);
+    EXPECT_EQ(two.pixel(128, 128), composite.pixel(128, 128));
+    EXPECT_EQ(two.pixel(130, 128), composite.pixel(129, 128));
+    EXPECT_EQ(two.pixel(131, 128), composite.pixel(130, 128));
 
     auto edges = std::make_unique<optics::ColourCells>();
-    (*edges)(257, 257) = {300.0f, 127.5f, 126.5f};
-    (*edges)(1, 256) = {99.0f, 99.0f, 99.0f};    // sample 0: black
-    (*edges)(512, 256) = {40.0f, 50.0f, 60.0f};  // sample 511: shown
-    EXPECT_EQ(imaging::DrawZoomedComposite(*edges, 1.0, 1.0).pixel(129, 129), (Rgb{255, 128, 126}));
-    EXPECT_EQ(imaging::DrawZoomedComposite(*edges, 1.0, 0.5015).pixel(0, 128), kBlack);
-    EXPECT_EQ(imaging::DrawZoomedComposite(*edges, 1.0, 0.4961).pixel(255, 128), (Rgb{40, 50, 60}));
+    (*edges)(512, 257) = {40.0f, 50.0f, 60.0f};
+    // At 0.4 pixel 255 reads cell 257 + 318: off the grid, black; at 0.5, cell 511.
+    EXPECT_EQ(imaging::DrawComposite(*edges, 1.0, 0.4).pixel(255, 128), kBlack);
+    EXPECT_EQ(imaging::DrawComposite(*edges, 1.0, 0.5).pixel(255, 128), kBlack);
+    EXPECT_EQ(imaging::DrawComposite(*edges, 1.0, 127.0 / 255.0).pixel(255, 128), (Rgb{40, 50, 60}));
 }
 
 TEST(DrawAperturePicture, WhiteWhereLightPasses)

@@ -374,7 +374,6 @@ bool AnimationPage::makeFrames(const sim::AnimationRange& r)
                 m_model.showColourPass(Place::Planet, planet.passes[n].planet, sim::kColourPasses[n].waveLength);
             }
             m_model.trace().weights = planet.lastWeights;
-            m_status.showProgress(QStringLiteral("Building final image"));
             m_model.showComposite(Place::Planet, planet.composite);
             if (m_planet.finished)
                 m_planet.finished();

@@ -58,6 +58,14 @@ PsfMtfPage::PsfMtfPage(QWidget* parent)
     m_maxOne->setGeometry(8, 296, 90, 18);
     // The axis follows the box at once.
     connect(m_maxOne, &QCheckBox::toggled, this, &PsfMtfPage::setPsfMaximum);
+    // Until the first calculation with the curves.
+    m_help = new QLabel(QStringLiteral("Tick 'Calculate PSF/MTF' and press Calculate"), this);
+    m_help->setObjectName(QLatin1String(names::kPsfMtfHelp));
+    m_help->setAlignment(Qt::AlignCenter);
+    m_help->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_help->setStyleSheet(QStringLiteral("color: #606060; background: transparent;"));
+    m_help->setGeometry(0, 100, 556, 30);
+
     m_resolution = makeLabel(this, QStringLiteral("Max. resolution:"), 290, 298);
     m_resolution->setObjectName(QLatin1String(names::kResolution));
     m_resolution->setFixedWidth(250);
@@ -84,6 +92,7 @@ void PsfMtfPage::fillPlots(const optics::PsfMtfCurves& curves)
     m_psfX->beginUpdate();
     m_psfY->beginUpdate();
     m_curves = curves;
+    m_help->hide();
     setPsfMaximum();
     for (std::size_t n = 0; n < curves.psfX.size(); ++n) {
         m_psfX->add(curves.psfX[n].x, curves.psfX[n].y);

@@ -45,6 +45,7 @@ private:
     ui::PlotSeries* m_mtfY;     // MTFYline
     QCheckBox* m_maxOne;        // PsfMaxSet
     QLabel* m_resolution;       // RxLabel1
+    QLabel* m_help;
 };
 
 }  // namespace app
