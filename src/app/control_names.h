@@ -107,6 +107,7 @@ inline constexpr char kSteps[] = "RxSpinEdit3";
 inline constexpr char kAnimatedObject[] = "Imagechoice";
 inline constexpr char kAnimate[] = "BitBtn1";
 inline constexpr char kSaveAnimation[] = "BitBtn5";
+inline constexpr char kAnimationLoop[] = "AnimationLoop";
 inline constexpr char kAnimationHelp[] = "AnimationHelp";
 
 // PSF/MTF.
