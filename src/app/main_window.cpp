@@ -27,13 +27,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLocale>
+#include <QTimer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTimer>
 
 namespace app {
 
@@ -196,21 +197,28 @@ void MainWindow::connectPages()
         }
     });
     connect(m_runCancel, &QPushButton::clicked, this, [this] { m_calculations->cancel(); });
-    // A run that stopped leaves no progress behind.
+    // A run that stopped leaves no progress behind; one that finished says so.
     connect(m_calculations.get(), &Calculations::runCancelled, this, [this] {
-        stage({});
+        stage("Ready");
         showProgress({});
     });
-    // Text that is no number goes back to the editor's last value, and the
-    // status bar says so.
+    connect(m_calculations.get(), &Calculations::runFinished, this, [this](qint64 milliseconds) {
+        stage(QStringLiteral("Calculated in %1 ms").arg(milliseconds).toStdString());
+        // A note the run left stays for its few seconds.
+        if (!m_noticeTimer->isActive())
+            showProgress({});
+    });
     m_noticeTimer = new QTimer(this);
     m_noticeTimer->setObjectName(QLatin1String(names::kNoticeTimer));
     m_noticeTimer->setSingleShot(true);
     m_noticeTimer->setInterval(kNoticeMilliseconds);
+    // A note goes unless something else came since.
     connect(m_noticeTimer, &QTimer::timeout, this, [this] {
         if (progressText() == m_notice)
             showProgress({});
     });
+    // Text that is no number goes back to the editor's last value, and the
+    // status bar says so.
     for (ui::NumberEdit* edit : findChildren<ui::NumberEdit*>()) {
         connect(edit, &ui::NumberEdit::notANumber, this, [this, edit](const QString& typed, const QString& kept) {
             QString name = ui::captionOf(edit).simplified();
@@ -230,6 +238,15 @@ void MainWindow::connectPages()
     connect(m_parameters, &ParameterColumn::resetConfirmed, m_turbulence, &TurbulencePage::resetControls);
     // A wavefront picture loaded (or asked for) stops the computed map.
     connect(m_wavefront, &WavefrontPage::computedMapStopped, this, [this] { m_model->setWavefrontLoaded(true); });
+    connect(m_wavefront, &WavefrontPage::computedMapBack, this, [this] { m_model->setWavefrontLoaded(false); });
+    // Ticking "Display Wavefront" again asks for the computed map.
+    connect(m_parameters, &ParameterColumn::wavefrontMapToggled, this, [this](bool on) {
+        if (on)
+            m_wavefront->showComputedMap();
+    });
+    // The double star follows the zoom and the display curve like the star.
+    connect(m_model.get(), &SimulationModel::scaleChanged, m_double, &DoublePage::redraw);
+    connect(m_about, &AboutPage::displayCurveChanged, m_double, &DoublePage::redraw);
     // Planet frames are colour planet runs of the planet page's picture.
     m_animation->setPlanetFrames({[this] { return m_planet->prepareFrames(); },
                                   [this] { return m_planet->workingBitmap(); }, [this] { m_planet->framesShown(); }});
@@ -260,7 +277,14 @@ void MainWindow::connectPages()
                 else
                     m_turbulence->showRoughness(picture);
             });
-    connect(model, &SimulationModel::obstructionLeftOut, m_parameters, &ParameterColumn::resetObstruction);
+    connect(model, &SimulationModel::obstructionLeftOut, this, [this] {
+        // Said once, for the calculation that found it; the others find 0 in the editor.
+        if (m_parameters->obstruction() == 0.0)
+            return;
+        showNotice(QStringLiteral("Obstruction %1 % leaves no open aperture; calculated without obstruction")
+                       .arg(QLocale().toString(m_parameters->obstruction(), 'g', QLocale::FloatingPointShortest)));
+        m_parameters->resetObstruction();
+    });
     connect(model, &SimulationModel::apertureDrawn, m_wavefront, &WavefrontPage::showAperture);
     connect(model, &SimulationModel::pupilSampled, this, [this](const optics::PupilSummary& pupil) {
         m_psfMtf->setResolution(pupil.t);
@@ -340,19 +364,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::stage(const std::string& name)
 {
-    m_panels[0]->setText(QString::fromStdString(name));
+    // A text longer than its panel can still be read in full.
+    const QString text = QString::fromStdString(name);
+    m_panels[0]->setText(text);
+    m_panels[0]->setToolTip(text);
 }
 
 void MainWindow::showProgress(const QString& text)
 {
     m_panels[1]->setText(text);
-}
-
-void MainWindow::showNotice(const QString& text)
-{
-    m_notice = text;
-    showProgress(text);
-    m_noticeTimer->start();
+    m_panels[1]->setToolTip(text);
 }
 
 QString MainWindow::stageText() const
@@ -407,6 +428,13 @@ void MainWindow::showRunProgress(const QString& text, int done, int total)
     m_runProgress->setFormat(text);
     m_runProgress->show();
     m_runCancel->show();
+}
+
+void MainWindow::showNotice(const QString& text)
+{
+    m_notice = text;
+    showProgress(text);
+    m_noticeTimer->start();
 }
 
 void MainWindow::hideRunProgress()

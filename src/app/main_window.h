@@ -101,10 +101,10 @@ private:
     //! calculation runs, the newest values wait for it.
     void recalculateLive();
     void showRunProgress(const QString& text, int done, int total);
-    void hideRunProgress();
-    //! A notice in status panel 1 for a few seconds: "Focus: "abc" is not a
-    //! number; kept 0.00".
+    //! A note in the progress panel for a few seconds ("Focus: "abc" is not
+    //! a number; kept 0.00").
     void showNotice(const QString& text);
+    void hideRunProgress();
 
     ui::DialogService& m_dialogs;
     WindowOptions m_options;
@@ -119,7 +119,7 @@ private:
     QProgressBar* m_runProgress = nullptr;
     QPushButton* m_runCancel = nullptr;
     QTimer* m_noticeTimer = nullptr;
-    QString m_notice;
+    QString m_notice;  // the note on show
     bool m_livePending = false;
     StartestPage* m_startest = nullptr;
     IntraExtraPage* m_intraExtra = nullptr;
