@@ -175,7 +175,8 @@ PY
 
   mkfifo "$folder/lonely.png"
   run "$folder" --save-picture StarImage=lonely.png
-  if [ "$code" -eq 1 ] && [[ "$errors" == *"lonely.png: nothing is reading the pipe"* ]] && [ -p "$folder/lonely.png" ]; then
+  if [ "$code" -eq 1 ] && [[ "$errors" == *"lonely.png: nothing is reading the pipe"* ]] \
+      && [ -p "$folder/lonely.png" ]; then
     pass pipe-nobody-reads
   else
     fail pipe-nobody-reads "exit $code: $errors"
