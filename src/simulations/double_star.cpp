@@ -78,9 +78,9 @@ imaging::PixelBuffer ComposeDoubleStar(const optics::Grid& star, const imaging::
             // Only foreign contents of StarGrid (negative or not a number)
             // could leave the table.
             const int index = t > 0.0f ? base::RoundToInt(t) : 0;
-            int v = base::RoundToInt(curve[index > kLutTop ? kLutTop : index] * 255.0);
-            v = v > 255 ? 255 : (v < 0 ? 0 : v);
-            const auto grey = static_cast<std::uint8_t>(v);
+            // A curve made from gamma and slope typed far out of range may
+            // hold levels beyond any grey, or no number.
+            const std::uint8_t grey = base::ByteLevel(curve[index > kLutTop ? kLutTop : index] * 255.0);
             buffer.setPixel(x, y, {grey, grey, grey});
         }
     }
