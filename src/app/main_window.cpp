@@ -20,10 +20,14 @@
 #include "imaging/pixel_buffer.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
+#include "ui/number_edit.h"
 #include "ui/picture_box.h"
 #include "ui/text_painter.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QShortcut>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLocale>
@@ -68,6 +72,7 @@ MainWindow::MainWindow(ui::DialogService& dialogs, WindowOptions options, QWidge
 
     buildLayout();
     connectPages();
+    connectKeys();
     startUp();
 }
 
@@ -387,6 +392,114 @@ void MainWindow::applyBrightness()
 void MainWindow::applyZoom()
 {
     m_model->setZoom(m_parameters->zoom());
+}
+
+void MainWindow::runCurrentPage()
+{
+    switch (m_tabs->currentIndex()) {
+    case IntraExtraIndex: m_intraExtra->calculateFocalSeries(); break;
+    case PlanetIndex: m_planet->convolveInColour(); break;
+    case DoubleIndex: m_double->calculateDoubleStar(); break;
+    case AnimationIndex: m_animation->animate(); break;
+    case ChromaticIndex: m_chromatic->calculateWhiteLight(); break;
+    default: calculateStar(); break;
+    }
+}
+
+void MainWindow::saveCurrentPage()
+{
+    switch (m_tabs->currentIndex()) {
+    case StartestIndex: m_startest->savePicture(); break;
+    case IntraExtraIndex: m_intraExtra->savePicture(); break;
+    case PlanetIndex: m_planet->savePicture(); break;
+    case DoubleIndex: m_double->savePicture(); break;
+    case AnimationIndex: m_animation->saveAnimation(); break;
+    case WavefrontIndex: m_wavefront->savePicture(); break;
+    case ChromaticIndex: m_chromatic->savePicture(); break;
+    default: break;
+    }
+}
+
+void MainWindow::connectKeys()
+{
+    auto key = [this](const QKeySequence& sequence, auto action) {
+        auto* shortcut = new QShortcut(sequence, this);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    key(QKeySequence(Qt::Key_F5), [this] { runCurrentPage(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_R), [this] { runCurrentPage(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveCurrentPage(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Tab), [this] { m_tabs->setCurrentIndex((m_tabs->currentIndex() + 1) % m_tabs->count()); });
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), [this] {
+        m_tabs->setCurrentIndex((m_tabs->currentIndex() + m_tabs->count() - 1) % m_tabs->count());
+    });
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), [this] {
+        m_tabs->setCurrentIndex((m_tabs->currentIndex() + m_tabs->count() - 1) % m_tabs->count());
+    });
+    for (int page = 0; page < 9 && page < m_tabs->count(); ++page)
+        key(QKeySequence(Qt::CTRL | (Qt::Key_1 + page)), [this, page] { m_tabs->setCurrentIndex(page); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_tabs->setCurrentIndex(m_tabs->count() - 1); });
+
+    // Enter in any editor runs the page on show.
+    for (ui::NumberEdit* edit : findChildren<ui::NumberEdit*>())
+        connect(edit, &ui::NumberEdit::entered, this, &MainWindow::runCurrentPage);
+
+    // Alt and a letter of the caption: the column's buttons, always on show,
+    // take theirs first; each page's buttons share the rest.
+    QString taken;
+    auto letterFor = [](const QAbstractButton* button, const QString& busy) -> QChar {
+        QString caption = button->text().isEmpty() ? ui::hintOf(button) : button->text();
+        for (const QChar c : caption.toUpper())
+            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z') && !busy.contains(c))
+                return c;
+        return {};
+    };
+    auto mark = [](QAbstractButton* button, QChar letter, const QString& extra) {
+        const QString hint = ui::hintOf(button);
+        const QString caption = button->text().trimmed().isEmpty() ? ui::shortHint(hint) : button->text().trimmed();
+        const QString keys = QStringLiteral(" (Alt+%1%2)").arg(letter).arg(extra);
+        ui::setHint(button, hint.isEmpty() ? caption + keys : hint + keys,
+                    hint.isEmpty() ? true : ui::showsTooltip(button));
+    };
+    std::map<QChar, QAbstractButton*> column;
+    for (QAbstractButton* button : centralWidget()->findChildren<QPushButton*>()) {
+        if (m_tabs->isAncestorOf(button) || button == m_runCancel)
+            continue;
+        const QChar letter = letterFor(button, taken);
+        if (letter.isNull())
+            continue;
+        taken += letter;
+        column[letter] = button;
+        mark(button, letter, button->objectName() == QLatin1String(names::kCalculate) ? QStringLiteral(", F5, Ctrl+R")
+                                                                                      : QString());
+    }
+    std::vector<std::map<QChar, QAbstractButton*>> pages(static_cast<std::size_t>(m_tabs->count()));
+    for (int page = 0; page < m_tabs->count(); ++page) {
+        QString busy = taken;
+        for (QAbstractButton* button : m_tabs->widget(page)->findChildren<QAbstractButton*>()) {
+            if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button))
+                continue;
+            const QChar letter = letterFor(button, busy);
+            if (letter.isNull())
+                continue;
+            busy += letter;
+            pages[static_cast<std::size_t>(page)][letter] = button;
+            const bool saves = button->text().startsWith(QLatin1String("Save"));
+            mark(button, letter, saves ? QStringLiteral(", Ctrl+S") : QString());
+        }
+    }
+    for (QChar letter = QLatin1Char('A'); letter <= QLatin1Char('Z'); letter = QChar(letter.unicode() + 1)) {
+        key(QKeySequence(Qt::ALT | (Qt::Key_A + (letter.unicode() - 'A'))), [this, letter, column, pages] {
+            const auto& onPage = pages[static_cast<std::size_t>(m_tabs->currentIndex())];
+            QAbstractButton* button = nullptr;
+            if (const auto found = onPage.find(letter); found != onPage.end())
+                button = found->second;
+            else if (const auto inColumn = column.find(letter); inColumn != column.end())
+                button = inColumn->second;
+            if (button && button->isEnabled() && button->isVisible())
+                button->click();
+        });
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -57,7 +57,18 @@ class MainWindow : public QMainWindow, public StatusReport {
 
 public:
     //! Page indexes of `Tabs`.
-    enum Page { StartestIndex = 0, PlanetIndex = 2, AnimationIndex = 4, PsfMtfIndex = 5, AboutIndex = 9 };
+    enum Page {
+        StartestIndex = 0,
+        IntraExtraIndex = 1,
+        PlanetIndex = 2,
+        DoubleIndex = 3,
+        AnimationIndex = 4,
+        PsfMtfIndex = 5,
+        TurbulenceIndex = 6,
+        WavefrontIndex = 7,
+        ChromaticIndex = 8,
+        AboutIndex = 9
+    };
 
     //! Builds the window and starts it up. `dialogs` must outlive the window.
     explicit MainWindow(ui::DialogService& dialogs, WindowOptions options = {}, QWidget* parent = nullptr);
@@ -81,6 +92,10 @@ public:
     void calculateStar();
     //! Waits, answering events, until no calculation is running.
     void waitForRuns();
+    //! The calculation of the page on show (Enter in an editor, F5, Ctrl+R).
+    void runCurrentPage();
+    //! Saves the picture of the page on show (Ctrl+S).
+    void saveCurrentPage();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -104,6 +119,11 @@ private:
     //! A note in the progress panel for a few seconds.
     void showNotice(const QString& text);
     void hideRunProgress();
+    //! The keys of the whole window: F5 and Ctrl+R run the page, Ctrl+S saves
+    //! its picture, Ctrl+Tab and Ctrl+1..9 change pages, Enter in an editor
+    //! runs the page, and every button answers to Alt and a letter of its
+    //! caption, said in its hint.
+    void connectKeys();
 
     ui::DialogService& m_dialogs;
     WindowOptions m_options;

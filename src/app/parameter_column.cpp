@@ -135,7 +135,6 @@ void ParameterColumn::buildOptionsPanel(QFrame* panel)
 
     m_zoom = makeEditor(panel, QLatin1String(names::kZoom), {.minimum = 0.1, .maximum = 2.0, .step = 0.1, .start = 1.0}, 70, 10,
                            60);
-    m_zoom->setTypingEnabled(false);
     ui::setHint(m_zoom, QStringLiteral("Zoom factor (0.1 - 2.0)"), false);
     makeCaption(m_zoom, QStringLiteral("Zoom"), left, 10);
 
@@ -299,7 +298,8 @@ double ParameterColumn::obstruction() const
 
 double ParameterColumn::zoom() const
 {
-    return m_zoom->value();
+    // Typed text is drawn at the zoom it will be held at.
+    return m_zoom->clamped(m_zoom->value());
 }
 
 bool ParameterColumn::live() const
