@@ -20,6 +20,7 @@
 #include "imaging/pixel_buffer.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
+#include "ui/layout_scaler.h"
 #include "ui/number_edit.h"
 #include "ui/picture_box.h"
 #include "ui/text_painter.h"
@@ -29,6 +30,9 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QCloseEvent>
+#include <QResizeEvent>
+
+#include <cmath>
 #include <QLabel>
 #include <QLocale>
 #include <QTimer>
@@ -54,8 +58,12 @@ MainWindow::MainWindow(ui::DialogService& dialogs, WindowOptions options, QWidge
 {
     setObjectName(QLatin1String(names::kWindow));
     setWindowTitle(QStringLiteral("Quintalis"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    if (m_options.scalable)
+        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                       | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    else
+        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                       | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     // "MS Sans Serif" 8 point: 11 pixels on a 96 dpi screen. Where the face is
     // missing the nearest sans serif stands in at the same pixel size.
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -74,6 +82,14 @@ MainWindow::MainWindow(ui::DialogService& dialogs, WindowOptions options, QWidge
     connectPages();
     connectKeys();
     startUp();
+    if (m_options.scalable) {
+        // Everything as built is scale 1.
+        m_scaler = std::make_unique<ui::LayoutScaler>(m_client);
+        setMinimumSize(kClientWidth, kClientHeight);
+        const double scale = startScale();
+        resize(static_cast<int>(std::lround(kClientWidth * scale)), static_cast<int>(std::lround(kClientHeight * scale)));
+        fitLayout();
+    }
 }
 
 MainWindow::~MainWindow()
@@ -88,8 +104,16 @@ void MainWindow::buildLayout()
     auto* client = new QWidget(this);
     client->setObjectName(QLatin1String(names::kClient));
     client->setFixedSize(kClientWidth, kClientHeight);
-    setCentralWidget(client);
-    setFixedSize(kClientWidth, kClientHeight);
+    m_client = client;
+    if (m_options.scalable) {
+        // The layout sits in the middle of whatever room the window has.
+        auto* room = new QWidget(this);
+        client->setParent(room);
+        setCentralWidget(room);
+    } else {
+        setCentralWidget(client);
+        setFixedSize(kClientWidth, kClientHeight);
+    }
 
     m_tabs = new QTabWidget(client);
     m_tabs->setObjectName(QLatin1String(names::kTabs));
@@ -462,7 +486,7 @@ void MainWindow::connectKeys()
                     hint.isEmpty() ? true : ui::showsTooltip(button));
     };
     std::map<QChar, QAbstractButton*> column;
-    for (QAbstractButton* button : centralWidget()->findChildren<QPushButton*>()) {
+    for (QAbstractButton* button : m_client->findChildren<QPushButton*>()) {
         if (m_tabs->isAncestorOf(button) || button == m_runCancel)
             continue;
         const QChar letter = letterFor(button, taken);
@@ -506,7 +530,47 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Whatever runs stops at once.
     m_calculations->cancel();
+    if (m_options.rememberSettings && m_scaler)
+        QSettings().setValue(QStringLiteral("scale"), m_scaler->scale());
     QMainWindow::closeEvent(event);
+}
+
+double MainWindow::layoutScale() const
+{
+    return m_scaler ? m_scaler->scale() : 1.0;
+}
+
+double MainWindow::startScale() const
+{
+    if (m_options.rememberSettings) {
+        const double kept = QSettings().value(QStringLiteral("scale"), 0.0).toDouble();
+        if (kept >= 1.0 && kept <= 8.0)
+            return kept;
+    }
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return 1.0;
+    // Half steps up to two thirds of the screen's height; 1 on small screens.
+    const double fits = screen->availableGeometry().height() * 2.0 / 3.0 / kClientHeight;
+    return std::max(1.0, std::floor(fits * 2.0) / 2.0);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    fitLayout();
+}
+
+void MainWindow::fitLayout()
+{
+    if (!m_scaler || !centralWidget())
+        return;
+    const QSize room = centralWidget()->size();
+    const double scale =
+        std::max(1.0, std::min(room.width() / double(kClientWidth), room.height() / double(kClientHeight)));
+    if (std::abs(scale - m_scaler->scale()) > 1e-3)
+        m_scaler->apply(scale);
+    m_client->move((room.width() - m_client->width()) / 2, (room.height() - m_client->height()) / 2);
 }
 
 void MainWindow::waitForRuns()

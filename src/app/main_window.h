@@ -19,6 +19,7 @@ class TextPainter;
 
 namespace ui {
 class DialogService;
+class LayoutScaler;
 }
 
 namespace app {
@@ -45,6 +46,8 @@ struct WindowOptions {
     int workers = 0;
     //! Whether settings such as "Live" are kept between runs of the program.
     bool rememberSettings = false;
+    //! Whether the window can be resized, its whole layout scaling with it.
+    bool scalable = false;
 };
 
 //! The main window (`Form1`): it assembles the ten pages, the parameter
@@ -97,9 +100,13 @@ public:
     //! Saves the picture of the page on show (Ctrl+S).
     void saveCurrentPage();
 
+    //! The scale the layout is drawn at (1 unless the window is scalable).
+    double layoutScale() const;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -124,6 +131,11 @@ private:
     //! runs the page, and every button answers to Alt and a letter of its
     //! caption, said in its hint.
     void connectKeys();
+    //! The scale of a scalable window: the one kept from last time, or whole
+    //! or half steps up to about two thirds of the screen's height.
+    double startScale() const;
+    //! Scales the layout to the largest size the window holds.
+    void fitLayout();
 
     ui::DialogService& m_dialogs;
     WindowOptions m_options;
@@ -139,6 +151,8 @@ private:
     QPushButton* m_runCancel = nullptr;
     bool m_livePending = false;
     QTimer* m_noticeTimer = nullptr;
+    QWidget* m_client = nullptr;
+    std::unique_ptr<ui::LayoutScaler> m_scaler;
     StartestPage* m_startest = nullptr;
     IntraExtraPage* m_intraExtra = nullptr;
     PlanetPage* m_planet = nullptr;
