@@ -116,6 +116,7 @@ inline constexpr char kSteps[] = "RxSpinEdit3";
 inline constexpr char kAnimatedObject[] = "Imagechoice";
 inline constexpr char kAnimate[] = "BitBtn1";
 inline constexpr char kSaveAnimation[] = "BitBtn5";
+inline constexpr char kAnimationLoop[] = "AnimationLoop";
 inline constexpr char kAnimationHelp[] = "AnimationHelp";
 
 // PSF/MTF.
@@ -145,6 +146,7 @@ inline constexpr char kMtfYHeld[] = "MTFYHeld";
 inline constexpr char kEnergyHeld[] = "EEHeld";
 inline constexpr char kNowLegend[] = "NowLegend";
 inline constexpr char kHeldLegend[] = "HeldLegend";
+inline constexpr char kPsfMtfHelp[] = "PsfMtfHelp";
 
 // Turbulence.
 inline constexpr char kTurbulencePage[] = "Turbulence";
@@ -166,6 +168,9 @@ inline constexpr char kRms[] = "RMSLabel";
 inline constexpr char kRmsWaves[] = "RMSlabl";
 inline constexpr char kSaveWavefront[] = "SaveWavefrontImage";
 inline constexpr char kLoadWavefront[] = "LoadAber";
+inline constexpr char kClearWavefront[] = "ClearAber";
+inline constexpr char kWavefrontTitle[] = "WavefrontTitle";
+inline constexpr char kWavefrontHelp[] = "WavefrontHelp";
 
 // Chromatic; the seven rows are numbered from 1.
 inline constexpr char kChromaticPage[] = "Chromatic";

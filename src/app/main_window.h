@@ -10,6 +10,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace imaging {
 class PixelBuffer;
@@ -18,6 +19,7 @@ class TextPainter;
 
 namespace ui {
 class DialogService;
+class LayoutScaler;
 }
 
 namespace app {
@@ -44,6 +46,8 @@ struct WindowOptions {
     int workers = 0;
     //! Whether settings such as "Live" are kept between runs of the program.
     bool rememberSettings = false;
+    //! Whether the window can be resized, its whole layout scaling with it.
+    bool scalable = false;
 };
 
 //! The main window (`Form1`): it assembles the ten pages, the parameter
@@ -56,7 +60,18 @@ class MainWindow : public QMainWindow, public StatusReport {
 
 public:
     //! Page indexes of `Tabs`.
-    enum Page { StartestIndex = 0, PlanetIndex = 2, AnimationIndex = 4, PsfMtfIndex = 5, AboutIndex = 9 };
+    enum Page {
+        StartestIndex = 0,
+        IntraExtraIndex = 1,
+        PlanetIndex = 2,
+        DoubleIndex = 3,
+        AnimationIndex = 4,
+        PsfMtfIndex = 5,
+        TurbulenceIndex = 6,
+        WavefrontIndex = 7,
+        ChromaticIndex = 8,
+        AboutIndex = 9
+    };
 
     //! Builds the window and starts it up. `dialogs` must outlive the window.
     explicit MainWindow(ui::DialogService& dialogs, WindowOptions options = {}, QWidget* parent = nullptr);
@@ -80,10 +95,18 @@ public:
     void calculateStar();
     //! Waits, answering events, until no calculation is running.
     void waitForRuns();
+    //! The calculation of the page on show (Enter in an editor, F5, Ctrl+R).
+    void runCurrentPage();
+    //! Saves the picture of the page on show (Ctrl+S).
+    void saveCurrentPage();
+
+    //! The scale the layout is drawn at (1 unless the window is scalable).
+    double layoutScale() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -100,7 +123,19 @@ private:
     //! calculation runs, the newest values wait for it.
     void recalculateLive();
     void showRunProgress(const QString& text, int done, int total);
+    //! A note in the progress panel for a few seconds.
+    void showNotice(const QString& text);
     void hideRunProgress();
+    //! The keys of the whole window: F5 and Ctrl+R run the page, Ctrl+S saves
+    //! its picture, Ctrl+Tab and Ctrl+1..9 change pages, Enter in an editor
+    //! runs the page, and every button answers to Alt and a letter of its
+    //! caption, said in its hint.
+    void connectKeys();
+    //! The scale of a scalable window: the one kept from last time, or whole
+    //! or half steps up to about two thirds of the screen's height.
+    double startScale() const;
+    //! Scales the layout to the largest size the window holds.
+    void fitLayout();
 
     ui::DialogService& m_dialogs;
     WindowOptions m_options;
@@ -115,6 +150,9 @@ private:
     QProgressBar* m_runProgress = nullptr;
     QPushButton* m_runCancel = nullptr;
     bool m_livePending = false;
+    QTimer* m_noticeTimer = nullptr;
+    QWidget* m_client = nullptr;
+    std::unique_ptr<ui::LayoutScaler> m_scaler;
     StartestPage* m_startest = nullptr;
     IntraExtraPage* m_intraExtra = nullptr;
     PlanetPage* m_planet = nullptr;

@@ -49,6 +49,8 @@ public:
     double focalRatio() const;
     //! The diameter in inches, as the calculation takes it (single precision).
     float apertureInches() const;
+    //! The obstruction in percent, as the editor reads.
+    double obstruction() const;
     //! The "Live" box: the star follows every change of the parameters.
     bool live() const;
     void setLive(bool live);
@@ -81,6 +83,8 @@ signals:
     void liveToggled(bool live);
     //! The focal ratio changed.
     void focalRatioChanged();
+    //! "Display Wavefront" was ticked or unticked.
+    void wavefrontMapToggled(bool on);
 
 private:
     ui::NumberEdit* editor(sim::Setting setting) const;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/layout_scaler.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -11,7 +13,7 @@ namespace ui {
 
 //! A picture on a page: shows a QImage at its top-left corner, no scaling.
 //! Its picture starts black at the size of the box.
-class PictureBox : public QWidget {
+class PictureBox : public QWidget, public Scalable {
     Q_OBJECT
 
 public:
@@ -24,6 +26,8 @@ public:
     //! Replaces the picture (for example with a loaded file); the box keeps its
     //! own size.
     void setPicture(const QImage& picture);
+    //! Back to black at the box's size, as if nothing was ever drawn.
+    void clear();
     //! Shows the picture centred in the box instead of at its top-left corner
     //! (a larger one shows its middle).
     void setCentred(bool centred);
@@ -39,6 +43,9 @@ public:
     void copyFrom(const QImage& picture, const QRect& source, const QPoint& dest);
     //! Writes one pixel of the picture.
     void setPixel(int x, int y, QRgb colour);
+    //! Draws the picture `scale` times its size: pixel for pixel enlarged at
+    //! whole scales, smoothly otherwise.
+    void setScale(double scale) override;
 
 signals:
     void clicked();
@@ -51,6 +58,7 @@ private:
     QImage m_picture;
     bool m_drawn = false;
     bool m_centred = false;
+    double m_scale = 1.0;
 };
 
 //! A QImage that shares the memory of `buffer` (valid while the buffer lives).

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVector>
 
+#include "ui/layout_scaler.h"
+
 #include <qcustomplot.h>
 
 class QLocale;
@@ -65,7 +67,7 @@ struct AxisSetup {
 //! Mouse gestures: with Alt held, dragging the left button zooms to the
 //! dragged rectangle and a left click without dragging resets both axes to
 //! their set-up ranges; with Ctrl held, dragging the left button scrolls.
-class PlotView : public QCustomPlot {
+class PlotView : public QCustomPlot, public Scalable {
     Q_OBJECT
 
 public:
@@ -96,6 +98,9 @@ public:
     //! Redraws once the event loop runs.
     void scheduleReplot();
 
+    //! Texts and lines `scale` times their size.
+    void setScale(double scale) override;
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -116,6 +121,11 @@ private:
     QCPRange m_startX;
     QCPRange m_startY;
     QRubberBand* m_band = nullptr;
+    // The fonts and pens of scale 1, taken when the scale first changes.
+    bool m_scaled = false;
+    QFont m_tickFont;
+    QFont m_labelFont;
+    QList<QPen> m_pens;
 };
 
 }  // namespace ui

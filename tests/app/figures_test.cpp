@@ -116,7 +116,8 @@ TEST_F(Figures, TheStarPageAndTheStateGiveStrehlWidthAndEncircledEnergy)
 
     // The readouts say the same numbers, labelled.
     EXPECT_EQ(label(kStrehl), QStringLiteral("Strehl %1 (\u00f7 perfect)").arg(fixed(s["Strehl"].toDouble(), 3)));
-    EXPECT_EQ(label(kMarechal), QStringLiteral("Mar\u00e9chal %1").arg(fixed(s["StrehlMarechal"].toDouble(), 3)));
+    EXPECT_EQ(label(kMarechal),
+              QStringLiteral("Mar\u00e9chal %1 (from RMS)").arg(fixed(s["StrehlMarechal"].toDouble(), 3)));
     EXPECT_EQ(label(kStrehlClear),
               QStringLiteral("Peak \u00f7 clear ap. %1").arg(fixed(s["StrehlClear"].toDouble(), 3)));
     EXPECT_EQ(label(kFwhm), QStringLiteral("FWHM %1\u2033").arg(fixed(s["FwhmArcsec"].toDouble(), 2)));
@@ -205,7 +206,7 @@ TEST_F(Figures, TheFocalRatioGivesFocuserTravelAndTheFocalPlaneScale)
         set(kFocalRatio, ratio);
         const double micrometres = 256 * 0.10035 / 206264.8 * ratio * 254.0e3;
         EXPECT_EQ(label(kStarImageLabel),
-                  QStringLiteral("Star image (25 arcsec., %1 \u00b5m)").arg(std::round(micrometres)));
+                  QStringLiteral("Star image (25 arcseconds, %1 \u00b5m)").arg(std::round(micrometres)));
     }
     set(kAperture, 5);  // not calculated: the picture still shows the 10-inch star
     EXPECT_TRUE(label(kStarImageLabel).contains(QString::number(std::round(256 * 0.10035 / 206264.8 * 8 * 254.0e3))));

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <string>
 
 namespace {
 
@@ -112,11 +113,18 @@ TEST_P(GaussianStar, WidthsEnergyAndCentreAreTheGaussians)
     EXPECT_NEAR(energy.roundWidth(), fwhm, 1e-3);
 }
 
+std::string GaussianName(const ::testing::TestParamInfo<GaussianCase>& info)
+{
+    const char* const names[] = {"Centred", "OffTheCell", "Wider", "FarOut", "AcrossTheEdge"};
+    return names[info.index];
+}
+
 INSTANTIATE_TEST_SUITE_P(CentredAndOff, GaussianStar,
                          ::testing::Values(GaussianCase{2.0, 257.0, 257.0}, GaussianCase{2.0, 257.3, 256.8},
                                            GaussianCase{3.5, 250.5, 270.25}, GaussianCase{6.0, 100.0, 400.7},
                                            // Across the grid's edge: the image is periodic.
-                                           GaussianCase{4.0, 2.5, 511.0}));
+                                           GaussianCase{4.0, 2.5, 511.0}),
+                         GaussianName);
 
 TEST(ImageLineTest, PassesThroughTheCellsAndIsPeriodic)
 {

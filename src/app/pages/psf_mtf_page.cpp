@@ -118,6 +118,15 @@ PsfMtfPage::PsfMtfPage(QWidget* parent)
     m_maxOne = new QCheckBox(QStringLiteral("Set Max=1"), this);
     m_maxOne->setObjectName(QLatin1String(names::kPsfMaxOne));
     m_maxOne->setGeometry(8, 296, 84, 18);
+    // The axis follows the box at once.
+    connect(m_maxOne, &QCheckBox::toggled, this, &PsfMtfPage::setPsfMaximum);
+    // Until the first calculation with the curves.
+    m_help = new QLabel(QStringLiteral("Tick 'Calculate PSF/MTF' and press Calculate"), this);
+    m_help->setObjectName(QLatin1String(names::kPsfMtfHelp));
+    m_help->setAlignment(Qt::AlignCenter);
+    m_help->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_help->setStyleSheet(QStringLiteral("color: #606060; background: transparent;"));
+    m_help->setGeometry(0, 100, 556, 30);
 
     m_hold = makeButton(this, QLatin1String(names::kHoldCurves), QStringLiteral("Hold"), QRect(94, 293, 48, 24));
     m_hold->setCheckable(true);
@@ -159,6 +168,7 @@ PsfMtfPage::RightPlot PsfMtfPage::rightPlot() const
 void PsfMtfPage::fillPlots(const optics::PsfMtfCurves& curves)
 {
     m_curves = curves;
+    m_help->hide();
     m_psfX->clear();
     m_psfY->clear();
     m_psfX->beginUpdate();
@@ -175,9 +185,10 @@ void PsfMtfPage::fillPlots(const optics::PsfMtfCurves& curves)
 
 void PsfMtfPage::setPsfMaximum()
 {
-    if (!m_curves)
-        return;
-    m_psfPlot->setLeftMaximum(m_maxOne->isChecked() ? 1.0 : std::max(m_curves->psfScale, m_heldPeak));
+    if (m_curves)
+        m_psfPlot->setLeftMaximum(m_maxOne->isChecked() ? 1.0 : std::max(m_curves->psfScale, m_heldPeak));
+    else if (m_maxOne->isChecked())
+        m_psfPlot->setLeftMaximum(1.0);
 }
 
 double PsfMtfPage::frequencyScale(const optics::PsfMtfCurves& curves) const

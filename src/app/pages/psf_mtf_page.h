@@ -63,8 +63,8 @@ private:
     //! Frequency over the cut-off to the unit chosen, for these curves.
     double frequencyScale(const optics::PsfMtfCurves& curves) const;
     void showRightPlot();
-    //! The PSF plot ends at the higher peak of the curves shown and held, or
-    //! at 1 with "Set Max=1".
+    //! The left axis of the PSF plot: the higher peak of the curves shown and
+    //! held, or 1 with "Set Max=1".
     void setPsfMaximum();
 
     ui::PlotView* m_psfPlot;
@@ -84,6 +84,7 @@ private:
     ui::PlotSeries* m_energyHeld;
     QCheckBox* m_maxOne;        // PsfMaxSet
     QLabel* m_resolution;       // RxLabel1
+    QLabel* m_help;  // PsfMtfHelp, until the first curves
     QLabel* m_nowLegend;
     QLabel* m_heldLegend;
     QPushButton* m_hold;

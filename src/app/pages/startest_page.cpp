@@ -39,8 +39,10 @@ StartestPage::StartestPage(PictureFiles& files, QWidget* parent)
     m_starImage->setObjectName(QLatin1String(names::kStarImage));
     m_starImage->move(159, 25);
 
-    m_scaleLabel = makeLabel(this, QStringLiteral("Star image (25 arcseconds)"), 160, 290);
+    m_scaleLabel = makeLabel(this, QString(), 160, 290);
     m_scaleLabel->setObjectName(QLatin1String(names::kStarImageLabel));
+    m_scaleLabel->setFixedWidth(256);
+    setScaleLabel(25);
 
     auto* instructions = makeLabel(this,
         QStringLiteral("Set aperture (diameter, obstruction)\r\nSet aberrations in wavelengths\r\nPress Calculate button"),
@@ -179,15 +181,14 @@ void StartestPage::setFocalPlaneWidth(double micrometres)
 
 void StartestPage::writeScaleLabel()
 {
-    // Until the zoom is first set the label keeps its first text.
+    // The width at the focal plane once a star gave the aperture.
     if (m_micrometres > 0.0) {
-        m_scaleLabel->setText(QStringLiteral("Star image (%1 arcsec., %2 \u00b5m)")
-                                  .arg(m_arcseconds > 0 ? m_arcseconds : 25)
+        m_scaleLabel->setText(QStringLiteral("Star image (%1 arcseconds, %2 \u00b5m)")
+                                  .arg(m_arcseconds)
                                   .arg(QLocale::system().toString(m_micrometres, 'f', 0)));
-    } else if (m_arcseconds > 0) {
-        m_scaleLabel->setText(QStringLiteral("Star image (%1 arcsec.)").arg(m_arcseconds));
+    } else {
+        m_scaleLabel->setText(QStringLiteral("Star image (%1 arcseconds)").arg(m_arcseconds));
     }
-    m_scaleLabel->adjustSize();
 }
 
 void StartestPage::setUndersampled(bool undersampled)

@@ -73,7 +73,7 @@ private:
     QCheckBox* m_showHeld;
     std::optional<imaging::PixelBuffer> m_now;
     std::optional<imaging::PixelBuffer> m_held;
-    int m_arcseconds = 0;  // 0 until the zoom was first set
+    int m_arcseconds = 25;
     double m_micrometres = 0.0;
     QLabel* m_undersampled;
     QSlider* m_brightness;

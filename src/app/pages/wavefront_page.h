@@ -1,13 +1,13 @@
 #pragma once
 
+#include "imaging/pixel_buffer.h"
+
 #include <QWidget>
+
+#include <optional>
 
 class QLabel;
 class QPushButton;
-
-namespace imaging {
-class PixelBuffer;
-}
 
 namespace optics {
 struct PupilSummary;
@@ -41,14 +41,19 @@ public:
     //! "Save Image": the wavefront picture, always as JPEG.
     void savePicture();
     //! "Load Image": a JPEG or BMP picture takes the place of the wavefront
-    //! map for good. Cancelling stops the map as well; a picture that cannot
-    //! be read is reported and changes nothing.
+    //! map, marked "Loaded"; the readouts go on saying what the last
+    //! computed wavefront was. A picture that cannot be read is reported and
+    //! changes nothing; cancelling changes nothing.
     void loadPicture();
+    //! "Clear" (or "Display Wavefront" ticked again): the loaded picture goes
+    //! and the last computed map comes back.
+    void showComputedMap();
 
 signals:
-    //! From now on calculations leave the wavefront picture and its readouts
-    //! alone.
+    //! A picture was loaded in the map's place.
     void computedMapStopped();
+    //! The computed map is shown again.
+    void computedMapBack();
 
 private:
     PictureFiles& m_files;
@@ -61,6 +66,11 @@ private:
     QLabel* m_rmsWaves;           // RMS as a fraction of a wave
     QPushButton* m_save;
     QPushButton* m_load;
+    QPushButton* m_clear;
+    QLabel* m_title;
+    QLabel* m_help;  // over the map before there is one
+    std::optional<imaging::PixelBuffer> m_computed;
+    bool m_loaded = false;
 };
 
 }  // namespace app
