@@ -34,7 +34,7 @@ FigureTexts FormatFigures(const optics::StarFigures& figures)
 {
     FigureTexts texts;
     texts.strehl = QStringLiteral("Strehl %1 (\u00f7 perfect)").arg(fixed(figures.strehl, 3));
-    texts.marechal = QStringLiteral("Mar\u00e9chal %1 (from RMS)").arg(fixed(figures.strehlMarechal, 3));
+    texts.marechal = QStringLiteral("Mar\u00e9chal %1 (RMS)").arg(fixed(figures.strehlMarechal, 3));
     texts.clear = QStringLiteral("Peak \u00f7 clear ap. %1").arg(fixed(figures.strehlClear, 3));
     const QString mean = arcsec(figures.fwhmArcsec());
     const QString larger = arcsec(figures.fwhmMaxArcsec());
@@ -46,7 +46,7 @@ FigureTexts FormatFigures(const optics::StarFigures& figures)
 
 FigureTexts EmptyFigures()
 {
-    return {QStringLiteral("Strehl \u2013 (\u00f7 perfect)"), QStringLiteral("Mar\u00e9chal \u2013 (from RMS)"),
+    return {QStringLiteral("Strehl \u2013 (\u00f7 perfect)"), QStringLiteral("Mar\u00e9chal \u2013 (RMS)"),
             QStringLiteral("Peak \u00f7 clear ap. \u2013"), QStringLiteral("FWHM \u2013"),
             QStringLiteral("EE50 \u2013  EE80 \u2013")};
 }

@@ -13,7 +13,7 @@ namespace app {
 //! The readouts of the star page, one line each.
 struct FigureTexts {
     QString strehl;    //!< "Strehl 0.803 (÷ perfect)"
-    QString marechal;  //!< "Maréchal 0.822 (from RMS)"
+    QString marechal;  //!< "Maréchal 0.822 (RMS)"
     QString clear;     //!< "Peak ÷ clear aperture 0.706"
     QString fwhm;      //!< "FWHM 0.59″", or "FWHM 0.59″ (max 0.61″)" when the axes differ
     QString energy;    //!< "EE50 0.30″  EE80 0.61″"

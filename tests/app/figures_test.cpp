@@ -117,7 +117,7 @@ TEST_F(Figures, TheStarPageAndTheStateGiveStrehlWidthAndEncircledEnergy)
     // The readouts say the same numbers, labelled.
     EXPECT_EQ(label(kStrehl), QStringLiteral("Strehl %1 (\u00f7 perfect)").arg(fixed(s["Strehl"].toDouble(), 3)));
     EXPECT_EQ(label(kMarechal),
-              QStringLiteral("Mar\u00e9chal %1 (from RMS)").arg(fixed(s["StrehlMarechal"].toDouble(), 3)));
+              QStringLiteral("Mar\u00e9chal %1 (RMS)").arg(fixed(s["StrehlMarechal"].toDouble(), 3)));
     EXPECT_EQ(label(kStrehlClear),
               QStringLiteral("Peak \u00f7 clear ap. %1").arg(fixed(s["StrehlClear"].toDouble(), 3)));
     EXPECT_EQ(label(kFwhm), QStringLiteral("FWHM %1\u2033").arg(fixed(s["FwhmArcsec"].toDouble(), 2)));

@@ -74,20 +74,14 @@ TurbulencePage::TurbulencePage(QWidget* parent)
     // Seeing as observers rate it; it sets the turbulence amount for the
     // aperture. Writing the amount is the user's own change of the seeing.
     m_seeing = makeSetting(this, names::kSeeing, {.minimum = 0.0, .maximum = 5.0, .step = 0.25, .start = 0.0},
-                           QStringLiteral("Seeing (arcsec)"), left, 250, 126, 60);
+                           QStringLiteral("Seeing (arcsec FWHM)"), left, 340, 126, 70);
     ui::setHint(m_seeing,
-                QStringLiteral("Seeing (arcsec)|Seeing as the FWHM of a long exposure at 500 nm, 0 .. 5 arcsec: sets "
-                               "the turbulence amount for the aperture (writes the Turbulence editor); 0 uses the "
-                               "amount as typed"),
+                QStringLiteral("Seeing (arcsec)|Seeing as the FWHM of a long exposure (the star averaged over many "
+                               "seeds) at 500 nm, 0 .. 5 arcsec: sets the turbulence amount for the aperture (writes "
+                               "the Turbulence editor); 0 uses the amount as typed"),
                 true);
-    QLabel* note = makeLabel(this,
-                             QStringLiteral("Seeing: the FWHM at 500 nm of the star averaged over many seeds; it "
-                                            "sets the turbulence for the aperture. 0 = the turbulence as typed."),
-                             left, 150);
+    QLabel* note = makeLabel(this, QStringLiteral("At 500 nm; 0 = the turbulence amount as typed."), left, 152);
     note->setObjectName(QLatin1String(names::kSeeingNote));
-    note->setWordWrap(true);
-    note->setFixedWidth(370);
-    note->setFixedHeight(note->heightForWidth(370));
 
     m_seed = makeSetting(this, names::kSeed,
                          {.type = ui::NumberEdit::ValueType::Integer,
