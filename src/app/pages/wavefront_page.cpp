@@ -117,7 +117,7 @@ void WavefrontPage::showComputedMap()
 
 void WavefrontPage::savePicture()
 {
-    m_files.savePicture(this, *m_wavefront, PictureFiles::Format::Jpeg);
+    m_files.savePicture(this, *m_wavefront);
 }
 
 void WavefrontPage::loadPicture()
