@@ -28,6 +28,7 @@ class Calculations;
 class ChromaticPage;
 class DoublePage;
 class IntraExtraPage;
+class MeasuredPage;
 class ParameterColumn;
 class PictureFiles;
 class PlanetPage;
@@ -46,7 +47,7 @@ struct WindowOptions {
     bool rememberSettings = false;
 };
 
-//! The main window (`Form1`): it assembles the ten pages, the parameter
+//! The main window (`Form1`): it assembles the eleven pages, the parameter
 //! column and the status bar, owns the model and the calculations, and wires
 //! them together. Each page owns its controls and handlers; the window
 //! answers only where the program as a whole must (start-up, hints, the
@@ -56,7 +57,14 @@ class MainWindow : public QMainWindow, public StatusReport {
 
 public:
     //! Page indexes of `Tabs`.
-    enum Page { StartestIndex = 0, PlanetIndex = 2, AnimationIndex = 4, PsfMtfIndex = 5, AboutIndex = 9 };
+    enum Page {
+        StartestIndex = 0,
+        PlanetIndex = 2,
+        AnimationIndex = 4,
+        PsfMtfIndex = 5,
+        AboutIndex = 9,
+        MeasuredIndex = 10
+    };
 
     //! Builds the window and starts it up. `dialogs` must outlive the window.
     explicit MainWindow(ui::DialogService& dialogs, WindowOptions options = {}, QWidget* parent = nullptr);
@@ -125,6 +133,7 @@ private:
     WavefrontPage* m_wavefront = nullptr;
     ChromaticPage* m_chromatic = nullptr;
     AboutPage* m_about = nullptr;
+    MeasuredPage* m_measured = nullptr;
 
     QString m_hint;
     bool m_centred = false;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QWidget>
+
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -10,6 +14,7 @@ class PixelBuffer;
 }
 
 namespace optics {
+struct PupilPhase;
 struct PupilSummary;
 }
 
@@ -45,6 +50,19 @@ public:
     //! be read is reported and changes nothing.
     void loadPicture();
 
+    //! Samples the pupil the controls describe (over the whole disc when
+    //! asked, else through the aperture), for the two writers below.
+    using Sampler = std::function<base::Result<optics::PupilPhase>(bool wholeDisc)>;
+    void setSampler(Sampler sampler) { m_sampler = std::move(sampler); }
+    //! "Zernikes": the total wavefront (named errors, screens, measured
+    //! wavefront) fitted with the 37 Fringe terms over the open cells, written
+    //! as a plain list or a table (waves at 555 nm); says what the fit leaves
+    //! out.
+    void saveZernikes();
+    //! "Map": the total wavefront over the whole disc as a .wft or FITS map
+    //! (waves at 555 nm).
+    void saveMap();
+
 signals:
     //! From now on calculations leave the wavefront picture and its readouts
     //! alone.
@@ -61,6 +79,9 @@ private:
     QLabel* m_rmsWaves;           // RMS as a fraction of a wave
     QPushButton* m_save;
     QPushButton* m_load;
+    QPushButton* m_saveZernikes;
+    QPushButton* m_saveMap;
+    Sampler m_sampler;
 };
 
 }  // namespace app
