@@ -291,8 +291,7 @@ base::Result<MeasuredFile> DecodeNpzMap(std::span<const std::uint8_t> bytes, con
     if (!array)
         return base::Fail(array.error());
     if (array->shape.size() != 2)
-        return base::Fail(CannotRead(name, "its array wf has " + std::to_string(array->shape.size())
-                                               + " dimensions; a wavefront map has two"));
+        return base::Fail(CannotRead(name, "its array wf is not two-dimensional (a wavefront map is)"));
     const std::int64_t height = array->shape[0];
     const std::int64_t width = array->shape[1];
     if (const base::Status fits = CheckMapSize(width, height, name, limits); !fits)
@@ -402,6 +401,15 @@ base::Result<MeasuredFile> DecodeFitsMap(std::span<const std::uint8_t> bytes, co
     }
 
     const std::size_t count = static_cast<std::size_t>(axes[0]) * static_cast<std::size_t>(axes[1]);
+    // The whole image must be in the file before it is read.
+    int bitpix = 0;
+    LONGLONG headerStart = 0, dataStart = 0, dataEnd = 0;
+    if (fits_get_img_type(f.get(), &bitpix, &status) != 0
+        || fits_get_hduaddrll(f.get(), &headerStart, &dataStart, &dataEnd, &status) != 0)
+        return base::Fail(CannotRead(name, "the file is damaged (" + FitsProblem(status) + ")"));
+    if (dataStart < 0 || static_cast<std::uint64_t>(dataStart) + count * static_cast<std::uint64_t>(std::abs(bitpix) / 8)
+                             > bytes.size())
+        return base::Fail(CannotRead(name, "the file is damaged or incomplete (it ends before its image does)"));
     std::vector<double> values(count);
     long first[3] = {1, 1, 1};
     double blank = std::numeric_limits<double>::quiet_NaN();
@@ -477,8 +485,10 @@ base::Result<MeasuredFile> DecodeMeasuredFile(std::span<const std::uint8_t> byte
         return DecodeNpzMap(bytes, name, limits);
     if (extension == "fits" || extension == "fit" || extension == "fts")
         return DecodeFitsMap(bytes, name, limits);
-    if (std::find(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(bytes.size(), 4096)),
-                  std::uint8_t{0}) != bytes.end() && !(bytes.size() >= 2 && (bytes[0] == 0xFF || bytes[0] == 0xFE || bytes[1] == 0)))
+    // NUL bytes are no text, unless the text is UTF-16.
+    const auto head = bytes.first(std::min<std::size_t>(bytes.size(), 4096));
+    const bool wide = bytes.size() >= 2 && (bytes[0] == 0xFF || bytes[0] == 0xFE || bytes[1] == 0);
+    if (std::find(head.begin(), head.end(), std::uint8_t{0}) != head.end() && !wide)
         return base::Fail(CannotRead(name, "it is neither a Zernike list nor a wavefront map this program reads"));
     const std::string text = TextOf(bytes);
     // The tagged lines a .wft map ends with.

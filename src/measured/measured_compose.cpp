@@ -135,14 +135,27 @@ std::shared_ptr<const optics::WavefrontSamples> PrepareMap(const MapData& map, c
     auto samples = std::make_shared<optics::WavefrontSamples>(*map.samples);
     const double scale = map.unit == MapData::Unit::Waves ? sides * settings.waveLength / optics::kReferenceWavelength
                                                           : sides / optics::kReferenceWavelength;
-    // The samples on the pupil, for the fit of what is removed.
-    std::vector<double> xs, ys, ws;
+    // The samples on the pupil, for the fit of what is removed. Piston and
+    // tilt are taken from a fit of all the Fringe terms, so that coma, which
+    // a disc of samples does not quite keep apart from tilt, stays as it is;
+    // large maps are fitted on every so many samples.
+    std::size_t inside = 0;
     for (int row = 0; row < samples->height; ++row) {
         for (int column = 0; column < samples->width; ++column) {
             double& v = samples->values[static_cast<std::size_t>(row) * samples->width + column];
             if (std::isnan(v))
                 continue;
             v *= scale;
+            ++inside;
+        }
+    }
+    const int stride = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(inside) / 200000.0)));
+    std::vector<double> xs, ys, ws;
+    for (int row = 0; row < samples->height; row += std::max(1, stride)) {
+        for (int column = 0; column < samples->width; column += std::max(1, stride)) {
+            const double v = samples->values[static_cast<std::size_t>(row) * samples->width + column];
+            if (std::isnan(v))
+                continue;
             double x, y;
             PointOf(*samples, column, row, x, y);
             if (x * x + y * y <= 1.0 + 1e-9) {
@@ -152,7 +165,8 @@ std::shared_ptr<const optics::WavefrontSamples> PrepareMap(const MapData& map, c
             }
         }
     }
-    const base::Result<FringeFit> fit = FitFringe(xs, ys, ws, removed);
+    base::Result<FringeFit> all = FitFringe(xs, ys, ws);
+    const base::Result<FringeFit> fit = all ? std::move(all) : FitFringe(xs, ys, ws, removed);
     if (fit) {
         for (int row = 0; row < samples->height; ++row) {
             for (int column = 0; column < samples->width; ++column) {
