@@ -29,7 +29,7 @@ std::string Size(std::int64_t width, std::int64_t height)
 // first) whose pupil is the circle around its non-NaN samples. Infinite
 // values and maps without a sample are refused.
 base::Result<std::shared_ptr<optics::WavefrontSamples>> MapFromRows(std::vector<double> bottomFirst, int width,
-                                                                     int height, const std::string& name)
+                                                                    int height, const std::string& name)
 {
     auto samples = std::make_shared<optics::WavefrontSamples>();
     samples->width = width;
@@ -69,8 +69,9 @@ base::Status CheckMapSize(std::int64_t width, std::int64_t height, const std::st
     if (width <= 0 || height <= 0)
         return base::Fail(CannotRead(name, "the file is damaged (its map is " + Size(width, height) + " samples)"));
     if (width > limits.maxSide || height > limits.maxSide)
-        return base::Fail(CannotRead(name, "the map is " + Size(width, height) + " samples; maps of up to "
-                                               + std::to_string(limits.maxSide) + " samples a side are read"));
+        return base::Fail(CannotRead(name,
+                                     "the map is " + Size(width, height) + " samples; maps of up to "
+                                         + std::to_string(limits.maxSide) + " samples a side are read"));
     return base::Done();
 }
 
@@ -124,8 +125,8 @@ base::Result<NpyArray> ReadNpy(const std::vector<std::uint8_t>& bytes, const std
     } else if (major == 2 || major == 3) {
         if (bytes.size() < 12)
             return damaged("its header is cut short");
-        headerLength = bytes[8] | (std::size_t{bytes[9]} << 8) | (std::size_t{bytes[10]} << 16)
-                       | (std::size_t{bytes[11]} << 24);
+        headerLength =
+            bytes[8] | (std::size_t{bytes[9]} << 8) | (std::size_t{bytes[10]} << 16) | (std::size_t{bytes[11]} << 24);
         headerAt = 12;
     } else {
         return damaged("its version is unknown");
@@ -155,14 +156,15 @@ base::Result<NpyArray> ReadNpy(const std::vector<std::uint8_t>& bytes, const std
         array.shape.push_back(static_cast<std::int64_t>(*n));
     }
     if (array.shape.size() > 3)
-        return base::Fail(CannotRead(name, "its array " + member + " has " + std::to_string(array.shape.size())
-                                               + " dimensions"));
+        return base::Fail(
+            CannotRead(name, "its array " + member + " has " + std::to_string(array.shape.size()) + " dimensions"));
     std::int64_t count = 1;
     for (std::int64_t n : array.shape) {
         if (n > limits.maxSide)
-            return base::Fail(CannotRead(name, "its array " + member + " is " + std::to_string(n)
-                                                   + " samples long; maps of up to "
-                                                   + std::to_string(limits.maxSide) + " samples a side are read"));
+            return base::Fail(CannotRead(name,
+                                         "its array " + member + " is " + std::to_string(n)
+                                             + " samples long; maps of up to " + std::to_string(limits.maxSide)
+                                             + " samples a side are read"));
         count *= n;
     }
     if (count > std::int64_t{limits.maxSide} * limits.maxSide)
@@ -174,8 +176,9 @@ base::Result<NpyArray> ReadNpy(const std::vector<std::uint8_t>& bytes, const std
     const bool big = descr[0] == '>';
     if (!((kind == 'f' && (itemSize == 4 || itemSize == 8))
           || ((kind == 'i' || kind == 'u') && (itemSize == 1 || itemSize == 2 || itemSize == 4))))
-        return base::Fail(CannotRead(name, "its array " + member + " holds values of type \"" + std::string(descr)
-                                               + "\"; this program reads floating-point and integer arrays"));
+        return base::Fail(CannotRead(name,
+                                     "its array " + member + " holds values of type \"" + std::string(descr)
+                                         + "\"; this program reads floating-point and integer arrays"));
     const std::size_t dataAt = headerAt + headerLength;
     if (static_cast<std::uint64_t>(count) * itemSize > bytes.size() - dataAt)
         return damaged("it holds fewer values than its shape says");
@@ -214,7 +217,8 @@ std::string MemberKey(const std::string& member)
     std::string key = member;
     if (key.size() > 4 && key.compare(key.size() - 4, 4, ".npy") == 0)
         key.resize(key.size() - 4);
-    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return key;
 }
 
@@ -374,7 +378,8 @@ base::Result<MeasuredFile> DecodeFitsMap(std::span<const std::uint8_t> bytes, co
     double scale = 1.0;
     if (const std::optional<std::string> bunit = FitsString(f.get(), "BUNIT")) {
         std::string u = std::string(Trim(*bunit));
-        std::transform(u.begin(), u.end(), u.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        std::transform(u.begin(), u.end(), u.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (u == "m" || u == "meter" || u == "meters" || u == "metre" || u == "metres") {
             unit = MapData::Unit::Nanometres;
             scale = 1e9;
@@ -385,8 +390,9 @@ base::Result<MeasuredFile> DecodeFitsMap(std::span<const std::uint8_t> bytes, co
         } else if (u == "nm" || u == "nanometer" || u == "nanometers" || u == "nanometre" || u == "nanometres") {
             unit = MapData::Unit::Nanometres;
         } else if (u != "wave" && u != "waves" && u != "lambda" && u != "wv") {
-            return base::Fail(CannotRead(name, "its unit \"" + std::string(Trim(*bunit))
-                                                   + "\" (BUNIT) is none this program knows (m, um, nm or waves)"));
+            return base::Fail(CannotRead(name,
+                                         "its unit \"" + std::string(Trim(*bunit))
+                                             + "\" (BUNIT) is none this program knows (m, um, nm or waves)"));
         }
     } else {
         file.notes.push_back("The map gives no unit (BUNIT); its values were taken as waves.");
@@ -407,15 +413,15 @@ base::Result<MeasuredFile> DecodeFitsMap(std::span<const std::uint8_t> bytes, co
     if (fits_get_img_type(f.get(), &bitpix, &status) != 0
         || fits_get_hduaddrll(f.get(), &headerStart, &dataStart, &dataEnd, &status) != 0)
         return base::Fail(CannotRead(name, "the file is damaged (" + FitsProblem(status) + ")"));
-    if (dataStart < 0 || static_cast<std::uint64_t>(dataStart) + count * static_cast<std::uint64_t>(std::abs(bitpix) / 8)
-                             > bytes.size())
+    if (dataStart < 0
+        || static_cast<std::uint64_t>(dataStart) + count * static_cast<std::uint64_t>(std::abs(bitpix) / 8)
+            > bytes.size())
         return base::Fail(CannotRead(name, "the file is damaged or incomplete (it ends before its image does)"));
     std::vector<double> values(count);
     long first[3] = {1, 1, 1};
     double blank = std::numeric_limits<double>::quiet_NaN();
     int anyBlank = 0;
-    if (fits_read_pix(f.get(), TDOUBLE, first, static_cast<LONGLONG>(count), &blank, values.data(), &anyBlank,
-                      &status)
+    if (fits_read_pix(f.get(), TDOUBLE, first, static_cast<LONGLONG>(count), &blank, values.data(), &anyBlank, &status)
         != 0)
         return base::Fail(CannotRead(name, "the file is damaged or incomplete (" + FitsProblem(status) + ")"));
     if (scale != 1.0)
@@ -468,7 +474,8 @@ base::Result<MeasuredFile> DecodeMeasuredFile(std::span<const std::uint8_t> byte
     if (bytes.empty())
         return base::Fail(CannotRead(name, "it is empty"));
     std::string extension;
-    if (const std::size_t dot = name.find_last_of('.'); dot != std::string::npos && name.find('/', dot) == std::string::npos) {
+    if (const std::size_t dot = name.find_last_of('.');
+        dot != std::string::npos && name.find('/', dot) == std::string::npos) {
         extension = name.substr(dot + 1);
         std::transform(extension.begin(), extension.end(), extension.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -492,8 +499,8 @@ base::Result<MeasuredFile> DecodeMeasuredFile(std::span<const std::uint8_t> byte
         return base::Fail(CannotRead(name, "it is neither a Zernike list nor a wavefront map this program reads"));
     const std::string text = TextOf(bytes);
     // The tagged lines a .wft map ends with.
-    const bool wftTags = text.find("outside ellipse") != std::string::npos
-                         || text.find("\nDIAM ") != std::string::npos || text.find("\nLambda ") != std::string::npos;
+    const bool wftTags = text.find("outside ellipse") != std::string::npos || text.find("\nDIAM ") != std::string::npos
+        || text.find("\nLambda ") != std::string::npos;
     if (extension == "wft" || wftTags)
         return DecodeWftMap(text, name, limits);
     return DecodeZernikeText(text, name, limits);
@@ -501,12 +508,13 @@ base::Result<MeasuredFile> DecodeMeasuredFile(std::span<const std::uint8_t> byte
 
 base::Result<MeasuredFile> ReadMeasuredFile(const std::string& path, const MeasuredLimits& limits)
 {
-    struct stat st{};
+    struct stat st { };
     if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)
         && static_cast<std::uint64_t>(st.st_size) > limits.maxFileBytes)
-        return base::Fail(CannotRead(path, "it is larger than " + std::to_string(limits.maxFileBytes >> 20)
-                                               + " MB, more than any Zernike list or wavefront map this program "
-                                                 "reads"));
+        return base::Fail(CannotRead(path,
+                                     "it is larger than " + std::to_string(limits.maxFileBytes >> 20)
+                                         + " MB, more than any Zernike list or wavefront map this program "
+                                           "reads"));
     imaging::PictureLimits fileLimits;
     fileLimits.maxFileBytes = limits.maxFileBytes;
     const base::Result<std::vector<std::uint8_t>> bytes = imaging::ReadPictureFile(path, fileLimits);

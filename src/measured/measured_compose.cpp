@@ -15,7 +15,7 @@ namespace measured {
 
 namespace {
 
-constexpr int kTilt = 3;     // piston and both tilts: Fringe 1..3
+constexpr int kTilt = 3;  // piston and both tilts: Fringe 1..3
 constexpr int kDefocus = 4;  // ... and defocus
 
 // Cholesky solution of the normal equations A c = b (A symmetric, n x n).
@@ -120,8 +120,8 @@ FringeTerms ToFringe(const ZernikeSet& set, std::size_t row, TermOrder order, bo
                 ++result.ignored;
             continue;
         }
-        result.terms[static_cast<std::size_t>(term - 1)] += normalised ? values[i] * optics::ZernikeNormalisation(zo)
-                                                                       : values[i];
+        result.terms[static_cast<std::size_t>(term - 1)] +=
+            normalised ? values[i] * optics::ZernikeNormalisation(zo) : values[i];
     }
     return result;
 }
@@ -230,7 +230,8 @@ base::Result<FringeFit> FitFringe(const std::vector<double>& x, const std::vecto
         for (int i = 0; i < n; ++i) {
             b[static_cast<std::size_t>(i)] += z[static_cast<std::size_t>(i)] * w[p];
             for (int j = 0; j <= i; ++j)
-                A[static_cast<std::size_t>(i * n + j)] += z[static_cast<std::size_t>(i)] * z[static_cast<std::size_t>(j)];
+                A[static_cast<std::size_t>(i * n + j)] +=
+                    z[static_cast<std::size_t>(i)] * z[static_cast<std::size_t>(j)];
         }
     }
     for (int i = 0; i < n; ++i)

@@ -37,8 +37,8 @@ FringeTerms ToFringe(const ZernikeSet& set, std::size_t row, TermOrder order, bo
 
 //! How the values of the Measured page are meant.
 struct MeasuredSettings {
-    double waveLength = 550.0;   //!< nm; the values are in waves of it
-    bool surface = false;        //!< a mirror's surface error: the wavefront is twice it
+    double waveLength = 550.0;  //!< nm; the values are in waves of it
+    bool surface = false;  //!< a mirror's surface error: the wavefront is twice it
     bool removeDefocus = false;  //!< drop defocus, so that the Focus control sets focus
 };
 

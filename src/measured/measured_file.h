@@ -20,18 +20,18 @@ namespace measured {
 
 //! The largest files and maps read.
 struct MeasuredLimits {
-    int maxSide = 4096;                                  //!< samples of a map, either way
-    std::size_t maxFileBytes = std::size_t{256} << 20;   //!< "256 MB"
-    std::size_t maxTerms = 10000;                        //!< values of one list or row
-    std::size_t maxRows = 100000;                        //!< rows of a CSV
+    int maxSide = 4096;  //!< samples of a map, either way
+    std::size_t maxFileBytes = std::size_t{256} << 20;  //!< "256 MB"
+    std::size_t maxTerms = 10000;  //!< values of one list or row
+    std::size_t maxRows = 100000;  //!< rows of a CSV
 };
 inline constexpr MeasuredLimits kMeasuredLimits{};
 
 //! How a plain list orders its terms.
 enum class TermOrder {
     Fringe,  //!< Fringe, piston first
-    Noll,    //!< Noll, from 1 (piston)
-    Ansi,    //!< ANSI / OSA, from 0 (piston)
+    Noll,  //!< Noll, from 1 (piston)
+    Ansi,  //!< ANSI / OSA, from 0 (piston)
 };
 
 //! One measurement of a table, or the one list of a file.

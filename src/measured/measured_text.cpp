@@ -31,11 +31,29 @@ int NamedTerm(std::string_view heading)
         if (std::isalnum(static_cast<unsigned char>(c)))
             key += c;
     static const std::map<std::string, int> kNamed = {
-        {"piston", 1},     {"xtilt", 2},         {"xtile", 2},      {"tiltx", 2},         {"ytilt", 3},
-        {"ytile", 3},      {"tilty", 3},         {"defocus", 4},    {"focus", 4},         {"power", 4},
-        {"xastig", 5},     {"xastigmatism", 5},  {"astig0", 5},     {"yastig", 6},        {"yastigmatism", 6},
-        {"astig45", 6},    {"xcoma", 7},         {"comax", 7},      {"ycoma", 8},         {"comay", 8},
-        {"spherical", 9},  {"sphericalaberration", 9},              {"primaryspherical", 9},
+        {"piston", 1},
+        {"xtilt", 2},
+        {"xtile", 2},
+        {"tiltx", 2},
+        {"ytilt", 3},
+        {"ytile", 3},
+        {"tilty", 3},
+        {"defocus", 4},
+        {"focus", 4},
+        {"power", 4},
+        {"xastig", 5},
+        {"xastigmatism", 5},
+        {"astig0", 5},
+        {"yastig", 6},
+        {"yastigmatism", 6},
+        {"astig45", 6},
+        {"xcoma", 7},
+        {"comax", 7},
+        {"ycoma", 8},
+        {"comay", 8},
+        {"spherical", 9},
+        {"sphericalaberration", 9},
+        {"primaryspherical", 9},
     };
     const auto it = kNamed.find(key);
     return it == kNamed.end() ? 0 : it->second;
@@ -80,15 +98,16 @@ base::Result<MeasuredFile> ReadPlainList(const std::vector<std::string_view>& li
             continue;
         const std::optional<double> value = ParseNumber(line);
         if (!value)
-            return base::Fail(CannotRead(name, "line " + std::to_string(lineNumber) + " (" + Quoted(line)
-                                                   + ") is not a number; a Zernike list holds one coefficient a "
-                                                     "line"));
+            return base::Fail(CannotRead(name,
+                                         "line " + std::to_string(lineNumber) + " (" + Quoted(line)
+                                             + ") is not a number; a Zernike list holds one coefficient a "
+                                               "line"));
         if (!std::isfinite(*value))
-            return base::Fail(CannotRead(name, "line " + std::to_string(lineNumber)
-                                                   + " holds a value that is not a finite number"));
+            return base::Fail(
+                CannotRead(name, "line " + std::to_string(lineNumber) + " holds a value that is not a finite number"));
         if (row.values.size() >= limits.maxTerms)
-            return base::Fail(CannotRead(name, "it holds more than " + std::to_string(limits.maxTerms)
-                                                   + " values, more than any Zernike list"));
+            return base::Fail(CannotRead(
+                name, "it holds more than " + std::to_string(limits.maxTerms) + " values, more than any Zernike list"));
         row.values.push_back(*value);
     }
     if (row.values.empty())
@@ -147,8 +166,8 @@ base::Result<MeasuredFile> ReadTable(const std::vector<std::string_view>& lines,
     if (!zeroBased && namedColumn >= 0) {
         for (std::size_t c = 1; c < header.size(); ++c) {
             if (label[c] >= 0) {
-                zeroBased = label[c] == named[static_cast<std::size_t>(namedColumn)] - 1
-                                           + (static_cast<int>(c) - namedColumn);
+                zeroBased =
+                    label[c] == named[static_cast<std::size_t>(namedColumn)] - 1 + (static_cast<int>(c) - namedColumn);
                 break;
             }
         }
@@ -167,8 +186,9 @@ base::Result<MeasuredFile> ReadTable(const std::vector<std::string_view>& lines,
         }
     }
     if (lastTerm == 0)
-        return base::Fail(CannotRead(name, "its first line names no Zernike terms (such as \"Defocus\" or "
-                                           "\"Z4\"), so it is not a table of Zernike coefficients"));
+        return base::Fail(CannotRead(name,
+                                     "its first line names no Zernike terms (such as \"Defocus\" or "
+                                     "\"Z4\"), so it is not a table of Zernike coefficients"));
 
     MeasuredFile file;
     file.format = "Zernike table";
@@ -181,8 +201,9 @@ base::Result<MeasuredFile> ReadTable(const std::vector<std::string_view>& lines,
             continue;
         const std::vector<std::string_view> cells = Split(lines[l], separator);
         if (cells.size() > limits.maxTerms)
-            return base::Fail(CannotRead(name, "line " + std::to_string(l + 1) + " holds more than "
-                                                   + std::to_string(limits.maxTerms) + " values"));
+            return base::Fail(CannotRead(name,
+                                         "line " + std::to_string(l + 1) + " holds more than "
+                                             + std::to_string(limits.maxTerms) + " values"));
         if (set.rows.size() >= limits.maxRows)
             return base::Fail(CannotRead(name, "it holds more than " + std::to_string(limits.maxRows) + " rows"));
         widest = std::max(widest, cells.size());
@@ -202,13 +223,13 @@ base::Result<MeasuredFile> ReadTable(const std::vector<std::string_view>& lines,
             const std::string_view cell = Unquote(cells[c]);
             std::optional<double> value = cell.empty() ? std::optional<double>(0.0) : ParseNumber(cell);
             if (!value)
-                return base::Fail(CannotRead(name, "line " + std::to_string(l + 1) + ", column "
-                                                       + std::to_string(c + 1) + " (" + Quoted(cell)
-                                                       + ") is not a number"));
+                return base::Fail(CannotRead(name,
+                                             "line " + std::to_string(l + 1) + ", column " + std::to_string(c + 1)
+                                                 + " (" + Quoted(cell) + ") is not a number"));
             if (!std::isfinite(*value))
-                return base::Fail(CannotRead(name, "line " + std::to_string(l + 1) + ", column "
-                                                       + std::to_string(c + 1)
-                                                       + " holds a value that is not a finite number"));
+                return base::Fail(CannotRead(name,
+                                             "line " + std::to_string(l + 1) + ", column " + std::to_string(c + 1)
+                                                 + " holds a value that is not a finite number"));
             row.values.push_back(*value);
         }
         set.rows.push_back(std::move(row));
@@ -259,8 +280,9 @@ base::Result<MeasuredFile> ReadListing(const std::vector<std::string_view>& line
                                        const std::string& lowered, const MeasuredLimits& limits)
 {
     if (lowered.find("annular") != std::string::npos)
-        return base::Fail(CannotRead(name, "it lists annular Zernike coefficients, which this program does not "
-                                           "read (save the Standard or Fringe coefficients instead)"));
+        return base::Fail(CannotRead(name,
+                                     "it lists annular Zernike coefficients, which this program does not "
+                                     "read (save the Standard or Fringe coefficients instead)"));
     MeasuredFile file;
     file.format = "Zernike listing";
     ZernikeSet set;
@@ -282,23 +304,26 @@ base::Result<MeasuredFile> ReadListing(const std::vector<std::string_view>& line
         if (ListingLine(line, index, valueText)) {
             const std::optional<double> value = ParseNumber(valueText);
             if (!value)
-                return base::Fail(CannotRead(name, "line " + std::to_string(lineNumber) + " (" + Quoted(Trim(line))
-                                                       + ") gives no number for its term"));
+                return base::Fail(CannotRead(name,
+                                             "line " + std::to_string(lineNumber) + " (" + Quoted(Trim(line))
+                                                 + ") gives no number for its term"));
             if (!std::isfinite(*value))
-                return base::Fail(CannotRead(name, "line " + std::to_string(lineNumber)
-                                                       + " holds a value that is not a finite number"));
+                return base::Fail(CannotRead(
+                    name, "line " + std::to_string(lineNumber) + " holds a value that is not a finite number"));
             if (index < 1 || static_cast<std::size_t>(index) > limits.maxTerms)
-                return base::Fail(CannotRead(name, "line " + std::to_string(lineNumber) + " names term "
-                                                       + std::to_string(index) + ", which no listing has"));
+                return base::Fail(CannotRead(name,
+                                             "line " + std::to_string(lineNumber) + " names term "
+                                                 + std::to_string(index) + ", which no listing has"));
             const std::size_t at = static_cast<std::size_t>(index - 1);
             if (row.values.size() <= at) {
                 row.values.resize(at + 1, 0.0);
                 seen.resize(at + 1, false);
             }
             if (seen[at])
-                return base::Fail(CannotRead(name, "term " + std::to_string(index)
-                                                       + " is listed twice (a listing of several fields?); save "
-                                                         "one field a file"));
+                return base::Fail(CannotRead(name,
+                                             "term " + std::to_string(index)
+                                                 + " is listed twice (a listing of several fields?); save "
+                                                   "one field a file"));
             seen[at] = true;
             row.values[at] = *value;
             continue;
@@ -312,8 +337,8 @@ base::Result<MeasuredFile> ReadListing(const std::vector<std::string_view>& line
             const std::size_t end = rest.find_first_of(" \t");
             const std::optional<double> value = ParseNumber(rest.substr(0, end));
             if (!value || !std::isfinite(*value) || *value <= 0.0)
-                return base::Fail(CannotRead(name, "line " + std::to_string(lineNumber)
-                                                       + " gives no usable wavelength"));
+                return base::Fail(
+                    CannotRead(name, "line " + std::to_string(lineNumber) + " gives no usable wavelength"));
             const std::string unit = Lower(end == std::string_view::npos ? "" : Trim(rest.substr(end)));
             if (unit.rfind("nm", 0) == 0)
                 file.waveLength = *value;
@@ -368,8 +393,7 @@ base::Result<MeasuredFile> DecodeWftMap(std::string_view text, const std::string
     if (!w || !h || *w != std::floor(*w) || *h != std::floor(*h))
         return refused("it is not a wavefront map (.wft files start with the width and the height)");
     if (*w <= 0 || *h <= 0)
-        return refused("the file is damaged (its map is " + FormatCount(*w) + " x " + FormatCount(*h)
-                       + " samples)");
+        return refused("the file is damaged (its map is " + FormatCount(*w) + " x " + FormatCount(*h) + " samples)");
     if (*w > limits.maxSide || *h > limits.maxSide)
         return refused("the map is " + FormatCount(*w) + " x " + FormatCount(*h) + " samples; maps of up to "
                        + std::to_string(limits.maxSide) + " samples a side are read");
@@ -450,7 +474,8 @@ base::Result<MeasuredFile> DecodeWftMap(std::string_view text, const std::string
             const double ex = column - ox;
             const double ey = row - oy;
             double& v = samples->values[static_cast<std::size_t>(row) * width + column];
-            if (d2 > radius * radius * (1.0 + 1e-12) || (obstruction > 0.0 && ex * ex + ey * ey < obstruction * obstruction))
+            if (d2 > radius * radius * (1.0 + 1e-12)
+                || (obstruction > 0.0 && ex * ex + ey * ey < obstruction * obstruction))
                 v = std::numeric_limits<double>::quiet_NaN();
             else
                 ++inside;

@@ -29,7 +29,7 @@ std::string FormatNumber(double value);
 //! The whitespace-separated tokens of a text, one after the other.
 class Tokens {
 public:
-    explicit Tokens(std::string_view text) : m_text(text) {}
+    explicit Tokens(std::string_view text) : m_text(text) { }
     //! The next token; empty at the end.
     std::string_view next();
     //! What follows the last token read.

@@ -70,8 +70,9 @@ base::Result<std::vector<ZipMember>> ListZip(std::span<const std::uint8_t> bytes
     if (!Within(bytes, directoryOffset, directorySize))
         return damaged("its table of contents lies beyond its end");
     if (entries > kMaxMembers)
-        return base::Fail(CannotRead(name, "the archive holds " + std::to_string(entries)
-                                               + " members, more than any NumPy archive of a wavefront"));
+        return base::Fail(CannotRead(name,
+                                     "the archive holds " + std::to_string(entries)
+                                         + " members, more than any NumPy archive of a wavefront"));
 
     std::vector<ZipMember> members;
     std::uint64_t at = directoryOffset;
@@ -130,20 +131,23 @@ base::Result<std::vector<std::uint8_t>> UnpackZipMember(std::span<const std::uin
     if (member.flags & 1)
         return base::Fail(CannotRead(name, "its member " + member.name + " is encrypted"));
     if (member.method != 0 && member.method != 8)
-        return base::Fail(CannotRead(name, "its member " + member.name
-                                               + " is packed in a way this program does not unpack (only stored "
-                                                 "and deflated members are read)"));
+        return base::Fail(CannotRead(name,
+                                     "its member " + member.name
+                                         + " is packed in a way this program does not unpack (only stored "
+                                           "and deflated members are read)"));
     if (member.size > maxBytes)
-        return base::Fail(CannotRead(name, "its member " + member.name + " claims " + Megabytes(member.size)
-                                               + " unpacked; at most " + Megabytes(maxBytes) + " are read"));
-    if (!Within(bytes, member.headerOffset, 30) || Le(bytes, static_cast<std::size_t>(member.headerOffset), 4) != 0x04034b50u)
+        return base::Fail(CannotRead(name,
+                                     "its member " + member.name + " claims " + Megabytes(member.size)
+                                         + " unpacked; at most " + Megabytes(maxBytes) + " are read"));
+    if (!Within(bytes, member.headerOffset, 30)
+        || Le(bytes, static_cast<std::size_t>(member.headerOffset), 4) != 0x04034b50u)
         return damaged("has no header");
     const std::size_t h = static_cast<std::size_t>(member.headerOffset);
     const std::uint64_t dataAt = member.headerOffset + 30 + Le(bytes, h + 26, 2) + Le(bytes, h + 28, 2);
     if (!Within(bytes, dataAt, member.packedSize))
         return damaged("lies beyond the end of the archive");
-    const std::span<const std::uint8_t> packed = bytes.subspan(static_cast<std::size_t>(dataAt),
-                                                               static_cast<std::size_t>(member.packedSize));
+    const std::span<const std::uint8_t> packed =
+        bytes.subspan(static_cast<std::size_t>(dataAt), static_cast<std::size_t>(member.packedSize));
     std::vector<std::uint8_t> out;
     if (member.method == 0) {
         if (member.packedSize != member.size)
@@ -186,7 +190,8 @@ base::Result<std::vector<std::uint8_t>> UnpackZipMember(std::span<const std::uin
         if (status != Z_STREAM_END || outAt != out.size())
             return damaged("does not unpack to its claimed size");
     }
-    const uLong crc = crc32(crc32(0L, Z_NULL, 0), out.data(), static_cast<uInt>(std::min<std::size_t>(out.size(), std::numeric_limits<uInt>::max())));
+    const uLong crc = crc32(crc32(0L, Z_NULL, 0), out.data(),
+                            static_cast<uInt>(std::min<std::size_t>(out.size(), std::numeric_limits<uInt>::max())));
     if (out.size() <= std::numeric_limits<uInt>::max() && crc != member.crc)
         return damaged("fails its checksum");
     return out;

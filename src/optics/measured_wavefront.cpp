@@ -109,7 +109,8 @@ int FringeTermOf(ZernikeOrder order)
 {
     const auto& table = Table();
     for (int i = 0; i < kFringeTerms; ++i)
-        if (table[static_cast<std::size_t>(i)].order.n == order.n && table[static_cast<std::size_t>(i)].order.m == order.m)
+        if (table[static_cast<std::size_t>(i)].order.n == order.n
+            && table[static_cast<std::size_t>(i)].order.m == order.m)
             return i + 1;
     return 0;
 }
@@ -132,8 +133,10 @@ void FringeValues(double x, double y, std::array<double, kFringeTerms>& values)
     std::array<double, 6> im{};
     re[0] = 1.0;
     for (int m = 1; m <= 5; ++m) {
-        re[static_cast<std::size_t>(m)] = re[static_cast<std::size_t>(m - 1)] * x - im[static_cast<std::size_t>(m - 1)] * y;
-        im[static_cast<std::size_t>(m)] = re[static_cast<std::size_t>(m - 1)] * y + im[static_cast<std::size_t>(m - 1)] * x;
+        re[static_cast<std::size_t>(m)] =
+            re[static_cast<std::size_t>(m - 1)] * x - im[static_cast<std::size_t>(m - 1)] * y;
+        im[static_cast<std::size_t>(m)] =
+            re[static_cast<std::size_t>(m - 1)] * y + im[static_cast<std::size_t>(m - 1)] * x;
     }
     const double t = x * x + y * y;
     const auto& table = Table();

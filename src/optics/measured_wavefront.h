@@ -44,9 +44,9 @@ struct WavefrontSamples {
     int width = 0;
     int height = 0;
     std::vector<double> values;  //!< width x height, row after row
-    double centreX = 0.0;        //!< pupil centre, in samples from the left column
-    double centreY = 0.0;        //!< pupil centre, in samples from the top row
-    double radius = 1.0;         //!< pupil radius in samples
+    double centreX = 0.0;  //!< pupil centre, in samples from the left column
+    double centreY = 0.0;  //!< pupil centre, in samples from the top row
+    double radius = 1.0;  //!< pupil radius in samples
 
     double sample(int column, int row) const { return values[static_cast<std::size_t>(row) * width + column]; }
     //! The map at pupil point (x, y), y up: bilinear between the four samples

@@ -124,7 +124,8 @@ base::Result<PupilPhase> SamplePupil(const StarRequest& request, ScreenCache& sc
     PupilPhase pupil;
     pupil.N = summary.N;
     pupil.waveLength = request.waveLength;
-    pupil.diameterMm = request.pupil.millimeters ? request.pupil.diameter : request.pupil.diameter * kMillimetresPerInch;
+    pupil.diameterMm =
+        request.pupil.millimeters ? request.pupil.diameter : request.pupil.diameter * kMillimetresPerInch;
     const std::size_t cells = static_cast<std::size_t>(pupil.side()) * pupil.side();
     pupil.waves.assign(cells, 0.0);
     pupil.open.assign(cells, 0);

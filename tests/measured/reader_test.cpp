@@ -52,13 +52,13 @@ struct OrderCase {
 TEST(TermOrders, NollAndAnsiIndexesNameTheirTerms)
 {
     const OrderCase cases[] = {
-        {TermOrder::Noll, 1, 0, 0},  {TermOrder::Noll, 2, 1, 1},   {TermOrder::Noll, 3, 1, -1},
-        {TermOrder::Noll, 4, 2, 0},  {TermOrder::Noll, 5, 2, -2},  {TermOrder::Noll, 6, 2, 2},
-        {TermOrder::Noll, 7, 3, -1}, {TermOrder::Noll, 8, 3, 1},   {TermOrder::Noll, 9, 3, -3},
-        {TermOrder::Noll, 10, 3, 3}, {TermOrder::Noll, 11, 4, 0},  {TermOrder::Noll, 22, 6, 0},
-        {TermOrder::Ansi, 0, 0, 0},  {TermOrder::Ansi, 1, 1, -1},  {TermOrder::Ansi, 2, 1, 1},
-        {TermOrder::Ansi, 3, 2, -2}, {TermOrder::Ansi, 4, 2, 0},   {TermOrder::Ansi, 5, 2, 2},
-        {TermOrder::Ansi, 12, 4, 0}, {TermOrder::Ansi, 24, 6, 0},  {TermOrder::Fringe, 9, 4, 0},
+        {TermOrder::Noll, 1, 0, 0},    {TermOrder::Noll, 2, 1, 1},     {TermOrder::Noll, 3, 1, -1},
+        {TermOrder::Noll, 4, 2, 0},    {TermOrder::Noll, 5, 2, -2},    {TermOrder::Noll, 6, 2, 2},
+        {TermOrder::Noll, 7, 3, -1},   {TermOrder::Noll, 8, 3, 1},     {TermOrder::Noll, 9, 3, -3},
+        {TermOrder::Noll, 10, 3, 3},   {TermOrder::Noll, 11, 4, 0},    {TermOrder::Noll, 22, 6, 0},
+        {TermOrder::Ansi, 0, 0, 0},    {TermOrder::Ansi, 1, 1, -1},    {TermOrder::Ansi, 2, 1, 1},
+        {TermOrder::Ansi, 3, 2, -2},   {TermOrder::Ansi, 4, 2, 0},     {TermOrder::Ansi, 5, 2, 2},
+        {TermOrder::Ansi, 12, 4, 0},   {TermOrder::Ansi, 24, 6, 0},    {TermOrder::Fringe, 9, 4, 0},
         {TermOrder::Fringe, 10, 3, 3}, {TermOrder::Fringe, 36, 10, 0}, {TermOrder::Fringe, 37, 12, 0},
     };
     for (const OrderCase& c : cases) {
@@ -87,8 +87,9 @@ TEST(TermOrders, FringeTermsAreTheirPolynomials)
         {9, 6 * r2 * r2 - 6 * r2 + 1},
         {10, r2 * r * std::cos(3 * t)},
         {16, 20 * r2 * r2 * r2 - 30 * r2 * r2 + 12 * r2 - 1},
-        {37, 924 * std::pow(r, 12) - 2772 * std::pow(r, 10) + 3150 * std::pow(r, 8) - 1680 * std::pow(r, 6)
-                 + 420 * std::pow(r, 4) - 42 * r2 + 1},
+        {37,
+         924 * std::pow(r, 12) - 2772 * std::pow(r, 10) + 3150 * std::pow(r, 8) - 1680 * std::pow(r, 6)
+             + 420 * std::pow(r, 4) - 42 * r2 + 1},
     };
     for (auto [term, value] : cases)
         EXPECT_NEAR(optics::FringeValue(term, x, y), value, 1e-12) << "Z" << term;
@@ -173,7 +174,7 @@ TEST(Formats, ATableNamesItsTermsInItsHeader)
     EXPECT_EQ(f->zernikes->rows[1].name, "b.wft");
     const measured::FringeArray t = measured::ToFringe(*f->zernikes, 1, TermOrder::Noll, false).terms;
     EXPECT_DOUBLE_EQ(t[3], -0.3);  // Defocus, whatever the list order says
-    EXPECT_DOUBLE_EQ(t[6], 0.6);   // "Z6" counted from piston 0: X coma
+    EXPECT_DOUBLE_EQ(t[6], 0.6);  // "Z6" counted from piston 0: X coma
     EXPECT_DOUBLE_EQ(t[8], -0.8);  // Spherical
     EXPECT_DOUBLE_EQ(t[11], 1.1);  // past the headings, in Fringe order
     EXPECT_EQ(f->notes.size(), 1u);
@@ -188,14 +189,13 @@ TEST(Formats, ATableNamesItsTermsInItsHeader)
 
 TEST(Formats, AListingSaysItsOrderNormalisationAndWavelength)
 {
-    const std::string listing =
-        "Listing of Zernike Standard Coefficient Data\n\nFile : mirror.zmx\n"
-        "Wavelength                   :     0.6328 \xC2\xB5m\n"
-        "Peak to Valley (to chief)    :     0.41 waves\n"
-        "Z   1      0.10000000 :   1\n"
-        "Z   4      0.20000000 :   3^(1/2) (2p^2 - 1)\n"
-        "Z   7     -0.05000000 :   8^(1/2) (3p^3 - 2p) * SIN (A)\n"
-        "Z  11      0.03000000 :   5^(1/2) (6p^4 - 6p^2 + 1)\n";
+    const std::string listing = "Listing of Zernike Standard Coefficient Data\n\nFile : mirror.zmx\n"
+                                "Wavelength                   :     0.6328 \xC2\xB5m\n"
+                                "Peak to Valley (to chief)    :     0.41 waves\n"
+                                "Z   1      0.10000000 :   1\n"
+                                "Z   4      0.20000000 :   3^(1/2) (2p^2 - 1)\n"
+                                "Z   7     -0.05000000 :   8^(1/2) (3p^3 - 2p) * SIN (A)\n"
+                                "Z  11      0.03000000 :   5^(1/2) (6p^4 - 6p^2 + 1)\n";
     for (const std::string& bytes : {listing, Utf16(listing)}) {
         const base::Result<measured::MeasuredFile> f = Decode(bytes, "zernike.txt");
         ASSERT_TRUE(f.ok()) << f.error();
@@ -226,9 +226,9 @@ TEST(Formats, AWftMapComesBottomRowFirstWithItsOutline)
     const optics::WavefrontSamples& s = *f->map->samples;
     EXPECT_EQ(s.width, 4);
     EXPECT_EQ(s.height, 3);
-    EXPECT_DOUBLE_EQ(s.sample(1, 2), 2.0);   // bottom row
+    EXPECT_DOUBLE_EQ(s.sample(1, 2), 2.0);  // bottom row
     EXPECT_DOUBLE_EQ(s.sample(2, 0), 11.0);  // top row
-    EXPECT_TRUE(std::isnan(s.sample(0, 0))); // outside the outline
+    EXPECT_TRUE(std::isnan(s.sample(0, 0)));  // outside the outline
     EXPECT_DOUBLE_EQ(s.centreX, 1.5);
     EXPECT_DOUBLE_EQ(s.radius, 1.4);
     EXPECT_DOUBLE_EQ(*f->waveLength, 632.8);
@@ -244,8 +244,7 @@ TEST(Formats, NpzAndFitsMapsHaveTheirPupilWhereTheirValuesAre)
     values[0 * 9 + 4] = 1.0;  // bottom row (first row of the array)
     const std::string npy = Npy({9, 9}, values);
     for (bool deflate : {false, true}) {
-        const std::string npz =
-            Zip({{"wavelength.npy", Npy({}, {6.328e-7})}, {"wf.npy", npy, deflate}});
+        const std::string npz = Zip({{"wavelength.npy", Npy({}, {6.328e-7})}, {"wf.npy", npy, deflate}});
         const base::Result<measured::MeasuredFile> f = Decode(npz, "m.npz");
         ASSERT_TRUE(f.ok()) << f.error();
         const optics::WavefrontSamples& s = *f->map->samples;
@@ -315,13 +314,15 @@ TEST(Refusals, BadFilesAreRefusedWithASentence)
         {"a map cut short", "m.wft", "3\n3\n0\n0\n0\n0\n0\n0\n0\n0\n", "file ends before"},
         {"a map without a radius", "m.wft", "2\n2\n0\n0\n0\n0\noutside ellipse 1 1 0 0\n", "no radius"},
         {"a .npz that is not a zip", "m.npz", "0.1\n0.2\n", "not a NumPy .npz archive (it is not a zip file)"},
-        {"a zip bomb", "b.npz", Zip({{"wf.npy", std::string(1000, '\0'), true, 3ull << 30}}), "claims 3072 MB unpacked"},
+        {"a zip bomb", "b.npz", Zip({{"wf.npy", std::string(1000, '\0'), true, 3ull << 30}}),
+         "claims 3072 MB unpacked"},
         {"a member that unpacks to more", "u.npz", Zip({{"wf.npy", npy, true, 100}}), "unpacks to more than it claims"},
         {"a damaged member", "d.npz", corrupt, "damaged"},
         {"an archive without wf", "w.npz", Zip({{"map.npy", npy}}), "no array named wf"},
         {"an archive without a table of contents", "t.npz", std::string("PK\x03\x04", 4) + std::string(40, 'x'),
          "table of contents is missing"},
-        {"a wf of one dimension", "o.npz", Zip({{"wf.npy", Npy({9}, std::vector<double>(9, 0.0))}}), "not two-dimensional"},
+        {"a wf of one dimension", "o.npz", Zip({{"wf.npy", Npy({9}, std::vector<double>(9, 0.0))}}),
+         "not two-dimensional"},
         {"a wf too large", "l.npz", Zip({{"wf.npy", Npy({5000, 2}, {})}}), "5000 samples long"},
         {"a wf cut short", "s.npz", Zip({{"wf.npy", Npy({9, 9}, {1.0, 2.0})}}), "fewer values than its shape"},
         {"a wf of strings", "s.npz", Zip({{"wf.npy", Npy({2, 2}, {}, "<U8")}}), "values of type"},
@@ -371,7 +372,7 @@ optics::PupilPhase SamplePupilPhase()
                 continue;
             p.open[p.index(u, v)] = 1;
             p.waves[p.index(u, v)] = 0.1 * optics::FringeValue(9, x, y) + 0.05 * optics::FringeValue(5, x, y)
-                                     - 0.03 * optics::FringeValue(8, x, y);
+                - 0.03 * optics::FringeValue(8, x, y);
         }
     return p;
 }
@@ -428,14 +429,17 @@ TEST(Samples, TheSampleFilesAreWhatTheMakersWriteAndReadAsTheirFormat)
     const std::string folder = std::string(QUINTALIS_SOURCE_DIR) + "/tests/data/";
     const bool write = std::getenv("QUINTALIS_WRITE_SAMPLES") != nullptr;
     const std::map<std::string, std::string> formats = {
-        {"measured_sample.zrn", "Zernike list"},        {"measured_sample.csv", "Zernike table"},
-        {"measured_sample_listing.txt", "Zernike listing"}, {"measured_sample.wft", "wavefront map (.wft)"},
-        {"measured_sample.npz", "NumPy map (.npz)"},    {"measured_sample.fits", "FITS map"},
+        {"measured_sample.zrn", "Zernike list"},
+        {"measured_sample.csv", "Zernike table"},
+        {"measured_sample_listing.txt", "Zernike listing"},
+        {"measured_sample.wft", "wavefront map (.wft)"},
+        {"measured_sample.npz", "NumPy map (.npz)"},
+        {"measured_sample.fits", "FITS map"},
     };
     // Each map sample holds the same wavefront: spherical, astigmatism and
     // coma, read back at one point.
     const double wanted = 0.1 * optics::FringeValue(9, 0.5, 0.25) + 0.05 * optics::FringeValue(5, 0.5, 0.25)
-                          - 0.03 * optics::FringeValue(8, 0.5, 0.25);
+        - 0.03 * optics::FringeValue(8, 0.5, 0.25);
     for (const auto& [name, bytes] : Samples()) {
         SCOPED_TRACE(name);
         if (write)

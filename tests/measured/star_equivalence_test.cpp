@@ -11,6 +11,8 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -185,6 +187,40 @@ TEST_F(StarTest, NoMeasuredWavefrontLeavesTheStarAsItWas)
     EXPECT_EQ(MaxDifference(*before, *star(request)), 0.0);
 }
 
+// Rows shared out over three threads, the last range first.
+class ThreeThreads final : public optics::LoopRunner {
+public:
+    void run(int count, const std::function<void(int, int)>& body) override
+    {
+        std::vector<std::thread> threads;
+        for (int part = 2; part >= 0; --part) {
+            const int first = count * part / 3;
+            const int last = count * (part + 1) / 3;
+            if (first < last)
+                threads.emplace_back([&body, first, last] { body(first, last); });
+        }
+        for (std::thread& t : threads)
+            t.join();
+    }
+};
+
+TEST_F(StarTest, RowsOnSeveralThreadsGiveTheSameBits)
+{
+    const std::string text = WftOf(121, [](double x, double y) { return 0.3 * x * y * y - 0.2 * x * x; });
+    const base::Result<measured::MeasuredFile> file = measured::DecodeWftMap(text, "m.wft");
+    ASSERT_TRUE(file.ok()) << file.error();
+    FringeArray t{};
+    t[6] = 0.2;
+    t[15] = -0.1;
+    optics::StarRequest request = base();
+    request.measured = measured::ComposeMeasured(t, &*file->map, {632.8, true, false});
+    const optics::StarImagePtr sequential = star(request);
+    ThreeThreads threads;
+    calculator.setLoops(&threads);
+    EXPECT_EQ(MaxDifference(*sequential, *star(request)), 0.0);
+    calculator.setLoops(nullptr);
+}
+
 // The program's wavefront, written and read back as the other programs'
 // files are.
 struct RoundTrip {
@@ -204,9 +240,9 @@ TEST_F(StarTest, WrittenListsAndMapsReadBackGiveTheSameStar)
     original.pupil.astigmatismAngle = 70.0;
     original.pupil.spherical = 0.25;
     const optics::StarImagePtr wanted = star(original);
-    for (const RoundTrip& trip : {RoundTrip{"Zernike list", false, false, false},
-                                  RoundTrip{"Zernike table", false, false, true}, RoundTrip{".wft map", true, false, false},
-                                  RoundTrip{"FITS map", true, true, false}}) {
+    for (const RoundTrip& trip :
+         {RoundTrip{"Zernike list", false, false, false}, RoundTrip{"Zernike table", false, false, true},
+          RoundTrip{".wft map", true, false, false}, RoundTrip{"FITS map", true, true, false}}) {
         SCOPED_TRACE(trip.what);
         optics::StarRequest sampled = original;
         if (trip.map)
@@ -228,14 +264,14 @@ TEST_F(StarTest, WrittenListsAndMapsReadBackGiveTheSameStar)
         } else {
             bytes = measured::WftText(*pupil, pupil->diameterMm);
         }
-        const std::string name = trip.map ? (trip.fits ? "back.fits" : "back.wft") : (trip.table ? "back.csv" : "back.zrn");
+        const std::string name =
+            trip.map ? (trip.fits ? "back.fits" : "back.wft") : (trip.table ? "back.csv" : "back.zrn");
         const base::Result<measured::MeasuredFile> file = measured::DecodeMeasuredFile(
             std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), name);
         ASSERT_TRUE(file.ok()) << file.error();
         FringeArray t{};
         if (file->zernikes)
-            t = measured::ToFringe(*file->zernikes, file->zernikes->rows.size() - 1, measured::TermOrder::Fringe,
-                                   false)
+            t = measured::ToFringe(*file->zernikes, file->zernikes->rows.size() - 1, measured::TermOrder::Fringe, false)
                     .terms;
         optics::StarRequest back = base();
         back.measured = measured::ComposeMeasured(t, file->map ? &*file->map : nullptr, {555.0, false, false});

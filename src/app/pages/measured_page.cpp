@@ -49,8 +49,9 @@ MeasuredPage::MeasuredPage(ui::DialogService& dialogs, imaging::TextPainter& tex
 
     // The file and how its values are meant.
     m_load = makeButton(this, QLatin1String(names::kMeasuredLoad), QStringLiteral("Load..."), QRect(6, 4, 70, 23));
-    ui::setHint(m_load, QStringLiteral("Load|Read a Zernike list, table or listing, or a wavefront map (.wft, .npz, "
-                                       "FITS)"),
+    ui::setHint(m_load,
+                QStringLiteral("Load|Read a Zernike list, table or listing, or a wavefront map (.wft, .npz, "
+                               "FITS)"),
                 true);
     m_clear = makeButton(this, QLatin1String(names::kMeasuredClear), QStringLiteral("Clear"), QRect(80, 4, 60, 23));
     ui::setHint(m_clear, QStringLiteral("Clear|Every term 0 and the map gone"), true);
@@ -60,14 +61,14 @@ MeasuredPage::MeasuredPage(ui::DialogService& dialogs, imaging::TextPainter& tex
     m_file->setWordWrap(true);
     m_file->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_on = makeCheck(this, names::kMeasuredOn, QStringLiteral("Use in every calculation"), 6, 60, 190);
-    ui::setHint(m_on, QStringLiteral("Measured wavefront|Add it to the errors of the star, the intra/extra pair "
-                                     "and every other view"),
+    ui::setHint(m_on,
+                QStringLiteral("Measured wavefront|Add it to the errors of the star, the intra/extra pair "
+                               "and every other view"),
                 true);
 
     makeLabel(this, QStringLiteral("Wavelength (nm)"), 6, 85);
     m_waveLength = makeEditor(this, QLatin1String(names::kMeasuredWavelength),
-                              {.decimals = 1, .minimum = 380, .maximum = 1100, .step = 10, .start = 550}, 116, 82,
-                              80);
+                              {.decimals = 1, .minimum = 380, .maximum = 1100, .step = 10, .start = 550}, 116, 82, 80);
     ui::setHint(m_waveLength, QStringLiteral("Wavelength|The wavelength the values are in waves of"), true);
     makeLabel(this, QStringLiteral("List order"), 6, 109);
     m_ordering = new QComboBox(this);
@@ -81,21 +82,21 @@ MeasuredPage::MeasuredPage(ui::DialogService& dialogs, imaging::TextPainter& tex
     m_row->setGeometry(66, 130, 130, 21);
     m_row->setEnabled(false);
     ui::setHint(m_row, QStringLiteral("Row|The measurement of a table to use"), true);
-    m_normalised = makeCheck(this, names::kMeasuredNormalised, QStringLiteral("RMS-normalised terms"), 6, 154,
-                             190);
-    m_surface = makeCheck(this, names::kMeasuredSurface, QStringLiteral("Surface error (x2)"), 6, 172,
-                          190);
-    m_removeDefocus =
-        makeCheck(this, names::kMeasuredRemoveDefocus, QStringLiteral("Remove defocus"), 6, 190, 190);
-    ui::setHint(m_removeDefocus, QStringLiteral("Remove defocus|Leave out the defocus term so that the Focus control "
-                                                "sets focus"),
+    m_normalised = makeCheck(this, names::kMeasuredNormalised, QStringLiteral("RMS-normalised terms"), 6, 154, 190);
+    m_surface = makeCheck(this, names::kMeasuredSurface, QStringLiteral("Surface error (x2)"), 6, 172, 190);
+    m_removeDefocus = makeCheck(this, names::kMeasuredRemoveDefocus, QStringLiteral("Remove defocus"), 6, 190, 190);
+    ui::setHint(m_removeDefocus,
+                QStringLiteral("Remove defocus|Leave out the defocus term so that the Focus control "
+                               "sets focus"),
                 true);
     ui::setHint(m_normalised, QStringLiteral("Normalised|The list holds RMS-normalised coefficients"), true);
-    ui::setHint(m_surface, QStringLiteral("Surface|The values are a mirror's surface error: the wavefront is "
-                                          "twice them"),
+    ui::setHint(m_surface,
+                QStringLiteral("Surface|The values are a mirror's surface error: the wavefront is "
+                               "twice them"),
                 true);
-    QLabel* note = makeLabel(this, QStringLiteral("Piston and tilt are always removed: they move the star, they do "
-                                                  "not change its shape."),
+    QLabel* note = makeLabel(this,
+                             QStringLiteral("Piston and tilt are always removed: they move the star, they do "
+                                            "not change its shape."),
                              6, 212);
     note->setGeometry(6, 212, 190, 52);
     note->setWordWrap(true);
@@ -115,8 +116,9 @@ MeasuredPage::MeasuredPage(ui::DialogService& dialogs, imaging::TextPainter& tex
     m_preview = new ui::PictureBox(this, kPreviewSide, kPreviewSide);
     m_preview->setObjectName(QLatin1String(names::kMeasuredPreview));
     m_preview->move(398, 20);
-    QLabel* units = makeLabel(this, QStringLiteral("In waves at 555 nm, after the removals. The table is in waves "
-                                                   "at the wavelength on the left."),
+    QLabel* units = makeLabel(this,
+                              QStringLiteral("In waves at 555 nm, after the removals. The table is in waves "
+                                             "at the wavelength on the left."),
                               398, 176);
     units->setGeometry(398, 176, 152, 70);
     units->setWordWrap(true);
@@ -150,7 +152,8 @@ void MeasuredPage::buildTable()
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (int t = 1; t <= optics::kFringeTerms; ++t) {
         m_table->setRowHeight(t - 1, 20);
-        auto* item = new QTableWidgetItem(QStringLiteral("Z%1 %2").arg(t).arg(QString::fromUtf8(optics::FringeName(t))));
+        auto* item =
+            new QTableWidgetItem(QStringLiteral("Z%1 %2").arg(t).arg(QString::fromUtf8(optics::FringeName(t))));
         item->setFlags(Qt::ItemIsEnabled);
         m_table->setItem(t - 1, 0, item);
         auto* edit = new ui::NumberEdit;
@@ -161,7 +164,12 @@ void MeasuredPage::buildTable()
             edit->setToolTip(QStringLiteral("Piston and tilt are always removed"));
         m_table->setCellWidget(t - 1, 1, edit);
         m_terms[static_cast<std::size_t>(t - 1)] = edit;
-        connect(edit, &ui::NumberEdit::changed, this, &MeasuredPage::compose);
+        connect(edit, &ui::NumberEdit::changed, this, [this, edit, t] {
+            if (m_filling)
+                return;
+            m_values[static_cast<std::size_t>(t - 1)] = edit->value();
+            compose();
+        });
     }
 }
 
@@ -228,17 +236,14 @@ void MeasuredPage::loadFile()
     if (m_loaded->zernikes) {
         fillFromList();
     } else {
-        m_filling = true;
-        for (ui::NumberEdit* edit : m_terms)
-            edit->setValue(0.0);
-        m_filling = false;
+        showTerms({});
         compose();
     }
     // What the user should know, once, after the page shows the file.
     if (m_loaded->zernikes) {
-        const measured::FringeTerms terms = measured::ToFringe(
-            *m_loaded->zernikes, static_cast<std::size_t>(std::max(0, m_row->currentIndex())),
-            static_cast<measured::TermOrder>(m_ordering->currentIndex()), m_normalised->isChecked());
+        const measured::FringeTerms terms =
+            measured::ToFringe(*m_loaded->zernikes, static_cast<std::size_t>(std::max(0, m_row->currentIndex())),
+                               static_cast<measured::TermOrder>(m_ordering->currentIndex()), m_normalised->isChecked());
         if (terms.ignored > 0)
             notes << QStringLiteral("%1 terms beyond the 37 Fringe terms were ignored.").arg(terms.ignored);
     }
@@ -256,9 +261,8 @@ void MeasuredPage::clear()
     m_filling = true;
     m_row->clear();
     m_row->setEnabled(false);
-    for (ui::NumberEdit* edit : m_terms)
-        edit->setValue(0.0);
     m_filling = false;
+    showTerms({});
     compose();
 }
 
@@ -271,22 +275,25 @@ void MeasuredPage::fillFromList()
     const measured::FringeTerms terms =
         measured::ToFringe(set, static_cast<std::size_t>(std::max(0, m_row->currentIndex())),
                            static_cast<measured::TermOrder>(m_ordering->currentIndex()), m_normalised->isChecked());
+    showTerms(terms.terms);
+    compose();
+}
+
+void MeasuredPage::showTerms(const measured::FringeArray& values)
+{
+    m_values = values;
     m_filling = true;
     for (int i = 0; i < optics::kFringeTerms; ++i)
-        m_terms[static_cast<std::size_t>(i)]->setValue(terms.terms[static_cast<std::size_t>(i)]);
+        m_terms[static_cast<std::size_t>(i)]->setValue(values[static_cast<std::size_t>(i)]);
     m_filling = false;
-    compose();
 }
 
 void MeasuredPage::compose()
 {
     if (m_filling)
         return;
-    measured::FringeArray terms{};
-    for (int i = 0; i < optics::kFringeTerms; ++i)
-        terms[static_cast<std::size_t>(i)] = m_terms[static_cast<std::size_t>(i)]->value();
     const measured::MapData* map = m_loaded && m_loaded->map ? &*m_loaded->map : nullptr;
-    m_composed = measured::ComposeMeasured(terms, map, settings());
+    m_composed = measured::ComposeMeasured(m_values, map, settings());
     showComposed();
     if (m_on->isChecked())
         emit changed();
@@ -321,8 +328,8 @@ void MeasuredPage::showComposed()
     }
     imaging::PixelBuffer picture(optics::WavefrontMap::kSide - 1, optics::WavefrontMap::kSide - 1);
     imaging::DrawWavefrontPicture(picture, *map, lo, hi + 1e-5, m_text, decimalSeparator());
-    m_preview->setPicture(ui::imageView(picture).scaled(kPreviewSide, kPreviewSide, Qt::IgnoreAspectRatio,
-                                                        Qt::SmoothTransformation));
+    m_preview->setPicture(
+        ui::imageView(picture).scaled(kPreviewSide, kPreviewSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     m_preview->repaint();
 }
 

@@ -23,7 +23,7 @@ namespace ui {
 class DialogService;
 class NumberEdit;
 class PictureBox;
-}
+}  // namespace ui
 
 namespace app {
 
@@ -64,6 +64,8 @@ private:
     //! The terms of the loaded list (its chosen row, in the chosen order)
     //! into the editors.
     void fillFromList();
+    //! `values` into the terms and their editors.
+    void showTerms(const measured::FringeArray& values);
     //! Composes the wavefront again from the editors and the map.
     void compose();
     //! Draws the preview and the PV and RMS labels.
@@ -88,6 +90,9 @@ private:
     ui::PictureBox* m_preview = nullptr;
     QTableWidget* m_table = nullptr;
     std::array<ui::NumberEdit*, optics::kFringeTerms> m_terms{};
+    //! The terms as loaded or typed: the editors show them rounded to their
+    //! decimals, the calculations use them as they are.
+    measured::FringeArray m_values{};
 
     std::optional<measured::MeasuredFile> m_loaded;
     QString m_fileName;
