@@ -329,8 +329,13 @@ base::Result<MeasuredFile> DecodeFitsMap(std::span<const std::uint8_t> bytes, co
         return base::Fail(CannotRead(name, "it is not a FITS file"));
     if (bytes.size() < 2880)
         return base::Fail(CannotRead(name, "the file is damaged (a FITS file is at least 2880 bytes long)"));
-    void* memory = const_cast<std::uint8_t*>(bytes.data());
-    std::size_t size = bytes.size();
+    // The library reads whole records of 2880 bytes: a file that ends
+    // inside one is read from a copy padded with zeros (what it checks is
+    // the size of the file itself).
+    std::vector<std::uint8_t> padded((bytes.size() + 2879) / 2880 * 2880, 0);
+    std::copy(bytes.begin(), bytes.end(), padded.begin());
+    void* memory = padded.data();
+    std::size_t size = padded.size();
     fitsfile* raw = nullptr;
     int status = 0;
     if (fits_open_memfile(&raw, "map.fits", READONLY, &memory, &size, 0, nullptr, &status) != 0) {
