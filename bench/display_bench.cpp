@@ -113,7 +113,7 @@ void BM_ChangezoomComposite(benchmark::State& state)
         }
     }
     for (auto _ : state) {
-        imaging::PixelBuffer picture = imaging::DrawZoomedComposite(*cells, 255.0, 1.0);
+        imaging::PixelBuffer picture = imaging::DrawComposite(*cells, 255.0, 1.5);
         benchmark::DoNotOptimize(picture.data());
     }
 }

@@ -5,6 +5,7 @@
 #include "optics/worker_pool.h"
 #include "ui/dialog_service.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QTimer>
@@ -30,6 +31,7 @@ struct Calculations::Run {
     RunOptions options;
     int arrived = 0;
     int delivered = 0;
+    QElapsedTimer clock;
     bool progressShown = false;
     // Seen by the workers: a task of a cancelled run does not start.
     std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
@@ -153,9 +155,11 @@ void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<
     run->deliver = std::move(deliver);
     run->finish = std::move(finish);
     run->options = std::move(options);
+    run->clock.start();
     m_run = run;
 
     if (total == 0) {
+        emit runFinished(run->clock.elapsed());
         if (run->finish)
             run->finish();
         end();
@@ -224,6 +228,7 @@ void Calculations::arrived(const std::shared_ptr<Run>& run, int index, std::any 
             emit progressChanged(progressText(*run), run->delivered, total);
     }
     if (run == m_run && run->delivered == total) {
+        emit runFinished(run->clock.elapsed());
         if (run->finish)
             run->finish();
         if (run == m_run)

@@ -138,6 +138,9 @@ signals:
     void runEnded();
     //! The run was cancelled or superseded; nothing of it was shown.
     void runCancelled();
+    //! Every result of the run has arrived, `milliseconds` after it started;
+    //! the view's finish comes next.
+    void runFinished(qint64 milliseconds);
 
 private:
     struct Run;

@@ -107,6 +107,7 @@ inline constexpr char kSteps[] = "RxSpinEdit3";
 inline constexpr char kAnimatedObject[] = "Imagechoice";
 inline constexpr char kAnimate[] = "BitBtn1";
 inline constexpr char kSaveAnimation[] = "BitBtn5";
+inline constexpr char kAnimationLoop[] = "AnimationLoop";
 inline constexpr char kAnimationHelp[] = "AnimationHelp";
 
 // PSF/MTF.
@@ -124,6 +125,7 @@ inline constexpr char kPerfectLegend[] = "PerfectLegend";
 inline constexpr char kPlotHelp[] = "PlotHelp";
 inline constexpr char kPsfMaxOne[] = "PsfMaxSet";
 inline constexpr char kResolution[] = "RxLabel1";
+inline constexpr char kPsfMtfHelp[] = "PsfMtfHelp";
 
 // Turbulence.
 inline constexpr char kTurbulencePage[] = "Turbulence";
@@ -143,6 +145,9 @@ inline constexpr char kRms[] = "RMSLabel";
 inline constexpr char kRmsWaves[] = "RMSlabl";
 inline constexpr char kSaveWavefront[] = "SaveWavefrontImage";
 inline constexpr char kLoadWavefront[] = "LoadAber";
+inline constexpr char kClearWavefront[] = "ClearAber";
+inline constexpr char kWavefrontTitle[] = "WavefrontTitle";
+inline constexpr char kWavefrontHelp[] = "WavefrontHelp";
 inline constexpr char kSaveZernike[] = "SaveZernikeButton";
 inline constexpr char kSaveMap[] = "SaveMapButton";
 

@@ -21,12 +21,18 @@
 #include "imaging/pixel_buffer.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
+#include "ui/number_edit.h"
 #include "ui/picture_box.h"
 #include "ui/text_painter.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QShortcut>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLocale>
+#include <QTimer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -67,6 +73,7 @@ MainWindow::MainWindow(ui::DialogService& dialogs, WindowOptions options, QWidge
 
     buildLayout();
     connectPages();
+    connectKeys();
     startUp();
 }
 
@@ -210,11 +217,21 @@ void MainWindow::connectPages()
         }
     });
     connect(m_runCancel, &QPushButton::clicked, this, [this] { m_calculations->cancel(); });
-    // A run that stopped leaves no progress behind.
+    // A run that stopped leaves no progress behind; one that finished says so.
     connect(m_calculations.get(), &Calculations::runCancelled, this, [this] {
-        stage({});
+        stage("Ready");
         showProgress({});
     });
+    connect(m_calculations.get(), &Calculations::runFinished, this, [this](qint64 milliseconds) {
+        stage(QStringLiteral("Calculated in %1 ms").arg(milliseconds).toStdString());
+        // A note the run left stays for its few seconds.
+        if (!m_noticeTimer->isActive())
+            showProgress({});
+    });
+    m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setSingleShot(true);
+    m_noticeTimer->setInterval(5000);
+    connect(m_noticeTimer, &QTimer::timeout, this, [this] { showProgress({}); });
     connect(m_parameters, &ParameterColumn::zoomChanged, this, &MainWindow::applyZoom);
     connect(m_about, &AboutPage::displayCurveChanged, this, &MainWindow::applyDisplayCurve);
     connect(m_startest, &StartestPage::brightnessChanged, this, &MainWindow::applyBrightness);
@@ -224,6 +241,15 @@ void MainWindow::connectPages()
     connect(m_parameters, &ParameterColumn::resetConfirmed, m_turbulence, &TurbulencePage::resetControls);
     // A wavefront picture loaded (or asked for) stops the computed map.
     connect(m_wavefront, &WavefrontPage::computedMapStopped, this, [this] { m_model->setWavefrontLoaded(true); });
+    connect(m_wavefront, &WavefrontPage::computedMapBack, this, [this] { m_model->setWavefrontLoaded(false); });
+    // Ticking "Display Wavefront" again asks for the computed map.
+    connect(m_parameters, &ParameterColumn::wavefrontMapToggled, this, [this](bool on) {
+        if (on)
+            m_wavefront->showComputedMap();
+    });
+    // The double star follows the zoom and the display curve like the star.
+    connect(m_model.get(), &SimulationModel::scaleChanged, m_double, &DoublePage::redraw);
+    connect(m_about, &AboutPage::displayCurveChanged, m_double, &DoublePage::redraw);
     // Planet frames are colour planet runs of the planet page's picture.
     m_animation->setPlanetFrames({[this] { return m_planet->prepareFrames(); },
                                   [this] { return m_planet->workingBitmap(); }, [this] { m_planet->framesShown(); }});
@@ -254,7 +280,14 @@ void MainWindow::connectPages()
                 else
                     m_turbulence->showRoughness(picture);
             });
-    connect(model, &SimulationModel::obstructionLeftOut, m_parameters, &ParameterColumn::resetObstruction);
+    connect(model, &SimulationModel::obstructionLeftOut, this, [this] {
+        // Said once, for the calculation that found it; the others find 0 in the editor.
+        if (m_parameters->obstruction() == 0.0)
+            return;
+        showNotice(QStringLiteral("Obstruction %1 % leaves no open aperture; calculated without obstruction")
+                       .arg(QLocale().toString(m_parameters->obstruction(), 'g', QLocale::FloatingPointShortest)));
+        m_parameters->resetObstruction();
+    });
     connect(model, &SimulationModel::apertureDrawn, m_wavefront, &WavefrontPage::showAperture);
     connect(model, &SimulationModel::pupilSampled, this, [this](const optics::PupilSummary& pupil) {
         m_psfMtf->setResolution(pupil.t);
@@ -334,12 +367,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::stage(const std::string& name)
 {
-    m_panels[0]->setText(QString::fromStdString(name));
+    // A text longer than its panel can still be read in full.
+    const QString text = QString::fromStdString(name);
+    m_panels[0]->setText(text);
+    m_panels[0]->setToolTip(text);
 }
 
 void MainWindow::showProgress(const QString& text)
 {
     m_panels[1]->setText(text);
+    m_panels[1]->setToolTip(text);
 }
 
 QString MainWindow::stageText() const
@@ -375,6 +412,114 @@ void MainWindow::applyZoom()
     m_model->setZoom(m_parameters->zoom());
 }
 
+void MainWindow::runCurrentPage()
+{
+    switch (m_tabs->currentIndex()) {
+    case IntraExtraIndex: m_intraExtra->calculateFocalSeries(); break;
+    case PlanetIndex: m_planet->convolveInColour(); break;
+    case DoubleIndex: m_double->calculateDoubleStar(); break;
+    case AnimationIndex: m_animation->animate(); break;
+    case ChromaticIndex: m_chromatic->calculateWhiteLight(); break;
+    default: calculateStar(); break;
+    }
+}
+
+void MainWindow::saveCurrentPage()
+{
+    switch (m_tabs->currentIndex()) {
+    case StartestIndex: m_startest->savePicture(); break;
+    case IntraExtraIndex: m_intraExtra->savePicture(); break;
+    case PlanetIndex: m_planet->savePicture(); break;
+    case DoubleIndex: m_double->savePicture(); break;
+    case AnimationIndex: m_animation->saveAnimation(); break;
+    case WavefrontIndex: m_wavefront->savePicture(); break;
+    case ChromaticIndex: m_chromatic->savePicture(); break;
+    default: break;
+    }
+}
+
+void MainWindow::connectKeys()
+{
+    auto key = [this](const QKeySequence& sequence, auto action) {
+        auto* shortcut = new QShortcut(sequence, this);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    key(QKeySequence(Qt::Key_F5), [this] { runCurrentPage(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_R), [this] { runCurrentPage(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveCurrentPage(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Tab), [this] { m_tabs->setCurrentIndex((m_tabs->currentIndex() + 1) % m_tabs->count()); });
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), [this] {
+        m_tabs->setCurrentIndex((m_tabs->currentIndex() + m_tabs->count() - 1) % m_tabs->count());
+    });
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), [this] {
+        m_tabs->setCurrentIndex((m_tabs->currentIndex() + m_tabs->count() - 1) % m_tabs->count());
+    });
+    for (int page = 0; page < 9 && page < m_tabs->count(); ++page)
+        key(QKeySequence(Qt::CTRL | (Qt::Key_1 + page)), [this, page] { m_tabs->setCurrentIndex(page); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_tabs->setCurrentIndex(m_tabs->count() - 1); });
+
+    // Enter in any editor runs the page on show.
+    for (ui::NumberEdit* edit : findChildren<ui::NumberEdit*>())
+        connect(edit, &ui::NumberEdit::entered, this, &MainWindow::runCurrentPage);
+
+    // Alt and a letter of the caption: the column's buttons, always on show,
+    // take theirs first; each page's buttons share the rest.
+    QString taken;
+    auto letterFor = [](const QAbstractButton* button, const QString& busy) -> QChar {
+        QString caption = button->text().isEmpty() ? ui::hintOf(button) : button->text();
+        for (const QChar c : caption.toUpper())
+            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z') && !busy.contains(c))
+                return c;
+        return {};
+    };
+    auto mark = [](QAbstractButton* button, QChar letter, const QString& extra) {
+        const QString hint = ui::hintOf(button);
+        const QString caption = button->text().trimmed().isEmpty() ? ui::shortHint(hint) : button->text().trimmed();
+        const QString keys = QStringLiteral(" (Alt+%1%2)").arg(letter).arg(extra);
+        ui::setHint(button, hint.isEmpty() ? caption + keys : hint + keys,
+                    hint.isEmpty() ? true : ui::showsTooltip(button));
+    };
+    std::map<QChar, QAbstractButton*> column;
+    for (QAbstractButton* button : centralWidget()->findChildren<QPushButton*>()) {
+        if (m_tabs->isAncestorOf(button) || button == m_runCancel)
+            continue;
+        const QChar letter = letterFor(button, taken);
+        if (letter.isNull())
+            continue;
+        taken += letter;
+        column[letter] = button;
+        mark(button, letter, button->objectName() == QLatin1String(names::kCalculate) ? QStringLiteral(", F5, Ctrl+R")
+                                                                                      : QString());
+    }
+    std::vector<std::map<QChar, QAbstractButton*>> pages(static_cast<std::size_t>(m_tabs->count()));
+    for (int page = 0; page < m_tabs->count(); ++page) {
+        QString busy = taken;
+        for (QAbstractButton* button : m_tabs->widget(page)->findChildren<QAbstractButton*>()) {
+            if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button))
+                continue;
+            const QChar letter = letterFor(button, busy);
+            if (letter.isNull())
+                continue;
+            busy += letter;
+            pages[static_cast<std::size_t>(page)][letter] = button;
+            const bool saves = button->text().startsWith(QLatin1String("Save"));
+            mark(button, letter, saves ? QStringLiteral(", Ctrl+S") : QString());
+        }
+    }
+    for (QChar letter = QLatin1Char('A'); letter <= QLatin1Char('Z'); letter = QChar(letter.unicode() + 1)) {
+        key(QKeySequence(Qt::ALT | (Qt::Key_A + (letter.unicode() - 'A'))), [this, letter, column, pages] {
+            const auto& onPage = pages[static_cast<std::size_t>(m_tabs->currentIndex())];
+            QAbstractButton* button = nullptr;
+            if (const auto found = onPage.find(letter); found != onPage.end())
+                button = found->second;
+            else if (const auto inColumn = column.find(letter); inColumn != column.end())
+                button = inColumn->second;
+            if (button && button->isEnabled() && button->isVisible())
+                button->click();
+        });
+    }
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Whatever runs stops at once.
@@ -394,6 +539,12 @@ void MainWindow::showRunProgress(const QString& text, int done, int total)
     m_runProgress->setFormat(text);
     m_runProgress->show();
     m_runCancel->show();
+}
+
+void MainWindow::showNotice(const QString& text)
+{
+    showProgress(text);
+    m_noticeTimer->start();
 }
 
 void MainWindow::hideRunProgress()

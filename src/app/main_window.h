@@ -10,6 +10,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace imaging {
 class PixelBuffer;
@@ -59,9 +60,14 @@ public:
     //! Page indexes of `Tabs`.
     enum Page {
         StartestIndex = 0,
+        IntraExtraIndex = 1,
         PlanetIndex = 2,
+        DoubleIndex = 3,
         AnimationIndex = 4,
         PsfMtfIndex = 5,
+        TurbulenceIndex = 6,
+        WavefrontIndex = 7,
+        ChromaticIndex = 8,
         AboutIndex = 9,
         MeasuredIndex = 10
     };
@@ -88,6 +94,10 @@ public:
     void calculateStar();
     //! Waits, answering events, until no calculation is running.
     void waitForRuns();
+    //! The calculation of the page on show (Enter in an editor, F5, Ctrl+R).
+    void runCurrentPage();
+    //! Saves the picture of the page on show (Ctrl+S).
+    void saveCurrentPage();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -108,7 +118,14 @@ private:
     //! calculation runs, the newest values wait for it.
     void recalculateLive();
     void showRunProgress(const QString& text, int done, int total);
+    //! A note in the progress panel for a few seconds.
+    void showNotice(const QString& text);
     void hideRunProgress();
+    //! The keys of the whole window: F5 and Ctrl+R run the page, Ctrl+S saves
+    //! its picture, Ctrl+Tab and Ctrl+1..9 change pages, Enter in an editor
+    //! runs the page, and every button answers to Alt and a letter of its
+    //! caption, said in its hint.
+    void connectKeys();
 
     ui::DialogService& m_dialogs;
     WindowOptions m_options;
@@ -123,6 +140,7 @@ private:
     QProgressBar* m_runProgress = nullptr;
     QPushButton* m_runCancel = nullptr;
     bool m_livePending = false;
+    QTimer* m_noticeTimer = nullptr;
     StartestPage* m_startest = nullptr;
     IntraExtraPage* m_intraExtra = nullptr;
     PlanetPage* m_planet = nullptr;

@@ -63,6 +63,7 @@ ParameterColumn::ParameterColumn(QWidget* parent, ui::DialogService& dialogs)
     connect(m_calculate, &QPushButton::clicked, this, &ParameterColumn::calculateClicked);
     connect(m_zoom, &NumberEdit::changed, this, &ParameterColumn::zoomChanged);
     connect(m_live, &QCheckBox::toggled, this, &ParameterColumn::liveToggled);
+    connect(m_wavefront, &QCheckBox::toggled, this, &ParameterColumn::wavefrontMapToggled);
     // Every value a calculation reads.
     for (NumberEdit* edit : {m_aperture, m_obstruction, m_offset, m_vaneWidth, m_focus, m_coma, m_comaAngle,
                              m_astigmatism, m_astigmatismAngle, m_spherical, m_higherSpherical, m_pinch, m_tube,
@@ -134,8 +135,7 @@ void ParameterColumn::buildOptionsPanel(QFrame* panel)
 
     m_zoom = makeEditor(panel, QLatin1String(names::kZoom), {.minimum = 0.1, .maximum = 2.0, .step = 0.1, .start = 1.0}, 70, 10,
                            60);
-    m_zoom->setTypingEnabled(false);
-    ui::setHint(m_zoom, QStringLiteral("Zoom factor (0.5 -2.0)"), false);
+    ui::setHint(m_zoom, QStringLiteral("Zoom factor (0.1 - 2.0)"), false);
     makeCaption(m_zoom, QStringLiteral("Zoom"), left, 10);
 
     m_transferFunction = new QCheckBox(QStringLiteral("Calculate PSF/MTF"), panel);
@@ -291,9 +291,15 @@ QString ParameterColumn::diameterText() const
     return m_aperture->text();
 }
 
+double ParameterColumn::obstruction() const
+{
+    return m_obstruction->value();
+}
+
 double ParameterColumn::zoom() const
 {
-    return m_zoom->value();
+    // Typed text is drawn at the zoom it will be held at.
+    return m_zoom->clamped(m_zoom->value());
 }
 
 bool ParameterColumn::live() const
@@ -372,8 +378,8 @@ void ParameterColumn::resetAberrations()
         return;
     for (NumberEdit* amount : {m_focus, m_coma, m_astigmatism, m_spherical, m_higherSpherical, m_tube, m_pinch, m_edge})
         amount->setValue(0.0);
-    // Clamped to the minimum: the edge radius ends at 50, not at its start value.
-    m_edgeRadius->setValue(0.0);
+    // The edge zone back to its start value, as the confirmation says.
+    m_edgeRadius->setValue(95.0);
     emit resetConfirmed();
 }
 

@@ -43,6 +43,8 @@ public:
     QString diameterText() const;
 
     double zoom() const;
+    //! The obstruction in percent, as the editor reads.
+    double obstruction() const;
     //! The "Live" box: the star follows every change of the parameters.
     bool live() const;
     void setLive(bool live);
@@ -73,6 +75,8 @@ signals:
     //! A value a star calculation reads changed (typed, stepped, ticked).
     void edited();
     void liveToggled(bool live);
+    //! "Display Wavefront" was ticked or unticked.
+    void wavefrontMapToggled(bool on);
 
 private:
     ui::NumberEdit* editor(sim::Setting setting) const;

@@ -36,7 +36,7 @@ void SimulationModel::setZoom(double zoom)
     m_zoom = zoom;
     emit scaleChanged(imaging::ZoomLabelNumber(zoom));
     if (m_shown.composite.cells) {
-        draw(m_shown.place, imaging::DrawZoomedComposite(*m_shown.composite.cells, m_shown.composite.scale, zoom));
+        draw(m_shown.place, imaging::DrawComposite(*m_shown.composite.cells, m_shown.composite.scale, zoom));
     } else if (m_shown.grey) {
         draw(m_shown.place, imaging::DrawZoomedStarPicture(m_shown.grey->grid, m_curve, look()));
     }
@@ -86,7 +86,7 @@ void SimulationModel::showComposite(Place place, const sim::Composite& composite
     m_shown = {place, nullptr, composite};
     m_trace.colours = composite.cells;
     m_trace.colourScale = composite.scale;
-    draw(place, imaging::DrawComposite(*composite.cells, composite.scale));
+    draw(place, imaging::DrawComposite(*composite.cells, composite.scale, m_zoom));
 }
 
 void SimulationModel::noteScreens(const optics::StarResult& result)
@@ -122,7 +122,7 @@ void SimulationModel::showCalculation(const optics::StarResult& result)
         emit apertureDrawn(imaging::DrawAperturePicture(*m_aperture));
     }
     emit pupilSampled(result.pupil);
-    if (result.wavefront && !m_wavefrontLoaded) {
+    if (result.wavefront) {
         imaging::PixelBuffer picture(optics::kPictureSide, optics::kPictureSide);
         imaging::DrawWavefrontPicture(picture, *result.wavefront, result.pupil.minW, result.pupil.maxW, m_text,
                                       m_separator);

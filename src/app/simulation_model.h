@@ -56,15 +56,13 @@ public:
 
     //! Shows what a calculation made besides its star image: the screens it
     //! built or took, the aperture picture, the pupil's resolution and
-    //! sampling, the wavefront picture (when asked for and no picture was
-    //! loaded in its place), the PSF and MTF curves (when asked for), and
-    //! whether the obstruction was left out.
+    //! sampling, the wavefront picture (when asked for), the PSF and MTF
+    //! curves (when asked for), and whether the obstruction was left out.
     void showCalculation(const optics::StarResult& result);
     //! Only notes the screens a calculation built (for a calculation whose
     //! other by-products are not shown).
     void noteScreens(const optics::StarResult& result);
-    //! A picture was loaded in place of the wavefront picture: calculations
-    //! leave that picture and its readouts alone.
+    //! A picture was loaded in place of the wavefront picture.
     void setWavefrontLoaded(bool loaded) { m_wavefrontLoaded = loaded; }
     bool wavefrontLoaded() const { return m_wavefrontLoaded; }
 

@@ -167,32 +167,20 @@ int ZoomLabelNumber(double zoom)
     return std::abs(m) < 1.0e9 ? static_cast<int>(m) : 0;
 }
 
-PixelBuffer DrawComposite(const optics::ColourCells& cells, double scale)
+PixelBuffer DrawComposite(const optics::ColourCells& cells, double scale, double zoom)
 {
     // The zero-frequency cell [257][257] lands on pixel (128, 128).
-    constexpr int kFirstCell = 129;
+    constexpr int kCentreCell = 257;
+    std::array<int, kSide> cell;
+    for (int p = 0; p < kSide; ++p) {
+        const double c = RoundHalfEven((p - kCentre) / zoom) + kCentreCell;
+        cell[p] = c >= 1.0 && c <= 512.0 ? static_cast<int>(c) : -1;
+    }
     PixelBuffer picture(kSide, kSide);
     for (int x = 0; x < kSide; ++x)
         for (int y = 0; y < kSide; ++y)
-            picture.setPixel(x, y, compositeColour(cells(kFirstCell + x, kFirstCell + y), scale));
-    return picture;
-}
-
-PixelBuffer DrawZoomedComposite(const optics::ColourCells& cells, double scale, double zoom)
-{
-    PixelBuffer picture(kSide, kSide);
-    const std::array<int, kSide> sample = samples(zoomStep(zoom));
-    auto onGrid = [](int s) { return s > 0 && s < 512; };
-    for (int x = 0; x < kSide; ++x) {
-        const int s = sample[x];
-        for (int y = 0; y < kSide; ++y) {
-            const int t = sample[y];
-            Rgb c = kBlack;
-            if (onGrid(s) && onGrid(t))
-                c = compositeColour(cells(s + 1, t + 1), scale);
-            picture.setPixel(x, y, c);
-        }
-    }
+            picture.setPixel(x, y,
+                             cell[x] < 0 || cell[y] < 0 ? kBlack : compositeColour(cells(cell[x], cell[y]), scale));
     return picture;
 }
 

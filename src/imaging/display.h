@@ -61,14 +61,12 @@ PixelBuffer DrawOnPeakScale(const optics::Grid& star, double peak, double bright
 //! 2, 50 at 0.5, 250 at 0.1).
 int ZoomLabelNumber(double zoom);
 
-//! A colour composite at its own scale, one cell per pixel: pixel (x, y) is
-//! cell [129 + x][129 + y] times `scale`, each channel rounded (halves to
-//! even) and limited to 0..255.
-PixelBuffer DrawComposite(const optics::ColourCells& cells, double scale);
-
-//! The composite after a zoom change: sampled as the zoom redraw samples a
-//! star (black where s or t is outside 1..511), each cell at `scale`.
-PixelBuffer DrawZoomedComposite(const optics::ColourCells& cells, double scale, double zoom);
+//! A colour composite at `scale` and `zoom`: pixel (x, y) is cell
+//! [257 + Round((x - 128) / zoom)][257 + Round((y - 128) / zoom)] (black
+//! off 1..512) times `scale`, each channel rounded (halves to even) and
+//! limited to 0..255. At zoom 1 one cell is one pixel, cell [129 + x][129 + y],
+//! and a zoom that goes away and comes back gives the same picture.
+PixelBuffer DrawComposite(const optics::ColourCells& cells, double scale, double zoom = 1.0);
 
 //! The aperture picture: white where the mask lets light through, black
 //! elsewhere.

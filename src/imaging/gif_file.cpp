@@ -357,12 +357,29 @@ base::Result<std::string> AnimatedGif::encode() const
     const MapPtr global = colourMap(m_frames.front().palette);
     if (!global || EGifPutScreenDesc(gif.get(), width, height, 8, 0, global.get()) != GIF_OK)
         return base::Fail(gifError(gif->Error));
+    if (m_loop) {
+        // The application block viewers take for "repeat for ever".
+        GifByteType repeat[3] = {1, 0, 0};
+        if (EGifPutExtensionLeader(gif.get(), APPLICATION_EXT_FUNC_CODE) != GIF_OK
+            || EGifPutExtensionBlock(gif.get(), 11, "NETSCAPE2.0") != GIF_OK
+            || EGifPutExtensionBlock(gif.get(), 3, repeat) != GIF_OK || EGifPutExtensionTrailer(gif.get()) != GIF_OK)
+            return base::Fail(gifError(gif->Error));
+    }
+    GraphicsControlBlock timing{};
+    timing.DisposalMode = DISPOSAL_UNSPECIFIED;
+    timing.UserInputFlag = false;
+    timing.DelayTime = kFrameDelayCentiseconds;
+    timing.TransparentColor = NO_TRANSPARENT_COLOR;
+    GifByteType timingBlock[4];
+    EGifGCBToExtension(&timing, timingBlock);
     LzwEncoder lzw;
     std::array<GifByteType, 256> block{};
     for (std::size_t i = 0; i < m_frames.size(); ++i) {
         const PalettePicture& f = m_frames[i];
         // The first frame uses the global colours; later ones bring their own.
         const MapPtr local = i == 0 ? MapPtr() : colourMap(f.palette);
+        if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, 4, timingBlock) != GIF_OK)
+            return base::Fail(gifError(gif->Error));
         if ((i > 0 && !local) || EGifPutImageDesc(gif.get(), 0, 0, f.width, f.height, false, local.get()) != GIF_OK)
             return base::Fail(gifError(gif->Error));
         // The image descriptor has written the code size of the colour map

@@ -28,12 +28,17 @@ struct PalettePicture {
 //! so that smooth shading keeps its local brightness and colour.
 PalettePicture ReduceToPalette(const PixelBuffer& picture);
 
-//! The frames of an animated GIF, in order. The frames carry no delay of
-//! their own and the file has no looping extension: a viewer shows each frame
-//! for its shortest time and plays the animation once.
+//! The frames of an animated GIF, in order, each shown for the same time; the
+//! file plays once, or over and over.
 class AnimatedGif {
 public:
+    //! The time a frame is shown, as the window's player shows it.
+    static constexpr int kFrameDelayCentiseconds = 5;
+
     void clear() { m_frames.clear(); }
+    //! Whether a viewer plays the file over and over.
+    void setLoop(bool loop) { m_loop = loop; }
+    bool loop() const { return m_loop; }
     //! Adds `picture`, reduced to a palette, as the last frame.
     void addFrame(const PixelBuffer& picture) { m_frames.push_back(ReduceToPalette(picture)); }
     //! Adds a picture already reduced to its palette.
@@ -44,9 +49,11 @@ public:
 
     //! The whole file (GIF89a): the first frame's palette as the global one,
     //! each later frame with its own, every frame at the top left of a screen
-    //! as large as the largest. giflib writes the file; the compressed pixels
-    //! come from a faster compressor of our own through giflib's calls for
-    //! ready-made codes. Fails when there is no frame or the encoder fails.
+    //! as large as the largest, each with a graphic control block giving its
+    //! delay, and the looping block when the file loops. giflib writes the
+    //! file; the compressed pixels come from a faster compressor of our own
+    //! through giflib's calls for ready-made codes. Fails when there is no
+    //! frame or the encoder fails.
     base::Result<std::string> encode() const;
     //! Writes the file through WriteFile (file_output.h): a file is replaced
     //! only once it is complete. A failure names the file.
@@ -54,6 +61,7 @@ public:
 
 private:
     std::vector<PalettePicture> m_frames;
+    bool m_loop = false;
 };
 
 }  // namespace imaging

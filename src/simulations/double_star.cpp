@@ -3,6 +3,7 @@
 #include "base/rounding.h"
 #include "optics/constants.h"
 
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -35,18 +36,28 @@ float BrightnessRatio(double magnitudeDifference)
 }
 
 imaging::PixelBuffer ComposeDoubleStar(const optics::Grid& star, const imaging::DisplayCurve& curve,
-                                       const DoubleStarParams& params)
+                                       const DoubleStarParams& params, double zoom)
 {
     imaging::PixelBuffer buffer(kSide, kSide);
     const CompanionOffset offset = CompanionOffsetOf(params.separation, params.positionAngle);
     const float ratio = BrightnessRatio(params.magnitudeDifference);
+    // The cell offset of each pixel from the window's first cell: the pixel
+    // itself at zoom 1, spread around the centre at other zooms.
+    std::array<int, kSide> cell;
+    for (int p = 0; p < kSide; ++p)
+        cell[p] = base::RoundToInt((p - kSide / 2) / zoom) + kSide / 2;
+    auto primary = [&star](int i, int j) {
+        i += kFirstCell;
+        j += kFirstCell;
+        return i >= 0 && i < optics::kGridSide && j >= 0 && j < optics::kGridSide ? star(i, j) : 0.0;
+    };
     // The window is 257 cells wide; pixels of the last column and row fall
     // off the 256 x 256 buffer.
     for (int x = 0; x < kSide; ++x) {
         for (int y = 0; y < kSide; ++y) {
-            const float p = static_cast<float>(star(kFirstCell + x, kFirstCell + y));
-            const int cx = x + offset.dx;
-            const int cy = y + offset.dy;
+            const float p = static_cast<float>(primary(cell[x], cell[y]));
+            const int cx = cell[x] + offset.dx;
+            const int cy = cell[y] + offset.dy;
             float c = 0.0f;
             if (cx >= 0 && cx <= kCompanionWindow && cy >= 0 && cy <= kCompanionWindow)
                 c = static_cast<float>(star(kFirstCell + cx, kFirstCell + cy)) / ratio;

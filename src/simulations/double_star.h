@@ -32,10 +32,12 @@ float BrightnessRatio(double magnitudeDifference);
 //! where p is star[129 + x][129 + y] and c the companion's cell
 //! [129 + x + dx][129 + y + dy] divided by the ratio when that cell lies in
 //! the 255 x 255 window from [129][129], else 0; the level is capped at 1000
-//! and the grey at 255, and everything is worked in single precision. Zoom,
-//! brightness and star colour play no part.
+//! and the grey at 255, and everything is worked in single precision (at
+//! zoom 1). Brightness and star colour play no part. At another zoom, pixel x
+//! stands for the cell offset Round((x - 128) / zoom) + 128 (and likewise y)
+//! around the centre.
 imaging::PixelBuffer ComposeDoubleStar(const optics::Grid& star, const imaging::DisplayCurve& curve,
-                                       const DoubleStarParams& params);
+                                       const DoubleStarParams& params, double zoom = 1.0);
 
 //! Resolution limits: arcseconds times millimetres of aperture.
 inline constexpr double kDawesConstant = 117.0;

@@ -92,10 +92,13 @@ public:
 signals:
     //! Emitted on every change of the text.
     void changed();
+    //! Enter or Return was pressed in the editor.
+    void entered();
 
 protected:
     StepEnabled stepEnabled() const override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool hasLimits() const { return m_minimum != m_maximum; }

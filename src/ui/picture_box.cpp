@@ -24,6 +24,14 @@ void PictureBox::setPicture(const QImage& picture)
     update();
 }
 
+void PictureBox::clear()
+{
+    m_picture = QImage(size(), QImage::Format_RGB32);
+    m_picture.fill(Qt::black);
+    m_drawn = false;
+    update();
+}
+
 void PictureBox::setCentred(bool centred)
 {
     m_centred = centred;

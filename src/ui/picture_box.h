@@ -24,6 +24,8 @@ public:
     //! Replaces the picture (for example with a loaded file); the box keeps its
     //! own size.
     void setPicture(const QImage& picture);
+    //! Back to black at the box's size, as if nothing was ever drawn.
+    void clear();
     //! Shows the picture centred in the box instead of at its top-left corner
     //! (a larger one shows its middle).
     void setCentred(bool centred);

@@ -7,7 +7,10 @@
 #include "support/pictures.h"
 #include "ui/hints.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QStatusBar>
+#include <QTest>
 #include <QTabBar>
 
 #include <string_view>
@@ -80,7 +83,7 @@ TEST_F(Window, TheHintOfTheControlUnderTheMouseShowsInTheStatusBar)
         const char* hint;
         bool tooltip;
     } rows[] = {
-        {find(kSaveStar), "Save Startest", true},
+        {find(kSaveStar), "Save Startest (Alt+S, Ctrl+S)", true},
         {find(kBrightness), "Brightness Slider", true},
         {find(kFocus), "= perfect focus -/+ = defocusing before/after focuspoint", false},
         {ui::captionLabel(edit(kPinch)), "Pinched Optics (3-fold)", true},
@@ -126,8 +129,13 @@ TEST_F(Window, StageTextsInOrderAndScreensOnlyWhenNeeded)
         find<QAbstractButton>(kTransferFunction)->setChecked(r.transfer);
         window->stages.clear();
         calculate();
+        // The last stage says the calculation is done, and how long it took.
+        ASSERT_FALSE(window->stages.empty());
+        const std::string done = window->stages.back();
+        window->stages.pop_back();
         EXPECT_EQ(window->stages, r.stages) << r.what;
-        EXPECT_EQ(window->stageText(), QString::fromStdString(r.stages.back())) << r.what;
+        EXPECT_EQ(done.rfind("Calculated in ", 0), 0u) << done;
+        EXPECT_EQ(window->stageText(), QString::fromStdString(done)) << r.what;
     }
 }
 
@@ -171,6 +179,44 @@ TEST_F(Window, DiametersThatCannotBeCalculatedAreRefusedBeforeAnythingRuns)
         }
     }
     EXPECT_FALSE(find<ui::PictureBox>(kStarImage)->drawn());
+}
+
+// The keys: F5 and Ctrl+R run the page on show, Enter in an editor too,
+// Ctrl+Tab and Ctrl+number change pages, Alt and a letter press a button of
+// the page on show (the one its hint names).
+TEST_F(Window, KeysRunTheCalculationOfThePageAndChangePages)
+{
+    auto press = [this](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent down(QEvent::ShortcutOverride, key, modifiers);
+        QApplication::sendEvent(window.get(), &down);
+        QTest::keyClick(window.get(), static_cast<Qt::Key>(key), modifiers);
+        window->waitForRuns();
+    };
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    press(Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(page(), MainWindow::StartestIndex);
+    press(Qt::Key_F5);
+    EXPECT_TRUE(find<ui::PictureBox>(kStarImage)->drawn());
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(page(), MainWindow::IntraExtraIndex);
+    set(kFocus, 3);
+    press(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_TRUE(find<ui::PictureBox>(kIntraExtraImage)->drawn());
+    press(Qt::Key_4, Qt::ControlModifier);
+    EXPECT_EQ(page(), MainWindow::DoubleIndex);
+    const QString hint = ui::hintOf(find(kDawes));
+    const int at = hint.indexOf("(Alt+");
+    ASSERT_GE(at, 0) << hint.toStdString();
+    press(Qt::Key_A + (hint.at(at + 5).unicode() - 'A'), Qt::AltModifier);
+    EXPECT_TRUE(find<ui::PictureBox>(kDoubleImage)->drawn());
+    EXPECT_NE(edit(kSeparation)->text(), "1.50");
+    // Enter in an editor of the column runs the page on show.
+    press(Qt::Key_9, Qt::ControlModifier);
+    EXPECT_EQ(page(), MainWindow::ChromaticIndex);
+    QTest::keyClick(edit(kFocus), Qt::Key_Return);
+    window->waitForRuns();
+    EXPECT_TRUE(find<ui::PictureBox>(kChromaticImage)->drawn());
 }
 
 }  // namespace

@@ -130,7 +130,7 @@ TEST_F(Model, ColourPicturesKeepTheirColoursThroughTheDisplaySettings)
     EXPECT_EQ(*model.picture(Place::Chromatic), shown);
     model.setZoom(1.5);
     EXPECT_EQ(drawn, std::vector<Place>{Place::Chromatic});
-    EXPECT_EQ(*model.picture(Place::Chromatic), imaging::DrawZoomedComposite(*cells, 200.0, 1.5));
+    EXPECT_EQ(*model.picture(Place::Chromatic), imaging::DrawComposite(*cells, 200.0, 1.5));
     EXPECT_EQ(model.trace().colourScale, 200.0);
 }
 
@@ -164,7 +164,8 @@ TEST_F(Model, ACalculationAnnouncesOnlyWhatIsNew)
         {"again", [](auto&) {}, false, {"pupil"}},
         {"wavefront and curves", [](auto& r) { r.wavefrontMap = r.transferFunction = true; }, false,
          {"pupil", "wavefront", "curves"}},
-        {"loaded picture", [](auto& r) { r.wavefrontMap = true; }, true, {"pupil"}},
+        // The page decides what a loaded picture hides; the model announces the map.
+        {"loaded picture", [](auto& r) { r.wavefrontMap = true; }, true, {"pupil", "wavefront"}},
         {"obstruction", [](auto& r) { r.aperture.obstructionPercent = 30; }, false, {"aperture", "pupil"}},
         {"too large", [](auto& r) { r.aperture.obstructionPercent = 95; }, false,
          {"no obstruction", "aperture", "pupil"}},

@@ -99,8 +99,10 @@ TEST_F(PictureFiles, FailedSavesSayWhyAndLeaveFilesAlone)
     EXPECT_EQ(QDir(workDir.path()).entryList(QDir::Files), QStringList{"keep.jpg"});
 }
 
-// A loaded picture, or a cancelled load, stops the computed wavefront map for
-// good; a picture that cannot be read changes nothing.
+// A loaded picture takes the map's place, marked as loaded, while the
+// readouts go on following the computed wavefront; Clear, or ticking "Display
+// Wavefront" again, brings the computed map back. A picture that cannot be
+// read, or a cancelled load, changes nothing.
 TEST_F(PictureFiles, LoadingAWavefrontPicture)
 {
     ASSERT_TRUE(imaging::WriteBmp(testing_support::Filled(40, 30, {200, 20, 10}), path("red.jpg").toStdString()));
@@ -111,24 +113,40 @@ TEST_F(PictureFiles, LoadingAWavefrontPicture)
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_TRUE(dialogs.shown()[0].text.startsWith("cannot read " + path("garbage.bmp") + ": the file is damaged"))
         << dialogs.shown()[0].text.toStdString();
+    click(kLoadWavefront);  // cancelled
     EXPECT_FALSE(window->model().wavefrontLoaded());
     EXPECT_FALSE(find<ui::PictureBox>(kWavefrontPicture)->drawn());
+    EXPECT_FALSE(find<QAbstractButton>(kClearWavefront)->isEnabled());
 
+    calculateWithWavefront();
+    const QImage computed = picture(kWavefrontPicture);
+    const QString rms = label(kRms);
     dialogs.queueFile({path("red.jpg"), 1});  // a bitmap whatever the name
     click(kLoadWavefront);
     EXPECT_TRUE(window->model().wavefrontLoaded());
     ASSERT_EQ(picture(kWavefrontPicture).size(), QSize(40, 30));
     EXPECT_EQ(picture(kWavefrontPicture).pixel(5, 5), qRgb(200, 20, 10));
-    calculateWithWavefront();
-    EXPECT_EQ(picture(kWavefrontPicture).size(), QSize(40, 30));
-    EXPECT_EQ(label(kRms), "");
+    EXPECT_TRUE(label(kWavefrontTitle).startsWith("Loaded")) << label(kWavefrontTitle).toStdString();
 
-    // In a window that never loaded one, cancelling is enough.
-    createWindow();
+    // A calculation keeps the loaded picture and updates the readouts.
+    set(kFocus, 2);
+    calculate();
+    EXPECT_EQ(picture(kWavefrontPicture).size(), QSize(40, 30));
+    EXPECT_NE(label(kRms), rms);
+
+    // Clear shows the last computed map; so does ticking the box again.
+    click(kClearWavefront);
+    EXPECT_FALSE(window->model().wavefrontLoaded());
+    EXPECT_EQ(picture(kWavefrontPicture).size(), computed.size());
+    EXPECT_EQ(label(kWavefrontTitle), "Pupil Phase Function");
+    const QImage refocused = picture(kWavefrontPicture);
+    EXPECT_NE(refocused, computed);
+    dialogs.queueFile({path("red.jpg"), 1});
     click(kLoadWavefront);
-    EXPECT_TRUE(window->model().wavefrontLoaded());
-    calculateWithWavefront();
-    EXPECT_FALSE(find<ui::PictureBox>(kWavefrontPicture)->drawn());
+    find<QAbstractButton>(kWavefront)->click();
+    find<QAbstractButton>(kWavefront)->click();
+    EXPECT_FALSE(window->model().wavefrontLoaded());
+    EXPECT_EQ(picture(kWavefrontPicture), refocused);
 }
 
 }  // namespace

@@ -50,8 +50,9 @@ TEST_F(PlanetAndDouble, LoadTakesPicturesByContentWarnsAboutLargeOnesAndKeepsAll
     const QString large = writeDisc("large.png", {600, 300}, Qt::white);
     loadPlanet(large);
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, "Image to large (>512 pixels)");
-    EXPECT_EQ(dialogs.shown()[0].buttons, QList<ui::MessageButton>{ui::MessageButton::Yes});
+    EXPECT_EQ(dialogs.shown()[0].text, "Image too large (more than 512 pixels): its central 512 x 512 pixels are used");
+    EXPECT_EQ(dialogs.shown()[0].kind, ui::MessageKind::Information);
+    EXPECT_EQ(dialogs.shown()[0].buttons, QList<ui::MessageButton>{ui::MessageButton::Ok});
     EXPECT_EQ(planet()->planetFileName(), large);
     EXPECT_EQ(label(kPlanetImageSize), "60arcseconds wide");
 

@@ -132,7 +132,7 @@ TEST(ReduceToPalette, KeepsFewColoursExactlyAndShadesManyClosely)
     }
 }
 
-TEST(AnimatedGif, ReadsBackWithItsFramesInOrderNoDelayAndNoLoop)
+TEST(AnimatedGif, ReadsBackWithItsFramesInOrderTheirDelayAndTheLoopAsAsked)
 {
     imaging::AnimatedGif gif;
     for (int seed = 0; seed < 3; ++seed)
@@ -147,10 +147,26 @@ TEST(AnimatedGif, ReadsBackWithItsFramesInOrderNoDelayAndNoLoop)
     ASSERT_EQ(back.gif->ImageCount, 5);
     EXPECT_EQ(back.gif->SWidth, 257);
     EXPECT_EQ(back.gif->SHeight, 257);
-    // No graphic control (delay) and no application (loop) extension anywhere.
-    EXPECT_EQ(back.gif->ExtensionBlockCount, 0);
-    for (int i = 0; i < back.gif->ImageCount; ++i)
-        EXPECT_EQ(back.gif->SavedImages[i].ExtensionBlockCount, 0) << "frame " << i;
+    // Every frame shown for 50 ms; no looping block unless asked for.
+    for (int i = 0; i < back.gif->ImageCount; ++i) {
+        GraphicsControlBlock timing{};
+        ASSERT_EQ(DGifSavedExtensionToGCB(back.gif, i, &timing), GIF_OK) << "frame " << i;
+        EXPECT_EQ(timing.DelayTime, 5) << "frame " << i;
+        EXPECT_EQ(timing.TransparentColor, NO_TRANSPARENT_COLOR) << "frame " << i;
+    }
+    const auto loops = [](const GifFileType* file) {
+        const SavedImage& first = file->SavedImages[0];
+        for (int k = 0; k < first.ExtensionBlockCount; ++k)
+            if (first.ExtensionBlocks[k].Function == APPLICATION_EXT_FUNC_CODE && first.ExtensionBlocks[k].ByteCount == 11
+                && std::memcmp(first.ExtensionBlocks[k].Bytes, "NETSCAPE2.0", 11) == 0)
+                return true;
+        return false;
+    };
+    EXPECT_FALSE(loops(back.gif));
+    gif.setLoop(true);
+    const ReadBack looping(*gif.encode());
+    ASSERT_NE(looping.gif, nullptr);
+    EXPECT_TRUE(loops(looping.gif));
     // Every pixel comes back as it was reduced, and the grey frames as they
     // were drawn, in the order they were added.
     for (int i = 0; i < 5; ++i) {

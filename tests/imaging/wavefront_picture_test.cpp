@@ -1,7 +1,6 @@
 #include "imaging/wavefront_picture.h"
 
 #include "imaging/colour.h"
-#include "optics/pupil.h"
 
 #include <gtest/gtest.h>
 
@@ -42,26 +41,27 @@ public:
 
 class WavefrontPicture : public ::testing::Test {
 protected:
-    optics::PupilResult build(double focus)
+    // The wavefront of a 5-inch aperture (pupil radius 28 cells) drawn as the
+    // Wavefront page draws it.
+    void draw(double focus, char separator = '.')
     {
-        engine = optics::Engine::Create();
-        std::vector<std::uint8_t> white(256 * 256 * 3, 255);
-        optics::PupilParams p;
-        p.diameter = 5.0;
-        p.focus = focus;
-        optics::NullStatusSink sink;
-        return optics::BuildPupil(*engine, p, {white.data(), 256, 256, 768}, sink);
+        optics::StarRequest request;
+        request.pupil.focus = focus;
+        request.wavefrontMap = true;
+        optics::NoProgress progress;
+        const optics::StarResult r = calculator.calculate(request, progress).value();
+        imaging::DrawWavefrontPicture(buffer, *r.wavefront, r.pupil.minW, r.pupil.maxW, text, separator);
     }
 
-    std::unique_ptr<optics::Engine> engine;
+    optics::ScreenCache screens;
+    optics::StarCalculator calculator{screens};
     PixelBuffer buffer{256, 256};
     RecordingText text;
 };
 
 TEST_F(WavefrontPicture, ZeroPhaseIsTheMiddleColour)
 {
-    optics::PupilResult r = build(0.0);
-    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text);
+    draw(0.0);
     // Pixel (128, 128) shows the pupil centre, cell [257][257].
     EXPECT_EQ(buffer.pixel(128, 128), imaging::WavelengthToRgb(528));
     EXPECT_NE(imaging::WavelengthToRgb(528), imaging::WavelengthToRgb(527));
@@ -70,19 +70,12 @@ TEST_F(WavefrontPicture, ZeroPhaseIsTheMiddleColour)
     EXPECT_EQ(buffer.pixel(10, 10), imaging::kWhite);
 }
 
-TEST_F(WavefrontPicture, DefocusRunsFromTheMiddleToRed)
+TEST_F(WavefrontPicture, DefocusRunsFromTheMiddleToRedAlongTheColourBar)
 {
-    optics::PupilResult r = build(1.0);
-    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text);
+    draw(1.0);
     EXPECT_EQ(buffer.pixel(128, 128), imaging::WavelengthToRgb(528));
     EXPECT_EQ(buffer.pixel(128 + 28, 128), imaging::WavelengthToRgb(655));
     EXPECT_EQ(buffer.pixel(128, 128 - 28), imaging::WavelengthToRgb(655));
-}
-
-TEST_F(WavefrontPicture, ColourBarTicksAndValues)
-{
-    optics::PupilResult r = build(1.0);
-    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text);
     EXPECT_EQ(buffer.pixel(255, 0), imaging::WavelengthToRgb(655));
     EXPECT_EQ(buffer.pixel(254, 0), imaging::WavelengthToRgb(655));
     EXPECT_EQ(buffer.pixel(255, 255), imaging::WavelengthToRgb(400));
@@ -106,8 +99,7 @@ TEST_F(WavefrontPicture, ColourBarTicksAndValues)
 
 TEST_F(WavefrontPicture, WideTickTextsEndBeforeTheTickMarks)
 {
-    optics::PupilResult r = build(15.0);  // ticks from -12.00 to 12.00 waves
-    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text);
+    draw(15.0);  // ticks from -12.00 to 12.00 waves
     ASSERT_EQ(text.calls.size(), 9u);
     EXPECT_EQ(text.calls[0].text, "-12.00");
     EXPECT_EQ(text.calls[4].text, "0.00");
@@ -121,38 +113,29 @@ TEST_F(WavefrontPicture, WideTickTextsEndBeforeTheTickMarks)
 
 TEST_F(WavefrontPicture, DecimalSeparatorIsPassedThrough)
 {
-    optics::PupilResult r = build(1.0);
-    imaging::DrawWavefrontPicture(buffer, *engine, r.minW, r.maxW, text, ',');
+    draw(1.0, ',');
     EXPECT_EQ(text.calls[8].text, "0,80");
 }
 
-TEST(FormatFixed, DecimalsSignificantDigitsAndSign)
-{
-    EXPECT_EQ(imaging::FormatFixed(0.5, 2), "0.50");
-    EXPECT_EQ(imaging::FormatFixed(0.2981, 3), "0.298");
-    EXPECT_EQ(imaging::FormatFixed(-0.0004, 3), "0.000");
-    EXPECT_EQ(imaging::FormatFixed(-0.0006, 3), "-0.001");
-    EXPECT_EQ(imaging::FormatFixed(3.3546, 3, ','), "3,355");
-    EXPECT_EQ(imaging::FormatFixed(1234.5678, 3), "1234.570");
-    EXPECT_EQ(imaging::FormatFixed(0.0, 2), "0.00");
-}
-
 // The exact binary value is rounded once, at the decimals or at the sixth
-// significant digit, whichever is tighter.
-TEST(FormatFixed, RoundsOnce)
+// significant digit, whichever is tighter; a zero has no sign.
+TEST(FormatFixed, RoundsOnceToDecimalsOrSixSignificantDigits)
 {
-    struct Case {
+    const struct {
         double value;
         int decimals;
         const char* text;
     } cases[] = {
-        {10.2595275, 3, "10.260"},   {12.4995027, 3, "12.500"},     {9.4005047, 3, "9.401"},
-        {14.4825405, 3, "14.483"},   {28.4544858, 3, "28.454"},     {-10.2595275, 3, "-10.260"},
-        {4321.98765, 3, "4321.990"}, {99999.96, 3, "100000.000"},   {123456.5, 0, "123456"},
+        {0.5, 2, "0.50"},           {0.2981, 3, "0.298"},         {-0.0004, 3, "0.000"},
+        {-0.0006, 3, "-0.001"},     {1234.5678, 3, "1234.570"},   {0.0, 2, "0.00"},
+        {10.2595275, 3, "10.260"},  {12.4995027, 3, "12.500"},    {9.4005047, 3, "9.401"},
+        {14.4825405, 3, "14.483"},  {28.4544858, 3, "28.454"},    {-10.2595275, 3, "-10.260"},
+        {4321.98765, 3, "4321.990"}, {99999.96, 3, "100000.000"}, {123456.5, 0, "123456"},
         {0.000123456789, 3, "0.000"}, {2.5e6, 2, "2.50000e+06"},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(imaging::FormatFixed(c.value, c.decimals), c.text) << c.value;
+    EXPECT_EQ(imaging::FormatFixed(3.3546, 3, ','), "3,355");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The lane kernels of the 2-D transforms against the one-line-at-a-time form
-// on the engine lines: every cell of every grid must come out bit for bit the
-// same, on every kernel this processor can run.
+// (LaneKernel::Lines, which loads, transforms and stores one line after the
+// other): every cell of every grid must come out bit for bit the same, on every
+// kernel this processor can run.
 #include "optics/fft.h"
 #include "optics/fft_lanes.h"
 
@@ -9,7 +10,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <random>
@@ -17,277 +18,205 @@
 
 namespace {
 
-using optics::Engine;
 using optics::Grid;
 using optics::LaneKernel;
 using optics::kLineLength;
 
-// The reference: lines loaded, transformed and stored one at a time.
-void LinesAlongFirstIndex(Engine& e, Grid& re, Grid& im, bool inverse)
+enum class Operation { Forward, Inverse, Intensity };
+
+void Run(Operation operation, Grid& re, Grid& im, LaneKernel kernel)
 {
-    for (int c = 1; c <= kLineLength; ++c) {
-        optics::LoadLine(e, &re(1, c), &im(1, c), optics::kGridSide);
-        inverse ? optics::InverseTransformLine(e) : optics::TransformLine(e);
-        optics::StoreLine(e, &re(1, c), &im(1, c), optics::kGridSide);
+    switch (operation) {
+    case Operation::Forward: optics::Transform2D(re, im, kernel); return;
+    case Operation::Inverse: optics::InverseTransform2D(re, im, kernel); return;
+    case Operation::Intensity: optics::TransformIntensity2D(re, im, kernel); return;
     }
 }
 
-void LinesAlongSecondIndex(Engine& e, Grid& re, Grid& im, bool inverse)
+// The kernels that run lines in lanes.
+std::vector<LaneKernel> Lanes()
 {
-    for (int r = 1; r <= kLineLength; ++r) {
-        optics::LoadLine(e, &re(r, 1), &im(r, 1), 1);
-        inverse ? optics::InverseTransformLine(e) : optics::TransformLine(e);
-        optics::StoreLine(e, &re(r, 1), &im(r, 1), 1);
-    }
+    std::vector<LaneKernel> kernels = optics::AvailableLaneKernels();
+    kernels.erase(kernels.begin());  // the line form itself
+    return kernels;
 }
 
-void ReferenceForward(Engine& e, Grid& re, Grid& im)
+// The first cell whose bits differ, or "identical".
+std::string Difference(const Grid& got, const Grid& want)
 {
-    LinesAlongFirstIndex(e, re, im, false);
-    LinesAlongSecondIndex(e, re, im, false);
-}
-
-void ReferenceInverse(Engine& e, Grid& re, Grid& im)
-{
-    LinesAlongSecondIndex(e, re, im, true);
-    LinesAlongFirstIndex(e, re, im, true);
-}
-
-void ReferenceIntensity(Engine& e, Grid& re, Grid& im)
-{
-    for (int c = 1; c <= kLineLength; ++c) {
-        for (int k = 0; k < kLineLength; ++k) {
-            const double a = re(1 + k, c);
-            const double b = im(1 + k, c);
-            e.LineReal[e.BitReverse[k] + 1] = static_cast<float>(a * a + b * b);
-            e.LineImag[e.BitReverse[k] + 1] = 0.0f;
-        }
-        optics::TransformLine(e);
-        optics::StoreLine(e, &re(1, c), &im(1, c), optics::kGridSide);
-    }
-    for (int r = 1; r <= kLineLength; ++r) {
-        optics::LoadLine(e, &re(r, 1), &im(r, 1), 1);
-        optics::TransformLine(e);
-        for (int k = 0; k < kLineLength; ++k) {
-            re(r, 1 + k) = std::fabs(e.LineReal[k + 1]);
-            im(r, 1 + k) = std::fabs(e.LineImag[k + 1]);
+    for (std::size_t n = 0; n < got.cells.size(); ++n) {
+        if (std::bit_cast<std::uint64_t>(got.cells[n]) != std::bit_cast<std::uint64_t>(want.cells[n])) {
+            char text[160];
+            std::snprintf(text, sizeof text, "cell [%zu][%zu]: got %.17g, want %.17g", n / optics::kGridSide,
+                          n % optics::kGridSide, got.cells[n], want.cells[n]);
+            return text;
         }
     }
+    return "identical";
+}
+
+struct Grids {
+    std::unique_ptr<Grid> re = std::make_unique<Grid>();
+    std::unique_ptr<Grid> im = std::make_unique<Grid>();
+
+    Grids copy() const { return {std::make_unique<Grid>(*re), std::make_unique<Grid>(*im)}; }
+};
+
+// Runs the reference once and the operation on every available kernel; hands
+// back the reference's result.
+Grids ExpectKernelsMatch(Operation operation, const Grids& input)
+{
+    Grids want = input.copy();
+    Run(operation, *want.re, *want.im, LaneKernel::Lines);
+    for (LaneKernel kernel : Lanes()) {
+        SCOPED_TRACE(optics::LaneKernelName(kernel));
+        Grids got = input.copy();
+        Run(operation, *got.re, *got.im, kernel);
+        EXPECT_EQ(Difference(*got.re, *want.re), "identical") << "real grid";
+        EXPECT_EQ(Difference(*got.im, *want.im), "identical") << "imaginary grid";
+    }
+    return want;
 }
 
 // Values over many magnitudes, most of them not representable in float (so
-// the rounding on loading counts), with signed zeros among them, and marker
-// values outside the transform region that must survive.
+// the rounding on loading counts), with signed zeros among them, and values
+// outside the transform region that must survive.
 void FillRandom(Grid& g, unsigned seed)
 {
     std::mt19937_64 random(seed);
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
     std::uniform_int_distribution<int> exponent(-30, 30);
     std::uniform_int_distribution<int> kind(0, 19);
-    for (int i = 0; i < optics::kGridSide; ++i) {
-        for (int j = 0; j < optics::kGridSide; ++j) {
-            const int what = kind(random);
-            if (what == 0)
-                g(i, j) = 0.0;
-            else if (what == 1)
-                g(i, j) = -0.0;
-            else
-                g(i, j) = std::ldexp(unit(random), what < 10 ? 0 : exponent(random));
-        }
+    for (double& v : g.cells) {
+        const int what = kind(random);
+        v = what == 0 ? 0.0 : what == 1 ? -0.0 : std::ldexp(unit(random), what < 10 ? 0 : exponent(random));
     }
 }
 
-// Index of the first cell whose bits differ, or -1.
-long FirstDifference(const Grid& a, const Grid& b)
+Grids RandomInput()
 {
-    for (std::size_t n = 0; n < a.cells.size(); ++n)
-        if (std::bit_cast<std::uint64_t>(a.cells[n]) != std::bit_cast<std::uint64_t>(b.cells[n]))
-            return static_cast<long>(n);
-    return -1;
+    Grids g;
+    FillRandom(*g.re, 11);
+    FillRandom(*g.im, 23);
+    return g;
 }
 
-std::string Describe(const Grid& got, const Grid& want, long n)
+// What the star calculation feeds in: a disc of unit phasors in zeros.
+Grids PupilInput()
 {
-    if (n < 0)
-        return "identical";
-    const int i = static_cast<int>(n / optics::kGridSide);
-    const int j = static_cast<int>(n % optics::kGridSide);
-    char text[160];
-    std::snprintf(text, sizeof text, "cell [%d][%d]: got %.17g, want %.17g", i, j, got(i, j), want(i, j));
-    return text;
-}
-
-class LaneKernels : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        engine = Engine::Create();
-        optics::FillBitReverse(*engine);
-        previous = optics::ActiveLaneKernel();
-        inputRe = std::make_unique<Grid>();
-        inputIm = std::make_unique<Grid>();
-        FillRandom(*inputRe, 11);
-        FillRandom(*inputIm, 23);
-    }
-
-    void TearDown() override { optics::SelectLaneKernel(previous); }
-
-    using Operation = void (*)(Engine&, Grid&, Grid&);
-
-    // Runs the reference once and the operation on every available kernel.
-    void ExpectAllKernelsMatch(Operation reference, Operation operation)
-    {
-        Grid& wantRe = engine->FieldReal;
-        Grid& wantIm = engine->FieldImag;
-        wantRe = *inputRe;
-        wantIm = *inputIm;
-        reference(*engine, wantRe, wantIm);
-        const double sign = engine->FftSign;
-
-        for (LaneKernel kernel : optics::AvailableLaneKernels()) {
-            SCOPED_TRACE(optics::LaneKernelName(kernel));
-            optics::SelectLaneKernel(kernel);
-            ASSERT_EQ(optics::ActiveLaneKernel(), kernel);
-            Grid& re = engine->OtfReal;
-            Grid& im = engine->OtfImag;
-            re = *inputRe;
-            im = *inputIm;
-            operation(*engine, re, im);
-            EXPECT_EQ(engine->FftSign, sign);
-            EXPECT_EQ(Describe(re, wantRe, FirstDifference(re, wantRe)), "identical") << "real grid";
-            EXPECT_EQ(Describe(im, wantIm, FirstDifference(im, wantIm)), "identical") << "imaginary grid";
-        }
-    }
-
-    std::unique_ptr<Engine> engine;
-    std::unique_ptr<Grid> inputRe;
-    std::unique_ptr<Grid> inputIm;
-    LaneKernel previous = LaneKernel::Lines;
-};
-
-TEST_F(LaneKernels, ForwardTransformIsBitIdentical)
-{
-    ExpectAllKernelsMatch(ReferenceForward, optics::Transform2D);
-}
-
-TEST_F(LaneKernels, ForwardTransformWithTheNegativeSignIsBitIdentical)
-{
-    engine->FftSign = -1.0;
-    ExpectAllKernelsMatch(ReferenceForward, optics::Transform2D);
-}
-
-TEST_F(LaneKernels, InverseTransformIsBitIdentical)
-{
-    ExpectAllKernelsMatch(ReferenceInverse, optics::InverseTransform2D);
-}
-
-TEST_F(LaneKernels, IntensityTransformIsBitIdentical)
-{
-    ExpectAllKernelsMatch(ReferenceIntensity, optics::TransformIntensity2D);
-}
-
-TEST_F(LaneKernels, ForwardTransformOfAPupilIsBitIdentical)
-{
-    // What the star calculation feeds in: a disc of unit phasors in zeros,
-    // then the intensity pass on the result.
-    Grid& re = *inputRe;
-    Grid& im = *inputIm;
-    re = engine->ZeroGrid;
-    im = engine->ZeroGrid;
+    Grids g;
     for (int u = -40; u <= 40; ++u) {
         for (int v = -40; v <= 40; ++v) {
             if (u * u + v * v > 1600)
                 continue;
             const double w = 0.003 * (u * u + v * v) - 0.02 * u * v;
-            re(257 + u, 257 + v) = std::cos(w);
-            im(257 + u, 257 + v) = std::sin(w);
+            (*g.re)(257 + u, 257 + v) = std::cos(w);
+            (*g.im)(257 + u, 257 + v) = std::sin(w);
         }
     }
-    ExpectAllKernelsMatch(ReferenceForward, optics::Transform2D);
-    *inputRe = engine->FieldReal;
-    *inputIm = engine->FieldImag;
-    ExpectAllKernelsMatch(ReferenceIntensity, optics::TransformIntensity2D);
+    return g;
 }
 
-TEST_F(LaneKernels, SpecialValuesAndSignedZerosAreBitIdentical)
+// Signed zeros meet in the butterflies with the twiddle 1 + 0i, where the
+// zero products decide the sign of the result; huge values overflow.
+Grids SpecialValues()
 {
-    // Signed zeros meet in the butterflies with the twiddle 1 + 0i, where the
-    // zero products decide the sign of the result; huge values overflow.
-    Grid& re = *inputRe;
-    Grid& im = *inputIm;
+    Grids g;
     for (int i = 1; i <= kLineLength; ++i) {
         for (int j = 1; j <= kLineLength; ++j) {
             const int pick = (i * 7 + j * 3) % 11;
-            re(i, j) = pick < 4 ? -0.0 : pick < 7 ? 0.0 : pick == 7 ? -1.5 : pick == 8 ? 3.0e38 : 1e-40;
-            im(i, j) = (i + j) % 3 == 0 ? -0.0 : (i * j) % 5 == 0 ? -2.0 : 0.0;
+            (*g.re)(i, j) = pick < 4 ? -0.0 : pick < 7 ? 0.0 : pick == 7 ? -1.5 : pick == 8 ? 3.0e38 : 1e-40;
+            (*g.im)(i, j) = (i + j) % 3 == 0 ? -0.0 : (i * j) % 5 == 0 ? -2.0 : 0.0;
         }
     }
-    re(300, 301) = std::numeric_limits<double>::infinity();
-    ExpectAllKernelsMatch(ReferenceForward, optics::Transform2D);
-    ExpectAllKernelsMatch(ReferenceInverse, optics::InverseTransform2D);
+    (*g.re)(300, 301) = std::numeric_limits<double>::infinity();
+    return g;
 }
 
-TEST_F(LaneKernels, NearlyEmptyColumnsAreBitIdentical)
+// Blocks of columns holding nothing but +0.0 are done at once; a single value
+// anywhere in a block, -0.0, or a value that rounds to a float zero must
+// still be transformed.
+Grids NearlyEmptyColumns()
 {
-    // Blocks of columns holding nothing but +0.0 are done at once; a single
-    // value anywhere in a block, -0.0, or a value that rounds to a float zero
-    // must still be transformed.
-    Grid& re = *inputRe;
-    Grid& im = *inputIm;
-    re = engine->ZeroGrid;
-    im = engine->ZeroGrid;
+    Grids g;
     for (int i = 1; i <= kLineLength; ++i)
-        re(i, 40) = -0.0;      // a column of negative zeros
-    re(512, 100) = 0.25;       // the last row only
-    im(1, 150) = -3.0;         // the imaginary grid only
-    re(300, 200) = 1e-300;     // rounds to +0 as a float, but is not +0.0
-    im(256, 512) = 1.0;        // the last column
-    re(5, 0) = 7.0;            // outside the region, next to an empty block
-    re(5, 513) = 7.0;
-    ExpectAllKernelsMatch(ReferenceForward, optics::Transform2D);
+        (*g.re)(i, 40) = -0.0;  // a column of negative zeros
+    (*g.re)(512, 100) = 0.25;   // the last row only
+    (*g.im)(1, 150) = -3.0;     // the imaginary grid only
+    (*g.re)(300, 200) = 1e-300; // rounds to +0 as a float, but is not +0.0
+    (*g.im)(256, 512) = 1.0;    // the last column
+    (*g.re)(5, 0) = 7.0;        // outside the region, next to an empty block
+    (*g.re)(5, 513) = 7.0;
+    return g;
+}
 
-    // Negative zeros everywhere leave a negative zero at the origin.
+TEST(LaneKernels, EveryOperationIsBitIdenticalToTheLineForm)
+{
+    const struct {
+        const char* name;
+        Grids (*input)();
+        std::vector<Operation> operations;
+    } cases[] = {
+        {"random", RandomInput, {Operation::Forward, Operation::Inverse, Operation::Intensity}},
+        {"special values", SpecialValues, {Operation::Forward, Operation::Inverse}},
+        {"nearly empty columns", NearlyEmptyColumns, {Operation::Forward}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Grids input = c.input();
+        for (Operation operation : c.operations)
+            ExpectKernelsMatch(operation, input);
+    }
+}
+
+TEST(LaneKernels, APupilAndItsTransferFunctionAreBitIdentical)
+{
+    const Grids field = ExpectKernelsMatch(Operation::Forward, PupilInput());
+    ExpectKernelsMatch(Operation::Intensity, field);
+}
+
+TEST(LaneKernels, NegativeZerosEverywhereLeaveANegativeZeroAtTheOrigin)
+{
+    Grids input;
     for (int i = 1; i <= kLineLength; ++i)
         for (int j = 1; j <= kLineLength; ++j)
-            re(i, j) = -0.0;
-    im = engine->ZeroGrid;
-    ExpectAllKernelsMatch(ReferenceForward, optics::Transform2D);
-    EXPECT_TRUE(std::signbit(engine->FieldReal(1, 1)));
+            (*input.re)(i, j) = -0.0;
+    const Grids want = ExpectKernelsMatch(Operation::Forward, input);
+    EXPECT_TRUE(std::signbit((*want.re)(1, 1)));
 }
 
-TEST_F(LaneKernels, OneGridAsBothPartsIsBitIdentical)
+// Odd, but defined by the line form: the same grid as real and imaginary
+// part, where every imaginary value stored lands over the real one.
+TEST(LaneKernels, OneGridAsBothPartsIsBitIdentical)
 {
-    // Odd, but defined by the line form: the same grid as real and imaginary
-    // part, where every imaginary value stored lands over the real one.
-    Grid& want = engine->FieldReal;
-    want = *inputRe;
-    ReferenceForward(*engine, want, want);
-    for (LaneKernel kernel : optics::AvailableLaneKernels()) {
+    const Grids input = RandomInput();
+    auto want = std::make_unique<Grid>(*input.re);
+    optics::Transform2D(*want, *want, LaneKernel::Lines);
+    for (LaneKernel kernel : Lanes()) {
         SCOPED_TRACE(optics::LaneKernelName(kernel));
-        optics::SelectLaneKernel(kernel);
-        Grid& g = engine->OtfReal;
-        g = *inputRe;
-        optics::Transform2D(*engine, g, g);
-        EXPECT_EQ(Describe(g, want, FirstDifference(g, want)), "identical");
+        auto g = std::make_unique<Grid>(*input.re);
+        optics::Transform2D(*g, *g, kernel);
+        EXPECT_EQ(Difference(*g, *want), "identical");
     }
 }
 
-TEST(LaneKernelChoice, WidestKernelIsActiveAndUnavailableOnesFallBack)
+TEST(LaneKernels, TheWidestIsPreferredAndAnUnavailableOneFallsBack)
 {
-    const LaneKernel start = optics::ActiveLaneKernel();
     const std::vector<LaneKernel> available = optics::AvailableLaneKernels();
     ASSERT_GE(available.size(), 2u);
-    EXPECT_EQ(available.front(), LaneKernel::Lines);
-    EXPECT_EQ(start, available.back());
-    for (LaneKernel k : {LaneKernel::Avx2, LaneKernel::Avx512}) {
-        if (!optics::LaneKernelAvailable(k)) {
-            optics::SelectLaneKernel(k);
-            EXPECT_EQ(optics::ActiveLaneKernel(), available.back());
-        }
+    EXPECT_EQ(available[0], LaneKernel::Lines);
+    EXPECT_EQ(available[1], LaneKernel::Portable);
+    EXPECT_EQ(optics::PreferredLaneKernel(), available.back());
+    const Grids input = RandomInput();
+    Grids want = input.copy();
+    optics::Transform2D(*want.re, *want.im, LaneKernel::Lines);
+    for (LaneKernel kernel : {LaneKernel::Avx2, LaneKernel::Avx512}) {
+        if (optics::LaneKernelAvailable(kernel))
+            continue;
+        Grids got = input.copy();
+        optics::Transform2D(*got.re, *got.im, kernel);
+        EXPECT_EQ(Difference(*got.re, *want.re), "identical") << optics::LaneKernelName(kernel);
     }
-    EXPECT_EQ(optics::SelectLaneKernel(LaneKernel::Portable), start);
-    EXPECT_EQ(optics::ActiveLaneKernel(), LaneKernel::Portable);
-    optics::SelectLaneKernel(start);
 }
 
 }  // namespace

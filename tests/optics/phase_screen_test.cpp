@@ -1,225 +1,208 @@
 #include "optics/phase_screen.h"
 
-#include "support/recording_sink.h"
+#include "support/checksum.h"
+#include "support/recording_progress.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cmath>
+#include <limits>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
 
-using testing_support::RecordingSink;
-
-using optics::Engine;
 using optics::Grid;
+using optics::RandomGenerator;
+using optics::ScreenCache;
+using optics::ScreenKind;
 using optics::ScreenPicture;
-using optics::ScreenSettings;
+using testing_support::GridChecksum;
+using testing_support::RecordingProgress;
 
-bool sameCells(const Grid& a, const Grid& b)
+// The fractal writes points 0..512, cells [1..513][1..513].
+std::uint64_t ScreenChecksum(const Grid& g)
 {
-    return std::memcmp(a.cells.data(), b.cells.data(), sizeof(a.cells)) == 0;
+    return GridChecksum(g, 1, 513);
+}
+
+std::uint64_t PictureChecksum(const ScreenPicture& picture)
+{
+    testing_support::Checksum sum;
+    sum.add(picture.grey.data(), picture.grey.size());
+    return sum.value();
+}
+
+std::shared_ptr<optics::PhaseScreen> Build(ScreenKind kind, double seed, double amplitude)
+{
+    optics::NoProgress progress;
+    return optics::BuildScreen(kind, {seed, amplitude}, progress);
 }
 
 // ---- Random generator -------------------------------------------------------
 
-TEST(RandomBelow, FirstResultsFromSeedOne)
+TEST(RandomGenerator, FirstResultsFromStateOneAndTheWrapModuloTwoToThe32)
 {
-    auto engine = Engine::Create();
-    engine->RandomSeed = 1;
-    const std::uint32_t expected[] = {6, 172, 40, 54, 134};
-    for (std::uint32_t e : expected)
-        EXPECT_EQ(optics::RandomBelow(*engine, 200), e);
+    RandomGenerator random(1);
+    for (std::uint32_t expected : {6u, 172u, 40u, 54u, 134u})
+        EXPECT_EQ(random.below(200), expected);
+    RandomGenerator once(1);
+    once.below(200);
+    EXPECT_EQ(once.state(), 134775814u);
+    // (2^32 - 1) x 134775813 + 1 = -134775812 modulo 2^32
+    RandomGenerator top(0xFFFFFFFFu);
+    top.below(200);
+    EXPECT_EQ(top.state(), 0u - 134775812u);
 }
 
-TEST(RandomBelow, StateWrapsModuloTwoToThe32)
+TEST(RandomGenerator, StateOfASeedIsTheRoundedValueModuloTwoToThe32)
 {
-    auto engine = Engine::Create();
-    engine->RandomSeed = 1;
-    optics::RandomBelow(*engine, 200);
-    EXPECT_EQ(engine->RandomSeed, 134775814u);
-    engine->RandomSeed = 0xFFFFFFFFu;
-    // (2^32 - 1) x 134775813 + 1 = -134775812 modulo 2^32
-    optics::RandomBelow(*engine, 200);
-    EXPECT_EQ(engine->RandomSeed, 0u - 134775812u);
+    const std::pair<double, std::uint32_t> cases[] = {
+        {1.0, 1u},
+        {1.4, 1u},
+        {2.5, 2u},  // halves to even
+        {3.5, 4u},
+        {-1.0, 0xFFFFFFFFu},
+        {4294967301.0, 5u},
+        {std::numeric_limits<double>::quiet_NaN(), 0u},
+        {std::numeric_limits<double>::infinity(), 0u},
+        {1.0e19, 0u},
+    };
+    for (const auto& [seed, state] : cases)
+        EXPECT_EQ(RandomGenerator::StateOf(seed), state) << seed;
 }
 
 // ---- Samples and averages ---------------------------------------------------
 
 TEST(ScreenSample, RoundsToFloatAndIsZeroOffTheArea)
 {
-    auto engine = Engine::Create();
-    Grid& g = engine->TurbulenceGrid;
-    g(1, 1) = 1.0 / 3.0;
-    EXPECT_EQ(optics::ScreenSample(g, 0, 0), 1.0f / 3.0f);
+    auto g = std::make_unique<Grid>();
+    (*g)(1, 1) = 1.0 / 3.0;
+    EXPECT_EQ(optics::ScreenSample(*g, 0, 0), 1.0f / 3.0f);
     // Point 512 (cell 513) is written by the builder but never sampled.
-    g(513, 1) = 7.0;
-    g(1, 513) = 7.0;
-    EXPECT_EQ(optics::ScreenSample(g, 512, 0), 0.0f);
-    EXPECT_EQ(optics::ScreenSample(g, 0, 512), 0.0f);
-    EXPECT_EQ(optics::ScreenSample(g, -1, 0), 0.0f);
-    g(512, 512) = 2.5;
-    EXPECT_EQ(optics::ScreenSample(g, 511, 511), 2.5f);
+    (*g)(513, 1) = 7.0;
+    (*g)(1, 513) = 7.0;
+    EXPECT_EQ(optics::ScreenSample(*g, 512, 0), 0.0f);
+    EXPECT_EQ(optics::ScreenSample(*g, 0, 512), 0.0f);
+    EXPECT_EQ(optics::ScreenSample(*g, -1, 0), 0.0f);
+    (*g)(512, 512) = 2.5;
+    EXPECT_EQ(optics::ScreenSample(*g, 511, 511), 2.5f);
 }
 
-TEST(DiamondAverage, SumsInDoubleBeforeRoundingToFloat)
+TEST(DiamondAverage, SumsInDoubleAndCountsCornersOffTheAreaAsZero)
 {
-    auto engine = Engine::Create();
-    Grid& g = engine->TurbulenceGrid;
+    auto g = std::make_unique<Grid>();
     // Corners of (10, 10) at distance 2: 1, 2^-24, 2^-24, 0. Added one by one
     // in float each tiny term would vanish; summed in double they survive.
     const double tiny = 1.0 / 16777216.0;
-    g(9, 9) = 1.0;
-    g(13, 9) = tiny;
-    g(9, 13) = tiny;
-    EXPECT_EQ(optics::DiamondAverage(g, 10, 10, 2), static_cast<float>((1.0 + 2 * tiny) * 0.25));
-    EXPECT_GT(optics::DiamondAverage(g, 10, 10, 2), 0.25f);
-}
-
-TEST(DiamondAverage, OutOfRangeCornersCountAsZeroButStillDivideByFour)
-{
-    auto engine = Engine::Create();
-    Grid& g = engine->TurbulenceGrid;
-    g(3, 3) = 8.0;  // point (2, 2), the only corner of (0, 0) inside the area
-    EXPECT_EQ(optics::DiamondAverage(g, 0, 0, 2), 2.0f);
+    (*g)(9, 9) = 1.0;
+    (*g)(13, 9) = tiny;
+    (*g)(9, 13) = tiny;
+    EXPECT_EQ(optics::DiamondAverage(*g, 10, 10, 2), static_cast<float>((1.0 + 2 * tiny) * 0.25));
+    EXPECT_GT(optics::DiamondAverage(*g, 10, 10, 2), 0.25f);
+    // Point (2, 2) is the only corner of (0, 0) inside the area; still / 4.
+    (*g)(3, 3) = 8.0;
+    EXPECT_EQ(optics::DiamondAverage(*g, 0, 0, 2), 2.0f);
 }
 
 TEST(SquareAverage, UsesTheFourAxisNeighbours)
 {
-    auto engine = Engine::Create();
-    Grid& g = engine->TurbulenceGrid;
-    g(1 + 5, 1 + 3) = 1.0;  // (a + h, b)
-    g(1 + 1, 1 + 3) = 2.0;  // (a - h, b)
-    g(1 + 3, 1 + 5) = 3.0;  // (a, b + h)
-    g(1 + 3, 1 + 1) = 6.0;  // (a, b - h)
-    g(1 + 5, 1 + 5) = 100.0;  // a diagonal neighbour, not used
-    EXPECT_EQ(optics::SquareAverage(g, 3, 3, 2), 3.0f);
+    auto g = std::make_unique<Grid>();
+    (*g)(1 + 5, 1 + 3) = 1.0;    // (a + h, b)
+    (*g)(1 + 1, 1 + 3) = 2.0;    // (a - h, b)
+    (*g)(1 + 3, 1 + 5) = 3.0;    // (a, b + h)
+    (*g)(1 + 3, 1 + 1) = 6.0;    // (a, b - h)
+    (*g)(1 + 5, 1 + 5) = 100.0;  // a diagonal neighbour, not used
+    EXPECT_EQ(optics::SquareAverage(*g, 3, 3, 2), 3.0f);
     // At the edge: (512, 3) is off the area even though its cell holds a value.
-    g(1 + 512, 1 + 3) = 100.0;
-    g(1 + 510, 1 + 3) = 4.0;
-    EXPECT_EQ(optics::SquareAverage(g, 511, 3, 1), 1.0f);
+    (*g)(1 + 512, 1 + 3) = 100.0;
+    (*g)(1 + 510, 1 + 3) = 4.0;
+    EXPECT_EQ(optics::SquareAverage(*g, 511, 3, 1), 1.0f);
 }
 
 // ---- Whole screens ----------------------------------------------------------
 
-class ScreenBuild : public ::testing::Test {
-protected:
-    std::unique_ptr<Engine> engine = Engine::Create();
-    RecordingSink sink;
-};
-
-TEST_F(ScreenBuild, TurbulenceStartsFromTheFirstDrawAtPoint128)
+// Both screens of one seed and their pictures, pinned bit for bit: a change to
+// either step of the fractal (the size of a displacement, an average, a
+// rounding, the roughness screen's early levels without averages) or to the
+// picture scale moves them. Point (0, 128) is the first square-step point of
+// level 1.
+TEST(BuildScreen, SeededScreensArePinned)
 {
-    optics::BuildTurbulenceScreen(*engine, ScreenSettings{1.0, 0.1}, sink);
-    // The first write is point (128, 128): d = (6 - 100) x 128 and the value
-    // 1 + 1203.2. Nothing writes it again until the last level, which lifts
-    // every point by one in the diamond pass and four times in the square pass,
-    // each time from its float sample.
-    EXPECT_EQ(engine->TurbulenceGrid(129, 129), static_cast<double>(static_cast<float>(1204.2)) + 5.0);
-    EXPECT_TRUE(engine->TurbulenceReady);
-    EXPECT_EQ(engine->ScreenRms, 0.1);
+    const auto turbulence = Build(ScreenKind::Turbulence, 7.0, 0.4);
+    const auto roughness = Build(ScreenKind::Roughness, 7.0, 0.4);
+    EXPECT_EQ(turbulence->grid(1, 129), 0x1.1b5b33p+11);
+    EXPECT_EQ(roughness->grid(1, 129), 0x1.1b5b33p+11);
+    EXPECT_EQ(ScreenChecksum(turbulence->grid), 10215641364495354229u);
+    EXPECT_EQ(ScreenChecksum(roughness->grid), 9742665867338497649u);
+    EXPECT_EQ(PictureChecksum(turbulence->picture), 5870745172087625369u);
+    EXPECT_EQ(PictureChecksum(roughness->picture), 16680638951382393284u);
+    EXPECT_EQ(turbulence->kind, ScreenKind::Turbulence);
+    EXPECT_EQ(roughness->settings.seed, 7.0);
+    EXPECT_EQ(roughness->settings.amplitude, 0.4);
 }
 
-TEST_F(ScreenBuild, RoughnessStartsFromTheSameFirstValue)
+// The first write is point (128, 128): d = (6 - 100) x 128 and the value
+// 1 + 1203.2 x amplitude / 0.1. Nothing writes it again until the last level,
+// which lifts every point by one in the diamond pass and four times in the
+// square pass, each time from its float sample.
+TEST(BuildScreen, BothKindsStartFromTheFirstDrawAtPoint128)
 {
-    optics::BuildRoughnessScreen(*engine, ScreenSettings{1.0, 0.1}, sink);
-    EXPECT_EQ(engine->RoughnessGrid(129, 129), static_cast<double>(static_cast<float>(1204.2)) + 5.0);
-    EXPECT_TRUE(engine->RoughnessReady);
-    EXPECT_FALSE(engine->TurbulenceReady);
-}
-
-TEST_F(ScreenBuild, AmplitudeScalesTheDisplacementButNotTheDraws)
-{
-    optics::BuildTurbulenceScreen(*engine, ScreenSettings{1.0, 0.2}, sink);
-    EXPECT_EQ(engine->TurbulenceGrid(129, 129), static_cast<double>(static_cast<float>(2407.4)) + 5.0);
-}
-
-TEST_F(ScreenBuild, SameSeedReproducesTheScreen)
-{
-    optics::BuildTurbulenceScreen(*engine, ScreenSettings{17.0, 0.35}, sink);
-    optics::CopyGrid(engine->TurbulenceGrid, engine->KernelGrid);
-    optics::BuildTurbulenceScreen(*engine, ScreenSettings{3.0, 0.35}, sink);
-    EXPECT_FALSE(sameCells(engine->TurbulenceGrid, engine->KernelGrid));
-    optics::BuildTurbulenceScreen(*engine, ScreenSettings{17.0, 0.35}, sink);
-    EXPECT_TRUE(sameCells(engine->TurbulenceGrid, engine->KernelGrid));
-}
-
-TEST_F(ScreenBuild, SeedIsTheRoundedControlValue)
-{
-    optics::BuildTurbulenceScreen(*engine, ScreenSettings{2.0, 0.1}, sink);
-    optics::CopyGrid(engine->TurbulenceGrid, engine->KernelGrid);
-    optics::BuildTurbulenceScreen(*engine, ScreenSettings{2.5, 0.1}, sink);  // halves go to even
-    EXPECT_TRUE(sameCells(engine->TurbulenceGrid, engine->KernelGrid));
-}
-
-TEST_F(ScreenBuild, RoughnessDiffersFromTurbulenceInTheEarlyLevels)
-{
-    optics::BuildTurbulenceScreen(*engine, ScreenSettings{1.0, 0.1}, sink);
-    optics::BuildRoughnessScreen(*engine, ScreenSettings{1.0, 0.1}, sink);
-    // Level 1 is identical (its corners are all 0); level 2 displaces its
-    // diamond points without averaging in the roughness screen. Point
-    // (64, 64) is the first diamond point of level 2.
-    EXPECT_EQ(engine->RoughnessGrid(385, 385), engine->TurbulenceGrid(385, 385));
-    EXPECT_NE(engine->RoughnessGrid(65, 65), engine->TurbulenceGrid(65, 65));
-}
-
-TEST_F(ScreenBuild, ZeroAmplitudeLeavesAZeroScreenAndABlackPicture)
-{
-    engine->TurbulenceGrid(200, 200) = 5.0;  // a stale screen is cleared
-    const ScreenPicture picture = optics::BuildTurbulenceScreen(*engine, ScreenSettings{1.0, 0.0}, sink);
-    for (double v : engine->TurbulenceGrid.cells)
-        ASSERT_EQ(v, 0.0);
-    for (std::uint8_t g : picture.grey)
-        ASSERT_EQ(g, 0);
-    EXPECT_TRUE(engine->TurbulenceReady);
-
-    const ScreenPicture rough = optics::BuildRoughnessScreen(*engine, ScreenSettings{1.0, 0.0}, sink);
-    for (double v : engine->RoughnessGrid.cells)
-        ASSERT_EQ(v, 0.0);
-    for (std::uint8_t g : rough.grey)
-        ASSERT_EQ(g, 0);
-}
-
-TEST_F(ScreenBuild, FarEdgeHoldsExactlyOneAndRowZeroStaysZero)
-{
-    for (bool roughness : {false, true}) {
-        const Grid& g = roughness ? engine->RoughnessGrid : engine->TurbulenceGrid;
-        if (roughness)
-            optics::BuildRoughnessScreen(*engine, ScreenSettings{42.0, 1.3}, sink);
-        else
-            optics::BuildTurbulenceScreen(*engine, ScreenSettings{42.0, 1.3}, sink);
-        for (int k = 2; k <= 513; ++k) {
-            ASSERT_EQ(g(513, k), 1.0) << roughness << " " << k;
-            ASSERT_EQ(g(k, 513), 1.0) << roughness << " " << k;
-        }
-        // Points (512, 0) and (0, 512) are never written.
-        EXPECT_EQ(g(513, 1), 0.0);
-        EXPECT_EQ(g(1, 513), 0.0);
-        for (int k = 0; k < optics::kGridSide; ++k) {
-            ASSERT_EQ(g(0, k), 0.0);
-            ASSERT_EQ(g(k, 0), 0.0);
-            ASSERT_EQ(g(514, k), 0.0);
-            ASSERT_EQ(g(k, 514), 0.0);
-        }
-        // Point (0, 128) is written by the square pass of level 1; point
-        // (0, 0) lies on no diamond or square of any level.
-        EXPECT_NE(g(1, 129), 0.0);
-        EXPECT_EQ(g(1, 1), 0.0);
+    const std::tuple<ScreenKind, double, double> cases[] = {
+        {ScreenKind::Turbulence, 0.1, 1204.2},
+        {ScreenKind::Roughness, 0.1, 1204.2},
+        {ScreenKind::Turbulence, 0.2, 2407.4},
+    };
+    for (const auto& [kind, amplitude, first] : cases) {
+        const auto screen = Build(kind, 1.0, amplitude);
+        EXPECT_EQ(screen->grid(129, 129), static_cast<double>(static_cast<float>(first)) + 5.0) << amplitude;
     }
 }
 
-TEST_F(ScreenBuild, PictureLevelsFollowTheScreenValues)
+// Nine levels of 5 n^2 draws each, n = 2, 4, ..., 512.
+TEST(BuildScreen, TheGeneratorEndsAfterEveryDrawOrWhereItStartedForAFlatScreen)
 {
-    const ScreenPicture picture = optics::BuildTurbulenceScreen(*engine, ScreenSettings{5.0, 0.5}, sink);
-    const Grid& g = engine->TurbulenceGrid;
-    // Brighter grey for every higher value among the shown points.
+    RandomGenerator random(RandomGenerator::StateOf(42.0));
+    for (int n = 2; n <= 512; n *= 2)
+        for (int k = 0; k < 5 * n * n; ++k)
+            random.below(200);
+    for (ScreenKind kind : {ScreenKind::Turbulence, ScreenKind::Roughness}) {
+        EXPECT_EQ(Build(kind, 42.0, 1.3)->finalState, random.state());
+        EXPECT_EQ(Build(kind, 42.0, 0.0)->finalState, 42u);
+    }
+}
+
+// Points 0..512 are cells [1..513]; the far edge holds exactly 1, the cells
+// around stay 0, and a zero amplitude makes a flat screen with a black picture.
+TEST(BuildScreen, OnlyTheScreenPointsAreWrittenAndAFlatScreenIsZero)
+{
+    for (ScreenKind kind : {ScreenKind::Turbulence, ScreenKind::Roughness}) {
+        const auto screen = Build(kind, 42.0, 1.3);
+        const Grid& g = screen->grid;
+        for (int k = 0; k < optics::kGridSide; ++k) {
+            if (k >= 2 && k <= 513) {
+                ASSERT_TRUE(g(513, k) == 1.0 && g(k, 513) == 1.0) << k;
+            }
+            ASSERT_TRUE(g(0, k) == 0.0 && g(k, 0) == 0.0 && g(514, k) == 0.0 && g(k, 514) == 0.0) << k;
+        }
+        const auto flat = Build(kind, 1.0, 0.0);
+        const auto& cells = flat->grid.cells;
+        const auto& grey = flat->picture.grey;
+        EXPECT_TRUE(std::all_of(cells.begin(), cells.end(), [](double v) { return v == 0; }));
+        EXPECT_TRUE(std::all_of(grey.begin(), grey.end(), [](int level) { return level == 0; }));
+    }
+}
+
+TEST(BuildScreen, PictureLevelsRiseWithTheScreenValues)
+{
+    const auto screen = Build(ScreenKind::Turbulence, 5.0, 0.5);
     std::vector<std::pair<double, int>> shown;
     for (int y = 0; y < ScreenPicture::kSide; ++y)
         for (int x = 0; x < ScreenPicture::kSide; ++x)
-            shown.emplace_back(g(4 * x + 1, 4 * y + 1), picture.level(x, y));
+            shown.emplace_back(screen->grid(4 * x + 1, 4 * y + 1), screen->picture.level(x, y));
     std::sort(shown.begin(), shown.end());
     for (std::size_t k = 1; k < shown.size(); ++k)
         ASSERT_LE(shown[k - 1].second, shown[k].second);
@@ -229,40 +212,65 @@ TEST_F(ScreenBuild, PictureLevelsFollowTheScreenValues)
     EXPECT_GE(shown.back().second, 200);
 }
 
-TEST_F(ScreenBuild, StatusNamesTheScreen)
+TEST(BuildScreen, ReportsWhichScreenItCalculates)
 {
-    optics::BuildTurbulenceScreen(*engine, ScreenSettings{1.0, 0.1}, sink);
-    optics::BuildRoughnessScreen(*engine, ScreenSettings{1.0, 0.1}, sink);
-    ASSERT_EQ(sink.texts.size(), 2u);
-    EXPECT_EQ(sink.texts[0], std::make_pair(0, std::string("Calculating Turbulence")));
-    EXPECT_EQ(sink.texts[1], std::make_pair(0, std::string("Calculating Roughness")));
+    RecordingProgress progress;
+    optics::BuildScreen(ScreenKind::Turbulence, {1.0, 0.1}, progress);
+    optics::BuildScreen(ScreenKind::Roughness, {1.0, 0.1}, progress);
+    EXPECT_EQ(progress.stages, (std::vector<std::string>{"Calculating Turbulence", "Calculating Roughness"}));
 }
 
-// FNV-1a over the cells [1..513][1..513] the fractal writes.
-std::uint64_t screenChecksum(const Grid& g)
+// ---- Cache ------------------------------------------------------------------
+
+TEST(ScreenCache, ASecondRequestBuildsNothingAndSharesTheScreen)
 {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (int i = 1; i <= 513; ++i) {
-        const auto* p = reinterpret_cast<const unsigned char*>(g.row(i) + 1);
-        for (std::size_t n = 0; n < 513 * sizeof(double); ++n) {
-            hash ^= p[n];
-            hash *= 1099511628211ull;
-        }
+    ScreenCache cache;
+    RecordingProgress progress;
+    const ScreenCache::Lookup first = cache.get(ScreenKind::Turbulence, {1.0, 0.3}, progress);
+    EXPECT_TRUE(first.built);
+    EXPECT_TRUE(cache.holds(ScreenKind::Turbulence, {1.0, 0.3}));
+    // Seeds that round to the same state are the same screen.
+    const ScreenCache::Lookup again = cache.get(ScreenKind::Turbulence, {1.4, 0.3}, progress);
+    EXPECT_FALSE(again.built);
+    EXPECT_EQ(again.screen, first.screen);
+    EXPECT_EQ(progress.stages, std::vector<std::string>{"Calculating Turbulence"});
+    // The same settings of the other kind, or another amplitude, are not held.
+    EXPECT_FALSE(cache.holds(ScreenKind::Roughness, {1.0, 0.3}));
+    EXPECT_FALSE(cache.holds(ScreenKind::Turbulence, {1.0, 0.31}));
+}
+
+TEST(ScreenCache, CachedScreensAreTheBuiltOnesBitForBit)
+{
+    ScreenCache cache;
+    optics::NoProgress progress;
+    for (ScreenKind kind : {ScreenKind::Turbulence, ScreenKind::Roughness}) {
+        const optics::PhaseScreenPtr cached = cache.get(kind, {7.0, 0.4}, progress).screen;
+        const auto built = Build(kind, 7.0, 0.4);
+        EXPECT_EQ(ScreenChecksum(cached->grid), ScreenChecksum(built->grid));
+        EXPECT_EQ(cached->picture.grey, built->picture.grey);
+        EXPECT_EQ(cached->finalState, built->finalState);
     }
-    return hash;
 }
 
-// Both screens of one seed, pinned bit for bit: a change to either step of the
-// fractal (the size of a displacement, an average, a rounding) moves them.
-// Point (0, 128) is the first square-step point of level 1.
-TEST_F(ScreenBuild, SeededScreensArePinned)
+// Each kind keeps its own newest screens; using a screen makes it the newest.
+TEST(ScreenCache, DropsTheLeastRecentlyUsedScreenOfAKindBeyondItsCapacity)
 {
-    optics::BuildTurbulenceScreen(*engine, ScreenSettings{7.0, 0.4}, sink);
-    optics::BuildRoughnessScreen(*engine, ScreenSettings{7.0, 0.4}, sink);
-    EXPECT_EQ(engine->TurbulenceGrid(1, 129), 0x1.1b5b33p+11);
-    EXPECT_EQ(engine->RoughnessGrid(1, 129), 0x1.1b5b33p+11);
-    EXPECT_EQ(screenChecksum(engine->TurbulenceGrid), 10215641364495354229u);
-    EXPECT_EQ(screenChecksum(engine->RoughnessGrid), 9742665867338497649u);
+    ScreenCache cache(2);
+    optics::NoProgress progress;
+    auto get = [&](ScreenKind kind, double seed) { return cache.get(kind, {seed, 0.1}, progress).built; };
+    EXPECT_TRUE(get(ScreenKind::Turbulence, 1.0));
+    EXPECT_TRUE(get(ScreenKind::Turbulence, 2.0));
+    EXPECT_TRUE(get(ScreenKind::Roughness, 1.0));
+    EXPECT_FALSE(get(ScreenKind::Turbulence, 1.0));  // 1 is now newer than 2
+    EXPECT_TRUE(get(ScreenKind::Turbulence, 3.0));   // drops 2
+    EXPECT_TRUE(cache.holds(ScreenKind::Turbulence, {1.0, 0.1}));
+    EXPECT_FALSE(cache.holds(ScreenKind::Turbulence, {2.0, 0.1}));
+    EXPECT_TRUE(cache.holds(ScreenKind::Turbulence, {3.0, 0.1}));
+    EXPECT_TRUE(cache.holds(ScreenKind::Roughness, {1.0, 0.1}));
+    // A capacity of 0 still keeps the last screen.
+    ScreenCache small(0);
+    EXPECT_TRUE(small.get(ScreenKind::Roughness, {1.0, 0.1}, progress).built);
+    EXPECT_FALSE(small.get(ScreenKind::Roughness, {1.0, 0.1}, progress).built);
 }
 
 }  // namespace

@@ -1,158 +1,145 @@
 #include "optics/pupil.h"
-#include "support/recording_sink.h"
+
+#include "support/recording_progress.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <numbers>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 
-using testing_support::RecordingSink;
-
-using optics::Engine;
+using optics::ApertureMask;
 using optics::PupilParams;
-using optics::PupilResult;
+using optics::PupilSummary;
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
-//! A 256 x 256 RGB aperture picture, all white or all black to start with.
-struct Picture {
-    explicit Picture(bool white) : bytes(256 * 256 * 3, white ? 255 : 0) {}
-    void set(int x, int y, bool white)
-    {
-        for (int c = 0; c < 3; ++c)
-            bytes[(static_cast<size_t>(y) * 256 + x) * 3 + c] = white ? 255 : 0;
-    }
-    optics::AperturePicture view() const { return {bytes.data(), 256, 256, 256 * 3}; }
-    std::vector<std::uint8_t> bytes;
-};
+// A mask with the pixels for which `blocked(x, y)` holds closed.
+ApertureMask Blocking(bool (*blocked)(int x, int y) = nullptr)
+{
+    optics::Raster raster(256, 256, 1);
+    for (int y = 0; y < 256 && blocked; ++y)
+        for (int x = 0; x < 256; ++x)
+            if (blocked(x, y))
+                raster.set(x, y, 0);
+    return ApertureMask(std::move(raster));
+}
+
+PupilParams Inches(double diameter, void (*set)(PupilParams&) = nullptr)
+{
+    PupilParams p;
+    p.diameter = diameter;
+    if (set)
+        set(p);
+    return p;
+}
 
 class Pupil : public ::testing::Test {
 protected:
-    void SetUp() override { engine = Engine::Create(); }
-
-    PupilResult build(const PupilParams& p, const Picture& picture = Picture(true))
+    PupilSummary build(const PupilParams& p, const ApertureMask& mask = Blocking(), double waveLength = 555.0,
+                       const optics::PupilScreens& screens = {})
     {
-        return optics::BuildPupil(*engine, p, picture.view(), sink);
+        return optics::BuildPupil(*ws, p, mask, screens, waveLength, progress);
     }
-    static PupilParams inches(double d)
-    {
-        PupilParams p;
-        p.diameter = d;
-        return p;
-    }
-    double mask(int u, int v) const { return engine->OtfImag(257 + u, 257 + v); }
-    double phase(int u, int v) const { return engine->WavefrontGrid(257 + u, 257 + v); }
+    double mask(int u, int v) const { return ws->mask(257 + u, 257 + v); }
+    double phase(int u, int v) const { return ws->phase(257 + u, 257 + v); }
 
-    std::unique_ptr<Engine> engine;
-    RecordingSink sink;
+    std::unique_ptr<optics::Workspace> ws = optics::Workspace::Create();
+    testing_support::RecordingProgress progress;
 };
 
-TEST_F(Pupil, RadiusAndResolutionForFiveAndEightInches)
+TEST_F(Pupil, RadiusResolutionAndCellsForDiameterUnitAndWavelength)
 {
-    PupilResult five = build(inches(5.0));
-    EXPECT_DOUBLE_EQ(five.R, 28.5);
-    EXPECT_EQ(five.N, 28);  // half to even
-    EXPECT_EQ(five.t, 89);
-    PupilResult eight = build(inches(8.0));
-    EXPECT_NEAR(eight.R, 45.6, 1e-12);
-    EXPECT_EQ(eight.N, 46);
-    EXPECT_EQ(eight.t, 56);
+    const struct {
+        PupilParams params;
+        double waveLength, R;
+        int N, t;
+    } cases[] = {
+        {Inches(5.0), 555.0, 28.5, 28, 89},  // N: half to even
+        {Inches(8.0), 555.0, 45.6, 46, 56},
+        {Inches(127.0, [](PupilParams& p) { p.millimeters = true; }), 555.0, 28.5, 28, 89},
+        {Inches(5.0), 700.0, 28.5 * 555.0 / 700.0, 23, 89},
+    };
+    for (const auto& c : cases) {
+        const PupilSummary r = build(c.params, Blocking(), c.waveLength);
+        EXPECT_NEAR(r.R, c.R, 1e-9) << c.params.diameter << " at " << c.waveLength;
+        EXPECT_EQ(r.N, c.N) << c.params.diameter;
+        EXPECT_EQ(r.t, c.t) << c.params.diameter;
+    }
 }
 
-TEST_F(Pupil, MillimetresGiveTheSamePupilAsInches)
+TEST(PupilFits, OnlyDiametersWhosePupilFitsTheGrid)
 {
-    PupilParams p;
-    p.millimeters = true;
-    p.diameter = 127.0;
-    PupilResult r = build(p);
-    EXPECT_NEAR(r.R, 28.5, 1e-9);
-    EXPECT_EQ(r.N, 28);
-    EXPECT_EQ(r.t, 89);
-}
-
-TEST_F(Pupil, LongerWavelengthShrinksThePupil)
-{
-    engine->WaveLength = 700.0;
-    EXPECT_NEAR(build(inches(5.0)).R, 28.5 * 555.0 / 700.0, 1e-12);
+    const std::tuple<PupilParams, double, bool> cases[] = {
+        {Inches(5.0), 555.0, true},
+        {Inches(25.0), 380.0, true},  // the largest diameter of the editors at the shortest wavelength
+        {Inches(650.0, [](PupilParams& p) { p.millimeters = true; }), 380.0, true},
+        {Inches(0.0), 555.0, false},
+        {Inches(-5.0), 555.0, false},
+        {Inches(0.05), 555.0, false},   // rounds to radius 0
+        {Inches(100.0), 555.0, false},  // radius 570
+        {Inches(std::nan("")), 555.0, false},
+        {Inches(std::numeric_limits<double>::infinity()), 555.0, false},
+        {Inches(5.0), 0.0, false},
+    };
+    for (const auto& [params, waveLength, fits] : cases)
+        EXPECT_EQ(optics::PupilFits(params, waveLength), fits) << params.diameter << " at " << waveLength;
 }
 
 TEST_F(Pupil, UndersamplingWarningThreshold)
 {
     // N = 28 for 5 inches: warned when 28 < 8 |focus + 1.5|.
-    PupilParams p = inches(5.0);
-    p.focus = 4.0;
-    EXPECT_TRUE(build(p).undersampled);
-    p.focus = 2.0;  // 8 x 3.5 = 28: not less
-    EXPECT_FALSE(build(p).undersampled);
-    p.focus = 2.01;
-    EXPECT_TRUE(build(p).undersampled);
-    p.focus = -1.5;
-    EXPECT_FALSE(build(p).undersampled);
-    p.focus = -5.0;  // 8 x 3.5 = 28 again, on the other side
-    EXPECT_FALSE(build(p).undersampled);
-    p.focus = -5.1;
-    EXPECT_TRUE(build(p).undersampled);
+    for (auto [focus, warned] :
+         {std::pair{4.0, true}, {2.0, false}, {2.01, true}, {-1.5, false}, {-5.0, false}, {-5.1, true}}) {
+        PupilParams p = Inches(5.0);
+        p.focus = focus;
+        EXPECT_EQ(build(p).undersampled, warned) << focus;
+    }
 }
 
-TEST_F(Pupil, PerfectApertureIsFlatAndFullyOpen)
+TEST_F(Pupil, PerfectApertureIsFlatAndFullyOpenAndClearsAnEarlierPupil)
 {
-    PupilResult r = build(inches(5.0));
+    ws->fieldRe(3, 3) = 5.0;
+    ws->fieldIm(500, 12) = 5.0;
+    ws->phase(1, 512) = 5.0;
+    ws->mask(257 + 40, 257) = 1.0;  // outside a 5-inch pupil
+    ws->spectrumAfterPupil = true;
+    const PupilSummary r = build(Inches(5.0));
     int open = 0;
     for (int u = -28; u <= 28; ++u) {
         for (int v = -28; v <= 28; ++v) {
             const bool inDisc = u * u + v * v <= 28 * 28;
-            EXPECT_EQ(mask(u, v), inDisc ? 1.0 : 0.0) << u << "," << v;
-            EXPECT_EQ(engine->FieldReal(257 + u, 257 + v), inDisc ? 1.0 : 0.0);
-            EXPECT_EQ(engine->FieldImag(257 + u, 257 + v), 0.0);
+            ASSERT_EQ(mask(u, v), inDisc ? 1.0 : 0.0) << u << "," << v;
+            ASSERT_EQ(ws->fieldRe(257 + u, 257 + v), inDisc ? 1.0 : 0.0);
+            ASSERT_EQ(ws->fieldIm(257 + u, 257 + v), 0.0);
             open += inDisc;
         }
     }
     EXPECT_EQ(r.openCells, open);
-    EXPECT_EQ(engine->PupilCellCount, open);
+    EXPECT_EQ(r.cellCount, open);
     EXPECT_EQ(r.rms, 0.0);
     EXPECT_EQ(r.minW, 0.0);
     EXPECT_DOUBLE_EQ(r.maxW, 1e-5);
+    EXPECT_EQ(ws->fieldRe(3, 3) + ws->fieldIm(500, 12) + ws->phase(1, 512) + mask(40, 0), 0.0);
+    EXPECT_FALSE(ws->spectrumAfterPupil);
+    EXPECT_EQ(progress.stages, std::vector<std::string>{"Building aberrations at wavefront"});
 }
 
-TEST_F(Pupil, ClearsWhatAnEarlierRunLeft)
+TEST_F(Pupil, OuterRingStaysOpenUnderAClosedMask)
 {
-    engine->FieldReal(3, 3) = 5.0;
-    engine->FieldImag(500, 12) = 5.0;
-    engine->WavefrontGrid(1, 512) = 5.0;
-    engine->OtfImag(257 + 40, 257) = 1.0;  // outside a 5-inch pupil
-    PupilResult r = build(inches(5.0));
-    EXPECT_EQ(engine->FieldReal(3, 3), 0.0);
-    EXPECT_EQ(engine->FieldImag(500, 12), 0.0);
-    EXPECT_EQ(engine->WavefrontGrid(1, 512), 0.0);
-    EXPECT_EQ(engine->OtfImag(257 + 40, 257), 0.0);
-    EXPECT_EQ(r.rms, 0.0);
-}
-
-TEST_F(Pupil, ReportsItsStageFirst)
-{
-    build(inches(5.0));
-    ASSERT_EQ(sink.texts.size(), 1u);
-    EXPECT_EQ(sink.texts[0], RecordingSink::Text(0, "Building aberrations at wavefront"));
-}
-
-TEST_F(Pupil, OuterRingStaysOpenUnderABlackPicture)
-{
-    PupilResult r = build(inches(5.0), Picture(false));
+    const PupilSummary r = build(Inches(5.0), ApertureMask());
     // Only 0.9 < rho^2 <= 1 is open.
     int open = 0;
     for (int u = -28; u <= 28; ++u) {
         for (int v = -28; v <= 28; ++v) {
-            const double x = u / 28.0;
-            const double y = v / 28.0;
-            const double rho2 = x * x + y * y;
+            const double rho2 = (u / 28.0) * (u / 28.0) + (v / 28.0) * (v / 28.0);
             const bool ring = rho2 > 0.9 && rho2 <= 1.0;
-            EXPECT_EQ(mask(u, v), ring ? 1.0 : 0.0) << u << "," << v;
+            ASSERT_EQ(mask(u, v), ring ? 1.0 : 0.0) << u << "," << v;
             open += ring;
         }
     }
@@ -160,109 +147,55 @@ TEST_F(Pupil, OuterRingStaysOpenUnderABlackPicture)
     EXPECT_GT(open, 0);
 }
 
-TEST_F(Pupil, SpiderVaneDoesNotCutTheOuterRing)
+// Inside the ring the mask decides, sampled at the cell's position scaled to
+// the 128-pixel radius; the circle rho^2 = 0.9 itself is blocked.
+TEST_F(Pupil, TheMaskDecidesInsideTheOuterRing)
 {
-    Picture picture(true);
-    for (int y = 0; y < 256; ++y)
-        for (int x = 127; x <= 129; ++x)
-            picture.set(x, y, false);
-    build(inches(5.0), picture);
-    EXPECT_EQ(mask(0, 0), 0.0);
-    EXPECT_EQ(mask(0, 20), 0.0);
-    EXPECT_EQ(mask(0, -26), 0.0);  // rho^2 = 0.862
-    EXPECT_EQ(mask(0, 27), 1.0);   // rho^2 = 0.930
-    EXPECT_EQ(mask(0, 28), 1.0);
-    EXPECT_EQ(mask(0, -28), 1.0);
-    EXPECT_EQ(mask(1, 0), 1.0);    // beside the vane
-}
-
-TEST_F(Pupil, CircleOfRadiusSquaredNineTenthsIsBlocked)
-{
-    // N = 20: (18/20)^2 + (6/20)^2 is exactly 0.9 in double arithmetic.
-    PupilResult r = build(inches(20.0 / 5.7));
-    ASSERT_EQ(r.N, 20);
-    EXPECT_EQ(mask(18, 6), 0.0);
-    EXPECT_EQ(mask(-6, 18), 0.0);
-    EXPECT_EQ(mask(18, 5), 1.0);
-    EXPECT_EQ(mask(18, 7), 1.0);
-    EXPECT_EQ(engine->FieldReal(257 + 18, 257 + 6), 0.0);
-}
-
-TEST_F(Pupil, ObstructedCellsAreStillCounted)
-{
-    const int total = build(inches(5.0)).openCells;
-    Picture picture(true);
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x)
-            if ((x - 128) * (x - 128) + (y - 128) * (y - 128) < 50 * 50)
-                picture.set(x, y, false);
-    PupilResult r = build(inches(5.0), picture);
-    EXPECT_EQ(engine->PupilCellCount, total);
+    const struct {
+        const char* name;
+        double diameter;
+        bool (*blocked)(int x, int y);
+        std::vector<std::tuple<int, int, bool>> cells;  // u, v, open
+    } cases[] = {
+        {"a vane", 5.0, [](int x, int) { return x >= 127 && x <= 129; },
+         {{0, 0, false}, {0, 20, false}, {0, -26, false},  // rho^2 = 0.862
+          {0, 27, true}, {0, 28, true}, {0, -28, true}, {1, 0, true}}},  // 0.930 and beyond
+        // N = 20: (18/20)^2 + (6/20)^2 is exactly 0.9 in double arithmetic.
+        {"the circle 0.9", 20.0 / 5.7, nullptr, {{18, 6, false}, {-6, 18, false}, {18, 5, true}, {18, 7, true}}},
+        // 8 inches: s = 128 / 45.6. Cell u = 10 samples pixel Round(28.07) + 128.
+        {"one column", 8.0, [](int x, int) { return x == 156; }, {{10, 0, false}, {9, 0, true}, {11, 0, true}}},
+    };
+    for (const auto& c : cases) {
+        build(Inches(c.diameter), Blocking(c.blocked));
+        for (const auto& [u, v, open] : c.cells) {
+            EXPECT_EQ(mask(u, v), open ? 1.0 : 0.0) << c.name << " at " << u << "," << v;
+            EXPECT_EQ(ws->fieldRe(257 + u, 257 + v), open ? 1.0 : 0.0) << c.name << " at " << u << "," << v;
+        }
+    }
+    // Obstructed cells are still counted in the disc.
+    const int total = build(Inches(5.0)).openCells;
+    const PupilSummary r = build(Inches(5.0), Blocking([](int x, int y) {
+                                     return (x - 128) * (x - 128) + (y - 128) * (y - 128) < 2500;
+                                 }));
+    EXPECT_EQ(r.cellCount, total);
     EXPECT_LT(r.openCells, total * 0.9);
-    EXPECT_EQ(mask(0, 0), 0.0);
-    EXPECT_EQ(engine->FieldReal(257, 257), 0.0);
-}
-
-TEST_F(Pupil, PictureIsSampledAtTheScaledCellPosition)
-{
-    // 8 inches: s = 128 / 45.6. Cell u = 10 samples pixel Round(28.07) + 128.
-    Picture picture(true);
-    for (int y = 0; y < 256; ++y)
-        picture.set(156, y, false);
-    build(inches(8.0), picture);
-    EXPECT_EQ(mask(10, 0), 0.0);
-    EXPECT_EQ(mask(9, 0), 1.0);
-    EXPECT_EQ(mask(11, 0), 1.0);
-}
-
-TEST_F(Pupil, TurnedDownEdgeAtTheStartRadius)
-{
-    // N = 40: cell u = 38 lies at rho 0.95, u = 40 on the rim.
-    PupilParams p = inches(40.0 / 5.7);
-    p.edge = 1.0;
-    p.edgeRadius = 95.0;
-    PupilResult r = build(p);
-    ASSERT_EQ(r.N, 40);
-    EXPECT_NEAR(phase(38, 0) / kTwoPi, -0.0461, 5e-5);
-    EXPECT_NEAR(phase(40, 0) / kTwoPi, -1.0, 1e-9);
-    EXPECT_NEAR(phase(0, -40) / kTwoPi, -1.0, 1e-9);
-    EXPECT_EQ(phase(37, 0), 0.0);
-    EXPECT_EQ(phase(0, 0), 0.0);
-    EXPECT_NEAR(r.minW / kTwoPi, -1.0, 1e-9);
-}
-
-TEST_F(Pupil, EdgeZoneOfZeroWidthLeavesTheRimFinite)
-{
-    PupilParams p = inches(5.0);
-    p.edge = 1.0;
-    p.edgeRadius = 100.0;
-    PupilResult r = build(p);
-    EXPECT_EQ(phase(28, 0), 0.0);
-    EXPECT_EQ(engine->FieldReal(257 + 28, 257), 1.0);
-    EXPECT_TRUE(std::isfinite(r.rms));
-    EXPECT_EQ(r.rms, 0.0);
 }
 
 TEST_F(Pupil, PhaseScalesWithReferenceOverCurrentWavelength)
 {
     // A diameter scaled with the wavelength keeps the same cells, so every
     // cell must carry 555 / 700 of its phase.
-    PupilParams p = inches(8.0);
-    p.focus = 0.7;
-    p.spherical = 0.4;
-    p.coma = 0.3;
-    p.comaAngle = 30;
-    p.pinch = -0.2;
+    PupilParams p = Inches(8.0, [](PupilParams& p) {
+        p.focus = 0.7; p.spherical = 0.4; p.coma = 0.3; p.comaAngle = 30; p.pinch = -0.2;
+    });
     build(p);
-    std::vector<double> at555(engine->WavefrontGrid.cells.begin(), engine->WavefrontGrid.cells.end());
-    engine->WaveLength = 700.0;
+    const auto at555 = std::make_unique<optics::Grid>(ws->phase);
     p.diameter = 8.0 * 700.0 / 555.0;
-    PupilResult r = build(p);
-    ASSERT_EQ(r.N, 46);
+    ASSERT_EQ(build(p, Blocking(), 700.0).N, 46);
     int compared = 0;
     for (int u = -46; u <= 46; ++u) {
         for (int v = -46; v <= 46; ++v) {
-            const double before = at555[static_cast<size_t>(257 + u) * 517 + 257 + v];
+            const double before = (*at555)(257 + u, 257 + v);
             ASSERT_NEAR(phase(u, v), before * 555.0 / 700.0, 1e-12) << u << "," << v;
             compared += before != 0.0;
         }
@@ -270,125 +203,112 @@ TEST_F(Pupil, PhaseScalesWithReferenceOverCurrentWavelength)
     EXPECT_GT(compared, 5000);
 }
 
-TEST_F(Pupil, DefocusIsQuadraticInRadius)
+// Each term in waves at cells of a 5-inch pupil (N = 28) unless told otherwise.
+TEST_F(Pupil, EveryTermFollowsItsShapeAngleAndZone)
 {
-    PupilParams p = inches(5.0);
-    p.focus = 1.0;
-    PupilResult r = build(p);
-    EXPECT_NEAR(phase(28, 0), kTwoPi, 1e-12);
-    EXPECT_NEAR(phase(14, 0), kTwoPi / 4, 1e-12);
-    EXPECT_NEAR(phase(0, -14), kTwoPi / 4, 1e-12);
-    EXPECT_EQ(phase(0, 0), 0.0);
-    EXPECT_NEAR(engine->FieldReal(257 + 14, 257), 0.0, 1e-12);  // cos(pi / 2)
-    EXPECT_NEAR(engine->FieldImag(257 + 14, 257), 1.0, 1e-12);
+    // theta of cell (14, 8) is atan(8 / 14) = 29.7 degrees: sin(3 theta) x 0.5 rho^2.
+    const double rho2 = (14 * 14 + 8 * 8) / (28.0 * 28.0);
+    const double pinchAt = std::sin(3 * std::atan2(8 / 28.0 + 1e-7, 14 / 28.0 + 1e-7)) * 0.5 * rho2;
+    const struct {
+        const char* name;
+        PupilParams params;
+        std::vector<std::tuple<int, int, double>> waves;
+        double tolerance;
+    } cases[] = {
+        {"defocus", Inches(5.0, [](PupilParams& p) { p.focus = 1.0; }),
+         {{28, 0, 1.0}, {14, 0, 0.25}, {0, -14, 0.25}, {0, 0, 0.0}}, 1e-12},
+        // cos(theta) at 90 degrees: largest along +x, antisymmetric in x.
+        {"coma 90", Inches(5.0, [](PupilParams& p) { p.coma = 1.0; p.comaAngle = 90; }),
+         {{28, 0, 0.5}, {-28, 0, -0.5}, {0, 28, 0.0}}, 1e-6},
+        // cos(theta + pi / 2) = -sin(theta) at 180 degrees: largest along -y.
+        {"coma 180", Inches(5.0, [](PupilParams& p) { p.coma = 1.0; p.comaAngle = 180; }),
+         {{0, -28, 0.5}, {0, 28, -0.5}}, 1e-6},
+        {"astigmatism", Inches(5.0, [](PupilParams& p) { p.astigmatism = 1.0; }), {{28, 0, 0.5}, {0, 28, -0.5}},
+         1e-6},
+        {"pinch", Inches(5.0, [](PupilParams& p) { p.pinch = 1.0; }), {{14, 8, pinchAt}, {0, 28, -0.5}}, 1e-6},
+        // Only y beyond the band start: y = 0.5 is not; ((0.75 - 0.5) / 0.5)^3.
+        {"tube", Inches(5.0, [](PupilParams& p) { p.tube = 1.0; p.tubeRadius = 0.5; }),
+         {{0, 14, 0.0}, {0, -20, 0.0}, {0, 28, 1.0}, {0, 21, 0.125}}, 1e-12},
+        // N = 40: cell u = 38 lies at rho 0.95, u = 40 on the rim.
+        {"edge from 95 %", Inches(40.0 / 5.7, [](PupilParams& p) { p.edge = 1.0; p.edgeRadius = 95.0; }),
+         {{40, 0, -1.0}, {0, -40, -1.0}, {37, 0, 0.0}, {0, 0, 0.0}}, 1e-9},
+        {"edge at its start", Inches(40.0 / 5.7, [](PupilParams& p) { p.edge = 1.0; }), {{38, 0, -0.0461}}, 5e-5},
+        // A zone of zero width leaves even the rim alone.
+        {"edge from 100 %", Inches(5.0, [](PupilParams& p) { p.edge = 1.0; p.edgeRadius = 100.0; }),
+         {{28, 0, 0.0}}, 0.0},
+        {"higher spherical", Inches(8.0, [](PupilParams& p) { p.higherSpherical = 1.0; }),
+         {{0, 0, 0.5}, {46, 0, -0.5}}, 1e-9},
+    };
+    for (const auto& c : cases) {
+        const PupilSummary r = build(c.params);
+        for (const auto& [u, v, waves] : c.waves)
+            EXPECT_NEAR(phase(u, v) / kTwoPi, waves, c.tolerance) << c.name << " at " << u << "," << v;
+        EXPECT_LE(r.minW, 0.0) << c.name;
+    }
+    // The field is cos and sin of the phase; the readouts its extremes.
+    PupilSummary r = build(Inches(5.0, [](PupilParams& p) { p.focus = 1.0; }));
+    EXPECT_NEAR(ws->fieldRe(257 + 14, 257), 0.0, 1e-12);  // cos(pi / 2)
+    EXPECT_NEAR(ws->fieldIm(257 + 14, 257), 1.0, 1e-12);
     EXPECT_NEAR(r.maxW, kTwoPi + 1e-5, 1e-12);
     EXPECT_EQ(r.minW, 0.0);
+    r = build(Inches(40.0 / 5.7, [](PupilParams& p) { p.edge = 1.0; }));
+    EXPECT_NEAR(r.minW / kTwoPi, -1.0, 1e-9);
+    EXPECT_EQ(build(Inches(5.0, [](PupilParams& p) { p.edge = 1.0; p.edgeRadius = 100.0; })).rms, 0.0);
 }
 
-TEST_F(Pupil, ComaPointsAlongItsAngleFromPlusXTowardsPlusY)
+TEST_F(Pupil, SphericalAberrationsAreBalancedAroundZero)
 {
-    PupilParams p = inches(5.0);
-    p.coma = 1.0;
-    p.comaAngle = 90;  // cos(theta): largest along +x, antisymmetric in x
-    build(p);
-    EXPECT_NEAR(phase(28, 0) / kTwoPi, 0.5, 1e-6);
-    EXPECT_NEAR(phase(-28, 0) / kTwoPi, -0.5, 1e-6);
-    EXPECT_NEAR(phase(0, 28) / kTwoPi, 0.0, 1e-6);
-    p.comaAngle = 180;  // cos(theta + pi / 2) = -sin(theta): largest along -y
-    build(p);
-    EXPECT_NEAR(phase(0, -28) / kTwoPi, 0.5, 1e-6);
-    EXPECT_NEAR(phase(0, 28) / kTwoPi, -0.5, 1e-6);
-}
-
-TEST_F(Pupil, AstigmatismAndPinchFollowTheirAngles)
-{
-    PupilParams p = inches(5.0);
-    p.astigmatism = 1.0;
-    p.astigmatismAngle = 0;
-    build(p);
-    EXPECT_NEAR(phase(28, 0) / kTwoPi, 0.5, 1e-6);
-    EXPECT_NEAR(phase(0, 28) / kTwoPi, -0.5, 1e-6);
-    p.astigmatism = 0.0;
-    p.pinch = 1.0;
-    build(p);
-    // sin(3 theta) x 0.5 rho^2: theta = 30 degrees gives the full half wave.
-    const int u = 14;
-    const int v = 8;  // atan(8 / 14) = 29.7 degrees
-    const double rho2 = (u * u + v * v) / (28.0 * 28.0);
-    const double theta = std::atan2(v / 28.0 + 1e-7, u / 28.0 + 1e-7);
-    EXPECT_NEAR(phase(u, v), std::sin(3 * theta) * 0.5 * kTwoPi * rho2, 1e-6);
-    EXPECT_NEAR(phase(0, 28) / kTwoPi, std::sin(3 * std::numbers::pi / 2) * 0.5, 1e-6);
-}
-
-TEST_F(Pupil, TubeCurrentsOnlyBelowTheirBand)
-{
-    PupilParams p = inches(5.0);
-    p.tube = 1.0;
-    p.tubeRadius = 0.5;
-    build(p);
-    EXPECT_EQ(phase(0, 14), 0.0);  // y = 0.5 is not beyond the start
-    EXPECT_EQ(phase(0, -20), 0.0);
-    EXPECT_NEAR(phase(0, 28) / kTwoPi, 1.0, 1e-12);
-    EXPECT_NEAR(phase(0, 21) / kTwoPi, 0.125, 1e-12);  // ((0.75 - 0.5) / 0.5)^3
-}
-
-TEST_F(Pupil, LowerSphericalOfOneWaveHasRmsOfPoint298Waves)
-{
-    PupilParams p = inches(8.0);
-    p.spherical = 1.0;
-    PupilResult r = build(p);
-    // 4 (rho^2 - rho^4 - 1/6) has a standard deviation of sqrt(1/180) x 4.
-    EXPECT_NEAR(r.rms / kTwoPi, 0.298, 0.003);
-    EXPECT_NEAR(r.mean / kTwoPi, 0.0, 0.01);
-}
-
-TEST_F(Pupil, HigherSphericalIsBalancedAroundZero)
-{
-    PupilParams p = inches(8.0);
-    p.higherSpherical = 1.0;
-    PupilResult r = build(p);
-    // -(10 rho^6 - 15 rho^4 + 6 rho^2 - 0.5) has mean 0 over the disc and
-    // RMS 0.5 / sqrt(7).
-    EXPECT_NEAR(r.mean / kTwoPi, 0.0, 0.01);
-    EXPECT_NEAR(r.rms / kTwoPi, 0.5 / std::sqrt(7.0), 0.005);
-    EXPECT_NEAR(phase(0, 0) / kTwoPi, 0.5, 1e-12);
-    EXPECT_NEAR(phase(46, 0) / kTwoPi, -0.5, 1e-9);
-}
-
-TEST_F(Pupil, ScreensAddFourThousandthsOfTheirValue)
-{
-    for (int i = 0; i < 517; ++i) {
-        for (int j = 0; j < 517; ++j) {
-            engine->TurbulenceGrid(i, j) = 100.0;
-            engine->RoughnessGrid(i, j) = 50.0;
-        }
+    // 4 (rho^2 - rho^4 - 1/6) has a standard deviation of sqrt(1/180) x 4;
+    // -(10 rho^6 - 15 rho^4 + 6 rho^2 - 0.5) has RMS 0.5 / sqrt(7).
+    const std::tuple<void (*)(PupilParams&), double, double> cases[] = {
+        {[](PupilParams& p) { p.spherical = 1.0; }, 0.298, 0.003},
+        {[](PupilParams& p) { p.higherSpherical = 1.0; }, 0.5 / std::sqrt(7.0), 0.005},
+    };
+    for (const auto& [set, rms, tolerance] : cases) {
+        const PupilSummary r = build(Inches(8.0, set));
+        EXPECT_NEAR(r.rms / kTwoPi, rms, tolerance);
+        EXPECT_NEAR(r.mean / kTwoPi, 0.0, 0.01);
     }
-    PupilParams p = inches(5.0);
-    p.turbulence = 0.1;
-    build(p);
-    EXPECT_NEAR(phase(0, 0), 0.4, 1e-12);
-    p.turbulence = 0.0;
-    p.roughness = 0.1;
-    build(p);
-    EXPECT_NEAR(phase(5, 3), 0.2, 1e-12);
 }
 
-TEST_F(Pupil, TurbulenceSamplesOffTheGridReadZero)
+class PupilWithScreens : public Pupil {
+protected:
+    void SetUp() override
+    {
+        std::fill(turbulence->cells.begin(), turbulence->cells.end(), 100.0);
+        std::fill(roughness->cells.begin(), roughness->cells.end(), 50.0);
+    }
+    void build(double turbulenceAmount, double roughnessAmount, int drift)
+    {
+        PupilParams p = Inches(5.0);
+        p.turbulence = turbulenceAmount;
+        p.roughness = roughnessAmount;
+        Pupil::build(p, Blocking(), 555.0, {turbulence.get(), roughness.get(), drift});
+    }
+
+    std::unique_ptr<optics::Grid> turbulence = std::make_unique<optics::Grid>();
+    std::unique_ptr<optics::Grid> roughness = std::make_unique<optics::Grid>();
+};
+
+TEST_F(PupilWithScreens, AddFourThousandthsOfTheirValueWhenTheirAmountIsNotZero)
 {
-    for (int i = 0; i < 517; ++i)
-        for (int j = 0; j < 517; ++j)
-            engine->TurbulenceGrid(i, j) = 100.0;
-    PupilParams p = inches(5.0);
-    p.turbulence = 0.1;
-    // A large shift pushes the samples beyond the last cell: the centre reads
-    // 129 + 400 on both axes.
-    engine->TurbulenceShift = 400;
-    build(p);
+    build(0.1, 0.0, 0);
+    EXPECT_NEAR(phase(0, 0), 0.4, 1e-12);
+    build(0.0, 0.1, 0);
+    EXPECT_NEAR(phase(5, 3), 0.2, 1e-12);
+    // A screen that is not there adds nothing.
+    Pupil::build(Inches(5.0, [](PupilParams& p) { p.turbulence = 0.1; p.roughness = 0.1; }));
+    EXPECT_EQ(phase(5, 3), 0.0);
+}
+
+TEST_F(PupilWithScreens, TurbulenceDriftedOffTheGridReadsZero)
+{
+    // The centre reads 129 + 400 on both axes.
+    build(0.1, 0.0, 400);
     EXPECT_EQ(phase(0, 0), 0.0);
     EXPECT_EQ(phase(-28, 0), 0.0);  // first index 403 is inside, second 529 is not
-    // A negative shift below the first cell: the centre reads -11.
-    engine->TurbulenceShift = -140;
-    build(p);
+    // Drifted below the first cell: the centre reads -11.
+    build(0.1, 0.0, -140);
     EXPECT_EQ(phase(0, 0), 0.0);
     EXPECT_NEAR(phase(20, 10), 0.4, 1e-12);  // indices 79 and 34
 }
@@ -398,27 +318,11 @@ TEST(AngleOf, QuadrantsAndSinglePrecision)
     EXPECT_EQ(optics::AngleOf(0.0, 0.0), static_cast<float>(std::numbers::pi / 4));
     EXPECT_EQ(optics::AngleOf(1.0, -1e-7), 1.5707964f);  // x exactly cancelled
     EXPECT_EQ(optics::AngleOf(-1.0, -1e-7), -1.5707964f);
-    EXPECT_EQ(optics::AngleOf(-1e-7, -1.0), 0.0f);       // y exactly cancelled
+    EXPECT_EQ(optics::AngleOf(-1e-7, -1.0), 0.0f);  // y exactly cancelled
     EXPECT_EQ(optics::AngleOf(-1e-7, -1e-7), 0.0f);
     EXPECT_NEAR(optics::AngleOf(0.5, -0.5), 3 * std::numbers::pi / 4, 1e-6);
     EXPECT_NEAR(optics::AngleOf(-0.5, -0.5), -3 * std::numbers::pi / 4, 1e-6);
-    const float a = optics::AngleOf(0.3, 0.7);
-    EXPECT_EQ(a, static_cast<float>(std::atan2(0.3 + 1e-7, 0.7 + 1e-7)));
-}
-
-TEST_F(Pupil, RefusesDiametersThatGiveNoPupilOnTheGrid)
-{
-    engine->FieldReal(300, 300) = 7.0;
-    EXPECT_THROW(build(inches(0.0)), std::invalid_argument);
-    EXPECT_THROW(build(inches(-5.0)), std::invalid_argument);
-    EXPECT_THROW(build(inches(0.05)), std::invalid_argument);   // rounds to radius 0
-    EXPECT_THROW(build(inches(100.0)), std::invalid_argument);  // radius 570
-    EXPECT_THROW(build(inches(std::nan(""))), std::invalid_argument);
-    EXPECT_EQ(engine->FieldReal(300, 300), 7.0);
-    EXPECT_TRUE(sink.texts.empty());
-    // The largest diameter of the controls fits, even at 380 nm.
-    engine->WaveLength = 380.0;
-    EXPECT_LE(build(inches(25.0)).N, optics::kMaxPupilRadius);
+    EXPECT_EQ(optics::AngleOf(0.3, 0.7), static_cast<float>(std::atan2(0.3 + 1e-7, 0.7 + 1e-7)));
 }
 
 }  // namespace

@@ -3,16 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+#include <vector>
 
 namespace {
 
+using optics::RgbCell;
+using sim::ChannelWeights;
+
 TEST(ColourMatch, PublishedValuesAtWholeAndRoundedWavelengths)
 {
-    struct Row {
+    const struct {
         double nm;
         double x, y, z;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {555.0, 0.5120501, 1.0, 0.005749999},
         {436.0, 0.3343513, 0.01800736, 1.6564048},
         {360.0, 0.0001299, 0.000003917, 0.0006061},
@@ -23,7 +27,7 @@ TEST(ColourMatch, PublishedValuesAtWholeAndRoundedWavelengths)
         {359.4, 0.0, 0.0, 0.0},  // off the table
         {830.6, 0.0, 0.0, 0.0},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         const sim::ColourMatch m = sim::ColourMatchAt(r.nm);
         EXPECT_DOUBLE_EQ(m.x, r.x) << r.nm;
         EXPECT_DOUBLE_EQ(m.y, r.y) << r.nm;
@@ -31,56 +35,65 @@ TEST(ColourMatch, PublishedValuesAtWholeAndRoundedWavelengths)
     }
 }
 
-TEST(AccumulateColour, AddsTheWeightedAmplitudeToEveryCellOfTheDataArea)
-{
-    auto engine = optics::Engine::Create();
-    engine->StarGrid(1, 1) = 0.25;
-    engine->StarGrid(512, 7) = 1.0;
-    engine->StarGrid(0, 5) = 1.0;    // outside the data area
-    engine->StarGrid(513, 5) = 1.0;  // outside the data area
-    engine->ColourGrid(1, 1) = {0.5f, 0.0f, 0.0f};
-    engine->WeightRed = 2.0;
-    engine->WeightGreen = 0.5;
-    engine->WeightBlue = 0.0;
-    sim::AccumulateColour(*engine);
-    sim::AccumulateColour(*engine);
-
-    const optics::RgbCell& first = engine->ColourGrid(1, 1);
-    EXPECT_FLOAT_EQ(first.red, 0.5f + 2 * 0.5 * 2.0);
-    EXPECT_FLOAT_EQ(first.green, 2 * 0.5 * 0.5);
-    EXPECT_EQ(first.blue, 0.0f);
-    EXPECT_FLOAT_EQ(engine->ColourGrid(512, 7).red, 4.0f);
-    EXPECT_EQ(engine->ColourGrid(0, 5).red, 0.0f);
-    EXPECT_EQ(engine->ColourGrid(513, 5).red, 0.0f);
-    EXPECT_EQ(engine->ColourGrid(2, 2).red, 0.0f);
-}
-
-// Every cell, whatever its place in the row, gets its own channel sums; the
-// first pass of a run puts them onto 0 without reading the grid.
+// Every cell of the data area, whatever its place in the row, gets its own
+// channel sums, formed in double and stored as float; a start puts them onto
+// 0 without reading the grid. One weighted channel leaves the others alone.
 TEST(AccumulateColour, EveryCellAddsItsOwnWeightedAmplitude)
 {
-    for (const bool start : {false, true}) {
-        auto engine = optics::Engine::Create();
-        auto held = [](int i, int j) { return optics::RgbCell{float(i) / 7, float(j) / 3, 9.0f}; };
-        for (int i = 1; i <= 512; ++i)
-            for (int j = 1; j <= 512; ++j) {
-                engine->StarGrid(i, j) = 1.0 / (i + 3 * j);
-                engine->ColourGrid(i, j) = held(i, j);
-            }
-        engine->WeightRed = 0.3;
-        engine->WeightGreen = 0.5;
-        engine->WeightBlue = 0.7;
-        start ? sim::StartColour(*engine) : sim::AccumulateColour(*engine);
-        for (int i = 1; i <= 512; ++i)
+    auto star = std::make_unique<optics::Grid>();
+    for (int i = 1; i <= 512; ++i)
+        for (int j = 1; j <= 512; ++j)
+            (*star)(i, j) = 1.0 / (i + 3 * j);
+    (*star)(0, 5) = 1.0;  // outside the data area
+    (*star)(513, 5) = 1.0;
+    auto held = [](int i, int j) { return RgbCell{float(i) / 7, float(j) / 3, 9.0f}; };
+    const std::pair<ChannelWeights, bool> cases[] = {
+        {{0.3, 0.5, 0.7}, false}, {{0.3, 0.5, 0.7}, true}, {{0.0, 0.5, 0.0}, false}, {{0.0, 0.0, 0.7}, true}};
+    for (const auto& [w, start] : cases) {
+        SCOPED_TRACE(testing::Message() << w.red << " " << w.green << " " << w.blue << (start ? " start" : ""));
+        auto cells = std::make_unique<optics::ColourCells>();
+        for (int i = 0; i < optics::ColourCells::kSide; ++i)
+            for (int j = 0; j < optics::ColourCells::kSide; ++j)
+                (*cells)(i, j) = held(i, j);
+        start ? sim::StartColour(*cells, *star, w) : sim::AccumulateColour(*cells, *star, w);
+        for (int i = 1; i <= 512; ++i) {
             for (int j = 1; j <= 512; ++j) {
                 const double a = std::sqrt(1.0 / (i + 3 * j));
-                const optics::RgbCell h = start ? optics::RgbCell{0, 0, 0} : held(i, j);
-                const optics::RgbCell& cell = engine->ColourGrid(i, j);
-                ASSERT_EQ(cell.red, float(h.red + a * 0.3)) << start << " " << i << "," << j;
-                ASSERT_EQ(cell.green, float(h.green + a * 0.5)) << start << " " << i << "," << j;
-                ASSERT_EQ(cell.blue, float(h.blue + a * 0.7)) << start << " " << i << "," << j;
+                const RgbCell h = start ? RgbCell{0, 0, 0} : held(i, j);
+                const RgbCell& cell = (*cells)(i, j);
+                ASSERT_EQ(cell.red, float(h.red + a * w.red)) << i << "," << j;
+                ASSERT_EQ(cell.green, float(h.green + a * w.green)) << i << "," << j;
+                ASSERT_EQ(cell.blue, float(h.blue + a * w.blue)) << i << "," << j;
             }
+        }
+        for (auto [i, j] : {std::pair{0, 5}, {513, 5}, {5, 0}, {5, 513}})
+            EXPECT_EQ((*cells)(i, j).red, held(i, j).red) << i << "," << j;
     }
+}
+
+// The weight keeps the channel's total: total / sum of sqrt(star).
+TEST(AccumulateChannel, WeightsKeepTheTotalAndABlackPlaneGetsNone)
+{
+    auto star = std::make_unique<optics::Grid>();
+    double roots = 0.0;
+    for (int i = 1; i <= 512; ++i)
+        for (int j = 1; j <= 512; ++j) {
+            (*star)(i, j) = std::exp(-((i - 257) * (i - 257) + (j - 257) * (j - 257)) / 8.0);
+            roots += std::sqrt((*star)(i, j));
+        }
+    auto cells = std::make_unique<optics::ColourCells>();
+    (*cells)(257, 257) = {1.0f, 2.0f, 3.0f};
+    std::vector<double> amplitude;
+    const double weight = sim::AccumulateChannel(*cells, *star, sim::Channel::Green, 1000.0, amplitude);
+    EXPECT_NEAR(weight, 1000.0 / roots, 1e-12 * weight);
+    EXPECT_EQ((*cells)(257, 257).green, static_cast<float>(2.0f + std::sqrt((*star)(257, 257)) * weight));
+    EXPECT_EQ((*cells)(257, 257).red, 1.0f);
+    EXPECT_EQ((*cells)(257, 257).blue, 3.0f);
+
+    auto black = std::make_unique<optics::Grid>();
+    for (double total : {0.0, 500.0})
+        EXPECT_EQ(sim::AccumulateChannel(*cells, *black, sim::Channel::Blue, total, amplitude), 0.0) << total;
+    EXPECT_EQ((*cells)(257, 257).blue, 3.0f);
 }
 
 }  // namespace

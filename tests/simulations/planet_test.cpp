@@ -1,16 +1,19 @@
 #include "simulations/planet.h"
-#include "simulations/colour.h"
 
-#include "imaging/star_image.h"
-#include "optics/fft.h"
-#include "support/recording_sink.h"
+#include "imaging/display.h"
+#include "support/recording_progress.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace {
+
+using optics::Grid;
+using sim::PlanetPlane;
 
 // A picture of one colour, with room for changes.
 struct Picture {
@@ -30,25 +33,19 @@ struct Picture {
 };
 
 // A blurred star with its peak 1 at the centre cell, as the display step
-// leaves it, Gaussian of the given width in cells.
-void putStar(optics::Engine& e, double sigma)
+// leaves it: a Gaussian of the given width in cells.
+std::unique_ptr<optics::StarImage> BlurredStar(double sigma)
 {
+    auto star = std::make_unique<optics::StarImage>();
     for (int i = 1; i <= 512; ++i)
         for (int j = 1; j <= 512; ++j)
-            e.StarGrid(i, j) = std::exp(-((i - 257) * (i - 257) + (j - 257) * (j - 257)) / (2 * sigma * sigma));
+            star->grid(i, j) = std::exp(-((i - 257) * (i - 257) + (j - 257) * (j - 257)) / (2 * sigma * sigma));
+    return star;
 }
 
-// Convolves and runs the display step as the grey run does.
-void convolveAndShow(optics::Engine& e, const Picture& picture, sim::PlanetPlane plane)
+TEST(PlacePlanet, CentresWithTruncationAndCropsLargePicturesToTheMiddle)
 {
-    optics::NullStatusSink sink;
-    sim::ConvolvePlanet(e, picture.view(), plane, sink);
-    ASSERT_TRUE(imaging::BuildStarImage(e, {}, nullptr, sink));
-}
-
-TEST(PlanetPlacement, CentresWithTruncationAndCropsLargePicturesToTheMiddle)
-{
-    struct Row {
+    const struct {
         int w, h;
         sim::PlanetPlacement expected;
     } rows[] = {
@@ -58,7 +55,7 @@ TEST(PlanetPlacement, CentresWithTruncationAndCropsLargePicturesToTheMiddle)
         {600, 300, {44, 0, 512, 300, 0, 106, true}},
         {513, 1000, {0, 244, 512, 512, 0, 0, true}},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         const sim::PlanetPlacement p = sim::PlacePlanet(r.w, r.h);
         const sim::PlanetPlacement& x = r.expected;
         EXPECT_EQ(std::vector<int>({p.left, p.top, p.width, p.height, p.x0, p.y0, p.cropped}),
@@ -67,98 +64,123 @@ TEST(PlanetPlacement, CentresWithTruncationAndCropsLargePicturesToTheMiddle)
     }
 }
 
-TEST(PlanetConvolution, APixelPictureGivesBackTheStarOneCellUpLeftOfTheCentre)
+TEST(PlacePlanetPicture, OddWidthsSitOneCellLeftOnACleanGrid)
 {
-    auto e = optics::Engine::Create();
-    optics::FillBitReverse(*e);
-    putStar(*e, 3.0);
-    std::vector<double> star(e->StarGrid.cells.begin(), e->StarGrid.cells.end());
-    convolveAndShow(*e, Picture(1, 1, 200, 0, 0), sim::PlanetPlane::Red);
-    // The pixel lands on [256][256]; the display shows the square of the
-    // convolution, normalised: the star squared, around that cell.
+    auto grid = std::make_unique<Grid>();
+    (*grid)(128, 255) = 7.0;  // what was there before goes
+    const Picture narrow(257, 2, 10, 20, 30);
+    sim::PlacePlanetPicture(narrow.view(), PlanetPlane::Grey, *grid);
+    const double grey = 0.229 * 10 + 0.589 * 20 + 0.114 * 30;
+    EXPECT_EQ((*grid)(127, 256), 0.0);
+    EXPECT_EQ((*grid)(128, 256), grey);  // the first column: x0 = 127
+    EXPECT_EQ((*grid)(384, 257), grey);  // the last one
+    EXPECT_EQ((*grid)(385, 257), 0.0);
+    EXPECT_EQ((*grid)(128, 255), 0.0);
+    const std::pair<PlanetPlane, double> planes[] = {
+        {PlanetPlane::Red, 10.0}, {PlanetPlane::Green, 20.0}, {PlanetPlane::Blue, 30.0}};
+    for (const auto& [plane, value] : planes) {
+        sim::PlacePlanetPicture(narrow.view(), plane, *grid);
+        EXPECT_EQ((*grid)(200, 257), value);
+    }
+}
+
+class ConvolvePlanet : public ::testing::Test {
+protected:
+    optics::StarImagePtr convolve(const optics::StarImage& kernel, const Picture& picture, PlanetPlane plane)
+    {
+        return sim::ConvolvePlanet(*ws, kernel, picture.view(), plane, progress);
+    }
+
+    std::unique_ptr<optics::Workspace> ws = optics::Workspace::Create();
+    testing_support::RecordingProgress progress;
+};
+
+// The pixel lands on [256][256]; the display step shows the square of the
+// convolution, normalised: the star squared around that cell.
+TEST_F(ConvolvePlanet, APixelPictureGivesBackTheStarOneCellUpLeftOfTheCentre)
+{
+    const auto star = BlurredStar(3.0);
+    const optics::StarImagePtr image = convolve(*star, Picture(1, 1, 200, 0, 0), PlanetPlane::Red);
     double worst = 0.0;
     for (int i = 200; i <= 310; ++i)
         for (int j = 200; j <= 310; ++j)
-            worst = std::max(worst, std::fabs(e->StarGrid(i, j) - std::pow(star[(i + 1) * 517 + j + 1], 2)));
+            worst = std::max(worst, std::fabs(image->grid(i, j) - std::pow(star->grid(i + 1, j + 1), 2)));
     EXPECT_LT(worst, 1e-5);
-    EXPECT_GT(e->StarGrid(256, 256), 0.99);
+    EXPECT_GT(image->grid(256, 256), 0.99);
+    // The spectrum of the kernel at unit sum is left in the workspace.
+    EXPECT_NEAR(ws->spectrumRe(1, 1), 1.0, 1e-6);
+    EXPECT_TRUE(ws->spectrumAfterPupil);
+    EXPECT_EQ(progress.stages, (std::vector<std::string>{"FFT of star-image", "FFT of planet-image",
+                                                         "Inverse FFT of star * planet", "Building image", ""}));
 }
 
-TEST(PlanetConvolution, PlacesOddWidthsOneCellLeftAndWrapsLightRoundTheGrid)
+TEST_F(ConvolvePlanet, LightFromOneEdgeComesInAgainAtTheOther)
 {
-    auto e = optics::Engine::Create();
-    optics::FillBitReverse(*e);
-    e->StarGrid(128, 255) = 7.0;  // what was there before goes
-    Picture narrow(257, 2, 10, 20, 30);
-    sim::PlacePlanetPicture(narrow.view(), sim::PlanetPlane::Grey, e->StarGrid);
-    const double grey = 0.229 * 10 + 0.589 * 20 + 0.114 * 30;
-    EXPECT_EQ(e->StarGrid(127, 256), 0.0);
-    EXPECT_EQ(e->StarGrid(128, 256), grey);  // the first column: x0 = 127
-    EXPECT_EQ(e->StarGrid(384, 257), grey);  // the last one
-    EXPECT_EQ(e->StarGrid(385, 257), 0.0);
-    EXPECT_EQ(e->StarGrid(128, 255), 0.0);
-
-    // A 512 x 512 picture fills the grid; light from its right edge comes in
-    // again at the left one.
-    putStar(*e, 4.0);
     Picture full(512, 512, 0, 0, 0);
     for (int y = 0; y < 512; ++y)
         full.at(511, y)[0] = 255;
-    convolveAndShow(*e, full, sim::PlanetPlane::Red);
-    EXPECT_GT(e->StarGrid(1, 300), 0.5 * e->StarGrid(511, 300));
-    EXPECT_LT(e->StarGrid(100, 300), 1e-6);
+    const optics::StarImagePtr image = convolve(*BlurredStar(4.0), full, PlanetPlane::Red);
+    EXPECT_GT(image->grid(1, 300), 0.5 * image->grid(511, 300));
+    EXPECT_LT(image->grid(100, 300), 1e-6);
 }
 
-TEST(PlanetColour, WeightsKeepTotalsAndABlackPlaneGetsNone)
+TEST_F(ConvolvePlanet, ABlackKernelGivesABlackPicture)
 {
-    auto e = optics::Engine::Create();
-    putStar(*e, 2.0);
-    double amplitude = 0.0;
+    const auto black = std::make_unique<optics::StarImage>();
+    const optics::StarImagePtr image = convolve(*black, Picture(8, 8, 90, 90, 90), PlanetPlane::Grey);
+    EXPECT_EQ(image->peak, 0.0f);
     for (int i = 1; i <= 512; ++i)
         for (int j = 1; j <= 512; ++j)
-            amplitude += std::sqrt(e->StarGrid(i, j));
-    std::vector<double> roots;
-    EXPECT_DOUBLE_EQ(sim::AccumulateChannel(*e, sim::Channel::Green, 1000.0, roots), 1000.0 / amplitude);
-    EXPECT_EQ(e->WeightRed, 0.0);
-    EXPECT_DOUBLE_EQ(e->WeightGreen, 1000.0 / amplitude);
-    EXPECT_EQ(e->WeightBlue, 0.0);
-    EXPECT_FLOAT_EQ(e->ColourGrid(257, 257).green, static_cast<float>(std::sqrt(e->StarGrid(257, 257)) * 1000.0 / amplitude));
-    EXPECT_EQ(e->ColourGrid(257, 257).red, 0.0f);
-
-    optics::ClearGrid(*e, e->StarGrid);  // what a black plane leaves
-    EXPECT_EQ(sim::AccumulateChannel(*e, sim::Channel::Blue, 0.0, roots), 0.0);
-    sim::PlanetRun run(*e);
-    Picture noBlue(4, 4, 100, 50, 0);
-    run.startColourRun(noBlue.view());
-    EXPECT_EQ(e->PlanetSumRed, 1600.0);
-    run.accumulate(sim::PlanetPlane::Blue);
-    EXPECT_EQ(e->WeightBlue, 0.0);
-    EXPECT_EQ(e->ColourGrid(257, 257).blue, 0.0f);
+            ASSERT_EQ(image->grid(i, j), 0.0) << i << "," << j;
 }
 
-TEST(PlanetColour, CompositeClipsAt255InTheGridAndRoundsHalvesToEven)
+// Each channel's plane is added with the weight that keeps the channel's
+// total over the picture; a channel the picture lacks stays black.
+TEST(PlanetColourSum, WeightsKeepTheChannelTotalsAndTheShownCellsAreLimitedTo255)
 {
-    auto e = optics::Engine::Create();
-    imaging::PixelBuffer buffer(256, 256);
-    e->ColourGrid(129, 129) = {300.0f, 2.5f, 3.5f};
-    e->ColourGrid(384, 384) = {255.4f, 1000.0f, 0.0f};
-    e->ColourGrid(128, 128) = {300.0f, 300.0f, 300.0f};  // outside the picture
-    sim::DrawPlanetComposite(*e, buffer);
-    EXPECT_EQ(buffer.pixel(0, 0), (imaging::Rgb{255, 2, 4}));
-    EXPECT_EQ(buffer.pixel(255, 255), (imaging::Rgb{255, 255, 0}));
-    EXPECT_EQ(e->ColourGrid(129, 129).red, 255.0f);
-    EXPECT_EQ(e->ColourGrid(384, 384).green, 255.0f);
-    EXPECT_EQ(e->ColourGrid(128, 128).red, 300.0f);
+    const Picture picture(4, 4, 100, 50, 0);
+    sim::PlanetColourSum sum(picture.view());
+    EXPECT_EQ(sum.totals().red, 1600.0);
+    EXPECT_EQ(sum.totals().green, 800.0);
+    EXPECT_EQ(sum.totals().blue, 0.0);
+
+    auto red = std::make_unique<Grid>();
+    (*red)(129, 129) = 1.0;  // shown at pixel (0, 0)
+    (*red)(128, 128) = 1.0;  // outside the picture
+    EXPECT_EQ(sum.add(*red, PlanetPlane::Red), 800.0);
+    EXPECT_EQ(sum.lastWeights().red, 800.0);
+    EXPECT_EQ(sum.lastWeights().green, 0.0);
+    auto green = std::make_unique<Grid>();
+    (*green)(384, 384) = 0.25;  // sqrt 0.5, shown at pixel (255, 255)
+    (*green)(129, 129) = 0.25;
+    EXPECT_EQ(sum.add(*green, PlanetPlane::Green), 800.0);
+    EXPECT_EQ(sum.add(*green, PlanetPlane::Blue), 0.0);
+    EXPECT_EQ(sum.lastWeights().blue, 0.0);
+    EXPECT_EQ(sum.add(*green, PlanetPlane::Grey), 0.0);
+
+    const sim::Composite composite = sum.finish();
+    EXPECT_EQ(composite.scale, 1.0);
+    const optics::ColourCells& cells = *composite.cells;
+    EXPECT_EQ(cells(129, 129).red, 255.0f);
+    EXPECT_EQ(cells(129, 129).green, 255.0f);  // 400
+    EXPECT_EQ(cells(384, 384).green, 255.0f);
+    EXPECT_EQ(cells(128, 128).red, 800.0f);
+    EXPECT_EQ(cells(129, 129).blue, 0.0f);
+    EXPECT_EQ(imaging::DrawComposite(cells, composite.scale).pixel(0, 0), (imaging::Rgb{255, 255, 0}));
 }
 
 TEST(PlanetColour, PassesRunBlueGreenRedAndNameTheirWavelength)
 {
-    EXPECT_EQ(sim::PlaneOf(true, 440.0), sim::PlanetPlane::Blue);
-    EXPECT_EQ(sim::PlaneOf(true, 510.0), sim::PlanetPlane::Green);
-    EXPECT_EQ(sim::PlaneOf(true, 645.0), sim::PlanetPlane::Red);
-    EXPECT_EQ(sim::PlaneOf(false, 645.0), sim::PlanetPlane::Grey);
+    const std::pair<double, PlanetPlane> expected[] = {
+        {440.0, PlanetPlane::Blue}, {510.0, PlanetPlane::Green}, {645.0, PlanetPlane::Red}};
+    ASSERT_EQ(std::size(sim::kColourPasses), 3u);
+    for (std::size_t n = 0; n < 3; ++n) {
+        EXPECT_EQ(sim::kColourPasses[n].waveLength, expected[n].first);
+        EXPECT_EQ(sim::kColourPasses[n].channel, expected[n].second);
+    }
     EXPECT_EQ(sim::WavelengthStatus(440.0), "Calculating wavefront at 440nm");
     EXPECT_EQ(sim::WavelengthStatus(512.5, ','), "Calculating wavefront at 512,5nm");
+    EXPECT_EQ(sim::WavelengthStatus(0.1 + 0.2), "Calculating wavefront at 0.30000000000000004nm");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "ui/number_edit.h"
 #include "ui/picture_box.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -166,6 +167,17 @@ void AnimationPage::buildSettings()
     m_save = makeButton(this, QLatin1String(names::kSaveAnimation), QStringLiteral("Save"), QRect(left + 85, 186, 75, 25));
     connect(m_animate, &QPushButton::clicked, this, &AnimationPage::animate);
     connect(m_save, &QPushButton::clicked, this, &AnimationPage::saveAnimation);
+    // The player and the saved file play over and over while it is ticked.
+    m_loop = new QCheckBox(QStringLiteral("Loop"), this);
+    m_loop->setObjectName(QLatin1String(names::kAnimationLoop));
+    m_loop->setGeometry(left + 170, 189, 60, 20);
+    m_loop->setChecked(true);
+    ui::setHint(m_loop, QStringLiteral("Loop|Play the animation over and over, in the player and in the saved file"),
+                true);
+    connect(m_loop, &QCheckBox::toggled, this, [this](bool loop) {
+        m_player->setLoop(loop);
+        updatePlayerButtons();
+    });
 
     auto* instructions = makeLabel(this,
                                    QStringLiteral("1. Choose type of aberration\n2. Set the low - high values \n"
@@ -180,6 +192,8 @@ void AnimationPage::startUp()
     m_aberration->setCurrentIndex(0);
     m_object->setCurrentIndex(0);
     m_gif.clear();
+    // Nothing to play yet.
+    updatePlayerButtons();
 }
 
 sim::AnimationRange AnimationPage::range() const
@@ -231,13 +245,15 @@ void AnimationPage::animate()
     makeFrames(r);
 }
 
-void AnimationPage::framesMade(imaging::AnimatedGif gif)
+void AnimationPage::framesMade(imaging::AnimatedGif gif, const std::string& item, const sim::AnimationRange& range)
 {
     m_gif = std::move(gif);
+    m_madeItem = item;
+    m_madeRange = range;
     emit viewWanted(View::Animation);
     updatePlayerButtons();
     m_player->setAnimation(m_gif);
-    m_player->setLoop(false);
+    m_player->setLoop(m_loop->isChecked());
     if (!m_gif.empty())
         m_player->setFrameIndex(0);
     if (m_playButton->isEnabled())
@@ -320,7 +336,7 @@ bool AnimationPage::makeFrames(const sim::AnimationRange& r)
                     m_model.showStar(Place::Star, frame.star.image);
                 }
             },
-            [this, gif] { framesMade(std::move(*gif)); }, options);
+            [this, gif, text, r] { framesMade(std::move(*gif), text, r); }, options);
         return true;
     }
 
@@ -374,17 +390,17 @@ bool AnimationPage::makeFrames(const sim::AnimationRange& r)
                 m_model.showColourPass(Place::Planet, planet.passes[n].planet, sim::kColourPasses[n].waveLength);
             }
             m_model.trace().weights = planet.lastWeights;
-            m_status.showProgress(QStringLiteral("Building final image"));
             m_model.showComposite(Place::Planet, planet.composite);
             if (m_planet.finished)
                 m_planet.finished();
         },
-        [this, gif] { framesMade(std::move(*gif)); }, options);
+        [this, gif, text, r] { framesMade(std::move(*gif), text, r); }, options);
     return true;
 }
 
 void AnimationPage::saveAnimation()
 {
+    m_gif.setLoop(m_loop->isChecked());
     m_files.saveAnimation(this, m_gif);
 }
 
@@ -408,7 +424,7 @@ void AnimationPage::showAnimation()
 {
     const int count = m_player->count();
     m_slider->setMaximum(std::max(1, count - 1));
-    m_frameLabel->setText(QString::number(m_player->frameIndex() + 1));
+    m_frameLabel->setText(frameText(m_player->frameIndex()));
     updatePlayerButtons();
     m_slider->setEnabled(count > 1);
     m_speedBar->setEnabled(m_slider->isEnabled());
@@ -418,9 +434,16 @@ void AnimationPage::showFrame()
 {
     const int k = m_player->frameIndex();
     m_slider->setValue(k);
-    const std::string item = m_aberration->currentText().toStdString();
-    m_frameLabel->setText(QString::fromStdString(sim::FrameLabel(item, range(), k, decimalSeparator())));
+    m_frameLabel->setText(frameText(k));
     updatePlayerButtons();
+}
+
+QString AnimationPage::frameText(int frame) const
+{
+    // The value each frame was made with, whatever the editors say now.
+    if (m_gif.empty() || frame < 0)
+        return QString();
+    return QString::fromStdString(sim::FrameLabel(m_madeItem, m_madeRange, frame, decimalSeparator()));
 }
 
 void AnimationPage::showPlaying()

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -95,7 +96,9 @@ private:
     //! Starts making the frames of `range`; false when they cannot be made.
     bool makeFrames(const sim::AnimationRange& range);
     //! The frames are made: the player gets them.
-    void framesMade(imaging::AnimatedGif gif);
+    void framesMade(imaging::AnimatedGif gif, const std::string& item, const sim::AnimationRange& range);
+    //! The text over frame `frame` of the animation on show.
+    QString frameText(int frame) const;
 
     Calculations& m_calculations;
     ParameterColumn& m_parameters;
@@ -125,6 +128,10 @@ private:
     QToolButton* m_forwardButton;  // ForwardBtn
 
     imaging::AnimatedGif m_gif;  // AnimationGif
+    QCheckBox* m_loop = nullptr;
+    // What the animation on show was made of: its item and range.
+    std::string m_madeItem;
+    sim::AnimationRange m_madeRange;
 };
 
 }  // namespace app

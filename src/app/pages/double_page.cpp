@@ -55,7 +55,7 @@ DoublePage::DoublePage(Calculations& calculations, ParameterColumn& parameters, 
     m_dawes = makeButton(this, QLatin1String(names::kDawes), QStringLiteral("Dawes "), QRect(6, 196, 70, 25));
     makeLabel(this, QStringLiteral("Dawes criterion"), 84, 202);
     m_rayleigh = makeButton(this, QLatin1String(names::kRayleigh), QStringLiteral("Rayleigh "), QRect(6, 226, 70, 25));
-    makeLabel(this, QStringLiteral("Raleigh criterion"), 84, 232);
+    makeLabel(this, QStringLiteral("Rayleigh criterion"), 84, 232);
     m_save = makeButton(this, QLatin1String(names::kSaveDouble), QStringLiteral("Save"), QRect(6, 280, 75, 25));
     connect(m_save, &QPushButton::clicked, this, &DoublePage::savePicture);
 
@@ -63,7 +63,7 @@ DoublePage::DoublePage(Calculations& calculations, ParameterColumn& parameters, 
     m_picture = new ui::PictureBox(this, kSide, kSide);
     m_picture->setObjectName(QLatin1String(names::kDoubleImage));
     m_picture->move(290, 22);
-    makeLabel(this, QStringLiteral("Due to programming problems the ZOOM\nis inactive for this page."), 291, 284);
+    makeLabel(this, QStringLiteral("The zoom enlarges this picture too:\na close pair can be seen at zoom 2."), 291, 284);
 
     for (ui::NumberEdit* edit : {m_separation, m_magnitudes, m_angle})
         connect(edit, &ui::NumberEdit::changed, this, &DoublePage::composeDoubleStar);
@@ -78,7 +78,13 @@ void DoublePage::composeDoubleStar()
     if (!star)
         return;
     const sim::DoubleStarParams params{m_separation->value(), m_magnitudes->value(), m_angle->value()};
-    m_picture->copyFrom(sim::ComposeDoubleStar(star->grid, m_model.curve(), params));
+    m_picture->copyFrom(sim::ComposeDoubleStar(star->grid, m_model.curve(), params, m_model.look().zoom));
+}
+
+void DoublePage::redraw()
+{
+    if (m_picture->drawn())
+        composeDoubleStar();
 }
 
 void DoublePage::calculate()

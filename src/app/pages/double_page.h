@@ -31,6 +31,8 @@ public:
     //! Composes the picture from the star image on the star page; no
     //! calculation.
     void composeDoubleStar();
+    //! Composes it again (a display setting changed), when it was composed.
+    void redraw();
     //! "Calculate": a new star image, then the picture.
     void calculateDoubleStar();
     //! The separation of the Dawes and Rayleigh criteria for the aperture,

@@ -44,11 +44,12 @@ PlanetPage::PlanetPage(Calculations& calculations, ParameterColumn& parameters, 
     m_compare = new QComboBox(this);
     m_compare->setObjectName(QLatin1String(names::kCompareBox));
     m_compare->addItems({QStringLiteral("Original"), QStringLiteral("Other image")});
-    m_compare->setGeometry(182, 1, 83, 21);
+    m_compare->setGeometry(182, 1, 98, 21);
     ui::attachCaption(m_compare, makeLabel(this, QStringLiteral("Compare to"), 114, 5));
-    m_scaleLabel = makeLabel(this, QStringLiteral("Aberrated (25 arcseconds wide)"), 284, 5);
+    m_scaleLabel = makeLabel(this, QString(), 284, 5);
     m_scaleLabel->setObjectName(QLatin1String(names::kPlanetLabel));
     m_scaleLabel->setFixedWidth(200);
+    setScaleLabel(25);
     m_save = makeButton(this, QLatin1String(names::kSavePlanet), QStringLiteral("Save"), QRect(489, 1, 52, 21));
     connect(m_save, &QPushButton::clicked, this, &PlanetPage::savePicture);
 
@@ -79,7 +80,7 @@ PlanetPage::PlanetPage(Calculations& calculations, ParameterColumn& parameters, 
 
 void PlanetPage::setScaleLabel(int arcseconds)
 {
-    m_scaleLabel->setText(QStringLiteral("Planet image (%1 arcsec.)").arg(arcseconds));
+    m_scaleLabel->setText(QStringLiteral("Planet image (%1 arcseconds)").arg(arcseconds));
 }
 
 base::Status PlanetPage::loadStartPicture(const QString& fileName, const QString& path)
@@ -130,8 +131,10 @@ void PlanetPage::loadPlanetPicture()
         m_fileName = choice->path;
     }
     if (m_pictureSize.width() > kLargestWholePicture || m_pictureSize.height() > kLargestWholePicture)
-        m_dialogs.showMessage(window(), ui::MessageKind::Error, QStringLiteral("Image to large (>512 pixels)"),
-                              {ui::MessageButton::Yes});
+        m_dialogs.showMessage(window(), ui::MessageKind::Information,
+                              QStringLiteral("Image too large (more than 512 pixels): its central 512 x 512 pixels "
+                                             "are used"),
+                              {ui::MessageButton::Ok});
     showSize();
 }
 
@@ -251,7 +254,6 @@ bool PlanetPage::convolveInColour()
             m_status.flush();
         },
         [this, sum] {
-            m_status.showProgress(QStringLiteral("Building final image"));
             m_model.showComposite(Place::Planet, sum->finish());
             showComparison();
             reportCrop();

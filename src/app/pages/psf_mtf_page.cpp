@@ -56,6 +56,16 @@ PsfMtfPage::PsfMtfPage(QWidget* parent)
     m_maxOne = new QCheckBox(QStringLiteral("Set Max=1"), this);
     m_maxOne->setObjectName(QLatin1String(names::kPsfMaxOne));
     m_maxOne->setGeometry(8, 296, 90, 18);
+    // The axis follows the box at once.
+    connect(m_maxOne, &QCheckBox::toggled, this, &PsfMtfPage::setPsfMaximum);
+    // Until the first calculation with the curves.
+    m_help = new QLabel(QStringLiteral("Tick 'Calculate PSF/MTF' and press Calculate"), this);
+    m_help->setObjectName(QLatin1String(names::kPsfMtfHelp));
+    m_help->setAlignment(Qt::AlignCenter);
+    m_help->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_help->setStyleSheet(QStringLiteral("color: #606060; background: transparent;"));
+    m_help->setGeometry(0, 100, 556, 30);
+
     m_resolution = makeLabel(this, QStringLiteral("Max. resolution:"), 290, 298);
     m_resolution->setObjectName(QLatin1String(names::kResolution));
     m_resolution->setFixedWidth(250);
@@ -67,13 +77,23 @@ void PsfMtfPage::setResolution(int hundredths)
                           + QStringLiteral("arcsec."));
 }
 
+void PsfMtfPage::setPsfMaximum()
+{
+    if (m_curves)
+        m_psfPlot->setLeftMaximum(m_maxOne->isChecked() ? 1.0 : m_curves->psfScale);
+    else if (m_maxOne->isChecked())
+        m_psfPlot->setLeftMaximum(1.0);
+}
+
 void PsfMtfPage::fillPlots(const optics::PsfMtfCurves& curves)
 {
     m_psfX->clear();
     m_psfY->clear();
     m_psfX->beginUpdate();
     m_psfY->beginUpdate();
-    m_psfPlot->setLeftMaximum(m_maxOne->isChecked() ? 1.0 : curves.psfScale);
+    m_curves = curves;
+    m_help->hide();
+    setPsfMaximum();
     for (std::size_t n = 0; n < curves.psfX.size(); ++n) {
         m_psfX->add(curves.psfX[n].x, curves.psfX[n].y);
         m_psfY->add(curves.psfY[n].x, curves.psfY[n].y);

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "optics/psf.h"
+
 #include <QWidget>
+
+#include <optional>
 
 class QCheckBox;
 class QLabel;
-
-namespace optics {
-struct PsfMtfCurves;
-}
 
 namespace ui {
 class PlotSeries;
@@ -32,6 +32,10 @@ public:
     void fillPlots(const optics::PsfMtfCurves& curves);
 
 private:
+    //! The left axis of the PSF plot: the PSF scale of the curves, or 1.
+    void setPsfMaximum();
+
+    std::optional<optics::PsfMtfCurves> m_curves;
     ui::PlotView* m_psfPlot;
     ui::PlotView* m_mtfPlot;
     ui::PlotSeries* m_psfX;     // PSFXLine
@@ -41,6 +45,7 @@ private:
     ui::PlotSeries* m_mtfY;     // MTFYline
     QCheckBox* m_maxOne;        // PsfMaxSet
     QLabel* m_resolution;       // RxLabel1
+    QLabel* m_help;
 };
 
 }  // namespace app

@@ -35,8 +35,10 @@ StartestPage::StartestPage(PictureFiles& files, QWidget* parent)
     m_starImage->setObjectName(QLatin1String(names::kStarImage));
     m_starImage->move(159, 25);
 
-    m_scaleLabel = makeLabel(this, QStringLiteral("Star image (25 arcseconds)"), 160, 290);
+    m_scaleLabel = makeLabel(this, QString(), 160, 290);
     m_scaleLabel->setObjectName(QLatin1String(names::kStarImageLabel));
+    m_scaleLabel->setFixedWidth(200);
+    setScaleLabel(25);
 
     auto* instructions = makeLabel(this,
         QStringLiteral("Set aperture (diameter, obstruction)\r\nSet aberrations in wavelengths\r\nPress Calculate button"),
@@ -82,7 +84,7 @@ int StartestPage::brightness() const
 
 void StartestPage::setScaleLabel(int arcseconds)
 {
-    m_scaleLabel->setText(QStringLiteral("Star image (%1 arcsec.)").arg(arcseconds));
+    m_scaleLabel->setText(QStringLiteral("Star image (%1 arcseconds)").arg(arcseconds));
 }
 
 void StartestPage::setUndersampled(bool undersampled)

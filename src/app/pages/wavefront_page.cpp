@@ -42,10 +42,17 @@ WavefrontPage::WavefrontPage(PictureFiles& files, ui::DialogService& dialogs, QW
     m_aperture = new ui::PictureBox(this, optics::kPictureSide, optics::kPictureSide);
     m_aperture->setObjectName(QLatin1String(names::kAperturePicture));
     m_aperture->move(8, 20);
-    makeLabel(this, QStringLiteral("Pupil Phase Function"), 284, 4);
+    m_title = makeLabel(this, QStringLiteral("Pupil Phase Function"), 284, 4);
+    m_title->setObjectName(QLatin1String(names::kWavefrontTitle));
+    m_title->setFixedWidth(256);
     m_wavefront = new ui::PictureBox(this, optics::kPictureSide, optics::kPictureSide);
     m_wavefront->setObjectName(QLatin1String(names::kWavefrontPicture));
     m_wavefront->move(284, 20);
+    m_help = new QLabel(QStringLiteral("Tick 'Display Wavefront'\nand press Calculate"), this);
+    m_help->setObjectName(QLatin1String(names::kWavefrontHelp));
+    m_help->setAlignment(Qt::AlignCenter);
+    m_help->setStyleSheet(QStringLiteral("color: #c0c0c0; background: transparent;"));
+    m_help->setGeometry(284, 20, optics::kPictureSide, optics::kPictureSide);
 
     auto label = [this](const char* name, int x, int y) {
         QLabel* l = makeLabel(this, QString(), x, y);
@@ -64,16 +71,22 @@ WavefrontPage::WavefrontPage(PictureFiles& files, ui::DialogService& dialogs, QW
                         QRect(380, 284, 75, 25));
     m_load =
         makeButton(this, QLatin1String(names::kLoadWavefront), QStringLiteral("Load Image"), QRect(464, 284, 75, 25));
+    m_clear = makeButton(this, QLatin1String(names::kClearWavefront), QStringLiteral("Clear"), QRect(316, 284, 58, 25));
+    ui::setHint(m_clear, QStringLiteral("Clear|Take the loaded picture away and show the computed map again"), true);
+    m_clear->setEnabled(false);
+    // The wavefront written out: two small buttons beside the readouts, one
+    // above the other.
     m_saveZernikes = makeButton(this, QLatin1String(names::kSaveZernike), QStringLiteral("Zernikes..."),
-                                QRect(258, 284, 58, 25));
+                                QRect(254, 278, 60, 20));
     ui::setHint(m_saveZernikes, QStringLiteral("Save Zernikes|The wavefront as 37 Fringe terms (waves at 555 nm)"),
                 true);
-    m_saveMap = makeButton(this, QLatin1String(names::kSaveMap), QStringLiteral("Map..."), QRect(318, 284, 58, 25));
+    m_saveMap = makeButton(this, QLatin1String(names::kSaveMap), QStringLiteral("Map..."), QRect(254, 299, 60, 20));
     ui::setHint(m_saveMap, QStringLiteral("Save map|The wavefront as a .wft or FITS map (waves at 555 nm)"), true);
     connect(m_saveZernikes, &QPushButton::clicked, this, &WavefrontPage::saveZernikes);
     connect(m_saveMap, &QPushButton::clicked, this, &WavefrontPage::saveMap);
     connect(m_save, &QPushButton::clicked, this, &WavefrontPage::savePicture);
     connect(m_load, &QPushButton::clicked, this, &WavefrontPage::loadPicture);
+    connect(m_clear, &QPushButton::clicked, this, &WavefrontPage::showComputedMap);
 }
 
 void WavefrontPage::showAperture(const imaging::PixelBuffer& picture)
@@ -94,8 +107,28 @@ void WavefrontPage::showWavefront(const imaging::PixelBuffer& picture, const opt
     const double pv = std::fabs(maxW - minW);
     m_peakToValleyWaves->setText(pv > 0.01 ? QStringLiteral("1/") + fixed(kTwoPi / pv, 3) + QStringLiteral(" wave")
                                            : QString());
+    m_computed = picture;
+    if (m_loaded)
+        return;
+    m_help->hide();
     m_wavefront->copyFrom(picture);
     m_wavefront->repaint();
+}
+
+void WavefrontPage::showComputedMap()
+{
+    if (!m_loaded)
+        return;
+    m_loaded = false;
+    m_clear->setEnabled(false);
+    m_title->setText(QStringLiteral("Pupil Phase Function"));
+    m_wavefront->clear();
+    if (m_computed)
+        m_wavefront->copyFrom(*m_computed);
+    else
+        m_help->show();
+    m_wavefront->repaint();
+    emit computedMapBack();
 }
 
 void WavefrontPage::savePicture()
@@ -115,8 +148,12 @@ void WavefrontPage::loadPicture()
             return;
         }
         m_wavefront->setPicture(*loaded);
+        m_help->hide();
+        m_loaded = true;
+        m_clear->setEnabled(true);
+        m_title->setText(QStringLiteral("Loaded (readouts: last computed wavefront)"));
+        emit computedMapStopped();
     }
-    emit computedMapStopped();
 }
 
 void WavefrontPage::saveZernikes()

@@ -1,17 +1,15 @@
 #pragma once
 
 #include "base/result.h"
+#include "imaging/pixel_buffer.h"
 
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QPushButton;
-
-namespace imaging {
-class PixelBuffer;
-}
 
 namespace optics {
 struct PupilPhase;
@@ -46,9 +44,13 @@ public:
     //! "Save Image": the wavefront picture, always as JPEG.
     void savePicture();
     //! "Load Image": a JPEG or BMP picture takes the place of the wavefront
-    //! map for good. Cancelling stops the map as well; a picture that cannot
-    //! be read is reported and changes nothing.
+    //! map, marked "Loaded"; the readouts go on saying what the last
+    //! computed wavefront was. A picture that cannot be read is reported and
+    //! changes nothing; cancelling changes nothing.
     void loadPicture();
+    //! "Clear" (or "Display Wavefront" ticked again): the loaded picture goes
+    //! and the last computed map comes back.
+    void showComputedMap();
 
     //! Samples the pupil the controls describe (over the whole disc when
     //! asked, else through the aperture), for the two writers below.
@@ -64,9 +66,10 @@ public:
     void saveMap();
 
 signals:
-    //! From now on calculations leave the wavefront picture and its readouts
-    //! alone.
+    //! A picture was loaded in the map's place.
     void computedMapStopped();
+    //! The computed map is shown again.
+    void computedMapBack();
 
 private:
     PictureFiles& m_files;
@@ -79,6 +82,11 @@ private:
     QLabel* m_rmsWaves;           // RMS as a fraction of a wave
     QPushButton* m_save;
     QPushButton* m_load;
+    QPushButton* m_clear;
+    QLabel* m_title;
+    QLabel* m_help;  // over the map before there is one
+    std::optional<imaging::PixelBuffer> m_computed;
+    bool m_loaded = false;
     QPushButton* m_saveZernikes;
     QPushButton* m_saveMap;
     Sampler m_sampler;
