@@ -232,6 +232,29 @@ TEST_F(MeasuredPageTest, TheWavefrontPageWritesListsAndMapsThatReadBackTheSameSt
     }
 }
 
+TEST_F(MeasuredPageTest, AWavelengthTheEditorCannotHoldConvertsTheValues)
+{
+    // 0.5 waves of 1600 nm in the middle of a 3 x 3 map: 800 nm, 1.441 waves
+    // of 555 nm, whatever the editor can show.
+    load(write("ir.wft", "3\n3\n0\n0\n0\n0\n0.5\n0\n0\n0\n0\noutside ellipse 1 1 1 1\nLambda 1600\n"));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text,
+              "The file is in waves of 1600 nm; its values were converted to waves of 1100 nm.");
+    EXPECT_EQ(edit(kMeasuredWavelength)->value(), 1100.0);
+    auto* page = window->findChild<app::MeasuredPage*>();
+    ASSERT_NE(page->composed(), nullptr);
+    const optics::WavefrontSamples* map = page->composed()->map();
+    ASSERT_NE(map, nullptr);
+    // Piston and tilt removed: the middle stands 800 nm above the mean of the
+    // ring around it.
+    EXPECT_NEAR(map->sample(1, 1) - map->sample(0, 1), 800.0 / 555.0, 1e-9);
+
+    dialogs.clearShown();
+    load(write("ir.zrn", "0\n0\n0\n0.5\n"));
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_NEAR(page->composed()->terms()[3], 0.5 * 1100.0 / 555.0, 1e-12);
+}
+
 TEST_F(MeasuredPageTest, TheBatchDriverLoadsSwitchesOnAndReportsTheMeasuredWavefront)
 {
     const QString list = write("batch.zrn", "0\n0\n0\n0\n0\n0\n0.2\n");

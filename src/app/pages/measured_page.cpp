@@ -208,14 +208,27 @@ void MeasuredPage::loadFile()
     QStringList notes;
     for (const std::string& n : m_loaded->notes)
         notes << QString::fromStdString(n);
+    m_listScale = 1.0;
     if (m_loaded->waveLength) {
-        const double held = m_waveLength->held(*m_loaded->waveLength);
-        if (std::fabs(held - *m_loaded->waveLength) > 0.05)
-            notes << QStringLiteral("The file is in waves of %1 nm; the wavelength was set to its nearest allowed "
-                                    "value.")
-                         .arg(*m_loaded->waveLength);
-        m_waveLength->setValue(*m_loaded->waveLength);
+        // A wavelength the editor cannot hold: the values are converted to
+        // waves of the nearest one it can.
+        const double file = *m_loaded->waveLength;
+        const double held = m_waveLength->held(file);
+        if (std::fabs(held - file) > 0.05) {
+            notes << QStringLiteral("The file is in waves of %1 nm; its values were converted to waves of %2 nm.")
+                         .arg(file)
+                         .arg(held);
+            m_listScale = file / held;
+            if (m_loaded->map && m_loaded->map->unit == measured::MapData::Unit::Waves) {
+                auto samples = std::make_shared<optics::WavefrontSamples>(*m_loaded->map->samples);
+                for (double& v : samples->values)
+                    v *= file;
+                m_loaded->map = measured::MapData{std::move(samples), measured::MapData::Unit::Nanometres};
+            }
+        }
+        m_waveLength->setValue(file);
     }
+    m_prepared.reset();
     m_row->clear();
     if (m_loaded->zernikes && m_loaded->zernikes->kind == measured::ZernikeSet::Kind::Table) {
         for (const measured::ZernikeRow& row : m_loaded->zernikes->rows)
@@ -255,6 +268,8 @@ void MeasuredPage::loadFile()
 void MeasuredPage::clear()
 {
     m_loaded.reset();
+    m_prepared.reset();
+    m_listScale = 1.0;
     m_fileName.clear();
     m_file->setText(QStringLiteral("No file: type the terms, or load"));
     m_file->setToolTip({});
@@ -275,7 +290,10 @@ void MeasuredPage::fillFromList()
     const measured::FringeTerms terms =
         measured::ToFringe(set, static_cast<std::size_t>(std::max(0, m_row->currentIndex())),
                            static_cast<measured::TermOrder>(m_ordering->currentIndex()), m_normalised->isChecked());
-    showTerms(terms.terms);
+    measured::FringeArray values = terms.terms;
+    for (double& v : values)
+        v *= m_listScale;
+    showTerms(values);
     compose();
 }
 
@@ -292,8 +310,19 @@ void MeasuredPage::compose()
 {
     if (m_filling)
         return;
-    const measured::MapData* map = m_loaded && m_loaded->map ? &*m_loaded->map : nullptr;
-    m_composed = measured::ComposeMeasured(m_values, map, settings());
+    // The map is scaled and fitted again only when what it depends on has
+    // changed, not for each term typed.
+    const measured::MeasuredSettings now = settings();
+    std::shared_ptr<const optics::WavefrontSamples> map;
+    if (m_loaded && m_loaded->map) {
+        if (!m_prepared || m_preparedFor.waveLength != now.waveLength || m_preparedFor.surface != now.surface
+            || m_preparedFor.removeDefocus != now.removeDefocus) {
+            m_prepared = measured::PrepareMap(*m_loaded->map, now);
+            m_preparedFor = now;
+        }
+        map = m_prepared;
+    }
+    m_composed = measured::ComposeMeasured(m_values, std::move(map), now);
     showComposed();
     if (m_on->isChecked())
         emit changed();

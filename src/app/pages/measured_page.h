@@ -46,7 +46,7 @@ public:
     //! The wavefront the page shows, switched on or not (null when empty).
     const optics::MeasuredWavefrontPtr& composed() const { return m_composed; }
     bool switchedOn() const;
-    //! The file the page holds ("" when none) and its map size (0 x 0 without).
+    //! The name of the file the page holds ("" when none).
     QString fileName() const { return m_fileName; }
 
     //! "Load": reads a Zernike list, table or listing, or a wavefront map. A
@@ -95,6 +95,12 @@ private:
     measured::FringeArray m_values{};
 
     std::optional<measured::MeasuredFile> m_loaded;
+    //! What a list's values are multiplied by: the file's wavelength over
+    //! the editor's, when the editor cannot hold the file's.
+    double m_listScale = 1.0;
+    //! The loaded map as it is added, and the settings it was made for.
+    std::shared_ptr<const optics::WavefrontSamples> m_prepared;
+    measured::MeasuredSettings m_preparedFor;
     QString m_fileName;
     bool m_filling = false;
     optics::MeasuredWavefrontPtr m_composed;
