@@ -81,6 +81,8 @@ QString DescribeTelescope(const optics::StarRequest& request)
     for (const auto& [amount, name] : errors)
         if (amount != 0.0)
             parts << QStringLiteral("%1 %2").arg(QLatin1String(name), shortest(std::round(amount * 1000.0) / 1000.0));
+    if (request.measured)
+        parts << QStringLiteral("measured");
     if (request.waveLength != optics::kReferenceWavelength)
         parts << QStringLiteral("%1 nm").arg(shortest(request.waveLength));
     return parts.join(QStringLiteral(", "));

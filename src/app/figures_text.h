@@ -30,7 +30,8 @@ QString FocusWithTravel(double waves, double focalRatio);
 
 //! The telescope and its errors in a few words: "8 in, obs. 25 %, sph 0.25"
 //! (sph the low-order spherical aberration, sph5 the high-order one); errors
-//! that are 0 are left out, a wavelength other than 555 nm is given.
+//! that are 0 are left out, a measured wavefront is named, a wavelength other
+//! than 555 nm is given.
 QString DescribeTelescope(const optics::StarRequest& request);
 
 }  // namespace app
