@@ -19,6 +19,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window needs a platform plugin (xcb, wayland), which the Qt libraries
-# only recommend.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# only recommend; the FITS maps need the cfitsio library (also found from
+# the programs' libraries, named here so that it is never left out).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcfitsio10")
 include(CPack)

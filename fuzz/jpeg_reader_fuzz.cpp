@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const base::Result<imaging::PixelBuffer> read = imaging::DecodeJpeg(data, size, "fuzz.jpg");
-    // A picture, or a message.
+    // A picture, or a sentence saying why there is none.
     if (read.ok() == !read.error().empty())
         std::abort();
     if (read) {

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
@@ -109,7 +110,7 @@ base::Status checkOutput(const QString& path)
 const QStringList kActions = {"--set",          "--check",         "--uncheck",    "--select",
                               "--click",        "--answer",        "--file",       "--filter",
                               "--save-picture", "--dump-controls", "--dump-state", "--dump-grid",
-                              "--wait"};
+                              "--wait",         "--type"};
 
 // Whether an action waits for the calculations started before it.
 bool waitsForRuns(const BatchAction& action)
@@ -132,6 +133,7 @@ QString BatchDriver::usage()
         "usage: quintalis-batch ACTION...\n"
         "Creates the Quintalis window offscreen and runs the actions in order:\n"
         "  --set NAME=VALUE        type VALUE into a numeric editor (then leave it), or move a slider\n"
+        "  --type NAME=TEXT        type TEXT into an editor key by key, as a user would, and leave it\n"
         "  --check NAME            tick a check box or choose a radio button\n"
         "  --uncheck NAME          untick a check box\n"
         "  --select NAME=INDEX     choose item INDEX of a drop-down list, or page INDEX of Tabs\n"
@@ -187,6 +189,15 @@ base::Status BatchDriver::checkAction(const BatchAction& action) const
         } else {
             return failure(QStringLiteral("%1 is not a numeric editor or slider").arg(set->name));
         }
+    } else if (a == QLatin1String("--type")) {
+        const base::Result<Assignment> typed = splitAssignment(action);
+        if (!typed)
+            return base::Fail(typed.error());
+        const base::Result<QWidget*> w = control(typed->name);
+        if (!w)
+            return base::Fail(w.error());
+        if (!qobject_cast<ui::NumberEdit*>(*w))
+            return failure(QStringLiteral("%1 is not an editor").arg(typed->name));
     } else if (a == QLatin1String("--check") || a == QLatin1String("--uncheck")) {
         const base::Result<QWidget*> w = control(action.argument);
         if (!w)
@@ -271,6 +282,9 @@ base::Status BatchDriver::runAction(const BatchAction& action)
     if (a == QLatin1String("--set")) {
         const Assignment set = *splitAssignment(action);
         setValue(*control(set.name), set.value);
+    } else if (a == QLatin1String("--type")) {
+        const Assignment typed = *splitAssignment(action);
+        typeInto(*control(typed.name), typed.value);
     } else if (a == QLatin1String("--check")) {
         setChecked(*control(action.argument), true);
     } else if (a == QLatin1String("--uncheck")) {
@@ -333,6 +347,26 @@ void BatchDriver::setValue(QWidget* w, const QString& value)
         return;
     }
     qobject_cast<QSlider*>(w)->setValue(*parseInteger(value));
+}
+
+void BatchDriver::typeInto(QWidget* w, const QString& text)
+{
+    // Everything selected, then key by key: what the editor refuses a user
+    // could not type either. Then on to the next control.
+    auto* edit = qobject_cast<ui::NumberEdit*>(w);
+    edit->findChild<QLineEdit*>()->selectAll();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+        QApplication::sendEvent(edit, &release);
+    }
+    if (text.isEmpty()) {
+        QKeyEvent erase(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+        QApplication::sendEvent(edit, &erase);
+    }
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(edit, &leave);
 }
 
 void BatchDriver::setChecked(QWidget* w, bool checked)

@@ -52,6 +52,7 @@ private:
     base::Result<QWidget*> control(const QString& name) const;
 
     void setValue(QWidget* control, const QString& value);
+    void typeInto(QWidget* control, const QString& text);
     void setChecked(QWidget* control, bool checked);
     void select(QWidget* control, const QString& index);
     base::Status click(const QString& name, QWidget* control);

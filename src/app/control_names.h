@@ -35,6 +35,8 @@ inline constexpr char kTransferFunction[] = "PSFMTFCheck";
 inline constexpr char kWavefront[] = "Wavefront";
 inline constexpr char kResetAberrations[] = "Button1";
 inline constexpr char kLive[] = "LiveCheck";
+inline constexpr char kFocalRatio[] = "FocalRatioSpin";
+inline constexpr char kFocusTravel[] = "FocusTravelLabel";
 inline constexpr char kCalculate[] = "CalculateButton";
 inline constexpr char kFocus[] = "FocusSpin";
 inline constexpr char kComa[] = "XComaSpin";
@@ -57,6 +59,13 @@ inline constexpr char kUndersampled[] = "undersamplelabel";
 inline constexpr char kSaveStar[] = "SpeedButton1";
 inline constexpr char kBrightness[] = "Brightslide";
 inline constexpr char kStarPaintBox[] = "Starimage1";
+inline constexpr char kStarTitle[] = "StarTitle";
+inline constexpr char kStrehl[] = "StrehlLabel";
+inline constexpr char kMarechal[] = "MarechalLabel";
+inline constexpr char kStrehlClear[] = "StrehlClearLabel";
+inline constexpr char kFwhm[] = "FwhmLabel";
+inline constexpr char kEncircledEnergy[] = "EncircledLabel";
+inline constexpr char kShowHeld[] = "ShowHeldCheck";
 
 // Intra/Extra.
 inline constexpr char kIntraExtraPage[] = "IntraExtra";
@@ -127,6 +136,18 @@ inline constexpr char kPerfectLegend[] = "PerfectLegend";
 inline constexpr char kPlotHelp[] = "PlotHelp";
 inline constexpr char kPsfMaxOne[] = "PsfMaxSet";
 inline constexpr char kResolution[] = "RxLabel1";
+inline constexpr char kHoldCurves[] = "HoldCurves";
+inline constexpr char kCurveChoice[] = "CurveChoice";
+inline constexpr char kEnergyPlot[] = "EEPlot";
+inline constexpr char kEnergyLine[] = "EELine";
+inline constexpr char kEnergyPerfect[] = "EEperfect";
+inline constexpr char kPsfXHeld[] = "PSFXHeld";
+inline constexpr char kPsfYHeld[] = "PSFYHeld";
+inline constexpr char kMtfXHeld[] = "MTFXHeld";
+inline constexpr char kMtfYHeld[] = "MTFYHeld";
+inline constexpr char kEnergyHeld[] = "EEHeld";
+inline constexpr char kNowLegend[] = "NowLegend";
+inline constexpr char kHeldLegend[] = "HeldLegend";
 inline constexpr char kPsfMtfHelp[] = "PsfMtfHelp";
 
 // Turbulence.
@@ -136,6 +157,8 @@ inline constexpr char kRoughnessPicture[] = "Image4";
 inline constexpr char kTurbulenceAmount[] = "RMSSpin";
 inline constexpr char kRoughnessAmount[] = "Roughspin";
 inline constexpr char kSeed[] = "RandSeedSpin";
+inline constexpr char kSeeing[] = "SeeingSpin";
+inline constexpr char kSeeingNote[] = "SeeingNote";
 
 // Wavefront.
 inline constexpr char kWavefrontPage[] = "WavefrontPage";
@@ -150,6 +173,8 @@ inline constexpr char kLoadWavefront[] = "LoadAber";
 inline constexpr char kClearWavefront[] = "ClearAber";
 inline constexpr char kWavefrontTitle[] = "WavefrontTitle";
 inline constexpr char kWavefrontHelp[] = "WavefrontHelp";
+inline constexpr char kSaveZernike[] = "SaveZernikeButton";
+inline constexpr char kSaveMap[] = "SaveMapButton";
 
 // Chromatic; the seven rows are numbered from 1.
 inline constexpr char kChromaticPage[] = "Chromatic";
@@ -173,6 +198,24 @@ inline constexpr char kCredits[] = "SecretPanel1";
 inline constexpr char kSpecials[] = "Specials";
 inline constexpr char kGamma[] = "GammaSpin";
 inline constexpr char kSlope[] = "SlopeSpin";
+
+// Measured; the term editors are MeasuredZ1 .. MeasuredZ37 (Fringe order).
+inline constexpr char kMeasuredPage[] = "Measured";
+inline constexpr char kMeasuredLoad[] = "MeasuredLoad";
+inline constexpr char kMeasuredClear[] = "MeasuredClear";
+inline constexpr char kMeasuredFile[] = "MeasuredFile";
+inline constexpr char kMeasuredOn[] = "MeasuredOn";
+inline constexpr char kMeasuredWavelength[] = "MeasuredWavelength";
+inline constexpr char kMeasuredOrdering[] = "MeasuredOrdering";
+inline constexpr char kMeasuredRow[] = "MeasuredRow";
+inline constexpr char kMeasuredNormalised[] = "MeasuredNormalised";
+inline constexpr char kMeasuredSurface[] = "MeasuredSurface";
+inline constexpr char kMeasuredRemoveDefocus[] = "MeasuredRemoveDefocus";
+inline constexpr char kMeasuredPV[] = "MeasuredPV";
+inline constexpr char kMeasuredRMS[] = "MeasuredRMS";
+inline constexpr char kMeasuredPreview[] = "MeasuredPreview";
+inline constexpr char kMeasuredTerms[] = "MeasuredTerms";
+inline constexpr char kMeasuredTermPrefix[] = "MeasuredZ";
 
 // Not controls: the names --save-picture takes for the two drawing surfaces.
 inline constexpr char kStarBuffer[] = "StarBuffer";

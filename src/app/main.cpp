@@ -17,7 +17,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quintalis.Quintalis")));
 
     ui::QtDialogService dialogs;
-    app::MainWindow window(dialogs, {optics::WorkerPool::DefaultSize(), true});
+    app::MainWindow window(dialogs, {optics::WorkerPool::DefaultSize(), true, true});
     window.show();
     return QApplication::exec();
 }

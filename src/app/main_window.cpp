@@ -7,6 +7,7 @@
 #include "app/pages/chromatic_page.h"
 #include "app/pages/double_page.h"
 #include "app/pages/intra_extra_page.h"
+#include "app/pages/measured_page.h"
 #include "app/pages/page_helpers.h"
 #include "app/pages/planet_page.h"
 #include "app/pages/psf_mtf_page.h"
@@ -20,12 +21,19 @@
 #include "imaging/pixel_buffer.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
+#include "ui/layout_scaler.h"
 #include "ui/number_edit.h"
 #include "ui/picture_box.h"
 #include "ui/text_painter.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QShortcut>
 #include <QCloseEvent>
+#include <QResizeEvent>
+
+#include <cmath>
 #include <QLabel>
 #include <QLocale>
 #include <QTimer>
@@ -53,8 +61,12 @@ MainWindow::MainWindow(ui::DialogService& dialogs, WindowOptions options, QWidge
 {
     setObjectName(QLatin1String(names::kWindow));
     setWindowTitle(QStringLiteral("Quintalis"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    if (m_options.scalable)
+        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                       | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    else
+        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                       | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     // "MS Sans Serif" 8 point: 11 pixels on a 96 dpi screen. Where the face is
     // missing the nearest sans serif stands in at the same pixel size.
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -71,7 +83,16 @@ MainWindow::MainWindow(ui::DialogService& dialogs, WindowOptions options, QWidge
 
     buildLayout();
     connectPages();
+    connectKeys();
     startUp();
+    if (m_options.scalable) {
+        // Everything as built is scale 1.
+        m_scaler = std::make_unique<ui::LayoutScaler>(m_client);
+        setMinimumSize(kClientWidth, kClientHeight);
+        const double scale = startScale();
+        resize(static_cast<int>(std::lround(kClientWidth * scale)), static_cast<int>(std::lround(kClientHeight * scale)));
+        fitLayout();
+    }
 }
 
 MainWindow::~MainWindow()
@@ -86,18 +107,27 @@ void MainWindow::buildLayout()
     auto* client = new QWidget(this);
     client->setObjectName(QLatin1String(names::kClient));
     client->setFixedSize(kClientWidth, kClientHeight);
-    setCentralWidget(client);
-    setFixedSize(kClientWidth, kClientHeight);
+    m_client = client;
+    if (m_options.scalable) {
+        // The layout sits in the middle of whatever room the window has.
+        auto* room = new QWidget(this);
+        client->setParent(room);
+        setCentralWidget(room);
+    } else {
+        setCentralWidget(client);
+        setFixedSize(kClientWidth, kClientHeight);
+    }
 
     m_tabs = new QTabWidget(client);
     m_tabs->setObjectName(QLatin1String(names::kTabs));
     m_tabs->setGeometry(0, -1, 561, 345);
     m_tabs->setUsesScrollButtons(false);
-    // Ten captions in the window's own text size share 561 pixels, so the
-    // tabs are tight; the page on show stands out in white with a blue rule
-    // on top, the others recede in grey.
+    // Eleven captions share 561 pixels, so they are a pixel smaller than the
+    // window's text and tightly padded; the page on show stands out in white
+    // with a blue rule on top, the others recede in grey.
     m_tabs->setStyleSheet(QStringLiteral(
-        "QTabBar::tab { padding: 2px 2px 3px 2px; margin-right: 0px; background: #d8d8d8; color: #303030;"
+        "QTabBar::tab { font-size: 10px; padding: 2px 1px 3px 1px; margin-right: 0px; background: #d8d8d8;"
+        " color: #303030;"
         " border: 1px solid #a0a0a0; border-bottom: none; }"
         "QTabBar::tab:selected { background: white; color: black; border-top: 3px solid #2a6fc9;"
         " padding-top: 0px; }"
@@ -117,6 +147,7 @@ void MainWindow::buildLayout()
     m_wavefront = new WavefrontPage(*m_files, m_dialogs);
     m_chromatic = new ChromaticPage(calculations, *m_parameters, model, *this, *m_files);
     m_about = new AboutPage;
+    m_measured = new MeasuredPage(m_dialogs, *m_textPainter);
     m_tabs->addTab(m_startest, QStringLiteral("Startest"));
     m_tabs->addTab(m_intraExtra, QStringLiteral("Intra/Extra"));
     m_tabs->addTab(m_planet, QStringLiteral("Planet"));
@@ -127,6 +158,7 @@ void MainWindow::buildLayout()
     m_tabs->addTab(m_wavefront, QStringLiteral("Wavefront"));
     m_tabs->addTab(m_chromatic, QStringLiteral("Chromatic"));
     m_tabs->addTab(m_about, QStringLiteral("About"));
+    m_tabs->addTab(m_measured, QStringLiteral("Measured"));
     // The parameter regions overlap the edges of the pages.
     m_tabs->lower();
 
@@ -169,6 +201,9 @@ void MainWindow::connectPages()
                                      request.pupil.turbulence = turbulence.amplitude;
                                      request.pupil.roughness = m_turbulence->roughnessSettings().amplitude;
                                      request.screenDrift = m_model->screenDrift();
+                                     request.measured = m_measured->measured();
+                                     // The encircled energy goes with the PSF and MTF curves.
+                                     request.figures = request.transferFunction;
                                      return request;
                                  },
                                  [this] { return m_parameters->diameterText(); }, this});
@@ -177,6 +212,19 @@ void MainWindow::connectPages()
     connect(m_parameters, &ParameterColumn::calculateClicked, this, &MainWindow::calculateStar);
     connect(m_parameters, &ParameterColumn::edited, this, &MainWindow::recalculateLive);
     connect(m_turbulence, &TurbulencePage::edited, this, &MainWindow::recalculateLive);
+    connect(m_measured, &MeasuredPage::changed, this, &MainWindow::recalculateLive);
+    // The wavefront page writes the wavefront the controls describe.
+    m_wavefront->setSampler([this](bool wholeDisc) -> base::Result<optics::PupilPhase> {
+        optics::StarRequest request = m_calculations->request();
+        if (const base::Status fits = m_calculations->check(request); !fits)
+            return base::Fail(fits.error());
+        if (wholeDisc) {
+            // A map describes the wavefront, not the aperture in front of it.
+            request.mask = nullptr;
+            request.aperture = {};
+        }
+        return optics::SamplePupil(request, m_calculations->screens());
+    });
     connect(m_parameters, &ParameterColumn::liveToggled, this, [this](bool live) {
         if (m_options.rememberSettings)
             QSettings().setValue(QStringLiteral("live"), live);
@@ -230,6 +278,21 @@ void MainWindow::connectPages()
         });
     }
     connect(m_parameters, &ParameterColumn::zoomChanged, this, &MainWindow::applyZoom);
+    // The focal ratio converts, it does not calculate.
+    connect(m_parameters, &ParameterColumn::focalRatioChanged, this, [this] {
+        m_model->setFocalRatio(m_parameters->focalRatio());
+        m_psfMtf->setFocalRatio(m_parameters->focalRatio());
+    });
+    connect(m_parameters, &ParameterColumn::focalRatioChanged, m_intraExtra, &IntraExtraPage::showFocusLabels);
+    // A seeing is turned into a turbulence amount for the aperture.
+    connect(m_parameters, &ParameterColumn::edited, this,
+            [this] { m_turbulence->setApertureInches(m_parameters->apertureInches()); });
+    connect(m_psfMtf, &PsfMtfPage::holdToggled, this, [this](bool hold) {
+        if (hold)
+            m_model->hold();
+        else
+            m_model->release();
+    });
     connect(m_about, &AboutPage::displayCurveChanged, this, &MainWindow::applyDisplayCurve);
     connect(m_startest, &StartestPage::brightnessChanged, this, &MainWindow::applyBrightness);
     // The reset reaches each page's own controls in this order.
@@ -260,16 +323,31 @@ void MainWindow::connectPages()
     // What the model has to show goes to the page it belongs to.
     SimulationModel* model = m_model.get();
     connect(model, &SimulationModel::pictureDrawn, this, [this](Place place, const imaging::PixelBuffer& picture) {
-        ui::PictureBox* box = place == Place::Star        ? m_startest->starImage()
-                              : place == Place::Chromatic ? m_chromatic->picture()
-                                                          : m_planet->aberratedPicture();
+        if (place == Place::Star) {
+            m_startest->showStar(picture);
+            return;
+        }
+        ui::PictureBox* box = place == Place::Chromatic ? m_chromatic->picture() : m_planet->aberratedPicture();
         box->copyFrom(picture);
         box->repaint();
     });
     connect(model, &SimulationModel::scaleChanged, this, [this](int arcseconds) {
         m_planet->setScaleLabel(arcseconds);
         m_startest->setScaleLabel(arcseconds);
+        m_startest->setFocalPlaneWidth(m_model->pictureMicrometres());
     });
+    connect(model, &SimulationModel::focalPlaneChanged, this,
+            [this] { m_startest->setFocalPlaneWidth(m_model->pictureMicrometres()); });
+    connect(model, &SimulationModel::figuresChanged, this, [this] {
+        const auto& figured = m_model->figuredCalculation();
+        m_startest->showFigures(figured ? figured->figures.get() : nullptr, m_model->figuresCurrent());
+    });
+    const auto showComparison = [this] {
+        m_psfMtf->showComparison(m_model->curveCalculation(), m_model->held());
+    };
+    connect(model, &SimulationModel::curveCalculationChanged, this, showComparison);
+    connect(model, &SimulationModel::heldChanged, this, showComparison);
+    connect(model, &SimulationModel::heldChanged, this, [this] { m_startest->setHeldPicture(m_model->heldPicture()); });
     connect(model, &SimulationModel::screenShown, this,
             [this](optics::ScreenKind kind, const optics::ScreenPicture& picture) {
                 if (kind == optics::ScreenKind::Turbulence)
@@ -329,6 +407,9 @@ void MainWindow::startUp()
 
     // The display settings of the controls; nothing is on show yet.
     m_model->startDisplay(m_about->gamma(), m_about->slope(), m_parameters->zoom(), m_startest->brightness());
+    m_model->setFocalRatio(m_parameters->focalRatio());
+    m_psfMtf->setFocalRatio(m_parameters->focalRatio());
+    m_turbulence->setApertureInches(m_parameters->apertureInches());
     if (m_options.rememberSettings)
         m_parameters->setLive(QSettings().value(QStringLiteral("live"), false).toBool());
 }
@@ -409,11 +490,159 @@ void MainWindow::applyZoom()
     m_model->setZoom(m_parameters->zoom());
 }
 
+void MainWindow::runCurrentPage()
+{
+    switch (m_tabs->currentIndex()) {
+    case IntraExtraIndex: m_intraExtra->calculateFocalSeries(); break;
+    case PlanetIndex: m_planet->convolveInColour(); break;
+    case DoubleIndex: m_double->calculateDoubleStar(); break;
+    case AnimationIndex: m_animation->animate(); break;
+    case ChromaticIndex: m_chromatic->calculateWhiteLight(); break;
+    default: calculateStar(); break;
+    }
+}
+
+void MainWindow::saveCurrentPage()
+{
+    switch (m_tabs->currentIndex()) {
+    case StartestIndex: m_startest->savePicture(); break;
+    case IntraExtraIndex: m_intraExtra->savePicture(); break;
+    case PlanetIndex: m_planet->savePicture(); break;
+    case DoubleIndex: m_double->savePicture(); break;
+    case AnimationIndex: m_animation->saveAnimation(); break;
+    case WavefrontIndex: m_wavefront->savePicture(); break;
+    case ChromaticIndex: m_chromatic->savePicture(); break;
+    default: break;
+    }
+}
+
+void MainWindow::connectKeys()
+{
+    auto key = [this](const QKeySequence& sequence, auto action) {
+        auto* shortcut = new QShortcut(sequence, this);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    key(QKeySequence(Qt::Key_F5), [this] { runCurrentPage(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_R), [this] { runCurrentPage(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveCurrentPage(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Tab), [this] { m_tabs->setCurrentIndex((m_tabs->currentIndex() + 1) % m_tabs->count()); });
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), [this] {
+        m_tabs->setCurrentIndex((m_tabs->currentIndex() + m_tabs->count() - 1) % m_tabs->count());
+    });
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), [this] {
+        m_tabs->setCurrentIndex((m_tabs->currentIndex() + m_tabs->count() - 1) % m_tabs->count());
+    });
+    for (int page = 0; page < 9 && page < m_tabs->count(); ++page)
+        key(QKeySequence(Qt::CTRL | (Qt::Key_1 + page)), [this, page] { m_tabs->setCurrentIndex(page); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_tabs->setCurrentIndex(m_tabs->count() - 1); });
+
+    // Enter in any editor runs the page on show.
+    for (ui::NumberEdit* edit : findChildren<ui::NumberEdit*>())
+        connect(edit, &ui::NumberEdit::entered, this, &MainWindow::runCurrentPage);
+
+    // Alt and a letter of the caption: the column's buttons, always on show,
+    // take theirs first; each page's buttons share the rest.
+    QString taken;
+    auto letterFor = [](const QAbstractButton* button, const QString& busy) -> QChar {
+        QString caption = button->text().isEmpty() ? ui::hintOf(button) : button->text();
+        for (const QChar c : caption.toUpper())
+            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z') && !busy.contains(c))
+                return c;
+        return {};
+    };
+    auto mark = [](QAbstractButton* button, QChar letter, const QString& extra) {
+        const QString hint = ui::hintOf(button);
+        const QString caption = button->text().trimmed().isEmpty() ? ui::shortHint(hint) : button->text().trimmed();
+        const QString keys = QStringLiteral(" (Alt+%1%2)").arg(letter).arg(extra);
+        ui::setHint(button, hint.isEmpty() ? caption + keys : hint + keys,
+                    hint.isEmpty() ? true : ui::showsTooltip(button));
+    };
+    std::map<QChar, QAbstractButton*> column;
+    for (QAbstractButton* button : m_client->findChildren<QPushButton*>()) {
+        if (m_tabs->isAncestorOf(button) || button == m_runCancel)
+            continue;
+        const QChar letter = letterFor(button, taken);
+        if (letter.isNull())
+            continue;
+        taken += letter;
+        column[letter] = button;
+        mark(button, letter, button->objectName() == QLatin1String(names::kCalculate) ? QStringLiteral(", F5, Ctrl+R")
+                                                                                      : QString());
+    }
+    std::vector<std::map<QChar, QAbstractButton*>> pages(static_cast<std::size_t>(m_tabs->count()));
+    for (int page = 0; page < m_tabs->count(); ++page) {
+        QString busy = taken;
+        for (QAbstractButton* button : m_tabs->widget(page)->findChildren<QAbstractButton*>()) {
+            if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button))
+                continue;
+            const QChar letter = letterFor(button, busy);
+            if (letter.isNull())
+                continue;
+            busy += letter;
+            pages[static_cast<std::size_t>(page)][letter] = button;
+            const bool saves = button->text().startsWith(QLatin1String("Save"));
+            mark(button, letter, saves ? QStringLiteral(", Ctrl+S") : QString());
+        }
+    }
+    for (QChar letter = QLatin1Char('A'); letter <= QLatin1Char('Z'); letter = QChar(letter.unicode() + 1)) {
+        key(QKeySequence(Qt::ALT | (Qt::Key_A + (letter.unicode() - 'A'))), [this, letter, column, pages] {
+            const auto& onPage = pages[static_cast<std::size_t>(m_tabs->currentIndex())];
+            QAbstractButton* button = nullptr;
+            if (const auto found = onPage.find(letter); found != onPage.end())
+                button = found->second;
+            else if (const auto inColumn = column.find(letter); inColumn != column.end())
+                button = inColumn->second;
+            if (button && button->isEnabled() && button->isVisible())
+                button->click();
+        });
+    }
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Whatever runs stops at once.
     m_calculations->cancel();
+    if (m_options.rememberSettings && m_scaler)
+        QSettings().setValue(QStringLiteral("scale"), m_scaler->scale());
     QMainWindow::closeEvent(event);
+}
+
+double MainWindow::layoutScale() const
+{
+    return m_scaler ? m_scaler->scale() : 1.0;
+}
+
+double MainWindow::startScale() const
+{
+    if (m_options.rememberSettings) {
+        const double kept = QSettings().value(QStringLiteral("scale"), 0.0).toDouble();
+        if (kept >= 1.0 && kept <= 8.0)
+            return kept;
+    }
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return 1.0;
+    // Half steps up to two thirds of the screen's height; 1 on small screens.
+    const double fits = screen->availableGeometry().height() * 2.0 / 3.0 / kClientHeight;
+    return std::max(1.0, std::floor(fits * 2.0) / 2.0);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    fitLayout();
+}
+
+void MainWindow::fitLayout()
+{
+    if (!m_scaler || !centralWidget())
+        return;
+    const QSize room = centralWidget()->size();
+    const double scale =
+        std::max(1.0, std::min(room.width() / double(kClientWidth), room.height() / double(kClientHeight)));
+    if (std::abs(scale - m_scaler->scale()) > 1e-3)
+        m_scaler->apply(scale);
+    m_client->move((room.width() - m_client->width()) / 2, (room.height() - m_client->height()) / 2);
 }
 
 void MainWindow::waitForRuns()
@@ -451,7 +680,8 @@ void MainWindow::recalculateLive()
         m_livePending = true;
         return;
     }
-    const optics::StarRequest request = m_calculations->request();
+    optics::StarRequest request = m_calculations->request();
+    request.figures = true;
     // Values on their way (a diameter half typed) are passed over quietly.
     if (!m_calculations->check(request))
         return;
@@ -461,7 +691,9 @@ void MainWindow::recalculateLive()
 
 void MainWindow::calculateStar()
 {
-    const optics::StarRequest request = m_calculations->request();
+    optics::StarRequest request = m_calculations->request();
+    // The figures of the star page.
+    request.figures = true;
     if (!m_calculations->accept({request}))
         return;
     if (m_tabs->currentIndex() == AboutIndex)

@@ -19,6 +19,7 @@ class TextPainter;
 
 namespace ui {
 class DialogService;
+class LayoutScaler;
 }
 
 namespace app {
@@ -29,6 +30,7 @@ class Calculations;
 class ChromaticPage;
 class DoublePage;
 class IntraExtraPage;
+class MeasuredPage;
 class ParameterColumn;
 class PictureFiles;
 class PlanetPage;
@@ -45,9 +47,11 @@ struct WindowOptions {
     int workers = 0;
     //! Whether settings such as "Live" are kept between runs of the program.
     bool rememberSettings = false;
+    //! Whether the window can be resized, its whole layout scaling with it.
+    bool scalable = false;
 };
 
-//! The main window (`Form1`): it assembles the ten pages, the parameter
+//! The main window (`Form1`): it assembles the eleven pages, the parameter
 //! column and the status bar, owns the model and the calculations, and wires
 //! them together. Each page owns its controls and handlers; the window
 //! answers only where the program as a whole must (start-up, hints, the
@@ -57,7 +61,19 @@ class MainWindow : public QMainWindow, public StatusReport {
 
 public:
     //! Page indexes of `Tabs`.
-    enum Page { StartestIndex = 0, PlanetIndex = 2, AnimationIndex = 4, PsfMtfIndex = 5, AboutIndex = 9 };
+    enum Page {
+        StartestIndex = 0,
+        IntraExtraIndex = 1,
+        PlanetIndex = 2,
+        DoubleIndex = 3,
+        AnimationIndex = 4,
+        PsfMtfIndex = 5,
+        TurbulenceIndex = 6,
+        WavefrontIndex = 7,
+        ChromaticIndex = 8,
+        AboutIndex = 9,
+        MeasuredIndex = 10
+    };
 
     //! Builds the window and starts it up. `dialogs` must outlive the window.
     explicit MainWindow(ui::DialogService& dialogs, WindowOptions options = {}, QWidget* parent = nullptr);
@@ -81,10 +97,18 @@ public:
     void calculateStar();
     //! Waits, answering events, until no calculation is running.
     void waitForRuns();
+    //! The calculation of the page on show (Enter in an editor, F5, Ctrl+R).
+    void runCurrentPage();
+    //! Saves the picture of the page on show (Ctrl+S).
+    void saveCurrentPage();
+
+    //! The scale the layout is drawn at (1 unless the window is scalable).
+    double layoutScale() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -105,6 +129,16 @@ private:
     //! a number; kept 0.00").
     void showNotice(const QString& text);
     void hideRunProgress();
+    //! The keys of the whole window: F5 and Ctrl+R run the page, Ctrl+S saves
+    //! its picture, Ctrl+Tab and Ctrl+1..9 change pages, Enter in an editor
+    //! runs the page, and every button answers to Alt and a letter of its
+    //! caption, said in its hint.
+    void connectKeys();
+    //! The scale of a scalable window: the one kept from last time, or whole
+    //! or half steps up to about two thirds of the screen's height.
+    double startScale() const;
+    //! Scales the layout to the largest size the window holds.
+    void fitLayout();
 
     ui::DialogService& m_dialogs;
     WindowOptions m_options;
@@ -121,6 +155,8 @@ private:
     QTimer* m_noticeTimer = nullptr;
     QString m_notice;  // the note on show
     bool m_livePending = false;
+    QWidget* m_client = nullptr;
+    std::unique_ptr<ui::LayoutScaler> m_scaler;
     StartestPage* m_startest = nullptr;
     IntraExtraPage* m_intraExtra = nullptr;
     PlanetPage* m_planet = nullptr;
@@ -131,6 +167,7 @@ private:
     WavefrontPage* m_wavefront = nullptr;
     ChromaticPage* m_chromatic = nullptr;
     AboutPage* m_about = nullptr;
+    MeasuredPage* m_measured = nullptr;
 
     QString m_hint;
     bool m_centred = false;

@@ -1,22 +1,66 @@
 #include "app/picture_files.h"
 
 #include "imaging/bmp_file.h"
+#include "imaging/file_output.h"
 #include "imaging/gif_file.h"
 #include "imaging/jpeg_file.h"
 #include "ui/dialog_service.h"
 #include "ui/picture_box.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace app {
 
 namespace {
 
-// The file types of the picture save dialog, in the order of their numbers.
-const QStringList kPictureTypes = {QStringLiteral("Jpeg-Bitmap (*.jpg *.jpeg)"), QStringLiteral("BMP-Bitmap (*.bmp)")};
-constexpr int kBmpType = 2;
+// The file types of the picture save dialog, in the order of their numbers
+// (scripts pick them by number: JPEG stays first and BMP second).
+const QStringList kPictureTypes = {QStringLiteral("Jpeg-Bitmap (*.jpg *.jpeg)"), QStringLiteral("BMP-Bitmap (*.bmp)"),
+                                   QStringLiteral("PNG-Bitmap (*.png)")};
+
+enum class PictureType { Jpeg = 1, Bmp = 2, Png = 3 };
+
+// The type a file name asks for by its extension, if it names one.
+std::optional<PictureType> typeOfName(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
+        return PictureType::Jpeg;
+    if (suffix == QLatin1String("bmp"))
+        return PictureType::Bmp;
+    if (suffix == QLatin1String("png"))
+        return PictureType::Png;
+    return std::nullopt;
+}
+
+const char* extensionOf(PictureType type)
+{
+    switch (type) {
+    case PictureType::Bmp: return ".bmp";
+    case PictureType::Png: return ".png";
+    case PictureType::Jpeg: break;
+    }
+    return ".jpg";
+}
+
+// A lossless PNG of the picture, made by the toolkit's encoder and written
+// like every other file.
+base::Status writePng(const QImage& picture, const std::string& path)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.convertToFormat(QImage::Format_RGB888).save(&buffer, "PNG"))
+        return base::Fail("cannot write " + path + ": the picture could not be encoded as PNG");
+    return imaging::WriteFile(path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
 
 std::string fileName(const QString& path)
 {
@@ -34,7 +78,7 @@ bool PictureFiles::written(QWidget* parent, const base::Status& status)
     return false;
 }
 
-bool PictureFiles::savePicture(QWidget* parent, const ui::PictureBox& picture, Format format)
+bool PictureFiles::savePicture(QWidget* parent, const ui::PictureBox& picture)
 {
     if (!picture.drawn()) {
         m_dialogs.showMessage(parent, ui::MessageKind::Information, QStringLiteral("Nothing to save yet"),
@@ -45,11 +89,23 @@ bool PictureFiles::savePicture(QWidget* parent, const ui::PictureBox& picture, F
         m_dialogs.saveFile(parent, QStringLiteral("Save Picture"), kPictureTypes, QStringLiteral("jpg"));
     if (!choice)
         return false;
-    const imaging::PixelBuffer pixels = ui::pixelBuffer(picture.picture());
-    const std::string path = fileName(choice->path);
-    if (format == Format::ByType && choice->filterIndex == kBmpType)
-        return written(parent, imaging::WriteBmp(pixels, path));
-    return written(parent, imaging::WriteJpeg(pixels, path));
+    // A name that ends in a picture extension decides the format; any other
+    // name gets the extension of the type picked, so that the name always
+    // agrees with what the file holds.
+    QString target = choice->path;
+    std::optional<PictureType> type = typeOfName(target);
+    if (!type) {
+        type = choice->filterIndex >= 1 && choice->filterIndex <= 3 ? static_cast<PictureType>(choice->filterIndex)
+                                                                     : PictureType::Jpeg;
+        target += QLatin1String(extensionOf(*type));
+    }
+    const std::string path = fileName(target);
+    switch (*type) {
+    case PictureType::Bmp: return written(parent, imaging::WriteBmp(ui::pixelBuffer(picture.picture()), path));
+    case PictureType::Png: return written(parent, writePng(picture.picture(), path));
+    case PictureType::Jpeg: break;
+    }
+    return written(parent, imaging::WriteJpeg(ui::pixelBuffer(picture.picture()), path));
 }
 
 bool PictureFiles::saveAnimation(QWidget* parent, const imaging::AnimatedGif& gif)
@@ -64,7 +120,10 @@ bool PictureFiles::saveAnimation(QWidget* parent, const imaging::AnimatedGif& gi
         parent, QStringLiteral("Save Animation"), {QStringLiteral("Animated GIF (*.gif)")}, QStringLiteral("gif"));
     if (!choice)
         return false;
-    return written(parent, gif.write(fileName(choice->path)));
+    QString target = choice->path;
+    if (QFileInfo(target).suffix().toLower() != QLatin1String("gif"))
+        target += QLatin1String(".gif");
+    return written(parent, gif.write(fileName(target)));
 }
 
 }  // namespace app

@@ -23,21 +23,17 @@ namespace app {
 //! an existing file as it was.
 class PictureFiles {
 public:
-    //! How the format of a picture file is chosen.
-    enum class Format {
-        ByType,  //!< the file type picked in the dialog: JPEG first, BMP second
-        Jpeg,    //!< always JPEG, whatever type is picked
-    };
-
     explicit PictureFiles(ui::DialogService& dialogs) : m_dialogs(dialogs) {}
 
     //! Asks where to save the picture of `picture` and writes it as JPEG
-    //! (quality 90, baseline, 24-bit colour) or as a 24-bit BMP. The type
-    //! picked decides, never the extension of the name. A picture that was
+    //! (quality 90, baseline, 24-bit colour), as a 24-bit BMP or as PNG. A
+    //! name ending in .jpg, .jpeg, .bmp or .png decides the format; any other
+    //! name gets the extension of the file type picked (JPEG first, BMP
+    //! second, PNG third) and is written in that format. A picture that was
     //! never drawn says "Nothing to save yet" and asks nothing. A write that
     //! fails says so, naming the file and the reason. Returns whether a file
     //! was written.
-    bool savePicture(QWidget* parent, const ui::PictureBox& picture, Format format = Format::ByType);
+    bool savePicture(QWidget* parent, const ui::PictureBox& picture);
     //! The same for the animation, as an animated GIF; with no animation
     //! made it says so and asks nothing.
     bool saveAnimation(QWidget* parent, const imaging::AnimatedGif& gif);

@@ -1,5 +1,6 @@
 #include "optics/star_calculator.h"
 
+#include <algorithm>
 #include <string>
 
 namespace optics {
@@ -48,6 +49,56 @@ std::shared_ptr<const ApertureMask> StarCalculator::maskFor(const ApertureShape&
     return m_lastMask;
 }
 
+std::shared_ptr<const ApertureMask> StarCalculator::maskOf(const StarRequest& request, float apertureInches,
+                                                           bool* leftOut)
+{
+    if (request.mask)
+        return request.mask;
+    ApertureShape shape = request.aperture;
+    if (ObstructionTooLarge(ObstructionPixels(shape.obstructionPercent))) {
+        shape.obstructionPercent = 0.0;
+        if (leftOut)
+            *leftOut = true;
+    }
+    return maskFor(shape, apertureInches);
+}
+
+std::shared_ptr<const PerfectStar> StarCalculator::perfectStar(const StarRequest& request)
+{
+    if (!Fits(request))
+        return nullptr;
+    return perfectStar(request, maskOf(request, ApertureInchesOf(request.pupil.diameter, request.pupil.millimeters)));
+}
+
+std::shared_ptr<const PerfectStar> StarCalculator::perfectStar(const StarRequest& request,
+                                                               const std::shared_ptr<const ApertureMask>& mask)
+{
+    constexpr std::size_t kKept = 8;
+    const double radius = PupilRadius(request.pupil, request.waveLength);
+    const auto same = std::find_if(m_perfect.begin(), m_perfect.end(), [&](const PerfectEntry& entry) {
+        return entry.radius == radius && (entry.mask == mask || *entry.mask == *mask);
+    });
+    if (same != m_perfect.end()) {
+        std::rotate(m_perfect.begin(), same, same + 1);
+        return m_perfect.front().star;
+    }
+    // The same diameter, unit and wavelength with no errors and no screens;
+    // nobody watches its stages.
+    PupilParams pupil;
+    pupil.millimeters = request.pupil.millimeters;
+    pupil.diameter = request.pupil.diameter;
+    NoProgress quiet;
+    Workspace& ws = *m_workspace;
+    const PupilSummary summary = BuildPupil(ws, pupil, *mask, PupilScreens{}, request.waveLength, quiet, m_loops);
+    TransformPupilField(ws, quiet, transformRunner());
+    const std::shared_ptr<StarImage> image = FormStarImage(ws, quiet, m_loops);
+    auto star = std::make_shared<const PerfectStar>(MeasurePerfectStar(*image, summary, transformRunner()));
+    m_perfect.insert(m_perfect.begin(), {radius, mask, star});
+    if (m_perfect.size() > kKept)
+        m_perfect.pop_back();
+    return star;
+}
+
 base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, Progress& progress)
 {
     if (!Fits(request)) {
@@ -55,6 +106,7 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
                           + " gives no pupil that fits the grid");
     }
     StarResult result;
+    result.request = request;
     result.waveLength = request.waveLength;
 
     const ScreenCache::Lookup turbulence =
@@ -68,20 +120,17 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
 
     progress.stage("Building aperture");
     result.apertureInches = ApertureInchesOf(request.pupil.diameter, request.pupil.millimeters);
-    if (request.mask) {
-        result.aperture = request.mask;
-    } else {
-        ApertureShape shape = request.aperture;
-        if (ObstructionTooLarge(ObstructionPixels(shape.obstructionPercent))) {
-            shape.obstructionPercent = 0.0;
-            result.obstructionLeftOut = true;
-        }
-        result.aperture = maskFor(shape, result.apertureInches);
-    }
+    result.aperture = maskOf(request, result.apertureInches, &result.obstructionLeftOut);
 
     progress.stage("Fast Fourier Transform");
+    // The perfect telescope goes through the workspace first, so that the
+    // grids end as this calculation leaves them.
+    std::shared_ptr<const PerfectStar> perfect;
+    if (request.figures)
+        perfect = perfectStar(request, result.aperture);
     Workspace& ws = *m_workspace;
-    const PupilScreens screens{&turbulence.screen->grid, &roughness.screen->grid, request.screenDrift};
+    const PupilScreens screens{&turbulence.screen->grid, &roughness.screen->grid, request.screenDrift,
+                               request.measured.get()};
     const TransformRunner runner = transformRunner();
     result.pupil = BuildPupil(ws, request.pupil, *result.aperture, screens, request.waveLength, progress, m_loops);
     if (request.wavefrontMap)
@@ -94,7 +143,53 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
         result.curves = ExtractCurves(*image, result.pupil.cellCount, ws.spectrumRe, request.waveLength,
                                       result.apertureInches);
     }
+    if (request.figures)
+        result.figures = std::make_shared<const StarFigures>(MeasureStar(*image, result.pupil, perfect, runner));
     return result;
+}
+
+base::Result<PupilPhase> SamplePupil(const StarRequest& request, ScreenCache& screens)
+{
+    if (!Fits(request))
+        return base::Fail("an aperture of " + std::to_string(request.pupil.diameter)
+                          + " gives no pupil that fits the grid");
+    NoProgress progress;
+    const ScreenCache::Lookup turbulence =
+        screens.get(ScreenKind::Turbulence, {request.screenSeed, request.pupil.turbulence}, progress);
+    const ScreenCache::Lookup roughness =
+        screens.get(ScreenKind::Roughness, {request.screenSeed, request.pupil.roughness}, progress);
+    const float inches = ApertureInchesOf(request.pupil.diameter, request.pupil.millimeters);
+    std::shared_ptr<const ApertureMask> mask = request.mask;
+    if (!mask) {
+        ApertureShape shape = request.aperture;
+        if (ObstructionTooLarge(ObstructionPixels(shape.obstructionPercent)))
+            shape.obstructionPercent = 0.0;
+        mask = std::make_shared<const ApertureMask>(DrawApertureMask(LayoutAperture(shape, inches)));
+    }
+    const std::unique_ptr<Workspace> ws = Workspace::Create();
+    const PupilScreens pupilScreens{&turbulence.screen->grid, &roughness.screen->grid, request.screenDrift,
+                                    request.measured.get()};
+    const PupilSummary summary = BuildPupil(*ws, request.pupil, *mask, pupilScreens, request.waveLength, progress);
+
+    PupilPhase pupil;
+    pupil.N = summary.N;
+    pupil.waveLength = request.waveLength;
+    pupil.diameterMm =
+        request.pupil.millimeters ? request.pupil.diameter : request.pupil.diameter * kMillimetresPerInch;
+    const std::size_t cells = static_cast<std::size_t>(pupil.side()) * pupil.side();
+    pupil.waves.assign(cells, 0.0);
+    pupil.open.assign(cells, 0);
+    // Phase in radians at the wavelength back to waves at 555 nm.
+    const double toWaves = request.waveLength / kReferenceWavelength / (2.0 * 3.14159265358979323846);
+    for (int u = -pupil.N; u <= pupil.N; ++u) {
+        for (int v = -pupil.N; v <= pupil.N; ++v) {
+            if (ws->mask(kCentre + u, kCentre + v) != 1.0)
+                continue;
+            pupil.open[pupil.index(u, v)] = 1;
+            pupil.waves[pupil.index(u, v)] = ws->phase(kCentre + u, kCentre + v) * toWaves;
+        }
+    }
+    return pupil;
 }
 
 }  // namespace optics

@@ -4,6 +4,8 @@
 #include "optics/aperture.h"
 #include "optics/constants.h"
 #include "optics/fft_lanes.h"
+#include "optics/figures.h"
+#include "optics/measured_wavefront.h"
 #include "optics/phase_screen.h"
 #include "optics/progress.h"
 #include "optics/psf.h"
@@ -14,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace optics {
 
@@ -31,12 +34,18 @@ struct StarRequest {
     double screenSeed = 1.0;
     //! Cells the turbulence screen has drifted (the animation moves it).
     int screenDrift = 0;
+    //! A measured wavefront added to the errors (waves at 555 nm, converted
+    //! to the wavelength as they are), or none.
+    MeasuredWavefrontPtr measured;
     //! The wavelength in nm; the errors are waves at 555 nm.
     double waveLength = kReferenceWavelength;
     //! Also compute the transfer function and the PSF and MTF curves.
     bool transferFunction = false;
     //! Also hand back the pupil phase for the wavefront picture.
     bool wavefrontMap = false;
+    //! Also measure the star's figures (Strehl ratio, widths, encircled
+    //! energy) against the perfect telescope of the same geometry.
+    bool figures = false;
 };
 
 //! Whether `request` can be calculated: a finite positive diameter whose
@@ -55,8 +64,30 @@ struct WavefrontMap {
     bool openAt(int x, int y) const { return open[static_cast<std::size_t>(x) * kSide + y] != 0; }
 };
 
+//! The whole sampled pupil of a request: cell (u, v), u, v = -N..N, is pupil
+//! point x = u / N, y = -v / N (y up), stored at (u + N) * side() + v + N.
+struct PupilPhase {
+    int N = 0;
+    //! The wavefront in waves at 555 nm; 0 at closed cells.
+    std::vector<double> waves;
+    std::vector<std::uint8_t> open;
+    //! The wavelength the pupil was sampled at, and the aperture diameter.
+    double waveLength = kReferenceWavelength;
+    double diameterMm = 0.0;
+
+    int side() const { return 2 * N + 1; }
+    std::size_t index(int u, int v) const { return static_cast<std::size_t>(u + N) * side() + (v + N); }
+};
+
+//! Samples the pupil of `request` as its calculation would (errors, screens
+//! from `screens`, measured wavefront, aperture), in a workspace of its own,
+//! without transforming it. A request that does not fit is refused.
+base::Result<PupilPhase> SamplePupil(const StarRequest& request, ScreenCache& screens);
+
 //! What one star calculation made.
 struct StarResult {
+    //! The request it answers.
+    StarRequest request;
     //! The normalised star image and its peak.
     StarImagePtr image;
     //! Pupil radius, resolution limit, undersampling, PV and RMS.
@@ -72,6 +103,8 @@ struct StarResult {
     std::shared_ptr<const WavefrontMap> wavefront;
     //! The PSF and MTF curves, when the transfer function was asked for.
     std::optional<PsfMtfCurves> curves;
+    //! The star's figures, when asked for.
+    std::shared_ptr<const StarFigures> figures;
     //! The screens the pupil used, and whether each was built for this
     //! calculation (rather than taken from the cache).
     PhaseScreenPtr turbulence;
@@ -111,8 +144,19 @@ public:
     //! How this calculator's transforms run.
     TransformRunner transformRunner() { return {m_kernel, m_loops, &m_workspace->scratch}; }
 
+    //! The star of the perfect telescope of `request`'s diameter, aperture
+    //! and wavelength: every error and screen at zero. Calculated in this
+    //! calculator's workspace (so before the calculation that needs it) unless
+    //! one of the last few geometries asked for matches; a request that does
+    //! not fit gives none.
+    std::shared_ptr<const PerfectStar> perfectStar(const StarRequest& request);
+
 private:
     std::shared_ptr<const ApertureMask> maskFor(const ApertureShape& shape, float apertureInches);
+    std::shared_ptr<const ApertureMask> maskOf(const StarRequest& request, float apertureInches,
+                                               bool* leftOut = nullptr);
+    std::shared_ptr<const PerfectStar> perfectStar(const StarRequest& request,
+                                                   const std::shared_ptr<const ApertureMask>& mask);
 
     ScreenCache& m_screens;
     std::unique_ptr<Workspace> m_workspace;
@@ -121,6 +165,14 @@ private:
     // The last mask drawn, kept while its layout is asked for again.
     ApertureLayout m_lastLayout;
     std::shared_ptr<const ApertureMask> m_lastMask;
+    // The perfect stars of the last geometries, newest first: a pupil depends
+    // on nothing else than its radius in cells and the aperture mask.
+    struct PerfectEntry {
+        double radius;
+        std::shared_ptr<const ApertureMask> mask;
+        std::shared_ptr<const PerfectStar> star;
+    };
+    std::vector<PerfectEntry> m_perfect;
 };
 
 }  // namespace optics

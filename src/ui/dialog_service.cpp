@@ -1,6 +1,8 @@
 #include "ui/dialog_service.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -81,10 +83,22 @@ MessageButton QtDialogService::showMessage(QWidget* parent, MessageKind kind, co
     return buttons.contains(MessageButton::Cancel) ? MessageButton::Cancel : buttons.value(buttons.size() - 1);
 }
 
+QtDialogService::QtDialogService() : m_folder(QSettings().value(QStringLiteral("lastFolder")).toString())
+{
+}
+
+void QtDialogService::remember(const QString& path)
+{
+    m_folder = QFileInfo(path).absolutePath();
+    QSettings().setValue(QStringLiteral("lastFolder"), m_folder);
+}
+
 std::optional<FileChoice> QtDialogService::openFile(QWidget* parent, const QString& title, const QStringList& filters)
 {
     QString selected = filters.value(0);
-    const QString path = QFileDialog::getOpenFileName(parent, title, {}, joinedFilters(filters), &selected);
+    const QString path = QFileDialog::getOpenFileName(parent, title, m_folder, joinedFilters(filters), &selected);
+    if (!path.isEmpty())
+        remember(path);
     return choice(path, selected, filters);
 }
 
@@ -133,8 +147,11 @@ std::optional<FileChoice> QtDialogService::saveFile(QWidget* parent, const QStri
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(defaultSuffix);
+    if (!m_folder.isEmpty())
+        dialog.setDirectory(m_folder);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    remember(dialog.selectedFiles().first());
     return choice(dialog.selectedFiles().first(), dialog.selectedNameFilter(), filters);
 }
 

@@ -44,14 +44,21 @@ public:
                                                const QString& defaultSuffix = {}) = 0;
 };
 
-//! The real dialogs of the toolkit.
+//! The real dialogs of the toolkit. File dialogs open in the folder used
+//! last, kept between runs of the program.
 class QtDialogService final : public DialogService {
 public:
+    QtDialogService();
     MessageButton showMessage(QWidget* parent, MessageKind kind, const QString& text,
                               const QList<MessageButton>& buttons) override;
     std::optional<FileChoice> openFile(QWidget* parent, const QString& title, const QStringList& filters) override;
     std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
                                        const QString& defaultSuffix = {}) override;
+
+private:
+    void remember(const QString& path);
+
+    QString m_folder;
 };
 
 //! Answers from a script and records every message shown. With no scripted

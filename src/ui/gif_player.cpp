@@ -1,5 +1,7 @@
 #include "ui/gif_player.h"
 
+#include <cmath>
+
 #include "imaging/gif_file.h"
 
 #include <QPainter>
@@ -105,7 +107,12 @@ void GifPlayer::paintEvent(QPaintEvent*)
         m_shownIndex = m_index;
     }
     const QImage& picture = m_shown;
-    painter.drawImage((width() - picture.width()) / 2, (height() - picture.height()) / 2, picture);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, m_scale != std::floor(m_scale));
+    painter.scale(m_scale, m_scale);
+    const double width = this->width() / m_scale;
+    const double height = this->height() / m_scale;
+    painter.drawImage(QPointF(std::trunc((width - picture.width()) / 2), std::trunc((height - picture.height()) / 2)),
+                      picture);
 }
 
 }  // namespace ui

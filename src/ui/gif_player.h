@@ -4,6 +4,8 @@
 
 #include <QImage>
 #include <QTimer>
+#include "ui/layout_scaler.h"
+
 #include <QWidget>
 
 #include <vector>
@@ -14,7 +16,7 @@ namespace ui {
 //! centred in the box on black. While playing, each frame shows for its delay
 //! limited to 50..10000 ms; the frames this program makes carry no delay, so
 //! each shows for 50 ms. Without Loop, playing stops on the last frame.
-class GifPlayer : public QWidget {
+class GifPlayer : public QWidget, public Scalable {
     Q_OBJECT
 
 public:
@@ -59,6 +61,16 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
 
+public:
+    //! Draws the frames `scale` times their size.
+    void setScale(double scale) override
+    {
+        m_scale = scale;
+        update();
+    }
+
+protected:
+
 private:
     // The frames as the GIF holds them; each is turned into a picture when
     // it is shown.
@@ -69,6 +81,7 @@ private:
     bool m_loop = false;
     bool m_playing = false;
     QTimer m_timer;
+    double m_scale = 1.0;
 };
 
 }  // namespace ui

@@ -1,5 +1,6 @@
 #include "ui/number_edit.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -193,6 +194,13 @@ QAbstractSpinBox::StepEnabled NumberEdit::stepEnabled() const
     if (isReadOnly() || !isEnabled())
         return StepNone;
     return StepUpEnabled | StepDownEnabled;
+}
+
+void NumberEdit::keyPressEvent(QKeyEvent* event)
+{
+    QAbstractSpinBox::keyPressEvent(event);
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        emit entered();
 }
 
 void NumberEdit::focusOutEvent(QFocusEvent* event)

@@ -108,10 +108,13 @@ signals:
     //! The editor was left with text that is no number (`typed`); it shows
     //! the last value it held again, written as `kept`.
     void notANumber(const QString& typed, const QString& kept);
+    //! Enter or Return was pressed in the editor.
+    void entered();
 
 protected:
     StepEnabled stepEnabled() const override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool hasLimits() const { return m_minimum != m_maximum; }

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace ui {
@@ -42,7 +43,10 @@ QPoint PictureBox::pictureOrigin() const
 {
     if (!m_centred)
         return {0, 0};
-    return {(width() - m_picture.width()) / 2, (height() - m_picture.height()) / 2};
+    // In the box's own pixels at scale 1.
+    const int width = static_cast<int>(std::lround(this->width() / m_scale));
+    const int height = static_cast<int>(std::lround(this->height() / m_scale));
+    return {(width - m_picture.width()) / 2, (height - m_picture.height()) / 2};
 }
 
 namespace {
@@ -105,10 +109,20 @@ void PictureBox::setPixel(int x, int y, QRgb colour)
     update();
 }
 
+void PictureBox::setScale(double scale)
+{
+    m_scale = scale;
+    update();
+}
+
 void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
+    if (m_scale != 1.0) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, m_scale != std::floor(m_scale));
+        painter.scale(m_scale, m_scale);
+    }
     painter.drawImage(pictureOrigin(), m_picture);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/layout_scaler.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -11,7 +13,7 @@ namespace ui {
 
 //! A picture on a page: shows a QImage at its top-left corner, no scaling.
 //! Its picture starts black at the size of the box.
-class PictureBox : public QWidget {
+class PictureBox : public QWidget, public Scalable {
     Q_OBJECT
 
 public:
@@ -41,6 +43,9 @@ public:
     void copyFrom(const QImage& picture, const QRect& source, const QPoint& dest);
     //! Writes one pixel of the picture.
     void setPixel(int x, int y, QRgb colour);
+    //! Draws the picture `scale` times its size: pixel for pixel enlarged at
+    //! whole scales, smoothly otherwise.
+    void setScale(double scale) override;
 
 signals:
     void clicked();
@@ -53,6 +58,7 @@ private:
     QImage m_picture;
     bool m_drawn = false;
     bool m_centred = false;
+    double m_scale = 1.0;
 };
 
 //! A QImage that shares the memory of `buffer` (valid while the buffer lives).

@@ -215,11 +215,11 @@ PlotView::~PlotView()
     qDeleteAll(m_series);
 }
 
-PlotSeries* PlotView::addSeries(const QString& name, const QColor& colour)
+PlotSeries* PlotView::addSeries(const QString& name, const QColor& colour, Qt::PenStyle style)
 {
     QCPGraph* graph = addGraph();
     graph->setName(name);
-    graph->setPen(QPen(colour, 1));
+    graph->setPen(QPen(colour, 1, style));
     graph->setLineStyle(QCPGraph::lsLine);
     graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
     auto* series = new PlotSeries(*this, graph);
@@ -254,6 +254,34 @@ void PlotView::setLeftMaximum(double maximum)
         return;
     m_left.maximum = maximum;
     yAxis->setRange(m_left.minimum, maximum);
+    scheduleReplot();
+}
+
+void PlotView::setScale(double scale)
+{
+    if (!m_scaled) {
+        m_scaled = true;
+        m_tickFont = xAxis->tickLabelFont();
+        m_labelFont = xAxis->labelFont();
+        for (int g = 0; g < graphCount(); ++g)
+            m_pens.append(graph(g)->pen());
+    }
+    auto sized = [scale](QFont font) {
+        if (font.pixelSize() > 0)
+            font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * scale))));
+        else
+            font.setPointSizeF(font.pointSizeF() * scale);
+        return font;
+    };
+    for (QCPAxis* axis : {xAxis, yAxis}) {
+        axis->setTickLabelFont(sized(m_tickFont));
+        axis->setLabelFont(sized(m_labelFont));
+    }
+    for (int g = 0; g < graphCount() && g < m_pens.size(); ++g) {
+        QPen pen = m_pens[g];
+        pen.setWidthF(std::max(1.0, pen.widthF() * scale));
+        graph(g)->setPen(pen);
+    }
     scheduleReplot();
 }
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVector>
 
+#include "ui/layout_scaler.h"
+
 #include <qcustomplot.h>
 
 class QLocale;
@@ -65,15 +67,16 @@ struct AxisSetup {
 //! Mouse gestures: with Alt held, dragging the left button zooms to the
 //! dragged rectangle and a left click without dragging resets both axes to
 //! their set-up ranges; with Ctrl held, dragging the left button scrolls.
-class PlotView : public QCustomPlot {
+class PlotView : public QCustomPlot, public Scalable {
     Q_OBJECT
 
 public:
     explicit PlotView(QWidget* parent = nullptr);
     ~PlotView() override;
 
-    //! Adds a line series drawn with `colour`; the view owns it.
-    PlotSeries* addSeries(const QString& name, const QColor& colour);
+    //! Adds a line series drawn with `colour` (and `style`: dashed for a
+    //! held comparison); the view owns it.
+    PlotSeries* addSeries(const QString& name, const QColor& colour, Qt::PenStyle style = Qt::SolidLine);
     PlotSeries* series(int index) const { return m_series.value(index); }
 
     void setLeftAxis(const AxisSetup& setup);
@@ -95,6 +98,9 @@ public:
     //! Redraws once the event loop runs.
     void scheduleReplot();
 
+    //! Texts and lines `scale` times their size.
+    void setScale(double scale) override;
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -115,6 +121,11 @@ private:
     QCPRange m_startX;
     QCPRange m_startY;
     QRubberBand* m_band = nullptr;
+    // The fonts and pens of scale 1, taken when the scale first changes.
+    bool m_scaled = false;
+    QFont m_tickFont;
+    QFont m_labelFont;
+    QList<QPen> m_pens;
 };
 
 }  // namespace ui

@@ -275,7 +275,7 @@ TEST_F(Animation, AComparisonPictureThatCannotBeReadIsToldOnce)
 
 TEST_F(Animation, SaveWritesEveryFrameOrSaysThereIsNothingToSave)
 {
-    dialogs.queueFile({path("focus.gif"), 1});
+    dialogs.queueFile({path("focus"), 1});  // the extension is added
     click(kSaveAnimation);
     EXPECT_EQ(messages(), QStringList{"Nothing to save yet: press Animate to make an animation first."});
     EXPECT_TRUE(dialogs.fileDialogs().empty());
@@ -286,6 +286,7 @@ TEST_F(Animation, SaveWritesEveryFrameOrSaysThereIsNothingToSave)
     ASSERT_EQ(dialogs.fileDialogs().size(), 1u);
     EXPECT_EQ(dialogs.fileDialogs()[0].filters, QStringList{"Animated GIF (*.gif)"});
     EXPECT_EQ(dialogs.fileDialogs()[0].defaultSuffix, "gif");
+    EXPECT_FALSE(QFile::exists(path("focus")));
     QImageReader reader(path("focus.gif"));  // the toolkit's own reader
     EXPECT_EQ(reader.format(), "gif");
     EXPECT_EQ(reader.imageCount(), 5);

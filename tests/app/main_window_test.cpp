@@ -8,8 +8,11 @@
 #include "support/pictures.h"
 #include "ui/hints.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QStatusBar>
+#include <QTest>
 #include <QTabBar>
 #include <QTimer>
 
@@ -22,7 +25,7 @@ using app::MainWindow;
 using testing_support::WindowTest;
 using Window = WindowTest;
 
-TEST_F(Window, HasTitleSizeAndTheTenPagesInOrder)
+TEST_F(Window, HasTitleSizeAndTheElevenPagesInOrder)
 {
     EXPECT_EQ(window->objectName(), kWindow);
     EXPECT_EQ(window->windowTitle(), "Quintalis");
@@ -32,12 +35,12 @@ TEST_F(Window, HasTitleSizeAndTheTenPagesInOrder)
 
     auto* tabs = find<QTabWidget>(kTabs);
     const QStringList captions = {"Startest", "Intra/Extra", "Planet", "Double", "Animation",
-                                  "PSF/MTF", "Turbulence", "Wavefront", "Chromatic", "About"};
+                                  "PSF/MTF", "Turbulence", "Wavefront", "Chromatic", "About", "Measured"};
     ASSERT_EQ(tabs->count(), captions.size());
     for (int i = 0; i < captions.size(); ++i)
         EXPECT_EQ(tabs->tabText(i), captions[i]);
     EXPECT_EQ(tabs->geometry(), QRect(0, -1, 561, 345));
-    EXPECT_LE(tabs->tabBar()->tabRect(9).right(), tabs->width());  // all ten captions stay in view
+    EXPECT_LE(tabs->tabBar()->tabRect(10).right(), tabs->width());  // all eleven captions stay in view
     auto* status = find<QStatusBar>(kStatusBar);
     EXPECT_EQ(status->geometry(), QRect(0, 415, 697, 19));
     EXPECT_FALSE(status->isSizeGripEnabled());
@@ -83,7 +86,7 @@ TEST_F(Window, TheHintOfTheControlUnderTheMouseShowsInTheStatusBar)
         const char* hint;
         bool tooltip;
     } rows[] = {
-        {find(kSaveStar), "Save Startest", true},
+        {find(kSaveStar), "Save Startest (Alt+S, Ctrl+S)", true},
         {find(kBrightness), "Brightness Slider", true},
         {find(kFocus), "= perfect focus -/+ = defocusing before/after focuspoint", false},
         {ui::captionLabel(edit(kPinch)), "Pinched Optics (3-fold)", true},
@@ -228,6 +231,44 @@ TEST_F(Window, TextThatIsNoNumberKeepsTheLastValueAndTheStatusBarSaysSo)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         EXPECT_EQ(window->progressText(), replaced ? QStringLiteral("Building final image") : QString());
     }
+}
+
+// The keys: F5 and Ctrl+R run the page on show, Enter in an editor too,
+// Ctrl+Tab and Ctrl+number change pages, Alt and a letter press a button of
+// the page on show (the one its hint names).
+TEST_F(Window, KeysRunTheCalculationOfThePageAndChangePages)
+{
+    auto press = [this](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent down(QEvent::ShortcutOverride, key, modifiers);
+        QApplication::sendEvent(window.get(), &down);
+        QTest::keyClick(window.get(), static_cast<Qt::Key>(key), modifiers);
+        window->waitForRuns();
+    };
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    press(Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(page(), MainWindow::StartestIndex);
+    press(Qt::Key_F5);
+    EXPECT_TRUE(find<ui::PictureBox>(kStarImage)->drawn());
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(page(), MainWindow::IntraExtraIndex);
+    set(kFocus, 3);
+    press(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_TRUE(find<ui::PictureBox>(kIntraExtraImage)->drawn());
+    press(Qt::Key_4, Qt::ControlModifier);
+    EXPECT_EQ(page(), MainWindow::DoubleIndex);
+    const QString hint = ui::hintOf(find(kDawes));
+    const int at = hint.indexOf("(Alt+");
+    ASSERT_GE(at, 0) << hint.toStdString();
+    press(Qt::Key_A + (hint.at(at + 5).unicode() - 'A'), Qt::AltModifier);
+    EXPECT_TRUE(find<ui::PictureBox>(kDoubleImage)->drawn());
+    EXPECT_NE(edit(kSeparation)->text(), "1.50");
+    // Enter in an editor of the column runs the page on show.
+    press(Qt::Key_9, Qt::ControlModifier);
+    EXPECT_EQ(page(), MainWindow::ChromaticIndex);
+    QTest::keyClick(edit(kFocus), Qt::Key_Return);
+    window->waitForRuns();
+    EXPECT_TRUE(find<ui::PictureBox>(kChromaticImage)->drawn());
 }
 
 }  // namespace

@@ -25,51 +25,61 @@ protected:
     }
 };
 
-// Every Save button writes the picture its view shows, whole. The file type
-// picked decides the format, never the name's extension; the wavefront
-// picture is always JPEG. JPEG comes back within its tolerance, BMP exactly.
-TEST_F(PictureFiles, EverySaveButtonWritesTheTypePickedNotTheExtension)
+// Every Save button writes the picture its view shows, whole. A name ending in
+// a picture extension decides the format; any other name gets the extension of
+// the type picked. JPEG comes back within its tolerance, BMP and PNG exactly.
+TEST_F(PictureFiles, EverySaveWritesWhatItsNameSays)
 {
     loadPlanet(writeDisc("disc.png", {60, 60}, QColor(200, 120, 60), 30));
     calculateWithWavefront();
+    enum Kind { Jpeg, Bmp, Png };
     struct Case {
         const char* calculate;  // or nothing: the star and wavefront are drawn
         const char* save;
         const char* picture;
         int type;
-        const char* file;
-        bool jpeg;
+        const char* typed;
+        const char* written;
+        Kind kind;
     } cases[] = {
-        {nullptr, kSaveStar, kStarImage, 1, "star.bmp", true},
-        {nullptr, kSaveStar, kStarImage, 2, "star.jpg", false},
-        {nullptr, kSaveWavefront, kWavefrontPicture, 2, "wave.bmp", true},
-        {kCalculateIntraExtra, kSaveIntraExtra, kIntraExtraImage, 2, "intra.bmp", false},
-        {kConvoluteColour, kSavePlanet, kPlanetAberrated, 2, "planet.bmp", false},
-        {kCalculateDouble, kSaveDouble, kDoubleImage, 1, "double.jpg", true},
-        {kCalculateChromatic, kSaveChromatic, kChromaticImage, 2, "chroma.bmp", false},
+        {nullptr, kSaveStar, kStarImage, 1, "star.bmp", "star.bmp", Bmp},  // the name wins over the type
+        {nullptr, kSaveStar, kStarImage, 2, "star.JPEG", "star.JPEG", Jpeg},
+        {nullptr, kSaveStar, kStarImage, 2, "star", "star.bmp", Bmp},  // no extension: the type's is added
+        {nullptr, kSaveStar, kStarImage, 3, "star.v2", "star.v2.png", Png},
+        {nullptr, kSaveWavefront, kWavefrontPicture, 2, "wave", "wave.bmp", Bmp},
+        {kCalculateIntraExtra, kSaveIntraExtra, kIntraExtraImage, 1, "intra.png", "intra.png", Png},
+        {kConvoluteColour, kSavePlanet, kPlanetAberrated, 2, "planet.bmp", "planet.bmp", Bmp},
+        {kCalculateDouble, kSaveDouble, kDoubleImage, 1, "double", "double.jpg", Jpeg},
+        {kCalculateChromatic, kSaveChromatic, kChromaticImage, 2, "chroma.bmp", "chroma.bmp", Bmp},
     };
     for (const Case& c : cases) {
         if (c.calculate)
             click(c.calculate);
-        dialogs.queueFile({path(c.file), c.type});
+        dialogs.queueFile({path(c.typed), c.type});
         click(c.save);
         EXPECT_EQ(messages(), QStringList()) << c.save;
         dialogs.clearShown();
-        const QByteArray data = ReadBytes(path(c.file));
-        EXPECT_EQ(data.startsWith("\xFF\xD8\xFF"), c.jpeg) << c.file;
-        EXPECT_EQ(data.startsWith("BM"), !c.jpeg) << c.file;
+        const QByteArray data = ReadBytes(path(c.written));
+        EXPECT_EQ(data.startsWith("\xFF\xD8\xFF"), c.kind == Jpeg) << c.written;
+        EXPECT_EQ(data.startsWith("BM"), c.kind == Bmp) << c.written;
+        EXPECT_EQ(data.startsWith("\x89PNG"), c.kind == Png) << c.written;
         const QImage original = picture(c.picture).convertToFormat(QImage::Format_RGB888);
         const QImage back = QImage::fromData(data).convertToFormat(QImage::Format_RGB888);
-        ASSERT_EQ(back.size(), original.size()) << c.file;
+        ASSERT_EQ(back.size(), original.size()) << c.written;
         long long sum = 0;
         for (int y = 0; y < back.height(); ++y)
             for (int i = 0; i < back.width() * 3; ++i)
                 sum += std::abs(back.constScanLine(y)[i] - original.constScanLine(y)[i]);
         const double mean = static_cast<double>(sum) / (back.width() * back.height() * 3);
-        EXPECT_LE(mean, c.jpeg ? 3.0 : 0.0) << c.file;
+        EXPECT_LE(mean, c.kind == Jpeg ? 3.0 : 0.0) << c.written;
     }
-    EXPECT_EQ(dialogs.fileDialogs()[1].filters, (QStringList{"Jpeg-Bitmap (*.jpg *.jpeg)", "BMP-Bitmap (*.bmp)"}));
-    EXPECT_EQ(dialogs.fileDialogs()[1].defaultSuffix, "jpg");
+    // Nothing but the files named above.
+    QStringList files = QDir(workDir.path()).entryList({"star*", "wave*"}, QDir::Files);
+    files.sort();
+    EXPECT_EQ(files, (QStringList{"star.JPEG", "star.bmp", "star.v2.png", "wave.bmp"}));
+    const auto& wavefront = dialogs.fileDialogs()[4];
+    EXPECT_EQ(wavefront.filters, (QStringList{"Jpeg-Bitmap (*.jpg *.jpeg)", "BMP-Bitmap (*.bmp)", "PNG-Bitmap (*.png)"}));
+    EXPECT_EQ(wavefront.defaultSuffix, "jpg");
 }
 
 TEST_F(PictureFiles, FailedSavesSayWhyAndLeaveFilesAlone)

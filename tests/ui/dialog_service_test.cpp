@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -36,6 +37,43 @@ TEST(SaveDialog, ANameWithoutExtensionGetsThatOfTheTypePicked)
         EXPECT_EQ(choice->path.toStdString(), folder.filePath(expected).toStdString());
         EXPECT_EQ(choice->filterIndex, type + 1);
     }
+}
+
+// The folder of the last file chosen is where the next dialog opens, also in
+// the next run of the program.
+TEST(SaveDialog, OpensInTheFolderUsedLast)
+{
+    QTemporaryDir settings;
+    QTemporaryDir folder;
+    ASSERT_TRUE(settings.isValid() && folder.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    QSettings().remove(QStringLiteral("lastFolder"));
+    QStringList opened;
+    auto answer = [&](const QString& name) {
+        QTimer::singleShot(0, [&, name] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            opened << dialog->directory().absolutePath();
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
+    const QStringList types{QStringLiteral("BMP-Bitmap (*.bmp)")};
+    {
+        ui::QtDialogService dialogs;
+        answer(folder.filePath("first.bmp"));
+        ASSERT_TRUE(dialogs.saveFile(nullptr, QStringLiteral("Save Picture"), types, QStringLiteral("bmp")));
+        answer(QStringLiteral("second.bmp"));
+        const auto second = dialogs.saveFile(nullptr, QStringLiteral("Save Picture"), types, QStringLiteral("bmp"));
+        ASSERT_TRUE(second.has_value());
+        EXPECT_EQ(second->path, folder.filePath("second.bmp"));
+    }
+    ui::QtDialogService nextRun;
+    answer(QStringLiteral("third.bmp"));
+    ASSERT_TRUE(nextRun.saveFile(nullptr, QStringLiteral("Save Picture"), types, QStringLiteral("bmp")));
+    ASSERT_EQ(opened.size(), 3);
+    EXPECT_EQ(opened[1], QDir(folder.path()).absolutePath());
+    EXPECT_EQ(opened[2], QDir(folder.path()).absolutePath());
 }
 
 }  // namespace

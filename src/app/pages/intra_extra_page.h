@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class QLabel;
 class QPushButton;
 
@@ -37,6 +39,9 @@ public:
     void calculateFocalSeries();
     //! "Save": the assembled picture as JPEG or BMP.
     void savePicture();
+    //! The defocus of each side under its picture with its focuser travel at
+    //! the focal ratio of the moment: "-3 (−0.48 mm)".
+    void showFocusLabels();
 
 private:
     //! Copies the square (left, top, size) of the star picture to (x, y) of
@@ -57,6 +62,9 @@ private:
     QLabel* m_extraLabel;
     QPushButton* m_calculate;
     QPushButton* m_save;
+    // The defocus of the images shown, once there are any.
+    std::optional<double> m_intraFocus;
+    std::optional<double> m_extraFocus;
 };
 
 }  // namespace app
