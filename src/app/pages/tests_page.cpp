@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <utility>
+
 namespace app {
 
 namespace {
@@ -95,14 +97,21 @@ TestsPage::TestsPage(Calculations& calculations, ParameterColumn& parameters, Pi
     m_tabs->addTab(knife, QStringLiteral("Knife edge"));
     m_tabs->addTab(fringes, QStringLiteral("Interferogram"));
 
-    // A run of the page that was superseded draws again after the one that
-    // superseded it; a picture asked for while another run went on is drawn
-    // when it has ended.
+    // A picture asked for while another run went on is drawn as soon as it
+    // has ended (before the handler that started it returns, when there are
+    // no workers). A run of the page that was superseded draws again once
+    // the run that superseded it, which is starting, has ended.
+    connect(&m_calculations, &Calculations::runCancelled, this, [this] { m_superseded = true; });
     connect(&m_calculations, &Calculations::runEnded, this, [this] {
         m_stale |= m_running;
         m_running = 0;
-        if (m_stale)
+        const bool superseded = std::exchange(m_superseded, false);
+        if (!m_stale)
+            return;
+        if (superseded)
             QMetaObject::invokeMethod(this, [this] { refresh(0); }, Qt::QueuedConnection);
+        else
+            refresh(0);
     });
     connect(&m_parameters, &ParameterColumn::focalRatioChanged, this, [this] {
         showRonchiBands();
@@ -150,7 +159,7 @@ void TestsPage::buildRonchi(QWidget* tab)
     m_ronchiBands->setObjectName(QLatin1String(names::kRonchiBands));
     QPushButton* save = makeButton(tab, QLatin1String(names::kSaveRonchi), QStringLiteral("Save Image"),
                                    QRect(6, 262, 80, 24));
-    connect(save, &QPushButton::clicked, this, &TestsPage::savePicture);
+    connect(save, &QPushButton::clicked, this, [this] { savePicture(sim::MirrorTest::Ronchi); });
 
     for (ui::NumberEdit* edit : {m_ronchiLines, m_ronchiOffset, m_ronchiAngle})
         connect(edit, &ui::NumberEdit::changed, this, [this] {
@@ -186,7 +195,7 @@ void TestsPage::buildKnife(QWidget* tab)
     m_knifeNote->setObjectName(QLatin1String(names::kKnifeNote));
     QPushButton* save = makeButton(tab, QLatin1String(names::kSaveKnife), QStringLiteral("Save Image"),
                                    QRect(6, 262, 80, 24));
-    connect(save, &QPushButton::clicked, this, &TestsPage::savePicture);
+    connect(save, &QPushButton::clicked, this, [this] { savePicture(sim::MirrorTest::Knife); });
     for (ui::NumberEdit* edit : {m_knifeOffset, m_knifeAngle})
         connect(edit, &ui::NumberEdit::changed, this, [this] { refresh(Knife); });
 }
@@ -227,7 +236,7 @@ void TestsPage::buildFringes(QWidget* tab)
     makeNote(tab, QStringLiteral("1: as the star sees it\n2: double pass at the centre of curvature"), 164, 32);
     QPushButton* save = makeButton(tab, QLatin1String(names::kSaveFringes), QStringLiteral("Save Image"),
                                    QRect(6, 262, 80, 24));
-    connect(save, &QPushButton::clicked, this, &TestsPage::savePicture);
+    connect(save, &QPushButton::clicked, this, [this] { savePicture(sim::MirrorTest::Fringes); });
     for (ui::NumberEdit* edit : {m_fringeTilt, m_fringeAngle, m_fringeDefocus, m_fringesPerWave})
         connect(edit, &ui::NumberEdit::changed, this, [this] { refresh(Fringes); });
 }
@@ -332,7 +341,12 @@ ui::PictureBox* TestsPage::picture(sim::MirrorTest test) const
 
 void TestsPage::savePicture()
 {
-    m_files.savePicture(this, *picture(static_cast<sim::MirrorTest>(m_tabs->currentIndex())));
+    savePicture(static_cast<sim::MirrorTest>(m_tabs->currentIndex()));
+}
+
+void TestsPage::savePicture(sim::MirrorTest test)
+{
+    m_files.savePicture(this, *picture(test));
 }
 
 void TestsPage::showRonchiBands()

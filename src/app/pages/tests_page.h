@@ -56,8 +56,10 @@ public:
     void refresh(int which);
     //! The page came on show: draws what was never drawn.
     void shown();
-    //! "Save Image" of the picture on show.
+    //! "Save Image" of the picture on show (Ctrl+S).
     void savePicture();
+    //! "Save Image" of one picture, as JPEG, BMP or PNG.
+    void savePicture(sim::MirrorTest test);
 
     ui::PictureBox* picture(sim::MirrorTest test) const;
     //! What each picture was made with, for --dump-state.
@@ -102,6 +104,7 @@ private:
     // Pictures waiting to be drawn, and those the run going draws.
     int m_stale = 0;
     int m_running = 0;
+    bool m_superseded = false;
 };
 
 }  // namespace app
