@@ -181,31 +181,44 @@ double PupilY(int py, double sub)
     return (kCentrePixel - py - sub) / kCentrePixel;
 }
 
-// Fraction of the sub-pixel samples of each pixel that pass the grating.
+// Fraction of the sub-pixel samples of each pixel that pass the grating. A
+// pixel whose four corners fall on the same side of the bars is taken as
+// wholly clear or dark; only the pixels an edge crosses are sampled.
 std::vector<double> GratingCoverage(const Surface& surface, const optics::ApertureMask& mask,
                                     const RonchiSettings& ronchi, double focalRatio)
 {
-    std::vector<double> coverage(static_cast<std::size_t>(kTestPictureSide) * kTestPictureSide, 0.0);
     const double c = std::cos(Radians(ronchi.angle));
     const double s = std::sin(Radians(ronchi.angle));
+    // A clear stripe is centred on the axis.
+    const auto clearAt = [&](double x, double y) {
+        const LandingPoint p =
+            RayLanding(x, y, surface.slopeX(x, y), surface.slopeY(x, y), ronchi.offsetMm, focalRatio);
+        return std::cos(2.0 * kPi * ronchi.linesPerMm * (p.x * c + p.y * s)) >= 0.0;
+    };
+    constexpr int kCorners = kTestPictureSide + 1;
+    std::vector<std::uint8_t> corner(static_cast<std::size_t>(kCorners) * kCorners);
+    for (int cy = 0; cy < kCorners; ++cy)
+        for (int cx = 0; cx < kCorners; ++cx)
+            corner[static_cast<std::size_t>(cy) * kCorners + cx] = clearAt(PupilX(cx, -0.5), PupilY(cy, -0.5));
+
+    std::vector<double> coverage(static_cast<std::size_t>(kTestPictureSide) * kTestPictureSide, 0.0);
     for (int py = 0; py < kTestPictureSide; ++py) {
         for (int px = 0; px < kTestPictureSide; ++px) {
             if (!mask.isOpen(px, py))
                 continue;
-            int clear = 0;
-            for (int i = 0; i < kRonchiSamples; ++i) {
-                for (int j = 0; j < kRonchiSamples; ++j) {
-                    const double x = PupilX(px, (i + 0.5) / kRonchiSamples - 0.5);
-                    const double y = PupilY(py, (j + 0.5) / kRonchiSamples - 0.5);
-                    const LandingPoint p = RayLanding(x, y, surface.slopeX(x, y), surface.slopeY(x, y),
-                                                      ronchi.offsetMm, focalRatio);
-                    // A clear stripe is centred on the axis.
-                    if (std::cos(2.0 * kPi * ronchi.linesPerMm * (p.x * c + p.y * s)) >= 0.0)
-                        ++clear;
-                }
+            const std::size_t top = static_cast<std::size_t>(py) * kCorners + px;
+            const int corners = corner[top] + corner[top + 1] + corner[top + kCorners] + corner[top + kCorners + 1];
+            double& cell = coverage[static_cast<std::size_t>(py) * kTestPictureSide + px];
+            if (corners == 0 || corners == 4) {
+                cell = corners / 4.0;
+                continue;
             }
-            coverage[static_cast<std::size_t>(py) * kTestPictureSide + px] =
-                static_cast<double>(clear) / (kRonchiSamples * kRonchiSamples);
+            int clear = 0;
+            for (int i = 0; i < kRonchiSamples; ++i)
+                for (int j = 0; j < kRonchiSamples; ++j)
+                    clear += clearAt(PupilX(px, (i + 0.5) / kRonchiSamples - 0.5),
+                                     PupilY(py, (j + 0.5) / kRonchiSamples - 0.5));
+            cell = static_cast<double>(clear) / (kRonchiSamples * kRonchiSamples);
         }
     }
     return coverage;
