@@ -12,6 +12,7 @@
 #include "app/pages/planet_page.h"
 #include "app/pages/psf_mtf_page.h"
 #include "app/pages/startest_page.h"
+#include "app/pages/tests_page.h"
 #include "app/pages/turbulence_page.h"
 #include "app/pages/wavefront_page.h"
 #include "app/parameter_column.h"
@@ -122,11 +123,11 @@ void MainWindow::buildLayout()
     m_tabs->setObjectName(QLatin1String(names::kTabs));
     m_tabs->setGeometry(0, -1, 561, 345);
     m_tabs->setUsesScrollButtons(false);
-    // Eleven captions share 561 pixels, so they are a pixel smaller than the
-    // window's text and tightly padded; the page on show stands out in white
+    // Twelve captions share 561 pixels, so they are two pixels smaller than
+    // the window's text and tightly padded; the page on show stands out in white
     // with a blue rule on top, the others recede in grey.
     m_tabs->setStyleSheet(QStringLiteral(
-        "QTabBar::tab { font-size: 10px; padding: 2px 1px 3px 1px; margin-right: 0px; background: #d8d8d8;"
+        "QTabBar::tab { font-size: 9px; padding: 2px 1px 3px 1px; margin-right: 0px; background: #d8d8d8;"
         " color: #303030;"
         " border: 1px solid #a0a0a0; border-bottom: none; }"
         "QTabBar::tab:selected { background: white; color: black; border-top: 3px solid #2a6fc9;"
@@ -148,6 +149,7 @@ void MainWindow::buildLayout()
     m_chromatic = new ChromaticPage(calculations, *m_parameters, model, *this, *m_files);
     m_about = new AboutPage;
     m_measured = new MeasuredPage(m_dialogs, *m_textPainter);
+    m_tests = new TestsPage(calculations, *m_parameters, *m_files);
     m_tabs->addTab(m_startest, QStringLiteral("Startest"));
     m_tabs->addTab(m_intraExtra, QStringLiteral("Intra/Extra"));
     m_tabs->addTab(m_planet, QStringLiteral("Planet"));
@@ -159,6 +161,7 @@ void MainWindow::buildLayout()
     m_tabs->addTab(m_chromatic, QStringLiteral("Chromatic"));
     m_tabs->addTab(m_about, QStringLiteral("About"));
     m_tabs->addTab(m_measured, QStringLiteral("Measured"));
+    m_tabs->addTab(m_tests, QStringLiteral("Tests"));
     // The parameter regions overlap the edges of the pages.
     m_tabs->lower();
 
@@ -294,6 +297,15 @@ void MainWindow::connectPages()
             m_model->release();
     });
     connect(m_about, &AboutPage::displayCurveChanged, this, &MainWindow::applyDisplayCurve);
+    // The Tests page draws from the wavefront of the controls; its white
+    // light is the Chromatic page's, its knife edge takes the display curve.
+    m_tests->setWhiteLight([this](const optics::StarRequest& controls) { return m_chromatic->plan(controls); });
+    connect(m_about, &AboutPage::displayCurveChanged, this,
+            [this] { m_tests->setDisplayCurve(m_about->gamma(), m_about->slope()); });
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == TestsIndex)
+            m_tests->shown();
+    });
     connect(m_startest, &StartestPage::brightnessChanged, this, &MainWindow::applyBrightness);
     // The reset reaches each page's own controls in this order.
     connect(m_parameters, &ParameterColumn::resetConfirmed, m_startest, &StartestPage::resetControls);
@@ -409,6 +421,7 @@ void MainWindow::startUp()
     m_model->startDisplay(m_about->gamma(), m_about->slope(), m_parameters->zoom(), m_startest->brightness());
     m_model->setFocalRatio(m_parameters->focalRatio());
     m_psfMtf->setFocalRatio(m_parameters->focalRatio());
+    m_tests->setDisplayCurve(m_about->gamma(), m_about->slope());
     m_turbulence->setApertureInches(m_parameters->apertureInches());
     if (m_options.rememberSettings)
         m_parameters->setLive(QSettings().value(QStringLiteral("live"), false).toBool());
@@ -512,6 +525,7 @@ void MainWindow::saveCurrentPage()
     case AnimationIndex: m_animation->saveAnimation(); break;
     case WavefrontIndex: m_wavefront->savePicture(); break;
     case ChromaticIndex: m_chromatic->savePicture(); break;
+    case TestsIndex: m_tests->savePicture(); break;
     default: break;
     }
 }
@@ -686,7 +700,8 @@ void MainWindow::recalculateLive()
     if (!m_calculations->check(request))
         return;
     m_calculations->startStars(
-        {request}, [this](int, optics::StarResult&& result) { m_model->showStar(Place::Star, result.image); }, {});
+        {request}, [this](int, optics::StarResult&& result) { m_model->showStar(Place::Star, result.image); },
+        [this] { m_tests->refresh(TestsPage::All); });
 }
 
 void MainWindow::calculateStar()
@@ -699,7 +714,8 @@ void MainWindow::calculateStar()
     if (m_tabs->currentIndex() == AboutIndex)
         m_tabs->setCurrentIndex(StartestIndex);
     m_calculations->startStars(
-        {request}, [this](int, optics::StarResult&& result) { m_model->showStar(Place::Star, result.image); }, {});
+        {request}, [this](int, optics::StarResult&& result) { m_model->showStar(Place::Star, result.image); },
+        [this] { m_tests->refresh(TestsPage::All); });
 }
 
 }  // namespace app

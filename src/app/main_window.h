@@ -37,6 +37,7 @@ class PlanetPage;
 class PsfMtfPage;
 class SimulationModel;
 class StartestPage;
+class TestsPage;
 class TurbulencePage;
 class WavefrontPage;
 
@@ -51,7 +52,7 @@ struct WindowOptions {
     bool scalable = false;
 };
 
-//! The main window (`Form1`): it assembles the eleven pages, the parameter
+//! The main window (`Form1`): it assembles the twelve pages, the parameter
 //! column and the status bar, owns the model and the calculations, and wires
 //! them together. Each page owns its controls and handlers; the window
 //! answers only where the program as a whole must (start-up, hints, the
@@ -72,7 +73,8 @@ public:
         WavefrontIndex = 7,
         ChromaticIndex = 8,
         AboutIndex = 9,
-        MeasuredIndex = 10
+        MeasuredIndex = 10,
+        TestsIndex = 11
     };
 
     //! Builds the window and starts it up. `dialogs` must outlive the window.
@@ -168,6 +170,7 @@ private:
     ChromaticPage* m_chromatic = nullptr;
     AboutPage* m_about = nullptr;
     MeasuredPage* m_measured = nullptr;
+    TestsPage* m_tests = nullptr;
 
     QString m_hint;
     bool m_centred = false;
