@@ -226,7 +226,7 @@ std::vector<double> GratingCoverage(const Surface& surface, const optics::Apertu
 
 std::uint8_t Level(double level)
 {
-    return static_cast<std::uint8_t>(base::RoundToInt(std::clamp(level, 0.0, 1.0) * 255.0));
+    return base::ByteLevel(std::clamp(level, 0.0, 1.0) * 255.0);
 }
 
 void Summarise(const optics::PupilPhase& pupil, MirrorTestResult& result)
@@ -386,7 +386,10 @@ base::Status DrawKnife(const MirrorTestRequest& request, optics::ScreenCache& sc
 
     const imaging::DisplayCurve curve = imaging::BuildDisplayCurve(request.gamma, request.slope);
     const int N = summary.N;
+    // Beyond the grid (a pupil wider than its half) there is no light.
     const auto intensity = [&](int u, int v) {
+        if (std::abs(u) >= optics::kCentre || std::abs(v) >= optics::kCentre)
+            return 0.0;
         const double re = ws->fieldRe(optics::kCentre + u, optics::kCentre + v);
         const double im = ws->fieldIm(optics::kCentre + u, optics::kCentre + v);
         return re * re + im * im;
@@ -405,7 +408,9 @@ base::Status DrawKnife(const MirrorTestRequest& request, optics::ScreenCache& sc
             const double b = fv - v;
             const double value = (1.0 - a) * ((1.0 - b) * intensity(u, v) + b * intensity(u, v + 1))
                                  + a * ((1.0 - b) * intensity(u + 1, v) + b * intensity(u + 1, v + 1));
-            const int step = base::RoundToInt(std::clamp(value, 0.0, 1.0) * imaging::kDisplaySteps);
+            // A wavefront of numbers out of all range gives no number: dark.
+            const double clamped = std::isfinite(value) ? std::clamp(value, 0.0, 1.0) : 0.0;
+            const int step = base::RoundToInt(clamped * imaging::kDisplaySteps);
             const std::uint8_t level = Level(curve[static_cast<std::size_t>(step)]);
             result.picture.setPixel(px, py, {level, level, level});
         }
