@@ -264,15 +264,20 @@ void Calculations::cancel()
 
 void Calculations::waitForRuns()
 {
-    if (!m_run)
-        return;
-    QEventLoop loop;
-    connect(this, &Calculations::runEnded, &loop, [&loop, this] {
-        if (!m_run)
-            loop.quit();
-    });
-    if (m_run)
-        loop.exec();
+    if (m_run) {
+        QEventLoop loop;
+        connect(this, &Calculations::runEnded, &loop, [&loop, this] {
+            if (!m_run)
+                loop.quit();
+        });
+        if (m_run)
+            loop.exec();
+    }
+    // A task of a cancelled run that had started goes on writing its
+    // calculator's grids until it ends (its result is thrown away): wait for
+    // it, so that the grids read afterwards are the last delivered run's.
+    if (m_pool)
+        m_pool->waitIdle();
 }
 
 }  // namespace app
