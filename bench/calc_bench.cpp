@@ -76,6 +76,33 @@ BENCHMARK(BM_StarCalculation)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
 
+// What the star's figures (Strehl ratio, widths, encircled energy) add to
+// one calculation on the window's calculator: 8 inches, 25 % obstruction,
+// with PSF/MTF, figures off and on; the perfect telescope is cached after
+// the first.
+void BM_StarFigures(benchmark::State& state)
+{
+    control<ui::NumberEdit>(names::kAperture)->setValue(8.0);
+    control<ui::NumberEdit>(names::kObstruction)->setValue(25.0);
+    optics::StarRequest request = g_window->calculations().request();
+    request.transferFunction = true;
+    request.figures = state.range(0) != 0;
+    optics::NoProgress progress;
+    if (!calculator().calculate(request, progress))
+        state.SkipWithError("the calculation was refused");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(calculator().calculate(request, progress));
+    control<ui::NumberEdit>(names::kAperture)->setValue(5.0);
+    control<ui::NumberEdit>(names::kObstruction)->setValue(0.0);
+}
+BENCHMARK(BM_StarFigures)
+    ->ArgNames({"figures"})
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+
 // The two views that run several calculations, each against one Calculate
 // button at the same settings: 8 inches, 25 % obstruction, focus 3, 0.2 waves
 // of spherical aberration, and a focal shift of 2 across the seven
