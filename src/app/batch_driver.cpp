@@ -1,5 +1,6 @@
 #include "app/batch_driver.h"
 
+#include "app/command_line.h"
 #include "app/control_names.h"
 #include "app/main_window.h"
 #include "app/simulation_model.h"
@@ -124,29 +125,7 @@ BatchDriver::BatchDriver(MainWindow& form, ui::ScriptedDialogService& dialogs)
 
 QString BatchDriver::usage()
 {
-    return QStringLiteral(
-        "usage: quintalis-batch ACTION...\n"
-        "Creates the Quintalis window offscreen and runs the actions in order:\n"
-        "  --set NAME=VALUE        type VALUE into a numeric editor (then leave it), or move a slider\n"
-        "  --type NAME=TEXT        type TEXT into an editor key by key, as a user would, and leave it\n"
-        "  --check NAME            tick a check box or choose a radio button\n"
-        "  --uncheck NAME          untick a check box\n"
-        "  --select NAME=INDEX     choose item INDEX of a drop-down list, or page INDEX of Tabs\n"
-        "  --click NAME            click a button, picture or panel\n"
-        "  --answer OK|Cancel|Yes|No   answer to the next message box\n"
-        "  --file PATH             file the next file dialog returns\n"
-        "  --filter N              file type (1-based) the next file dialog returns\n"
-        "  --save-picture NAME=PATH    a picture box, StarBuffer or DoubleStarBuffer as PNG\n"
-        "  --dump-controls PATH    JSON of every named control\n"
-        "  --dump-state PATH       JSON of the engine scalars and flags, status panels,\n"
-        "                          labels, plot series, message boxes shown and the\n"
-        "                          animation player\n"
-        "  --dump-grid NAME=PATH   data area of a grid as a 512 x 512 float64 .npy file\n"
-        "                          (ColourGrid: 512 x 512 x 3, red, green, blue)\n"
-        "  --wait MS               let the window run for MS milliseconds\n"
-        "The whole command line is checked before the first action runs. Every action\n"
-        "waits for the calculations started before it to end, except --wait and\n"
-        "--click RunCancel, which stops the one going.\n");
+    return BatchHelp();
 }
 
 base::Result<std::vector<BatchAction>> BatchDriver::check(const QStringList& arguments) const
@@ -257,17 +236,50 @@ base::Status BatchDriver::checkAction(const BatchAction& action) const
 base::Status BatchDriver::run(const QStringList& arguments)
 {
     const base::Result<std::vector<BatchAction>> actions = check(arguments);
+    m_failures.clear();
     if (!actions)
         return base::Fail(actions.error());
+    m_messagesSeen = m_dialogs.shown().size();
+    m_unansweredSeen = m_dialogs.unansweredFileDialogs();
+    // What the dialogs take between the start of one action and the start of
+    // the next belongs to the first: the action itself and the runs it set
+    // going.
+    const BatchAction* current = nullptr;
+    int number = 0;
     for (const BatchAction& action : *actions) {
         if (waitsForRuns(action))
             m_form.waitForRuns();
+        if (current)
+            collectFailures(*current, number);
+        current = &action;
+        ++number;
         if (base::Status done = runAction(action); !done)
-            return done;
+            m_failures << QStringLiteral("%1 %2 (action %3): %4")
+                              .arg(action.name, action.argument)
+                              .arg(number)
+                              .arg(QString::fromStdString(done.error()));
         QCoreApplication::processEvents();
     }
     m_form.waitForRuns();
-    return base::Done();
+    if (current)
+        collectFailures(*current, number);
+    if (m_failures.isEmpty())
+        return base::Done();
+    return failure(m_failures.size() == 1 ? m_failures.front()
+                                          : QStringLiteral("%1 actions went wrong").arg(m_failures.size()));
+}
+
+void BatchDriver::collectFailures(const BatchAction& action, int number)
+{
+    const QString which = QStringLiteral("%1 %2 (action %3): ").arg(action.name, action.argument).arg(number);
+    const auto& shown = m_dialogs.shown();
+    for (std::size_t n = m_messagesSeen; n < shown.size(); ++n)
+        if (shown[n].kind == ui::MessageKind::Error || shown[n].refusal)
+            m_failures << which + shown[n].text;
+    m_messagesSeen = shown.size();
+    for (int n = m_unansweredSeen; n < m_dialogs.unansweredFileDialogs(); ++n)
+        m_failures << which + QStringLiteral("a file dialog came up and no --file was given for it");
+    m_unansweredSeen = m_dialogs.unansweredFileDialogs();
 }
 
 base::Status BatchDriver::runAction(const BatchAction& action)

@@ -1,3 +1,4 @@
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "optics/worker_pool.h"
 #include "ui/dialog_service.h"
@@ -7,6 +8,10 @@
 
 int main(int argc, char* argv[])
 {
+    // Help and version need no display.
+    if (const std::optional<int> answered =
+            app::AnswerInformationOptions(argc, argv, QStringLiteral("quintalis"), app::ProgramHelp()))
+        return *answered;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quintalis"));
     QApplication::setOrganizationName(QStringLiteral("Quintalis"));

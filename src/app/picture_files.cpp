@@ -81,8 +81,7 @@ bool PictureFiles::written(QWidget* parent, const base::Status& status)
 bool PictureFiles::savePicture(QWidget* parent, const ui::PictureBox& picture)
 {
     if (!picture.drawn()) {
-        m_dialogs.showMessage(parent, ui::MessageKind::Information, QStringLiteral("Nothing to save yet"),
-                              {ui::MessageButton::Ok});
+        m_dialogs.showRefusal(parent, ui::MessageKind::Information, QStringLiteral("Nothing to save yet"));
         return false;
     }
     const std::optional<ui::FileChoice> choice =
@@ -111,9 +110,8 @@ bool PictureFiles::savePicture(QWidget* parent, const ui::PictureBox& picture)
 bool PictureFiles::saveAnimation(QWidget* parent, const imaging::AnimatedGif& gif)
 {
     if (gif.empty()) {
-        m_dialogs.showMessage(parent, ui::MessageKind::Information,
-                              QStringLiteral("Nothing to save yet: press Animate to make an animation first."),
-                              {ui::MessageButton::Ok});
+        m_dialogs.showRefusal(parent, ui::MessageKind::Information,
+                              QStringLiteral("Nothing to save yet: press Animate to make an animation first."));
         return false;
     }
     const std::optional<ui::FileChoice> choice = m_dialogs.saveFile(

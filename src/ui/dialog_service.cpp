@@ -167,10 +167,18 @@ MessageButton ScriptedDialogService::showMessage(QWidget*, MessageKind kind, con
     return answer;
 }
 
+void ScriptedDialogService::showRefusal(QWidget* parent, MessageKind kind, const QString& text)
+{
+    showMessage(parent, kind, text, {MessageButton::Ok});
+    m_shown.back().refusal = true;
+}
+
 std::optional<FileChoice> ScriptedDialogService::nextFile()
 {
-    if (m_files.empty())
+    if (m_files.empty()) {
+        ++m_unansweredFiles;
         return std::nullopt;
+    }
     FileChoice c = m_files.front();
     m_files.pop_front();
     return c;

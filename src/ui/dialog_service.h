@@ -42,6 +42,13 @@ public:
                                                const QStringList& filters) = 0;
     virtual std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
                                                const QString& defaultSuffix = {}) = 0;
+    //! A message with an OK button saying that what the user asked for was
+    //! not done (a run refused, nothing to save). Shown like any other;
+    //! scripts count it, like an error message, as an action that failed.
+    virtual void showRefusal(QWidget* parent, MessageKind kind, const QString& text)
+    {
+        showMessage(parent, kind, text, {MessageButton::Ok});
+    }
 };
 
 //! The real dialogs of the toolkit. File dialogs open in the folder used
@@ -79,6 +86,7 @@ public:
         QString text;
         QList<MessageButton> buttons;
         MessageButton answer;
+        bool refusal = false;  //!< shown by showRefusal
     };
 
     void queueAnswer(MessageButton answer) { m_answers.push_back(answer); }
@@ -94,6 +102,8 @@ public:
     const std::vector<Shown>& shown() const { return m_shown; }
     //! Every file dialog asked for, open and save.
     const std::vector<FileDialog>& fileDialogs() const { return m_fileDialogs; }
+    //! How many file dialogs found no scripted file (and were cancelled).
+    int unansweredFileDialogs() const { return m_unansweredFiles; }
     void clearShown() { m_shown.clear(); }
 
     MessageButton showMessage(QWidget* parent, MessageKind kind, const QString& text,
@@ -101,6 +111,7 @@ public:
     std::optional<FileChoice> openFile(QWidget* parent, const QString& title, const QStringList& filters) override;
     std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
                                        const QString& defaultSuffix = {}) override;
+    void showRefusal(QWidget* parent, MessageKind kind, const QString& text) override;
 
 private:
     std::optional<FileChoice> nextFile();
@@ -109,6 +120,7 @@ private:
     std::deque<FileChoice> m_files;
     std::vector<Shown> m_shown;
     std::vector<FileDialog> m_fileDialogs;
+    int m_unansweredFiles = 0;
 };
 
 }  // namespace ui

@@ -101,7 +101,8 @@ base::Result<QImage> DecodePicture(const QByteArray& bytes, const std::string& n
     } else {
         if (!QImageReader::supportedImageFormats().contains(qtFormat(format)))
             return refused(imaging::CannotRead(
-                name, "reading TIFF pictures needs the Qt image format plugins, which are not installed"));
+                name, "reading TIFF pictures needs the Qt image format plugins, which are not installed "
+                      "(Debian package qt6-image-formats-plugins)"));
         if (format == PictureFormat::Png && !pngChunksFit(bytes))
             return refused(imaging::CannotRead(name, "the file is damaged (a part of it claims more bytes than "
                                                      "the file holds)"));

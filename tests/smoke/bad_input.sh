@@ -121,15 +121,17 @@ outputs)
     fail pipe "exit $code: $errors"
   fi
 
+  # A write that fails is named; the line still runs to its end, exit 2.
   run "$folder" --dump-state /dev/full
-  if [ "$code" -eq 1 ] && [[ "$errors" == *"/dev/full: no space left on the device"* ]] && [ -c /dev/full ]; then
+  if [ "$code" -eq 2 ] && [[ "$errors" == *"/dev/full: no space left on the device"* ]] && [ -c /dev/full ]; then
     pass dev-full
   else
     fail dev-full "exit $code: $errors"
   fi
 
-  run "$folder" --dump-grid StarGrid=/dev/full --save-picture StarImage=/dev/full
-  if [ "$code" -eq 1 ] && [[ "$errors" == *"cannot write /dev/full"* ]] && [ -c /dev/full ]; then
+  run "$folder" --dump-grid StarGrid=/dev/full --save-picture StarImage=/dev/full --dump-state after.json
+  if [ "$code" -eq 2 ] && [ "$(grep -c "cannot write /dev/full" <<<"$errors")" -eq 2 ] && [ -c /dev/full ] \
+    && [ -s "$folder/after.json" ]; then
     pass dev-full-grid
   else
     fail dev-full-grid "exit $code: $errors"

@@ -93,8 +93,7 @@ void IntraExtraPage::calculateFocalSeries()
 {
     const optics::StarRequest controls = m_calculations.request();
     if (controls.pupil.focus == 0.0) {
-        m_dialogs.showMessage(window(), ui::MessageKind::Information, QStringLiteral("Focus-value is Zero"),
-                              {ui::MessageButton::Ok});
+        m_dialogs.showRefusal(window(), ui::MessageKind::Information, QStringLiteral("Focus-value is Zero"));
         return;
     }
     const sim::IntraExtraPlan plan = sim::PlanIntraExtra(

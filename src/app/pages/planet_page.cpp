@@ -14,6 +14,7 @@
 #include "ui/picture_reader.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -95,7 +96,9 @@ base::Status PlanetPage::loadStartPicture(const QString& fileName, const QString
             loaded = base::Fail(read.error());
         }
     }
-    m_fileName = fileName;
+    // Every later run reads the picture where it was found, whatever the
+    // working folder is by then; a missing one keeps its plain name.
+    m_fileName = path.isEmpty() ? fileName : QFileInfo(path).absoluteFilePath();
     showSize();
     return loaded;
 }

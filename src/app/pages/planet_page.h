@@ -50,8 +50,9 @@ public:
 
     //! Start-up: the default planet picture `fileName`, found at `path`
     //! (empty when it was not found), is shown with its width in arcseconds
-    //! and becomes the working picture. When it cannot be read the picture
-    //! stays empty and the width reads 0.
+    //! and becomes the working picture; later runs read it from where it was
+    //! found, as an absolute path. When it cannot be read the picture stays
+    //! empty and the width reads 0.
     base::Status loadStartPicture(const QString& fileName, const QString& path);
 
     //! The working picture in 24 bits, and the file it comes from.
