@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/control_names.h"
 #include "app/main_window.h"
+#include "app/settings_menu.h"
 #include "app/simulation_model.h"
 #include "imaging/file_output.h"
 #include "imaging/pixel_buffer.h"
@@ -106,7 +107,7 @@ base::Status checkOutput(const QString& path)
 const QStringList kActions = {"--set",          "--check",         "--uncheck",    "--select",
                               "--click",        "--answer",        "--file",       "--filter",
                               "--save-picture", "--dump-controls", "--dump-state", "--dump-grid",
-                              "--wait",         "--type"};
+                              "--wait",         "--type",          "--load-settings", "--save-settings"};
 
 // Whether an action waits for the calculations started before it.
 bool waitsForRuns(const BatchAction& action)
@@ -201,6 +202,13 @@ base::Status BatchDriver::checkAction(const BatchAction& action) const
     } else if (a == QLatin1String("--click")) {
         if (const base::Result<QWidget*> w = control(action.argument); !w)
             return base::Fail(w.error());
+        if (action.argument == QLatin1String(names::kFileButton))
+            return failure(QStringLiteral("%1 opens a menu; use --load-settings or --save-settings").arg(action.argument));
+    } else if (a == QLatin1String("--load-settings")) {
+        if (action.argument.isEmpty())
+            return failure(QStringLiteral("--load-settings needs a file name"));
+    } else if (a == QLatin1String("--save-settings")) {
+        return checkOutput(action.argument);
     } else if (a == QLatin1String("--answer")) {
         if (!parseButton(action.argument))
             return failure(QStringLiteral("--answer takes OK, Cancel, Yes or No, got \"%1\"").arg(action.argument));
@@ -304,7 +312,8 @@ base::Status BatchDriver::runAction(const BatchAction& action)
     } else if (a == QLatin1String("--answer")) {
         m_dialogs.queueAnswer(*parseButton(action.argument));
     } else if (a == QLatin1String("--file")) {
-        m_dialogs.queueFile({action.argument, m_pendingFilter > 0 ? m_pendingFilter : 1});
+        // Without --filter the dialog's own choice stands.
+        m_dialogs.queueFile({action.argument, m_pendingFilter});
         m_pendingFilter = 0;
     } else if (a == QLatin1String("--filter")) {
         const int n = *parseInteger(action.argument);
@@ -320,6 +329,15 @@ base::Status BatchDriver::runAction(const BatchAction& action)
     } else if (a == QLatin1String("--dump-grid")) {
         const Assignment dump = *splitAssignment(action);
         return dumpGrid(dump.name, dump.value);
+    } else if (a == QLatin1String("--load-settings")) {
+        const base::Result<QStringList> notes = m_form.settingsMenu().load(action.argument);
+        if (!notes)
+            return base::Fail(notes.error());
+        // Values left out or adjusted: the file did not load as it stands.
+        if (!notes->isEmpty())
+            return failure(notes->join(QStringLiteral("; ")));
+    } else if (a == QLatin1String("--save-settings")) {
+        return m_form.settingsMenu().save(action.argument);
     } else if (a == QLatin1String("--wait")) {
         QEventLoop loop;
         QTimer::singleShot(*parseInteger(action.argument), &loop, &QEventLoop::quit);

@@ -16,6 +16,7 @@ inline constexpr char kStatusPanel0[] = "StatusPanel0";
 inline constexpr char kStatusPanel1[] = "StatusPanel1";
 inline constexpr char kRunProgress[] = "RunProgress";
 inline constexpr char kRunCancel[] = "RunCancel";
+inline constexpr char kFileButton[] = "FileButton";
 
 // The parameter column.
 inline constexpr char kApertureBox[] = "Aperturebox";

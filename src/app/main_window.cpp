@@ -15,7 +15,10 @@
 #include "app/pages/wavefront_page.h"
 #include "app/parameter_column.h"
 #include "app/picture_files.h"
+#include "app/picture_settings.h"
 #include "app/resource_paths.h"
+#include "app/settings_file.h"
+#include "app/settings_menu.h"
 #include "app/simulation_model.h"
 #include "imaging/pixel_buffer.h"
 #include "ui/dialog_service.h"
@@ -81,6 +84,7 @@ MainWindow::MainWindow(ui::DialogService& dialogs, WindowOptions options, QWidge
     buildLayout();
     connectPages();
     connectKeys();
+    connectSettings();
     startUp();
     if (m_options.scalable) {
         // Everything as built is scale 1.
@@ -195,6 +199,8 @@ void MainWindow::connectPages()
                                      request.pupil.turbulence = turbulence.amplitude;
                                      request.pupil.roughness = m_turbulence->roughnessSettings().amplitude;
                                      request.screenDrift = m_model->screenDrift();
+                                     if (m_pictureSettings)
+                                         m_pictureSettings->calculationStarted();
                                      return request;
                                  },
                                  [this] { return m_parameters->diameterText(); }, this});
@@ -524,6 +530,17 @@ void MainWindow::connectKeys()
                 button->click();
         });
     }
+}
+
+void MainWindow::connectSettings()
+{
+    // The frame position and the comparison picture's list (which asks for
+    // a file) are no settings.
+    m_settings = std::make_unique<WindowSettings>(
+        *this, QStringList{QLatin1String(names::kSlider), QLatin1String(names::kCompareBox)});
+    m_settingsMenu = new SettingsMenu(*this, m_client, *m_settings, m_dialogs, m_options.rememberSettings);
+    m_pictureSettings = new PictureSettings(*this, *m_settings, [this] { return m_calculations->running(); });
+    m_files->setPictureSettings([this](const ui::PictureBox& box) { return m_pictureSettings->of(box); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

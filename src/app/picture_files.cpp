@@ -1,5 +1,7 @@
 #include "app/picture_files.h"
 
+#include "app/settings_file.h"
+
 #include "imaging/bmp_file.h"
 #include "imaging/file_output.h"
 #include "imaging/gif_file.h"
@@ -11,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonDocument>
 
 #include <optional>
 #include <string>
@@ -51,13 +54,23 @@ const char* extensionOf(PictureType type)
 }
 
 // A lossless PNG of the picture, made by the toolkit's encoder and written
-// like every other file.
-base::Status writePng(const QImage& picture, const std::string& path)
+// like every other file; `settings` go into its text.
+base::Status writePng(const QImage& picture, const QJsonObject& settings, const std::string& path)
 {
+    QImage png = picture.convertToFormat(QImage::Format_RGB888);
+    png.setText(QStringLiteral("Software"), QStringLiteral("Quintalis " QUINTALIS_VERSION));
+    if (!settings.isEmpty()) {
+        png.setText(QStringLiteral("Description"),
+                    QStringLiteral("The settings that made this picture are the JSON text \"%1\"; Quintalis opens "
+                                   "the picture as a settings file.")
+                        .arg(QLatin1String(kPngSettingsKey)));
+        png.setText(QLatin1String(kPngSettingsKey),
+                    QString::fromUtf8(QJsonDocument(settings).toJson(QJsonDocument::Compact)));
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!picture.convertToFormat(QImage::Format_RGB888).save(&buffer, "PNG"))
+    if (!png.save(&buffer, "PNG"))
         return base::Fail("cannot write " + path + ": the picture could not be encoded as PNG");
     return imaging::WriteFile(path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
@@ -84,8 +97,9 @@ bool PictureFiles::savePicture(QWidget* parent, const ui::PictureBox& picture)
         m_dialogs.showRefusal(parent, ui::MessageKind::Information, QStringLiteral("Nothing to save yet"));
         return false;
     }
-    const std::optional<ui::FileChoice> choice =
-        m_dialogs.saveFile(parent, QStringLiteral("Save Picture"), kPictureTypes, QStringLiteral("jpg"));
+    // PNG is offered: lossless, and it keeps the settings.
+    const std::optional<ui::FileChoice> choice = m_dialogs.saveFile(
+        parent, QStringLiteral("Save Picture"), kPictureTypes, QStringLiteral("png"), static_cast<int>(PictureType::Png));
     if (!choice)
         return false;
     // A name that ends in a picture extension decides the format; any other
@@ -95,13 +109,14 @@ bool PictureFiles::savePicture(QWidget* parent, const ui::PictureBox& picture)
     std::optional<PictureType> type = typeOfName(target);
     if (!type) {
         type = choice->filterIndex >= 1 && choice->filterIndex <= 3 ? static_cast<PictureType>(choice->filterIndex)
-                                                                     : PictureType::Jpeg;
+                                                                     : PictureType::Png;
         target += QLatin1String(extensionOf(*type));
     }
     const std::string path = fileName(target);
     switch (*type) {
     case PictureType::Bmp: return written(parent, imaging::WriteBmp(ui::pixelBuffer(picture.picture()), path));
-    case PictureType::Png: return written(parent, writePng(picture.picture(), path));
+    case PictureType::Png:
+        return written(parent, writePng(picture.picture(), m_settingsOf ? m_settingsOf(picture) : QJsonObject(), path));
     case PictureType::Jpeg: break;
     }
     return written(parent, imaging::WriteJpeg(ui::pixelBuffer(picture.picture()), path));

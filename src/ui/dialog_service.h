@@ -19,7 +19,8 @@ QString toString(MessageKind kind);
 QString toString(MessageButton button);
 
 //! A file chosen in a file dialog, with the index (1-based) of the filter the
-//! user picked.
+//! user picked. A scripted choice with index 0 takes the filter the dialog
+//! offered.
 struct FileChoice {
     QString path;
     int filterIndex = 1;
@@ -37,11 +38,12 @@ public:
     //! Open and save dialogs; nothing when the user cancels. `filters` are
     //! "Description (*.ext *.ext2)". A name typed without an extension in the
     //! save dialog gets the first extension of the file type picked, or
-    //! `defaultSuffix` ("jpg", no dot) when that type has none.
+    //! `defaultSuffix` ("jpg", no dot) when that type has none. The save
+    //! dialog offers the file type `selectedFilter` (from 1) first.
     virtual std::optional<FileChoice> openFile(QWidget* parent, const QString& title,
                                                const QStringList& filters) = 0;
     virtual std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
-                                               const QString& defaultSuffix = {}) = 0;
+                                               const QString& defaultSuffix = {}, int selectedFilter = 1) = 0;
     //! A message with an OK button saying that what the user asked for was
     //! not done (a run refused, nothing to save). Shown like any other;
     //! scripts count it, like an error message, as an action that failed.
@@ -60,7 +62,7 @@ public:
                               const QList<MessageButton>& buttons) override;
     std::optional<FileChoice> openFile(QWidget* parent, const QString& title, const QStringList& filters) override;
     std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
-                                       const QString& defaultSuffix = {}) override;
+                                       const QString& defaultSuffix = {}, int selectedFilter = 1) override;
 
 private:
     void remember(const QString& path);
@@ -79,6 +81,7 @@ public:
         QString title;
         QStringList filters;
         QString defaultSuffix;
+        int selectedFilter = 1;
     };
 
     struct Shown {
@@ -110,11 +113,11 @@ public:
                               const QList<MessageButton>& buttons) override;
     std::optional<FileChoice> openFile(QWidget* parent, const QString& title, const QStringList& filters) override;
     std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
-                                       const QString& defaultSuffix = {}) override;
+                                       const QString& defaultSuffix = {}, int selectedFilter = 1) override;
     void showRefusal(QWidget* parent, MessageKind kind, const QString& text) override;
 
 private:
-    std::optional<FileChoice> nextFile();
+    std::optional<FileChoice> nextFile(int offered);
 
     std::deque<MessageButton> m_answers;
     std::deque<FileChoice> m_files;

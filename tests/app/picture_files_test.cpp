@@ -79,7 +79,8 @@ TEST_F(PictureFiles, EverySaveWritesWhatItsNameSays)
     EXPECT_EQ(files, (QStringList{"star.JPEG", "star.bmp", "star.v2.png", "wave.bmp"}));
     const auto& wavefront = dialogs.fileDialogs()[4];
     EXPECT_EQ(wavefront.filters, (QStringList{"Jpeg-Bitmap (*.jpg *.jpeg)", "BMP-Bitmap (*.bmp)", "PNG-Bitmap (*.png)"}));
-    EXPECT_EQ(wavefront.defaultSuffix, "jpg");
+    EXPECT_EQ(wavefront.defaultSuffix, "png");  // new saves are lossless
+    EXPECT_EQ(wavefront.selectedFilter, 3);
 }
 
 TEST_F(PictureFiles, FailedSavesSayWhyAndLeaveFilesAlone)
