@@ -88,7 +88,7 @@ BENCHMARK(BM_PlanetAnimation)->Unit(benchmark::kMillisecond);
 
 // The star calculations alone, of the same 21 focus values, each as the
 // Calculate button runs it (request, calculation, star picture).
-void BM_CalcFFTS21(benchmark::State& state)
+void BM_StarCalculations21(benchmark::State& state)
 {
     auto* focus = control<ui::NumberEdit>(names::kFocus);
     g_window->calculateStar();
@@ -101,7 +101,7 @@ void BM_CalcFFTS21(benchmark::State& state)
     focus->setValue(0.0);
     CheckNoMessage(state);
 }
-BENCHMARK(BM_CalcFFTS21)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StarCalculations21)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -55,7 +55,7 @@ optics::StarCalculator& calculator()
 
 // The Calculate button at the start values with the given diameter (inches)
 // and the PSF/MTF option.
-void BM_CalcFFTS(benchmark::State& state)
+void BM_StarCalculation(benchmark::State& state)
 {
     control<ui::NumberEdit>(names::kAperture)->setValue(static_cast<double>(state.range(0)));
     control<QCheckBox>(names::kTransferFunction)->setChecked(state.range(1) != 0);
@@ -66,7 +66,7 @@ void BM_CalcFFTS(benchmark::State& state)
     control<QCheckBox>(names::kTransferFunction)->setChecked(false);
     CheckNoMessage(state);
 }
-BENCHMARK(BM_CalcFFTS)
+BENCHMARK(BM_StarCalculation)
     ->ArgNames({"inches", "psfmtf"})
     ->Args({5, 0})
     ->Args({5, 1})
@@ -98,7 +98,7 @@ void RestoreStartValues()
     SetViewSettings(false);
 }
 
-void BM_ViewCalcFFTS(benchmark::State& state)
+void BM_ViewStarCalculation(benchmark::State& state)
 {
     SetViewSettings();
     for (auto _ : state)
@@ -106,7 +106,7 @@ void BM_ViewCalcFFTS(benchmark::State& state)
     CheckNoMessage(state);
     RestoreStartValues();
 }
-BENCHMARK(BM_ViewCalcFFTS)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ViewStarCalculation)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
 // Three calculations, the in-focus one at half the aperture, and the balance.
 void BM_IntraExtra(benchmark::State& state)

@@ -53,7 +53,7 @@ BENCHMARK(BM_TurbulenceScreen)->Unit(benchmark::kMillisecond);
 
 // The whole display step of a calculation: intensity, peak, normalisation
 // with the swap, and the star picture.
-void BM_BuildStarImage(benchmark::State& state)
+void BM_FormStarImage(benchmark::State& state)
 {
     const auto workspace = workspaceWithField();
     const imaging::DisplayCurve curve = imaging::BuildDisplayCurve(0.5, 4.5);
@@ -67,7 +67,7 @@ void BM_BuildStarImage(benchmark::State& state)
         benchmark::DoNotOptimize(picture.data());
     }
 }
-BENCHMARK(BM_BuildStarImage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FormStarImage)->Unit(benchmark::kMicrosecond);
 
 // The star picture alone from a star image: what a brightness or gamma change
 // runs.
@@ -85,7 +85,7 @@ void BM_DrawStarPicture(benchmark::State& state)
 }
 BENCHMARK(BM_DrawStarPicture)->Unit(benchmark::kMicrosecond);
 
-void BM_Changezoom(benchmark::State& state)
+void BM_ZoomRedraw(benchmark::State& state)
 {
     const optics::StarImagePtr star = starOfField();
     const imaging::DisplayCurve curve = imaging::BuildDisplayCurve(0.5, 4.5);
@@ -98,11 +98,11 @@ void BM_Changezoom(benchmark::State& state)
         benchmark::DoNotOptimize(picture.data());
     }
 }
-BENCHMARK(BM_Changezoom)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ZoomRedraw)->Unit(benchmark::kMicrosecond);
 
 // The zoom redraw of a colour composite: the star image in every channel,
 // shown at the scale that takes its peak to 255.
-void BM_ChangezoomComposite(benchmark::State& state)
+void BM_ZoomRedrawComposite(benchmark::State& state)
 {
     const optics::StarImagePtr star = starOfField();
     const auto cells = std::make_unique<optics::ColourCells>();
@@ -117,7 +117,7 @@ void BM_ChangezoomComposite(benchmark::State& state)
         benchmark::DoNotOptimize(picture.data());
     }
 }
-BENCHMARK(BM_ChangezoomComposite)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ZoomRedrawComposite)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

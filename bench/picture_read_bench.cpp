@@ -41,9 +41,9 @@ void BM_DecodeJpegAtTheLimit(benchmark::State& state)
     const auto coding = static_cast<Coding>(state.range(0));
     const std::vector<unsigned char> file = onePlainColour(4096, 4096, coding);
     for (auto _ : state) {
-        imaging::ReadResult read = imaging::DecodeJpeg(file.data(), file.size(), "limit.jpg");
-        if (!read.picture)
-            state.SkipWithError(read.error.c_str());
+        base::Result<imaging::PixelBuffer> read = imaging::DecodeJpeg(file.data(), file.size(), "limit.jpg");
+        if (!read)
+            state.SkipWithError(read.error().c_str());
         benchmark::DoNotOptimize(read);
     }
     state.counters["file_bytes"] = static_cast<double>(file.size());

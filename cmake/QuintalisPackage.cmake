@@ -24,6 +24,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window needs a platform plugin (xcb, wayland), which the Qt libraries
-# only recommend; TIFF planet pictures need the image format plugins.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins")
+# only recommend; TIFF planet pictures need the image format plugins, and
+# the FITS maps the cfitsio library (also found from the programs'
+# libraries, named here so that it is never left out).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins, libcfitsio10")
 include(CPack)

@@ -8,12 +8,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const imaging::ReadResult read = imaging::DecodeJpeg(data, size, "fuzz.jpg");
-    // Exactly one of the two.
-    if (read.picture.has_value() == !read.error.empty())
+    const base::Result<imaging::PixelBuffer> read = imaging::DecodeJpeg(data, size, "fuzz.jpg");
+    // A picture, or a sentence saying why there is none.
+    if (read.ok() == !read.error().empty())
         std::abort();
-    if (read.picture) {
-        const imaging::PixelBuffer& p = *read.picture;
+    if (read) {
+        const imaging::PixelBuffer& p = *read;
         if (p.width() > imaging::kPictureLimits.maxSide || p.height() > imaging::kPictureLimits.maxSide
             || static_cast<std::int64_t>(p.width()) * p.height() > imaging::kPictureLimits.maxPixels)
             std::abort();

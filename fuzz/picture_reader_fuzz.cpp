@@ -20,12 +20,14 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const ui::PictureRead read = ui::DecodePicture(bytes, "fuzz.picture");
-    // Exactly one of the two.
-    if (read.picture.isNull() == read.error.isEmpty())
+    const base::Result<QImage> read = ui::DecodePicture(bytes, "fuzz.picture");
+    // A picture, or a sentence saying why there is none.
+    if (read.ok() == !read.error().empty())
         std::abort();
-    if (!read.picture.isNull()) {
-        const QImage& p = read.picture;
+    if (read) {
+        const QImage& p = *read;
+        if (p.isNull())
+            std::abort();
         if (p.format() != QImage::Format_RGB888 || p.width() > imaging::kPictureLimits.maxSide
             || p.height() > imaging::kPictureLimits.maxSide
             || static_cast<std::int64_t>(p.width()) * p.height() > imaging::kPictureLimits.maxPixels)

@@ -5,6 +5,7 @@
 #include "app/calculations.h"
 #include "app/control_names.h"
 #include "app/main_window.h"
+#include "app/pages/measured_page.h"
 #include "app/simulation_model.h"
 #include "imaging/file_output.h"
 #include "ui/dialog_service.h"
@@ -370,8 +371,29 @@ base::Status BatchDriver::dumpState(const QString& path) const
                                 {"buttonsEnabled", buttons}};
     }
 
+    // The measured wavefront: what calculations add (waves at 555 nm, after
+    // the removals), and the terms in use.
+    QJsonObject measured;
+    if (const auto* page = m_form.findChild<MeasuredPage*>()) {
+        const optics::MeasuredWavefrontPtr& w = page->composed();
+        QJsonObject terms;
+        if (w)
+            for (int t = 1; t <= optics::kFringeTerms; ++t)
+                if (const double c = w->terms()[static_cast<std::size_t>(t - 1)]; c != 0.0)
+                    terms[QStringLiteral("Z%1").arg(t)] = c;
+        const optics::WavefrontSamples* map = w ? w->map() : nullptr;
+        measured = QJsonObject{{"on", page->switchedOn()},
+                               {"inUse", controls.measured != nullptr},
+                               {"file", page->fileName()},
+                               {"PV", w ? w->peakToValley() : 0.0},
+                               {"RMS", w ? w->rms() : 0.0},
+                               {"terms", terms},
+                               {"map", map ? QJsonValue(QJsonArray{map->width, map->height}) : QJsonValue()}};
+    }
+
     const auto* tabs = m_form.findChild<QTabWidget*>(QLatin1String(names::kTabs));
     return writeJson(path, QJsonObject{{"engine", engine},
+                                {"measured", measured},
                                 {"animation", animation},
                                 {"status", QJsonArray{m_form.stageText(), m_form.progressText()}},
                                 {"page", tabs ? tabs->currentIndex() : -1},

@@ -149,6 +149,8 @@ inline constexpr char kLoadWavefront[] = "LoadAber";
 inline constexpr char kClearWavefront[] = "ClearAber";
 inline constexpr char kWavefrontTitle[] = "WavefrontTitle";
 inline constexpr char kWavefrontHelp[] = "WavefrontHelp";
+inline constexpr char kSaveZernike[] = "SaveZernikeButton";
+inline constexpr char kSaveMap[] = "SaveMapButton";
 
 // Chromatic; the seven rows are numbered from 1.
 inline constexpr char kChromaticPage[] = "Chromatic";
@@ -172,6 +174,24 @@ inline constexpr char kCredits[] = "SecretPanel1";
 inline constexpr char kSpecials[] = "Specials";
 inline constexpr char kGamma[] = "GammaSpin";
 inline constexpr char kSlope[] = "SlopeSpin";
+
+// Measured; the term editors are MeasuredZ1 .. MeasuredZ37 (Fringe order).
+inline constexpr char kMeasuredPage[] = "Measured";
+inline constexpr char kMeasuredLoad[] = "MeasuredLoad";
+inline constexpr char kMeasuredClear[] = "MeasuredClear";
+inline constexpr char kMeasuredFile[] = "MeasuredFile";
+inline constexpr char kMeasuredOn[] = "MeasuredOn";
+inline constexpr char kMeasuredWavelength[] = "MeasuredWavelength";
+inline constexpr char kMeasuredOrdering[] = "MeasuredOrdering";
+inline constexpr char kMeasuredRow[] = "MeasuredRow";
+inline constexpr char kMeasuredNormalised[] = "MeasuredNormalised";
+inline constexpr char kMeasuredSurface[] = "MeasuredSurface";
+inline constexpr char kMeasuredRemoveDefocus[] = "MeasuredRemoveDefocus";
+inline constexpr char kMeasuredPV[] = "MeasuredPV";
+inline constexpr char kMeasuredRMS[] = "MeasuredRMS";
+inline constexpr char kMeasuredPreview[] = "MeasuredPreview";
+inline constexpr char kMeasuredTerms[] = "MeasuredTerms";
+inline constexpr char kMeasuredTermPrefix[] = "MeasuredZ";
 
 // Not controls: the names --save-picture takes for the two drawing surfaces.
 inline constexpr char kStarBuffer[] = "StarBuffer";

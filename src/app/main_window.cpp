@@ -7,6 +7,7 @@
 #include "app/pages/chromatic_page.h"
 #include "app/pages/double_page.h"
 #include "app/pages/intra_extra_page.h"
+#include "app/pages/measured_page.h"
 #include "app/pages/page_helpers.h"
 #include "app/pages/planet_page.h"
 #include "app/pages/psf_mtf_page.h"
@@ -123,11 +124,12 @@ void MainWindow::buildLayout()
     m_tabs->setObjectName(QLatin1String(names::kTabs));
     m_tabs->setGeometry(0, -1, 561, 345);
     m_tabs->setUsesScrollButtons(false);
-    // Ten captions in the window's own text size share 561 pixels, so the
-    // tabs are tight; the page on show stands out in white with a blue rule
-    // on top, the others recede in grey.
+    // Eleven captions share 561 pixels, so they are a pixel smaller than the
+    // window's text and tightly padded; the page on show stands out in white
+    // with a blue rule on top, the others recede in grey.
     m_tabs->setStyleSheet(QStringLiteral(
-        "QTabBar::tab { padding: 2px 2px 3px 2px; margin-right: 0px; background: #d8d8d8; color: #303030;"
+        "QTabBar::tab { font-size: 10px; padding: 2px 1px 3px 1px; margin-right: 0px; background: #d8d8d8;"
+        " color: #303030;"
         " border: 1px solid #a0a0a0; border-bottom: none; }"
         "QTabBar::tab:selected { background: white; color: black; border-top: 3px solid #2a6fc9;"
         " padding-top: 0px; }"
@@ -147,6 +149,7 @@ void MainWindow::buildLayout()
     m_wavefront = new WavefrontPage(*m_files, m_dialogs);
     m_chromatic = new ChromaticPage(calculations, *m_parameters, model, *this, *m_files);
     m_about = new AboutPage;
+    m_measured = new MeasuredPage(m_dialogs, *m_textPainter);
     m_tabs->addTab(m_startest, QStringLiteral("Startest"));
     m_tabs->addTab(m_intraExtra, QStringLiteral("Intra/Extra"));
     m_tabs->addTab(m_planet, QStringLiteral("Planet"));
@@ -157,6 +160,7 @@ void MainWindow::buildLayout()
     m_tabs->addTab(m_wavefront, QStringLiteral("Wavefront"));
     m_tabs->addTab(m_chromatic, QStringLiteral("Chromatic"));
     m_tabs->addTab(m_about, QStringLiteral("About"));
+    m_tabs->addTab(m_measured, QStringLiteral("Measured"));
     // The parameter regions overlap the edges of the pages.
     m_tabs->lower();
 
@@ -199,6 +203,7 @@ void MainWindow::connectPages()
                                      request.pupil.turbulence = turbulence.amplitude;
                                      request.pupil.roughness = m_turbulence->roughnessSettings().amplitude;
                                      request.screenDrift = m_model->screenDrift();
+                                     request.measured = m_measured->measured();
                                      if (m_pictureSettings)
                                          m_pictureSettings->calculationStarted();
                                      return request;
@@ -209,6 +214,19 @@ void MainWindow::connectPages()
     connect(m_parameters, &ParameterColumn::calculateClicked, this, &MainWindow::calculateStar);
     connect(m_parameters, &ParameterColumn::edited, this, &MainWindow::recalculateLive);
     connect(m_turbulence, &TurbulencePage::edited, this, &MainWindow::recalculateLive);
+    connect(m_measured, &MeasuredPage::changed, this, &MainWindow::recalculateLive);
+    // The wavefront page writes the wavefront the controls describe.
+    m_wavefront->setSampler([this](bool wholeDisc) -> base::Result<optics::PupilPhase> {
+        optics::StarRequest request = m_calculations->request();
+        if (const base::Status fits = m_calculations->check(request); !fits)
+            return base::Fail(fits.error());
+        if (wholeDisc) {
+            // A map describes the wavefront, not the aperture in front of it.
+            request.mask = nullptr;
+            request.aperture = {};
+        }
+        return optics::SamplePupil(request, m_calculations->screens());
+    });
     connect(m_parameters, &ParameterColumn::liveToggled, this, [this](bool live) {
         if (m_options.rememberSettings)
             QSettings().setValue(QStringLiteral("live"), live);
@@ -535,9 +553,13 @@ void MainWindow::connectKeys()
 void MainWindow::connectSettings()
 {
     // The frame position and the comparison picture's list (which asks for
-    // a file) are no settings.
-    m_settings = std::make_unique<WindowSettings>(
-        *this, QStringList{QLatin1String(names::kSlider), QLatin1String(names::kCompareBox)});
+    // a file) are no settings; the Measured page keeps its own, with its
+    // wavefront by value.
+    m_settings = std::make_unique<WindowSettings>(*this, QStringList{QLatin1String(names::kSlider),
+                                                                     QLatin1String(names::kCompareBox),
+                                                                     QLatin1String(names::kMeasuredPage)});
+    m_settings->addPart({QStringLiteral("measuredWavefront"), [this] { return m_measured->keptState(); },
+                         [this](const QJsonValue& kept) { return m_measured->restoreState(kept); }});
     m_settingsMenu = new SettingsMenu(*this, m_client, *m_settings, m_dialogs, m_options.rememberSettings);
     m_pictureSettings = new PictureSettings(*this, *m_settings, [this] { return m_calculations->running(); });
     m_files->setPictureSettings([this](const ui::PictureBox& box) { return m_pictureSettings->of(box); });

@@ -30,6 +30,7 @@ class Calculations;
 class ChromaticPage;
 class DoublePage;
 class IntraExtraPage;
+class MeasuredPage;
 class ParameterColumn;
 class PictureFiles;
 class PictureSettings;
@@ -53,7 +54,7 @@ struct WindowOptions {
     bool scalable = false;
 };
 
-//! The main window (`Form1`): it assembles the ten pages, the parameter
+//! The main window (`Form1`): it assembles the eleven pages, the parameter
 //! column and the status bar, owns the model and the calculations, and wires
 //! them together. Each page owns its controls and handlers; the window
 //! answers only where the program as a whole must (start-up, hints, the
@@ -73,7 +74,8 @@ public:
         TurbulenceIndex = 6,
         WavefrontIndex = 7,
         ChromaticIndex = 8,
-        AboutIndex = 9
+        AboutIndex = 9,
+        MeasuredIndex = 10
     };
 
     //! Builds the window and starts it up. `dialogs` must outlive the window.
@@ -178,6 +180,7 @@ private:
     WavefrontPage* m_wavefront = nullptr;
     ChromaticPage* m_chromatic = nullptr;
     AboutPage* m_about = nullptr;
+    MeasuredPage* m_measured = nullptr;
 
     QString m_hint;
     bool m_centred = false;

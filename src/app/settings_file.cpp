@@ -150,10 +150,16 @@ void WindowSettings::addPart(SettingsPart part)
 
 QStringList WindowSettings::names() const
 {
+    auto leftOut = [this](const QWidget* w) {
+        for (; w && w != &m_window; w = w->parentWidget())
+            if (m_leftOut.contains(w->objectName()))
+                return true;
+        return false;
+    };
     QStringList names;
     for (const QWidget* w : m_window.findChildren<QWidget*>()) {
         const QString name = w->objectName();
-        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || m_leftOut.contains(name) || !keepsValue(w))
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || !keepsValue(w) || leftOut(w))
             continue;
         names << name;
     }
@@ -198,12 +204,15 @@ QStringList WindowSettings::apply(const QJsonObject& document)
     for (auto it = controls.begin(); it != controls.end(); ++it)
         if (!order.contains(it.key()))
             notes << QStringLiteral("\"%1\" is no control of this version and was left out").arg(it.key());
-    for (const QString& name : order) {
+    auto set = [&](const QString& name) {
         if (!controls.contains(name))
-            continue;
+            return;
         if (std::optional<QString> note = setControl(m_window.findChild<QWidget*>(name), name, controls.value(name)))
             notes << *note;
-    }
+    };
+    // "Live", last of the order, comes after the parts.
+    for (const QString& name : order.mid(0, order.size() - 1))
+        set(name);
     QStringList known{kFormatKey, kVersionKey, kProgramKey, kControlsKey};
     for (const SettingsPart& part : m_parts) {
         known << part.key;
@@ -212,6 +221,8 @@ QStringList WindowSettings::apply(const QJsonObject& document)
         if (const base::Status loaded = part.load(document.value(part.key)); !loaded)
             notes << QString::fromStdString(loaded.error());
     }
+    if (!order.isEmpty())
+        set(order.last());
     for (auto it = document.begin(); it != document.end(); ++it)
         if (!known.contains(it.key()))
             notes << QStringLiteral("\"%1\" is not known to this version and was left out").arg(it.key());

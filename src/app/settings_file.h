@@ -35,8 +35,10 @@ inline constexpr char kSettingsFormat[] = "Quintalis settings";
 //! The version this program writes. It reads every version: a newer file
 //! loads what this program knows and names the rest.
 inline constexpr int kSettingsVersion = 1;
-//! Larger files are refused before they are read.
-inline constexpr qint64 kLargestSettingsFile = qint64{32} << 20;
+//! Larger files are refused before they are read. A measured wavefront map
+//! is kept by value: the largest the Measured page reads (4096 x 4096
+//! samples) takes 180 MB.
+inline constexpr qint64 kLargestSettingsFile = qint64{256} << 20;
 //! The PNG text chunk that holds the settings of a saved picture (one word:
 //! the toolkit's reader takes a keyword with a space for a description).
 inline constexpr char kPngSettingsKey[] = "QuintalisSettings";
@@ -58,7 +60,8 @@ class WindowSettings {
 public:
     //! The controls of `window` that hold a value: every named numeric
     //! editor, check box, radio button, drop-down list and slider, but those
-    //! in `leftOut` (a frame position, a list that asks for a file).
+    //! named in `leftOut` or inside a widget named there (a frame position,
+    //! a list that asks for a file, a page that keeps its own as a part).
     WindowSettings(QWidget& window, QStringList leftOut);
 
     void addPart(SettingsPart part);
@@ -69,7 +72,7 @@ public:
     QJsonObject document() const;
 
     //! Puts the values of `document` (checked by ParseSettings) into the
-    //! controls, in the order of the window, and the parts. Whatever cannot
+    //! controls, in the order of the window, then the parts, then "Live". Whatever cannot
     //! be taken is left as it was; the result names each such thing in a
     //! sentence ("\"FooSpin\" is no control of this version"), and values
     //! brought into a control's range.

@@ -86,6 +86,7 @@ PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const A
     // A screen that is not there is flat: it adds nothing.
     const bool turbulenceOn = params.turbulence != 0.0 && screens.turbulence != nullptr;
     const bool roughnessOn = params.roughness != 0.0 && screens.roughness != nullptr;
+    const MeasuredWavefront* measured = screens.measured;
     // The percentage divided rather than multiplied by 0.01, so that a cell
     // exactly at the start radius (rho = 0.95 for 95 %) is part of the zone.
     const double edgeStart = params.edgeRadius / 100.0;
@@ -103,7 +104,7 @@ PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const A
     const double sinAstig = std::sin(astigAngle);
     const bool angleTerms = coma.on || astig.on || pinch.on;
     const bool anyTerm = edgeUsable || higher.on || focus.on || coma.on || astig.on || spherical.on || pinch.on
-                         || tube.on || turbulenceOn || roughnessOn;
+                         || tube.on || turbulenceOn || roughnessOn || measured != nullptr;
     const double k = 555.0 / waveLength;
     const int shift = screens.drift;
 
@@ -227,6 +228,8 @@ PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const A
                     }
                     if (roughnessOn)
                         W = W + 0.001 * (*roughness)(kCentre + px, kCentre + pixel[v + N]) * 4.0;
+                    if (measured)
+                        W = W + measured->at(x, -y) * kTwoPi;
                     W = W * k;
                 }
                 if (sequential)

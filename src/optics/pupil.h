@@ -2,6 +2,7 @@
 
 #include "optics/aperture.h"
 #include "optics/grid.h"
+#include "optics/measured_wavefront.h"
 #include "optics/parallel.h"
 #include "optics/progress.h"
 #include "optics/workspace.h"
@@ -51,6 +52,8 @@ struct PupilScreens {
     const Grid* turbulence = nullptr;  //!< needed when the turbulence amplitude is not 0
     const Grid* roughness = nullptr;   //!< needed when the roughness amplitude is not 0
     int drift = 0;
+    //! A measured wavefront added to the errors, or none.
+    const MeasuredWavefront* measured = nullptr;
 };
 
 //! Largest integer pupil radius that keeps the sampled square inside the
@@ -78,8 +81,10 @@ float AngleOf(double y, double x);
 //! and the mask of `workspace` (in that order), then for every cell
 //! [257 + u][257 + v] of the unit disc decides whether it is open (the ring
 //! rho^2 > 0.9 always is; inside it the aperture mask decides; rho^2 = 0.9
-//! exactly is blocked), adds the enabled aberration terms and screens as phase
-//! at `waveLength` and writes the mask (1.0), the phase and the field
+//! exactly is blocked), adds the enabled aberration terms, the screens and
+//! the measured wavefront (cell [257 + u][257 + v] is its point x = u / N,
+//! y = -v / N: the second index runs down the pictures) as phase at
+//! `waveLength` and writes the mask (1.0), the phase and the field
 //! cos / sin of the phase.
 //!
 //! PupilFits(params, waveLength) must hold. The rows may be shared out

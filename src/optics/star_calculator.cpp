@@ -81,7 +81,8 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
 
     progress.stage("Fast Fourier Transform");
     Workspace& ws = *m_workspace;
-    const PupilScreens screens{&turbulence.screen->grid, &roughness.screen->grid, request.screenDrift};
+    const PupilScreens screens{&turbulence.screen->grid, &roughness.screen->grid, request.screenDrift,
+                               request.measured.get()};
     const TransformRunner runner = transformRunner();
     result.pupil = BuildPupil(ws, request.pupil, *result.aperture, screens, request.waveLength, progress, m_loops);
     if (request.wavefrontMap)
@@ -95,6 +96,50 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
                                       result.apertureInches);
     }
     return result;
+}
+
+base::Result<PupilPhase> SamplePupil(const StarRequest& request, ScreenCache& screens)
+{
+    if (!Fits(request))
+        return base::Fail("an aperture of " + std::to_string(request.pupil.diameter)
+                          + " gives no pupil that fits the grid");
+    NoProgress progress;
+    const ScreenCache::Lookup turbulence =
+        screens.get(ScreenKind::Turbulence, {request.screenSeed, request.pupil.turbulence}, progress);
+    const ScreenCache::Lookup roughness =
+        screens.get(ScreenKind::Roughness, {request.screenSeed, request.pupil.roughness}, progress);
+    const float inches = ApertureInchesOf(request.pupil.diameter, request.pupil.millimeters);
+    std::shared_ptr<const ApertureMask> mask = request.mask;
+    if (!mask) {
+        ApertureShape shape = request.aperture;
+        if (ObstructionTooLarge(ObstructionPixels(shape.obstructionPercent)))
+            shape.obstructionPercent = 0.0;
+        mask = std::make_shared<const ApertureMask>(DrawApertureMask(LayoutAperture(shape, inches)));
+    }
+    const std::unique_ptr<Workspace> ws = Workspace::Create();
+    const PupilScreens pupilScreens{&turbulence.screen->grid, &roughness.screen->grid, request.screenDrift,
+                                    request.measured.get()};
+    const PupilSummary summary = BuildPupil(*ws, request.pupil, *mask, pupilScreens, request.waveLength, progress);
+
+    PupilPhase pupil;
+    pupil.N = summary.N;
+    pupil.waveLength = request.waveLength;
+    pupil.diameterMm =
+        request.pupil.millimeters ? request.pupil.diameter : request.pupil.diameter * kMillimetresPerInch;
+    const std::size_t cells = static_cast<std::size_t>(pupil.side()) * pupil.side();
+    pupil.waves.assign(cells, 0.0);
+    pupil.open.assign(cells, 0);
+    // Phase in radians at the wavelength back to waves at 555 nm.
+    const double toWaves = request.waveLength / kReferenceWavelength / (2.0 * 3.14159265358979323846);
+    for (int u = -pupil.N; u <= pupil.N; ++u) {
+        for (int v = -pupil.N; v <= pupil.N; ++v) {
+            if (ws->mask(kCentre + u, kCentre + v) != 1.0)
+                continue;
+            pupil.open[pupil.index(u, v)] = 1;
+            pupil.waves[pupil.index(u, v)] = ws->phase(kCentre + u, kCentre + v) * toWaves;
+        }
+    }
+    return pupil;
 }
 
 }  // namespace optics

@@ -4,6 +4,7 @@
 #include "optics/aperture.h"
 #include "optics/constants.h"
 #include "optics/fft_lanes.h"
+#include "optics/measured_wavefront.h"
 #include "optics/phase_screen.h"
 #include "optics/progress.h"
 #include "optics/psf.h"
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace optics {
 
@@ -31,6 +33,9 @@ struct StarRequest {
     double screenSeed = 1.0;
     //! Cells the turbulence screen has drifted (the animation moves it).
     int screenDrift = 0;
+    //! A measured wavefront added to the errors (waves at 555 nm, converted
+    //! to the wavelength as they are), or none.
+    MeasuredWavefrontPtr measured;
     //! The wavelength in nm; the errors are waves at 555 nm.
     double waveLength = kReferenceWavelength;
     //! Also compute the transfer function and the PSF and MTF curves.
@@ -54,6 +59,26 @@ struct WavefrontMap {
     double phaseAt(int x, int y) const { return phase[static_cast<std::size_t>(x) * kSide + y]; }
     bool openAt(int x, int y) const { return open[static_cast<std::size_t>(x) * kSide + y] != 0; }
 };
+
+//! The whole sampled pupil of a request: cell (u, v), u, v = -N..N, is pupil
+//! point x = u / N, y = -v / N (y up), stored at (u + N) * side() + v + N.
+struct PupilPhase {
+    int N = 0;
+    //! The wavefront in waves at 555 nm; 0 at closed cells.
+    std::vector<double> waves;
+    std::vector<std::uint8_t> open;
+    //! The wavelength the pupil was sampled at, and the aperture diameter.
+    double waveLength = kReferenceWavelength;
+    double diameterMm = 0.0;
+
+    int side() const { return 2 * N + 1; }
+    std::size_t index(int u, int v) const { return static_cast<std::size_t>(u + N) * side() + (v + N); }
+};
+
+//! Samples the pupil of `request` as its calculation would (errors, screens
+//! from `screens`, measured wavefront, aperture), in a workspace of its own,
+//! without transforming it. A request that does not fit is refused.
+base::Result<PupilPhase> SamplePupil(const StarRequest& request, ScreenCache& screens);
 
 //! What one star calculation made.
 struct StarResult {

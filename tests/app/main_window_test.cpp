@@ -22,7 +22,7 @@ using app::MainWindow;
 using testing_support::WindowTest;
 using Window = WindowTest;
 
-TEST_F(Window, HasTitleSizeAndTheTenPagesInOrder)
+TEST_F(Window, HasTitleSizeAndTheElevenPagesInOrder)
 {
     EXPECT_EQ(window->objectName(), kWindow);
     EXPECT_EQ(window->windowTitle(), "Quintalis");
@@ -32,12 +32,12 @@ TEST_F(Window, HasTitleSizeAndTheTenPagesInOrder)
 
     auto* tabs = find<QTabWidget>(kTabs);
     const QStringList captions = {"Startest", "Intra/Extra", "Planet", "Double", "Animation",
-                                  "PSF/MTF", "Turbulence", "Wavefront", "Chromatic", "About"};
+                                  "PSF/MTF", "Turbulence", "Wavefront", "Chromatic", "About", "Measured"};
     ASSERT_EQ(tabs->count(), captions.size());
     for (int i = 0; i < captions.size(); ++i)
         EXPECT_EQ(tabs->tabText(i), captions[i]);
     EXPECT_EQ(tabs->geometry(), QRect(0, -1, 561, 345));
-    EXPECT_LE(tabs->tabBar()->tabRect(9).right(), tabs->width());  // all ten captions stay in view
+    EXPECT_LE(tabs->tabBar()->tabRect(10).right(), tabs->width());  // all eleven captions stay in view
     auto* status = find<QStatusBar>(kStatusBar);
     EXPECT_EQ(status->geometry(), QRect(0, 415, 697, 19));
     EXPECT_FALSE(status->isSizeGripEnabled());

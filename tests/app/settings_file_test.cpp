@@ -14,6 +14,10 @@
 #include <QJsonObject>
 #include <QSlider>
 
+#include <QCheckBox>
+
+#include <functional>
+
 namespace {
 
 using namespace app::names;
@@ -169,6 +173,9 @@ TEST_F(Settings, WhatCannotBeTakenIsNamedAndTheRestLoads)
     controls[kBrightness] = 3.5;
     controls["WarpDriveSpin"] = 9;
     file["controls"] = controls;
+    QJsonObject measured = file["measuredWavefront"].toObject();
+    measured["terms"] = QJsonArray{0.1, 0.2};
+    file["measuredWavefront"] = measured;
     WriteBytes(path("newer.quintalis"), app::SettingsBytes(file));
 
     EXPECT_TRUE(menu().openSettingsFile(path("newer.quintalis")));
@@ -185,7 +192,8 @@ TEST_F(Settings, WhatCannotBeTakenIsNamedAndTheRestLoads)
           "\"WarpDriveSpin\" is no control of this version and was left out", "XComaSpin takes a number, not \"lots\"",
           "ObsSpin 130 is outside its range 0 to 95 and was set to 95", "Spidercheck takes true or false, not 1",
           "Brightslide takes a whole number, not 3.5",
-          "\"telescopeName\" is not known to this version and was left out"})
+          "\"telescopeName\" is not known to this version and was left out",
+          "the measured wavefront was left as it was: it does not hold 37 terms"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(note))) << note << "\n" << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("AniAberchoice has no item 42 (it has %1, from 0)")
                                   .arg(find<QComboBox>(kAnimatedError)->count())));
@@ -232,6 +240,51 @@ TEST_F(Settings, TheRecentListKeepsTheLastEightOnceEach)
     EXPECT_EQ(recent[1], path("i"));
     EXPECT_FALSE(recent.contains(path("a")));
     EXPECT_EQ(recent.count(path("b")), 1);
+}
+
+// The measured wavefront is kept by value: the list's chosen row, the map,
+// the terms as calculated; the file it came from is not needed again.
+TEST_F(Settings, TheMeasuredWavefrontIsKeptByValue)
+{
+    struct Case {
+        const char* file;
+        std::function<void()> adjust;  // what a user changes once the file is in
+    } cases[] = {
+        {"measured_sample.csv",
+         [this] {
+             find<QComboBox>(kMeasuredRow)->setCurrentIndex(0);
+             find<QCheckBox>(kMeasuredNormalised)->setChecked(true);
+         }},
+        {"measured_sample.wft",
+         [this] {
+             find<QCheckBox>(kMeasuredSurface)->setChecked(true);
+             edit("MeasuredZ9")->setValue(0.0125);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        createWindow();
+        const QString copy = path(c.file);
+        QFile::remove(copy);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(QUINTALIS_SOURCE_DIR "/tests/data/") + c.file, copy));
+        ASSERT_TRUE(batch({"--file", copy, "--click", kMeasuredLoad})) << failures.join(QLatin1Char(10)).toStdString();
+        c.adjust();
+        ASSERT_TRUE(batch({"--check", kMeasuredOn, "--click", kCalculate, "--save-settings", path("measured.quintalis")}))
+            << failures.join(QLatin1Char(10)).toStdString();
+        const optics::Grid star = grid("StarGrid");
+        const QJsonObject before = dumpControls();
+        QFile::remove(copy);
+
+        createWindow();
+        ASSERT_TRUE(batch({"--load-settings", path("measured.quintalis"), "--click", kCalculate}))
+            << failures.join(QLatin1Char(10)).toStdString();
+        EXPECT_TRUE(star.cells == grid("StarGrid").cells);
+        const QJsonObject after = dumpControls();
+        for (const QString& name : before.keys()) {
+            if (name.startsWith("Measured"))
+                EXPECT_EQ(text(after.value(name)), text(before.value(name))) << name.toStdString();
+        }
+    }
 }
 
 // The menu button is for people; the batch says what to use instead.

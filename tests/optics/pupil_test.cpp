@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -323,6 +324,40 @@ TEST(AngleOf, QuadrantsAndSinglePrecision)
     EXPECT_NEAR(optics::AngleOf(0.5, -0.5), 3 * std::numbers::pi / 4, 1e-6);
     EXPECT_NEAR(optics::AngleOf(-0.5, -0.5), -3 * std::numbers::pi / 4, 1e-6);
     EXPECT_EQ(optics::AngleOf(0.3, 0.7), static_cast<float>(std::atan2(0.3 + 1e-7, 0.7 + 1e-7)));
+}
+
+}  // namespace
+
+namespace {
+
+// A measured wavefront adds its value at the cell's pupil point, y up: the
+// cell below the centre on the pictures (v > 0) is a point with y < 0.
+TEST_F(Pupil, AMeasuredWavefrontIsAddedAtEachCellsPointWithYUp)
+{
+    const struct {
+        int term;
+        int u, v;
+        double waves;  // of the term, at the cell
+    } rows[] = {
+        {2, 20, 0, 20.0 / 46},  // X tilt grows to the right
+        {3, 0, -20, 20.0 / 46},  // Y tilt grows upwards, towards smaller v
+        {3, 0, 20, -20.0 / 46}, {4, 0, 0, -1.0},  // defocus 2 rho^2 - 1 at the centre
+        {8, 0, -46, 1.0},  // Y coma (3 rho^3 - 2 rho) sin theta at the top
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.term);
+        std::array<double, optics::kFringeTerms> terms{};
+        terms[static_cast<std::size_t>(r.term - 1)] = 0.25;
+        const optics::MeasuredWavefront measured(terms, nullptr);
+        optics::PupilScreens screens;
+        screens.measured = &measured;
+        // 8 inches: 46 cells of radius at 555 nm; at twice the wavelength 23
+        // cells and half as many waves, as for every named error.
+        build(Inches(8.0), Blocking(), 555.0, screens);
+        EXPECT_NEAR(phase(r.u, r.v), kTwoPi * 0.25 * r.waves, 1e-12);
+        build(Inches(8.0), Blocking(), 1110.0, screens);
+        EXPECT_NEAR(phase(r.u / 2, r.v / 2), kTwoPi * 0.25 * r.waves / 2, 1e-12);
+    }
 }
 
 }  // namespace

@@ -3,14 +3,18 @@
 #include "app/control_names.h"
 #include "app/pages/page_helpers.h"
 #include "app/picture_files.h"
+#include "imaging/file_output.h"
 #include "imaging/wavefront_picture.h"
+#include "measured/measured_compose.h"
 #include "optics/constants.h"
 #include "optics/pupil.h"
+#include "optics/star_calculator.h"
 #include "ui/dialog_service.h"
 #include "ui/hints.h"
 #include "ui/picture_box.h"
 #include "ui/picture_reader.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 
@@ -60,6 +64,8 @@ WavefrontPage::WavefrontPage(PictureFiles& files, ui::DialogService& dialogs, QW
     m_peakToValleyWaves = label(names::kPeakToValleyWaves, 8, 298);
     m_rms = label(names::kRms, 160, 280);
     m_rmsWaves = label(names::kRmsWaves, 160, 298);
+    m_rms->setFixedWidth(96);
+    m_rmsWaves->setFixedWidth(96);
 
     m_save = makeButton(this, QLatin1String(names::kSaveWavefront), QStringLiteral("Save Image"),
                         QRect(380, 284, 75, 25));
@@ -68,6 +74,16 @@ WavefrontPage::WavefrontPage(PictureFiles& files, ui::DialogService& dialogs, QW
     m_clear = makeButton(this, QLatin1String(names::kClearWavefront), QStringLiteral("Clear"), QRect(316, 284, 58, 25));
     ui::setHint(m_clear, QStringLiteral("Clear|Take the loaded picture away and show the computed map again"), true);
     m_clear->setEnabled(false);
+    // The wavefront written out: two small buttons beside the readouts, one
+    // above the other.
+    m_saveZernikes = makeButton(this, QLatin1String(names::kSaveZernike), QStringLiteral("Zernikes..."),
+                                QRect(254, 278, 60, 20));
+    ui::setHint(m_saveZernikes, QStringLiteral("Save Zernikes|The wavefront as 37 Fringe terms (waves at 555 nm)"),
+                true);
+    m_saveMap = makeButton(this, QLatin1String(names::kSaveMap), QStringLiteral("Map..."), QRect(254, 299, 60, 20));
+    ui::setHint(m_saveMap, QStringLiteral("Save map|The wavefront as a .wft or FITS map (waves at 555 nm)"), true);
+    connect(m_saveZernikes, &QPushButton::clicked, this, &WavefrontPage::saveZernikes);
+    connect(m_saveMap, &QPushButton::clicked, this, &WavefrontPage::saveMap);
     connect(m_save, &QPushButton::clicked, this, &WavefrontPage::savePicture);
     connect(m_load, &QPushButton::clicked, this, &WavefrontPage::loadPicture);
     connect(m_clear, &QPushButton::clicked, this, &WavefrontPage::showComputedMap);
@@ -138,6 +154,68 @@ void WavefrontPage::loadPicture()
         m_title->setText(QStringLiteral("Loaded (readouts: last computed wavefront)"));
         emit computedMapStopped();
     }
+}
+
+void WavefrontPage::saveZernikes()
+{
+    if (!m_sampler)
+        return;
+    const std::optional<ui::FileChoice> choice =
+        m_dialogs.saveFile(this, QStringLiteral("Save the wavefront as Zernike terms"),
+                           {QStringLiteral("Zernike list (*.zrn)"), QStringLiteral("Zernike table (*.csv)")},
+                           QStringLiteral("zrn"));
+    if (!choice)
+        return;
+    const auto refused = [this](const std::string& why) {
+        m_dialogs.showMessage(this, ui::MessageKind::Error, QString::fromStdString(why), {ui::MessageButton::Ok});
+    };
+    const base::Result<optics::PupilPhase> pupil = m_sampler(false);
+    if (!pupil)
+        return refused(pupil.error());
+    const base::Result<measured::FringeFit> fit = measured::FitFringe(*pupil);
+    if (!fit)
+        return refused("cannot save the Zernike terms: " + fit.error());
+    const std::string text = choice->filterIndex == 2
+                                 ? measured::ZernikeTableText(fit->terms, fit->residualRms, "Quintalis")
+                                 : measured::ZernikeListText(fit->terms);
+    const std::string path = QFile::encodeName(choice->path).toStdString();
+    if (const base::Status written = imaging::WriteFile(path, text); !written)
+        return refused(written.error());
+    m_dialogs.showMessage(this, ui::MessageKind::Information,
+                          QStringLiteral("Wrote the 37 Fringe terms of the wavefront (waves at 555 nm) to %1; the "
+                                         "fit leaves out %2 waves RMS.")
+                              .arg(choice->path, fixed(fit->residualRms, 4)),
+                          {ui::MessageButton::Ok});
+}
+
+void WavefrontPage::saveMap()
+{
+    if (!m_sampler)
+        return;
+    const std::optional<ui::FileChoice> choice =
+        m_dialogs.saveFile(this, QStringLiteral("Save the wavefront as a map"),
+                           {QStringLiteral("Wavefront map (*.wft)"), QStringLiteral("FITS map (*.fits)")},
+                           QStringLiteral("wft"));
+    if (!choice)
+        return;
+    const auto refused = [this](const std::string& why) {
+        m_dialogs.showMessage(this, ui::MessageKind::Error, QString::fromStdString(why), {ui::MessageButton::Ok});
+    };
+    const base::Result<optics::PupilPhase> pupil = m_sampler(true);
+    if (!pupil)
+        return refused(pupil.error());
+    std::string bytes;
+    if (choice->filterIndex == 2) {
+        base::Result<std::string> fits = measured::FitsBytes(*pupil, pupil->diameterMm);
+        if (!fits)
+            return refused("cannot write " + choice->path.toStdString() + ": " + fits.error());
+        bytes = std::move(*fits);
+    } else {
+        bytes = measured::WftText(*pupil, pupil->diameterMm);
+    }
+    if (const base::Status written = imaging::WriteFile(QFile::encodeName(choice->path).toStdString(), bytes);
+        !written)
+        return refused(written.error());
 }
 
 }  // namespace app

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "base/result.h"
 #include "imaging/pixel_buffer.h"
 
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QLabel;
 class QPushButton;
 
 namespace optics {
+struct PupilPhase;
 struct PupilSummary;
 }
 
@@ -49,6 +52,19 @@ public:
     //! and the last computed map comes back.
     void showComputedMap();
 
+    //! Samples the pupil the controls describe (over the whole disc when
+    //! asked, else through the aperture), for the two writers below.
+    using Sampler = std::function<base::Result<optics::PupilPhase>(bool wholeDisc)>;
+    void setSampler(Sampler sampler) { m_sampler = std::move(sampler); }
+    //! "Zernikes": the total wavefront (named errors, screens, measured
+    //! wavefront) fitted with the 37 Fringe terms over the open cells, written
+    //! as a plain list or a table (waves at 555 nm); says what the fit leaves
+    //! out.
+    void saveZernikes();
+    //! "Map": the total wavefront over the whole disc as a .wft or FITS map
+    //! (waves at 555 nm).
+    void saveMap();
+
 signals:
     //! A picture was loaded in the map's place.
     void computedMapStopped();
@@ -71,6 +87,9 @@ private:
     QLabel* m_help;  // over the map before there is one
     std::optional<imaging::PixelBuffer> m_computed;
     bool m_loaded = false;
+    QPushButton* m_saveZernikes;
+    QPushButton* m_saveMap;
+    Sampler m_sampler;
 };
 
 }  // namespace app
