@@ -127,6 +127,7 @@ inline constexpr char kPlotHelp[] = "PlotHelp";
 inline constexpr char kPsfMaxOne[] = "PsfMaxSet";
 inline constexpr char kResolution[] = "RxLabel1";
 inline constexpr char kPsfMtfHelp[] = "PsfMtfHelp";
+inline constexpr char kSaveCurves[] = "SaveCurves";
 
 // Turbulence.
 inline constexpr char kTurbulencePage[] = "Turbulence";

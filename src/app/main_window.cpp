@@ -18,6 +18,7 @@
 #include "app/picture_files.h"
 #include "app/picture_settings.h"
 #include "app/resource_paths.h"
+#include "app/science_exports.h"
 #include "app/settings_file.h"
 #include "app/settings_menu.h"
 #include "app/simulation_model.h"
@@ -464,6 +465,7 @@ void MainWindow::saveCurrentPage()
     case AnimationIndex: m_animation->saveAnimation(); break;
     case WavefrontIndex: m_wavefront->savePicture(); break;
     case ChromaticIndex: m_chromatic->savePicture(); break;
+    case PsfMtfIndex: m_files->saveCurves(m_psfMtf, m_psfMtf->curves()); break;
     default: break;
     }
 }
@@ -563,6 +565,27 @@ void MainWindow::connectSettings()
     m_settingsMenu = new SettingsMenu(*this, m_client, *m_settings, m_dialogs, m_options.rememberSettings);
     m_pictureSettings = new PictureSettings(*this, *m_settings, [this] { return m_calculations->running(); });
     m_files->setPictureSettings([this](const ui::PictureBox& box) { return m_pictureSettings->of(box); });
+
+    // The data behind three pictures can be saved as FITS, the curves as CSV.
+    using Images = std::optional<std::vector<imaging::FitsImage>>;
+    m_files->offerFits(*m_startest->starImage(), [this](const QJsonObject& settings) -> Images {
+        if (const optics::StarImagePtr star = m_model->starImage())
+            return StarFits(*star, settings);
+        return std::nullopt;
+    });
+    m_files->offerFits(*m_intraExtra->picture(), [this](const QJsonObject& settings) -> Images {
+        const IntraExtraPage::FocalPair& pair = m_intraExtra->focalPair();
+        if (!pair.intra || !pair.extra)
+            return std::nullopt;
+        return IntraExtraFits(*pair.intra, pair.intraFocus, *pair.extra, pair.extraFocus, settings);
+    });
+    m_files->offerFits(*m_planet->aberratedPicture(), [this](const QJsonObject& settings) -> Images {
+        const sim::Composite& colour = m_planet->colourResult();
+        if (!m_planet->greyResult() && !colour.cells)
+            return std::nullopt;
+        return PlanetFits(m_planet->greyResult().get(), colour.cells.get(), colour.scale, settings);
+    });
+    connect(m_psfMtf, &PsfMtfPage::saveCurvesClicked, this, [this] { m_files->saveCurves(m_psfMtf, m_psfMtf->curves()); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -1,5 +1,6 @@
 #include "app/picture_files.h"
 
+#include "app/science_exports.h"
 #include "app/settings_file.h"
 
 #include "imaging/bmp_file.h"
@@ -27,8 +28,10 @@ namespace {
 // (scripts pick them by number: JPEG stays first and BMP second).
 const QStringList kPictureTypes = {QStringLiteral("Jpeg-Bitmap (*.jpg *.jpeg)"), QStringLiteral("BMP-Bitmap (*.bmp)"),
                                    QStringLiteral("PNG-Bitmap (*.png)")};
+// Offered fourth where the picture has data behind it.
+const QString kFitsType = QStringLiteral("FITS image, 32-bit float (*.fits *.fit *.fts)");
 
-enum class PictureType { Jpeg = 1, Bmp = 2, Png = 3 };
+enum class PictureType { Jpeg = 1, Bmp = 2, Png = 3, Fits = 4 };
 
 // The type a file name asks for by its extension, if it names one.
 std::optional<PictureType> typeOfName(const QString& path)
@@ -40,6 +43,8 @@ std::optional<PictureType> typeOfName(const QString& path)
         return PictureType::Bmp;
     if (suffix == QLatin1String("png"))
         return PictureType::Png;
+    if (suffix == QLatin1String("fits") || suffix == QLatin1String("fit") || suffix == QLatin1String("fts"))
+        return PictureType::Fits;
     return std::nullopt;
 }
 
@@ -48,6 +53,7 @@ const char* extensionOf(PictureType type)
     switch (type) {
     case PictureType::Bmp: return ".bmp";
     case PictureType::Png: return ".png";
+    case PictureType::Fits: return ".fits";
     case PictureType::Jpeg: break;
     }
     return ".jpg";
@@ -97,29 +103,64 @@ bool PictureFiles::savePicture(QWidget* parent, const ui::PictureBox& picture)
         m_dialogs.showRefusal(parent, ui::MessageKind::Information, QStringLiteral("Nothing to save yet"));
         return false;
     }
+    const auto fits = m_fits.find(&picture);
+    const bool offersFits = fits != m_fits.end();
     // PNG is offered: lossless, and it keeps the settings.
-    const std::optional<ui::FileChoice> choice = m_dialogs.saveFile(
-        parent, QStringLiteral("Save Picture"), kPictureTypes, QStringLiteral("png"), static_cast<int>(PictureType::Png));
+    const std::optional<ui::FileChoice> choice =
+        m_dialogs.saveFile(parent, QStringLiteral("Save Picture"),
+                           offersFits ? kPictureTypes + QStringList{kFitsType} : kPictureTypes, QStringLiteral("png"),
+                           static_cast<int>(PictureType::Png));
     if (!choice)
         return false;
-    // A name that ends in a picture extension decides the format; any other
-    // name gets the extension of the type picked, so that the name always
-    // agrees with what the file holds.
+    // A name that ends in an extension of a type on offer decides the format;
+    // any other name gets the extension of the type picked, so that the name
+    // always agrees with what the file holds.
     QString target = choice->path;
     std::optional<PictureType> type = typeOfName(target);
+    if (type == PictureType::Fits && !offersFits)
+        type.reset();
     if (!type) {
-        type = choice->filterIndex >= 1 && choice->filterIndex <= 3 ? static_cast<PictureType>(choice->filterIndex)
-                                                                     : PictureType::Png;
+        const int types = offersFits ? 4 : 3;
+        type = choice->filterIndex >= 1 && choice->filterIndex <= types ? static_cast<PictureType>(choice->filterIndex)
+                                                                         : PictureType::Png;
         target += QLatin1String(extensionOf(*type));
     }
     const std::string path = fileName(target);
+    const QJsonObject settings = m_settingsOf ? m_settingsOf(picture) : QJsonObject();
     switch (*type) {
     case PictureType::Bmp: return written(parent, imaging::WriteBmp(ui::pixelBuffer(picture.picture()), path));
-    case PictureType::Png:
-        return written(parent, writePng(picture.picture(), m_settingsOf ? m_settingsOf(picture) : QJsonObject(), path));
+    case PictureType::Png: return written(parent, writePng(picture.picture(), settings, path));
+    case PictureType::Fits: {
+        const std::optional<std::vector<imaging::FitsImage>> images = fits->second(settings);
+        if (!images) {
+            m_dialogs.showRefusal(parent, ui::MessageKind::Information,
+                                  QStringLiteral("Nothing to save as FITS yet: calculate the picture first"));
+            return false;
+        }
+        return written(parent, imaging::WriteFits(*images, path));
+    }
     case PictureType::Jpeg: break;
     }
     return written(parent, imaging::WriteJpeg(ui::pixelBuffer(picture.picture()), path));
+}
+
+bool PictureFiles::saveCurves(QWidget* parent, const std::optional<optics::PsfMtfCurves>& curves)
+{
+    if (!curves) {
+        m_dialogs.showRefusal(parent, ui::MessageKind::Information,
+                              QStringLiteral("Nothing to save yet: tick Calculate PSF/MTF and press Calculate"));
+        return false;
+    }
+    const std::optional<ui::FileChoice> choice = m_dialogs.saveFile(
+        parent, QStringLiteral("Save Curves"),
+        {QStringLiteral("PSF curves, CSV (*.csv)"), QStringLiteral("MTF curves, CSV (*.csv)")}, QStringLiteral("csv"));
+    if (!choice)
+        return false;
+    QString target = choice->path;
+    if (QFileInfo(target).suffix().isEmpty())
+        target += QLatin1String(".csv");
+    const QByteArray text = CsvText(choice->filterIndex == 2 ? MtfTable(*curves) : PsfTable(*curves));
+    return written(parent, imaging::WriteFile(fileName(target), std::string_view(text.constData(), text.size())));
 }
 
 bool PictureFiles::saveAnimation(QWidget* parent, const imaging::AnimatedGif& gif)

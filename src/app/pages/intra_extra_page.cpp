@@ -127,7 +127,8 @@ void IntraExtraPage::calculateFocalSeries()
             }
             m_status.flush();
         },
-        [this, peaks] {
+        [this, peaks, intraFocus, extraFocus] {
+            m_pair = {peaks->first, peaks->second, intraFocus, extraFocus};
             balance(*peaks->first, *peaks->second);
             m_status.showProgress(QString());
         });

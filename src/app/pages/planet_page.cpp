@@ -224,7 +224,11 @@ void PlanetPage::convolveGrey()
     m_status.flush();
     startPasses(
         {request}, {sim::PlanetPlane::Grey},
-        [this](int, sim::PlanetPass&& pass) { m_model.showStar(Place::Planet, pass.planet); },
+        [this](int, sim::PlanetPass&& pass) {
+            m_greyResult = pass.planet;
+            m_colourResult = {};
+            m_model.showStar(Place::Planet, pass.planet);
+        },
         [this] { reportCrop(); });
 }
 
@@ -257,7 +261,9 @@ bool PlanetPage::convolveInColour()
             m_status.flush();
         },
         [this, sum] {
-            m_model.showComposite(Place::Planet, sum->finish());
+            m_colourResult = sum->finish();
+            m_greyResult.reset();
+            m_model.showComposite(Place::Planet, m_colourResult);
             showComparison();
             reportCrop();
         });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "optics/star_calculator.h"
+#include "simulations/chromatic.h"
 #include "simulations/planet.h"
 
 #include <QByteArray>
@@ -58,6 +59,10 @@ public:
     //! The working picture in 24 bits, and the file it comes from.
     const QImage& planetBitmap() const { return m_bitmap; }
     const QString& planetFileName() const { return m_fileName; }
+    //! What the last run showed: the grey planet, or the colour planet's sums
+    //! and scale (none before the first run).
+    optics::StarImagePtr greyResult() const { return m_greyResult; }
+    const sim::Composite& colourResult() const { return m_colourResult; }
     //! The comparison picture's file; empty for none.
     const QString& compareFileName() const { return m_compareFileName; }
 
@@ -124,6 +129,8 @@ private:
     bool m_showingBitmap = false;  // the left picture is PlanetBitmap
     QString m_compareFileName;     // CompareFileName
     QSize m_pictureSize;           // of the picture loaded on the left
+    optics::StarImagePtr m_greyResult;  // the last grey result
+    sim::Composite m_colourResult;      // the last colour result
 };
 
 }  // namespace app

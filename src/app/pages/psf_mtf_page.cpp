@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLocale>
+#include <QPushButton>
 
 namespace app {
 
@@ -65,6 +66,10 @@ PsfMtfPage::PsfMtfPage(QWidget* parent)
     m_help->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_help->setStyleSheet(QStringLiteral("color: #606060; background: transparent;"));
     m_help->setGeometry(0, 100, 556, 30);
+
+    m_save = makeButton(this, QLatin1String(names::kSaveCurves), QStringLiteral("Save"), QRect(110, 293, 75, 23));
+    ui::setHint(m_save, QStringLiteral("Save the curves|The PSF or MTF curves as a CSV table"), true);
+    connect(m_save, &QPushButton::clicked, this, &PsfMtfPage::saveCurvesClicked);
 
     m_resolution = makeLabel(this, QStringLiteral("Max. resolution:"), 290, 298);
     m_resolution->setObjectName(QLatin1String(names::kResolution));

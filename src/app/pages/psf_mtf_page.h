@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QLabel;
+class QPushButton;
 
 namespace ui {
 class PlotSeries;
@@ -30,6 +31,12 @@ public:
     //! Fills the five series from the curves of a calculation; the PSF plot
     //! ends at their PSF scale, or at 1 with "Set Max=1".
     void fillPlots(const optics::PsfMtfCurves& curves);
+    //! The curves on show (none before the first calculation with them).
+    const std::optional<optics::PsfMtfCurves>& curves() const { return m_curves; }
+
+signals:
+    //! "Save" (`SaveCurves`): the curves as a CSV table.
+    void saveCurvesClicked();
 
 private:
     //! The left axis of the PSF plot: the PSF scale of the curves, or 1.
@@ -46,6 +53,7 @@ private:
     QCheckBox* m_maxOne;        // PsfMaxSet
     QLabel* m_resolution;       // RxLabel1
     QLabel* m_help;
+    QPushButton* m_save;
 };
 
 }  // namespace app
