@@ -392,14 +392,31 @@ base::Status BatchDriver::dumpState(const QString& path) const
     }
 
     const auto* tabs = m_form.findChild<QTabWidget*>(QLatin1String(names::kTabs));
-    return writeJson(path, QJsonObject{{"engine", engine},
-                                {"measured", measured},
-                                {"animation", animation},
-                                {"status", QJsonArray{m_form.stageText(), m_form.progressText()}},
-                                {"page", tabs ? tabs->currentIndex() : -1},
-                                {"labels", labels},
-                                {"plots", plots},
-                                {"messages", messages}});
+    QJsonObject root{{"engine", engine},
+                     {"measured", measured},
+                     {"animation", animation},
+                     {"status", QJsonArray{m_form.stageText(), m_form.progressText()}},
+                     {"page", tabs ? tabs->currentIndex() : -1},
+                     {"labels", labels},
+                     {"plots", plots},
+                     {"messages", messages}};
+    // The figures of the last star measured for the star page (null before
+    // the first), and the focuser travel of the focus editor at the focal
+    // ratio.
+    const auto& figured = model.figuredCalculation();
+    const optics::StarFigures* f = figured ? figured->figures.get() : nullptr;
+    const auto figure = [f](double (*value)(const optics::StarFigures&)) {
+        return f ? jsonNumber(value(*f)) : QJsonValue(QJsonValue::Null);
+    };
+    root["Strehl"] = figure([](const optics::StarFigures& x) { return x.strehl; });
+    root["StrehlMarechal"] = figure([](const optics::StarFigures& x) { return x.strehlMarechal; });
+    root["StrehlClear"] = figure([](const optics::StarFigures& x) { return x.strehlClear; });
+    root["FwhmArcsec"] = figure([](const optics::StarFigures& x) { return x.fwhmArcsec(); });
+    root["FwhmMaxArcsec"] = figure([](const optics::StarFigures& x) { return x.fwhmMaxArcsec(); });
+    root["EE50Arcsec"] = figure([](const optics::StarFigures& x) { return x.ee50Arcsec; });
+    root["EE80Arcsec"] = figure([](const optics::StarFigures& x) { return x.ee80Arcsec; });
+    root["FocusTravelMm"] = jsonNumber(optics::FocusTravelMm(controls.pupil.focus, model.focalRatio()));
+    return writeJson(path, root);
 }
 
 }  // namespace app

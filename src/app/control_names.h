@@ -34,6 +34,8 @@ inline constexpr char kTransferFunction[] = "PSFMTFCheck";
 inline constexpr char kWavefront[] = "Wavefront";
 inline constexpr char kResetAberrations[] = "Button1";
 inline constexpr char kLive[] = "LiveCheck";
+inline constexpr char kFocalRatio[] = "FocalRatioSpin";
+inline constexpr char kFocusTravel[] = "FocusTravelLabel";
 inline constexpr char kCalculate[] = "CalculateButton";
 inline constexpr char kFocus[] = "FocusSpin";
 inline constexpr char kComa[] = "XComaSpin";
@@ -56,6 +58,13 @@ inline constexpr char kUndersampled[] = "undersamplelabel";
 inline constexpr char kSaveStar[] = "SpeedButton1";
 inline constexpr char kBrightness[] = "Brightslide";
 inline constexpr char kStarPaintBox[] = "Starimage1";
+inline constexpr char kStarTitle[] = "StarTitle";
+inline constexpr char kStrehl[] = "StrehlLabel";
+inline constexpr char kMarechal[] = "MarechalLabel";
+inline constexpr char kStrehlClear[] = "StrehlClearLabel";
+inline constexpr char kFwhm[] = "FwhmLabel";
+inline constexpr char kEncircledEnergy[] = "EncircledLabel";
+inline constexpr char kShowHeld[] = "ShowHeldCheck";
 
 // Intra/Extra.
 inline constexpr char kIntraExtraPage[] = "IntraExtra";
@@ -126,6 +135,18 @@ inline constexpr char kPerfectLegend[] = "PerfectLegend";
 inline constexpr char kPlotHelp[] = "PlotHelp";
 inline constexpr char kPsfMaxOne[] = "PsfMaxSet";
 inline constexpr char kResolution[] = "RxLabel1";
+inline constexpr char kHoldCurves[] = "HoldCurves";
+inline constexpr char kCurveChoice[] = "CurveChoice";
+inline constexpr char kEnergyPlot[] = "EEPlot";
+inline constexpr char kEnergyLine[] = "EELine";
+inline constexpr char kEnergyPerfect[] = "EEperfect";
+inline constexpr char kPsfXHeld[] = "PSFXHeld";
+inline constexpr char kPsfYHeld[] = "PSFYHeld";
+inline constexpr char kMtfXHeld[] = "MTFXHeld";
+inline constexpr char kMtfYHeld[] = "MTFYHeld";
+inline constexpr char kEnergyHeld[] = "EEHeld";
+inline constexpr char kNowLegend[] = "NowLegend";
+inline constexpr char kHeldLegend[] = "HeldLegend";
 inline constexpr char kPsfMtfHelp[] = "PsfMtfHelp";
 inline constexpr char kSaveCurves[] = "SaveCurves";
 
@@ -136,6 +157,8 @@ inline constexpr char kRoughnessPicture[] = "Image4";
 inline constexpr char kTurbulenceAmount[] = "RMSSpin";
 inline constexpr char kRoughnessAmount[] = "Roughspin";
 inline constexpr char kSeed[] = "RandSeedSpin";
+inline constexpr char kSeeing[] = "SeeingSpin";
+inline constexpr char kSeeingNote[] = "SeeingNote";
 
 // Wavefront.
 inline constexpr char kWavefrontPage[] = "WavefrontPage";

@@ -205,6 +205,8 @@ void MainWindow::connectPages()
                                      request.pupil.roughness = m_turbulence->roughnessSettings().amplitude;
                                      request.screenDrift = m_model->screenDrift();
                                      request.measured = m_measured->measured();
+                                     // The encircled energy goes with the PSF and MTF curves.
+                                     request.figures = request.transferFunction;
                                      if (m_pictureSettings)
                                          m_pictureSettings->calculationStarted();
                                      return request;
@@ -264,6 +266,21 @@ void MainWindow::connectPages()
     m_noticeTimer->setInterval(5000);
     connect(m_noticeTimer, &QTimer::timeout, this, [this] { showProgress({}); });
     connect(m_parameters, &ParameterColumn::zoomChanged, this, &MainWindow::applyZoom);
+    // The focal ratio converts, it does not calculate.
+    connect(m_parameters, &ParameterColumn::focalRatioChanged, this, [this] {
+        m_model->setFocalRatio(m_parameters->focalRatio());
+        m_psfMtf->setFocalRatio(m_parameters->focalRatio());
+    });
+    connect(m_parameters, &ParameterColumn::focalRatioChanged, m_intraExtra, &IntraExtraPage::showFocusLabels);
+    // A seeing is turned into a turbulence amount for the aperture.
+    connect(m_parameters, &ParameterColumn::edited, this,
+            [this] { m_turbulence->setApertureInches(m_parameters->apertureInches()); });
+    connect(m_psfMtf, &PsfMtfPage::holdToggled, this, [this](bool hold) {
+        if (hold)
+            m_model->hold();
+        else
+            m_model->release();
+    });
     connect(m_about, &AboutPage::displayCurveChanged, this, &MainWindow::applyDisplayCurve);
     connect(m_startest, &StartestPage::brightnessChanged, this, &MainWindow::applyBrightness);
     // The reset reaches each page's own controls in this order.
@@ -294,16 +311,31 @@ void MainWindow::connectPages()
     // What the model has to show goes to the page it belongs to.
     SimulationModel* model = m_model.get();
     connect(model, &SimulationModel::pictureDrawn, this, [this](Place place, const imaging::PixelBuffer& picture) {
-        ui::PictureBox* box = place == Place::Star        ? m_startest->starImage()
-                              : place == Place::Chromatic ? m_chromatic->picture()
-                                                          : m_planet->aberratedPicture();
+        if (place == Place::Star) {
+            m_startest->showStar(picture);
+            return;
+        }
+        ui::PictureBox* box = place == Place::Chromatic ? m_chromatic->picture() : m_planet->aberratedPicture();
         box->copyFrom(picture);
         box->repaint();
     });
     connect(model, &SimulationModel::scaleChanged, this, [this](int arcseconds) {
         m_planet->setScaleLabel(arcseconds);
         m_startest->setScaleLabel(arcseconds);
+        m_startest->setFocalPlaneWidth(m_model->pictureMicrometres());
     });
+    connect(model, &SimulationModel::focalPlaneChanged, this,
+            [this] { m_startest->setFocalPlaneWidth(m_model->pictureMicrometres()); });
+    connect(model, &SimulationModel::figuresChanged, this, [this] {
+        const auto& figured = m_model->figuredCalculation();
+        m_startest->showFigures(figured ? figured->figures.get() : nullptr, m_model->figuresCurrent());
+    });
+    const auto showComparison = [this] {
+        m_psfMtf->showComparison(m_model->curveCalculation(), m_model->held());
+    };
+    connect(model, &SimulationModel::curveCalculationChanged, this, showComparison);
+    connect(model, &SimulationModel::heldChanged, this, showComparison);
+    connect(model, &SimulationModel::heldChanged, this, [this] { m_startest->setHeldPicture(m_model->heldPicture()); });
     connect(model, &SimulationModel::screenShown, this,
             [this](optics::ScreenKind kind, const optics::ScreenPicture& picture) {
                 if (kind == optics::ScreenKind::Turbulence)
@@ -363,6 +395,9 @@ void MainWindow::startUp()
 
     // The display settings of the controls; nothing is on show yet.
     m_model->startDisplay(m_about->gamma(), m_about->slope(), m_parameters->zoom(), m_startest->brightness());
+    m_model->setFocalRatio(m_parameters->focalRatio());
+    m_psfMtf->setFocalRatio(m_parameters->focalRatio());
+    m_turbulence->setApertureInches(m_parameters->apertureInches());
     if (m_options.rememberSettings)
         m_parameters->setLive(QSettings().value(QStringLiteral("live"), false).toBool());
 }
@@ -669,7 +704,8 @@ void MainWindow::recalculateLive()
         m_livePending = true;
         return;
     }
-    const optics::StarRequest request = m_calculations->request();
+    optics::StarRequest request = m_calculations->request();
+    request.figures = true;
     // Values on their way (a diameter half typed) are passed over quietly.
     if (!m_calculations->check(request))
         return;
@@ -679,7 +715,9 @@ void MainWindow::recalculateLive()
 
 void MainWindow::calculateStar()
 {
-    const optics::StarRequest request = m_calculations->request();
+    optics::StarRequest request = m_calculations->request();
+    // The figures of the star page.
+    request.figures = true;
     if (!m_calculations->accept({request}))
         return;
     if (m_tabs->currentIndex() == AboutIndex)

@@ -1,6 +1,7 @@
 #include "app/parameter_column.h"
 
 #include "app/control_names.h"
+#include "app/figures_text.h"
 #include "app/pages/page_helpers.h"
 #include "optics/constants.h"
 #include "ui/dialog_service.h"
@@ -63,6 +64,9 @@ ParameterColumn::ParameterColumn(QWidget* parent, ui::DialogService& dialogs)
     connect(m_calculate, &QPushButton::clicked, this, &ParameterColumn::calculateClicked);
     connect(m_zoom, &NumberEdit::changed, this, &ParameterColumn::zoomChanged);
     connect(m_live, &QCheckBox::toggled, this, &ParameterColumn::liveToggled);
+    connect(m_focalRatio, &NumberEdit::changed, this, &ParameterColumn::focalRatioChanged);
+    connect(m_focalRatio, &NumberEdit::changed, this, &ParameterColumn::showFocusTravel);
+    connect(m_focus, &NumberEdit::changed, this, &ParameterColumn::showFocusTravel);
     connect(m_wavefront, &QCheckBox::toggled, this, &ParameterColumn::wavefrontMapToggled);
     // Every value a calculation reads.
     for (NumberEdit* edit : {m_aperture, m_obstruction, m_offset, m_vaneWidth, m_focus, m_coma, m_comaAngle,
@@ -72,6 +76,7 @@ ParameterColumn::ParameterColumn(QWidget* parent, ui::DialogService& dialogs)
     for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{m_inches, m_spider, m_transferFunction,
                                                                           m_wavefront})
         connect(box, &QAbstractButton::toggled, this, &ParameterColumn::edited);
+    showFocusTravel();
 }
 
 void ParameterColumn::buildApertureBox(QGroupBox* box)
@@ -133,33 +138,41 @@ void ParameterColumn::buildOptionsPanel(QFrame* panel)
 {
     constexpr int left = 8;
 
-    m_zoom = makeEditor(panel, QLatin1String(names::kZoom), {.minimum = 0.1, .maximum = 2.0, .step = 0.1, .start = 1.0}, 70, 10,
-                           60);
+    m_zoom = makeEditor(panel, QLatin1String(names::kZoom), {.minimum = 0.1, .maximum = 2.0, .step = 0.1, .start = 1.0},
+                        70, 8, 60);
     ui::setHint(m_zoom, QStringLiteral("Zoom factor (0.1 - 2.0)"), false);
-    makeCaption(m_zoom, QStringLiteral("Zoom"), left, 10);
+    makeCaption(m_zoom, QStringLiteral("Zoom"), left, 8);
+
+    m_focalRatio = makeEditor(panel, QLatin1String(names::kFocalRatio),
+                              {.decimals = 1, .minimum = 2.0, .maximum = 30.0, .step = 0.5, .start = 6.0}, 84, 33, 46);
+    ui::setHint(m_focalRatio,
+                QStringLiteral("Focal ratio (f/2 .. f/30)|Focal ratio f/N of the telescope: gives the defocus as "
+                               "focuser travel and the star in micrometres at the focal plane"),
+                true);
+    makeCaption(m_focalRatio, QStringLiteral("Focal ratio f/"), left, 33);
 
     m_transferFunction = new QCheckBox(QStringLiteral("Calculate PSF/MTF"), panel);
     m_transferFunction->setObjectName(QLatin1String(names::kTransferFunction));
-    m_transferFunction->setGeometry(left, 40, 125, 18);
+    m_transferFunction->setGeometry(left, 59, 125, 18);
     ui::setHint(m_transferFunction, QStringLiteral("Add PSF/MTF calculation"), false);
 
     m_wavefront = new QCheckBox(QStringLiteral("Display Wavefront"), panel);
     m_wavefront->setObjectName(QLatin1String(names::kWavefront));
-    m_wavefront->setGeometry(left, 60, 125, 18);
+    m_wavefront->setGeometry(left, 78, 125, 18);
 
     m_live = new QCheckBox(QStringLiteral("Live"), panel);
     m_live->setObjectName(QLatin1String(names::kLive));
-    m_live->setGeometry(left, 122, 121, 18);
+    m_live->setGeometry(left, 128, 121, 18);
     ui::setHint(m_live, QStringLiteral("Live|Calculate the star again whenever a value changes"), true);
 
     m_reset = new QPushButton(QStringLiteral("Reset Aberrations"), panel);
     m_reset->setObjectName(QLatin1String(names::kResetAberrations));
-    m_reset->setGeometry(left, 92, 121, 26);
+    m_reset->setGeometry(left, 100, 121, 25);
     ui::setHint(m_reset, QStringLiteral("Resets All aberrations"), true);
 
     m_calculate = new QPushButton(QStringLiteral("Calculate"), panel);
     m_calculate->setObjectName(QLatin1String(names::kCalculate));
-    m_calculate->setGeometry(16, 150, 105, 30);
+    m_calculate->setGeometry(16, 153, 105, 30);
     ui::setHint(m_calculate, QStringLiteral("Start calculations"), false);
 }
 
@@ -186,6 +199,14 @@ void ParameterColumn::buildAberrationPanel(QFrame* panel)
                            row1, width);
     ui::setHint(m_focus, QStringLiteral("= perfect focus\r\n-/+ = defocusing before/after focuspoint"), false);
     caption(m_focus, QStringLiteral("Focus"));
+    // Under the focus editor: its defocus as focuser travel at the focal ratio.
+    m_focusTravel = makeLabel(panel, QString(), x, row2 + kLabelDrop);
+    m_focusTravel->setObjectName(QLatin1String(names::kFocusTravel));
+    m_focusTravel->setFixedWidth(width);
+    ui::setHint(m_focusTravel,
+                QStringLiteral("Focuser travel|The defocus as focuser travel at the focal ratio f/N: "
+                               "8 N\u00b2 \u03bb W for W waves, \u03bb = 555 nm"),
+                true);
 
     x += width + 8;
     m_coma = makeEditor(panel, QLatin1String(names::kComa), waves, x, row1, width);
@@ -300,6 +321,21 @@ double ParameterColumn::zoom() const
 {
     // Typed text is drawn at the zoom it will be held at.
     return m_zoom->clamped(m_zoom->value());
+}
+
+double ParameterColumn::focalRatio() const
+{
+    return m_focalRatio->value();
+}
+
+float ParameterColumn::apertureInches() const
+{
+    return optics::ApertureInchesOf(m_aperture->value(), m_millimetresButton->isChecked());
+}
+
+void ParameterColumn::showFocusTravel()
+{
+    m_focusTravel->setText(TravelText(optics::FocusTravelMm(m_focus->value(), m_focalRatio->value())));
 }
 
 bool ParameterColumn::live() const

@@ -9,6 +9,7 @@
 class QCheckBox;
 class QFrame;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 class QWidget;
@@ -43,6 +44,11 @@ public:
     QString diameterText() const;
 
     double zoom() const;
+    //! The focal ratio N of f/N (FocalRatioSpin): a display setting that
+    //! converts defocus into focuser travel; no calculation reads it.
+    double focalRatio() const;
+    //! The diameter in inches, as the calculation takes it (single precision).
+    float apertureInches() const;
     //! The obstruction in percent, as the editor reads.
     double obstruction() const;
     //! The "Live" box: the star follows every change of the parameters.
@@ -75,6 +81,8 @@ signals:
     //! A value a star calculation reads changed (typed, stepped, ticked).
     void edited();
     void liveToggled(bool live);
+    //! The focal ratio changed.
+    void focalRatioChanged();
     //! "Display Wavefront" was ticked or unticked.
     void wavefrontMapToggled(bool on);
 
@@ -84,6 +92,8 @@ private:
     void buildOptionsPanel(QFrame* panel);
     void buildAberrationPanel(QFrame* panel);
     void convertDiameter(bool toMillimetres);
+    //! The focuser travel of the defocus, under the focus editor.
+    void showFocusTravel();
 
     ui::DialogService& m_dialogs;
     QWidget* m_window;
@@ -98,6 +108,7 @@ private:
     ui::NumberEdit* m_vaneWidth = nullptr;
 
     ui::NumberEdit* m_zoom = nullptr;
+    ui::NumberEdit* m_focalRatio = nullptr;
     QCheckBox* m_transferFunction = nullptr;
     QCheckBox* m_wavefront = nullptr;
     QCheckBox* m_live = nullptr;
@@ -105,6 +116,7 @@ private:
     QPushButton* m_calculate = nullptr;
 
     ui::NumberEdit* m_focus = nullptr;
+    QLabel* m_focusTravel = nullptr;
     ui::NumberEdit* m_coma = nullptr;
     ui::NumberEdit* m_comaAngle = nullptr;
     ui::NumberEdit* m_astigmatism = nullptr;

@@ -1,6 +1,7 @@
 #include "app/simulation_model.h"
 
 #include "imaging/wavefront_picture.h"
+#include "optics/figures.h"
 
 namespace app {
 
@@ -22,18 +23,21 @@ void SimulationModel::startDisplay(double gamma, double slope, double zoom, int 
 void SimulationModel::setDisplayCurve(double gamma, double slope)
 {
     m_curve = imaging::BuildDisplayCurve(gamma, slope);
+    drawHeld();
     redrawGrey();
 }
 
 void SimulationModel::setBrightness(int brightness)
 {
     m_brightness = brightness;
+    drawHeld();
     redrawGrey();
 }
 
 void SimulationModel::setZoom(double zoom)
 {
     m_zoom = zoom;
+    drawHeld();
     emit scaleChanged(imaging::ZoomLabelNumber(zoom));
     if (m_shown.composite.cells) {
         draw(m_shown.place, imaging::DrawComposite(*m_shown.composite.cells, m_shown.composite.scale, zoom));
@@ -66,11 +70,25 @@ const imaging::PixelBuffer* SimulationModel::picture(Place place) const
 void SimulationModel::showStar(Place place, optics::StarImagePtr image)
 {
     m_shown = {place, image, {}};
-    if (place == Place::Star)
+    if (place == Place::Star) {
         m_starImage = image;
+        // The star of the last calculation, or one made from it (none of the
+        // window's views does that yet) without a request to tell.
+        if (m_lastCalculation && m_lastCalculation->star == image)
+            m_starCalculation = m_lastCalculation;
+        else
+            m_starCalculation.reset();
+        if (m_starCalculation && m_starCalculation->figures)
+            m_figured = m_starCalculation;
+    }
     m_trace.display = image;
     m_trace.starColour = imaging::kWhite;
     draw(place, imaging::DrawStarPicture(image->grid, m_curve, look()));
+    if (place == Place::Star) {
+        emit figuresChanged();
+        // The picture's width at the focal plane follows the star's aperture.
+        emit focalPlaneChanged();
+    }
 }
 
 void SimulationModel::showColourPass(Place place, optics::StarImagePtr image, double waveLength)
@@ -128,8 +146,61 @@ void SimulationModel::showCalculation(const optics::StarResult& result)
                                       m_separator);
         emit wavefrontDrawn(picture, result.pupil);
     }
-    if (result.curves)
+    m_lastCalculation = Calculated{result.request, result.image, result.figures, result.curves};
+    if (result.curves) {
         emit curvesReady(*result.curves);
+        m_curveCalculation = m_lastCalculation;
+        emit curveCalculationChanged();
+    }
+}
+
+bool SimulationModel::figuresCurrent() const
+{
+    return m_figured && m_starCalculation && m_figured->star == m_starCalculation->star;
+}
+
+void SimulationModel::hold()
+{
+    m_held = Held{m_starCalculation, m_curveCalculation};
+    // A star picture that shows a star no calculation made known (none yet)
+    // is held as the star alone.
+    if (!m_held->star && m_starImage)
+        m_held->star = Calculated{{}, m_starImage, nullptr, std::nullopt};
+    drawHeld();
+}
+
+void SimulationModel::release()
+{
+    m_held.reset();
+    m_heldPicture.reset();
+    emit heldChanged();
+}
+
+void SimulationModel::drawHeld()
+{
+    if (!m_held)
+        return;
+    if (m_held->star && m_held->star->star)
+        m_heldPicture = imaging::DrawStarPicture(m_held->star->star->grid, m_curve, look());
+    else
+        m_heldPicture.reset();
+    emit heldChanged();
+}
+
+void SimulationModel::setFocalRatio(double focalRatio)
+{
+    m_focalRatio = focalRatio;
+    emit focalPlaneChanged();
+}
+
+double SimulationModel::pictureMicrometres() const
+{
+    if (!m_starCalculation)
+        return 0.0;
+    const float inches = optics::ApertureInchesOf(m_starCalculation->request.pupil.diameter,
+                                                  m_starCalculation->request.pupil.millimeters);
+    const double arcsec = optics::kPictureSide * optics::kArcsecPerCell / m_zoom;
+    return optics::FocalPlaneMicrometres(arcsec, inches, m_focalRatio);
 }
 
 }  // namespace app

@@ -11,6 +11,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace imaging {
 class TextPainter;
@@ -87,6 +88,48 @@ public:
     Place shownPlace() const { return m_shown.place; }
     bool showsComposite() const { return m_shown.composite.cells != nullptr; }
 
+    // ---- Figures, curves and what Hold keeps
+
+    //! One calculation as the pages show it.
+    struct Calculated {
+        optics::StarRequest request;
+        optics::StarImagePtr star;
+        std::shared_ptr<const optics::StarFigures> figures;  //!< when measured
+        std::optional<optics::PsfMtfCurves> curves;          //!< when computed
+    };
+    //! The calculation of the star in the star picture (none before the first).
+    const std::optional<Calculated>& starCalculation() const { return m_starCalculation; }
+    //! The last calculation with figures whose star went to the star picture:
+    //! what the figures readouts show, current or not.
+    const std::optional<Calculated>& figuredCalculation() const { return m_figured; }
+    //! Whether the star picture still shows that calculation's star.
+    bool figuresCurrent() const;
+    //! The calculation whose curves the PSF/MTF page shows.
+    const std::optional<Calculated>& curveCalculation() const { return m_curveCalculation; }
+
+    //! What Hold keeps for comparison: the star picture's calculation and the
+    //! PSF/MTF page's, as they were when held.
+    struct Held {
+        std::optional<Calculated> star;
+        std::optional<Calculated> curves;
+    };
+    //! Keeps what is shown now until release(); a second hold replaces it.
+    void hold();
+    void release();
+    const std::optional<Held>& held() const { return m_held; }
+    //! The held star drawn at the display settings of the moment (none when
+    //! nothing with a star is held).
+    const imaging::PixelBuffer* heldPicture() const { return m_heldPicture ? &*m_heldPicture : nullptr; }
+
+    //! The focal ratio of the telescope (f/N): the star picture's width at the
+    //! focal plane and the MTF in line pairs per millimetre. Shows nothing
+    //! again; it only tells.
+    void setFocalRatio(double focalRatio);
+    double focalRatio() const { return m_focalRatio; }
+    //! The width of the star picture in micrometres at the focal plane, for
+    //! the star on show and the zoom (0 before the first star).
+    double pictureMicrometres() const;
+
     //! The drift of the turbulence screen that the last animation left; every
     //! calculation uses it.
     int screenDrift() const { return m_screenDrift; }
@@ -122,10 +165,21 @@ signals:
     void wavefrontDrawn(const imaging::PixelBuffer& picture, const optics::PupilSummary& pupil);
     void curvesReady(const optics::PsfMtfCurves& curves);
     void obstructionLeftOut();
+    //! The star picture shows another calculation's star (or one without
+    //! figures): the readouts follow.
+    void figuresChanged();
+    //! The PSF/MTF page's calculation changed.
+    void curveCalculationChanged();
+    //! Hold or release; also a redraw of the held star at new display settings.
+    void heldChanged();
+    //! The focal ratio changed, or a star of another aperture went to the
+    //! star picture: its width at the focal plane changed.
+    void focalPlaneChanged();
 
 private:
     void draw(Place place, imaging::PixelBuffer picture);
     void redrawGrey();
+    void drawHeld();
 
     // What the display settings redraw.
     struct Shown {
@@ -147,6 +201,14 @@ private:
     bool m_wavefrontLoaded = false;
     int m_screenDrift = 0;
     Trace m_trace;
+    // The last calculation shown, until its star goes to a picture.
+    std::optional<Calculated> m_lastCalculation;
+    std::optional<Calculated> m_starCalculation;
+    std::optional<Calculated> m_figured;
+    std::optional<Calculated> m_curveCalculation;
+    std::optional<Held> m_held;
+    std::optional<imaging::PixelBuffer> m_heldPicture;
+    double m_focalRatio = 6.0;
 };
 
 }  // namespace app

@@ -163,6 +163,8 @@ PsfMtfCurves ExtractCurves(const StarImage& star, int cellCount, const Grid& tra
 {
     PsfMtfCurves curves;
     curves.psfScale = PsfScale(star.peak, cellCount);
+    curves.waveLength = waveLength;
+    curves.apertureInches = apertureInches;
     const Grid& grid = star.grid;
     for (int i = -100; i <= 100; ++i) {
         const int n = i + 100;

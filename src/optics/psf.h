@@ -67,6 +67,8 @@ struct CurvePoint {
 //! function.
 struct PsfMtfCurves {
     double psfScale = 0.0;                   //!< PsfScale of the calculation
+    double waveLength = 0.0;                 //!< of the calculation, nm
+    float apertureInches = 0.0f;             //!< of the calculation (the MTF's cut-off is D / lambda)
     std::array<CurvePoint, 201> psfX;        //!< the star image along the first index, x in arcsec (0.1 per cell)
     std::array<CurvePoint, 201> psfY;        //!< the same along the second index
     std::array<CurvePoint, 101> perfect;     //!< PerfectMtfTable against i / 96

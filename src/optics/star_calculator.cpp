@@ -1,5 +1,6 @@
 #include "optics/star_calculator.h"
 
+#include <algorithm>
 #include <string>
 
 namespace optics {
@@ -48,6 +49,56 @@ std::shared_ptr<const ApertureMask> StarCalculator::maskFor(const ApertureShape&
     return m_lastMask;
 }
 
+std::shared_ptr<const ApertureMask> StarCalculator::maskOf(const StarRequest& request, float apertureInches,
+                                                           bool* leftOut)
+{
+    if (request.mask)
+        return request.mask;
+    ApertureShape shape = request.aperture;
+    if (ObstructionTooLarge(ObstructionPixels(shape.obstructionPercent))) {
+        shape.obstructionPercent = 0.0;
+        if (leftOut)
+            *leftOut = true;
+    }
+    return maskFor(shape, apertureInches);
+}
+
+std::shared_ptr<const PerfectStar> StarCalculator::perfectStar(const StarRequest& request)
+{
+    if (!Fits(request))
+        return nullptr;
+    return perfectStar(request, maskOf(request, ApertureInchesOf(request.pupil.diameter, request.pupil.millimeters)));
+}
+
+std::shared_ptr<const PerfectStar> StarCalculator::perfectStar(const StarRequest& request,
+                                                               const std::shared_ptr<const ApertureMask>& mask)
+{
+    constexpr std::size_t kKept = 8;
+    const double radius = PupilRadius(request.pupil, request.waveLength);
+    const auto same = std::find_if(m_perfect.begin(), m_perfect.end(), [&](const PerfectEntry& entry) {
+        return entry.radius == radius && (entry.mask == mask || *entry.mask == *mask);
+    });
+    if (same != m_perfect.end()) {
+        std::rotate(m_perfect.begin(), same, same + 1);
+        return m_perfect.front().star;
+    }
+    // The same diameter, unit and wavelength with no errors and no screens;
+    // nobody watches its stages.
+    PupilParams pupil;
+    pupil.millimeters = request.pupil.millimeters;
+    pupil.diameter = request.pupil.diameter;
+    NoProgress quiet;
+    Workspace& ws = *m_workspace;
+    const PupilSummary summary = BuildPupil(ws, pupil, *mask, PupilScreens{}, request.waveLength, quiet, m_loops);
+    TransformPupilField(ws, quiet, transformRunner());
+    const std::shared_ptr<StarImage> image = FormStarImage(ws, quiet, m_loops);
+    auto star = std::make_shared<const PerfectStar>(MeasurePerfectStar(*image, summary, transformRunner()));
+    m_perfect.insert(m_perfect.begin(), {radius, mask, star});
+    if (m_perfect.size() > kKept)
+        m_perfect.pop_back();
+    return star;
+}
+
 base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, Progress& progress)
 {
     if (!Fits(request)) {
@@ -55,6 +106,7 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
                           + " gives no pupil that fits the grid");
     }
     StarResult result;
+    result.request = request;
     result.waveLength = request.waveLength;
 
     const ScreenCache::Lookup turbulence =
@@ -68,18 +120,14 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
 
     progress.stage("Building aperture");
     result.apertureInches = ApertureInchesOf(request.pupil.diameter, request.pupil.millimeters);
-    if (request.mask) {
-        result.aperture = request.mask;
-    } else {
-        ApertureShape shape = request.aperture;
-        if (ObstructionTooLarge(ObstructionPixels(shape.obstructionPercent))) {
-            shape.obstructionPercent = 0.0;
-            result.obstructionLeftOut = true;
-        }
-        result.aperture = maskFor(shape, result.apertureInches);
-    }
+    result.aperture = maskOf(request, result.apertureInches, &result.obstructionLeftOut);
 
     progress.stage("Fast Fourier Transform");
+    // The perfect telescope goes through the workspace first, so that the
+    // grids end as this calculation leaves them.
+    std::shared_ptr<const PerfectStar> perfect;
+    if (request.figures)
+        perfect = perfectStar(request, result.aperture);
     Workspace& ws = *m_workspace;
     const PupilScreens screens{&turbulence.screen->grid, &roughness.screen->grid, request.screenDrift,
                                request.measured.get()};
@@ -95,6 +143,8 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
         result.curves = ExtractCurves(*image, result.pupil.cellCount, ws.spectrumRe, request.waveLength,
                                       result.apertureInches);
     }
+    if (request.figures)
+        result.figures = std::make_shared<const StarFigures>(MeasureStar(*image, result.pupil, perfect, runner));
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include "optics/aperture.h"
 #include "optics/constants.h"
 #include "optics/fft_lanes.h"
+#include "optics/figures.h"
 #include "optics/measured_wavefront.h"
 #include "optics/phase_screen.h"
 #include "optics/progress.h"
@@ -42,6 +43,9 @@ struct StarRequest {
     bool transferFunction = false;
     //! Also hand back the pupil phase for the wavefront picture.
     bool wavefrontMap = false;
+    //! Also measure the star's figures (Strehl ratio, widths, encircled
+    //! energy) against the perfect telescope of the same geometry.
+    bool figures = false;
 };
 
 //! Whether `request` can be calculated: a finite positive diameter whose
@@ -82,6 +86,8 @@ base::Result<PupilPhase> SamplePupil(const StarRequest& request, ScreenCache& sc
 
 //! What one star calculation made.
 struct StarResult {
+    //! The request it answers.
+    StarRequest request;
     //! The normalised star image and its peak.
     StarImagePtr image;
     //! Pupil radius, resolution limit, undersampling, PV and RMS.
@@ -97,6 +103,8 @@ struct StarResult {
     std::shared_ptr<const WavefrontMap> wavefront;
     //! The PSF and MTF curves, when the transfer function was asked for.
     std::optional<PsfMtfCurves> curves;
+    //! The star's figures, when asked for.
+    std::shared_ptr<const StarFigures> figures;
     //! The screens the pupil used, and whether each was built for this
     //! calculation (rather than taken from the cache).
     PhaseScreenPtr turbulence;
@@ -136,8 +144,19 @@ public:
     //! How this calculator's transforms run.
     TransformRunner transformRunner() { return {m_kernel, m_loops, &m_workspace->scratch}; }
 
+    //! The star of the perfect telescope of `request`'s diameter, aperture
+    //! and wavelength: every error and screen at zero. Calculated in this
+    //! calculator's workspace (so before the calculation that needs it) unless
+    //! one of the last few geometries asked for matches; a request that does
+    //! not fit gives none.
+    std::shared_ptr<const PerfectStar> perfectStar(const StarRequest& request);
+
 private:
     std::shared_ptr<const ApertureMask> maskFor(const ApertureShape& shape, float apertureInches);
+    std::shared_ptr<const ApertureMask> maskOf(const StarRequest& request, float apertureInches,
+                                               bool* leftOut = nullptr);
+    std::shared_ptr<const PerfectStar> perfectStar(const StarRequest& request,
+                                                   const std::shared_ptr<const ApertureMask>& mask);
 
     ScreenCache& m_screens;
     std::unique_ptr<Workspace> m_workspace;
@@ -146,6 +165,14 @@ private:
     // The last mask drawn, kept while its layout is asked for again.
     ApertureLayout m_lastLayout;
     std::shared_ptr<const ApertureMask> m_lastMask;
+    // The perfect stars of the last geometries, newest first: a pupil depends
+    // on nothing else than its radius in cells and the aperture mask.
+    struct PerfectEntry {
+        double radius;
+        std::shared_ptr<const ApertureMask> mask;
+        std::shared_ptr<const PerfectStar> star;
+    };
+    std::vector<PerfectEntry> m_perfect;
 };
 
 }  // namespace optics

@@ -215,11 +215,11 @@ PlotView::~PlotView()
     qDeleteAll(m_series);
 }
 
-PlotSeries* PlotView::addSeries(const QString& name, const QColor& colour)
+PlotSeries* PlotView::addSeries(const QString& name, const QColor& colour, Qt::PenStyle style)
 {
     QCPGraph* graph = addGraph();
     graph->setName(name);
-    graph->setPen(QPen(colour, 1));
+    graph->setPen(QPen(colour, 1, style));
     graph->setLineStyle(QCPGraph::lsLine);
     graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
     auto* series = new PlotSeries(*this, graph);

@@ -74,8 +74,9 @@ public:
     explicit PlotView(QWidget* parent = nullptr);
     ~PlotView() override;
 
-    //! Adds a line series drawn with `colour`; the view owns it.
-    PlotSeries* addSeries(const QString& name, const QColor& colour);
+    //! Adds a line series drawn with `colour` (and `style`: dashed for a
+    //! held comparison); the view owns it.
+    PlotSeries* addSeries(const QString& name, const QColor& colour, Qt::PenStyle style = Qt::SolidLine);
     PlotSeries* series(int index) const { return m_series.value(index); }
 
     void setLeftAxis(const AxisSetup& setup);

@@ -190,8 +190,8 @@ TEST_F(Batch, ReachesTheIntraExtraAndChromaticPages)
     EXPECT_EQ(QImage(path("star.png")).convertToFormat(QImage::Format_RGB32),
               picture(kChromaticImage).copy(0, 0, 256, 256).convertToFormat(QImage::Format_RGB32));
     const QJsonObject state = readJson("state.json");
-    EXPECT_EQ(state["labels"].toObject()[kIntraLabel].toString(), "-2");
-    EXPECT_EQ(state["labels"].toObject()[kExtraLabel].toString(), "2");
+    EXPECT_EQ(state["labels"].toObject()[kIntraLabel].toString(), "-2 (\u22120.32 mm)");
+    EXPECT_EQ(state["labels"].toObject()[kExtraLabel].toString(), "2 (0.32 mm)");
     // The default rows: the blue sum at the centre, about 1.18, becomes 255.
     EXPECT_NEAR(state["engine"].toObject()["ColourScale"].toDouble(), 255 / 1.178, 0.2);
     EXPECT_GT(state["engine"].toObject()["IntraPeak"].toDouble(), 0.0);

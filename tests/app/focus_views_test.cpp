@@ -55,8 +55,9 @@ TEST_F(FocusViews, IntraExtraShowsTheStarInFocusAtHalfApertureAndOnBothSides)
         const char* extra;
         double halfAperture;
     } rows[] = {
-        {3, 5, true, "-3", "3", 2.5},
-        {-2, 3, false, "-2", "2", 2.0},  // half of 3 inches is less than the editor holds
+        // With the focuser travel at the default f/6: 8 x 36 x 555 nm per wave.
+        {3, 5, true, "-3 (\u22120.48 mm)", "3 (0.48 mm)", 2.5},
+        {-2, 3, false, "-2 (\u22120.32 mm)", "2 (0.32 mm)", 2.0},  // half of 3 inches is less than the editor holds
     };
     click(kCalculateChromatic);  // its composite is on show until the run
     for (const Row& r : rows) {
@@ -197,9 +198,15 @@ TEST_F(FocusViews, TheZoomRedrawsTheWhiteLightStarAndGammaAndBrightnessLeaveIt)
 
     const app::SimulationModel::Trace& trace = window->model().trace();
     const std::pair<double, int> zooms[] = {{2.0, 12}, {0.1, 250}, {0.5, 50}, {1.0, 25}};
+    // The width at the focal plane: 256 cells of 0.10035 arcsec over the zoom,
+    // at the 762 mm focal length of the 5-inch f/6.
+    const auto micrometres = [](double zoom) {
+        return QString::number(std::round(256 * 0.10035 / zoom / 206264.8 * 762.0e3));
+    };
     for (const auto& [zoom, arcseconds] : zooms) {
         set(kZoom, zoom);
-        EXPECT_EQ(label(kStarImageLabel), QStringLiteral("Star image (%1 arcseconds)").arg(arcseconds));
+        EXPECT_EQ(label(kStarImageLabel),
+                  QStringLiteral("Star image (%1 arcseconds, %2 \u00b5m)").arg(arcseconds).arg(micrometres(zoom)));
         EXPECT_EQ(label(kPlanetLabel), QStringLiteral("Planet image (%1 arcseconds)").arg(arcseconds));
         EXPECT_EQ(ImageChecksum(picture(kChromaticImage).copy(0, 0, 256, 256)),
                   ImageChecksum(ui::imageView(imaging::DrawComposite(*trace.colours, trace.colourScale, zoom))))

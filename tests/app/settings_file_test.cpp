@@ -281,8 +281,9 @@ TEST_F(Settings, TheMeasuredWavefrontIsKeptByValue)
         EXPECT_TRUE(star.cells == grid("StarGrid").cells);
         const QJsonObject after = dumpControls();
         for (const QString& name : before.keys()) {
-            if (name.startsWith("Measured"))
+            if (name.startsWith("Measured")) {
                 EXPECT_EQ(text(after.value(name)), text(before.value(name))) << name.toStdString();
+            }
         }
     }
 }

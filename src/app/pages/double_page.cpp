@@ -89,7 +89,9 @@ void DoublePage::redraw()
 
 void DoublePage::calculate()
 {
-    const optics::StarRequest request = m_calculations.request();
+    optics::StarRequest request = m_calculations.request();
+    // The star of the star page, with its figures.
+    request.figures = true;
     if (!m_calculations.accept({request}))
         return;
     // After another view's picture, the star is shown as the Calculate button

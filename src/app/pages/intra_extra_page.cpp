@@ -2,6 +2,7 @@
 
 #include "app/calculations.h"
 #include "app/control_names.h"
+#include "app/figures_text.h"
 #include "app/pages/page_helpers.h"
 #include "app/parameter_column.h"
 #include "app/picture_files.h"
@@ -41,12 +42,6 @@ QLabel* centredLabel(QWidget* parent, const QString& text, int x, int y, int wid
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setFixedWidth(width);
     return label;
-}
-
-// A defocus as the labels under the pictures show it.
-QString focusText(double focus)
-{
-    return QLocale().toString(focus, 'g', QLocale::FloatingPointShortest);
 }
 
 }  // namespace
@@ -115,13 +110,15 @@ void IntraExtraPage::calculateFocalSeries()
                 copyStar(kFocusSource, kFocusSource, kFocusSize, kFocusX, kFocusY);
                 m_status.showProgress(QStringLiteral("Building Intra-focal image"));
             } else if (index == 1) {
-                m_intraLabel->setText(focusText(intraFocus));
+                m_intraFocus = intraFocus;
+                showFocusLabels();
                 copyStar(kSideSource, kSideSource, kSideSize, kIntraX, 0);
                 m_model.trace().intraFocal = result.image;
                 peaks->first = result.image;
                 m_status.showProgress(QStringLiteral("Building In-focus image"));
             } else {
-                m_extraLabel->setText(focusText(extraFocus));
+                m_extraFocus = extraFocus;
+                showFocusLabels();
                 copyStar(kSideSource, kSideSource, kSideSize, kExtraX, 0);
                 peaks->second = result.image;
             }
@@ -153,6 +150,15 @@ void IntraExtraPage::copyStar(int left, int top, int size, int x, int y)
 {
     if (const imaging::PixelBuffer* star = m_model.picture(Place::Star))
         m_picture->copyFrom(*star, left, top, left + size, top + size, x, y);
+}
+
+void IntraExtraPage::showFocusLabels()
+{
+    const double focalRatio = m_parameters.focalRatio();
+    if (m_intraFocus)
+        m_intraLabel->setText(FocusWithTravel(*m_intraFocus, focalRatio));
+    if (m_extraFocus)
+        m_extraLabel->setText(FocusWithTravel(*m_extraFocus, focalRatio));
 }
 
 void IntraExtraPage::savePicture()

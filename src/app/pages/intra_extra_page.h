@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class QLabel;
 class QPushButton;
 
@@ -37,6 +39,9 @@ public:
     void calculateFocalSeries();
     //! "Save": the assembled picture as PNG, JPEG or BMP, or the pair as FITS.
     void savePicture();
+    //! The defocus of each side under its picture with its focuser travel at
+    //! the focal ratio of the moment: "-3 (−0.48 mm)".
+    void showFocusLabels();
 
     //! The out-of-focus images of the last run, each with its defocus in
     //! waves (none before the first run).
@@ -70,6 +75,9 @@ private:
     QPushButton* m_calculate;
     QPushButton* m_save;
     FocalPair m_pair;
+    // The defocus of the images shown, once there are any.
+    std::optional<double> m_intraFocus;
+    std::optional<double> m_extraFocus;
 };
 
 }  // namespace app

@@ -337,14 +337,17 @@ void MeasuredPage::showComposed()
 
     // As the wavefront picture shows a pupil: the same colours and scale, top
     // up.
+    // The disc stays left of the scale's texts and bar.
     auto map = std::make_unique<optics::WavefrontMap>();
-    constexpr int R = optics::WavefrontMap::kSide / 2;
+    constexpr int R = 104;
+    constexpr int kCentreX = 108;
+    constexpr int kCentreY = optics::WavefrontMap::kSide / 2;
     double lo = 0.0;
     double hi = 0.0;
     for (int X = 0; X < optics::WavefrontMap::kSide; ++X) {
         for (int Y = 0; Y < optics::WavefrontMap::kSide; ++Y) {
-            const double x = static_cast<double>(X - R) / R;
-            const double y = static_cast<double>(R - Y) / R;
+            const double x = static_cast<double>(X - kCentreX) / R;
+            const double y = static_cast<double>(kCentreY - Y) / R;
             if (x * x + y * y > 1.0)
                 continue;
             const double phase = w ? w->at(x, y) * kTwoPi : 0.0;

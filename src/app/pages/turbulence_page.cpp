@@ -2,11 +2,13 @@
 
 #include "app/control_names.h"
 #include "app/pages/page_helpers.h"
+#include "optics/seeing.h"
 #include "ui/hints.h"
 #include "ui/number_edit.h"
 #include "ui/picture_box.h"
 
 #include <QLabel>
+#include <QLocale>
 
 namespace app {
 
@@ -69,6 +71,18 @@ TurbulencePage::TurbulencePage(QWidget* parent)
     m_roughness = makeSetting(this, names::kRoughnessAmount, amplitude, QStringLiteral("Roughness"), left, 250, 96, 60);
     ui::setHint(m_roughness, QStringLiteral("Roughness at mirror"), true);
 
+    // Seeing as observers rate it; it sets the turbulence amount for the
+    // aperture. Writing the amount is the user's own change of the seeing.
+    m_seeing = makeSetting(this, names::kSeeing, {.minimum = 0.0, .maximum = 5.0, .step = 0.25, .start = 0.0},
+                           QStringLiteral("Seeing (arcsec FWHM)"), left, 340, 126, 70);
+    ui::setHint(m_seeing,
+                QStringLiteral("Seeing (arcsec)|Seeing as the FWHM of a long exposure (the star averaged over many "
+                               "seeds) at 500 nm, 0 .. 5 arcsec: sets the turbulence amount for the aperture (writes "
+                               "the Turbulence editor); 0 uses the amount as typed"),
+                true);
+    QLabel* note = makeLabel(this, QStringLiteral("At 500 nm; 0 = the turbulence amount as typed."), left, 152);
+    note->setObjectName(QLatin1String(names::kSeeingNote));
+
     m_seed = makeSetting(this, names::kSeed,
                          {.type = ui::NumberEdit::ValueType::Integer,
                           .minimum = 1.0,
@@ -81,15 +95,53 @@ TurbulencePage::TurbulencePage(QWidget* parent)
                              "turbulence. \r\nThey will not influence the amount of turbulence."),
               left, 210);
 
+    connect(m_seeing, &ui::NumberEdit::changed, this, &TurbulencePage::applySeeing);
+    connect(m_turbulence, &ui::NumberEdit::changed, this, &TurbulencePage::amountTyped);
     connect(m_turbulence, &ui::NumberEdit::changed, this, &TurbulencePage::makeAmplitudesPositive);
     connect(m_roughness, &ui::NumberEdit::changed, this, &TurbulencePage::makeAmplitudesPositive);
-    for (ui::NumberEdit* edit : {m_turbulence, m_roughness, m_seed})
+    for (ui::NumberEdit* edit : {m_turbulence, m_roughness, m_seed, m_seeing})
         connect(edit, &ui::NumberEdit::changed, this, &TurbulencePage::edited);
+}
+
+double TurbulencePage::seeing() const
+{
+    return m_seeing->value();
+}
+
+double TurbulencePage::seeingAmount() const
+{
+    return optics::TurbulenceForSeeing(m_seeing->value(), m_apertureInches);
 }
 
 optics::ScreenSettings TurbulencePage::turbulenceSettings() const
 {
+    if (m_seeing->value() > 0.0)
+        return {m_seed->value(), seeingAmount()};
     return {m_seed->value(), m_turbulence->value()};
+}
+
+void TurbulencePage::applySeeing()
+{
+    if (!(m_seeing->value() > 0.0))
+        return;
+    m_writingAmount = true;
+    m_turbulence->setValue(seeingAmount());
+    m_writingAmount = false;
+}
+
+void TurbulencePage::amountTyped()
+{
+    // An amount written from the seeing is not one typed.
+    if (!m_writingAmount && m_seeing->value() != 0.0)
+        m_seeing->setValue(0.0);
+}
+
+void TurbulencePage::setApertureInches(double apertureInches)
+{
+    if (apertureInches == m_apertureInches || !(apertureInches > 0.0))
+        return;
+    m_apertureInches = apertureInches;
+    applySeeing();
 }
 
 optics::ScreenSettings TurbulencePage::roughnessSettings() const
@@ -109,6 +161,7 @@ void TurbulencePage::showRoughness(const optics::ScreenPicture& picture)
 
 void TurbulencePage::resetControls()
 {
+    m_seeing->setValue(0.0);
     m_turbulence->setValue(0.0);
     m_roughness->setValue(0.0);
 }
