@@ -500,7 +500,7 @@ void MainWindow::saveCurrentPage()
     case AnimationIndex: m_animation->saveAnimation(); break;
     case WavefrontIndex: m_wavefront->savePicture(); break;
     case ChromaticIndex: m_chromatic->savePicture(); break;
-    case PsfMtfIndex: m_files->saveCurves(m_psfMtf, m_psfMtf->curves()); break;
+    case PsfMtfIndex: m_files->saveCurves(m_psfMtf, m_psfMtf->curves(), m_psfMtf->figures().get()); break;
     default: break;
     }
 }
@@ -620,7 +620,7 @@ void MainWindow::connectSettings()
             return std::nullopt;
         return PlanetFits(m_planet->greyResult().get(), colour.cells.get(), colour.scale, settings);
     });
-    connect(m_psfMtf, &PsfMtfPage::saveCurvesClicked, this, [this] { m_files->saveCurves(m_psfMtf, m_psfMtf->curves()); });
+    connect(m_psfMtf, &PsfMtfPage::saveCurvesClicked, this, [this] { m_files->saveCurves(m_psfMtf, m_psfMtf->curves(), m_psfMtf->figures().get()); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -144,22 +144,29 @@ bool PictureFiles::savePicture(QWidget* parent, const ui::PictureBox& picture)
     return written(parent, imaging::WriteJpeg(ui::pixelBuffer(picture.picture()), path));
 }
 
-bool PictureFiles::saveCurves(QWidget* parent, const std::optional<optics::PsfMtfCurves>& curves)
+bool PictureFiles::saveCurves(QWidget* parent, const std::optional<optics::PsfMtfCurves>& curves,
+                              const optics::StarFigures* figures)
 {
     if (!curves) {
         m_dialogs.showRefusal(parent, ui::MessageKind::Information,
                               QStringLiteral("Nothing to save yet: tick Calculate PSF/MTF and press Calculate"));
         return false;
     }
-    const std::optional<ui::FileChoice> choice = m_dialogs.saveFile(
-        parent, QStringLiteral("Save Curves"),
-        {QStringLiteral("PSF curves, CSV (*.csv)"), QStringLiteral("MTF curves, CSV (*.csv)")}, QStringLiteral("csv"));
+    QStringList types{QStringLiteral("PSF curves, CSV (*.csv)"), QStringLiteral("MTF curves, CSV (*.csv)")};
+    const bool energy = figures && !figures->energy.empty();
+    if (energy)
+        types << QStringLiteral("Encircled energy, CSV (*.csv)");
+    const std::optional<ui::FileChoice> choice =
+        m_dialogs.saveFile(parent, QStringLiteral("Save Curves"), types, QStringLiteral("csv"));
     if (!choice)
         return false;
     QString target = choice->path;
     if (QFileInfo(target).suffix().isEmpty())
         target += QLatin1String(".csv");
-    const QByteArray text = CsvText(choice->filterIndex == 2 ? MtfTable(*curves) : PsfTable(*curves));
+    const CurveTable table = choice->filterIndex == 2             ? MtfTable(*curves)
+                             : choice->filterIndex == 3 && energy ? EnergyTable(*figures)
+                                                                  : PsfTable(*curves);
+    const QByteArray text = CsvText(table);
     return written(parent, imaging::WriteFile(fileName(target), std::string_view(text.constData(), text.size())));
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/result.h"
 #include "imaging/fits_file.h"
+#include "optics/figures.h"
 #include "optics/psf.h"
 
 #include <QJsonObject>
@@ -55,11 +56,13 @@ public:
     //! Lets the picture of `box` also be saved as FITS, made by `make`.
     void offerFits(const ui::PictureBox& box, FitsMaker make) { m_fits[&box] = std::move(make); }
 
-    //! Asks where to save `curves` and writes the PSF (first type) or MTF
-    //! (second type) as a CSV table with a header naming the columns and
-    //! their units; a name without an extension gets .csv. Without curves it
-    //! says how to make them and asks nothing.
-    bool saveCurves(QWidget* parent, const std::optional<optics::PsfMtfCurves>& curves);
+    //! Asks where to save `curves` and writes the PSF (first type), the MTF
+    //! (second type) or, where `figures` are given, the encircled energy
+    //! (third type) as a CSV table with a header naming the columns and their
+    //! units; a name without an extension gets .csv. Without curves it says
+    //! how to make them and asks nothing.
+    bool saveCurves(QWidget* parent, const std::optional<optics::PsfMtfCurves>& curves,
+                    const optics::StarFigures* figures = nullptr);
 
     //! Where the settings document of a picture comes from (none: PNG files
     //! carry no settings).

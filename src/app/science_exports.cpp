@@ -1,6 +1,7 @@
 #include "app/science_exports.h"
 
 #include "app/control_names.h"
+#include "optics/figures.h"
 
 #include <QLocale>
 
@@ -71,8 +72,14 @@ std::vector<imaging::FitsCard> SettingsCards(const QJsonObject& document)
     cards.push_back({"SECOFFS", value(names::kOffset), "[mm] offset of the secondary"});
     cards.push_back({"SPIDER", controls.value(QLatin1String(names::kSpider)).toBool(), "spider vanes"});
     cards.push_back({"VANEWID", value(names::kVaneWidth), "[mm] width of the spider vanes"});
+    if (controls.contains(QLatin1String(names::kFocalRatio)))
+        cards.push_back({"FOCRATIO", value(names::kFocalRatio), "focal ratio f/N"});
     for (const ErrorCard& e : kErrorCards)
         cards.push_back({e.keyword, value(e.control), e.comment});
+    // The turbulence amount was set from the seeing (the amount shown is
+    // rounded to the editor's decimals).
+    if (value(names::kSeeing) > 0.0)
+        cards.push_back({"SEEING", value(names::kSeeing), "[arcsec] seeing FWHM the turbulence was set for"});
     cards.push_back({"SEED", static_cast<long long>(value(names::kSeed)), "seed of the turbulence screen"});
     const QJsonObject measured = document.value(QLatin1String("measuredWavefront")).toObject();
     cards.push_back({"MEASURED", measured.value(QLatin1String("on")).toBool(), "a measured wavefront was added"});
@@ -126,6 +133,8 @@ std::vector<imaging::FitsImage> IntraExtraFits(const optics::StarImage& intra, d
     const double extraPeak = extra.peak + 0.00001;
     const double brightest = std::max(intraPeak, extraPeak);
     const std::vector<imaging::FitsCard> cards = SettingsCards(settings);
+    const double focalRatio =
+        settings.value(QLatin1String("controls")).toObject().value(QLatin1String(names::kFocalRatio)).toDouble();
     std::vector<imaging::FitsImage> images;
     for (const auto& [star, peak, focus, name] :
          {std::tuple{&intra, intraPeak, intraFocus, "INTRA"}, std::tuple{&extra, extraPeak, extraFocus, "EXTRA"}}) {
@@ -134,6 +143,9 @@ std::vector<imaging::FitsImage> IntraExtraFits(const optics::StarImage& intra, d
         image.cards.push_back({"OBJECT", std::string(name[0] == 'I' ? "intra-focal star" : "extra-focal star"), ""});
         image.cards.push_back({"WAVELEN", 555.0, "[nm] wavelength"});
         image.cards.push_back({"DEFOCUS", focus, "[waves] defocus of this image"});
+        if (focalRatio > 0.0)
+            image.cards.push_back({"FOCTRAVL", optics::FocusTravelMm(focus, focalRatio),
+                                   "[mm] focuser travel of this defocus at FOCRATIO"});
         addSettingsCards(image, cards);
         image.comments = {"The star inside (INTRA) and outside (EXTRA) focus, on one scale.",
                           "Errors in waves at 555 nm; row 1 is the bottom of the picture."};
@@ -214,6 +226,25 @@ CurveTable MtfTable(const optics::PsfMtfCurves& curves)
         const double f = curves.mtfX[i].x;
         const double cyclesPerArcsec = static_cast<double>(i) / (kSide * kCellArcseconds);
         table.rows.push_back({f, cyclesPerArcsec, curves.mtfX[i].y, curves.mtfY[i].y, perfect(f)});
+    }
+    return table;
+}
+
+CurveTable EnergyTable(const optics::StarFigures& figures)
+{
+    CurveTable table{{QStringLiteral("radius (arcsec)"),
+                      QStringLiteral("encircled energy (fraction of the star's light)")},
+                     {}};
+    // The perfect telescope's curve has the same radii.
+    const std::vector<optics::CurvePoint>* perfect =
+        figures.perfect && figures.perfect->energy.size() == figures.energy.size() ? &figures.perfect->energy
+                                                                                    : nullptr;
+    if (perfect)
+        table.columns << QStringLiteral("encircled energy of a perfect telescope (fraction of its light)");
+    for (std::size_t n = 0; n < figures.energy.size(); ++n) {
+        table.rows.push_back({figures.energy[n].x, figures.energy[n].y});
+        if (perfect)
+            table.rows.back().push_back((*perfect)[n].y);
     }
     return table;
 }

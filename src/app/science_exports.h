@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/fits_file.h"
+#include "optics/figures.h"
 #include "optics/grid.h"
 #include "optics/psf.h"
 
@@ -15,11 +16,9 @@ namespace app {
 // What other programs read: the star images as FITS files of 32-bit floats
 // (image analysis, curvature sensing) and the plotted curves as CSV tables.
 
-//! The angle of one cell of the image plane in arcseconds. The pupil's
-//! radius of D x 5.7 x 555 / wavelength cells (D in inches) makes it
-//! 2 x 5.7 x 555 nm / (512 x 25.4 mm), the same at every aperture and
-//! wavelength.
-inline constexpr double kCellArcseconds = 2.0 * 5.7 * 555e-9 / (512.0 * 0.0254) * 206264.80624709636;
+//! The angle of one cell of the image plane in arcseconds, the same at every
+//! aperture and wavelength.
+inline constexpr double kCellArcseconds = optics::kArcsecPerCell;
 //! The scale planet pictures are taken to have.
 inline constexpr double kPlanetPixelArcseconds = 0.1;
 
@@ -59,6 +58,10 @@ CurveTable PsfTable(const optics::PsfMtfCurves& curves);
 //! The MTF cuts, as plotted, with the perfect aperture's MTF at the same
 //! frequencies (interpolated in its table).
 CurveTable MtfTable(const optics::PsfMtfCurves& curves);
+
+//! The encircled energy, as plotted: the fraction of the star's light within
+//! each radius, and the perfect telescope's where the figures have it.
+CurveTable EnergyTable(const optics::StarFigures& figures);
 
 //! The table as CSV: the header line, then the rows; commas between
 //! columns, a full stop before decimals, numbers as short as they stay

@@ -8,11 +8,14 @@
 #include "app/pages/psf_mtf_page.h"
 #include "app/science_exports.h"
 #include "app/simulation_model.h"
+#include "optics/figures.h"
 #include "support/fits_reader.h"
 
 #include <QCheckBox>
+#include <QJsonObject>
 
 #include <cmath>
+#include <map>
 #include <sstream>
 
 namespace {
@@ -90,6 +93,7 @@ TEST_F(Exports, TheIntraExtraPairKeepsTheRatioOfItsPeaks)
 {
     set(kFocus, 3);
     set(kSpherical, 0.5);
+    set(kFocalRatio, 5);
     click(kCalculateIntraExtra);
     const std::vector<Hdu> fits = saveFits(kSaveIntraExtra, "pair.fts");
     ASSERT_EQ(fits.size(), 2u);
@@ -97,6 +101,10 @@ TEST_F(Exports, TheIntraExtraPairKeepsTheRatioOfItsPeaks)
     EXPECT_EQ(fits[1].cards.at("EXTNAME"), "EXTRA");
     EXPECT_EQ(card(fits[0], "DEFOCUS"), -3.0);
     EXPECT_EQ(card(fits[1], "DEFOCUS"), 3.0);
+    EXPECT_EQ(card(fits[0], "FOCRATIO"), 5.0);
+    // 8 N^2 lambda W: 8 x 25 x 0.555 um x 3 = 0.333 mm, inside focus negative.
+    EXPECT_NEAR(card(fits[0], "FOCTRAVL"), -0.333, 1e-9);
+    EXPECT_NEAR(card(fits[1], "FOCTRAVL"), 0.333, 1e-9);
     const auto& pair = find<app::IntraExtraPage>(kIntraExtraPage)->focalPair();
     const double intraPeak = pair.intra->peak + 0.00001;
     const double extraPeak = pair.extra->peak + 0.00001;
@@ -124,6 +132,29 @@ TEST_F(Exports, TheColourPlanetHasThreePlanes)
     EXPECT_GT(pixel(fits[0], 257, 256, 0), pixel(fits[0], 257, 256, 2));  // an orange disc
 }
 
+// The cards of the settings: the seeing only when the turbulence was set
+// from it, the aperture in millimetres whatever unit the editor holds.
+TEST_F(Exports, TheHeaderNamesTheSettings)
+{
+    struct Case {
+        QJsonObject controls;
+        double aperture;
+        bool seeing;
+    } cases[] = {
+        {{{kAperture, 8}, {kSeeing, 1.5}, {kFocalRatio, 4.5}}, 203.2, true},
+        {{{kAperture, 200}, {kMillimeters, true}, {kSeeing, 0}, {kFocalRatio, 4.5}}, 200.0, false},
+    };
+    for (const Case& c : cases) {
+        std::map<std::string, imaging::FitsCard> cards;
+        for (const imaging::FitsCard& card : app::SettingsCards(QJsonObject{{"controls", c.controls}}))
+            cards[card.keyword] = card;
+        EXPECT_NEAR(std::get<double>(cards.at("APTDIA").value), c.aperture, 1e-9);
+        EXPECT_EQ(std::get<double>(cards.at("FOCRATIO").value), 4.5);
+        EXPECT_EQ(cards.count("SEEING"), c.seeing ? 1u : 0u);
+    }
+    EXPECT_EQ(app::SettingsCards({}).size(), 1u);  // the program alone
+}
+
 // FITS is offered where data stand behind the picture, and only there.
 TEST_F(Exports, FitsIsOfferedFourthWhereThereIsDataBehindThePicture)
 {
@@ -145,15 +176,23 @@ TEST_F(Exports, TheCurvesAreSavedAsPlottedWithTheirUnits)
 {
     click(kSaveCurves);
     EXPECT_EQ(messages(), QStringList{"Nothing to save yet: tick Calculate PSF/MTF and press Calculate"});
+    dialogs.clearShown();
     find<QCheckBox>(kTransferFunction)->setChecked(true);
     set(kAperture, 8);
     set(kObstruction, 30);
+    set(kSpherical, 0.3);
     calculate();
     dialogs.queueFile({path("psf"), 1});
     click(kSaveCurves);
     dialogs.queueFile({path("mtf.csv"), 2});
     click(kSaveCurves);
-    const optics::PsfMtfCurves& curves = *find<app::PsfMtfPage>(kPsfMtfPage)->curves();
+    dialogs.queueFile({path("energy.csv"), 3});
+    click(kSaveCurves);
+    EXPECT_EQ(messages(), QStringList());
+    ASSERT_EQ(dialogs.fileDialogs().size(), 3u);
+    EXPECT_EQ(dialogs.fileDialogs()[0].filters.size(), 3);
+    const app::PsfMtfPage& page = *find<app::PsfMtfPage>(kPsfMtfPage);
+    const optics::PsfMtfCurves& curves = *page.curves();
 
     const auto psf = csv("psf.csv");
     ASSERT_EQ(psf.size(), 1u + curves.psfX.size());
@@ -170,7 +209,25 @@ TEST_F(Exports, TheCurvesAreSavedAsPlottedWithTheirUnits)
         EXPECT_EQ(std::stod(mtf[i + 1][0]), curves.mtfX[i].x);
         EXPECT_EQ(std::stod(mtf[i + 1][3]), curves.mtfY[i].y);
         EXPECT_NEAR(std::stod(mtf[i + 1][1]), i / (512 * app::kCellArcseconds), 1e-12);
+        // The frequencies the plot shows in cycles per arcsecond.
+        EXPECT_NEAR(std::stod(mtf[i + 1][1]),
+                    curves.mtfX[i].x * optics::CutoffCyclesPerArcsec(curves.apertureInches, curves.waveLength),
+                    0.01 * std::stod(mtf[i + 1][1]));
     }
+
+    // The encircled energy as plotted, beside the perfect telescope's.
+    const optics::StarFigures& figures = *page.figures();
+    const auto energy = csv("energy.csv");
+    ASSERT_EQ(energy.size(), 1u + figures.energy.size());
+    EXPECT_EQ(energy[0], (std::vector<std::string>{"radius (arcsec)", "encircled energy (fraction of the star's light)",
+                                                   "encircled energy of a perfect telescope (fraction of its light)"}));
+    for (std::size_t n : {std::size_t{0}, std::size_t{10}, std::size_t{60}, figures.energy.size() - 1}) {
+        EXPECT_EQ(std::stod(energy[n + 1][0]), figures.energy[n].x) << n;
+        EXPECT_EQ(std::stod(energy[n + 1][1]), figures.energy[n].y) << n;
+        EXPECT_EQ(std::stod(energy[n + 1][2]), figures.perfect->energy[n].y) << n;
+    }
+    // Spherical aberration spreads the light beyond the perfect star's core.
+    EXPECT_LT(std::stod(energy[11][1]), std::stod(energy[11][2]) - 0.05);
     // The perfect aperture between two points of its table.
     const app::CurveTable table = app::MtfTable(curves);
     const double f = table.rows[40][0];

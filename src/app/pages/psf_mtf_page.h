@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -43,6 +44,9 @@ public:
     void fillPlots(const optics::PsfMtfCurves& curves);
     //! The curves on show (none before the first calculation with them).
     const std::optional<optics::PsfMtfCurves>& curves() const { return m_curves; }
+    //! The figures of the calculation whose curves are shown, with its
+    //! encircled energy (none before the first).
+    const std::shared_ptr<const optics::StarFigures>& figures() const { return m_figures; }
 
     //! The encircled energy of the calculation whose curves are shown (with
     //! the perfect telescope's), the legends naming the settings, and what
@@ -97,6 +101,7 @@ private:
 
     std::optional<optics::PsfMtfCurves> m_curves;      // as last filled
     std::optional<optics::PsfMtfCurves> m_heldCurves;  // of what is held
+    std::shared_ptr<const optics::StarFigures> m_figures;
     double m_heldPeak = 0.0;
     double m_focalRatio = 6.0;
 };
