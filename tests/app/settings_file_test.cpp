@@ -70,7 +70,8 @@ const QStringList kChanged = {
     "--set", assign(kSeparation, "2.2"), "--set", assign(kPositionAngle, "135"), "--select", assign(kAnimatedError, "3"),
     "--select", assign(kAnimatedObject, "1"), "--set", assign(kSteps, "12"), "--uncheck", kAnimationLoop,
     "--uncheck", kRowIncluded[2], "--set", assign(kRowWavelength[4], "600"), "--set", assign(kFocalShift, "1.5"),
-    "--set", assign(kGamma, "0.7"), "--check", kPsfMaxOne, "--check", kLive,
+    "--set", assign(kGamma, "0.7"), "--check", kPsfMaxOne, "--set", assign(kFocalRatio, "8.5"),
+    "--set", assign(kSeeing, "1.5"), "--select", assign(kCurveChoice, "3"), "--check", kShowHeld, "--check", kLive,
 };
 
 TEST_F(Settings, SavedAndOpenedAgainEveryControlIsAsItWas)
@@ -109,6 +110,11 @@ TEST_F(Settings, SavedAndOpenedAgainEveryControlIsAsItWas)
     EXPECT_EQ(controls[kMillimeters].toBool(), true);
     EXPECT_EQ(controls[kAnimatedError].toInt(), 3);
     EXPECT_EQ(controls[kBrightness].toInt(), 12);
+    // The seeing and the turbulence amount it wrote, both kept.
+    EXPECT_EQ(controls[kSeeing].toDouble(), 1.5);
+    EXPECT_NE(controls[kTurbulenceAmount].toDouble(), 0.2);
+    EXPECT_EQ(controls[kFocalRatio].toDouble(), 8.5);
+    EXPECT_EQ(controls[kCurveChoice].toInt(), 3);
     EXPECT_FALSE(controls.contains(kSlider));      // where the player stands
     EXPECT_FALSE(controls.contains(kCompareBox));  // asks for a file
     EXPECT_FALSE(controls.contains(kCalculate));
