@@ -1,9 +1,10 @@
 // Writes the starting corpora of the fuzz targets: small JPEG files of every
 // kind the decoder meets (grey, colour, progressive, arithmetic coding,
 // restart markers, CMYK) and their damaged forms (cut short, claiming a
-// huge size), and texts for the numeric editor.
+// huge size), BMP files of every kind the BMP reader takes and damaged ones,
+// and texts for the numeric editor.
 //
-//   make_seeds JPEG_FOLDER NUMBER_FOLDER
+//   make_seeds JPEG_FOLDER NUMBER_FOLDER BMP_FOLDER
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/crafted_bmp.h"
 #include "support/crafted_jpeg.h"
 
 namespace {
@@ -43,14 +45,16 @@ Bytes encode(int components, J_COLOR_SPACE space, const std::function<void(jpeg_
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_seeds JPEG_FOLDER NUMBER_FOLDER\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: make_seeds JPEG_FOLDER NUMBER_FOLDER BMP_FOLDER\n");
         return 2;
     }
     const std::filesystem::path jpegs = argv[1];
     const std::filesystem::path numbers = argv[2];
+    const std::filesystem::path bitmaps = argv[3];
     std::filesystem::create_directories(jpegs);
     std::filesystem::create_directories(numbers);
+    std::filesystem::create_directories(bitmaps);
 
     const auto none = [](jpeg_compress_struct&) {};
     const Bytes colour = encode(3, JCS_RGB, none);
@@ -81,5 +85,29 @@ int main(int argc, char** argv)
             save(numbers / ("text-" + std::to_string(n++)), bytes);
         }
     }
+
+    // Bitmaps: the damaged ones, a valid one that ends its codes early, and
+    // small valid ones of each kind.
+    using testing_support::BmpBytes;
+    using testing_support::CraftBmp;
+    for (const testing_support::DamagedBmp& file : testing_support::DamagedBmps())
+        save(bitmaps / file.name, file.bytes);
+    save(bitmaps / "end-of-bitmap.bmp", testing_support::EndOfBitmapRle8());
+    const std::vector<std::uint32_t>& palette = testing_support::kBmpPalette;
+    const BmpBytes rows(64, 0x21);
+    save(bitmaps / "1-bit.bmp", CraftBmp({.width = 9, .height = 3, .bits = 1, .palette = palette, .pixels = rows}));
+    save(bitmaps / "4-bit.bmp", CraftBmp({.width = 5, .height = 3, .bits = 4, .palette = palette, .pixels = rows}));
+    save(bitmaps / "8-bit-top-down.bmp",
+         CraftBmp({.width = 3, .height = -3, .bits = 8, .palette = palette, .pixels = BmpBytes(12, 2)}));
+    save(bitmaps / "16-bit-565.bmp", CraftBmp({.width = 3, .height = 3, .bits = 16, .compression = 3,
+                                               .masks = {0xf800, 0x07e0, 0x001f}, .pixels = rows}));
+    save(bitmaps / "24-bit.bmp", CraftBmp({.width = 3, .height = 3, .bits = 24, .pixels = rows}));
+    save(bitmaps / "32-bit.bmp", CraftBmp({.width = 3, .height = 3, .bits = 32, .pixels = rows}));
+    save(bitmaps / "core-24-bit.bmp", CraftBmp({.width = 3, .height = 3, .bits = 24, .headerBytes = 12,
+                                                .pixels = rows}));
+    save(bitmaps / "4-bit-runs.bmp", CraftBmp({.width = 6, .height = 2, .bits = 4, .compression = 2,
+                                               .palette = palette,
+                                               .pixels = {3, 0x12, 0, 3, 0x31, 0x20, 0, 0, 0, 2, 1, 0, 5, 0x33,
+                                                          0, 1}}));
     return 0;
 }

@@ -1,7 +1,11 @@
 // Text typed into a numeric editor. The first two bytes choose the editor's
 // settings and the locale, the rest is the text (UTF-8). Whatever is typed,
 // the editor must read a finite number, write and re-read it stably, and
-// keep it within its limits once it has been written or left.
+// keep it within its limits once it has been written or left; text that is
+// no number goes back to the last value held, and says so. Every value goes
+// through the arithmetic of the double star's companion too (under the
+// float-cast-overflow sanitizer).
+#include "simulations/double_star.h"
 #include "ui/number_edit.h"
 
 #include <QApplication>
@@ -24,7 +28,7 @@ struct Limits {
 // The kinds of range the program's controls have, and a few it must survive.
 constexpr Limits kLimits[] = {
     {0.0, 0.0},  // no limit
-    {0.0, 0.99}, {0.01, 100.0}, {1.0, 2000.0}, {-90.0, 90.0},
+    {0.0, 0.99}, {0.01, 100.0}, {1.0, 2000.0}, {-360.0, 360.0},  // an angle that goes round
     {-1e300, 1e300}, {0.0, 1e18}, {5.0, 1.0},  // minimum above maximum
 };
 
@@ -78,6 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Integer editors have whole limits.
     edit.setRange(integer ? std::nearbyint(limits.minimum) : limits.minimum,
                   integer ? std::nearbyint(limits.maximum) : limits.maximum);
+    if (limits.minimum == -360.0)
+        edit.setPeriod(360.0);
 
     QString typed = text;
     int position = static_cast<int>(typed.size());
@@ -99,13 +105,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(edit.text() == written || edit.minimum() > edit.maximum(),
           "writing the value read back keeps the text", edit);
 
-    // Leaving the editor with the typed text puts it within the limits.
+    // Leaving the editor with the typed text puts it within the limits; text
+    // that is no number goes back to the value held before, and is told.
     edit.setText(text);
+    const double held = edit.value();
+    int told = 0;
+    QObject::connect(&edit, &ui::NumberEdit::notANumber, [&](const QString& shown, const QString& kept) {
+        ++told;
+        check(shown == text && kept == edit.text(), "the notice names the text typed and the value kept", edit);
+    });
     QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(&edit, &leave);
     check(within(edit, edit.value()), "leaving the editor puts the value within the limits", edit);
+    check(told == 0 || edit.value() == edit.held(held), "text that is no number keeps the last value held", edit);
 
     edit.stepBy(1);
     check(std::isfinite(edit.value()) && within(edit, edit.value()), "a step stays within the limits", edit);
+    const sim::CompanionOffset offset = sim::CompanionOffsetOf(read, read);
+    check(std::abs(offset.dx) <= 1024 && std::abs(offset.dy) <= 1024, "the companion stays near", edit);
     return 0;
 }

@@ -29,6 +29,7 @@
 #include <QSlider>
 #include <QTabWidget>
 
+#include <cmath>
 #include <optional>
 #include <string_view>
 
@@ -56,14 +57,15 @@ std::optional<ui::MessageButton> parseButton(const QString& text)
 }
 
 // A number as a user types it: in the system locale, or with a decimal point
-// or comma.
+// or comma. "inf", "nan" and numbers beyond the range of doubles are none,
+// as the editors read them.
 std::optional<double> parseNumber(const QString& text)
 {
     bool ok = false;
     double v = QLocale().toDouble(text, &ok);
     if (!ok)
         v = QLocale::c().toDouble(QString(text).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
-    return ok ? std::optional<double>(v) : std::nullopt;
+    return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
 }
 
 std::optional<int> parseInteger(const QString& text)
@@ -99,7 +101,10 @@ base::Status checkOutput(const QString& path)
     const QFileInfo folder(file.absolutePath());
     if (!folder.isDir())
         return failure(QStringLiteral("cannot write %1: the folder does not exist").arg(path));
-    if (!(file.exists() ? file.isWritable() : folder.isWritable()))
+    // In the words of the writer (imaging::WriteFile), which refuses the same.
+    if (file.exists() && !file.isWritable())
+        return failure(QStringLiteral("cannot write %1: it is read-only").arg(path));
+    if (!file.exists() && !folder.isWritable())
         return failure(QStringLiteral("cannot write %1: permission denied").arg(path));
     return base::Done();
 }

@@ -6,6 +6,7 @@
 #include "app/control_names.h"
 #include "app/main_window.h"
 #include "app/pages/measured_page.h"
+#include "app/pages/tests_page.h"
 #include "app/simulation_model.h"
 #include "imaging/file_output.h"
 #include "ui/dialog_service.h"
@@ -391,9 +392,14 @@ base::Status BatchDriver::dumpState(const QString& path) const
                                {"map", map ? QJsonValue(QJsonArray{map->width, map->height}) : QJsonValue()}};
     }
 
+    // The Tests page: what each picture was made with.
+    const auto* testsPage = m_form.findChild<TestsPage*>();
+    const QJsonObject tests = testsPage ? testsPage->state() : QJsonObject();
+
     const auto* tabs = m_form.findChild<QTabWidget*>(QLatin1String(names::kTabs));
     QJsonObject root{{"engine", engine},
                      {"measured", measured},
+                     {"tests", tests},
                      {"animation", animation},
                      {"status", QJsonArray{m_form.stageText(), m_form.progressText()}},
                      {"page", tabs ? tabs->currentIndex() : -1},

@@ -217,9 +217,11 @@ void Calculations::arrived(const std::shared_ptr<Run>& run, int index, std::any 
     while (run == m_run && run->delivered < total && run->values[static_cast<std::size_t>(run->delivered)]) {
         const int next = run->delivered;
         const Origin& origin = run->origins[static_cast<std::size_t>(next)];
-        m_lastCalculator = origin.calculator;
-        if (origin.wroteSpectrum)
-            m_lastSpectrumCalculator = origin.calculator;
+        if (!run->options.background) {
+            m_lastCalculator = origin.calculator;
+            if (origin.wroteSpectrum)
+                m_lastSpectrumCalculator = origin.calculator;
+        }
         std::any ready = std::move(*run->values[static_cast<std::size_t>(next)]);
         run->values[static_cast<std::size_t>(next)].reset();
         ++run->delivered;
@@ -228,7 +230,8 @@ void Calculations::arrived(const std::shared_ptr<Run>& run, int index, std::any 
             emit progressChanged(progressText(*run), run->delivered, total);
     }
     if (run == m_run && run->delivered == total) {
-        emit runFinished(run->clock.elapsed());
+        if (!run->options.background)
+            emit runFinished(run->clock.elapsed());
         if (run->finish)
             run->finish();
         if (run == m_run)

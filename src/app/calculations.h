@@ -35,6 +35,11 @@ class StatusReport;
 struct RunOptions {
     QString item;
     bool showProgress = false;
+    //! A run that draws from the calculations rather than making one (the
+    //! Tests page after a Calculate): it uses no calculator's grids, so the
+    //! grids of the last calculation stay the ones shown, and it does not
+    //! announce that it finished.
+    bool background = false;
 };
 
 //! The star calculations of the window: the request the controls describe,
@@ -139,7 +144,7 @@ signals:
     //! The run was cancelled or superseded; nothing of it was shown.
     void runCancelled();
     //! Every result of the run has arrived, `milliseconds` after it started;
-    //! the view's finish comes next.
+    //! the view's finish comes next. Not for background runs.
     void runFinished(qint64 milliseconds);
 
 private:

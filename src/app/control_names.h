@@ -17,6 +17,8 @@ inline constexpr char kStatusPanel1[] = "StatusPanel1";
 inline constexpr char kRunProgress[] = "RunProgress";
 inline constexpr char kRunCancel[] = "RunCancel";
 inline constexpr char kFileButton[] = "FileButton";
+// Clears a notice in status panel 1 a few seconds after it came.
+inline constexpr char kNoticeTimer[] = "NoticeTimer";
 
 // The parameter column.
 inline constexpr char kApertureBox[] = "Aperturebox";
@@ -216,6 +218,28 @@ inline constexpr char kMeasuredRMS[] = "MeasuredRMS";
 inline constexpr char kMeasuredPreview[] = "MeasuredPreview";
 inline constexpr char kMeasuredTerms[] = "MeasuredTerms";
 inline constexpr char kMeasuredTermPrefix[] = "MeasuredZ";
+
+// Tests: the Ronchi grating, the knife edge and the interferogram.
+inline constexpr char kTestsPage[] = "Tests";
+inline constexpr char kTestsTabs[] = "TestsTabs";
+inline constexpr char kRonchiImage[] = "RonchiImage";
+inline constexpr char kRonchiLines[] = "RonchiLines";
+inline constexpr char kRonchiOffset[] = "RonchiOffset";
+inline constexpr char kRonchiAngle[] = "RonchiAngle";
+inline constexpr char kRonchiWhite[] = "RonchiWhite";
+inline constexpr char kRonchiBands[] = "RonchiBands";
+inline constexpr char kSaveRonchi[] = "RonchiSave";
+inline constexpr char kKnifeImage[] = "KnifeImage";
+inline constexpr char kKnifeOffset[] = "KnifeOffset";
+inline constexpr char kKnifeAngle[] = "KnifeAngle";
+inline constexpr char kKnifeNote[] = "KnifeNote";
+inline constexpr char kSaveKnife[] = "KnifeSave";
+inline constexpr char kFringeImage[] = "FringeImage";
+inline constexpr char kFringeTilt[] = "FringeTilt";
+inline constexpr char kFringeAngle[] = "FringeAngle";
+inline constexpr char kFringeDefocus[] = "FringeDefocus";
+inline constexpr char kFringesPerWave[] = "FringesPerWave";
+inline constexpr char kSaveFringes[] = "FringeSave";
 
 // Not controls: the names --save-picture takes for the two drawing surfaces.
 inline constexpr char kStarBuffer[] = "StarBuffer";

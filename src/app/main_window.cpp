@@ -12,6 +12,7 @@
 #include "app/pages/planet_page.h"
 #include "app/pages/psf_mtf_page.h"
 #include "app/pages/startest_page.h"
+#include "app/pages/tests_page.h"
 #include "app/pages/turbulence_page.h"
 #include "app/pages/wavefront_page.h"
 #include "app/parameter_column.h"
@@ -54,6 +55,8 @@ namespace {
 
 constexpr int kClientWidth = 697;
 constexpr int kClientHeight = 434;
+// How long a notice stays in the status bar.
+constexpr int kNoticeMilliseconds = 5000;
 const char* const kPlanetFile = "mars.jpg";
 
 }  // namespace
@@ -125,11 +128,11 @@ void MainWindow::buildLayout()
     m_tabs->setObjectName(QLatin1String(names::kTabs));
     m_tabs->setGeometry(0, -1, 561, 345);
     m_tabs->setUsesScrollButtons(false);
-    // Eleven captions share 561 pixels, so they are a pixel smaller than the
-    // window's text and tightly padded; the page on show stands out in white
+    // Twelve captions share 561 pixels, so they are two pixels smaller than
+    // the window's text and tightly padded; the page on show stands out in white
     // with a blue rule on top, the others recede in grey.
     m_tabs->setStyleSheet(QStringLiteral(
-        "QTabBar::tab { font-size: 10px; padding: 2px 1px 3px 1px; margin-right: 0px; background: #d8d8d8;"
+        "QTabBar::tab { font-size: 9px; padding: 2px 1px 3px 1px; margin-right: 0px; background: #d8d8d8;"
         " color: #303030;"
         " border: 1px solid #a0a0a0; border-bottom: none; }"
         "QTabBar::tab:selected { background: white; color: black; border-top: 3px solid #2a6fc9;"
@@ -151,6 +154,7 @@ void MainWindow::buildLayout()
     m_chromatic = new ChromaticPage(calculations, *m_parameters, model, *this, *m_files);
     m_about = new AboutPage;
     m_measured = new MeasuredPage(m_dialogs, *m_textPainter);
+    m_tests = new TestsPage(calculations, *m_parameters, *m_files);
     m_tabs->addTab(m_startest, QStringLiteral("Startest"));
     m_tabs->addTab(m_intraExtra, QStringLiteral("Intra/Extra"));
     m_tabs->addTab(m_planet, QStringLiteral("Planet"));
@@ -162,6 +166,7 @@ void MainWindow::buildLayout()
     m_tabs->addTab(m_chromatic, QStringLiteral("Chromatic"));
     m_tabs->addTab(m_about, QStringLiteral("About"));
     m_tabs->addTab(m_measured, QStringLiteral("Measured"));
+    m_tabs->addTab(m_tests, QStringLiteral("Tests"));
     // The parameter regions overlap the edges of the pages.
     m_tabs->lower();
 
@@ -262,9 +267,26 @@ void MainWindow::connectPages()
             showProgress({});
     });
     m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setObjectName(QLatin1String(names::kNoticeTimer));
     m_noticeTimer->setSingleShot(true);
-    m_noticeTimer->setInterval(5000);
-    connect(m_noticeTimer, &QTimer::timeout, this, [this] { showProgress({}); });
+    m_noticeTimer->setInterval(kNoticeMilliseconds);
+    // A note goes unless something else came since.
+    connect(m_noticeTimer, &QTimer::timeout, this, [this] {
+        if (progressText() == m_notice)
+            showProgress({});
+    });
+    // Text that is no number goes back to the editor's last value, and the
+    // status bar says so.
+    for (ui::NumberEdit* edit : findChildren<ui::NumberEdit*>()) {
+        connect(edit, &ui::NumberEdit::notANumber, this, [this, edit](const QString& typed, const QString& kept) {
+            QString name = ui::captionOf(edit).simplified();
+            if (name.isEmpty())
+                name = ui::shortHint(ui::hintOf(edit)).simplified();
+            if (name.isEmpty())
+                name = edit->objectName();
+            showNotice(QStringLiteral("%1: \"%2\" is not a number; kept %3").arg(name, typed, kept));
+        });
+    }
     connect(m_parameters, &ParameterColumn::zoomChanged, this, &MainWindow::applyZoom);
     // The focal ratio converts, it does not calculate.
     connect(m_parameters, &ParameterColumn::focalRatioChanged, this, [this] {
@@ -282,6 +304,15 @@ void MainWindow::connectPages()
             m_model->release();
     });
     connect(m_about, &AboutPage::displayCurveChanged, this, &MainWindow::applyDisplayCurve);
+    // The Tests page draws from the wavefront of the controls; its white
+    // light is the Chromatic page's, its knife edge takes the display curve.
+    m_tests->setWhiteLight([this](const optics::StarRequest& controls) { return m_chromatic->plan(controls); });
+    connect(m_about, &AboutPage::displayCurveChanged, this,
+            [this] { m_tests->setDisplayCurve(m_about->gamma(), m_about->slope()); });
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == TestsIndex)
+            m_tests->shown();
+    });
     connect(m_startest, &StartestPage::brightnessChanged, this, &MainWindow::applyBrightness);
     // The reset reaches each page's own controls in this order.
     connect(m_parameters, &ParameterColumn::resetConfirmed, m_startest, &StartestPage::resetControls);
@@ -397,6 +428,7 @@ void MainWindow::startUp()
     m_model->startDisplay(m_about->gamma(), m_about->slope(), m_parameters->zoom(), m_startest->brightness());
     m_model->setFocalRatio(m_parameters->focalRatio());
     m_psfMtf->setFocalRatio(m_parameters->focalRatio());
+    m_tests->setDisplayCurve(m_about->gamma(), m_about->slope());
     m_turbulence->setApertureInches(m_parameters->apertureInches());
     if (m_options.rememberSettings)
         m_parameters->setLive(QSettings().value(QStringLiteral("live"), false).toBool());
@@ -501,6 +533,7 @@ void MainWindow::saveCurrentPage()
     case WavefrontIndex: m_wavefront->savePicture(); break;
     case ChromaticIndex: m_chromatic->savePicture(); break;
     case PsfMtfIndex: m_files->saveCurves(m_psfMtf, m_psfMtf->curves(), m_psfMtf->figures().get()); break;
+    case TestsIndex: m_tests->savePicture(); break;
     default: break;
     }
 }
@@ -686,6 +719,7 @@ void MainWindow::showRunProgress(const QString& text, int done, int total)
 
 void MainWindow::showNotice(const QString& text)
 {
+    m_notice = text;
     showProgress(text);
     m_noticeTimer->start();
 }
@@ -710,7 +744,8 @@ void MainWindow::recalculateLive()
     if (!m_calculations->check(request))
         return;
     m_calculations->startStars(
-        {request}, [this](int, optics::StarResult&& result) { m_model->showStar(Place::Star, result.image); }, {});
+        {request}, [this](int, optics::StarResult&& result) { m_model->showStar(Place::Star, result.image); },
+        [this] { m_tests->refresh(TestsPage::All); });
 }
 
 void MainWindow::calculateStar()
@@ -723,7 +758,8 @@ void MainWindow::calculateStar()
     if (m_tabs->currentIndex() == AboutIndex)
         m_tabs->setCurrentIndex(StartestIndex);
     m_calculations->startStars(
-        {request}, [this](int, optics::StarResult&& result) { m_model->showStar(Place::Star, result.image); }, {});
+        {request}, [this](int, optics::StarResult&& result) { m_model->showStar(Place::Star, result.image); },
+        [this] { m_tests->refresh(TestsPage::All); });
 }
 
 }  // namespace app

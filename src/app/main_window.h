@@ -39,6 +39,7 @@ class PsfMtfPage;
 class SettingsMenu;
 class SimulationModel;
 class StartestPage;
+class TestsPage;
 class TurbulencePage;
 class WavefrontPage;
 class WindowSettings;
@@ -54,7 +55,7 @@ struct WindowOptions {
     bool scalable = false;
 };
 
-//! The main window (`Form1`): it assembles the eleven pages, the parameter
+//! The main window (`Form1`): it assembles the twelve pages, the parameter
 //! column and the status bar, owns the model and the calculations, and wires
 //! them together. Each page owns its controls and handlers; the window
 //! answers only where the program as a whole must (start-up, hints, the
@@ -75,7 +76,8 @@ public:
         WavefrontIndex = 7,
         ChromaticIndex = 8,
         AboutIndex = 9,
-        MeasuredIndex = 10
+        MeasuredIndex = 10,
+        TestsIndex = 11
     };
 
     //! Builds the window and starts it up. `dialogs` must outlive the window.
@@ -135,7 +137,8 @@ private:
     //! calculation runs, the newest values wait for it.
     void recalculateLive();
     void showRunProgress(const QString& text, int done, int total);
-    //! A note in the progress panel for a few seconds.
+    //! A note in the progress panel for a few seconds ("Focus: "abc" is not
+    //! a number; kept 0.00").
     void showNotice(const QString& text);
     void hideRunProgress();
     //! The keys of the whole window: F5 and Ctrl+R run the page, Ctrl+S saves
@@ -166,8 +169,9 @@ private:
     QLabel* m_panels[2] = {};
     QProgressBar* m_runProgress = nullptr;
     QPushButton* m_runCancel = nullptr;
-    bool m_livePending = false;
     QTimer* m_noticeTimer = nullptr;
+    QString m_notice;  // the note on show
+    bool m_livePending = false;
     QWidget* m_client = nullptr;
     std::unique_ptr<ui::LayoutScaler> m_scaler;
     StartestPage* m_startest = nullptr;
@@ -181,6 +185,7 @@ private:
     ChromaticPage* m_chromatic = nullptr;
     AboutPage* m_about = nullptr;
     MeasuredPage* m_measured = nullptr;
+    TestsPage* m_tests = nullptr;
 
     QString m_hint;
     bool m_centred = false;

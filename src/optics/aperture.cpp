@@ -144,9 +144,24 @@ void DrawLine(Raster& raster, int x0, int y0, int x1, int y1, std::uint8_t value
     }
 }
 
+namespace {
+
+// Lengths in pixels far beyond the picture: an obstruction, offset or vane
+// typed far out of range (and read before its editor is left) is held
+// there, so that it stays a number an int holds and draws as any length
+// beyond the picture does.
+constexpr double kFarPixels = 1.0e6;
+
+double withinReach(double pixels)
+{
+    return std::isnan(pixels) ? kFarPixels : std::clamp(pixels, -kFarPixels, kFarPixels);
+}
+
+}  // namespace
+
 int ObstructionPixels(double obstructionPercent)
 {
-    return base::RoundToInt(obstructionPercent * kRadius * 0.01);
+    return base::RoundToInt(withinReach(obstructionPercent * kRadius * 0.01));
 }
 
 bool ObstructionTooLarge(int obstructionPixels)
@@ -168,15 +183,18 @@ ApertureLayout LayoutAperture(const ApertureShape& shape, float apertureInches)
     ApertureLayout layout;
     const int b = ObstructionPixels(shape.obstructionPercent);
     layout.obstructionRadius = b;
-    const double cx = c - shape.offsetMm / static_cast<double>(apertureInches) * kInchesPerMillimetre * kDiameter;
+    const double cx =
+        c - withinReach(shape.offsetMm / static_cast<double>(apertureInches) * kInchesPerMillimetre * kDiameter);
     layout.left = base::RoundToInt(cx - b);
     layout.top = c - b;
     layout.right = base::RoundToInt(cx) + b;
     layout.bottom = c + b;
     layout.spider = shape.spider && shape.obstructionPercent > 0.0;
     if (layout.spider) {
-        layout.vaneWidth =
-            base::RoundToInt(shape.vaneWidthMm / static_cast<double>(apertureInches) * kInchesPerMillimetre * kDiameter);
+        // A vane wider than the picture covers it all the same.
+        layout.vaneWidth = base::RoundToInt(std::clamp(
+            withinReach(shape.vaneWidthMm / static_cast<double>(apertureInches) * kInchesPerMillimetre * kDiameter),
+            -4.0 * kDiameter, 4.0 * kDiameter));
     }
     return layout;
 }

@@ -66,7 +66,8 @@ struct ApertureShape {
 };
 
 //! Obstruction radius in pixels for an obstruction given in percent of the
-//! diameter: Round(percent x 128 x 0.01), 128 being the picture's pupil radius.
+//! diameter: Round(percent x 128 x 0.01), 128 being the picture's pupil radius
+//! (held within a million pixels either way: any percent gives a radius).
 int ObstructionPixels(double obstructionPercent);
 //! Whether that radius is outside what the picture can show (negative, or at
 //! least 90 % of the pupil radius): the obstruction is then left out.
@@ -91,7 +92,8 @@ struct ApertureLayout {
 //! obstruction disc shifted towards smaller x by the offset converted to a
 //! fraction of the 256-pixel diameter, and the vane width converted the same
 //! way. The obstruction radius must already be valid (see
-//! ObstructionTooLarge); the vanes are drawn only with an obstruction.
+//! ObstructionTooLarge); the vanes are drawn only with an obstruction. Any
+//! offset and width lay out (far beyond the picture, they are held there).
 ApertureLayout LayoutAperture(const ApertureShape& shape, float apertureInches);
 
 //! The aperture as a 256 x 256 picture whose open pixels let light through:

@@ -3,6 +3,7 @@
 #include "base/rounding.h"
 #include "optics/constants.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -25,9 +26,19 @@ constexpr double kMagnitudeBase = 2.512;
 
 CompanionOffset CompanionOffsetOf(double separation, double positionAngle)
 {
+    // Whole turns off first (exactly: an angle within one turn is left as it
+    // is), so that no angle makes the arithmetic overflow; an angle that is
+    // no number is none.
+    positionAngle = std::isfinite(positionAngle) ? std::fmod(positionAngle, 360.0) : 0.0;
     const double d = separation * kCellsPerArcsecond;
     const double theta = (positionAngle + 90.0) * std::numbers::pi / 180.0;
-    return {base::RoundToInt(d * std::cos(theta)), base::RoundToInt(d * std::sin(theta))};
+    // A companion further out than four picture widths (or at no number) is
+    // read from nowhere either way.
+    const auto cells = [](double v) {
+        constexpr double kFar = 4.0 * kSide;
+        return base::RoundToInt(std::isnan(v) ? kFar : std::clamp(v, -kFar, kFar));
+    };
+    return {cells(d * std::cos(theta)), cells(d * std::sin(theta))};
 }
 
 float BrightnessRatio(double magnitudeDifference)
@@ -67,9 +78,9 @@ imaging::PixelBuffer ComposeDoubleStar(const optics::Grid& star, const imaging::
             // Only foreign contents of StarGrid (negative or not a number)
             // could leave the table.
             const int index = t > 0.0f ? base::RoundToInt(t) : 0;
-            int v = base::RoundToInt(curve[index > kLutTop ? kLutTop : index] * 255.0);
-            v = v > 255 ? 255 : (v < 0 ? 0 : v);
-            const auto grey = static_cast<std::uint8_t>(v);
+            // A curve made from gamma and slope typed far out of range may
+            // hold levels beyond any grey, or no number.
+            const std::uint8_t grey = base::ByteLevel(curve[index > kLutTop ? kLutTop : index] * 255.0);
             buffer.setPixel(x, y, {grey, grey, grey});
         }
     }

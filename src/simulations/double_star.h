@@ -16,7 +16,9 @@ struct DoubleStarParams {
 
 //! Where the companion's image is read from, in cells (10 per arcsecond):
 //! dx = Round(10 s cos((pa + 90) deg)), dy likewise with the sine, halves to
-//! even. The companion is drawn at pixel (128 - dx, 128 - dy).
+//! even, with pa reduced modulo 360 first (any finite angle; one that is not
+//! finite counts as 0) and offsets beyond four picture widths held there.
+//! The companion is drawn at pixel (128 - dx, 128 - dy).
 struct CompanionOffset {
     int dx = 0;
     int dy = 0;

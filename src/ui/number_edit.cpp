@@ -25,7 +25,15 @@ NumberEdit::NumberEdit(QWidget* parent)
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
     setKeyboardTracking(true);
     setAccelerated(false);
-    connect(lineEdit(), &QLineEdit::textChanged, this, [this] { emit changed(); });
+    connect(lineEdit(), &QLineEdit::textChanged, this, &NumberEdit::textEdited);
+}
+
+void NumberEdit::textEdited()
+{
+    double v = 0.0;
+    if (read(lineEdit()->text(), v))
+        m_held = v;
+    emit changed();
 }
 
 void NumberEdit::setup(const Settings& settings)
@@ -34,6 +42,7 @@ void NumberEdit::setup(const Settings& settings)
     setDecimals(settings.decimals);
     setRange(settings.minimum, settings.maximum);
     m_step = settings.step;
+    m_period = settings.period;
     setValue(settings.start);
 }
 
@@ -76,20 +85,33 @@ bool NumberEdit::parse(const QString& written, double& number) const
     return ok && std::isfinite(number);
 }
 
+bool NumberEdit::read(const QString& text, double& number) const
+{
+    if (!parse(text.trimmed(), number))
+        return false;
+    if (m_type == ValueType::Integer)
+        number = std::nearbyint(number);
+    return true;
+}
+
 double NumberEdit::value() const
 {
     double v = 0.0;
-    if (!parse(lineEdit()->text().trimmed(), v))
-        v = m_minimum;
-    if (m_type == ValueType::Integer)
-        v = std::nearbyint(v);
-    return v;
+    return read(lineEdit()->text(), v) ? v : m_held;
 }
 
 double NumberEdit::clamped(double value) const
 {
     if (!std::isfinite(value))
-        value = m_minimum;
+        value = m_held;
+    if (m_period > 0.0 && hasLimits() && (value < m_minimum || value > m_maximum)) {
+        // Whole turns off, towards the range; the remainder is exact.
+        value = std::fmod(value, m_period);
+        if (value < m_minimum)
+            value += m_period;
+        else if (value > m_maximum)
+            value -= m_period;
+    }
     if (hasLimits()) {
         // Written out rather than std::clamp, which has no answer for
         // minimum > maximum.
@@ -119,11 +141,7 @@ QString NumberEdit::format(double value) const
 double NumberEdit::held(double value) const
 {
     double v = 0.0;
-    if (!parse(format(value), v))
-        v = m_minimum;
-    if (m_type == ValueType::Integer)
-        v = std::nearbyint(v);
-    return v;
+    return read(format(value), v) ? v : m_held;
 }
 
 void NumberEdit::setValue(double value)
@@ -187,15 +205,18 @@ void NumberEdit::keyPressEvent(QKeyEvent* event)
 
 void NumberEdit::focusOutEvent(QFocusEvent* event)
 {
-    // The box is left showing the value a calculation reads: text that does
-    // not parse becomes the minimum, a fraction in an integer editor its
-    // rounded value, and a value outside the range the clamped one. Any other
-    // text stays as typed.
+    // The box is left showing the value a calculation reads: text that is no
+    // number goes back to the last value held, a fraction in an integer
+    // editor becomes its rounded value, and a value outside the range the
+    // clamped one. Any other text stays as typed.
+    const QString text = lineEdit()->text();
     double typed = 0.0;
-    const bool parsed = parse(lineEdit()->text().trimmed(), typed);
-    const double v = value();
-    if (!parsed || v != typed || clamped(v) != v)
+    if (!parse(text.trimmed(), typed)) {
+        setValue(m_held);
+        emit notANumber(text, lineEdit()->text());
+    } else if (const double v = value(); v != typed || clamped(v) != v) {
         setValue(v);
+    }
     QAbstractSpinBox::focusOutEvent(event);
 }
 

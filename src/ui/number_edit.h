@@ -9,16 +9,20 @@ namespace ui {
 //!
 //! The value is held as text. Writing a value (setValue, the up/down buttons,
 //! the arrow keys) clamps it to [minimum, maximum] when the two limits differ
-//! (both 0 means no limit) and formats it with the editor's decimals
-//! (integers as plain integers). Reading parses the text without clamping;
-//! text that does not parse reads as the minimum (rounded for integer
-//! editors). On losing the focus the text is replaced by the value it reads
-//! as when that differs from what it shows: unparsable text by the minimum,
-//! a fraction in an integer editor by its rounded value, an out-of-range
-//! value by the clamped one. Every text change emits changed(), so handlers
-//! also see typed intermediate values. Numbers are shown with the decimal
-//! separator of the system locale; a typed "." or "," is read as the decimal
-//! separator as well (group separators are refused).
+//! (both 0 means no limit), or wraps it round by whole periods for an editor
+//! with a period (an angle), and formats it with the editor's decimals
+//! (integers as plain integers). Reading parses the text without clamping.
+//! Text that does not read as a number (empty, "-", "1e", "inf", "nan", a
+//! number beyond the range of doubles) reads as the last value the editor
+//! held: the value of the last text that did read as one. On losing the
+//! focus the text is replaced by the value it reads as when that differs
+//! from what it shows: text that is no number by the last value held (and
+//! notANumber() tells what was typed and what was kept), a fraction in an
+//! integer editor by its rounded value, an out-of-range value by the clamped
+//! one. Every text change emits changed(), so handlers also see typed
+//! intermediate values. Numbers are shown with the decimal separator of the
+//! system locale; a typed "." or "," is read as the decimal separator as
+//! well (group separators are refused).
 //!
 //! Changing the type, decimals or limits never rewrites the text: a value is
 //! only formatted and clamped when it is written.
@@ -37,6 +41,10 @@ public:
         double maximum = 0.0;
         double step = 1.0;
         double start = 0.0;  //!< written (clamped and formatted) last
+        //! For angles: values beyond the limits wrap round by whole periods
+        //! (360: -360 .. 360 steps on from 360 to 1) instead of stopping
+        //! there. 0: no wrapping.
+        double period = 0.0;
     };
 
     explicit NumberEdit(QWidget* parent = nullptr);
@@ -60,10 +68,15 @@ public:
     }
     double step() const { return m_step; }
     void setStep(double step) { m_step = step; }
+    double period() const { return m_period; }
+    void setPeriod(double period) { m_period = period; }
 
-    //! The value read from the text (not clamped).
+    //! The value read from the text (not clamped); the last value held while
+    //! the text is no number.
     double value() const;
-    //! Writes a value: clamped (when the limits differ) and formatted.
+    //! Writes a value: clamped (when the limits differ) or wrapped, and
+    //! formatted. A value that is not finite is no number: the last value
+    //! held is written.
     void setValue(double value);
     //! The value `value` would be written as, before formatting.
     double clamped(double value) const;
@@ -92,6 +105,9 @@ public:
 signals:
     //! Emitted on every change of the text.
     void changed();
+    //! The editor was left with text that is no number (`typed`); it shows
+    //! the last value it held again, written as `kept`.
+    void notANumber(const QString& typed, const QString& kept);
     //! Enter or Return was pressed in the editor.
     void entered();
 
@@ -103,12 +119,17 @@ protected:
 private:
     bool hasLimits() const { return m_minimum != m_maximum; }
     bool parse(const QString& text, double& number) const;
+    //! The text as a value (integers rounded), or nothing.
+    bool read(const QString& text, double& number) const;
+    void textEdited();
 
     ValueType m_type = ValueType::Float;
     int m_decimals = 2;
     double m_minimum = 0.0;
     double m_maximum = 0.0;
     double m_step = 1.0;
+    double m_period = 0.0;
+    double m_held = 0.0;  // the value of the last text that read as a number
     bool m_typingEnabled = true;
     QLocale m_locale;
     QLocale m_cLocale = QLocale::c();

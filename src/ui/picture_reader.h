@@ -22,9 +22,13 @@ PictureFormat SniffPictureFormat(const QByteArray& head);
 //! 24-bit colour, under the rules of imaging/picture_file.h: regular files
 //! only (a pipe cannot make it wait, a folder is named as one), the file and
 //! the picture size from its header within imaging::kPictureLimits before
-//! anything is decoded, every decoder complaint a damaged file. The picture
-//! is 24-bit RGB (QImage::Format_RGB888); a failure names the file and what
-//! is wrong with it.
+//! anything is decoded, every decoder complaint a damaged file. A picture is
+//! given only when every pixel was decoded from the file: JPEG and BMP go
+//! through this program's decoders (imaging/jpeg_file.h, bmp_file.h); PNG
+//! and TIFF through the toolkit's, into a picture filled with one value
+//! first, and any warning of theirs makes the file damaged. The picture is
+//! 24-bit RGB (QImage::Format_RGB888); a failure names the file and what is
+//! wrong with it.
 base::Result<QImage> ReadPicture(const QString& path);
 
 //! The decoding part of ReadPicture, on the bytes of a file; `name` is the

@@ -2,16 +2,19 @@
 // Calculate button with its status texts.
 #include "window_fixture.h"
 
+#include "app/calculations.h"
 #include "app/pages/planet_page.h"
 #include "imaging/jpeg_file.h"
 #include "support/pictures.h"
 #include "ui/hints.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QStatusBar>
 #include <QTest>
 #include <QTabBar>
+#include <QTimer>
 
 #include <string_view>
 
@@ -22,7 +25,7 @@ using app::MainWindow;
 using testing_support::WindowTest;
 using Window = WindowTest;
 
-TEST_F(Window, HasTitleSizeAndTheElevenPagesInOrder)
+TEST_F(Window, HasTitleSizeAndTheTwelvePagesInOrder)
 {
     EXPECT_EQ(window->objectName(), kWindow);
     EXPECT_EQ(window->windowTitle(), "Quintalis");
@@ -32,12 +35,12 @@ TEST_F(Window, HasTitleSizeAndTheElevenPagesInOrder)
 
     auto* tabs = find<QTabWidget>(kTabs);
     const QStringList captions = {"Startest", "Intra/Extra", "Planet", "Double", "Animation",
-                                  "PSF/MTF", "Turbulence", "Wavefront", "Chromatic", "About", "Measured"};
+                                  "PSF/MTF", "Turbulence", "Wavefront", "Chromatic", "About", "Measured", "Tests"};
     ASSERT_EQ(tabs->count(), captions.size());
     for (int i = 0; i < captions.size(); ++i)
         EXPECT_EQ(tabs->tabText(i), captions[i]);
     EXPECT_EQ(tabs->geometry(), QRect(0, -1, 561, 345));
-    EXPECT_LE(tabs->tabBar()->tabRect(10).right(), tabs->width());  // all eleven captions stay in view
+    EXPECT_LE(tabs->tabBar()->tabRect(11).right(), tabs->width());  // all twelve captions stay in view
     auto* status = find<QStatusBar>(kStatusBar);
     EXPECT_EQ(status->geometry(), QRect(0, 415, 697, 19));
     EXPECT_FALSE(status->isSizeGripEnabled());
@@ -197,6 +200,55 @@ TEST_F(Window, DiametersThatCannotBeCalculatedAreRefusedBeforeAnythingRuns)
         }
     }
     EXPECT_FALSE(find<ui::PictureBox>(kStarImage)->drawn());
+}
+
+// Text that is no number leaves the value the editor held: a calculation
+// started while it stands uses that value, leaving the editor writes it
+// back, and the status bar names the editor, the text and the value kept,
+// for a few seconds.
+TEST_F(Window, TextThatIsNoNumberKeepsTheLastValueAndTheStatusBarSaysSo)
+{
+    using testing_support::LoseFocus;
+    struct Row {
+        const char* name;
+        double held;
+        const char* typed;
+        const char* notice;
+    } rows[] = {
+        {kFocus, 1.5, "", "Focus: \"\" is not a number; kept 1.50"},
+        {kFocus, -2, "-", "Focus: \"-\" is not a number; kept -2.00"},
+        {kObstruction, 20, "inf", "Obstruction(%): \"inf\" is not a number; kept 20.0"},
+        // No caption beside it: its hint names it.
+        {kComaAngle, 45, "nan", "Coma angle (degrees): \"nan\" is not a number; kept 45"},
+        {kPositionAngle, -90, "1e999", "Position Angle (degrees): \"1e999\" is not a number; kept -90"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        set(r.name, r.held);
+        edit(r.name)->setText(QString::fromLatin1(r.typed));
+        EXPECT_EQ(edit(r.name)->value(), r.held);
+        if (std::string_view(r.name) == kFocus) {
+            EXPECT_EQ(window->calculations().request().pupil.focus, r.held);
+        }
+        LoseFocus(edit(r.name));
+        EXPECT_EQ(edit(r.name)->value(), r.held);
+        EXPECT_EQ(window->progressText(), QString::fromUtf8(r.notice));
+    }
+    // The notice goes after five seconds, unless something else is on show.
+    auto* timer = window->findChild<QTimer*>(QLatin1String(kNoticeTimer));
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 5000);
+    for (bool replaced : {false, true}) {
+        edit(kFocus)->setText(QString());
+        LoseFocus(edit(kFocus));
+        if (replaced)
+            window->showProgress(QStringLiteral("Building final image"));
+        timer->start(0);
+        while (timer->isActive())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        EXPECT_EQ(window->progressText(), replaced ? QStringLiteral("Building final image") : QString());
+    }
 }
 
 // The keys: F5 and Ctrl+R run the page on show, Enter in an editor too,

@@ -69,6 +69,7 @@ TEST_F(Parameters, EveryEditorStartsWithItsValueRangeAndStep)
         {kSteps, I, 0, 20, 0, 100, 1},           {kFocalShift, F, 2, 0, -10, 10, 0.1},
         {kGamma, F, 2, 0.5, 0, 0.99, 0.1},       {kSlope, F, 2, 4.5, 0.01, 100, 1},
         {kSeparation, F, 2, 1.5, 0, 20, 0.1},    {kMagnitudeDifference, F, 2, 0, 0, 12, 0.5},
+        {kPositionAngle, I, 0, 0, -360, 360, 1},
     };
     const int waveLengths[] = {405, 436, 486, 555, 589, 656, 707};
     for (int k = 0; k < 7; ++k) {
@@ -168,7 +169,9 @@ TEST_F(Parameters, TheObstructionShowsItsOffsetAndSpider)
     EXPECT_EQ(edit(kOffset)->text(), fixed(3.0, 1));
     edit(kObstruction)->setText("2");
     EXPECT_EQ(shown(), "+++--");
-    edit(kObstruction)->setText("");  // reads as the minimum, 0
+    edit(kObstruction)->setText("");  // reads as the last value held, 2
+    EXPECT_EQ(shown(), "+++--");
+    edit(kObstruction)->setText("0");
     EXPECT_EQ(shown(), "-----");
 }
 

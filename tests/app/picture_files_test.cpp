@@ -51,6 +51,9 @@ TEST_F(PictureFiles, EverySaveWritesWhatItsNameSays)
         {kConvoluteColour, kSavePlanet, kPlanetAberrated, 2, "planet.bmp", "planet.bmp", Bmp},
         {kCalculateDouble, kSaveDouble, kDoubleImage, 1, "double", "double.jpg", Jpeg},
         {kCalculateChromatic, kSaveChromatic, kChromaticImage, 2, "chroma.bmp", "chroma.bmp", Bmp},
+        {nullptr, kSaveRonchi, kRonchiImage, 3, "ronchi", "ronchi.png", Png},
+        {nullptr, kSaveKnife, kKnifeImage, 1, "knife.jpg", "knife.jpg", Jpeg},
+        {nullptr, kSaveFringes, kFringeImage, 2, "fringes", "fringes.bmp", Bmp},
     };
     for (const Case& c : cases) {
         if (c.calculate)

@@ -130,6 +130,29 @@ TEST_F(PlanetAndDouble, TheComparisonPictureReplacesTheOriginalOnlyAfterAColourR
     EXPECT_EQ(planet()->compareFileName(), QString());
 }
 
+// A picture is decoded once a load: the runs after it work on the picture
+// Load decoded (the same pixels in memory) until the file changes, and so
+// do the runs after start-up on mars.jpg.
+TEST_F(PlanetAndDouble, APictureIsDecodedOncePerLoad)
+{
+    loadPlanet(writeDisc("disc.png", {120, 90}, Qt::white));
+    const qint64 loaded = planet()->planetBitmap().cacheKey();
+    click(kConvoluteGrey);
+    click(kConvoluteColour);
+    EXPECT_EQ(planet()->planetBitmap().cacheKey(), loaded);
+    writeDisc("disc.png", {100, 80}, Qt::white);
+    click(kConvoluteGrey);
+    EXPECT_NE(planet()->planetBitmap().cacheKey(), loaded);
+    EXPECT_EQ(planet()->planetBitmap().size(), QSize(100, 80));
+
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUINTALIS_SOURCE_DIR "/assets/mars.jpg"), path("mars.jpg")));
+    createWindow();
+    const qint64 started = planet()->planetBitmap().cacheKey();
+    EXPECT_FALSE(planet()->planetBitmap().isNull());
+    click(kConvoluteGrey);
+    EXPECT_EQ(planet()->planetBitmap().cacheKey(), started);
+}
+
 // The grey planet is shown at zoom 1; then every display setting redraws it,
 // and the star picture stays as it was.
 TEST_F(PlanetAndDouble, TheDisplaySettingsRedrawTheGreyPlanet)

@@ -145,6 +145,8 @@ TEST(Aperture, ObstructionRadiusInPixelsAndWhenItIsTooLarge)
         {90.0, 115, false},                                      // 115.2
         {90.5, 116, true},                                       // 115.84: 90 % of 128 is 115.2
         {95.0, 122, true}, {-5.0, -6, true},
+        // Typed far out of range, read before the editor is left.
+        {1e300, 1000000, true}, {-1e300, -1000000, true},
     };
     for (const auto& [percent, pixels, tooLarge] : cases) {
         EXPECT_EQ(optics::ObstructionPixels(percent), pixels) << percent;
@@ -176,6 +178,19 @@ TEST(Aperture, OffsetObstructionOfAnEightInchAperture)
     EXPECT_TRUE(mask.isOpen(115, 95));
     EXPECT_FALSE(mask.isOpen(115, 96));
     EXPECT_TRUE(mask.isOpen(115, 160));
+}
+
+// Offsets and vanes far out of range lay out as any beyond the picture does.
+TEST(Aperture, OffsetsAndVanesFarOutOfRangeStayNumbers)
+{
+    for (double far : {1e300, -1e300, 9e18}) {
+        const optics::ApertureLayout l = optics::LayoutAperture({25.0, far, true, far}, 8.0f);
+        EXPECT_EQ(l.right - l.left, 64) << far;
+        EXPECT_GT(std::abs(l.left), 900000) << far;
+        EXPECT_EQ(std::abs(l.vaneWidth), 1024) << far;
+        const optics::ApertureMask mask = optics::DrawApertureMask(l);
+        EXPECT_EQ(mask.isOpen(60, 60), far < 0) << far;  // the wide vanes cover it all
+    }
 }
 
 TEST(Aperture, SpiderVanesInMillimetresAndNoneWithoutObstruction)

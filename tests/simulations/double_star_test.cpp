@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -34,6 +35,29 @@ TEST(DoubleStar, CompanionOffsetRoundsHalvesToEven)
     }
     EXPECT_EQ(sim::BrightnessRatio(1.0), 2.512f);
     EXPECT_EQ(sim::BrightnessRatio(0.0), 1.0f);
+}
+
+// Any angle is taken modulo 360 first (an angle within a turn as it is), and
+// a companion far out is held four picture widths away: the arithmetic never
+// overflows, whatever was typed.
+TEST(DoubleStar, AnyAngleAndSeparationGiveAnOffset)
+{
+    const struct {
+        double separation, angle;
+        int dx, dy;
+    } rows[] = {
+        {1.5, 405.0, -11, 11},  // 45 degrees
+        {1.5, -315.0, -11, 11},
+        {1.5, 1e308, 13, 7},    // 1e308 less whole turns is 296 degrees
+        {1.5, HUGE_VAL, 0, 15},  // no number: 0
+        {1e300, 0.0, 1024, 1024},  // cos 90 degrees is not quite 0
+        {-1e300, 90.0, 1024, -1024},
+    };
+    for (const auto& r : rows) {
+        const sim::CompanionOffset o = sim::CompanionOffsetOf(r.separation, r.angle);
+        EXPECT_EQ(o.dx, r.dx) << r.separation << " at " << r.angle;
+        EXPECT_EQ(o.dy, r.dy) << r.separation << " at " << r.angle;
+    }
 }
 
 // Pixel (x, y) shows cell [129 + x][129 + y] plus the companion's cell

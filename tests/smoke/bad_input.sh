@@ -60,6 +60,17 @@ open(path, "wb").write(data)
 PY
 }
 
+# bitmap WIDTH HEIGHT BYTES: a 24-bit BMP of that size holding BYTES bytes of
+# pixel data, on standard output.
+bitmap() {
+  python3 - "$@" <<'PY'
+import struct, sys
+width, height, size = (int(a) for a in sys.argv[1:4])
+header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, 0, 2835, 2835, 0, 0)
+sys.stdout.buffer.write(b"BM" + struct.pack("<IHHI", 54 + size, 0, 0, 54) + header + bytes([128]) * size)
+PY
+}
+
 mars="$source_dir/assets/mars.jpg"
 
 case "$group" in
@@ -80,6 +91,8 @@ inputs)
   start_with truncated "is damaged" "head -c 5000 '$mars' > mars.jpg"
   start_with garbage "not a picture this program reads" "head -c 3000 /dev/urandom | tr '\\377' x > mars.jpg"
   start_with png-named-jpg "is damaged" "printf '\\211PNG\\r\\n\\032\\n' > mars.jpg"
+  start_with bmp-cut-short "the file is damaged (its pixel data ends early" "bitmap 8 4 48 > mars.jpg"
+  start_with bmp-header-only "the file is damaged (it ends before its pixel data)" "bitmap 16384 1024 0 > mars.jpg"
   if command -v convert >/dev/null; then
     start_with cmyk "CMYK JPEG files are not supported" "convert '$mars' -colorspace CMYK mars.jpg"
   fi
@@ -110,9 +123,27 @@ outputs)
     fail symlink "exit $code: $errors; $(ls -l "$folder/link.json" "$folder/real")"
   fi
 
+  # The reader has the pipe open before the program writes (a pipe that
+  # nobody reads is refused at once), then reads until the writer is done.
   mkfifo "$folder/pipe.png"
-  (cat "$folder/pipe.png" > "$folder/from-pipe.png") &
+  python3 - "$folder/pipe.png" "$folder/from-pipe.png" "$folder/reading" <<'PY' &
+import os, select, sys
+pipe = os.open(sys.argv[1], os.O_RDONLY | os.O_NONBLOCK)
+open(sys.argv[3], "w").close()
+data = b""
+while True:
+    select.select([pipe], [], [], 60)
+    chunk = os.read(pipe, 65536)
+    if chunk:
+        data += chunk
+    elif data:
+        break
+    else:
+        select.select([], [], [], 0.05)  # no writer yet
+open(sys.argv[2], "wb").write(data)
+PY
   reader=$!
+  for _ in $(seq 100); do [ -e "$folder/reading" ] && break; sleep 0.1; done
   run "$folder" --save-picture StarImage=pipe.png
   wait "$reader"
   if [ "$code" -eq 0 ] && [ -p "$folder/pipe.png" ] && head -c 4 "$folder/from-pipe.png" | grep -q PNG; then
@@ -142,6 +173,90 @@ outputs)
     pass missing-folder
   else
     fail missing-folder "exit $code: $errors"
+  fi
+
+  mkfifo "$folder/lonely.png"
+  run "$folder" --save-picture StarImage=lonely.png
+  if [ "$code" -eq 1 ] && [[ "$errors" == *"lonely.png: nothing is reading the pipe"* ]] \
+      && [ -p "$folder/lonely.png" ]; then
+    pass pipe-nobody-reads
+  else
+    fail pipe-nobody-reads "exit $code: $errors"
+  fi
+
+  # Saves through the window's Save button over files that are there.
+  # save_star FOLDER FILE [USER]: calculates the star and saves it as FILE,
+  # as USER (a number) when given; $messages holds what the window said.
+  save_star() {
+    local at="$1" file="$2" user="${3:-}"
+    local as=()
+    [ -n "$user" ] && as=(setpriv --reuid="$user" --regid="$user" --clear-groups)
+    code=0
+    errors="$(cd "$at" && HOME="$work" timeout 60 "${as[@]}" "$batch" --click CalculateButton --file "$file" \
+      --click SpeedButton1 --dump-state state.json 2>&1 >/dev/null)" || code=$?
+    said="$(messages "$at/state.json" 2>/dev/null)"
+  }
+  is_jpeg() { head -c 3 "$1" | od -An -tx1 | grep -q 'ff d8 ff'; }
+
+  echo old > "$folder/linked.jpg"
+  ln "$folder/linked.jpg" "$folder/twin.jpg"
+  save_star "$folder" linked.jpg
+  if [ "$code" -eq 0 ] && is_jpeg "$folder/twin.jpg" && [ "$(stat -c %h "$folder/linked.jpg")" -eq 2 ]; then
+    pass hard-link-written-in-place
+  else
+    fail hard-link-written-in-place "exit $code: $errors $said; $(ls -li "$folder"/*.jpg)"
+  fi
+
+  long="$(printf 'n%.0s' $(seq 251)).jpg"
+  save_star "$folder" "$long"
+  if [ "$code" -eq 0 ] && [ -z "$said" ] && is_jpeg "$folder/$long"; then
+    pass longest-name
+  else
+    fail longest-name "exit $code: $errors $said"
+  fi
+
+  if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+    # An ordinary user (nobody) in a folder all may write.
+    shared="$work/shared"
+    mkdir -p "$shared"
+    chmod 755 "$work"
+    chmod 777 "$shared"
+    cp "$mars" "$shared/mars.jpg"
+    chmod 644 "$shared/mars.jpg"
+    nobody=65534
+    for case in "own-read-only $nobody 444" "another-users 65533 644"; do
+      set -- $case
+      echo old > "$shared/$1.jpg"
+      chown "$2:$2" "$shared/$1.jpg"
+      chmod "$3" "$shared/$1.jpg"
+      save_star "$shared" "$1.jpg" "$nobody"
+      if [ "$code" -eq 0 ] && [[ "$said" == *"$1.jpg: it is read-only"* ]] && [ "$(cat "$shared/$1.jpg")" = old ] \
+          && [ "$(stat -c '%u %a' "$shared/$1.jpg")" = "$2 $3" ]; then
+        pass "save-refused-as-ordinary-user: $1"
+      else
+        fail "save-refused-as-ordinary-user: $1" "exit $code: $errors $said; $(ls -l "$shared/$1.jpg")"
+      fi
+    done
+    # The batch driver's own outputs say the same before anything runs.
+    code=0
+    errors="$(cd "$shared" && HOME="$work" timeout 60 setpriv --reuid=$nobody --regid=$nobody --clear-groups \
+      "$batch" --dump-state own-read-only.jpg 2>&1 >/dev/null)" || code=$?
+    if [ "$code" -eq 1 ] && [[ "$errors" == *"own-read-only.jpg: it is read-only"* ]]; then
+      pass dump-refused-as-ordinary-user
+    else
+      fail dump-refused-as-ordinary-user "exit $code: $errors"
+    fi
+    # Root saving over an ordinary user's file leaves it the user's.
+    echo old > "$shared/theirs.jpg"
+    chown "$nobody:$nobody" "$shared/theirs.jpg"
+    chmod 640 "$shared/theirs.jpg"
+    save_star "$shared" theirs.jpg
+    if [ "$code" -eq 0 ] && [ -z "$said" ] && is_jpeg "$shared/theirs.jpg" \
+        && [ "$(stat -c '%u %g %a' "$shared/theirs.jpg")" = "$nobody $nobody 640" ]; then
+      pass root-keeps-the-owner
+    else
+      fail root-keeps-the-owner "exit $code: $errors $said; $(ls -l "$shared/theirs.jpg")"
+    fi
   fi
 
   leftovers="$(find "$folder" -name '*.tmp' -o -name '*.part')"

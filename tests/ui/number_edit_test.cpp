@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -87,12 +88,14 @@ TEST_F(NumberEditTest, WritesAreClampedAndFormattedAndHeldGivesWhatIsRead)
 }
 
 // What a typed text reads as (not clamped; text that is no number reads as
-// the minimum, rounded for integer editors), and what leaving the editor
-// writes: the value it reads as, clamped, when that differs from what it
-// shows; the handler hears that write once. Only the characters of a number
-// can be typed; "." and "," are decimal separators in every locale, group
-// separators are refused, and an integer editor keeps a typed separator
-// until it is left.
+// the last value held, which every text that reads as a number sets, typed
+// characters on the way included), and what leaving the editor writes: the
+// value it reads as, clamped, when that differs from what it shows; the
+// handler hears that write once, and text that is no number is told. Only
+// the characters of a number can be typed; "." and "," are decimal
+// separators in every locale, group separators are refused, and an integer
+// editor keeps a typed separator until it is left. Each editor held 3 and
+// was emptied before the typing.
 TEST_F(NumberEditTest, TypedTextReadsAsANumberAndLeavingWritesWhatItReads)
 {
     const QLocale c = QLocale::c();
@@ -106,55 +109,110 @@ TEST_F(NumberEditTest, TypedTextReadsAsANumberAndLeavingWritesWhatItReads)
         const char* shown;
         double reads;
         const char* left;
+        bool notANumber;
     } cases[] = {
-        {c, -10, 10, F, "17.25", "17.25", 17.25, "10.00"},
-        {c, -10, 10, F, " -12.5 ", " -12.5 ", -12.5, "-10.00"},
-        {c, 2, 25, F, "-3", "-3", -3, "2.00"},
-        {c, 2, 25, F, "7.5", "7.5", 7.5, "7.5"},
-        {c, 2, 25, F, "", "", 2, "2.00"},
-        {c, -20, 20, F, "-", "-", -20, "-20.00"},
-        {c, -20, 20, F, ".", ".", -20, "-20.00"},
-        {c, -20, 20, F, "-.", "-.", -20, "-20.00"},
-        {c, -20, 20, F, "--3", "--3", -20, "-20.00"},
-        {c, -20, 20, F, "1e", "1e", -20, "-20.00"},
-        {c, -20, 20, F, "inf", "", -20, "-20.00"},
-        {c, -20, 20, F, "1x2", "12", 12, "12"},
-        {c, 0, 0, F, "-", "-", 0, "0.00"},
-        {c, 1.6, 10, I, ",", ",", 2, "2"},
-        {c, 1.6, 10, I, "7", "7", 7, "7"},
-        {c, 1, 10000, I, "3x5e", "35", 35, "35"},
-        {c, -20, 20, F, "1,5", "1,5", 1.5, "1,5"},
-        {english, -20, 20, F, "1,5", "1,5", 1.5, "1,5"},
-        {english, -20, 20, F, "1,500", "1,500", 1.5, "1,500"},  // not a thousands group
-        {english, -20, 20, F, "1,234.5", "1,234.5", -20, "-20.00"},
-        {german, -20, 20, F, "1.5", "1.5", 1.5, "1.5"},
-        {german, 0, 2000, F, "0,7", "0,7", 0.7, "0,7"},
-        {german, 0, 2000, F, "1.500", "1.500", 1.5, "1.500"},
-        {c, -20, 20, I, "2.5", "2.5", 2, "2"},  // halves to even
-        {english, -20, 20, I, "3,5", "3,5", 4, "4"},
-        {german, -20, 20, I, "2,5", "2,5", 2, "2"},
-        {german, -20, 20, I, "-7.6", "-7.6", -8, "-8"},
-        {c, -20, 20, I, "12", "12", 12, "12"},
+        {c, -10, 10, F, "17.25", "17.25", 17.25, "10.00", false},
+        {c, -10, 10, F, " -12.5 ", " -12.5 ", -12.5, "-10.00", false},
+        {c, 2, 25, F, "-3", "-3", -3, "2.00", false},
+        {c, 2, 25, F, "7.5", "7.5", 7.5, "7.5", false},
+        {c, 2, 25, F, "", "", 3, "3.00", true},
+        {c, -20, 20, F, "-", "-", 3, "3.00", true},
+        {c, -20, 20, F, ".", ".", 3, "3.00", true},
+        {c, -20, 20, F, "-.", "-.", 3, "3.00", true},
+        {c, -20, 20, F, "--3", "--3", 3, "3.00", true},
+        {c, -20, 20, F, "1e", "1e", 1, "1.00", true},  // "1" was held on the way
+        {c, -20, 20, F, "25e", "25e", 25, "20.00", true},
+        {c, -20, 20, F, "1e999", "1e999", 1e99, "20.00", true},  // beyond the doubles; "1e99" on the way
+        {c, -20, 20, F, "inf", "", 3, "3.00", true},
+        {c, -20, 20, F, "1x2", "12", 12, "12", false},
+        {c, 0, 0, F, "-", "-", 3, "3.00", true},
+        {c, 1.6, 10, I, ",", ",", 3, "3", true},
+        {c, 1.6, 10, I, "7", "7", 7, "7", false},
+        {c, 1, 10000, I, "3x5e", "35", 35, "35", false},
+        {c, -20, 20, F, "1,5", "1,5", 1.5, "1,5", false},
+        {english, -20, 20, F, "1,5", "1,5", 1.5, "1,5", false},
+        {english, -20, 20, F, "1,500", "1,500", 1.5, "1,500", false},  // not a thousands group
+        {english, -20, 20, F, "1,234.5", "1,234.5", 1.234, "1.23", true},
+        {german, -20, 20, F, "1.5", "1.5", 1.5, "1.5", false},
+        {german, 0, 2000, F, "0,7", "0,7", 0.7, "0,7", false},
+        {german, 0, 2000, F, "1.500", "1.500", 1.5, "1.500", false},
+        {c, -20, 20, I, "2.5", "2.5", 2, "2", false},  // halves to even
+        {english, -20, 20, I, "3,5", "3,5", 4, "4", false},
+        {german, -20, 20, I, "2,5", "2,5", 2, "2", false},
+        {german, -20, 20, I, "-7.6", "-7.6", -8, "-8", false},
+        {c, -20, 20, I, "12", "12", 12, "12", false},
     };
     for (const Case& k : cases) {
         QLocale::setDefault(k.locale);
         auto edit = makeEdit(k.minimum, k.maximum, 1, 2, k.type);
+        edit->setValue(3);
+        edit->setText(QString());
         Type(edit.get(), QString::fromLatin1(k.typed));
         EXPECT_EQ(text(*edit), k.shown) << k.typed;
         EXPECT_DOUBLE_EQ(edit->value(), k.reads) << k.typed;
         int changes = 0;
+        QStringList told;
         QObject::connect(edit.get(), &NumberEdit::changed, [&] { ++changes; });
+        QObject::connect(edit.get(), &NumberEdit::notANumber,
+                         [&](const QString& typed, const QString& kept) { told << typed << kept; });
         LoseFocus(edit.get());
         EXPECT_EQ(text(*edit), k.left) << k.typed;
         EXPECT_EQ(changes, QString::fromLatin1(k.left) == k.shown ? 0 : 1) << k.typed;
+        EXPECT_EQ(told, k.notANumber ? QStringList({k.shown, k.left}) : QStringList()) << k.typed;
     }
-    // Text put in as it stands (as the batch driver does) is read the same way.
-    QLocale::setDefault(c);
+}
+
+// Text put in as it stands (as the batch driver does), and values that are
+// no number, read and write as the last value held; held() says what a
+// write would leave, so views computing with it compute with that.
+TEST_F(NumberEditTest, WhatIsNoNumberReadsAndWritesAsTheLastValueHeld)
+{
     auto focus = makeEdit(-20, 20, 0.5);
-    for (const char* bad : {"inf", "nan", "1e999"}) {
+    focus->setValue(-3.25);
+    for (const char* bad : {"inf", "-inf", "nan", "1e999", "", "e"}) {
         focus->setText(QString::fromLatin1(bad));
-        EXPECT_EQ(focus->value(), -20.0) << bad;
+        EXPECT_EQ(focus->value(), -3.25) << bad;
+        focus->stepBy(1);
+        EXPECT_EQ(text(*focus), "-2.75") << bad;
+        focus->setValue(-3.25);
     }
+    const double notANumber = std::nan("");
+    for (double bad : {notANumber, HUGE_VAL, -HUGE_VAL}) {
+        EXPECT_EQ(focus->held(bad), -3.25) << bad;
+        focus->setValue(bad);
+        EXPECT_EQ(text(*focus), "-3.25") << bad;
+    }
+    EXPECT_EQ(focus->held(1.0 / 3.0), 0.33);
+    EXPECT_EQ(focus->held(99), 20.0);
+}
+
+// An angle editor goes round: values beyond a turn either way (written,
+// stepped or typed and left) come back by whole turns, exactly.
+TEST_F(NumberEditTest, AnAngleEditorGoesRound)
+{
+    auto angle = makeEdit(-360, 360, 1, 0, I);
+    angle->setPeriod(360);
+    struct Row {
+        double written;
+        const char* text;
+    } rows[] = {
+        {359, "359"}, {360, "360"}, {361, "1"}, {-361, "-1"}, {725, "5"}, {-720, "0"}, {1e308, "296"},
+        {-1e308, "-296"}, {1e18, "280"},
+    };
+    for (const Row& r : rows) {
+        angle->setValue(r.written);
+        EXPECT_EQ(text(*angle), r.text) << r.written;
+        EXPECT_EQ(angle->held(r.written), angle->value()) << r.written;
+    }
+    angle->setValue(360);
+    angle->stepBy(1);
+    EXPECT_EQ(text(*angle), "1");
+    angle->setValue(-360);
+    angle->stepBy(-1);
+    EXPECT_EQ(text(*angle), "-1");
+    angle->setText(QStringLiteral("100000000000000000000000000000000000"));
+    LoseFocus(angle.get());
+    EXPECT_EQ(text(*angle), "312");  // 1e35 less whole turns
 }
 
 TEST_F(NumberEditTest, LimitsChangeWithoutTouchingTheText)
@@ -208,14 +266,6 @@ TEST_F(NumberEditTest, ArrowKeysStepAndClamp)
     EXPECT_EQ(text(*edit), "2.00");
     PressKey(edit.get(), Qt::Key_Up);
     EXPECT_EQ(text(*edit), "2.00");
-}
-
-TEST_F(NumberEditTest, SteppingFromUnparsableTextStartsAtTheMinimum)
-{
-    auto edit = makeEdit(-20, 20, 0.5);
-    edit->setText("");
-    edit->stepBy(1);
-    EXPECT_EQ(text(*edit), "-19.50");
 }
 
 TEST_F(NumberEditTest, EditorDisabledRefusesTypingButStillSteps)

@@ -93,6 +93,9 @@ TEST(PictureReader, ReadsByContentInEveryDepthAs24BitColour)
 
 TEST(PictureReader, RefusesWhatIsNoPictureOrTooLargeNamingTheFile)
 {
+    QImage palette(24, 12, QImage::Format_Indexed8);
+    palette.setColorTable({qRgb(0, 0, 0), qRgb(200, 100, 50)});
+    palette.fill(1);
     QByteArray png;
     {
         QBuffer buffer(&png);
@@ -118,6 +121,24 @@ TEST(PictureReader, RefusesWhatIsNoPictureOrTooLargeNamingTheFile)
          [&](const QString& p) {
              const int end = png.indexOf("IEND") - 4;
              WriteBytes(p, png.left(end) + QByteArray("\x67\x52\x4b\x45tEXtab", 10) + png.mid(end));
+         },
+         "claims more bytes than the file holds"},
+        // The toolkit's PNG decoder only warns about a text chunk whose
+        // check sum is wrong; the TIFF decoder reads a palette picture whose
+        // colour map was cut off as one without colours.
+        {"text-crc.png",
+         [&](const QString& p) {
+             const int end = png.indexOf("IEND") - 4;
+             WriteBytes(p, png.left(end) + QByteArray("\0\0\0\2tEXtab\0\0\0\0", 14) + png.mid(end));
+         },
+         "the file is damaged (tEXt: CRC error)"},
+        {"cut-palette.tif",
+         [&](const QString& p) {
+             QByteArray tiff;
+             QBuffer buffer(&tiff);
+             buffer.open(QIODevice::WriteOnly);
+             ASSERT_TRUE(palette.save(&buffer, "tiff"));
+             WriteBytes(p, tiff.left(tiff.size() * 9 / 10));
          },
          "claims more bytes than the file holds"},
         {"wide.bmp", [](const QString& p) { WriteBytes(p, bitmapHeader(17000, 10)); }, "16384 pixels a side"},

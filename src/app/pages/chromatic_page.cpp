@@ -92,15 +92,19 @@ ChromaticPage::ChromaticPage(Calculations& calculations, ParameterColumn& parame
     makeLabel(this, QStringLiteral("Note: these settings do NOT affect calculations  on other pages !!!"), boxX, 300);
 }
 
-void ChromaticPage::calculateWhiteLight()
+std::vector<optics::StarRequest> ChromaticPage::plan(const optics::StarRequest& controls) const
 {
     std::vector<sim::ChromaticRow> rows;
     for (int k = 0; k < kRows; ++k)
         if (m_include[k]->isChecked())
             rows.push_back({m_wavelength[k]->value(), m_focus[k]->value(), m_spherical[k]->value()});
-    const std::vector<optics::StarRequest> plan =
-        sim::PlanChromatic(m_calculations.request(), rows, m_focalShift->value(),
-                           [this](sim::Setting setting, double value) { return m_parameters.held(setting, value); });
+    return sim::PlanChromatic(controls, rows, m_focalShift->value(),
+                              [this](sim::Setting setting, double value) { return m_parameters.held(setting, value); });
+}
+
+void ChromaticPage::calculateWhiteLight()
+{
+    const std::vector<optics::StarRequest> plan = this->plan(m_calculations.request());
     if (!m_calculations.accept(plan))
         return;
 

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "optics/star_calculator.h"
+
 #include <QWidget>
+
+#include <vector>
 
 class QCheckBox;
 class QPushButton;
@@ -33,6 +37,10 @@ public:
     //! wavelength, focus (plus the focal shift) and spherical aberration,
     //! summed in colour and shown in `chroma`.
     void calculateWhiteLight();
+    //! The white-light star's calculations for `controls`: one per ticked
+    //! row at its wavelength, focus (plus the focal shift) and spherical
+    //! aberration, each held as the main editors would hold it.
+    std::vector<optics::StarRequest> plan(const optics::StarRequest& controls) const;
     //! "Save Image": the white-light star as JPEG or BMP.
     void savePicture();
 

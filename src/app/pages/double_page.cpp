@@ -47,8 +47,14 @@ DoublePage::DoublePage(Calculations& calculations, ParameterColumn& parameters, 
     m_magnitudes = makeSetting(this, names::kMagnitudeDifference,
                                {.minimum = 0.0, .maximum = 12.0, .step = 0.5, .start = 0.0},
                                QStringLiteral("Difference in Magnitudes"), 94);
+    // An angle of one turn either way; stepping on past it goes round.
     m_angle = makeSetting(this, names::kPositionAngle,
-                          {.type = ui::NumberEdit::ValueType::Integer, .step = 1.0, .start = 0.0},
+                          {.type = ui::NumberEdit::ValueType::Integer,
+                           .minimum = -360.0,
+                           .maximum = 360.0,
+                           .step = 1.0,
+                           .start = 0.0,
+                           .period = 360.0},
                           QStringLiteral("Position Angle (degrees)"), 122);
     m_calculate = makeButton(this, QLatin1String(names::kCalculateDouble), QStringLiteral("Calculate"),
                              QRect(6, 158, 75, 25));

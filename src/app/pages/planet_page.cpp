@@ -87,20 +87,28 @@ void PlanetPage::setScaleLabel(int arcseconds)
 base::Status PlanetPage::loadStartPicture(const QString& fileName, const QString& path)
 {
     base::Status loaded;
-    if (!path.isEmpty()) {
-        const base::Result<QImage> read = ui::ReadPicture(path);
-        if (read) {
-            showOriginal(*read);
-            m_bitmap = *read;
-        } else {
-            loaded = base::Fail(read.error());
-        }
-    }
+    if (!path.isEmpty())
+        loaded = readWorkingPicture(path);
     // Every later run reads the picture where it was found, whatever the
     // working folder is by then; a missing one keeps its plain name.
     m_fileName = path.isEmpty() ? fileName : QFileInfo(path).absoluteFilePath();
     showSize();
     return loaded;
+}
+
+base::Status PlanetPage::readWorkingPicture(const QString& path)
+{
+    // The stamp of the file before it is read: a file that changes meanwhile
+    // is read again by the next run.
+    const QByteArray stamp = ui::FileStamp(path);
+    const base::Result<QImage> read = ui::ReadPicture(path);
+    if (!read)
+        return base::Fail(read.error());
+    showOriginal(*read);
+    m_bitmap = *read;
+    m_bitmapStamp = stamp;
+    m_showingBitmap = true;
+    return base::Done();
 }
 
 void PlanetPage::showOriginal(const QImage& picture)
@@ -124,13 +132,12 @@ void PlanetPage::reportFailure(const std::string& error)
 void PlanetPage::loadPlanetPicture()
 {
     if (const auto choice = m_dialogs.openFile(window(), QStringLiteral("Open"), ui::PictureFilters())) {
-        const base::Result<QImage> read = ui::ReadPicture(choice->path);
-        if (!read) {
+        // The picture decoded here is the one the next run works on, unless
+        // the file changes before.
+        if (const base::Status read = readWorkingPicture(choice->path); !read) {
             reportFailure(read.error());
             return;
         }
-        // The next run reads the file again into the working picture.
-        showOriginal(*read);
         m_fileName = choice->path;
     }
     if (m_pictureSize.width() > kLargestWholePicture || m_pictureSize.height() > kLargestWholePicture)

@@ -90,9 +90,13 @@ public:
     void chooseComparison();
 
 private:
-    //! Reads PlanetFileName into the left picture and PlanetBitmap, or says
-    //! why it cannot and changes nothing.
+    //! Reads PlanetFileName into the left picture and PlanetBitmap unless
+    //! the file is unchanged since it was read last, or says why it cannot
+    //! and changes nothing.
     bool loadWorkingPicture();
+    //! Reads `path` into the left picture and PlanetBitmap, noting the
+    //! file's stamp, or changes nothing.
+    base::Status readWorkingPicture(const QString& path);
     void showOriginal(const QImage& picture);
     void showSize();
     void reportFailure(const std::string& error);

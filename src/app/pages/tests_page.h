@@ -1,0 +1,110 @@
+#pragma once
+
+#include "optics/star_calculator.h"
+#include "simulations/mirror_tests.h"
+
+#include <QJsonObject>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+
+namespace ui {
+class NumberEdit;
+class PictureBox;
+}
+
+namespace app {
+
+class Calculations;
+class ParameterColumn;
+class PictureFiles;
+
+//! Page 11, "Tests": what a mirror maker's tests show of the wavefront the
+//! star calculation uses: a Ronchi grating and a Foucault knife edge near
+//! focus, and an interferogram. The pictures are drawn again when their
+//! settings or the focal ratio change and after every star calculation, on
+//! the calculations' workers; the editors of other pages are only read.
+class TestsPage : public QWidget {
+    Q_OBJECT
+
+public:
+    //! Which pictures to draw again.
+    enum Picture { Ronchi = 1, Knife = 2, Fringes = 4, All = 7 };
+
+    //! Draws through `calculations` with the focal ratio of `parameters`;
+    //! saves through `files`.
+    TestsPage(Calculations& calculations, ParameterColumn& parameters, PictureFiles& files, QWidget* parent = nullptr);
+
+    //! Where the white-light Ronchigram gets its wavelengths: the
+    //! Chromatic page's calculations for the request of the controls.
+    void setWhiteLight(std::function<std::vector<optics::StarRequest>(const optics::StarRequest&)> plan)
+    {
+        m_whiteLight = std::move(plan);
+    }
+    //! The display curve the knife-edge picture is drawn through.
+    void setDisplayCurve(double gamma, double slope);
+
+    //! Draws `which` again from the controls as they are now; while another
+    //! run goes on, when it has ended.
+    void refresh(int which);
+    //! The page came on show: draws what was never drawn.
+    void shown();
+    //! "Save Image" of the picture on show (Ctrl+S).
+    void savePicture();
+    //! "Save Image" of one picture, as JPEG, BMP or PNG.
+    void savePicture(sim::MirrorTest test);
+
+    ui::PictureBox* picture(sim::MirrorTest test) const;
+    //! What each picture was made with, for --dump-state.
+    QJsonObject state() const;
+
+private:
+    void buildRonchi(QWidget* tab);
+    void buildKnife(QWidget* tab);
+    void buildFringes(QWidget* tab);
+    //! The request of one picture from the controls and `star`.
+    sim::MirrorTestRequest requestFor(sim::MirrorTest test, const optics::StarRequest& star) const;
+    void show(sim::MirrorTestResult&& result);
+    void showRonchiBands();
+    void showKnifeRange(const QString& refusal = {});
+
+    Calculations& m_calculations;
+    ParameterColumn& m_parameters;
+    PictureFiles& m_files;
+    std::function<std::vector<optics::StarRequest>(const optics::StarRequest&)> m_whiteLight;
+    double m_gamma = 0.5;
+    double m_slope = 4.5;
+
+    QTabWidget* m_tabs = nullptr;
+    ui::PictureBox* m_ronchiPicture = nullptr;
+    ui::PictureBox* m_knifePicture = nullptr;
+    ui::PictureBox* m_fringePicture = nullptr;
+    ui::NumberEdit* m_ronchiLines = nullptr;
+    ui::NumberEdit* m_ronchiOffset = nullptr;
+    ui::NumberEdit* m_ronchiAngle = nullptr;
+    QCheckBox* m_ronchiWhite = nullptr;
+    QLabel* m_ronchiBands = nullptr;
+    ui::NumberEdit* m_knifeOffset = nullptr;
+    ui::NumberEdit* m_knifeAngle = nullptr;
+    QLabel* m_knifeNote = nullptr;
+    ui::NumberEdit* m_fringeTilt = nullptr;
+    ui::NumberEdit* m_fringeAngle = nullptr;
+    ui::NumberEdit* m_fringeDefocus = nullptr;
+    ui::NumberEdit* m_fringesPerWave = nullptr;
+
+    // What the pictures show, indexed by sim::MirrorTest.
+    std::optional<sim::MirrorTestResult> m_shown[3];
+    // Pictures waiting to be drawn, and those the run going draws.
+    int m_stale = 0;
+    int m_running = 0;
+    bool m_superseded = false;
+};
+
+}  // namespace app
