@@ -653,7 +653,8 @@ void MainWindow::connectSettings()
             return std::nullopt;
         return PlanetFits(m_planet->greyResult().get(), colour.cells.get(), colour.scale, settings);
     });
-    connect(m_psfMtf, &PsfMtfPage::saveCurvesClicked, this, [this] { m_files->saveCurves(m_psfMtf, m_psfMtf->curves(), m_psfMtf->figures().get()); });
+    connect(m_psfMtf, &PsfMtfPage::saveCurvesClicked, this,
+            [this] { m_files->saveCurves(m_psfMtf, m_psfMtf->curves(), m_psfMtf->figures().get()); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

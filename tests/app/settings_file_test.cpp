@@ -71,7 +71,9 @@ const QStringList kChanged = {
     "--select", assign(kAnimatedObject, "1"), "--set", assign(kSteps, "12"), "--uncheck", kAnimationLoop,
     "--uncheck", kRowIncluded[2], "--set", assign(kRowWavelength[4], "600"), "--set", assign(kFocalShift, "1.5"),
     "--set", assign(kGamma, "0.7"), "--check", kPsfMaxOne, "--set", assign(kFocalRatio, "8.5"),
-    "--set", assign(kSeeing, "1.5"), "--select", assign(kCurveChoice, "3"), "--check", kShowHeld, "--check", kLive,
+    "--set", assign(kSeeing, "1.5"), "--select", assign(kCurveChoice, "3"), "--check", kShowHeld,
+    "--set", assign(kRonchiLines, "10.5"), "--set", assign(kKnifeOffset, "-0.25"),
+    "--set", assign(kFringeDefocus, "1.5"), "--set", assign(kFringesPerWave, "2"), "--check", kLive,
 };
 
 TEST_F(Settings, SavedAndOpenedAgainEveryControlIsAsItWas)
@@ -115,6 +117,7 @@ TEST_F(Settings, SavedAndOpenedAgainEveryControlIsAsItWas)
     EXPECT_NE(controls[kTurbulenceAmount].toDouble(), 0.2);
     EXPECT_EQ(controls[kFocalRatio].toDouble(), 8.5);
     EXPECT_EQ(controls[kCurveChoice].toInt(), 3);
+    EXPECT_EQ(controls[kKnifeOffset].toDouble(), -0.25);
     EXPECT_FALSE(controls.contains(kSlider));      // where the player stands
     EXPECT_FALSE(controls.contains(kCompareBox));  // asks for a file
     EXPECT_FALSE(controls.contains(kCalculate));
