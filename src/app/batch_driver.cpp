@@ -1,7 +1,9 @@
 #include "app/batch_driver.h"
 
+#include "app/command_line.h"
 #include "app/control_names.h"
 #include "app/main_window.h"
+#include "app/settings_menu.h"
 #include "app/simulation_model.h"
 #include "imaging/file_output.h"
 #include "imaging/pixel_buffer.h"
@@ -110,7 +112,7 @@ base::Status checkOutput(const QString& path)
 const QStringList kActions = {"--set",          "--check",         "--uncheck",    "--select",
                               "--click",        "--answer",        "--file",       "--filter",
                               "--save-picture", "--dump-controls", "--dump-state", "--dump-grid",
-                              "--wait",         "--type"};
+                              "--wait",         "--type",          "--load-settings", "--save-settings"};
 
 // Whether an action waits for the calculations started before it.
 bool waitsForRuns(const BatchAction& action)
@@ -129,29 +131,7 @@ BatchDriver::BatchDriver(MainWindow& form, ui::ScriptedDialogService& dialogs)
 
 QString BatchDriver::usage()
 {
-    return QStringLiteral(
-        "usage: quintalis-batch ACTION...\n"
-        "Creates the Quintalis window offscreen and runs the actions in order:\n"
-        "  --set NAME=VALUE        type VALUE into a numeric editor (then leave it), or move a slider\n"
-        "  --type NAME=TEXT        type TEXT into an editor key by key, as a user would, and leave it\n"
-        "  --check NAME            tick a check box or choose a radio button\n"
-        "  --uncheck NAME          untick a check box\n"
-        "  --select NAME=INDEX     choose item INDEX of a drop-down list, or page INDEX of Tabs\n"
-        "  --click NAME            click a button, picture or panel\n"
-        "  --answer OK|Cancel|Yes|No   answer to the next message box\n"
-        "  --file PATH             file the next file dialog returns\n"
-        "  --filter N              file type (1-based) the next file dialog returns\n"
-        "  --save-picture NAME=PATH    a picture box, StarBuffer or DoubleStarBuffer as PNG\n"
-        "  --dump-controls PATH    JSON of every named control\n"
-        "  --dump-state PATH       JSON of the engine scalars and flags, status panels,\n"
-        "                          labels, plot series, message boxes shown and the\n"
-        "                          animation player\n"
-        "  --dump-grid NAME=PATH   data area of a grid as a 512 x 512 float64 .npy file\n"
-        "                          (ColourGrid: 512 x 512 x 3, red, green, blue)\n"
-        "  --wait MS               let the window run for MS milliseconds\n"
-        "The whole command line is checked before the first action runs. Every action\n"
-        "waits for the calculations started before it to end, except --wait and\n"
-        "--click RunCancel, which stops the one going.\n");
+    return BatchHelp();
 }
 
 base::Result<std::vector<BatchAction>> BatchDriver::check(const QStringList& arguments) const
@@ -227,6 +207,13 @@ base::Status BatchDriver::checkAction(const BatchAction& action) const
     } else if (a == QLatin1String("--click")) {
         if (const base::Result<QWidget*> w = control(action.argument); !w)
             return base::Fail(w.error());
+        if (action.argument == QLatin1String(names::kFileButton))
+            return failure(QStringLiteral("%1 opens a menu; use --load-settings or --save-settings").arg(action.argument));
+    } else if (a == QLatin1String("--load-settings")) {
+        if (action.argument.isEmpty())
+            return failure(QStringLiteral("--load-settings needs a file name"));
+    } else if (a == QLatin1String("--save-settings")) {
+        return checkOutput(action.argument);
     } else if (a == QLatin1String("--answer")) {
         if (!parseButton(action.argument))
             return failure(QStringLiteral("--answer takes OK, Cancel, Yes or No, got \"%1\"").arg(action.argument));
@@ -262,17 +249,50 @@ base::Status BatchDriver::checkAction(const BatchAction& action) const
 base::Status BatchDriver::run(const QStringList& arguments)
 {
     const base::Result<std::vector<BatchAction>> actions = check(arguments);
+    m_failures.clear();
     if (!actions)
         return base::Fail(actions.error());
+    m_messagesSeen = m_dialogs.shown().size();
+    m_unansweredSeen = m_dialogs.unansweredFileDialogs();
+    // What the dialogs take between the start of one action and the start of
+    // the next belongs to the first: the action itself and the runs it set
+    // going.
+    const BatchAction* current = nullptr;
+    int number = 0;
     for (const BatchAction& action : *actions) {
         if (waitsForRuns(action))
             m_form.waitForRuns();
+        if (current)
+            collectFailures(*current, number);
+        current = &action;
+        ++number;
         if (base::Status done = runAction(action); !done)
-            return done;
+            m_failures << QStringLiteral("%1 %2 (action %3): %4")
+                              .arg(action.name, action.argument)
+                              .arg(number)
+                              .arg(QString::fromStdString(done.error()));
         QCoreApplication::processEvents();
     }
     m_form.waitForRuns();
-    return base::Done();
+    if (current)
+        collectFailures(*current, number);
+    if (m_failures.isEmpty())
+        return base::Done();
+    return failure(m_failures.size() == 1 ? m_failures.front()
+                                          : QStringLiteral("%1 actions went wrong").arg(m_failures.size()));
+}
+
+void BatchDriver::collectFailures(const BatchAction& action, int number)
+{
+    const QString which = QStringLiteral("%1 %2 (action %3): ").arg(action.name, action.argument).arg(number);
+    const auto& shown = m_dialogs.shown();
+    for (std::size_t n = m_messagesSeen; n < shown.size(); ++n)
+        if (shown[n].kind == ui::MessageKind::Error || shown[n].refusal)
+            m_failures << which + shown[n].text;
+    m_messagesSeen = shown.size();
+    for (int n = m_unansweredSeen; n < m_dialogs.unansweredFileDialogs(); ++n)
+        m_failures << which + QStringLiteral("a file dialog came up and no --file was given for it");
+    m_unansweredSeen = m_dialogs.unansweredFileDialogs();
 }
 
 base::Status BatchDriver::runAction(const BatchAction& action)
@@ -297,7 +317,8 @@ base::Status BatchDriver::runAction(const BatchAction& action)
     } else if (a == QLatin1String("--answer")) {
         m_dialogs.queueAnswer(*parseButton(action.argument));
     } else if (a == QLatin1String("--file")) {
-        m_dialogs.queueFile({action.argument, m_pendingFilter > 0 ? m_pendingFilter : 1});
+        // Without --filter the dialog's own choice stands.
+        m_dialogs.queueFile({action.argument, m_pendingFilter});
         m_pendingFilter = 0;
     } else if (a == QLatin1String("--filter")) {
         const int n = *parseInteger(action.argument);
@@ -313,6 +334,15 @@ base::Status BatchDriver::runAction(const BatchAction& action)
     } else if (a == QLatin1String("--dump-grid")) {
         const Assignment dump = *splitAssignment(action);
         return dumpGrid(dump.name, dump.value);
+    } else if (a == QLatin1String("--load-settings")) {
+        const base::Result<QStringList> notes = m_form.settingsMenu().load(action.argument);
+        if (!notes)
+            return base::Fail(notes.error());
+        // Values left out or adjusted: the file did not load as it stands.
+        if (!notes->isEmpty())
+            return failure(notes->join(QStringLiteral("; ")));
+    } else if (a == QLatin1String("--save-settings")) {
+        return m_form.settingsMenu().save(action.argument);
     } else if (a == QLatin1String("--wait")) {
         QEventLoop loop;
         QTimer::singleShot(*parseInteger(action.argument), &loop, &QEventLoop::quit);

@@ -38,10 +38,17 @@ public:
     base::Result<std::vector<BatchAction>> check(const QStringList& arguments) const;
 
     //! Checks `arguments` (the program name excluded), then runs every action.
-    //! Fails when the line is refused (nothing has run then) or when an action
-    //! fails on the way (a disabled button, a write error; the actions before
-    //! it have run).
+    //! Fails when the line is refused (nothing has run then, failures() is
+    //! empty) or when any action did not do what it was asked: it failed on
+    //! its own (a disabled button, a write error), or an error message, a
+    //! refusal (see ui::DialogService::showRefusal) or a file dialog without
+    //! a --file came up while it or the runs it started went on. Every action
+    //! runs either way; failures() says which went wrong.
     base::Status run(const QStringList& arguments);
+
+    //! One line for each thing that went wrong in the last run(), naming the
+    //! action ("--click SpeedButton2 (action 3): Focus-value is Zero").
+    const QStringList& failures() const { return m_failures; }
 
     //! The usage text.
     static QString usage();
@@ -60,10 +67,16 @@ private:
     base::Status dumpControls(const QString& path) const;
     base::Status dumpState(const QString& path) const;
     base::Status dumpGrid(const QString& name, const QString& path) const;
+    //! Adds to failures() what the dialogs took since the last look, for the
+    //! action `number` (from 1).
+    void collectFailures(const BatchAction& action, int number);
 
     MainWindow& m_form;
     ui::ScriptedDialogService& m_dialogs;
     int m_pendingFilter = 0;
+    QStringList m_failures;
+    std::size_t m_messagesSeen = 0;
+    int m_unansweredSeen = 0;
 };
 
 //! The names `--dump-grid` knows: the eleven grids and ColourGrid.

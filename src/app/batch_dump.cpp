@@ -33,6 +33,7 @@
 #include <qcustomplot.h>
 
 #include <cmath>
+#include <memory>
 #include <string_view>
 
 namespace app {
@@ -107,17 +108,18 @@ base::Status writeJson(const QString& path, const QJsonObject& root)
 const char* const kGridNames[] = {"ZeroGrid", "WavefrontGrid", "FieldReal",  "FieldImag", "OtfReal",   "OtfImag",
                                   "TurbulenceGrid", "RoughnessGrid", "StarGrid", "IntraGrid", "KernelGrid"};
 
-// Grids and colour sums that nothing has made yet.
+// Grids and colour sums that nothing has made yet; made when first asked for
+// (constant ones would put megabytes of zeros into the program file).
 const optics::Grid& zeroGrid()
 {
-    static const optics::Grid zero{};
-    return zero;
+    static const std::unique_ptr<const optics::Grid> zero = std::make_unique<optics::Grid>();
+    return *zero;
 }
 
 const optics::ColourCells& zeroColours()
 {
-    static const optics::ColourCells zero{};
-    return zero;
+    static const std::unique_ptr<const optics::ColourCells> zero = std::make_unique<optics::ColourCells>();
+    return *zero;
 }
 
 const optics::Grid& gridOf(const optics::StarImagePtr& image)

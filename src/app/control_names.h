@@ -16,6 +16,7 @@ inline constexpr char kStatusPanel0[] = "StatusPanel0";
 inline constexpr char kStatusPanel1[] = "StatusPanel1";
 inline constexpr char kRunProgress[] = "RunProgress";
 inline constexpr char kRunCancel[] = "RunCancel";
+inline constexpr char kFileButton[] = "FileButton";
 // Clears a notice in status panel 1 a few seconds after it came.
 inline constexpr char kNoticeTimer[] = "NoticeTimer";
 
@@ -149,6 +150,7 @@ inline constexpr char kEnergyHeld[] = "EEHeld";
 inline constexpr char kNowLegend[] = "NowLegend";
 inline constexpr char kHeldLegend[] = "HeldLegend";
 inline constexpr char kPsfMtfHelp[] = "PsfMtfHelp";
+inline constexpr char kSaveCurves[] = "SaveCurves";
 
 // Turbulence.
 inline constexpr char kTurbulencePage[] = "Turbulence";

@@ -17,7 +17,11 @@
 #include "app/pages/wavefront_page.h"
 #include "app/parameter_column.h"
 #include "app/picture_files.h"
+#include "app/picture_settings.h"
 #include "app/resource_paths.h"
+#include "app/science_exports.h"
+#include "app/settings_file.h"
+#include "app/settings_menu.h"
 #include "app/simulation_model.h"
 #include "imaging/pixel_buffer.h"
 #include "ui/dialog_service.h"
@@ -85,6 +89,7 @@ MainWindow::MainWindow(ui::DialogService& dialogs, WindowOptions options, QWidge
     buildLayout();
     connectPages();
     connectKeys();
+    connectSettings();
     startUp();
     if (m_options.scalable) {
         // Everything as built is scale 1.
@@ -207,6 +212,8 @@ void MainWindow::connectPages()
                                      request.measured = m_measured->measured();
                                      // The encircled energy goes with the PSF and MTF curves.
                                      request.figures = request.transferFunction;
+                                     if (m_pictureSettings)
+                                         m_pictureSettings->calculationStarted();
                                      return request;
                                  },
                                  [this] { return m_parameters->diameterText(); }, this});
@@ -525,6 +532,7 @@ void MainWindow::saveCurrentPage()
     case AnimationIndex: m_animation->saveAnimation(); break;
     case WavefrontIndex: m_wavefront->savePicture(); break;
     case ChromaticIndex: m_chromatic->savePicture(); break;
+    case PsfMtfIndex: m_files->saveCurves(m_psfMtf, m_psfMtf->curves(), m_psfMtf->figures().get()); break;
     case TestsIndex: m_tests->savePicture(); break;
     default: break;
     }
@@ -610,6 +618,43 @@ void MainWindow::connectKeys()
                 button->click();
         });
     }
+}
+
+void MainWindow::connectSettings()
+{
+    // The frame position and the comparison picture's list (which asks for
+    // a file) are no settings; the Measured page keeps its own, with its
+    // wavefront by value.
+    m_settings = std::make_unique<WindowSettings>(*this, QStringList{QLatin1String(names::kSlider),
+                                                                     QLatin1String(names::kCompareBox),
+                                                                     QLatin1String(names::kMeasuredPage)});
+    m_settings->addPart({QStringLiteral("measuredWavefront"), [this] { return m_measured->keptState(); },
+                         [this](const QJsonValue& kept) { return m_measured->restoreState(kept); }});
+    m_settingsMenu = new SettingsMenu(*this, m_client, *m_settings, m_dialogs, m_options.rememberSettings);
+    m_pictureSettings = new PictureSettings(*this, *m_settings, [this] { return m_calculations->running(); });
+    m_files->setPictureSettings([this](const ui::PictureBox& box) { return m_pictureSettings->of(box); });
+
+    // The data behind three pictures can be saved as FITS, the curves as CSV.
+    using Images = std::optional<std::vector<imaging::FitsImage>>;
+    m_files->offerFits(*m_startest->starImage(), [this](const QJsonObject& settings) -> Images {
+        if (const optics::StarImagePtr star = m_model->starImage())
+            return StarFits(*star, settings);
+        return std::nullopt;
+    });
+    m_files->offerFits(*m_intraExtra->picture(), [this](const QJsonObject& settings) -> Images {
+        const IntraExtraPage::FocalPair& pair = m_intraExtra->focalPair();
+        if (!pair.intra || !pair.extra)
+            return std::nullopt;
+        return IntraExtraFits(*pair.intra, pair.intraFocus, *pair.extra, pair.extraFocus, settings);
+    });
+    m_files->offerFits(*m_planet->aberratedPicture(), [this](const QJsonObject& settings) -> Images {
+        const sim::Composite& colour = m_planet->colourResult();
+        if (!m_planet->greyResult() && !colour.cells)
+            return std::nullopt;
+        return PlanetFits(m_planet->greyResult().get(), colour.cells.get(), colour.scale, settings);
+    });
+    connect(m_psfMtf, &PsfMtfPage::saveCurvesClicked, this,
+            [this] { m_files->saveCurves(m_psfMtf, m_psfMtf->curves(), m_psfMtf->figures().get()); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

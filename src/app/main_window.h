@@ -33,13 +33,16 @@ class IntraExtraPage;
 class MeasuredPage;
 class ParameterColumn;
 class PictureFiles;
+class PictureSettings;
 class PlanetPage;
 class PsfMtfPage;
+class SettingsMenu;
 class SimulationModel;
 class StartestPage;
 class TestsPage;
 class TurbulencePage;
 class WavefrontPage;
+class WindowSettings;
 
 //! How the window runs its calculations.
 struct WindowOptions {
@@ -107,6 +110,13 @@ public:
     //! The scale the layout is drawn at (1 unless the window is scalable).
     double layoutScale() const;
 
+    //! The values of the controls, kept in settings files.
+    WindowSettings& settings() { return *m_settings; }
+    //! Opening and saving settings files (the File button).
+    SettingsMenu& settingsMenu() { return *m_settingsMenu; }
+    //! Which settings made each picture.
+    const PictureSettings& pictureSettings() const { return *m_pictureSettings; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -136,6 +146,8 @@ private:
     //! runs the page, and every button answers to Alt and a letter of its
     //! caption, said in its hint.
     void connectKeys();
+    //! Settings files, and the settings each picture is saved with.
+    void connectSettings();
     //! The scale of a scalable window: the one kept from last time, or whole
     //! or half steps up to about two thirds of the screen's height.
     double startScale() const;
@@ -148,6 +160,9 @@ private:
     std::unique_ptr<SimulationModel> m_model;
     std::unique_ptr<Calculations> m_calculations;
     std::unique_ptr<PictureFiles> m_files;
+    std::unique_ptr<WindowSettings> m_settings;
+    SettingsMenu* m_settingsMenu = nullptr;
+    PictureSettings* m_pictureSettings = nullptr;
 
     QTabWidget* m_tabs = nullptr;
     ParameterColumn* m_parameters = nullptr;

@@ -140,12 +140,14 @@ private:
 }  // namespace
 
 std::optional<FileChoice> QtDialogService::saveFile(QWidget* parent, const QString& title, const QStringList& filters,
-                                                    const QString& defaultSuffix)
+                                                    const QString& defaultSuffix, int selectedFilter)
 {
     SaveDialog dialog(parent, title, defaultSuffix);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(filters);
+    if (selectedFilter >= 1 && selectedFilter <= filters.size())
+        dialog.selectNameFilter(filters[selectedFilter - 1]);
     dialog.setDefaultSuffix(defaultSuffix);
     if (!m_folder.isEmpty())
         dialog.setDirectory(m_folder);
@@ -167,26 +169,36 @@ MessageButton ScriptedDialogService::showMessage(QWidget*, MessageKind kind, con
     return answer;
 }
 
-std::optional<FileChoice> ScriptedDialogService::nextFile()
+void ScriptedDialogService::showRefusal(QWidget* parent, MessageKind kind, const QString& text)
 {
-    if (m_files.empty())
+    showMessage(parent, kind, text, {MessageButton::Ok});
+    m_shown.back().refusal = true;
+}
+
+std::optional<FileChoice> ScriptedDialogService::nextFile(int offered)
+{
+    if (m_files.empty()) {
+        ++m_unansweredFiles;
         return std::nullopt;
+    }
     FileChoice c = m_files.front();
     m_files.pop_front();
+    if (c.filterIndex == 0)
+        c.filterIndex = offered;
     return c;
 }
 
 std::optional<FileChoice> ScriptedDialogService::openFile(QWidget*, const QString& title, const QStringList& filters)
 {
-    m_fileDialogs.push_back({title, filters, {}});
-    return nextFile();
+    m_fileDialogs.push_back({title, filters, {}, 1});
+    return nextFile(1);
 }
 
 std::optional<FileChoice> ScriptedDialogService::saveFile(QWidget*, const QString& title, const QStringList& filters,
-                                                          const QString& defaultSuffix)
+                                                          const QString& defaultSuffix, int selectedFilter)
 {
-    m_fileDialogs.push_back({title, filters, defaultSuffix});
-    return nextFile();
+    m_fileDialogs.push_back({title, filters, defaultSuffix, selectedFilter});
+    return nextFile(selectedFilter);
 }
 
 }  // namespace ui

@@ -19,7 +19,8 @@ QString toString(MessageKind kind);
 QString toString(MessageButton button);
 
 //! A file chosen in a file dialog, with the index (1-based) of the filter the
-//! user picked.
+//! user picked. A scripted choice with index 0 takes the filter the dialog
+//! offered.
 struct FileChoice {
     QString path;
     int filterIndex = 1;
@@ -37,11 +38,19 @@ public:
     //! Open and save dialogs; nothing when the user cancels. `filters` are
     //! "Description (*.ext *.ext2)". A name typed without an extension in the
     //! save dialog gets the first extension of the file type picked, or
-    //! `defaultSuffix` ("jpg", no dot) when that type has none.
+    //! `defaultSuffix` ("jpg", no dot) when that type has none. The save
+    //! dialog offers the file type `selectedFilter` (from 1) first.
     virtual std::optional<FileChoice> openFile(QWidget* parent, const QString& title,
                                                const QStringList& filters) = 0;
     virtual std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
-                                               const QString& defaultSuffix = {}) = 0;
+                                               const QString& defaultSuffix = {}, int selectedFilter = 1) = 0;
+    //! A message with an OK button saying that what the user asked for was
+    //! not done (a run refused, nothing to save). Shown like any other;
+    //! scripts count it, like an error message, as an action that failed.
+    virtual void showRefusal(QWidget* parent, MessageKind kind, const QString& text)
+    {
+        showMessage(parent, kind, text, {MessageButton::Ok});
+    }
 };
 
 //! The real dialogs of the toolkit. File dialogs open in the folder used
@@ -53,7 +62,7 @@ public:
                               const QList<MessageButton>& buttons) override;
     std::optional<FileChoice> openFile(QWidget* parent, const QString& title, const QStringList& filters) override;
     std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
-                                       const QString& defaultSuffix = {}) override;
+                                       const QString& defaultSuffix = {}, int selectedFilter = 1) override;
 
 private:
     void remember(const QString& path);
@@ -72,6 +81,7 @@ public:
         QString title;
         QStringList filters;
         QString defaultSuffix;
+        int selectedFilter = 1;
     };
 
     struct Shown {
@@ -79,6 +89,7 @@ public:
         QString text;
         QList<MessageButton> buttons;
         MessageButton answer;
+        bool refusal = false;  //!< shown by showRefusal
     };
 
     void queueAnswer(MessageButton answer) { m_answers.push_back(answer); }
@@ -94,21 +105,25 @@ public:
     const std::vector<Shown>& shown() const { return m_shown; }
     //! Every file dialog asked for, open and save.
     const std::vector<FileDialog>& fileDialogs() const { return m_fileDialogs; }
+    //! How many file dialogs found no scripted file (and were cancelled).
+    int unansweredFileDialogs() const { return m_unansweredFiles; }
     void clearShown() { m_shown.clear(); }
 
     MessageButton showMessage(QWidget* parent, MessageKind kind, const QString& text,
                               const QList<MessageButton>& buttons) override;
     std::optional<FileChoice> openFile(QWidget* parent, const QString& title, const QStringList& filters) override;
     std::optional<FileChoice> saveFile(QWidget* parent, const QString& title, const QStringList& filters,
-                                       const QString& defaultSuffix = {}) override;
+                                       const QString& defaultSuffix = {}, int selectedFilter = 1) override;
+    void showRefusal(QWidget* parent, MessageKind kind, const QString& text) override;
 
 private:
-    std::optional<FileChoice> nextFile();
+    std::optional<FileChoice> nextFile(int offered);
 
     std::deque<MessageButton> m_answers;
     std::deque<FileChoice> m_files;
     std::vector<Shown> m_shown;
     std::vector<FileDialog> m_fileDialogs;
+    int m_unansweredFiles = 0;
 };
 
 }  // namespace ui

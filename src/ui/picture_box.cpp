@@ -23,6 +23,7 @@ void PictureBox::setPicture(const QImage& picture)
     m_picture = picture.convertToFormat(QImage::Format_RGB32);
     m_drawn = true;
     update();
+    emit pictureChanged();
 }
 
 void PictureBox::clear()
@@ -31,6 +32,7 @@ void PictureBox::clear()
     m_picture.fill(Qt::black);
     m_drawn = false;
     update();
+    emit pictureChanged();
 }
 
 void PictureBox::setCentred(bool centred)
@@ -78,6 +80,7 @@ void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top,
     }
     m_drawn = true;
     update();
+    emit pictureChanged();
 }
 
 void PictureBox::copyFrom(const imaging::PixelBuffer& buffer)
@@ -99,6 +102,7 @@ void PictureBox::copyFrom(const QImage& picture, const QRect& source, const QPoi
     }
     m_drawn = true;
     update();
+    emit pictureChanged();
 }
 
 void PictureBox::setPixel(int x, int y, QRgb colour)

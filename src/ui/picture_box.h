@@ -49,6 +49,9 @@ public:
 
 signals:
     void clicked();
+    //! The picture was replaced, cleared, or copied into (not for single
+    //! pixels).
+    void pictureChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

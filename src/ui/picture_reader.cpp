@@ -302,7 +302,8 @@ base::Result<QImage> DecodePicture(const QByteArray& bytes, const std::string& n
     }
     if (!QImageReader::supportedImageFormats().contains(qtFormat(format)))
         return refused(imaging::CannotRead(
-            name, "reading TIFF pictures needs the Qt image format plugins, which are not installed"));
+            name, "reading TIFF pictures needs the Qt image format plugins, which are not installed "
+                  "(Debian package qt6-image-formats-plugins)"));
     const bool partsFit = format == PictureFormat::Png ? pngChunksFit(bytes) : tiffPartsFit(bytes);
     if (!partsFit)
         return refused(imaging::CannotRead(name, "the file is damaged (a part of it claims more bytes than "

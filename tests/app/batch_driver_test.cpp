@@ -93,6 +93,42 @@ TEST_F(Batch, BadCommandLinesAreRefusedBeforeAnythingRuns)
     }
 }
 
+// A line that runs goes on to its end, but every action that did not do what
+// it was asked is named: errors, refusals, a dialog with no file for it, a
+// failed write. Questions and notes are no failures.
+TEST_F(Batch, ActionsThatWentWrongAreNamedAndTheRestStillRun)
+{
+    struct Case {
+        QStringList actions;
+        QStringList failures;
+    } cases[] = {
+        {{"--click", kCalculateIntraExtra}, {"--click SpeedButton2 (action 1): Focus-value is Zero"}},
+        {{"--click", kCalculate, "--click", kConvoluteGrey},  // no mars.jpg here
+         {"--click Convolute (action 2): cannot read mars.jpg: it does not exist"}},
+        {{"--click", kSaveStar, "--click", kSaveAnimation},
+         {"--click SpeedButton1 (action 1): Nothing to save yet",
+          "--click BitBtn5 (action 2): Nothing to save yet: press Animate to make an animation first."}},
+        {{"--click", kCalculate, "--click", kSaveStar},
+         {"--click SpeedButton1 (action 2): a file dialog came up and no --file was given for it"}},
+        {{"--dump-state", "/dev/full"},
+         {"--dump-state /dev/full (action 1): cannot write /dev/full: no space left on the device"}},
+        {{"--set", assign(kFocus, "1"), "--click", kCalculateIntraExtra}, {}},
+        {{"--answer", "Cancel", "--click", kResetAberrations, "--file", path("big.png"), "--click", kLoadPlanet}, {}},
+    };
+    writeDisc("big.png", {600, 300}, Qt::white);  // a note that only its middle is used
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.actions.join(' ').toStdString());
+        createWindow();
+        driver = std::make_unique<app::BatchDriver>(*window, dialogs);
+        const QString after = path("after.json");
+        QFile::remove(after);
+        const base::Status done = driver->run(c.actions + QStringList{"--dump-state", after});
+        EXPECT_EQ(bool(done), c.failures.isEmpty());
+        EXPECT_EQ(driver->failures(), c.failures);
+        EXPECT_TRUE(QFile::exists(after));
+    }
+}
+
 // A click on the About picture or on the credits reveals the special settings.
 TEST_F(Batch, SetTypesIntoEditorsMovesSlidersAndClicksPictures)
 {

@@ -79,6 +79,24 @@ TEST_F(Window, ThePlanetPictureFoundAtStartUpGivesItsWidthInArcseconds)
     }
 }
 
+// A program started from a menu has some other working folder: the runs read
+// the picture where start-up found it, not a mars.jpg of whatever folder is
+// current by then.
+TEST_F(Window, PlanetRunsReadThePictureWhereStartUpFoundIt)
+{
+    ASSERT_TRUE(imaging::WriteJpeg(testing_support::Filled(120, 80, {200, 150, 90}), path("mars.jpg").toStdString()));
+    createWindow();
+    ASSERT_TRUE(startMessages.empty());
+    EXPECT_EQ(find<app::PlanetPage>(kPlanetPage)->planetFileName(), QFileInfo(path("mars.jpg")).absoluteFilePath());
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
+    ASSERT_TRUE(imaging::WriteJpeg(testing_support::Filled(60, 60, {0, 0, 0}), "mars.jpg"));
+    click(kConvoluteGrey);
+    EXPECT_EQ(messages(), QStringList());
+    EXPECT_EQ(find<app::PlanetPage>(kPlanetPage)->planetBitmap().size(), QSize(120, 80));
+    EXPECT_GT(qGray(picture(kPlanetAberrated).pixel(128, 128)), 100);
+}
+
 TEST_F(Window, TheHintOfTheControlUnderTheMouseShowsInTheStatusBar)
 {
     struct Row {

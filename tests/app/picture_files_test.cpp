@@ -80,9 +80,11 @@ TEST_F(PictureFiles, EverySaveWritesWhatItsNameSays)
     QStringList files = QDir(workDir.path()).entryList({"star*", "wave*"}, QDir::Files);
     files.sort();
     EXPECT_EQ(files, (QStringList{"star.JPEG", "star.bmp", "star.v2.png", "wave.bmp"}));
-    const auto& wavefront = dialogs.fileDialogs()[4];
+    // The planet's open dialog first, then the four star saves.
+    const auto& wavefront = dialogs.fileDialogs()[5];
     EXPECT_EQ(wavefront.filters, (QStringList{"Jpeg-Bitmap (*.jpg *.jpeg)", "BMP-Bitmap (*.bmp)", "PNG-Bitmap (*.png)"}));
-    EXPECT_EQ(wavefront.defaultSuffix, "jpg");
+    EXPECT_EQ(wavefront.defaultSuffix, "png");  // new saves are lossless
+    EXPECT_EQ(wavefront.selectedFilter, 3);
 }
 
 TEST_F(PictureFiles, FailedSavesSayWhyAndLeaveFilesAlone)

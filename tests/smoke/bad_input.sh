@@ -152,15 +152,17 @@ PY
     fail pipe "exit $code: $errors"
   fi
 
+  # A write that fails is named; the line still runs to its end, exit 2.
   run "$folder" --dump-state /dev/full
-  if [ "$code" -eq 1 ] && [[ "$errors" == *"/dev/full: no space left on the device"* ]] && [ -c /dev/full ]; then
+  if [ "$code" -eq 2 ] && [[ "$errors" == *"/dev/full: no space left on the device"* ]] && [ -c /dev/full ]; then
     pass dev-full
   else
     fail dev-full "exit $code: $errors"
   fi
 
-  run "$folder" --dump-grid StarGrid=/dev/full --save-picture StarImage=/dev/full
-  if [ "$code" -eq 1 ] && [[ "$errors" == *"cannot write /dev/full"* ]] && [ -c /dev/full ]; then
+  run "$folder" --dump-grid StarGrid=/dev/full --save-picture StarImage=/dev/full --dump-state after.json
+  if [ "$code" -eq 2 ] && [ "$(grep -c "cannot write /dev/full" <<<"$errors")" -eq 2 ] && [ -c /dev/full ] \
+    && [ -s "$folder/after.json" ]; then
     pass dev-full-grid
   else
     fail dev-full-grid "exit $code: $errors"
@@ -174,8 +176,9 @@ PY
   fi
 
   mkfifo "$folder/lonely.png"
+  # The line ran, and its write failed: status 2.
   run "$folder" --save-picture StarImage=lonely.png
-  if [ "$code" -eq 1 ] && [[ "$errors" == *"lonely.png: nothing is reading the pipe"* ]] \
+  if [ "$code" -eq 2 ] && [[ "$errors" == *"lonely.png: nothing is reading the pipe"* ]] \
       && [ -p "$folder/lonely.png" ]; then
     pass pipe-nobody-reads
   else
@@ -228,7 +231,9 @@ PY
       chown "$2:$2" "$shared/$1.jpg"
       chmod "$3" "$shared/$1.jpg"
       save_star "$shared" "$1.jpg" "$nobody"
-      if [ "$code" -eq 0 ] && [[ "$said" == *"$1.jpg: it is read-only"* ]] && [ "$(cat "$shared/$1.jpg")" = old ] \
+      # The window says why; the batch names the Save on stderr and ends with 2.
+      if [ "$code" -eq 2 ] && [[ "$said" == *"$1.jpg: it is read-only"* ]] && [[ "$errors" == *"(action 3)"* ]] \
+          && [ "$(cat "$shared/$1.jpg")" = old ] \
           && [ "$(stat -c '%u %a' "$shared/$1.jpg")" = "$2 $3" ]; then
         pass "save-refused-as-ordinary-user: $1"
       else

@@ -88,8 +88,7 @@ void IntraExtraPage::calculateFocalSeries()
 {
     const optics::StarRequest controls = m_calculations.request();
     if (controls.pupil.focus == 0.0) {
-        m_dialogs.showMessage(window(), ui::MessageKind::Information, QStringLiteral("Focus-value is Zero"),
-                              {ui::MessageButton::Ok});
+        m_dialogs.showRefusal(window(), ui::MessageKind::Information, QStringLiteral("Focus-value is Zero"));
         return;
     }
     const sim::IntraExtraPlan plan = sim::PlanIntraExtra(
@@ -125,7 +124,8 @@ void IntraExtraPage::calculateFocalSeries()
             }
             m_status.flush();
         },
-        [this, peaks] {
+        [this, peaks, intraFocus, extraFocus] {
+            m_pair = {peaks->first, peaks->second, intraFocus, extraFocus};
             balance(*peaks->first, *peaks->second);
             m_status.showProgress(QString());
         });

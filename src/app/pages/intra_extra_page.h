@@ -37,11 +37,23 @@ public:
     //! at minus and plus the defocus of FocusSpin, assembled side by side in
     //! `IntraExtraImage`. The editors keep what they hold.
     void calculateFocalSeries();
-    //! "Save": the assembled picture as JPEG or BMP.
+    //! "Save": the assembled picture as PNG, JPEG or BMP, or the pair as FITS.
     void savePicture();
     //! The defocus of each side under its picture with its focuser travel at
     //! the focal ratio of the moment: "-3 (−0.48 mm)".
     void showFocusLabels();
+
+    //! The out-of-focus images of the last run, each with its defocus in
+    //! waves (none before the first run).
+    struct FocalPair {
+        optics::StarImagePtr intra;
+        optics::StarImagePtr extra;
+        double intraFocus = 0.0;
+        double extraFocus = 0.0;
+    };
+    const FocalPair& focalPair() const { return m_pair; }
+    //! The assembled picture (`IntraExtraImage`).
+    ui::PictureBox* picture() const { return m_picture; }
 
 private:
     //! Copies the square (left, top, size) of the star picture to (x, y) of
@@ -62,6 +74,7 @@ private:
     QLabel* m_extraLabel;
     QPushButton* m_calculate;
     QPushButton* m_save;
+    FocalPair m_pair;
     // The defocus of the images shown, once there are any.
     std::optional<double> m_intraFocus;
     std::optional<double> m_extraFocus;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "base/result.h"
 #include "measured/measured_compose.h"
 #include "optics/measured_wavefront.h"
 
+#include <QJsonValue>
 #include <QWidget>
 
 #include <array>
@@ -54,6 +56,14 @@ public:
     void loadFile();
     //! "Clear": every term 0, the map gone.
     void clear();
+
+    //! What a settings file keeps of the page: its controls, the terms as
+    //! the calculations use them, and the loaded file's list and map, by
+    //! value.
+    QJsonValue keptState() const;
+    //! Takes back what keptState() gave. A value that is damaged anywhere
+    //! changes nothing and says why.
+    base::Status restoreState(const QJsonValue& kept);
 
 signals:
     //! What calculations add has changed.

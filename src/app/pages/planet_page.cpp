@@ -14,6 +14,7 @@
 #include "ui/picture_reader.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -88,7 +89,9 @@ base::Status PlanetPage::loadStartPicture(const QString& fileName, const QString
     base::Status loaded;
     if (!path.isEmpty())
         loaded = readWorkingPicture(path);
-    m_fileName = fileName;
+    // Every later run reads the picture where it was found, whatever the
+    // working folder is by then; a missing one keeps its plain name.
+    m_fileName = path.isEmpty() ? fileName : QFileInfo(path).absoluteFilePath();
     showSize();
     return loaded;
 }
@@ -228,7 +231,11 @@ void PlanetPage::convolveGrey()
     m_status.flush();
     startPasses(
         {request}, {sim::PlanetPlane::Grey},
-        [this](int, sim::PlanetPass&& pass) { m_model.showStar(Place::Planet, pass.planet); },
+        [this](int, sim::PlanetPass&& pass) {
+            m_greyResult = pass.planet;
+            m_colourResult = {};
+            m_model.showStar(Place::Planet, pass.planet);
+        },
         [this] { reportCrop(); });
 }
 
@@ -261,7 +268,9 @@ bool PlanetPage::convolveInColour()
             m_status.flush();
         },
         [this, sum] {
-            m_model.showComposite(Place::Planet, sum->finish());
+            m_colourResult = sum->finish();
+            m_greyResult.reset();
+            m_model.showComposite(Place::Planet, m_colourResult);
             showComparison();
             reportCrop();
         });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "optics/star_calculator.h"
+#include "simulations/chromatic.h"
 #include "simulations/planet.h"
 
 #include <QByteArray>
@@ -50,13 +51,18 @@ public:
 
     //! Start-up: the default planet picture `fileName`, found at `path`
     //! (empty when it was not found), is shown with its width in arcseconds
-    //! and becomes the working picture. When it cannot be read the picture
-    //! stays empty and the width reads 0.
+    //! and becomes the working picture; later runs read it from where it was
+    //! found, as an absolute path. When it cannot be read the picture stays
+    //! empty and the width reads 0.
     base::Status loadStartPicture(const QString& fileName, const QString& path);
 
     //! The working picture in 24 bits, and the file it comes from.
     const QImage& planetBitmap() const { return m_bitmap; }
     const QString& planetFileName() const { return m_fileName; }
+    //! What the last run showed: the grey planet, or the colour planet's sums
+    //! and scale (none before the first run).
+    optics::StarImagePtr greyResult() const { return m_greyResult; }
+    const sim::Composite& colourResult() const { return m_colourResult; }
     //! The comparison picture's file; empty for none.
     const QString& compareFileName() const { return m_compareFileName; }
 
@@ -127,6 +133,8 @@ private:
     bool m_showingBitmap = false;  // the left picture is PlanetBitmap
     QString m_compareFileName;     // CompareFileName
     QSize m_pictureSize;           // of the picture loaded on the left
+    optics::StarImagePtr m_greyResult;  // the last grey result
+    sim::Composite m_colourResult;      // the last colour result
 };
 
 }  // namespace app

@@ -149,9 +149,13 @@ PsfMtfPage::PsfMtfPage(QWidget* parent)
                 true);
     connect(m_choice, &QComboBox::currentIndexChanged, this, &PsfMtfPage::showRightPlot);
 
+    m_save = makeButton(this, QLatin1String(names::kSaveCurves), QStringLiteral("Save"), QRect(500, 293, 52, 24));
+    ui::setHint(m_save, QStringLiteral("Save the curves|The PSF, MTF or encircled-energy curves as a CSV table"), true);
+    connect(m_save, &QPushButton::clicked, this, &PsfMtfPage::saveCurvesClicked);
+
     m_resolution = makeLabel(this, QStringLiteral("Max. resolution:"), 290, 298);
     m_resolution->setObjectName(QLatin1String(names::kResolution));
-    m_resolution->setFixedWidth(250);
+    m_resolution->setFixedWidth(205);
 }
 
 void PsfMtfPage::setResolution(int hundredths)
@@ -255,6 +259,7 @@ void PsfMtfPage::showComparison(const std::optional<SimulationModel::Calculated>
                                 const std::optional<SimulationModel::Held>& held)
 {
     // The encircled energy of the calculation whose curves are shown.
+    m_figures = now ? now->figures : nullptr;
     if (now && now->figures) {
         fill(m_energy, now->figures->energy);
         if (now->figures->perfect)

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -41,6 +42,11 @@ public:
     //! Fills the five series from the curves of a calculation; the PSF plot
     //! ends at their PSF scale, or at 1 with "Set Max=1".
     void fillPlots(const optics::PsfMtfCurves& curves);
+    //! The curves on show (none before the first calculation with them).
+    const std::optional<optics::PsfMtfCurves>& curves() const { return m_curves; }
+    //! The figures of the calculation whose curves are shown, with its
+    //! encircled energy (none before the first).
+    const std::shared_ptr<const optics::StarFigures>& figures() const { return m_figures; }
 
     //! The encircled energy of the calculation whose curves are shown (with
     //! the perfect telescope's), the legends naming the settings, and what
@@ -54,6 +60,8 @@ public:
     RightPlot rightPlot() const;
 
 signals:
+    //! "Save" (`SaveCurves`): the curves as a CSV table.
+    void saveCurvesClicked();
     //! "Hold" pressed (true) or released (false).
     void holdToggled(bool hold);
 
@@ -89,9 +97,11 @@ private:
     QLabel* m_heldLegend;
     QPushButton* m_hold;
     QComboBox* m_choice;
+    QPushButton* m_save;  // SaveCurves
 
     std::optional<optics::PsfMtfCurves> m_curves;      // as last filled
     std::optional<optics::PsfMtfCurves> m_heldCurves;  // of what is held
+    std::shared_ptr<const optics::StarFigures> m_figures;
     double m_heldPeak = 0.0;
     double m_focalRatio = 6.0;
 };
