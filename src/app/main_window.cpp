@@ -300,7 +300,8 @@ void MainWindow::connectPages()
     // The Tests page draws from the wavefront of the controls; its white
     // light is the Chromatic page's, its knife edge takes the display curve.
     m_tests->setWhiteLight([this](const optics::StarRequest& controls) { return m_chromatic->plan(controls); });
-    m_animation->setTestFrames([this](sim::MirrorTest test, double offsetMm) { return m_tests->requestAt(test, offsetMm); });
+    m_animation->setTestFrames(
+        [this](sim::MirrorTest test, double offsetMm) { return m_tests->requestAt(test, offsetMm); });
     connect(m_about, &AboutPage::displayCurveChanged, this,
             [this] { m_tests->setDisplayCurve(m_about->gamma(), m_about->slope()); });
     // Out of sight its pictures wait for the page to come on show.

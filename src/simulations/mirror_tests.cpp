@@ -362,7 +362,8 @@ base::Status DrawKnife(const MirrorTestRequest& request, optics::ScreenCache& sc
                                             star.measured.get()};
     // The pupil build clears every grid the knife reads first.
     optics::Workspace* const ws = &workspace;
-    const optics::PupilSummary summary = optics::BuildPupil(*ws, params, mask, pupilScreens, star.waveLength, progress);
+    const optics::PupilSummary summary =
+        optics::BuildPupil(*ws, params, mask, pupilScreens, star.waveLength, progress);
     optics::Transform2D(ws->fieldRe, ws->fieldIm, optics::TransformRunner{kernel});
 
     // The image plane in cells, zero frequency at [1][1]; light whose

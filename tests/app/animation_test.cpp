@@ -374,10 +374,10 @@ TEST_F(Animation, AKnifeRangeBeyondTheFieldIsRefusedAndChangesNothing)
         dialogs.clearShown();
         animate(12, c.low, c.high, 2.0);
         ASSERT_EQ(messages().size(), 1) << c.offset;
-        EXPECT_EQ(messages()[0].toStdString(), "A knife edge " + std::string(c.offset)
-                                                   + " mm from focus spreads the light beyond the picture's field at "
-                                                     "this aperture and focal ratio: the largest offset is 0.25 mm "
-                                                     "either side of focus.");
+        EXPECT_EQ(messages()[0].toStdString(),
+                  "A knife edge " + std::string(c.offset)
+                      + " mm from focus spreads the light beyond the picture's field at this aperture and focal "
+                        "ratio: the largest offset is 0.25 mm either side of focus.");
         EXPECT_EQ(animation->animation().count(), static_cast<int>(frames));
         EXPECT_EQ(GridChecksum(grid("StarGrid")), star);
         EXPECT_EQ(page(), app::MainWindow::AnimationIndex);

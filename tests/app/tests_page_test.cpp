@@ -106,7 +106,8 @@ TEST_F(TestsPage, OutOfSightTheyWaitAndWhatReadsThemGetsWhatDrawingAtOnceGave)
              dialogs.queueFile({path("knife.png"), 3});
              click(kSaveKnife);
          }},
-        {"--save-picture", 0.2, [&] { ASSERT_TRUE(driver.run({"--save-picture", "FringeImage=" + path("f.png")})); }},
+        {"--save-picture", 0.2,
+         [&] { ASSERT_TRUE(driver.run({"--save-picture", "FringeImage=" + path("f.png")})); }},
         {"--dump-state", -0.4, [&] { ASSERT_TRUE(driver.run({"--dump-state", path("state.json")})); }},
     };
     for (const Reader& r : readers) {
