@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/control_names.h"
 #include "app/main_window.h"
+#include "app/pages/tests_page.h"
 #include "app/settings_menu.h"
 #include "app/simulation_model.h"
 #include "imaging/file_output.h"
@@ -326,10 +327,15 @@ base::Status BatchDriver::runAction(const BatchAction& action)
             m_pendingFilter = n;
     } else if (a == QLatin1String("--save-picture")) {
         const Assignment save = *splitAssignment(action);
+        // The Tests page's pictures wait for the page while it is not on show.
+        if (save.name == QLatin1String(names::kRonchiImage) || save.name == QLatin1String(names::kKnifeImage)
+            || save.name == QLatin1String(names::kFringeImage))
+            bringTestsUpToDate();
         return savePicture(save.name, save.value);
     } else if (a == QLatin1String("--dump-controls")) {
         return dumpControls(action.argument);
     } else if (a == QLatin1String("--dump-state")) {
+        bringTestsUpToDate();
         return dumpState(action.argument);
     } else if (a == QLatin1String("--dump-grid")) {
         const Assignment dump = *splitAssignment(action);
@@ -429,6 +435,12 @@ base::Status BatchDriver::click(const QString& name, QWidget* w)
     QApplication::sendEvent(w, &press);
     QApplication::sendEvent(w, &release);
     return base::Done();
+}
+
+void BatchDriver::bringTestsUpToDate()
+{
+    if (auto* tests = m_form.findChild<TestsPage*>())
+        tests->bringUpToDate();
 }
 
 base::Status BatchDriver::savePicture(const QString& name, const QString& path)

@@ -64,6 +64,8 @@ private:
     void select(QWidget* control, const QString& index);
     base::Status click(const QString& name, QWidget* control);
     base::Status savePicture(const QString& name, const QString& path);
+    //! Draws the Tests page's pictures that wait for the page, and waits.
+    void bringTestsUpToDate();
     base::Status dumpControls(const QString& path) const;
     base::Status dumpState(const QString& path) const;
     base::Status dumpGrid(const QString& name, const QString& path) const;

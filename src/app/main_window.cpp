@@ -307,12 +307,13 @@ void MainWindow::connectPages()
     // The Tests page draws from the wavefront of the controls; its white
     // light is the Chromatic page's, its knife edge takes the display curve.
     m_tests->setWhiteLight([this](const optics::StarRequest& controls) { return m_chromatic->plan(controls); });
+    m_animation->setTestFrames(
+        [this](sim::MirrorTest test, double offsetMm) { return m_tests->requestAt(test, offsetMm); });
     connect(m_about, &AboutPage::displayCurveChanged, this,
             [this] { m_tests->setDisplayCurve(m_about->gamma(), m_about->slope()); });
-    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int page) {
-        if (page == TestsIndex)
-            m_tests->shown();
-    });
+    // Out of sight its pictures wait for the page to come on show.
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int page) { m_tests->setShowing(page == TestsIndex); });
+    m_tests->setShowing(m_tabs->currentIndex() == TestsIndex);
     connect(m_startest, &StartestPage::brightnessChanged, this, &MainWindow::applyBrightness);
     // The reset reaches each page's own controls in this order.
     connect(m_parameters, &ParameterColumn::resetConfirmed, m_startest, &StartestPage::resetControls);

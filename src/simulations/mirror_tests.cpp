@@ -340,8 +340,8 @@ base::Status DrawFringes(const MirrorTestRequest& request, optics::ScreenCache& 
     return base::Done();
 }
 
-base::Status DrawKnife(const MirrorTestRequest& request, optics::ScreenCache& screens, optics::LaneKernel kernel,
-                       MirrorTestResult& result, const optics::ApertureMask& mask)
+base::Status DrawKnife(const MirrorTestRequest& request, optics::ScreenCache& screens, optics::Workspace& workspace,
+                       optics::LaneKernel kernel, MirrorTestResult& result, const optics::ApertureMask& mask)
 {
     const optics::StarRequest& star = request.pupils.front();
     optics::NoProgress progress;
@@ -360,10 +360,10 @@ base::Status DrawKnife(const MirrorTestRequest& request, optics::ScreenCache& sc
         screens.get(optics::ScreenKind::Roughness, {star.screenSeed, star.pupil.roughness}, progress);
     const optics::PupilScreens pupilScreens{&turbulence.screen->grid, &roughness.screen->grid, star.screenDrift,
                                             star.measured.get()};
-    const std::unique_ptr<optics::Workspace> ws = optics::Workspace::Create();
+    // The pupil build clears every grid the knife reads first.
+    optics::Workspace* const ws = &workspace;
     const optics::PupilSummary summary =
-        optics::BuildPupil(*ws, params, mask, pupilScreens, star.waveLength,
-                           progress);
+        optics::BuildPupil(*ws, params, mask, pupilScreens, star.waveLength, progress);
     optics::Transform2D(ws->fieldRe, ws->fieldIm, optics::TransformRunner{kernel});
 
     // The image plane in cells, zero frequency at [1][1]; light whose
@@ -476,8 +476,11 @@ base::Status CheckMirrorTest(const MirrorTestRequest& request)
     return base::Done();
 }
 
-base::Result<MirrorTestResult> DrawMirrorTest(const MirrorTestRequest& request, optics::ScreenCache& screens,
-                                              optics::LaneKernel kernel)
+namespace {
+
+// The knife edge draws in `workspace`; the other pictures need none.
+base::Result<MirrorTestResult> Draw(const MirrorTestRequest& request, optics::ScreenCache& screens,
+                                    optics::Workspace* workspace, optics::LaneKernel kernel)
 {
     if (const base::Status checked = CheckMirrorTest(request); !checked)
         return base::Fail(checked.error());
@@ -487,13 +490,30 @@ base::Result<MirrorTestResult> DrawMirrorTest(const MirrorTestRequest& request, 
     base::Status drawn = base::Done();
     switch (request.test) {
     case MirrorTest::Ronchi: drawn = DrawRonchi(request, screens, result, *mask); break;
-    case MirrorTest::Knife: drawn = DrawKnife(request, screens, kernel, result, *mask); break;
+    case MirrorTest::Knife: drawn = DrawKnife(request, screens, *workspace, kernel, result, *mask); break;
     case MirrorTest::Fringes: drawn = DrawFringes(request, screens, result, *mask); break;
     }
     if (!drawn)
         return base::Fail(drawn.error());
     MeasureLevel(*mask, result);
     return result;
+}
+
+}  // namespace
+
+base::Result<MirrorTestResult> DrawMirrorTest(const MirrorTestRequest& request, optics::ScreenCache& screens,
+                                              optics::Workspace& workspace, optics::LaneKernel kernel)
+{
+    return Draw(request, screens, &workspace, kernel);
+}
+
+base::Result<MirrorTestResult> DrawMirrorTest(const MirrorTestRequest& request, optics::ScreenCache& screens,
+                                              optics::LaneKernel kernel)
+{
+    std::unique_ptr<optics::Workspace> workspace;
+    if (request.test == MirrorTest::Knife && CheckMirrorTest(request))
+        workspace = optics::Workspace::Create();
+    return Draw(request, screens, workspace.get(), kernel);
 }
 
 }  // namespace sim

@@ -101,6 +101,11 @@ base::Status CheckMirrorTest(const MirrorTestRequest& request);
 //! CheckMirrorTest refuses is refused with the same sentence.
 base::Result<MirrorTestResult> DrawMirrorTest(const MirrorTestRequest& request, optics::ScreenCache& screens,
                                               optics::LaneKernel kernel = optics::PreferredLaneKernel());
+//! The same, the knife edge drawn in `workspace` (a calculator's, or one kept
+//! for these pictures), whose pupil and field grids it overwrites; the
+//! picture is the same to the bit.
+base::Result<MirrorTestResult> DrawMirrorTest(const MirrorTestRequest& request, optics::ScreenCache& screens,
+                                              optics::Workspace& workspace, optics::LaneKernel kernel);
 
 //! Where the light of a pupil point lands in a plane `offsetMm` from focus,
 //! in millimetres (x right, y up), by geometric optics: the point (x, y) of

@@ -2,9 +2,11 @@
 #include "window_fixture.h"
 
 #include "app/pages/animation_page.h"
+#include "app/pages/tests_page.h"
 #include "app/simulation_model.h"
 #include "ui/gif_player.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QImageReader>
 #include <QSlider>
@@ -291,6 +293,101 @@ TEST_F(Animation, SaveWritesEveryFrameOrSaysThereIsNothingToSave)
     EXPECT_EQ(reader.format(), "gif");
     EXPECT_EQ(reader.imageCount(), 5);
     EXPECT_EQ(reader.loopCount(), 0);
+}
+
+// The offsets of the Tests page's pictures, after the errors in the list:
+// every frame is that page's picture at the frame's offset, bit for bit (a
+// white-light picture as its palette keeps it), and the editors keep what
+// they hold.
+TEST_F(Animation, OffsetFramesAreTheTestsPagesPictures)
+{
+    set(kAperture, 8.0);
+    set(kSpherical, 0.4);
+    struct Case {
+        const char* name;
+        int item;
+        const char* offset;
+        const char* picture;
+        double low, high, steps;
+        bool white;
+    };
+    const Case cases[] = {
+        {"grating", 11, kRonchiOffset, kRonchiImage, -8.0, 8.0, 4.0, false},
+        {"grating in white light", 11, kRonchiOffset, kRonchiImage, 3.0, -3.0, 2.0, true},
+        {"knife", 12, kKnifeOffset, kKnifeImage, -0.3, 0.3, 3.0, false},
+    };
+    auto* tests = window->findChild<app::TestsPage*>();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        find<QCheckBox>(kRonchiWhite)->setChecked(c.white);
+        const QString typed = edit(c.offset)->text();
+        animate(c.item, c.low, c.high, c.steps);
+        EXPECT_EQ(messages(), QStringList());
+        EXPECT_EQ(edit(c.offset)->text(), typed);
+        EXPECT_EQ(page(), app::MainWindow::AnimationIndex);
+        const imaging::AnimatedGif& gif = animation->animation();
+        ASSERT_EQ(gif.count(), static_cast<int>(c.steps) + 1);
+        for (int i = 0; i < gif.count(); ++i) {
+            set(c.offset, c.low + (c.high - c.low) / c.steps * i);
+            tests->bringUpToDate();
+            const QImage shown = picture(c.picture).convertToFormat(QImage::Format_RGB888);
+            imaging::PixelBuffer drawn(shown.width(), shown.height());
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x) {
+                    const QRgb p = shown.pixel(x, y);
+                    drawn.setPixel(x, y, {static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
+                                          static_cast<std::uint8_t>(qBlue(p))});
+                }
+            const imaging::PalettePicture kept = imaging::ReduceToPalette(drawn);
+            const imaging::PalettePicture& frame = gif.frame(i);
+            ASSERT_EQ(frame.width, 257);
+            ASSERT_EQ(frame.height, 257);
+            int differ = 0;
+            for (int y = 0; y < 257; ++y)
+                for (int x = 0; x < 257; ++x) {
+                    const imaging::Rgb a = frame.pixel(x, y);
+                    const imaging::Rgb b = c.white ? kept.pixel(x, y) : drawn.pixel(x, y);
+                    differ += !(a == b);
+                }
+            EXPECT_EQ(differ, 0) << "frame " << i;
+        }
+        EXPECT_EQ(label(kFrameLabel).toStdString().rfind(c.item == 11 ? "Ronchi Offset " : "Knife Offset ", 0), 0u);
+        set(c.offset, typed.toDouble());
+    }
+}
+
+// A knife range beyond the largest offset that fits is refused before
+// anything runs, with the Tests page's sentence; nothing changes.
+TEST_F(Animation, AKnifeRangeBeyondTheFieldIsRefusedAndChangesNothing)
+{
+    set(kAperture, 4.0);
+    set(kFocalRatio, 4.0);
+    animate(0, -1.0, 1.0, 2.0);
+    const std::uint64_t frames = animation->animation().count();
+    const std::uint64_t star = GridChecksum(grid("StarGrid"));
+    find<QTabWidget>(kTabs)->setCurrentIndex(app::MainWindow::AnimationIndex);
+    struct Case {
+        double low, high;
+        const char* offset;
+    };
+    for (const Case c : {Case{-1.0, 1.0, "-1.00"}, Case{0.0, 0.3, "0.30"}, Case{-0.26, 0.0, "-0.26"}}) {
+        dialogs.clearShown();
+        animate(12, c.low, c.high, 2.0);
+        ASSERT_EQ(messages().size(), 1) << c.offset;
+        EXPECT_EQ(messages()[0].toStdString(),
+                  "A knife edge " + std::string(c.offset)
+                      + " mm from focus spreads the light beyond the picture's field at this aperture and focal "
+                        "ratio: the largest offset is 0.25 mm either side of focus.");
+        EXPECT_EQ(animation->animation().count(), static_cast<int>(frames));
+        EXPECT_EQ(GridChecksum(grid("StarGrid")), star);
+        EXPECT_EQ(page(), app::MainWindow::AnimationIndex);
+        EXPECT_EQ(edit(kKnifeOffset)->text(), "0.000");
+    }
+    // Within the field it runs.
+    dialogs.clearShown();
+    animate(12, -0.25, 0.25, 2.0);
+    EXPECT_EQ(messages(), QStringList());
+    EXPECT_EQ(animation->animation().count(), 3);
 }
 
 }  // namespace

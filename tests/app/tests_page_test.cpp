@@ -15,6 +15,8 @@
 #include <QJsonObject>
 #include <QTabBar>
 
+#include <functional>
+
 namespace {
 
 using namespace app::names;
@@ -36,6 +38,8 @@ protected:
         set(kAperture, 8.0);
         set(kFocalRatio, 6.0);
     }
+    void showTests() const { find<QTabWidget>(kTabs)->setCurrentIndex(app::MainWindow::TestsIndex); }
+    void showStar() const { find<QTabWidget>(kTabs)->setCurrentIndex(app::MainWindow::StartestIndex); }
 };
 
 const char* const kPictures[] = {kRonchiImage, kKnifeImage, kFringeImage};
@@ -59,6 +63,7 @@ TEST_F(TestsPage, CalculateDrawsEveryPictureFromTheStarsWavefront)
     eightInch();
     for (const char* name : kPictures)
         EXPECT_FALSE(made(name)["drawn"].toBool()) << name;
+    showTests();
     calculate();
     std::uint64_t perfect[3];
     for (int k = 0; k < 3; ++k) {
@@ -82,10 +87,62 @@ TEST_F(TestsPage, CalculateDrawsEveryPictureFromTheStarsWavefront)
     }
 }
 
+// Out of sight a Calculate only marks the pictures out of date; whatever
+// reads them (the page coming on show, a Save button, the batch driver's
+// pictures and state) gets, bit for bit, what drawing at once gave.
+TEST_F(TestsPage, OutOfSightTheyWaitAndWhatReadsThemGetsWhatDrawingAtOnceGave)
+{
+    app::BatchDriver driver(*window, dialogs);
+    eightInch();
+    set(kKnifeOffset, -0.1);
+    struct Reader {
+        const char* name;
+        double spherical;
+        std::function<void()> read;
+    };
+    const Reader readers[] = {
+        {"the page on show", 0.5, [&] { showTests(); }},
+        {"a Save button", 0.3, [&] {
+             dialogs.queueFile({path("knife.png"), 3});
+             click(kSaveKnife);
+         }},
+        {"--save-picture", 0.2,
+         [&] { ASSERT_TRUE(driver.run({"--save-picture", "FringeImage=" + path("f.png")})); }},
+        {"--dump-state", -0.4, [&] { ASSERT_TRUE(driver.run({"--dump-state", path("state.json")})); }},
+    };
+    for (const Reader& r : readers) {
+        SCOPED_TRACE(r.name);
+        showTests();
+        set(kSpherical, r.spherical);
+        calculate();
+        std::uint64_t atOnce[3];
+        for (int k = 0; k < 3; ++k)
+            atOnce[k] = sum(kPictures[k]);
+        set(kSpherical, 0.0);
+        calculate();
+        showStar();
+        set(kSpherical, r.spherical);
+        calculate();
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_TRUE(made(kPictures[k])["waiting"].toBool()) << kPictures[k];
+            EXPECT_EQ(made(kPictures[k])["spherical"].toDouble(), 0.0) << kPictures[k];
+        }
+        r.read();
+        window->waitForRuns();
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_FALSE(made(kPictures[k])["waiting"].toBool()) << kPictures[k];
+            EXPECT_EQ(sum(kPictures[k]), atOnce[k]) << kPictures[k];
+        }
+    }
+    EXPECT_EQ(QImage(path("knife.png")).size(), QSize(257, 257));
+    EXPECT_EQ(messages(), QStringList());
+}
+
 // Each setting redraws its own picture, no button needed; the focal ratio
 // redraws the Ronchi and knife pictures and the bands' note.
 TEST_F(TestsPage, SettingsAndTheFocalRatioRedrawWithoutAButton)
 {
+    showTests();
     eightInch();
     set(kSpherical, 0.25);
     calculate();
@@ -130,6 +187,12 @@ TEST_F(TestsPage, AKnifeTooFarFromFocusIsRefusedNamingTheLargest)
     set(kAperture, 4.0);
     set(kFocalRatio, 4.0);
     calculate();
+    // Out of sight the note follows the knife at once, the picture waits.
+    set(kKnifeOffset, 0.5);
+    EXPECT_TRUE(label(kKnifeNote).contains("largest offset is 0.25 mm")) << label(kKnifeNote).toStdString();
+    set(kKnifeOffset, 0.0);
+    EXPECT_FALSE(made(kKnifeImage)["drawn"].toBool());
+    showTests();
     const std::uint64_t shown = sum(kKnifeImage);
     EXPECT_TRUE(label(kKnifeNote).contains("0.25 mm")) << label(kKnifeNote).toStdString();
     set(kKnifeOffset, 0.5);
@@ -148,6 +211,7 @@ TEST_F(TestsPage, AKnifeTooFarFromFocusIsRefusedNamingTheLargest)
 // what they hold.
 TEST_F(TestsPage, WhiteLightTakesTheChromaticRowsAndWritesNoEditor)
 {
+    showTests();
     eightInch();
     set(kFocalShift, 2.0);
     find<QCheckBox>(kRowIncluded[6])->setChecked(false);
@@ -173,6 +237,7 @@ TEST_F(TestsPage, WhiteLightTakesTheChromaticRowsAndWritesNoEditor)
 // and the stage text are what the star left.
 TEST_F(TestsPage, TheStarsGridsAndStatusAreTheStars)
 {
+    showTests();
     eightInch();
     set(kSpherical, 0.3);
     find<QCheckBox>(kTransferFunction)->setChecked(true);

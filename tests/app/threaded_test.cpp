@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -140,7 +141,22 @@ TEST(Threaded, EveryViewOnWorkersGivesTheBitsOfTheWindowThread)
              w.find<QAbstractButton>(names::kTransferFunction)->click();
              w.find<QAbstractButton>(names::kWavefront)->click();
          }, names::kCalculate},
+        {"knife offset animation", [](Window& w) {
+             w.find<QComboBox>(names::kAnimatedError)->setCurrentIndex(12);
+             w.set(names::kSpherical, 0.3);
+             w.set(names::kLowest, -0.2);
+             w.set(names::kHighest, 0.2);
+             w.set(names::kSteps, 4);
+         }, names::kAnimate},
+        {"ronchi offset animation in white light", [](Window& w) {
+             w.find<QComboBox>(names::kAnimatedError)->setCurrentIndex(11);
+             w.set(names::kFocalShift, 2);
+             w.find<QAbstractButton>(names::kRonchiWhite)->click();
+             w.set(names::kSteps, 3);
+         }, names::kAnimate},
         {"mirror tests in white light", [](Window& w) {
+             // On show: its pictures follow Calculate at once.
+             w.find<QTabWidget>(names::kTabs)->setCurrentIndex(app::MainWindow::TestsIndex);
              w.set(names::kAperture, 8);
              w.set(names::kSpherical, 0.5);
              w.set(names::kTurbulenceAmount, 0.1);

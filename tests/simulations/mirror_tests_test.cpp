@@ -412,3 +412,41 @@ TEST(Ronchi, WhiteLightShowsColouredBandsOnlyWithAFocalShift)
 }
 
 }  // namespace
+
+// A knife edge drawn in grids another calculation or knife left (a
+// calculator's, or those kept between draws) is the picture of fresh grids,
+// bit for bit; the other pictures take the grids as they come.
+TEST(Knife, GridsReusedFromEarlierWorkGiveTheSamePicture)
+{
+    optics::ScreenCache screens;
+    optics::StarCalculator calculator(screens);
+    optics::NoProgress progress;
+    optics::StarRequest earlier;
+    earlier.pupil.diameter = 14.0;
+    earlier.pupil.focus = 2.0;
+    earlier.pupil.coma = 0.7;
+    ASSERT_TRUE(calculator.calculate(earlier, progress));
+    struct Case {
+        const char* name;
+        MirrorTestRequest request;
+    };
+    MirrorTestRequest inside = Mirror(MirrorTest::Knife, 0.5);
+    inside.knife = {-0.2, 30.0};
+    MirrorTestRequest small = Mirror(MirrorTest::Knife, -0.3);
+    small.pupils.front().pupil.diameter = 3.0;
+    small.pupils.front().pupil.turbulence = 0.2;
+    const Case cases[] = {{"inside focus", inside},
+                          {"small and turbulent", small},
+                          {"ronchi", Mirror(MirrorTest::Ronchi, 0.5)},
+                          {"at focus", Mirror(MirrorTest::Knife)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const MirrorTestResult fresh = Draw(c.request);
+        const base::Result<MirrorTestResult> reused =
+            sim::DrawMirrorTest(c.request, screens, calculator.workspace(), calculator.laneKernel());
+        ASSERT_TRUE(reused) << reused.error();
+        EXPECT_TRUE(std::equal(fresh.picture.data(), fresh.picture.data() + kSide * kSide * 3,
+                               reused->picture.data()));
+        EXPECT_EQ(reused->meanLevel, fresh.meanLevel);
+    }
+}

@@ -40,6 +40,9 @@ constexpr sim::AnimatedError kErrors[] = {
     sim::AnimatedError::Edge,          sim::AnimatedError::Turbulence,
 };
 constexpr int kErrorCount = static_cast<int>(std::size(kErrors));
+// After the errors, the offsets of the Tests page's pictures.
+constexpr sim::MirrorTest kTests[] = {sim::MirrorTest::Ronchi, sim::MirrorTest::Knife};
+constexpr int kItemCount = kErrorCount + static_cast<int>(std::size(kTests));
 
 constexpr int kPlanetItem = 1;
 
@@ -131,7 +134,12 @@ void AnimationPage::buildSettings()
                             QStringLiteral("Astigmatism X"), QStringLiteral("Astigmatism Y"),
                             QStringLiteral("Spherical Low"), QStringLiteral("Spherical High"),
                             QStringLiteral("Tube"), QStringLiteral("Pinch"), QStringLiteral("TDE"),
-                            QStringLiteral("Turbulence")});
+                            QStringLiteral("Turbulence"), QStringLiteral("Ronchi Offset"),
+                            QStringLiteral("Knife Offset")});
+    ui::setHint(m_aberration,
+                QStringLiteral("Aberration to animate|Ronchi Offset and Knife Offset step the grating or the knife "
+                               "of the Tests page (millimetres from focus) and animate its picture"),
+                true);
     m_aberration->setCurrentIndex(-1);
     m_aberration->setGeometry(left, 20, 140, 22);
     ui::attachCaption(m_aberration, aberrationCaption);
@@ -262,9 +270,11 @@ void AnimationPage::framesMade(imaging::AnimatedGif gif, const std::string& item
 
 bool AnimationPage::makeFrames(const sim::AnimationRange& r)
 {
-    const int item = std::clamp(m_aberration->currentIndex(), 0, kErrorCount - 1);
-    const sim::AnimatedError error = kErrors[item];
+    const int item = std::clamp(m_aberration->currentIndex(), 0, kItemCount - 1);
     const std::string text = m_aberration->itemText(item).toStdString();
+    if (item >= kErrorCount)
+        return makeTestFrames(kTests[item - kErrorCount], text, r);
+    const sim::AnimatedError error = kErrors[item];
     const bool planet = m_object->currentIndex() == kPlanetItem;
     const char separator = decimalSeparator();
     const sim::HeldValue held = [this](sim::Setting setting, double value) {
@@ -395,6 +405,55 @@ bool AnimationPage::makeFrames(const sim::AnimationRange& r)
                 m_planet.finished();
         },
         [this, gif, text, r] { framesMade(std::move(*gif), text, r); }, options);
+    return true;
+}
+
+bool AnimationPage::makeTestFrames(sim::MirrorTest test, const std::string& item, const sim::AnimationRange& r)
+{
+    if (!m_testFrames)
+        return false;
+    const int frames = sim::FrameCount(r);
+    std::vector<sim::MirrorTestRequest> plan;
+    for (int i = 0; i < frames; ++i)
+        plan.push_back(m_testFrames(test, sim::FrameValue(r, i)));
+    // Every frame is checked before the first is made: a knife too far from
+    // focus is refused as the Tests page refuses it.
+    for (const sim::MirrorTestRequest& request : plan) {
+        if (!m_calculations.accept(request.pupils))
+            return false;
+        if (const base::Status checked = sim::CheckMirrorTest(request); !checked) {
+            m_dialogs.showMessage(this, ui::MessageKind::Error, QString::fromStdString(checked.error()),
+                                  {ui::MessageButton::Ok});
+            return false;
+        }
+    }
+
+    const char separator = decimalSeparator();
+    auto progressText = [item, separator, r](int frame) {
+        return QString::fromStdString(sim::ProgressText(item, sim::FrameValue(r, frame), separator));
+    };
+    m_status.showProgress(progressText(0));
+    std::vector<Calculations::Task<imaging::PalettePicture>> tasks;
+    for (sim::MirrorTestRequest& request : plan) {
+        tasks.push_back([request = std::move(request)](optics::StarCalculator& calculator, optics::Progress&) {
+            // The knife edge draws in the calculator's grids, as a planet frame convolves in them.
+            const base::Result<sim::MirrorTestResult> drawn =
+                sim::DrawMirrorTest(request, calculator.screens(), calculator.workspace(), calculator.laneKernel());
+            return drawn ? imaging::ReduceToPalette(drawn->picture) : imaging::PalettePicture{};
+        });
+    }
+    auto gif = std::make_shared<imaging::AnimatedGif>();
+    m_calculations.start<imaging::PalettePicture>(
+        std::move(tasks),
+        [this, gif, progressText](int index, imaging::PalettePicture&& frame) {
+            if (frame.indices.empty()) {
+                m_calculations.cancel();
+                return;
+            }
+            gif->addFrame(std::move(frame));
+            m_status.showProgress(progressText(index));
+        },
+        [this, gif, item, r] { framesMade(std::move(*gif), item, r); }, {QStringLiteral("Frame"), true});
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "imaging/gif_file.h"
 #include "optics/star_calculator.h"
 #include "simulations/animation.h"
+#include "simulations/mirror_tests.h"
 
 #include <QWidget>
 
@@ -60,6 +61,10 @@ public:
 
     //! The planet the "Planet" frames show.
     void setPlanetFrames(PlanetFrames planet) { m_planet = std::move(planet); }
+    //! Where the frames of the grating's and the knife's offset come from:
+    //! the Tests page's request of that picture at an offset.
+    using TestFrames = std::function<sim::MirrorTestRequest(sim::MirrorTest test, double offsetMm)>;
+    void setTestFrames(TestFrames frames) { m_testFrames = std::move(frames); }
 
     //! Start-up: both lists show their first item and no animation exists.
     void startUp();
@@ -95,6 +100,9 @@ private:
     sim::AnimationRange range() const;
     //! Starts making the frames of `range`; false when they cannot be made.
     bool makeFrames(const sim::AnimationRange& range);
+    //! Starts making the Tests page's `test` picture at the offsets of
+    //! `range`; false when they cannot be made (it has said why).
+    bool makeTestFrames(sim::MirrorTest test, const std::string& item, const sim::AnimationRange& range);
     //! The frames are made: the player gets them.
     void framesMade(imaging::AnimatedGif gif, const std::string& item, const sim::AnimationRange& range);
     //! The text over frame `frame` of the animation on show.
@@ -107,6 +115,7 @@ private:
     ui::DialogService& m_dialogs;
     PictureFiles& m_files;
     PlanetFrames m_planet;
+    TestFrames m_testFrames;
 
     QComboBox* m_aberration;    // AniAberchoice
     QComboBox* m_object;        // Imagechoice

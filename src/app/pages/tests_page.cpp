@@ -18,9 +18,15 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <mutex>
 #include <utility>
 
 namespace app {
+
+struct TestsPage::KnifeGrids {
+    std::mutex mutex;
+    std::unique_ptr<optics::Workspace> workspace;
+};
 
 namespace {
 
@@ -81,7 +87,11 @@ QJsonArray waveLengths(const sim::MirrorTestRequest& request)
 }  // namespace
 
 TestsPage::TestsPage(Calculations& calculations, ParameterColumn& parameters, PictureFiles& files, QWidget* parent)
-    : QWidget(parent), m_calculations(calculations), m_parameters(parameters), m_files(files)
+    : QWidget(parent),
+      m_calculations(calculations),
+      m_parameters(parameters),
+      m_files(files),
+      m_knifeGrids(std::make_shared<KnifeGrids>())
 {
     setObjectName(QLatin1String(names::kTestsPage));
     m_tabs = new QTabWidget(this);
@@ -266,16 +276,52 @@ sim::MirrorTestRequest TestsPage::requestFor(sim::MirrorTest test, const optics:
     return request;
 }
 
-void TestsPage::refresh(int which)
+optics::StarRequest TestsPage::starRequest() const
 {
-    m_stale |= which;
-    if (!m_stale || m_calculations.running())
-        return;
     optics::StarRequest star = m_calculations.request();
     // The figures and curves are the star page's.
     star.transferFunction = false;
     star.figures = false;
     star.wavefrontMap = false;
+    return star;
+}
+
+sim::MirrorTestRequest TestsPage::requestAt(sim::MirrorTest test, double offsetMm) const
+{
+    sim::MirrorTestRequest request = requestFor(test, starRequest());
+    if (test == sim::MirrorTest::Ronchi)
+        request.ronchi.offsetMm = m_ronchiOffset->held(offsetMm);
+    if (test == sim::MirrorTest::Knife)
+        request.knife.offsetMm = m_knifeOffset->held(offsetMm);
+    return request;
+}
+
+void TestsPage::refresh(int which)
+{
+    m_stale |= which;
+    if (m_showing) {
+        draw();
+        return;
+    }
+    // Out of sight only the knife's note follows.
+    if (which & Knife)
+        checkKnife();
+}
+
+void TestsPage::checkKnife()
+{
+    const optics::StarRequest star = starRequest();
+    if (!m_calculations.check(star))
+        return;
+    const base::Status checked = sim::CheckMirrorTest(requestFor(sim::MirrorTest::Knife, star));
+    showKnifeRange(checked ? QString() : QString::fromStdString(checked.error()));
+}
+
+void TestsPage::draw()
+{
+    if (!m_stale || m_calculations.running())
+        return;
+    const optics::StarRequest star = starRequest();
     // A diameter being typed draws nothing; Calculate says what is wrong.
     if (!m_calculations.check(star)) {
         m_stale = 0;
@@ -294,8 +340,15 @@ void TestsPage::refresh(int which)
         if (!checked)
             continue;
         drawing |= bitOf(test);
-        tasks.push_back([request = std::move(request)](optics::StarCalculator& calculator, optics::Progress&) {
-            return sim::DrawMirrorTest(request, calculator.screens(), calculator.laneKernel());
+        tasks.push_back([request = std::move(request), grids = m_knifeGrids](optics::StarCalculator& calculator,
+                                                                              optics::Progress&) {
+            if (request.test != sim::MirrorTest::Knife)
+                return sim::DrawMirrorTest(request, calculator.screens(), calculator.laneKernel());
+            // A draw of a superseded run may still be going on a worker.
+            const std::lock_guard<std::mutex> lock(grids->mutex);
+            if (!grids->workspace)
+                grids->workspace = optics::Workspace::Create();
+            return sim::DrawMirrorTest(request, calculator.screens(), *grids->workspace, calculator.laneKernel());
         });
     }
     m_stale = 0;
@@ -311,14 +364,28 @@ void TestsPage::refresh(int which)
         [this] { m_running = 0; }, {.item = {}, .showProgress = false, .background = true});
 }
 
-void TestsPage::shown()
+void TestsPage::setShowing(bool showing)
 {
+    m_showing = showing;
+    if (!showing)
+        return;
     int never = 0;
     for (const sim::MirrorTest test : {sim::MirrorTest::Ronchi, sim::MirrorTest::Knife, sim::MirrorTest::Fringes})
         if (!m_shown[indexOf(test)])
             never |= bitOf(test);
-    if (never)
-        refresh(never);
+    refresh(never);
+}
+
+void TestsPage::bringUpToDate()
+{
+    // A few rounds at most: a run that supersedes a draw marks it again.
+    for (int round = 0; round < 4; ++round) {
+        m_calculations.waitForRuns();
+        if (!m_stale)
+            return;
+        draw();
+    }
+    m_calculations.waitForRuns();
 }
 
 void TestsPage::show(sim::MirrorTestResult&& result)
@@ -346,6 +413,7 @@ void TestsPage::savePicture()
 
 void TestsPage::savePicture(sim::MirrorTest test)
 {
+    bringUpToDate();
     m_files.savePicture(this, *picture(test));
 }
 

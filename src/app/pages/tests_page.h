@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -31,6 +32,8 @@ class PictureFiles;
 //! focus, and an interferogram. The pictures are drawn again when their
 //! settings or the focal ratio change and after every star calculation, on
 //! the calculations' workers; the editors of other pages are only read.
+//! While the page is not on show they are only marked out of date, and drawn
+//! when it comes on show or when something reads them (bringUpToDate).
 class TestsPage : public QWidget {
     Q_OBJECT
 
@@ -52,16 +55,27 @@ public:
     void setDisplayCurve(double gamma, double slope);
 
     //! Draws `which` again from the controls as they are now; while another
-    //! run goes on, when it has ended.
+    //! run goes on, when it has ended; while the page is not on show, when it
+    //! comes on show (the knife's note follows at once).
     void refresh(int which);
-    //! The page came on show: draws what was never drawn.
-    void shown();
+    //! The page came on show (`showing`) or went: on show it draws what is
+    //! out of date and what was never drawn.
+    void setShowing(bool showing);
+    //! Draws what is out of date, on show or not, and waits until it is
+    //! drawn: what reads the pictures (their Save buttons, the batch driver)
+    //! gets what the page would show.
+    void bringUpToDate();
     //! "Save Image" of the picture on show (Ctrl+S).
     void savePicture();
     //! "Save Image" of one picture, as JPEG, BMP or PNG.
     void savePicture(sim::MirrorTest test);
 
     ui::PictureBox* picture(sim::MirrorTest test) const;
+    //! The request of picture `test` (Ronchi or knife edge) as the controls
+    //! describe it now, with the grating or the knife at `offsetMm` as its
+    //! editor would hold it: the Animation page's frames. The editors keep
+    //! what they hold.
+    sim::MirrorTestRequest requestAt(sim::MirrorTest test, double offsetMm) const;
     //! What each picture was made with, for --dump-state.
     QJsonObject state() const;
 
@@ -69,8 +83,15 @@ private:
     void buildRonchi(QWidget* tab);
     void buildKnife(QWidget* tab);
     void buildFringes(QWidget* tab);
+    //! The star request the pictures are drawn from: the controls' without
+    //! the star page's figures and curves.
+    optics::StarRequest starRequest() const;
     //! The request of one picture from the controls and `star`.
     sim::MirrorTestRequest requestFor(sim::MirrorTest test, const optics::StarRequest& star) const;
+    //! Starts drawing what is out of date, on show or not.
+    void draw();
+    //! The knife's note for the controls as they are now.
+    void checkKnife();
     void show(sim::MirrorTestResult&& result);
     void showRonchiBands();
     void showKnifeRange(const QString& refusal = {});
@@ -105,6 +126,12 @@ private:
     int m_stale = 0;
     int m_running = 0;
     bool m_superseded = false;
+    bool m_showing = false;
+    // The grids the knife edge is drawn in, kept from one draw to the next
+    // (not a calculator's: the grids of the last calculation stay the ones
+    // shown); one draw at a time uses them.
+    struct KnifeGrids;
+    std::shared_ptr<KnifeGrids> m_knifeGrids;
 };
 
 }  // namespace app
