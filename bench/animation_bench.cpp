@@ -60,13 +60,15 @@ void Animate(benchmark::State& state, int object, int item, double low, double h
     auto* page = control<app::AnimationPage>(names::kAnimationPage);
     auto* player = control<ui::GifPlayer>(names::kPlayer);
     g_window->calculateStar();  // screens ready, caches warm
-    std::string error;
+    bool encoded = true;
     for (auto _ : state) {
         page->animate();
-        benchmark::DoNotOptimize(page->animation().encode(error));
+        const base::Result<std::string> gif = page->animation().encode();
+        encoded = encoded && gif.ok();
+        benchmark::DoNotOptimize(gif);
         player->stop();
     }
-    if (page->animation().count() != kFrames || !error.empty())
+    if (page->animation().count() != kFrames || !encoded)
         state.SkipWithError("the animation did not make 21 frames");
     CheckNoMessage(state);
 }
