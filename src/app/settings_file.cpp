@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -18,6 +19,7 @@
 #include <QSlider>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string_view>
@@ -148,7 +150,7 @@ void WindowSettings::addPart(SettingsPart part)
     m_parts.push_back(std::move(part));
 }
 
-QStringList WindowSettings::names() const
+std::vector<std::pair<QString, const QWidget*>> WindowSettings::named() const
 {
     auto leftOut = [this](const QWidget* w) {
         for (; w && w != &m_window; w = w->parentWidget())
@@ -156,26 +158,42 @@ QStringList WindowSettings::names() const
                 return true;
         return false;
     };
-    QStringList names;
+    // One walk over the window: a search by name for each control would walk
+    // it again for every one of them, and this runs at every calculation.
+    std::vector<std::pair<QString, const QWidget*>> named;
+    QHash<QString, int> seen;
     for (const QWidget* w : m_window.findChildren<QWidget*>()) {
         const QString name = w->objectName();
         if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || !keepsValue(w) || leftOut(w))
             continue;
-        names << name;
+        if (++seen[name] == 1)
+            named.emplace_back(name, w);
     }
-    names.removeDuplicates();
+    // A name two widgets carry stands for the one a search by name finds.
+    for (auto& [name, w] : named)
+        if (seen.value(name) > 1)
+            w = m_window.findChild<QWidget*>(name);
     // Live last: loading a file calculates nothing on the way.
-    const QString live = QLatin1String(names::kLive);
-    if (names.removeAll(live) > 0)
-        names << live;
+    const auto live = std::find_if(named.begin(), named.end(),
+                                   [](const auto& entry) { return entry.first == QLatin1String(names::kLive); });
+    if (live != named.end())
+        std::rotate(live, live + 1, named.end());
+    return named;
+}
+
+QStringList WindowSettings::names() const
+{
+    QStringList names;
+    for (const auto& entry : named())
+        names << entry.first;
     return names;
 }
 
 QJsonObject WindowSettings::controls() const
 {
     QJsonObject values;
-    for (const QString& name : names())
-        values.insert(name, valueOf(m_window.findChild<QWidget*>(name)));
+    for (const auto& [name, w] : named())
+        values.insert(name, valueOf(w));
     return values;
 }
 

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -84,6 +85,9 @@ public:
     QStringList names() const;
 
 private:
+    //! The controls kept, by name, in the order of names().
+    std::vector<std::pair<QString, const QWidget*>> named() const;
+
     QWidget& m_window;
     QStringList m_leftOut;
     std::vector<SettingsPart> m_parts;
