@@ -153,7 +153,7 @@ bool PictureFiles::saveCurves(QWidget* parent, const std::optional<optics::PsfMt
         return false;
     }
     QStringList types{QStringLiteral("PSF curves, CSV (*.csv)"), QStringLiteral("MTF curves, CSV (*.csv)")};
-    const bool energy = figures && !figures->energy.empty();
+    const bool energy = figures && !figures->energy().empty();
     if (energy)
         types << QStringLiteral("Encircled energy, CSV (*.csv)");
     const std::optional<ui::FileChoice> choice =

@@ -237,12 +237,12 @@ CurveTable EnergyTable(const optics::StarFigures& figures)
                      {}};
     // The perfect telescope's curve has the same radii.
     const std::vector<optics::CurvePoint>* perfect =
-        figures.perfect && figures.perfect->energy.size() == figures.energy.size() ? &figures.perfect->energy
+        figures.perfect && figures.perfect->energy.size() == figures.energy().size() ? &figures.perfect->energy
                                                                                     : nullptr;
     if (perfect)
         table.columns << QStringLiteral("encircled energy of a perfect telescope (fraction of its light)");
-    for (std::size_t n = 0; n < figures.energy.size(); ++n) {
-        table.rows.push_back({figures.energy[n].x, figures.energy[n].y});
+    for (std::size_t n = 0; n < figures.energy().size(); ++n) {
+        table.rows.push_back({figures.energy()[n].x, figures.energy()[n].y});
         if (perfect)
             table.rows.back().push_back((*perfect)[n].y);
     }

@@ -253,10 +253,11 @@ EncircledEnergy::EncircledEnergy(const Grid& star, int maxFrequency, const Trans
     thread_local const std::unique_ptr<Grid> imGrid = std::make_unique<Grid>();
     Grid* const re = reGrid.get();
     Grid* const im = imGrid.get();
-    re->cells.fill(0.0);
-    im->cells.fill(0.0);
-    for (int i = 1; i <= kSamples; ++i)
+    // The transform reads and writes only the data area; the rest stays 0.
+    for (int i = 1; i <= kSamples; ++i) {
         std::copy(star.row(i) + 1, star.row(i) + 1 + kSamples, re->row(i) + 1);
+        std::fill(im->row(i) + 1, im->row(i) + 1 + kSamples, 0.0);
+    }
     // S(k) = sum_p G(p) exp(+2 pi i k.p / 512), zero frequency at [1][1].
     Transform2D(*re, *im, runner);
 
@@ -392,6 +393,18 @@ std::vector<CurvePoint> EnergyCurve(const EncircledEnergy& energy)
     return curve;
 }
 
+const std::vector<CurvePoint>& LazyEnergyCurve::curve() const
+{
+    std::call_once(m_once, [this] { m_curve = EnergyCurve(m_energy); });
+    return m_curve;
+}
+
+const std::vector<CurvePoint>& StarFigures::energy() const
+{
+    static const std::vector<CurvePoint> none;
+    return energyCurve ? energyCurve->curve() : none;
+}
+
 namespace {
 
 // Frequencies a pupil of integer radius N puts into its image: up to 2N.
@@ -421,10 +434,10 @@ StarFigures MeasureStar(const StarImage& star, const PupilSummary& pupil, std::s
     const Widths widths = MeasureFwhm(star.grid);
     figures.fwhmXArcsec = widths.x * kArcsecPerCell;
     figures.fwhmYArcsec = widths.y * kArcsecPerCell;
-    const EncircledEnergy energy(star.grid, ImageBand(pupil), runner);
+    EncircledEnergy energy(star.grid, ImageBand(pupil), runner);
     figures.ee50Arcsec = energy.radiusFor(0.5) * kArcsecPerCell;
     figures.ee80Arcsec = energy.radiusFor(0.8) * kArcsecPerCell;
-    figures.energy = EnergyCurve(energy);
+    figures.energyCurve = std::make_shared<const LazyEnergyCurve>(std::move(energy));
     figures.perfect = std::move(perfect);
     return figures;
 }

@@ -12,6 +12,7 @@
 #include "optics/pupil.h"
 
 #include <memory>
+#include <mutex>
 #include <numbers>
 #include <vector>
 
@@ -136,6 +137,19 @@ struct PerfectStar {
     double fwhmArcsec = 0.0;          //!< mean of its two widths
 };
 
+//! An encircled-energy curve made from its rings when first read, on any
+//! thread, once.
+class LazyEnergyCurve {
+public:
+    explicit LazyEnergyCurve(EncircledEnergy energy) : m_energy(std::move(energy)) {}
+    const std::vector<CurvePoint>& curve() const;
+
+private:
+    EncircledEnergy m_energy;
+    mutable std::once_flag m_once;
+    mutable std::vector<CurvePoint> m_curve;
+};
+
 //! The figures of one star.
 struct StarFigures {
     //! Peak over the perfect telescope's peak (the Strehl ratio).
@@ -153,8 +167,12 @@ struct StarFigures {
     //! Radii in arcseconds holding 50 % and 80 % of the light.
     double ee50Arcsec = 0.0;
     double ee80Arcsec = 0.0;
-    //! The encircled-energy curve (EnergyCurve).
-    std::vector<CurvePoint> energy;
+    //! The encircled-energy curve (EnergyCurve), worked out the first time it
+    //! is asked for: the readouts need only EE50 and EE80, and the curve costs
+    //! more than the calculation at large apertures.
+    const std::vector<CurvePoint>& energy() const;
+    //! The image's spectrum in rings, from which the curve comes.
+    std::shared_ptr<const LazyEnergyCurve> energyCurve;
     //! The perfect telescope the star is compared with.
     std::shared_ptr<const PerfectStar> perfect;
 };

@@ -218,12 +218,12 @@ TEST_F(Exports, TheCurvesAreSavedAsPlottedWithTheirUnits)
     // The encircled energy as plotted, beside the perfect telescope's.
     const optics::StarFigures& figures = *page.figures();
     const auto energy = csv("energy.csv");
-    ASSERT_EQ(energy.size(), 1u + figures.energy.size());
+    ASSERT_EQ(energy.size(), 1u + figures.energy().size());
     EXPECT_EQ(energy[0], (std::vector<std::string>{"radius (arcsec)", "encircled energy (fraction of the star's light)",
                                                    "encircled energy of a perfect telescope (fraction of its light)"}));
-    for (std::size_t n : {std::size_t{0}, std::size_t{10}, std::size_t{60}, figures.energy.size() - 1}) {
-        EXPECT_EQ(std::stod(energy[n + 1][0]), figures.energy[n].x) << n;
-        EXPECT_EQ(std::stod(energy[n + 1][1]), figures.energy[n].y) << n;
+    for (std::size_t n : {std::size_t{0}, std::size_t{10}, std::size_t{60}, figures.energy().size() - 1}) {
+        EXPECT_EQ(std::stod(energy[n + 1][0]), figures.energy()[n].x) << n;
+        EXPECT_EQ(std::stod(energy[n + 1][1]), figures.energy()[n].y) << n;
         EXPECT_EQ(std::stod(energy[n + 1][2]), figures.perfect->energy[n].y) << n;
     }
     // Spherical aberration spreads the light beyond the perfect star's core.

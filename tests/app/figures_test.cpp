@@ -295,7 +295,12 @@ TEST_F(Figures, HoldComparesTheNextCalculationWithTheHeldOne)
     EXPECT_NE(psf->y(100), perfectPsf[100]);
     EXPECT_EQ(find<ui::PlotView>(kPsfPlot)->graph(0)->pen().style(), Qt::DashLine);
     EXPECT_EQ(series(kMtfPlot, kMtfXHeld)->count(), 256);
+    // The energy curves are drawn when their plot is chosen.
+    EXPECT_EQ(series(kEnergyPlot, kEnergyHeld)->count(), 0);
+    find<QComboBox>(kCurveChoice)->setCurrentIndex(3);
     EXPECT_EQ(series(kEnergyPlot, kEnergyHeld)->count(), 201);
+    EXPECT_EQ(series(kEnergyPlot, kEnergyLine)->count(), 201);
+    find<QComboBox>(kCurveChoice)->setCurrentIndex(0);
     // The axis reaches the higher (held) peak.
     EXPECT_NEAR(find<ui::PlotView>(kPsfPlot)->leftMaximum(), perfectPsf[100], 1e-9);
     EXPECT_TRUE(ui::hintOf(find<QLabel>(kNowLegend)).startsWith(QStringLiteral("Now: 8 in, obs. 25 %, sph 0.25")));

@@ -188,9 +188,9 @@ TEST_F(StarFiguresTest, APerfectTelescopeHasStrehlOneAndTheAiryWidths)
         EXPECT_NEAR(f.ee50Arcsec / lambdaOverD, 0.5348, 0.003) << inches;
         EXPECT_NEAR(f.ee80Arcsec / lambdaOverD, 0.8969, 0.005) << inches;
         ASSERT_TRUE(f.perfect);
-        EXPECT_EQ(f.energy.size(), f.perfect->energy.size());
-        for (std::size_t n = 0; n < f.energy.size(); ++n)
-            EXPECT_EQ(f.energy[n].y, f.perfect->energy[n].y);
+        EXPECT_EQ(f.energy().size(), f.perfect->energy.size());
+        for (std::size_t n = 0; n < f.energy().size(); ++n)
+            EXPECT_EQ(f.energy()[n].y, f.perfect->energy[n].y);
     }
 }
 

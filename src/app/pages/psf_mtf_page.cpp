@@ -229,14 +229,38 @@ void PsfMtfPage::fillMtf()
     }
 }
 
+void PsfMtfPage::fillEnergy()
+{
+    // The curves are worked out when first drawn: only while their plot is
+    // chosen (they cost more than the calculation at large apertures).
+    if (rightPlot() != RightPlot::EncircledEnergy)
+        return;
+    if (m_figures) {
+        fill(m_energy, m_figures->energy());
+        if (m_figures->perfect)
+            fill(m_energyPerfect, m_figures->perfect->energy);
+        else
+            m_energyPerfect->clear();
+    } else {
+        m_energy->clear();
+        m_energyPerfect->clear();
+    }
+    if (m_heldFigures)
+        fill(m_energyHeld, m_heldFigures->energy());
+    else
+        m_energyHeld->clear();
+}
+
 void PsfMtfPage::showRightPlot()
 {
     const RightPlot shown = rightPlot();
     const bool energy = shown == RightPlot::EncircledEnergy;
     m_energyPlot->setVisible(energy);
     m_mtfPlot->setVisible(!energy);
-    if (energy)
+    if (energy) {
+        fillEnergy();
         return;
+    }
     // The axis keeps its zoom-reset range at the cut-off of the curves shown.
     const double end = m_curves ? frequencyScale(*m_curves) : 1.0;
     const QString caption = shown == RightPlot::MtfCyclesPerArcsec  ? QStringLiteral("Cycles per arcsecond")
@@ -260,14 +284,6 @@ void PsfMtfPage::showComparison(const std::optional<SimulationModel::Calculated>
 {
     // The encircled energy of the calculation whose curves are shown.
     m_figures = now ? now->figures : nullptr;
-    if (now && now->figures) {
-        fill(m_energy, now->figures->energy);
-        if (now->figures->perfect)
-            fill(m_energyPerfect, now->figures->perfect->energy);
-    } else {
-        m_energy->clear();
-        m_energyPerfect->clear();
-    }
     const auto describe = [](const SimulationModel::Calculated& c) {
         QString text = DescribeTelescope(c.request);
         if (c.figures)
@@ -286,10 +302,8 @@ void PsfMtfPage::showComparison(const std::optional<SimulationModel::Calculated>
         m_psfXHeld->clear();
         m_psfYHeld->clear();
     }
-    if (kept && kept->figures)
-        fill(m_energyHeld, kept->figures->energy);
-    else
-        m_energyHeld->clear();
+    m_heldFigures = kept ? kept->figures : nullptr;
+    fillEnergy();
     fillMtf();
     setLegend(m_heldLegend, kept ? QStringLiteral("Held (- -): ") + describe(*kept)
                                  : held ? QStringLiteral("Held (- -): no curves yet") : QString());

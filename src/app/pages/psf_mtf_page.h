@@ -68,6 +68,7 @@ signals:
 private:
     //! The MTF series, current and held, in the frequency unit chosen.
     void fillMtf();
+    void fillEnergy();
     //! Frequency over the cut-off to the unit chosen, for these curves.
     double frequencyScale(const optics::PsfMtfCurves& curves) const;
     void showRightPlot();
@@ -102,6 +103,7 @@ private:
     std::optional<optics::PsfMtfCurves> m_curves;      // as last filled
     std::optional<optics::PsfMtfCurves> m_heldCurves;  // of what is held
     std::shared_ptr<const optics::StarFigures> m_figures;
+    std::shared_ptr<const optics::StarFigures> m_heldFigures;
     double m_heldPeak = 0.0;
     double m_focalRatio = 6.0;
 };
