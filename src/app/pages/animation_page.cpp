@@ -170,6 +170,9 @@ void AnimationPage::buildSettings()
     m_object->setCurrentIndex(-1);
     m_object->setGeometry(left, 152, 140, 22);
     ui::attachCaption(m_object, objectCaption);
+    // The Tests page's pictures are neither a star nor a planet.
+    connect(m_aberration, &QComboBox::currentIndexChanged, this,
+            [this](int item) { m_object->setEnabled(item < kErrorCount); });
 
     m_animate = makeButton(this, QLatin1String(names::kAnimate), QStringLiteral("Animate"), QRect(left, 186, 75, 25));
     m_save = makeButton(this, QLatin1String(names::kSaveAnimation), QStringLiteral("Save"), QRect(left + 85, 186, 75, 25));
