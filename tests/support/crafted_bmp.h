@@ -31,40 +31,40 @@ inline void PutLittleEndian(BmpBytes& out, std::uint32_t v, int bytes)
         out.push_back(static_cast<std::uint8_t>((v >> (8 * n)) & 0xff));
 }
 
-inline BmpBytes CraftBmp(const BmpSpec& spec)
+inline BmpBytes CraftBmp(const BmpSpec& shape)
 {
-    const bool core = spec.headerBytes == 12;
+    const bool core = shape.headerBytes == 12;
     const std::uint32_t entryBytes = core ? 3 : 4;
-    const auto offset = static_cast<std::uint32_t>(14 + spec.headerBytes + 4 * spec.masks.size()
-                                                   + entryBytes * spec.palette.size());
+    const auto offset = static_cast<std::uint32_t>(14 + shape.headerBytes + 4 * shape.masks.size()
+                                                   + entryBytes * shape.palette.size());
     BmpBytes b{'B', 'M'};
-    PutLittleEndian(b, offset + static_cast<std::uint32_t>(spec.pixels.size()), 4);
+    PutLittleEndian(b, offset + static_cast<std::uint32_t>(shape.pixels.size()), 4);
     PutLittleEndian(b, 0, 4);
     PutLittleEndian(b, offset, 4);
-    PutLittleEndian(b, spec.headerBytes, 4);
+    PutLittleEndian(b, shape.headerBytes, 4);
     if (core) {
-        PutLittleEndian(b, static_cast<std::uint32_t>(spec.width), 2);
-        PutLittleEndian(b, static_cast<std::uint32_t>(spec.height), 2);
+        PutLittleEndian(b, static_cast<std::uint32_t>(shape.width), 2);
+        PutLittleEndian(b, static_cast<std::uint32_t>(shape.height), 2);
         PutLittleEndian(b, 1, 2);
-        PutLittleEndian(b, static_cast<std::uint32_t>(spec.bits), 2);
+        PutLittleEndian(b, static_cast<std::uint32_t>(shape.bits), 2);
     } else {
-        PutLittleEndian(b, static_cast<std::uint32_t>(spec.width), 4);
-        PutLittleEndian(b, static_cast<std::uint32_t>(spec.height), 4);
+        PutLittleEndian(b, static_cast<std::uint32_t>(shape.width), 4);
+        PutLittleEndian(b, static_cast<std::uint32_t>(shape.height), 4);
         PutLittleEndian(b, 1, 2);
-        PutLittleEndian(b, static_cast<std::uint32_t>(spec.bits), 2);
-        PutLittleEndian(b, spec.compression, 4);
-        PutLittleEndian(b, static_cast<std::uint32_t>(spec.pixels.size()), 4);
+        PutLittleEndian(b, static_cast<std::uint32_t>(shape.bits), 2);
+        PutLittleEndian(b, shape.compression, 4);
+        PutLittleEndian(b, static_cast<std::uint32_t>(shape.pixels.size()), 4);
         PutLittleEndian(b, 2835, 4);
         PutLittleEndian(b, 2835, 4);
-        PutLittleEndian(b, static_cast<std::uint32_t>(spec.palette.size()), 4);
+        PutLittleEndian(b, static_cast<std::uint32_t>(shape.palette.size()), 4);
         PutLittleEndian(b, 0, 4);
-        b.resize(14 + spec.headerBytes, 0);
+        b.resize(14 + shape.headerBytes, 0);
     }
-    for (std::uint32_t mask : spec.masks)
+    for (std::uint32_t mask : shape.masks)
         PutLittleEndian(b, mask, 4);
-    for (std::uint32_t colour : spec.palette)
+    for (std::uint32_t colour : shape.palette)
         PutLittleEndian(b, colour, static_cast<int>(entryBytes));
-    b.insert(b.end(), spec.pixels.begin(), spec.pixels.end());
+    b.insert(b.end(), shape.pixels.begin(), shape.pixels.end());
     return b;
 }
 

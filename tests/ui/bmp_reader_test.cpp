@@ -92,7 +92,7 @@ TEST(BmpReader, ReadsEveryKindAsTheToolkitDoes)
     constexpr int k16BitLevels = 7;
     struct Row {
         const char* what;
-        BmpSpec spec;
+        BmpSpec shape;
         int tolerance = 0;
     } rows[] = {
         {"1 bit, 13 wide", {.width = 13, .height = 5, .bits = 1, .palette = twoColours,
@@ -124,7 +124,7 @@ TEST(BmpReader, ReadsEveryKindAsTheToolkitDoes)
                                 .pixels = randomRows(4, 2, 24, anyByte)}},
     };
     for (const Row& r : rows) {
-        const QByteArray file = bytesOf(CraftBmp(r.spec));
+        const QByteArray file = bytesOf(CraftBmp(r.shape));
         const QImage expected = QImage::fromData(file, "BMP").convertToFormat(QImage::Format_RGB888);
         ASSERT_FALSE(expected.isNull()) << r.what;
         const base::Result<QImage> read = ui::DecodePicture(file, "kind.bmp");
@@ -187,7 +187,7 @@ TEST(BmpReader, AnEarlyEndOfTheBitmapLeavesThePaletteFirstColour)
 TEST(BmpReader, KindsNotReadAreNamed)
 {
     struct Row {
-        BmpSpec spec;
+        BmpSpec shape;
         const char* says;
     } rows[] = {
         {{.bits = 2, .palette = kBmpPalette, .pixels = BmpBytes(16)}, "of 2 bits a pixel"},
@@ -200,7 +200,7 @@ TEST(BmpReader, KindsNotReadAreNamed)
          "damaged (a pixel has a colour its palette does not hold)"},
     };
     for (const Row& r : rows) {
-        const base::Result<QImage> read = ui::DecodePicture(bytesOf(CraftBmp(r.spec)), "kind.bmp");
+        const base::Result<QImage> read = ui::DecodePicture(bytesOf(CraftBmp(r.shape)), "kind.bmp");
         EXPECT_FALSE(read) << r.says;
         EXPECT_NE(read.error().find(r.says), std::string::npos) << read.error();
     }

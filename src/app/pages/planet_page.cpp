@@ -258,9 +258,9 @@ bool PlanetPage::convolveInColour()
     startPasses(
         plan, planes,
         [this, sum, plan](int index, sim::PlanetPass&& pass) {
-            const sim::ColourPassSpec& spec = sim::kColourPasses[index];
-            m_model.showColourPass(Place::Planet, pass.planet, spec.waveLength);
-            sum->add(pass.planet->grid, spec.channel);
+            const sim::ColourPassSpec& colour = sim::kColourPasses[index];
+            m_model.showColourPass(Place::Planet, pass.planet, colour.waveLength);
+            sum->add(pass.planet->grid, colour.channel);
             m_model.trace().weights = sum->lastWeights();
             if (static_cast<std::size_t>(index + 1) < plan.size())
                 m_status.showProgress(QString::fromStdString(
