@@ -110,8 +110,11 @@ private:
         const int su = u > 0 ? -1 : (u < 0 ? 1 : 0);
         const int sv = v > 0 ? -1 : (v < 0 ? 1 : 0);
         const bool alongU = std::abs(u) >= std::abs(v);
-        for (const auto& [du, dv] : {alongU ? std::pair{su, 0} : std::pair{0, sv}, std::pair{su, sv},
-                                     alongU ? std::pair{0, sv} : std::pair{su, 0}}) {
+        for (const std::pair<int, int>& step : {alongU ? std::pair{su, 0} : std::pair{0, sv}, std::pair{su, sv},
+                                                alongU ? std::pair{0, sv} : std::pair{su, 0}}) {
+            // Plain copies: a lambda may not capture a structured binding in every compiler.
+            const int du = step.first;
+            const int dv = step.second;
             if (du == 0 && dv == 0)
                 continue;
             const auto w = [&](int k) { return m_w[index(u + k * du, v + k * dv)]; };
