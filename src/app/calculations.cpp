@@ -18,6 +18,8 @@ namespace {
 
 // Runs that have not ended after this long show their progress.
 constexpr int kProgressDelayMs = 330;
+// The display's pace for the intermediate pictures of a run.
+constexpr qint64 kFrameMs = 40;
 
 }  // namespace
 
@@ -33,6 +35,7 @@ struct Calculations::Run {
     int delivered = 0;
     QElapsedTimer clock;
     bool progressShown = false;
+    qint64 lastIntermediate = 0;
     // Seen by the workers: a task of a cancelled run does not start.
     std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
 };
@@ -78,6 +81,11 @@ Calculations::~Calculations()
 int Calculations::workers() const
 {
     return m_pool ? m_pool->size() : 0;
+}
+
+optics::LoopRunner& Calculations::loops()
+{
+    return m_pool ? m_pool->loops() : static_cast<optics::LoopRunner&>(m_inOrder);
 }
 
 void Calculations::setLaneKernel(optics::LaneKernel kernel)
@@ -249,6 +257,17 @@ void Calculations::end()
 {
     m_run.reset();
     emit runEnded();
+}
+
+bool Calculations::drawIntermediateNow()
+{
+    if (!m_run)
+        return false;
+    const qint64 now = m_run->clock.elapsed();
+    if (now - m_run->lastIntermediate < kFrameMs)
+        return false;
+    m_run->lastIntermediate = now;
+    return true;
 }
 
 void Calculations::cancel()

@@ -113,6 +113,12 @@ public:
                     std::function<void(int, optics::StarResult&&)> deliver, std::function<void()> finish,
                     RunOptions options = {});
 
+    //! Whether a view should draw an intermediate picture of the run going on
+    //! (a wavelength of the white-light star, a colour of the planet) now:
+    //! not before the run has gone on for a frame of the display, then at
+    //! most one a frame. Runs shorter than that show only their end.
+    bool drawIntermediateNow();
+
     //! Stops the run that is going; nothing of it is shown.
     void cancel();
     //! Whether a run is going.
@@ -130,6 +136,9 @@ public:
     const optics::StarCalculator& lastSpectrumCalculator() const { return *m_lastSpectrumCalculator; }
     optics::ScreenCache& screens() { return m_screens; }
     const optics::ScreenCache& screens() const { return m_screens; }
+    //! Loops on the window's thread, shared with the idle workers (in order
+    //! without workers); for combining the results of a run.
+    optics::LoopRunner& loops();
     //! Workers of the pool (0 without).
     int workers() const;
     //! Makes every calculator use `kernel` (tests and measurements).
@@ -172,6 +181,7 @@ private:
     const optics::StarCalculator* m_lastCalculator = &m_calculator;
     const optics::StarCalculator* m_lastSpectrumCalculator = &m_calculator;
     std::unique_ptr<optics::WorkerPool> m_pool;
+    optics::InOrder m_inOrder;
     std::shared_ptr<Run> m_run;
 };
 

@@ -36,10 +36,9 @@ void PictureSettings::drawn(const ui::PictureBox* box)
     else
         document = m_run.isEmpty() ? m_settings.document() : m_run;
     QJsonObject controls = document.value(QLatin1String("controls")).toObject();
-    const QJsonObject now = m_settings.controls();
-    for (const QString& name : drawingControls())
-        if (now.contains(name))
-            controls.insert(name, now.value(name));
+    const QJsonObject now = m_settings.controls(drawingControls());
+    for (auto it = now.begin(); it != now.end(); ++it)
+        controls.insert(it.key(), it.value());
     document.insert(QLatin1String("controls"), controls);
     m_pictures[box] = document;
 }

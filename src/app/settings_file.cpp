@@ -197,6 +197,22 @@ QJsonObject WindowSettings::controls() const
     return values;
 }
 
+QJsonObject WindowSettings::controls(const QStringList& names) const
+{
+    auto& found = m_found[names];
+    const bool gone = std::any_of(found.begin(), found.end(), [](const auto& entry) { return entry.second.isNull(); });
+    if (found.empty() || gone) {
+        found.clear();
+        for (const auto& [name, w] : named())
+            if (names.contains(name))
+                found.emplace_back(name, w);
+    }
+    QJsonObject values;
+    for (const auto& [name, w] : found)
+        values.insert(name, valueOf(w));
+    return values;
+}
+
 QJsonObject WindowSettings::document() const
 {
     QJsonObject document{{kFormatKey, QLatin1String(kSettingsFormat)},

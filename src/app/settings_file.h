@@ -5,10 +5,12 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -69,6 +71,9 @@ public:
 
     //! Every control's value.
     QJsonObject controls() const;
+    //! The values of those of `names` that are kept controls, read from the
+    //! widgets found when first asked for (again if one of them went).
+    QJsonObject controls(const QStringList& names) const;
     //! The whole document: format, version, program, controls and parts.
     QJsonObject document() const;
 
@@ -90,6 +95,7 @@ private:
 
     QWidget& m_window;
     QStringList m_leftOut;
+    mutable std::map<QStringList, std::vector<std::pair<QString, QPointer<const QWidget>>>> m_found;
     std::vector<SettingsPart> m_parts;
 };
 

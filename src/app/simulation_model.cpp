@@ -91,12 +91,13 @@ void SimulationModel::showStar(Place place, optics::StarImagePtr image)
     }
 }
 
-void SimulationModel::showColourPass(Place place, optics::StarImagePtr image, double waveLength)
+void SimulationModel::showColourPass(Place place, optics::StarImagePtr image, double waveLength, bool drawn)
 {
     const imaging::Rgb colour = imaging::WavelengthToRgb(waveLength);
     m_trace.display = image;
     m_trace.starColour = colour;
-    draw(place, imaging::DrawStarPicture(image->grid, m_curve, {m_zoom, 0, colour}));
+    if (drawn)
+        draw(place, imaging::DrawStarPicture(image->grid, m_curve, {m_zoom, 0, colour}));
 }
 
 void SimulationModel::showComposite(Place place, const sim::Composite& composite)
@@ -136,8 +137,12 @@ void SimulationModel::showCalculation(const optics::StarResult& result)
     if (result.obstructionLeftOut)
         emit obstructionLeftOut();
     if (result.aperture != m_aperture) {
+        // Each worker keeps masks of its own: the same mask from another
+        // one draws nothing new.
+        const bool same = m_aperture && result.aperture && *result.aperture == *m_aperture;
         m_aperture = result.aperture;
-        emit apertureDrawn(imaging::DrawAperturePicture(*m_aperture));
+        if (!same)
+            emit apertureDrawn(imaging::DrawAperturePicture(*m_aperture));
     }
     emit pupilSampled(result.pupil);
     if (result.wavefront) {

@@ -74,8 +74,9 @@ public:
     //! becomes the star image the double star is composed from.
     void showStar(Place place, optics::StarImagePtr image);
     //! Shows one wavelength of a colour run in its colour (brightness plays no
-    //! part): the progress of the run, replaced by its composite.
-    void showColourPass(Place place, optics::StarImagePtr image, double waveLength);
+    //! part): the progress of the run, replaced by its composite. Without
+    //! `drawn` it becomes the pass on record but the picture is left alone.
+    void showColourPass(Place place, optics::StarImagePtr image, double waveLength, bool drawn = true);
     //! Shows a colour composite in `place`; a zoom change redraws it at its
     //! scale, the other display settings leave it alone.
     void showComposite(Place place, const sim::Composite& composite);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace optics {
 
@@ -151,14 +152,20 @@ double Crossing(const ImageLine& line, double from, double step, double level)
     return std::nan("");
 }
 
-double LineWidth(const ImageLine& line, int cell)
+double LineWidth(const ImageLine& line, int cell, LoopRunner& loops)
 {
     double top = cell;
     const double maximum = LineMaximum(line, cell, top);
     if (!(maximum > 0.0))
         return 0.0;
-    const double right = Crossing(line, top, 1.0, 0.5 * maximum);
-    const double left = Crossing(line, top, -1.0, 0.5 * maximum);
+    // The two sides are searched apart, perhaps at once.
+    double sides[2] = {};
+    loops.run(2, [&](int first, int last) {
+        for (int side = first; side < last; ++side)
+            sides[side] = Crossing(line, top, side == 0 ? 1.0 : -1.0, 0.5 * maximum);
+    });
+    const double right = sides[0];
+    const double left = sides[1];
     if (std::isnan(left) || std::isnan(right))
         return 0.0;
     return right - left;
@@ -239,8 +246,9 @@ Widths MeasureFwhm(const Grid& star)
 {
     const Cell peak = BrightestCell(star);
     Widths widths;
-    widths.x = LineWidth(ImageLine(star, true, peak.j), peak.i);
-    widths.y = LineWidth(ImageLine(star, false, peak.i), peak.j);
+    InOrder inOrder;
+    widths.x = LineWidth(ImageLine(star, true, peak.j), peak.i, inOrder);
+    widths.y = LineWidth(ImageLine(star, false, peak.i), peak.j, inOrder);
     return widths;
 }
 
@@ -431,13 +439,30 @@ StarFigures MeasureStar(const StarImage& star, const PupilSummary& pupil, std::s
     figures.strehl = perfect && perfect->peak > 0.0f ? static_cast<double>(star.peak) / perfect->peak : 0.0;
     figures.strehlMarechal = MarechalStrehl(pupil.rms);
     figures.strehlClear = PsfScale(star.peak, pupil.cellCount);
-    const Widths widths = MeasureFwhm(star.grid);
+    // The encircled energy and the widths along the two axes do not depend
+    // on each other: with loops to share they are measured at once.
+    const Cell peak = BrightestCell(star.grid);
+    std::optional<EncircledEnergy> energy;
+    Widths widths;
+    InOrder inOrder;
+    LoopRunner& loops = runner.loops ? *runner.loops : static_cast<LoopRunner&>(inOrder);
+    const auto measure = [&](int first, int last) {
+        for (int piece = first; piece < last; ++piece) {
+            if (piece == 0) {
+                energy.emplace(star.grid, ImageBand(pupil), runner);
+                figures.ee50Arcsec = energy->radiusFor(0.5) * kArcsecPerCell;
+                figures.ee80Arcsec = energy->radiusFor(0.8) * kArcsecPerCell;
+            } else if (piece == 1) {
+                widths.x = LineWidth(ImageLine(star.grid, true, peak.j), peak.i, loops);
+            } else {
+                widths.y = LineWidth(ImageLine(star.grid, false, peak.i), peak.j, loops);
+            }
+        }
+    };
+    loops.run(3, measure);
     figures.fwhmXArcsec = widths.x * kArcsecPerCell;
     figures.fwhmYArcsec = widths.y * kArcsecPerCell;
-    EncircledEnergy energy(star.grid, ImageBand(pupil), runner);
-    figures.ee50Arcsec = energy.radiusFor(0.5) * kArcsecPerCell;
-    figures.ee80Arcsec = energy.radiusFor(0.8) * kArcsecPerCell;
-    figures.energyCurve = std::make_shared<const LazyEnergyCurve>(std::move(energy));
+    figures.energyCurve = std::make_shared<const LazyEnergyCurve>(std::move(*energy));
     figures.perfect = std::move(perfect);
     return figures;
 }

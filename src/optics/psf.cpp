@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -65,6 +66,61 @@ void scaleRow(const double* from, double* to, double k)
 #endif
 }
 
+// Star images are 2 MB each, and runs of many calculations hold several at
+// once: made afresh, each costs its zeroing and a page fault every 4 KB. An
+// image nobody holds any more is kept for the next one (up to kKept of them).
+// The next one overwrites the whole data area; the border is cleared again
+// in case a holder wrote to it.
+class ImageStore {
+public:
+    std::shared_ptr<StarImage> take()
+    {
+        std::unique_ptr<StarImage> image;
+        {
+            std::lock_guard lock(m_lock);
+            if (!m_free.empty()) {
+                image = std::move(m_free.back());
+                m_free.pop_back();
+            }
+        }
+        if (image) {
+            Grid& g = image->grid;
+            // Row 0 and cell 0 of row 1; then the cells after the data of
+            // each row with cell 0 of the next; then the rows below the data.
+            std::fill(g.row(0), g.row(1) + 1, 0.0);
+            for (int i = 1; i <= kLineLength; ++i)
+                std::fill(g.row(i) + kLineLength + 1, g.row(i + 1) + 1, 0.0);
+            std::fill(g.row(kLineLength + 1), g.cells.data() + g.cells.size(), 0.0);
+            image->peak = 0.0f;
+        } else {
+            image = std::make_unique<StarImage>();
+        }
+        return {image.release(), [this](StarImage* done) { give(done); }};
+    }
+
+private:
+    static constexpr std::size_t kKept = 8;
+
+    void give(StarImage* done)
+    {
+        std::unique_ptr<StarImage> image(done);
+        std::lock_guard lock(m_lock);
+        if (m_free.size() < kKept)
+            m_free.push_back(std::move(image));
+    }
+
+    std::mutex m_lock;
+    std::vector<std::unique_ptr<StarImage>> m_free;
+};
+
+ImageStore& Images()
+{
+    // Never destroyed: images may be let go by other objects' destructors
+    // at exit.
+    static ImageStore* const store = new ImageStore;
+    return *store;
+}
+
 }  // namespace
 
 void TransformPupilField(Workspace& workspace, Progress& progress, const TransformRunner& runner)
@@ -93,7 +149,7 @@ std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progres
         std::lock_guard lock(peakLock);
         peak = rangePeak > peak ? rangePeak : peak;
     });
-    auto star = std::make_shared<StarImage>();
+    std::shared_ptr<StarImage> star = Images().take();
     star->peak = static_cast<float>(peak);
     const double k = 1.0 / (static_cast<double>(star->peak) + 0.00001);
 
@@ -114,8 +170,12 @@ std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progres
 void ComputeTransferFunction(Workspace& workspace, Progress& progress, const TransformRunner& runner)
 {
     progress.stage("Calculating PSF/MTF");
-    std::copy(workspace.fieldRe.cells.begin(), workspace.fieldRe.cells.end(), workspace.spectrumRe.cells.begin());
-    std::copy(workspace.fieldIm.cells.begin(), workspace.fieldIm.cells.end(), workspace.spectrumIm.cells.begin());
+    InOrder inOrder;
+    LoopRunner& rows = runner.loops ? *runner.loops : inOrder;
+    rows.run(kGridSide, [&](int first, int last) {
+        std::copy(workspace.fieldRe.row(first), workspace.fieldRe.row(last), workspace.spectrumRe.row(first));
+        std::copy(workspace.fieldIm.row(first), workspace.fieldIm.row(last), workspace.spectrumIm.row(first));
+    });
     TransformIntensity2D(workspace.spectrumRe, workspace.spectrumIm, runner);
     workspace.spectrumAfterPupil = true;
 }

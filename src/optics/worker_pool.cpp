@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <atomic>
 
+#if defined(__linux__)
+#include <pthread.h>
+#endif
+
 namespace optics {
 
 // A loop being shared out: ranges are taken by counting up `next`. Helpers
@@ -16,18 +20,21 @@ struct WorkerPool::Region {
     int users = 0;
 };
 
-// The LoopRunner of one worker's calculator: shares a loop with the idle
-// workers and takes part in it itself.
+// The LoopRunner of one worker's calculator, or of a thread outside the pool:
+// shares a loop with the idle workers and takes part in it itself.
 class WorkerPool::SharedLoops final : public LoopRunner {
 public:
-    explicit SharedLoops(WorkerPool& pool) : m_pool(pool) {}
+    //! `outside`: for a thread that is not one of the workers, which all may
+    //! help it.
+    SharedLoops(WorkerPool& pool, bool outside) : m_pool(pool), m_outside(outside) {}
 
     void run(int count, const std::function<void(int, int)>& body) override
     {
         if (count <= 0)
             return;
-        const int workers = m_pool.size();
-        if (workers <= 1 || count == 1) {
+        const int helpers = m_pool.size() - (m_outside ? 0 : 1);
+        const int workers = helpers + 1;
+        if (helpers < 1 || count == 1) {
             body(0, count);
             return;
         }
@@ -49,10 +56,11 @@ public:
 
 private:
     WorkerPool& m_pool;
+    bool m_outside;
 };
 
 struct WorkerPool::Worker {
-    Worker(WorkerPool& pool, ScreenCache& screens) : loops(pool), calculator(screens)
+    Worker(WorkerPool& pool, ScreenCache& screens) : loops(pool, false), calculator(screens)
     {
         calculator.setLoops(&loops);
     }
@@ -62,7 +70,7 @@ struct WorkerPool::Worker {
     std::thread thread;
 };
 
-WorkerPool::WorkerPool(int workers, ScreenCache& screens)
+WorkerPool::WorkerPool(int workers, ScreenCache& screens) : m_outsideLoops(std::make_unique<SharedLoops>(*this, true))
 {
     const int n = std::max(1, workers);
     for (int i = 0; i < n; ++i)
@@ -81,6 +89,11 @@ WorkerPool::~WorkerPool()
     m_wake.notify_all();
     for (auto& worker : m_workers)
         worker->thread.join();
+}
+
+LoopRunner& WorkerPool::loops()
+{
+    return *m_outsideLoops;
 }
 
 int WorkerPool::DefaultSize()
@@ -142,6 +155,10 @@ void WorkerPool::runRanges(Region& region)
 
 void WorkerPool::work(Worker& worker)
 {
+#if defined(__linux__)
+    // So that the workers can be told apart in top, perf and debuggers.
+    pthread_setname_np(pthread_self(), "calc-worker");
+#endif
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [&] { return m_stopping || !m_jobs.empty() || helpWanted(); });

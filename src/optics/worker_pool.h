@@ -47,6 +47,10 @@ public:
     //! Whether a job is queued or running.
     bool busy() const;
 
+    //! Loops for a thread that is not one of the workers (the window's): the
+    //! idle workers help with them. Results are those of any LoopRunner.
+    LoopRunner& loops();
+
     //! Makes every worker's transforms use `kernel` (tests and measurements).
     void setLaneKernel(LaneKernel kernel);
 
@@ -67,6 +71,7 @@ private:
     std::vector<Region*> m_regions;
     int m_running = 0;
     bool m_stopping = false;
+    std::unique_ptr<SharedLoops> m_outsideLoops;
     std::vector<std::unique_ptr<Worker>> m_workers;
 };
 

@@ -68,23 +68,28 @@ ChromaticSum::ChromaticSum()
 {
 }
 
-void ChromaticSum::add(const optics::Grid& star, double waveLength)
+void ChromaticSum::add(optics::StarImagePtr star, double waveLength)
 {
     m_weights = WeightsAt(waveLength);
-    // The first pass puts its colour into the empty grid without reading it.
-    if (m_empty)
-        StartColour(*m_cells, star, m_weights);
-    else
-        AccumulateColour(*m_cells, star, m_weights);
-    m_empty = false;
+    m_passes.push_back({&star->grid, m_weights});
+    m_stars.push_back(std::move(star));
 }
 
-Composite ChromaticSum::finish()
+Composite ChromaticSum::finish(optics::LoopRunner& rows)
 {
+    SumColours(*m_cells, m_passes, rows);
+    m_passes.clear();
+    m_stars.clear();
     // Pixels are Round(sum / M x 255); one scale serves the picture and any
     // later zoom redraw, so both show the same levels.
     const float maximum = CompositeMaximum(*m_cells);
     return {m_cells, 255.0 / maximum};
+}
+
+Composite ChromaticSum::finish()
+{
+    optics::InOrder inOrder;
+    return finish(inOrder);
 }
 
 }  // namespace sim

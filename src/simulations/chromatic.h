@@ -44,22 +44,27 @@ struct Composite {
 };
 
 //! The white-light star: the amplitude of each pass's star image, weighted by
-//! the colour-matching functions at its wavelength, summed in colour.
+//! the colour-matching functions at its wavelength, summed in colour. The
+//! passes are kept until the end and summed row by row, which gives the bits
+//! of adding them one after another.
 class ChromaticSum {
 public:
     ChromaticSum();
 
-    //! Adds the star image of a pass at `waveLength`.
-    void add(const optics::Grid& star, double waveLength);
+    //! Adds the star image of a pass at `waveLength` (kept until finish).
+    void add(optics::StarImagePtr star, double waveLength);
     //! The weights of the last pass added.
     const ChannelWeights& lastWeights() const { return m_weights; }
-    //! The sums scaled so that the largest becomes 255 (when above 1).
+    //! The sums, the rows shared out through `rows`, scaled so that the
+    //! largest becomes 255 (when above 1).
+    Composite finish(optics::LoopRunner& rows);
     Composite finish();
 
 private:
     std::shared_ptr<optics::ColourCells> m_cells;
+    std::vector<optics::StarImagePtr> m_stars;
+    std::vector<ColourPass> m_passes;
     ChannelWeights m_weights;
-    bool m_empty = true;
 };
 
 }  // namespace sim

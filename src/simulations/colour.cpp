@@ -110,41 +110,65 @@ void addChannelRow(int channel, const double* amplitude, optics::RgbCell* cells,
     }
 }
 
-template <bool ontoZero>
-void addColour(optics::ColourCells& cells, const optics::Grid& grid, const ChannelWeights& weights)
+// Which channel a pass of `weights` adds to alone, or -1 when it adds to
+// more than one (or starts the grid, which writes every channel).
+int onlyChannel(const ChannelWeights& weights, bool ontoZero)
 {
-    const double red = weights.red;
-    const double green = weights.green;
-    const double blue = weights.blue;
-    // A single weighted channel leaves the others alone at a third of the
-    // work.
-    int only = -1;
-    if (!ontoZero && (red != 0.0) + (green != 0.0) + (blue != 0.0) == 1)
-        only = red != 0.0 ? 0 : green != 0.0 ? 1 : 2;
-    const double weight = red + green + blue;
-    double amplitude[optics::kLineLength];
-    for (int r = 1; r <= optics::kLineLength; ++r) {
-        const double* star = grid.row(r) + 1;
-        optics::RgbCell* row = &cells(r, 1);
-        if (only >= 0) {
-            squareRoots(star, amplitude);
-            addChannelRow(only, amplitude, row, weight);
-        } else {
-            addRow<ontoZero>(star, row, red, green, blue);
-        }
+    if (ontoZero || (weights.red != 0.0) + (weights.green != 0.0) + (weights.blue != 0.0) != 1)
+        return -1;
+    return weights.red != 0.0 ? 0 : weights.green != 0.0 ? 1 : 2;
+}
+
+// One row r (1..512) of a pass: a single weighted channel leaves the others
+// alone at a third of the work. `amplitude` holds 512 doubles meanwhile.
+void addPassRow(optics::ColourCells& cells, const optics::Grid& grid, const ChannelWeights& weights, bool ontoZero,
+                int only, int r, double* amplitude)
+{
+    const double* star = grid.row(r) + 1;
+    optics::RgbCell* row = &cells(r, 1);
+    if (only >= 0) {
+        squareRoots(star, amplitude);
+        addChannelRow(only, amplitude, row, weights.red + weights.green + weights.blue);
+    } else if (ontoZero) {
+        addRow<true>(star, row, weights.red, weights.green, weights.blue);
+    } else {
+        addRow<false>(star, row, weights.red, weights.green, weights.blue);
     }
+}
+
+void addColour(optics::ColourCells& cells, const optics::Grid& grid, const ChannelWeights& weights, bool ontoZero)
+{
+    const int only = onlyChannel(weights, ontoZero);
+    double amplitude[optics::kLineLength];
+    for (int r = 1; r <= optics::kLineLength; ++r)
+        addPassRow(cells, grid, weights, ontoZero, only, r, amplitude);
 }
 
 }  // namespace
 
 void AccumulateColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights)
 {
-    addColour<false>(cells, star, weights);
+    addColour(cells, star, weights, false);
 }
 
 void StartColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights)
 {
-    addColour<true>(cells, star, weights);
+    addColour(cells, star, weights, true);
+}
+
+void SumColours(optics::ColourCells& cells, const std::vector<ColourPass>& passes, optics::LoopRunner& rows)
+{
+    std::vector<int> only(passes.size());
+    for (std::size_t k = 0; k < passes.size(); ++k)
+        only[k] = onlyChannel(passes[k].weights, k == 0);
+    // Row by row, every pass in turn: each cell sees the sums of the
+    // pass-by-pass calls in their order, while its row stays in the cache.
+    rows.run(optics::kLineLength, [&](int first, int last) {
+        double amplitude[optics::kLineLength];
+        for (int r = 1 + first; r <= last; ++r)
+            for (std::size_t k = 0; k < passes.size(); ++k)
+                addPassRow(cells, *passes[k].star, passes[k].weights, k == 0, only[k], r, amplitude);
+    });
 }
 
 double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, Channel channel, double total,

@@ -313,7 +313,32 @@ void PlotView::scrollByPixels(const QPoint& from, const QPoint& to)
 
 void PlotView::scheduleReplot()
 {
+    // Nobody sees a plot out of sight redrawn: a calculation made from
+    // another page leaves the drawing until the plot shows.
+    if (!isVisible()) {
+        m_replotWhenShown = true;
+        return;
+    }
     replot(QCustomPlot::rpQueuedReplot);
+}
+
+void PlotView::showEvent(QShowEvent* event)
+{
+    QCustomPlot::showEvent(event);
+    if (m_replotWhenShown) {
+        m_replotWhenShown = false;
+        replot(QCustomPlot::rpQueuedReplot);
+    }
+}
+
+void PlotView::paintEvent(QPaintEvent* event)
+{
+    // Painted while out of sight (a grab): the drawing that was left.
+    if (m_replotWhenShown) {
+        m_replotWhenShown = false;
+        replot(QCustomPlot::rpQueuedRefresh);
+    }
+    QCustomPlot::paintEvent(event);
 }
 
 void PlotView::mousePressEvent(QMouseEvent* event)

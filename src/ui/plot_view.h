@@ -95,13 +95,16 @@ public:
     //! the plot were dragged along.
     void scrollByPixels(const QPoint& from, const QPoint& to);
 
-    //! Redraws once the event loop runs.
+    //! Redraws once the event loop runs; a plot out of sight is redrawn when
+    //! it comes into sight or is painted.
     void scheduleReplot();
 
     //! Texts and lines `scale` times their size.
     void setScale(double scale) override;
 
 protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -121,6 +124,7 @@ private:
     QCPRange m_startX;
     QCPRange m_startY;
     QRubberBand* m_band = nullptr;
+    bool m_replotWhenShown = false;
     // The fonts and pens of scale 1, taken when the scale first changes.
     bool m_scaled = false;
     QFont m_tickFont;

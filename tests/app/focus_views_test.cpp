@@ -148,7 +148,7 @@ TEST_F(FocusViews, TheWhiteLightStarSumsTheTickedRowsInColour)
         request.waveLength = p.waveLength;
         request.pupil.focus = p.focus;
         request.pupil.spherical = p.spherical;
-        sum.add(calculator.calculate(request, quiet).value().image->grid, p.waveLength);
+        sum.add(calculator.calculate(request, quiet).value().image, p.waveLength);
     }
     const sim::Composite expected = sum.finish();
     const optics::ColourCells& made = app::NamedColourGrid(*window);

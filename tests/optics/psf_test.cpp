@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -39,6 +40,28 @@ protected:
     std::unique_ptr<optics::Workspace> ws = optics::Workspace::Create();
     RecordingProgress progress;
 };
+
+// Images are reused once let go: a reused one is the image a fresh one would
+// be, whatever its last holder left in it, border included.
+TEST_F(DisplayStep, AReusedImageKeepsNothingOfItsLastHolder)
+{
+    ws->fieldRe(1, 1) = 0.6;
+    ws->fieldRe(3, 5) = 0.2;
+    const std::vector<double> fresh = [&] {
+        const auto star = form();
+        return std::vector<double>(star->grid.cells.begin(), star->grid.cells.end());
+    }();
+    for (int round = 0; round < 20; ++round) {
+        std::vector<std::shared_ptr<optics::StarImage>> held;
+        for (int k = 0; k < 3; ++k) {
+            held.push_back(form());
+            std::fill(held.back()->grid.cells.begin(), held.back()->grid.cells.end(), 7.0);
+        }
+        held.clear();
+        const auto star = form();
+        ASSERT_TRUE(std::equal(fresh.begin(), fresh.end(), star->grid.cells.begin())) << round;
+    }
+}
 
 TEST_F(DisplayStep, NormalisesTheIntensityByItsSinglePrecisionPeakAroundTheCentre)
 {

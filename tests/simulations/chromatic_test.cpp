@@ -92,12 +92,12 @@ TEST(CompositeMaximum, IsTheLargestSumButAtLeastOne)
 
 TEST(ChromaticSum, AddsEachPassInItsColourAndScalesTheLargestSumTo255)
 {
-    auto star = std::make_unique<optics::Grid>();
-    (*star)(257, 257) = 4.0;
-    (*star)(10, 20) = 0.25;
+    auto star = std::make_shared<optics::StarImage>();
+    star->grid(257, 257) = 4.0;
+    star->grid(10, 20) = 0.25;
     sim::ChromaticSum sum;
-    sum.add(*star, 555.0);
-    sum.add(*star, 436.0);
+    sum.add(star, 555.0);
+    sum.add(star, 436.0);
     const sim::ChannelWeights at436 = sim::WeightsAt(436.0);
     EXPECT_EQ(sum.lastWeights().blue, at436.blue);
     const sim::Composite composite = sum.finish();

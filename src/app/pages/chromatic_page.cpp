@@ -117,13 +117,15 @@ void ChromaticPage::calculateWhiteLight()
         plan,
         [this, sum, waveLengths](int index, optics::StarResult&& result) {
             const double waveLength = waveLengths[static_cast<std::size_t>(index)];
-            // Each wavelength shows in its colour while the run goes on.
-            m_model.showColourPass(Place::Chromatic, result.image, waveLength);
-            m_status.flush();
-            sum->add(result.image->grid, waveLength);
+            // Each wavelength shows in its colour while a long run goes on.
+            const bool drawn = m_calculations.drawIntermediateNow();
+            m_model.showColourPass(Place::Chromatic, result.image, waveLength, drawn);
+            if (drawn)
+                m_status.flush();
+            sum->add(result.image, waveLength);
             m_model.trace().weights = sum->lastWeights();
         },
-        [this, sum] { m_model.showComposite(Place::Chromatic, sum->finish()); },
+        [this, sum] { m_model.showComposite(Place::Chromatic, sum->finish(m_calculations.loops())); },
         {QStringLiteral("Wavelength"), true});
 }
 
