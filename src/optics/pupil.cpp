@@ -108,9 +108,20 @@ PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const A
     const double k = 555.0 / waveLength;
     const int shift = screens.drift;
 
+    // The field is cleared everywhere (a transform filled it); the phase and
+    // the mask only where the last pupil put anything.
+    const int written = workspace.pupilWritten;
     rows.run(kGridSide, [&](int first, int last) {
-        for (Grid* g : {&workspace.fieldRe, &workspace.fieldIm, &workspace.phase, &workspace.mask})
+        for (Grid* g : {&workspace.fieldRe, &workspace.fieldIm})
             std::fill(g->row(first), g->row(last), 0.0);
+        if (written > kMaxPupilRadius) {
+            for (Grid* g : {&workspace.phase, &workspace.mask})
+                std::fill(g->row(first), g->row(last), 0.0);
+            return;
+        }
+        for (int i = std::max(first, kCentre - written); i < std::min(last, kCentre + written + 1); ++i)
+            for (Grid* g : {&workspace.phase, &workspace.mask})
+                std::fill(g->row(i) + kCentre - written, g->row(i) + kCentre + written + 1, 0.0);
     });
     workspace.spectrumAfterPupil = false;
 
@@ -123,6 +134,8 @@ PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const A
     const double s = kAperturePictureRadius / result.R;
     const int N = base::RoundToInt(result.R);
     result.N = N;
+    // Only the sampled square is written below.
+    workspace.pupilWritten = std::max(N, 0);
     result.undersampled = N < 8.0 * std::abs(params.focus + 1.5);
 
     // Per-offset values shared by rows and columns; the sampled square is

@@ -26,6 +26,10 @@ struct Workspace {
     //! of the intensity) or of the last convolution kernel.
     Grid spectrumRe;
     Grid spectrumIm;
+    //! Phase and mask are 0 outside the square of cells [257 + u][257 + v],
+    //! |u|, |v| <= pupilWritten (-1: everywhere; above kMaxPupilRadius:
+    //! anywhere may hold something). Whatever writes them keeps this true.
+    int pupilWritten = -1;
     //! Whether spectrumRe / spectrumIm were written after the last pupil.
     bool spectrumAfterPupil = false;
     //! The floats between the passes of a transform that several threads share.
