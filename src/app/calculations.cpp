@@ -2,6 +2,7 @@
 
 #include "app/simulation_model.h"
 #include "app/status_report.h"
+#include "imaging/display.h"
 #include "optics/worker_pool.h"
 #include "ui/dialog_service.h"
 
@@ -126,27 +127,48 @@ bool Calculations::accept(const std::vector<optics::StarRequest>& requests)
     return true;
 }
 
+namespace {
+
+// A star and, when the run draws its stars, its picture.
+struct DrawnStar {
+    optics::StarResult result;
+    std::optional<imaging::PixelBuffer> picture;
+};
+
+}  // namespace
+
 void Calculations::startStars(std::vector<optics::StarRequest> requests,
                               std::function<void(int, optics::StarResult&&)> deliver, std::function<void()> finish,
                               RunOptions options)
 {
-    std::vector<Task<optics::StarResult>> tasks;
+    std::shared_ptr<const imaging::DisplayCurve> curve;
+    const imaging::StarLook look = m_model.look();
+    if (options.drawStars)
+        curve = std::make_shared<const imaging::DisplayCurve>(m_model.curve());
+    std::vector<Task<DrawnStar>> tasks;
     for (optics::StarRequest& request : requests) {
-        tasks.push_back([request = std::move(request)](optics::StarCalculator& calculator, optics::Progress& progress) {
+        tasks.push_back([request = std::move(request), curve, look](optics::StarCalculator& calculator,
+                                                                   optics::Progress& progress) {
             base::Result<optics::StarResult> result = calculator.calculate(request, progress);
             // Accepted requests fit; anything else shows as a missing image.
-            return result ? std::move(result).value() : optics::StarResult{};
+            DrawnStar drawn{result ? std::move(result).value() : optics::StarResult{}, std::nullopt};
+            if (curve && drawn.result.image)
+                drawn.picture = imaging::DrawStarPicture(drawn.result.image->grid, *curve, look);
+            return drawn;
         });
     }
-    start<optics::StarResult>(
+    start<DrawnStar>(
         std::move(tasks),
-        [this, deliver = std::move(deliver)](int index, optics::StarResult&& result) {
-            if (!result.image) {
+        [this, curve, look, deliver = std::move(deliver)](int index, DrawnStar&& drawn) {
+            if (!drawn.result.image) {
                 cancel();
                 return;
             }
-            m_model.showCalculation(result);
-            deliver(index, std::move(result));
+            m_model.showCalculation(drawn.result);
+            if (drawn.picture)
+                m_model.offerPicture(drawn.result.image, curve, look, std::move(*drawn.picture));
+            deliver(index, std::move(drawn.result));
+            m_model.dropOfferedPicture();
         },
         std::move(finish), std::move(options));
 }

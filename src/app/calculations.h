@@ -40,6 +40,17 @@ struct RunOptions {
     //! grids of the last calculation stay the ones shown, and it does not
     //! announce that it finished.
     bool background = false;
+    //! Each star of the run is drawn for the star picture on its worker, at
+    //! the display settings of the start (the view shows every star).
+    bool drawStars = false;
+
+    //! A run whose stars are all shown in the star picture.
+    static RunOptions DrawingStars()
+    {
+        RunOptions options;
+        options.drawStars = true;
+        return options;
+    }
 };
 
 //! The star calculations of the window: the request the controls describe,

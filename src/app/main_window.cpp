@@ -747,7 +747,7 @@ void MainWindow::recalculateLive()
         return;
     m_calculations->startStars(
         {request}, [this](int, optics::StarResult&& result) { m_model->showStar(Place::Star, result.image); },
-        [this] { m_tests->refresh(TestsPage::All); });
+        [this] { m_tests->refresh(TestsPage::All); }, RunOptions::DrawingStars());
 }
 
 void MainWindow::calculateStar()
@@ -761,7 +761,7 @@ void MainWindow::calculateStar()
         m_tabs->setCurrentIndex(StartestIndex);
     m_calculations->startStars(
         {request}, [this](int, optics::StarResult&& result) { m_model->showStar(Place::Star, result.image); },
-        [this] { m_tests->refresh(TestsPage::All); });
+        [this] { m_tests->refresh(TestsPage::All); }, RunOptions::DrawingStars());
 }
 
 }  // namespace app

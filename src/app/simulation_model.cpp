@@ -83,7 +83,13 @@ void SimulationModel::showStar(Place place, optics::StarImagePtr image)
     }
     m_trace.display = image;
     m_trace.starColour = imaging::kWhite;
-    draw(place, imaging::DrawStarPicture(image->grid, m_curve, look()));
+    if (m_offered && m_offered->image == image && m_offered->look == look() && *m_offered->curve == m_curve) {
+        imaging::PixelBuffer picture = std::move(m_offered->picture);
+        m_offered.reset();
+        draw(place, std::move(picture));
+    } else {
+        draw(place, imaging::DrawStarPicture(image->grid, m_curve, look()));
+    }
     if (place == Place::Star) {
         emit figuresChanged();
         // The picture's width at the focal plane follows the star's aperture.
@@ -106,6 +112,12 @@ void SimulationModel::showComposite(Place place, const sim::Composite& composite
     m_trace.colours = composite.cells;
     m_trace.colourScale = composite.scale;
     draw(place, imaging::DrawComposite(*composite.cells, composite.scale, m_zoom));
+}
+
+void SimulationModel::offerPicture(optics::StarImagePtr image, std::shared_ptr<const imaging::DisplayCurve> curve,
+                                   const imaging::StarLook& look, imaging::PixelBuffer picture)
+{
+    m_offered = Offered{std::move(image), std::move(curve), look, std::move(picture)};
 }
 
 void SimulationModel::noteScreens(const optics::StarResult& result)

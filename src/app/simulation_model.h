@@ -60,6 +60,12 @@ public:
     //! sampling, the wavefront picture (when asked for), the PSF and MTF
     //! curves (when asked for), and whether the obstruction was left out.
     void showCalculation(const optics::StarResult& result);
+    //! A picture of `image` drawn elsewhere (on a worker) with `curve` and
+    //! `look`: the next showStar of that image takes it instead of drawing,
+    //! unless the display settings changed meanwhile.
+    void offerPicture(optics::StarImagePtr image, std::shared_ptr<const imaging::DisplayCurve> curve,
+                      const imaging::StarLook& look, imaging::PixelBuffer picture);
+    void dropOfferedPicture() { m_offered.reset(); }
     //! Only notes the screens a calculation built (for a calculation whose
     //! other by-products are not shown).
     void noteScreens(const optics::StarResult& result);
@@ -192,6 +198,13 @@ private:
     imaging::TextPainter& m_text;
     char m_separator;
     imaging::DisplayCurve m_curve{};
+    struct Offered {
+        optics::StarImagePtr image;
+        std::shared_ptr<const imaging::DisplayCurve> curve;
+        imaging::StarLook look;
+        imaging::PixelBuffer picture;
+    };
+    std::optional<Offered> m_offered;
     double m_zoom = 1.0;
     int m_brightness = 0;
     Shown m_shown;

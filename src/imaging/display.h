@@ -34,6 +34,8 @@ struct StarLook {
     double zoom = 1.0;   //!< 0.1..2.0: pixel offset o from the centre reads cell offset o / zoom
     int brightness = 0;  //!< 0..100: levels are lifted by b x 0.2 + 1 and capped at full
     Rgb colour = kWhite;  //!< the colour at full level
+
+    friend bool operator==(const StarLook&, const StarLook&) = default;
 };
 
 //! The star picture of a normalised star image (the display step): pixel

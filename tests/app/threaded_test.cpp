@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -229,6 +230,26 @@ TEST(Threaded, CancelAndANewerRunLeaveNothingOfTheOldOne)
     plain.set(names::kFocus, 3);
     plain.click(names::kCalculate);
     EXPECT_EQ(w.picture(names::kStarImage), plain.picture(names::kStarImage));
+}
+
+// A star drawn on its worker at the settings of the start is drawn again
+// when the brightness or the zoom changed before it arrived.
+TEST(Threaded, DisplaySettingsChangedDuringARunDrawTheStarAnew)
+{
+    const std::function<void(Window&)> changes[] = {
+        [](Window& w) { w.find<QSlider>(names::kBrightness)->setValue(40); },
+        [](Window& w) { w.set(names::kZoom, 1.5); },
+    };
+    for (const auto& change : changes) {
+        Window w(2);
+        w.find<QAbstractButton>(names::kCalculate)->click();
+        change(w);
+        w.window->waitForRuns();
+        Window plain(0);
+        change(plain);
+        plain.click(names::kCalculate);
+        EXPECT_EQ(w.picture(names::kStarImage), plain.picture(names::kStarImage));
+    }
 }
 
 TEST(Threaded, LiveFollowsEveryChangeAndShowsTheNewest)

@@ -106,7 +106,7 @@ void DoublePage::calculate()
         m_parameters.showZoomOne();
     m_calculations.startStars(
         {request}, [this](int, optics::StarResult&& result) { m_model.showStar(Place::Star, result.image); },
-        [this] { composeDoubleStar(); });
+        [this] { composeDoubleStar(); }, RunOptions::DrawingStars());
 }
 
 void DoublePage::calculateDoubleStar()

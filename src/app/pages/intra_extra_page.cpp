@@ -128,7 +128,8 @@ void IntraExtraPage::calculateFocalSeries()
             m_pair = {peaks->first, peaks->second, intraFocus, extraFocus};
             balance(*peaks->first, *peaks->second);
             m_status.showProgress(QString());
-        });
+        },
+        RunOptions::DrawingStars());
 }
 
 void IntraExtraPage::balance(const optics::StarImage& intra, const optics::StarImage& extra)
