@@ -372,24 +372,40 @@ base::Result<std::string> AnimatedGif::encode() const
     timing.TransparentColor = NO_TRANSPARENT_COLOR;
     GifByteType timingBlock[4];
     EGifGCBToExtension(&timing, timingBlock);
-    LzwEncoder lzw;
+    // The first frame uses the global colours; later ones bring their own.
+    std::vector<MapPtr> locals(m_frames.size());
+    for (std::size_t i = 1; i < m_frames.size(); ++i) {
+        locals[i] = colourMap(m_frames[i].palette);
+        if (!locals[i])
+            return base::Fail(gifError(E_GIF_ERR_NOT_ENOUGH_MEM));
+    }
+    // Each frame's codes depend on that frame alone: they are made at once.
+    std::vector<std::vector<std::uint8_t>> codes(m_frames.size());
+    optics::InOrder inOrder;
+    (m_loops ? *m_loops : static_cast<optics::LoopRunner&>(inOrder))
+        .run(static_cast<int>(m_frames.size()), [&](int first, int last) {
+            LzwEncoder lzw;
+            for (int i = first; i < last; ++i) {
+                const ColorMapObject* map = i == 0 ? global.get() : locals[static_cast<std::size_t>(i)].get();
+                codes[static_cast<std::size_t>(i)] =
+                    lzw.encode(m_frames[static_cast<std::size_t>(i)].indices, std::max(2, map->BitsPerPixel));
+            }
+        });
     std::array<GifByteType, 256> block{};
     for (std::size_t i = 0; i < m_frames.size(); ++i) {
         const PalettePicture& f = m_frames[i];
-        // The first frame uses the global colours; later ones bring their own.
-        const MapPtr local = i == 0 ? MapPtr() : colourMap(f.palette);
+        const MapPtr& local = locals[i];
         if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, 4, timingBlock) != GIF_OK)
             return base::Fail(gifError(gif->Error));
-        if ((i > 0 && !local) || EGifPutImageDesc(gif.get(), 0, 0, f.width, f.height, false, local.get()) != GIF_OK)
+        if (EGifPutImageDesc(gif.get(), 0, 0, f.width, f.height, false, local.get()) != GIF_OK)
             return base::Fail(gifError(gif->Error));
         // The image descriptor has written the code size of the colour map
         // in use; the codes follow in blocks of at most 255 bytes.
-        const ColorMapObject* map = local ? local.get() : global.get();
-        const std::vector<std::uint8_t>& codes = lzw.encode(f.indices, std::max(2, map->BitsPerPixel));
-        for (std::size_t at = 0; at < codes.size(); at += 255) {
-            const std::size_t length = std::min<std::size_t>(255, codes.size() - at);
+        const std::vector<std::uint8_t>& frameCodes = codes[i];
+        for (std::size_t at = 0; at < frameCodes.size(); at += 255) {
+            const std::size_t length = std::min<std::size_t>(255, frameCodes.size() - at);
             block[0] = static_cast<GifByteType>(length);
-            std::copy_n(codes.begin() + static_cast<std::ptrdiff_t>(at), length, block.begin() + 1);
+            std::copy_n(frameCodes.begin() + static_cast<std::ptrdiff_t>(at), length, block.begin() + 1);
             const int put = at == 0 ? EGifPutCode(gif.get(), 0, block.data()) : EGifPutCodeNext(gif.get(), block.data());
             if (put != GIF_OK)
                 return base::Fail(gifError(gif->Error));

@@ -2,6 +2,7 @@
 
 #include "base/result.h"
 #include "imaging/pixel_buffer.h"
+#include "optics/parallel.h"
 
 #include <cstdint>
 #include <string>
@@ -39,6 +40,9 @@ public:
     //! Whether a viewer plays the file over and over.
     void setLoop(bool loop) { m_loop = loop; }
     bool loop() const { return m_loop; }
+    //! Loops the frames are compressed on when the file is made (on the
+    //! calling thread without); the file is the same either way.
+    void setLoops(optics::LoopRunner* loops) { m_loops = loops; }
     //! Adds `picture`, reduced to a palette, as the last frame.
     void addFrame(const PixelBuffer& picture) { m_frames.push_back(ReduceToPalette(picture)); }
     //! Adds a picture already reduced to its palette.
@@ -62,6 +66,7 @@ public:
 private:
     std::vector<PalettePicture> m_frames;
     bool m_loop = false;
+    optics::LoopRunner* m_loops = nullptr;
 };
 
 }  // namespace imaging

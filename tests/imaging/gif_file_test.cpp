@@ -1,4 +1,5 @@
 #include "imaging/gif_file.h"
+#include "support/three_threads.h"
 
 #include <gif_lib.h>
 
@@ -163,6 +164,10 @@ TEST(AnimatedGif, ReadsBackWithItsFramesInOrderTheirDelayAndTheLoopAsAsked)
         return false;
     };
     EXPECT_FALSE(loops(back.gif));
+    // Frames compressed on several threads make the same file.
+    testing_support::ThreeThreads threads;
+    gif.setLoops(&threads);
+    EXPECT_EQ(*gif.encode(), *bytes);
     gif.setLoop(true);
     const ReadBack looping(*gif.encode());
     ASSERT_NE(looping.gif, nullptr);

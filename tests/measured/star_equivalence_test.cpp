@@ -4,6 +4,7 @@
 #include "measured/measured_compose.h"
 #include "measured/measured_file.h"
 #include "optics/star_calculator.h"
+#include "support/three_threads.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,6 @@
 #include <functional>
 #include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -187,22 +187,7 @@ TEST_F(StarTest, NoMeasuredWavefrontLeavesTheStarAsItWas)
     EXPECT_EQ(MaxDifference(*before, *star(request)), 0.0);
 }
 
-// Rows shared out over three threads, the last range first.
-class ThreeThreads final : public optics::LoopRunner {
-public:
-    void run(int count, const std::function<void(int, int)>& body) override
-    {
-        std::vector<std::thread> threads;
-        for (int part = 2; part >= 0; --part) {
-            const int first = count * part / 3;
-            const int last = count * (part + 1) / 3;
-            if (first < last)
-                threads.emplace_back([&body, first, last] { body(first, last); });
-        }
-        for (std::thread& t : threads)
-            t.join();
-    }
-};
+using testing_support::ThreeThreads;
 
 TEST_F(StarTest, RowsOnSeveralThreadsGiveTheSameBits)
 {

@@ -1,11 +1,11 @@
 #include "simulations/colour.h"
 
+#include "support/three_threads.h"
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -74,17 +74,6 @@ TEST(AccumulateColour, EveryCellAddsItsOwnWeightedAmplitude)
     }
 }
 
-// Runs a loop in ranges of 7 rows, last range first: a sum that depended on
-// the order or the split of the rows would show.
-class Backwards final : public optics::LoopRunner {
-public:
-    void run(int count, const std::function<void(int, int)>& body) override
-    {
-        for (int first = (count - 1) / 7 * 7; first >= 0; first -= 7)
-            body(first, std::min(first + 7, count));
-    }
-};
-
 // Summed row by row, the passes give the bits of adding them one by one,
 // also where a pass weights one channel alone and where it comes first.
 TEST(SumColours, RowByRowEqualsPassByPass)
@@ -110,8 +99,8 @@ TEST(SumColours, RowByRowEqualsPassByPass)
                    : sim::AccumulateColour(*expected, *stars[k], weights[k]);
             passes.push_back({stars[k].get(), weights[k]});
         }
-        Backwards backwards;
-        sim::SumColours(*made, passes, backwards);
+        testing_support::ThreeThreads threads;
+        sim::SumColours(*made, passes, threads);
         EXPECT_EQ(std::memcmp(made->cells.data(), expected->cells.data(), sizeof made->cells), 0) << weights.size();
     }
 }

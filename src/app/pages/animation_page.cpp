@@ -259,6 +259,8 @@ void AnimationPage::animate()
 void AnimationPage::framesMade(imaging::AnimatedGif gif, const std::string& item, const sim::AnimationRange& range)
 {
     m_gif = std::move(gif);
+    // The file's frames are compressed with the workers' help.
+    m_gif.setLoops(&m_calculations.loops());
     m_madeItem = item;
     m_madeRange = range;
     emit viewWanted(View::Animation);
