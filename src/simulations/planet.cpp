@@ -263,19 +263,31 @@ PlanetColourSum::PlanetColourSum(const RgbPicture& picture)
 
 double PlanetColourSum::add(const optics::Grid& plane, PlanetPlane channel)
 {
+    const double weight = addChannel(plane, channel, m_amplitude);
+    noteAdded(channel, weight);
+    return weight;
+}
+
+double PlanetColourSum::addChannel(const optics::Grid& plane, PlanetPlane channel, std::vector<double>& amplitude)
+{
     const auto accumulate = [&](Channel c, double total) {
-        return AccumulateChannel(*m_cells, plane, c, total, m_amplitude);
+        return AccumulateChannel(*m_cells, plane, c, total, amplitude);
     };
-    double weight = 0.0;
     switch (channel) {
-    case PlanetPlane::Red: weight = accumulate(Channel::Red, m_totals.red); break;
-    case PlanetPlane::Green: weight = accumulate(Channel::Green, m_totals.green); break;
-    case PlanetPlane::Blue: weight = accumulate(Channel::Blue, m_totals.blue); break;
-    case PlanetPlane::Grey: return 0.0;
+    case PlanetPlane::Red: return accumulate(Channel::Red, m_totals.red);
+    case PlanetPlane::Green: return accumulate(Channel::Green, m_totals.green);
+    case PlanetPlane::Blue: return accumulate(Channel::Blue, m_totals.blue);
+    case PlanetPlane::Grey: break;
     }
+    return 0.0;
+}
+
+void PlanetColourSum::noteAdded(PlanetPlane channel, double weight)
+{
+    if (channel == PlanetPlane::Grey)
+        return;
     m_weights = {channel == PlanetPlane::Red ? weight : 0.0, channel == PlanetPlane::Green ? weight : 0.0,
                  channel == PlanetPlane::Blue ? weight : 0.0};
-    return weight;
 }
 
 Composite PlanetColourSum::finish()

@@ -94,6 +94,8 @@ optics::StarImagePtr ConvolvePlanet(optics::Workspace& workspace, const optics::
 struct PlanetPass {
     optics::StarResult star;
     optics::StarImagePtr planet;
+    //! The weight its plane was added to a colour sum with, when it was.
+    double weight = 0.0;
 };
 PlanetPass RunPlanetPass(optics::StarCalculator& calculator, const optics::StarRequest& request,
                          const RgbPicture& picture, PlanetPlane plane, optics::Progress& progress);
@@ -116,6 +118,13 @@ public:
     const ChannelTotals& totals() const { return m_totals; }
     //! Adds the convolved plane of `channel` (not Grey); returns its weight.
     double add(const optics::Grid& plane, PlanetPlane channel);
+    //! The add without noting the weight, the square roots kept in
+    //! `amplitude`. Each channel goes into cells of its own, so the adds of
+    //! the three channels may run at once on different threads; a channel's
+    //! sum is then the same as added one after another.
+    double addChannel(const optics::Grid& plane, PlanetPlane channel, std::vector<double>& amplitude);
+    //! Notes `weight` as that of the last channel added (lastWeights).
+    void noteAdded(PlanetPlane channel, double weight);
     //! The weights as the last add left them: its channel's, the others 0.
     const ChannelWeights& lastWeights() const { return m_weights; }
     //! The composite, its middle 256 x 256 cells limited to 255 in every

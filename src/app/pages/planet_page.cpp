@@ -196,13 +196,20 @@ sim::RgbPicture rgbOf(const QImage& picture)
 
 void PlanetPage::startPasses(const std::vector<optics::StarRequest>& requests,
                              const std::vector<sim::PlanetPlane>& planes,
-                             std::function<void(int, sim::PlanetPass&&)> deliver, std::function<void()> finish)
+                             std::function<void(int, sim::PlanetPass&&)> deliver, std::function<void()> finish,
+                             std::shared_ptr<sim::PlanetColourSum> sum)
 {
     std::vector<Calculations::Task<sim::PlanetPass>> tasks;
     for (std::size_t n = 0; n < requests.size(); ++n) {
-        tasks.push_back([request = requests[n], plane = planes[n], picture = m_bitmap](
+        tasks.push_back([request = requests[n], plane = planes[n], picture = m_bitmap, sum](
                             optics::StarCalculator& calculator, optics::Progress& progress) {
-            return sim::RunPlanetPass(calculator, request, rgbOf(picture), plane, progress);
+            sim::PlanetPass pass = sim::RunPlanetPass(calculator, request, rgbOf(picture), plane, progress);
+            // A colour pass adds its plane to its own channel where it was made.
+            if (sum && pass.planet) {
+                thread_local std::vector<double> amplitude;
+                pass.weight = sum->addChannel(pass.planet->grid, plane, amplitude);
+            }
+            return pass;
         });
     }
     m_calculations.start<sim::PlanetPass>(
@@ -259,8 +266,8 @@ bool PlanetPage::convolveInColour()
         plan, planes,
         [this, sum, plan](int index, sim::PlanetPass&& pass) {
             const sim::ColourPassSpec& colour = sim::kColourPasses[index];
-            m_model.showColourPass(Place::Planet, pass.planet, colour.waveLength);
-            sum->add(pass.planet->grid, colour.channel);
+            m_model.showColourPass(Place::Planet, pass.planet, colour.waveLength, m_calculations.drawIntermediateNow());
+            sum->noteAdded(colour.channel, pass.weight);
             m_model.trace().weights = sum->lastWeights();
             if (static_cast<std::size_t>(index + 1) < plan.size())
                 m_status.showProgress(QString::fromStdString(
@@ -273,7 +280,8 @@ bool PlanetPage::convolveInColour()
             m_model.showComposite(Place::Planet, m_colourResult);
             showComparison();
             reportCrop();
-        });
+        },
+        sum);
     return true;
 }
 

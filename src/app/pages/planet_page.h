@@ -108,8 +108,11 @@ private:
     sim::RgbPicture workingPicture() const;
     //! Starts a run of planet passes, one a request with its plane of the
     //! working picture; each pass's star shows what it made besides its image.
+    //! With `sum`, each pass adds its plane to its channel of the sum on its
+    //! worker and delivers the weight.
     void startPasses(const std::vector<optics::StarRequest>& requests, const std::vector<sim::PlanetPlane>& planes,
-                     std::function<void(int, sim::PlanetPass&&)> deliver, std::function<void()> finish);
+                     std::function<void(int, sim::PlanetPass&&)> deliver, std::function<void()> finish,
+                     std::shared_ptr<sim::PlanetColourSum> sum = nullptr);
 
     Calculations& m_calculations;
     ParameterColumn& m_parameters;
