@@ -210,14 +210,18 @@ public:
             return m_out;
         }
         int current = indices[0];
+        std::uint32_t* const slots = m_slots.data();
         for (std::size_t i = 1; i < indices.size(); ++i) {
             const std::uint8_t pixel = indices[i];
             const std::uint32_t key = (static_cast<std::uint32_t>(current) << 8) | pixel;
             std::uint32_t slot = (key * 2654435761u) >> (32 - kSlotBits);
-            while (m_keys[slot] != 0 && m_keys[slot] != key + 1)
+            std::uint32_t entry = slots[slot];
+            while (entry != kEmpty && (entry & kKeyMask) != key) {
                 slot = (slot + 1) & (kSlots - 1);
-            if (m_keys[slot] != 0) {
-                current = m_codes[slot];
+                entry = slots[slot];
+            }
+            if (entry != kEmpty) {
+                current = static_cast<int>(entry >> kKeyBits);
                 continue;
             }
             put(current);
@@ -225,8 +229,7 @@ public:
                 put(m_clear);
                 reset();
             } else {
-                m_keys[slot] = key + 1;
-                m_codes[slot] = static_cast<std::uint16_t>(m_next++);
+                slots[slot] = key | (static_cast<std::uint32_t>(m_next++) << kKeyBits);
             }
             current = pixel;
         }
@@ -240,13 +243,19 @@ private:
     static constexpr int kLastCode = 4095;
     static constexpr int kSlotBits = 14;
     static constexpr std::uint32_t kSlots = 1u << kSlotBits;
+    // A slot holds a string's key (its prefix code x 256 + its last pixel,
+    // 20 bits) and, above, its code (12 bits): one look-up reads both. Codes
+    // stay below 4095, so no key is all ones and all ones marks an empty slot.
+    static constexpr int kKeyBits = 20;
+    static constexpr std::uint32_t kKeyMask = (1u << kKeyBits) - 1;
+    static constexpr std::uint32_t kEmpty = ~0u;
 
     void reset()
     {
         m_next = m_end + 1;
         m_bits = m_minCodeSize + 1;
         m_limit = 1 << m_bits;
-        std::fill(m_keys.begin(), m_keys.end(), 0u);
+        std::fill(m_slots.begin(), m_slots.end(), kEmpty);
     }
 
     void put(int code)
@@ -280,8 +289,7 @@ private:
     int m_limit = 0;
     std::uint64_t m_buffer = 0;
     int m_used = 0;
-    std::vector<std::uint32_t> m_keys = std::vector<std::uint32_t>(kSlots);  // key + 1; 0 is an empty slot
-    std::vector<std::uint16_t> m_codes = std::vector<std::uint16_t>(kSlots);
+    std::vector<std::uint32_t> m_slots = std::vector<std::uint32_t>(kSlots, kEmpty);
     std::vector<std::uint8_t> m_out;
 };
 
