@@ -9,6 +9,23 @@
 
 namespace optics {
 
+namespace {
+
+// How long an idle worker looks out for work before it sleeps: about 50
+// microseconds of pauses.
+constexpr int kLookOuts = 2000;
+
+void Pause()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
+}  // namespace
+
 // A loop being shared out: ranges are taken by counting up `next`. Helpers
 // register in `users` (under the pool's lock) while they work on it, so its
 // owner knows when nobody touches it any more.
@@ -46,6 +63,7 @@ public:
         {
             std::lock_guard lock(m_pool.m_mutex);
             m_pool.m_regions.push_back(&region);
+            m_pool.m_offers.fetch_add(1, std::memory_order_release);
         }
         m_pool.m_wake.notify_all();
         runRanges(region);
@@ -107,6 +125,7 @@ void WorkerPool::submit(Job job)
     {
         std::lock_guard lock(m_mutex);
         m_jobs.push_back(std::move(job));
+        m_offers.fetch_add(1, std::memory_order_release);
     }
     m_wake.notify_one();
 }
@@ -161,7 +180,18 @@ void WorkerPool::work(Worker& worker)
 #endif
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [&] { return m_stopping || !m_jobs.empty() || helpWanted(); });
+        const auto hasWork = [&] { return m_stopping || !m_jobs.empty() || helpWanted(); };
+        if (!hasWork()) {
+            // A calculation shares one loop after another, a few hundred
+            // microseconds apart: waking a sleeping thread for each would
+            // cost more than a short look-out for the next one first.
+            const int seen = m_offers.load(std::memory_order_acquire);
+            lock.unlock();
+            for (int look = 0; look < kLookOuts && m_offers.load(std::memory_order_acquire) == seen; ++look)
+                Pause();
+            lock.lock();
+        }
+        m_wake.wait(lock, hasWork);
         if (m_stopping)
             return;
         if (!m_jobs.empty()) {

@@ -4,6 +4,7 @@
 #include "optics/phase_screen.h"
 #include "optics/star_calculator.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -71,6 +72,9 @@ private:
     std::vector<Region*> m_regions;
     int m_running = 0;
     bool m_stopping = false;
+    // Counts jobs submitted and loops shared, so that an idle worker sees new
+    // work without the lock.
+    std::atomic<int> m_offers{0};
     std::unique_ptr<SharedLoops> m_outsideLoops;
     std::vector<std::unique_ptr<Worker>> m_workers;
 };
