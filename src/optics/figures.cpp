@@ -433,7 +433,7 @@ PerfectStar MeasurePerfectStar(const StarImage& star, const PupilSummary& pupil,
 }
 
 StarFigures MeasureStar(const StarImage& star, const PupilSummary& pupil, std::shared_ptr<const PerfectStar> perfect,
-                        const TransformRunner& runner)
+                        const TransformRunner& runner, LoopRunner* pieces)
 {
     StarFigures figures;
     figures.strehl = perfect && perfect->peak > 0.0f ? static_cast<double>(star.peak) / perfect->peak : 0.0;
@@ -445,7 +445,7 @@ StarFigures MeasureStar(const StarImage& star, const PupilSummary& pupil, std::s
     std::optional<EncircledEnergy> energy;
     Widths widths;
     InOrder inOrder;
-    LoopRunner& loops = runner.loops ? *runner.loops : static_cast<LoopRunner&>(inOrder);
+    LoopRunner& loops = pieces ? *pieces : runner.loops ? *runner.loops : static_cast<LoopRunner&>(inOrder);
     const auto measure = [&](int first, int last) {
         for (int piece = first; piece < last; ++piece) {
             if (piece == 0) {

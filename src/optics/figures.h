@@ -181,8 +181,11 @@ struct StarFigures {
 PerfectStar MeasurePerfectStar(const StarImage& star, const PupilSummary& pupil,
                                const TransformRunner& runner = {});
 
-//! The figures of `star`, calculated with `pupil`, against `perfect`.
-StarFigures MeasureStar(const StarImage& star, const PupilSummary& pupil,
-                        std::shared_ptr<const PerfectStar> perfect, const TransformRunner& runner = {});
+//! The figures of `star`, calculated with `pupil`, against `perfect`. The
+//! encircled energy's transform runs with `runner`; the energy and the two
+//! widths are measured at once on `pieces` (when given, else on runner's
+//! loops).
+StarFigures MeasureStar(const StarImage& star, const PupilSummary& pupil, std::shared_ptr<const PerfectStar> perfect,
+                        const TransformRunner& runner = {}, LoopRunner* pieces = nullptr);
 
 }  // namespace optics

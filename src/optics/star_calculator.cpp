@@ -1,6 +1,7 @@
 #include "optics/star_calculator.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace optics {
@@ -136,15 +137,44 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
     if (request.wavefrontMap)
         result.wavefront = mapOf(ws);
     TransformPupilField(ws, progress, runner);
-    std::shared_ptr<StarImage> image = FormStarImage(ws, progress, m_loops);
+    std::shared_ptr<StarImage> image;
+    std::optional<StarFigures> figures;
+    if (request.transferFunction && m_loops) {
+        // The star image with its figures, and the transfer function, need
+        // only the field: they are made at once. Their transforms (the
+        // transfer function's, the encircled energy's) run on one thread
+        // each: two transforms shared over the same threads would pass their
+        // grids between the cores at every step. The stages are told in the
+        // order of one after the other.
+        progress.stage("Building image");
+        progress.stage("");
+        progress.stage("Calculating PSF/MTF");
+        NoProgress quiet;
+        const TransformRunner alone{m_kernel};
+        m_loops->run(2, [&](int first, int last) {
+            for (int part = first; part < last; ++part) {
+                if (part == 0) {
+                    image = FormStarImage(ws, quiet, m_loops);
+                    if (request.figures)
+                        figures = MeasureStar(*image, result.pupil, perfect, alone, m_loops);
+                } else {
+                    ComputeTransferFunction(ws, quiet, alone);
+                }
+            }
+        });
+    } else {
+        image = FormStarImage(ws, progress, m_loops);
+        if (request.transferFunction)
+            ComputeTransferFunction(ws, progress, runner);
+        if (request.figures)
+            figures = MeasureStar(*image, result.pupil, perfect, runner);
+    }
     result.image = image;
-    if (request.transferFunction) {
-        ComputeTransferFunction(ws, progress, runner);
+    if (request.transferFunction)
         result.curves = ExtractCurves(*image, result.pupil.cellCount, ws.spectrumRe, request.waveLength,
                                       result.apertureInches);
-    }
-    if (request.figures)
-        result.figures = std::make_shared<const StarFigures>(MeasureStar(*image, result.pupil, perfect, runner));
+    if (figures)
+        result.figures = std::make_shared<const StarFigures>(std::move(*figures));
     return result;
 }
 
