@@ -1,4 +1,5 @@
-// The runs on 1, 2, ... workers, in wall-clock time: one star calculation
+// The runs on 1, 2, ... workers, in wall-clock time (and, for comparison,
+// independent transforms on as many threads): one star calculation
 // (8 inches, 25 % obstruction, with PSF/MTF), the intra/extra and chromatic
 // views, the colour planet and the default star animation with its GIF file.
 // Each benchmark's argument is the number of workers; a window is made for
@@ -8,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/pages/animation_page.h"
 #include "app/pages/planet_page.h"
+#include "optics/fft.h"
 #include "optics/fft_lanes.h"
 #include "optics/star_calculator.h"
 #include "optics/worker_pool.h"
@@ -25,6 +27,8 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -137,6 +141,28 @@ void Workers(benchmark::internal::Benchmark* b)
     b->ArgName("workers")->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
+// What the machine allows: N independent 2-D transforms at once, one a
+// thread, against one alone. Work that streams its grids through memory as
+// the transforms do gains only as much from a second core as this shows.
+void BM_TransformsAtOnce(benchmark::State& state)
+{
+    const int threads = static_cast<int>(state.range(0));
+    std::vector<std::unique_ptr<optics::Grid>> grids;
+    for (int n = 0; n < 2 * threads; ++n) {
+        grids.push_back(std::make_unique<optics::Grid>());
+        (*grids.back())(5, 7) = 1.0;
+    }
+    for (auto _ : state) {
+        std::vector<std::thread> running;
+        for (int n = 0; n < threads; ++n)
+            running.emplace_back([&grids, n] { optics::Transform2D(*grids[2 * n], *grids[2 * n + 1]); });
+        for (std::thread& t : running)
+            t.join();
+    }
+    state.counters["threads"] = threads;
+}
+
+BENCHMARK(BM_TransformsAtOnce)->Apply(Workers);
 BENCHMARK(BM_StarCalculationWorkers)->Apply(Workers);
 BENCHMARK(BM_IntraExtra)->Apply(Workers);
 BENCHMARK(BM_Chromatic)->Apply(Workers);
