@@ -206,9 +206,13 @@ void WorkerPool::work(Worker& worker)
             m_done.notify_all();
             continue;
         }
+        // The loops' ranges are taken without the lock: the loop that woke
+        // this worker may have been finished by the others meanwhile.
         const auto wanted = std::find_if(m_regions.begin(), m_regions.end(), [](const Region* r) {
             return r->next.load(std::memory_order_relaxed) < r->count;
         });
+        if (wanted == m_regions.end())
+            continue;
         Region& region = **wanted;
         ++region.users;
         lock.unlock();

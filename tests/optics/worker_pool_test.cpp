@@ -189,4 +189,29 @@ TEST(WorkerPool, DroppedJobsNeverRunAndStoppingWaitsForRunningOnes)
     EXPECT_EQ(ran.load(), 2);
 }
 
+// Many short loops shared from outside the pool, one after another: a
+// worker woken for a loop may find it already finished by the others, and
+// must then wait for the next one instead of joining a loop that is gone.
+TEST(WorkerPool, LoopsThatEndBeforeAHelperArrivesAreLeftAlone)
+{
+    optics::ScreenCache screens;
+    optics::WorkerPool pool(3, screens);
+    optics::LoopRunner& loops = pool.loops();
+    long long total = 0;
+    long long cells = 0;
+    for (int round = 0; round < 100000; ++round) {
+        const int count = 2 + round % 3;
+        cells += count;
+        std::vector<int> seen(static_cast<std::size_t>(count), 0);
+        loops.run(count, [&](int first, int last) {
+            for (int n = first; n < last; ++n)
+                ++seen[static_cast<std::size_t>(n)];
+        });
+        for (const int times : seen)
+            total += times == 1 ? 1 : 1000000;
+    }
+    // Every cell of every loop once.
+    EXPECT_EQ(total, cells);
+}
+
 }  // namespace
