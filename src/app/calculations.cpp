@@ -147,11 +147,13 @@ void Calculations::startStars(std::vector<optics::StarRequest> requests,
         curve = std::make_shared<const imaging::DisplayCurve>(m_model.curve());
     std::vector<Task<DrawnStar>> tasks;
     for (optics::StarRequest& request : requests) {
-        tasks.push_back([request = std::move(request), curve, look](optics::StarCalculator& calculator,
-                                                                   optics::Progress& progress) {
+        tasks.push_back([request = std::move(request), curve, look, index = static_cast<int>(tasks.size()),
+                         onWorker = options.onWorker](optics::StarCalculator& calculator, optics::Progress& progress) {
             base::Result<optics::StarResult> result = calculator.calculate(request, progress);
             // Accepted requests fit; anything else shows as a missing image.
             DrawnStar drawn{result ? std::move(result).value() : optics::StarResult{}, std::nullopt};
+            if (onWorker && drawn.result.image)
+                onWorker(index, drawn.result);
             if (curve && drawn.result.image)
                 drawn.picture = imaging::DrawStarPicture(drawn.result.image->grid, *curve, look);
             return drawn;
@@ -187,6 +189,7 @@ void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<
     run->options = std::move(options);
     run->clock.start();
     m_run = run;
+    emit runStarted();
 
     if (total == 0) {
         emit runFinished(run->clock.elapsed());

@@ -43,6 +43,10 @@ struct RunOptions {
     //! Each star of the run is drawn for the star picture on its worker, at
     //! the display settings of the start (the view shows every star).
     bool drawStars = false;
+    //! For a run of star calculations: called on the worker with each
+    //! calculation's index and result as soon as it is made (from several
+    //! workers at once), before the result travels to the window.
+    std::function<void(int, const optics::StarResult&)> onWorker = {};
 
     //! A run whose stars are all shown in the star picture.
     static RunOptions DrawingStars()
@@ -156,6 +160,8 @@ public:
     void setLaneKernel(optics::LaneKernel kernel);
 
 signals:
+    //! A run starts (before any of its values can arrive).
+    void runStarted();
     //! A run that shows its progress has taken long enough to show it.
     void progressShown(const QString& text, int done, int total);
     void progressChanged(const QString& text, int done, int total);

@@ -68,28 +68,40 @@ ChromaticSum::ChromaticSum()
 {
 }
 
-void ChromaticSum::add(optics::StarImagePtr star, double waveLength)
+void ChromaticSum::offer(int index, optics::StarImagePtr star, double waveLength)
 {
-    m_weights = WeightsAt(waveLength);
-    m_passes.push_back({&star->grid, m_weights});
-    m_stars.push_back(std::move(star));
+    std::unique_lock lock(m_mutex);
+    m_waiting.emplace(index, Waiting{std::move(star), WeightsAt(waveLength)});
+    // One thread adds at a time; it takes whatever arrives meanwhile.
+    if (m_adding)
+        return;
+    m_adding = true;
+    for (auto next = m_waiting.find(m_next); next != m_waiting.end(); next = m_waiting.find(m_next)) {
+        const Waiting pass = std::move(next->second);
+        m_waiting.erase(next);
+        const bool first = m_next == 0;
+        lock.unlock();
+        if (first)
+            StartColour(*m_cells, pass.star->grid, pass.weights);
+        else
+            AccumulateColour(*m_cells, pass.star->grid, pass.weights);
+        lock.lock();
+        ++m_next;
+    }
+    m_adding = false;
 }
 
-Composite ChromaticSum::finish(optics::LoopRunner& rows)
+void ChromaticSum::add(optics::StarImagePtr star, double waveLength)
 {
-    SumColours(*m_cells, m_passes, rows);
-    m_passes.clear();
-    m_stars.clear();
-    // Pixels are Round(sum / M x 255); one scale serves the picture and any
-    // later zoom redraw, so both show the same levels.
-    const float maximum = CompositeMaximum(*m_cells);
-    return {m_cells, 255.0 / maximum};
+    offer(m_added++, std::move(star), waveLength);
 }
 
 Composite ChromaticSum::finish()
 {
-    optics::InOrder inOrder;
-    return finish(inOrder);
+    // Pixels are Round(sum / M x 255); one scale serves the picture and any
+    // later zoom redraw, so both show the same levels.
+    const float maximum = CompositeMaximum(*m_cells);
+    return {m_cells, 255.0 / maximum};
 }
 
 }  // namespace sim

@@ -4,7 +4,9 @@
 #include "simulations/colour.h"
 #include "simulations/settings.h"
 
+#include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace sim {
@@ -45,26 +47,36 @@ struct Composite {
 
 //! The white-light star: the amplitude of each pass's star image, weighted by
 //! the colour-matching functions at its wavelength, summed in colour. The
-//! passes are kept until the end and summed row by row, which gives the bits
-//! of adding them one after another.
+//! passes are added in the order of their indexes, each as soon as those
+//! before it are in, so a pass is added while its image is fresh and the
+//! sums are those of adding the passes one after another.
 class ChromaticSum {
 public:
     ChromaticSum();
 
-    //! Adds the star image of a pass at `waveLength` (kept until finish).
+    //! Adds the star image of pass `index` (0, 1, ... without gaps) at
+    //! `waveLength`, from any thread. A pass that comes before those ahead of
+    //! it waits; whichever thread brings the pass that was missing adds the
+    //! ones waiting behind it too.
+    void offer(int index, optics::StarImagePtr star, double waveLength);
+    //! Offers the next pass, for a caller with the passes in order.
     void add(optics::StarImagePtr star, double waveLength);
-    //! The weights of the last pass added.
-    const ChannelWeights& lastWeights() const { return m_weights; }
-    //! The sums, the rows shared out through `rows`, scaled so that the
-    //! largest becomes 255 (when above 1).
-    Composite finish(optics::LoopRunner& rows);
+    //! The sums, once every pass was offered, scaled so that the largest
+    //! becomes 255 (when above 1).
     Composite finish();
 
 private:
+    struct Waiting {
+        optics::StarImagePtr star;
+        ChannelWeights weights;
+    };
+
     std::shared_ptr<optics::ColourCells> m_cells;
-    std::vector<optics::StarImagePtr> m_stars;
-    std::vector<ColourPass> m_passes;
-    ChannelWeights m_weights;
+    std::mutex m_mutex;
+    std::map<int, Waiting> m_waiting;
+    int m_next = 0;
+    int m_added = 0;  // passes given to add()
+    bool m_adding = false;
 };
 
 }  // namespace sim

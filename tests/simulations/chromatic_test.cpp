@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -99,7 +101,6 @@ TEST(ChromaticSum, AddsEachPassInItsColourAndScalesTheLargestSumTo255)
     sum.add(star, 555.0);
     sum.add(star, 436.0);
     const sim::ChannelWeights at436 = sim::WeightsAt(436.0);
-    EXPECT_EQ(sum.lastWeights().blue, at436.blue);
     const sim::Composite composite = sum.finish();
     const sim::ChannelWeights at555 = sim::WeightsAt(555.0);
     const optics::RgbCell& centre = (*composite.cells)(257, 257);
@@ -112,6 +113,52 @@ TEST(ChromaticSum, AddsEachPassInItsColourAndScalesTheLargestSumTo255)
     const sim::Composite empty = sim::ChromaticSum().finish();
     EXPECT_EQ(empty.scale, 255.0);
     EXPECT_EQ((*empty.cells)(257, 257).green, 0.0f);
+}
+
+// Passes offered out of order, or from several threads at once, sum to the
+// bits of adding them in order: each waits for those ahead of it.
+TEST(ChromaticSum, PassesOfferedInAnyOrderSumAsInOrder)
+{
+    constexpr double kWaveLengths[] = {405.0, 436.0, 486.0, 555.0, 589.0, 656.0, 700.0};
+    constexpr int kPasses = static_cast<int>(std::size(kWaveLengths));
+    std::vector<optics::StarImagePtr> stars;
+    for (int k = 0; k < kPasses; ++k) {
+        auto star = std::make_shared<optics::StarImage>();
+        for (int i = 1; i <= 512; i += 3)
+            for (int j = 1; j <= 512; j += 5)
+                star->grid(i, j) = ((i * 31 + j * 17 + k * 7) % 97) / 97.0;
+        stars.push_back(std::move(star));
+    }
+    sim::ChromaticSum inOrder;
+    for (int k = 0; k < kPasses; ++k)
+        inOrder.add(stars[k], kWaveLengths[k]);
+    const sim::Composite expected = inOrder.finish();
+
+    const std::vector<std::vector<int>> orders = {{6, 5, 4, 3, 2, 1, 0}, {1, 0, 3, 2, 6, 4, 5}, {2, 4, 6, 0, 1, 3, 5}};
+    for (const std::vector<int>& order : orders) {
+        sim::ChromaticSum sum;
+        for (const int k : order)
+            sum.offer(k, stars[k], kWaveLengths[k]);
+        EXPECT_EQ(std::memcmp(sum.finish().cells->cells.data(), expected.cells->cells.data(),
+                              sizeof expected.cells->cells),
+                  0);
+    }
+    for (int threads : {2, 3, 7}) {
+        sim::ChromaticSum sum;
+        std::vector<std::thread> running;
+        for (int t = 0; t < threads; ++t)
+            running.emplace_back([&, t] {
+                for (int k = kPasses - 1 - t; k >= 0; k -= threads)
+                    sum.offer(k, stars[k], kWaveLengths[k]);
+            });
+        for (std::thread& thread : running)
+            thread.join();
+        const sim::Composite made = sum.finish();
+        EXPECT_EQ(std::memcmp(made.cells->cells.data(), expected.cells->cells.data(), sizeof expected.cells->cells),
+                  0)
+            << threads << " threads";
+        EXPECT_EQ(made.scale, expected.scale);
+    }
 }
 
 }  // namespace

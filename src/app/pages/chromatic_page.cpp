@@ -108,25 +108,29 @@ void ChromaticPage::calculateWhiteLight()
     if (!m_calculations.accept(plan))
         return;
 
-    // The wavelengths are summed in the order of the rows.
+    // The wavelengths are summed in the order of the rows, on the workers as
+    // their images come.
     auto sum = std::make_shared<sim::ChromaticSum>();
     std::vector<double> waveLengths;
     for (const optics::StarRequest& request : plan)
         waveLengths.push_back(request.waveLength);
+    RunOptions options{QStringLiteral("Wavelength"), true};
+    options.onWorker = [sum, waveLengths](int index, const optics::StarResult& result) {
+        sum->offer(index, result.image, waveLengths[static_cast<std::size_t>(index)]);
+    };
     m_calculations.startStars(
         plan,
-        [this, sum, waveLengths](int index, optics::StarResult&& result) {
+        [this, waveLengths](int index, optics::StarResult&& result) {
             const double waveLength = waveLengths[static_cast<std::size_t>(index)];
             // Each wavelength shows in its colour while a long run goes on.
             const bool drawn = m_calculations.drawIntermediateNow();
             m_model.showColourPass(Place::Chromatic, result.image, waveLength, drawn);
             if (drawn)
                 m_status.flush();
-            sum->add(result.image, waveLength);
-            m_model.trace().weights = sum->lastWeights();
+            m_model.trace().weights = sim::WeightsAt(waveLength);
         },
-        [this, sum] { m_model.showComposite(Place::Chromatic, sum->finish(m_calculations.loops())); },
-        {QStringLiteral("Wavelength"), true});
+        [this, sum] { m_model.showComposite(Place::Chromatic, sum->finish()); },
+        std::move(options));
 }
 
 void ChromaticPage::resetControls()
