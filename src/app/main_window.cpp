@@ -212,8 +212,6 @@ void MainWindow::connectPages()
                                      request.measured = m_measured->measured();
                                      // The encircled energy goes with the PSF and MTF curves.
                                      request.figures = request.transferFunction;
-                                     if (m_pictureSettings)
-                                         m_pictureSettings->calculationStarted();
                                      return request;
                                  },
                                  [this] { return m_parameters->diameterText(); }, this});
@@ -634,6 +632,9 @@ void MainWindow::connectSettings()
     m_settingsMenu = new SettingsMenu(*this, m_client, *m_settings, m_dialogs, m_options.rememberSettings);
     m_pictureSettings = new PictureSettings(*this, *m_settings, [this] { return m_calculations->running(); });
     m_files->setPictureSettings([this](const ui::PictureBox& box) { return m_pictureSettings->of(box); });
+    // Pictures drawn during a run keep the settings it started with.
+    connect(m_calculations.get(), &Calculations::runStarted, m_pictureSettings,
+            &PictureSettings::calculationStarted);
 
     // The data behind three pictures can be saved as FITS, the curves as CSV.
     using Images = std::optional<std::vector<imaging::FitsImage>>;

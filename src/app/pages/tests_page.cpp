@@ -128,7 +128,7 @@ TestsPage::TestsPage(Calculations& calculations, ParameterColumn& parameters, Pi
         refresh(Ronchi | Knife);
     });
     showRonchiBands();
-    showKnifeRange();
+    showKnifeRange(starRequest());
 }
 
 void TestsPage::buildRonchi(QWidget* tab)
@@ -314,7 +314,7 @@ void TestsPage::checkKnife()
     if (!m_calculations.check(star))
         return;
     const base::Status checked = sim::CheckMirrorTest(requestFor(sim::MirrorTest::Knife, star));
-    showKnifeRange(checked ? QString() : QString::fromStdString(checked.error()));
+    showKnifeRange(star, checked ? QString() : QString::fromStdString(checked.error()));
 }
 
 void TestsPage::draw()
@@ -335,7 +335,7 @@ void TestsPage::draw()
         sim::MirrorTestRequest request = requestFor(test, star);
         const base::Status checked = sim::CheckMirrorTest(request);
         if (test == sim::MirrorTest::Knife)
-            showKnifeRange(checked ? QString() : QString::fromStdString(checked.error()));
+            showKnifeRange(star, checked ? QString() : QString::fromStdString(checked.error()));
         // A refused picture keeps what it showed.
         if (!checked)
             continue;
@@ -427,16 +427,18 @@ void TestsPage::showRonchiBands()
                                     number(sim::RonchiBandCount(ronchi, focalRatio), 1)));
 }
 
-void TestsPage::showKnifeRange(const QString& refusal)
+void TestsPage::showKnifeRange(const optics::StarRequest& star, const QString& refusal)
 {
-    optics::StarRequest star = m_calculations.request();
     const double largest = sim::LargestKnifeOffsetMm(star, m_parameters.focalRatio());
     QString text = refusal.isEmpty()
                        ? QStringLiteral("At this aperture and f/%1 the knife can be up to %2 mm either side of focus.")
                              .arg(number(m_parameters.focalRatio(), 1), number(largest, 2))
                        : refusal + QStringLiteral(" The picture shows the last offset that could be drawn.");
     m_knifeNote->setText(text);
-    m_knifeNote->setStyleSheet(refusal.isEmpty() ? QString() : QStringLiteral("color: #b00000;"));
+    // Setting a style sheet lays the note out again, even the same one.
+    const QString style = refusal.isEmpty() ? QString() : QStringLiteral("color: #b00000;");
+    if (m_knifeNote->styleSheet() != style)
+        m_knifeNote->setStyleSheet(style);
 }
 
 QJsonObject TestsPage::state() const

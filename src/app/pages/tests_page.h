@@ -94,7 +94,7 @@ private:
     void checkKnife();
     void show(sim::MirrorTestResult&& result);
     void showRonchiBands();
-    void showKnifeRange(const QString& refusal = {});
+    void showKnifeRange(const optics::StarRequest& star, const QString& refusal = {});
 
     Calculations& m_calculations;
     ParameterColumn& m_parameters;
