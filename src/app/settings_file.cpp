@@ -150,7 +150,18 @@ void WindowSettings::addPart(SettingsPart part)
     m_parts.push_back(std::move(part));
 }
 
-std::vector<std::pair<QString, const QWidget*>> WindowSettings::named() const
+const std::vector<std::pair<QString, QPointer<const QWidget>>>& WindowSettings::named() const
+{
+    // The window's controls are made with it: they are looked for once, and
+    // again only if one of them went.
+    const bool gone =
+        std::any_of(m_named.begin(), m_named.end(), [](const auto& entry) { return entry.second.isNull(); });
+    if (m_named.empty() || gone)
+        m_named = find();
+    return m_named;
+}
+
+std::vector<std::pair<QString, QPointer<const QWidget>>> WindowSettings::find() const
 {
     auto leftOut = [this](const QWidget* w) {
         for (; w && w != &m_window; w = w->parentWidget())
@@ -159,8 +170,8 @@ std::vector<std::pair<QString, const QWidget*>> WindowSettings::named() const
         return false;
     };
     // One walk over the window: a search by name for each control would walk
-    // it again for every one of them, and this runs at every calculation.
-    std::vector<std::pair<QString, const QWidget*>> named;
+    // it again for every one of them.
+    std::vector<std::pair<QString, QPointer<const QWidget>>> named;
     QHash<QString, int> seen;
     for (const QWidget* w : m_window.findChildren<QWidget*>()) {
         const QString name = w->objectName();

@@ -90,11 +90,14 @@ public:
     QStringList names() const;
 
 private:
-    //! The controls kept, by name, in the order of names().
-    std::vector<std::pair<QString, const QWidget*>> named() const;
+    //! The controls kept, by name, in the order of names(): those found when
+    //! first asked for, found again if one of them went.
+    const std::vector<std::pair<QString, QPointer<const QWidget>>>& named() const;
+    std::vector<std::pair<QString, QPointer<const QWidget>>> find() const;
 
     QWidget& m_window;
     QStringList m_leftOut;
+    mutable std::vector<std::pair<QString, QPointer<const QWidget>>> m_named;
     mutable std::map<QStringList, std::vector<std::pair<QString, QPointer<const QWidget>>>> m_found;
     std::vector<SettingsPart> m_parts;
 };

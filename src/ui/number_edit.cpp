@@ -39,6 +39,7 @@ void NumberEdit::textEdited()
 void NumberEdit::setup(const Settings& settings)
 {
     m_type = settings.type;
+    m_lastRead.reset();
     setDecimals(settings.decimals);
     setRange(settings.minimum, settings.maximum);
     m_step = settings.step;
@@ -96,8 +97,13 @@ bool NumberEdit::read(const QString& text, double& number) const
 
 double NumberEdit::value() const
 {
-    double v = 0.0;
-    return read(lineEdit()->text(), v) ? v : m_held;
+    const QString text = lineEdit()->text();
+    if (!m_lastRead || m_lastRead->text != text) {
+        double v = 0.0;
+        const bool ok = read(text, v);
+        m_lastRead = LastRead{text, ok, v};
+    }
+    return m_lastRead->ok ? m_lastRead->number : m_held;
 }
 
 double NumberEdit::clamped(double value) const

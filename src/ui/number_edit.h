@@ -3,6 +3,8 @@
 #include <QAbstractSpinBox>
 #include <QLocale>
 
+#include <optional>
+
 namespace ui {
 
 //! The numeric spin editor used for every numeric control.
@@ -131,6 +133,14 @@ private:
     double m_period = 0.0;
     double m_held = 0.0;  // the value of the last text that read as a number
     bool m_typingEnabled = true;
+    //! The last text value() read and what it read as: the calculations read
+    //! every editor each time they start, mostly unchanged.
+    struct LastRead {
+        QString text;
+        bool ok = false;
+        double number = 0.0;
+    };
+    mutable std::optional<LastRead> m_lastRead;
     QLocale m_locale;
     QLocale m_cLocale = QLocale::c();
 };
