@@ -2,7 +2,9 @@
 
 #include "base/rounding.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cmath>
 
 namespace imaging {
@@ -74,6 +76,30 @@ float zoomStep(double zoom)
     return static_cast<float>(1.0 / (zoom + 0.0001));
 }
 
+// Draws pixels (x, y) with x and y in [from, to) as colour(x, y), called
+// column by column so that a column can read along one grid row; the colours
+// of eight columns are written a picture row at a time.
+template <class Colour>
+void drawByColumns(PixelBuffer& picture, int from, int to, Colour&& colour)
+{
+    constexpr int kColumns = 8;
+    std::array<std::array<Rgb, kColumns>, kSide> block;
+    for (int x0 = from; x0 < to; x0 += kColumns) {
+        const int columns = std::min(kColumns, to - x0);
+        for (int k = 0; k < columns; ++k)
+            for (int y = from; y < to; ++y)
+                block[y][k] = colour(x0 + k, y);
+        for (int y = from; y < to; ++y) {
+            std::uint8_t* p = picture.data() + static_cast<std::size_t>(y) * picture.stride() + 3 * x0;
+            for (int k = 0; k < columns; ++k, p += 3) {
+                p[0] = block[y][k].red;
+                p[1] = block[y][k].green;
+                p[2] = block[y][k].blue;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 int SampleIndex(int offset, double h)
@@ -108,12 +134,8 @@ PixelBuffer DrawStarPicture(const optics::Grid& star, const DisplayCurve& curve,
     std::array<int, kSide> cell = samples(1.0 / look.zoom);
     for (int& c : cell)
         c += 1;
-    // Column by column, so that each column reads along one grid row.
-    for (int x = 0; x < kSide; ++x) {
-        const double* row = star.row(cell[x]);
-        for (int y = 0; y < kSide; ++y)
-            picture.setPixel(x, y, colours[curveIndex(1000.0 * row[cell[y]])]);
-    }
+    drawByColumns(picture, 0, kSide,
+                  [&](int x, int y) { return colours[curveIndex(1000.0 * star.row(cell[x])[cell[y]])]; });
     return picture;
 }
 
@@ -124,40 +146,30 @@ PixelBuffer DrawZoomedStarPicture(const optics::Grid& star, const DisplayCurve& 
     const std::array<int, kSide> sample = samples(zoomStep(look.zoom));
     // Level 0 off the table's bounds, whatever the curve holds at 0.
     auto onTable = [](int s) { return s > 0 && s < 511; };
-    for (int x = 0; x < kSide; ++x) {
+    drawByColumns(picture, 0, kSide, [&](int x, int y) {
         const int s = sample[x];
-        if (!onTable(s)) {
-            for (int y = 0; y < kSide; ++y)
-                picture.setPixel(x, y, kBlack);
-            continue;
-        }
-        const double* row = star.row(s + 1);
-        for (int y = 0; y < kSide; ++y) {
-            const int t = sample[y];
-            Rgb c = kBlack;
-            if (onTable(t))
-                c = colours[curveIndex(static_cast<float>(1000.0 * row[t + 1]))];
-            picture.setPixel(x, y, c);
-        }
-    }
+        const int t = sample[y];
+        if (!onTable(s) || !onTable(t))
+            return kBlack;
+        return colours[curveIndex(static_cast<float>(1000.0 * star.row(s + 1)[t + 1]))];
+    });
     return picture;
 }
 
 PixelBuffer DrawOnPeakScale(const optics::Grid& star, double peak, double brighterPeak, const DisplayCurve& curve,
-                            const StarLook& look)
+                            const StarLook& look, int from, int to)
 {
     PixelBuffer picture(kSide, kSide);
+    from = std::clamp(from, 0, kSide);
+    to = std::clamp(to, from, kSide);
     const ColourTable colours = coloursOf<float>(curve, look);
     std::array<int, kSide> cell = samples(static_cast<float>(1.0 / look.zoom));
     for (int& c : cell)
         c += 1;
-    for (int x = 0; x < kSide; ++x) {
-        const double* row = star.row(cell[x]);
-        for (int y = 0; y < kSide; ++y) {
-            const float w = static_cast<float>(row[cell[y]] * 1000.0 * peak / brighterPeak);
-            picture.setPixel(x, y, colours[curveIndex(w)]);
-        }
-    }
+    drawByColumns(picture, from, to, [&](int x, int y) {
+        const float w = static_cast<float>(star.row(cell[x])[cell[y]] * 1000.0 * peak / brighterPeak);
+        return colours[curveIndex(w)];
+    });
     return picture;
 }
 
@@ -177,10 +189,9 @@ PixelBuffer DrawComposite(const optics::ColourCells& cells, double scale, double
         cell[p] = c >= 1.0 && c <= 512.0 ? static_cast<int>(c) : -1;
     }
     PixelBuffer picture(kSide, kSide);
-    for (int x = 0; x < kSide; ++x)
-        for (int y = 0; y < kSide; ++y)
-            picture.setPixel(x, y,
-                             cell[x] < 0 || cell[y] < 0 ? kBlack : compositeColour(cells(cell[x], cell[y]), scale));
+    drawByColumns(picture, 0, kSide, [&](int x, int y) {
+        return cell[x] < 0 || cell[y] < 0 ? kBlack : compositeColour(cells(cell[x], cell[y]), scale);
+    });
     return picture;
 }
 

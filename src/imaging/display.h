@@ -54,9 +54,10 @@ PixelBuffer DrawZoomedStarPicture(const optics::Grid& star, const DisplayCurve& 
 //! `peak`, the brighter one's peak is `brighterPeak`. Pixel (x, y) samples as
 //! the star picture does with h = 1 / zoom in single precision; its curve
 //! index is Round(cell x 1000 x peak / brighterPeak) formed in single
-//! precision, then brightness and colour as in the zoom redraw.
+//! precision, then brightness and colour as in the zoom redraw. Only pixels
+//! with both coordinates in [from, to) are drawn; the others stay white.
 PixelBuffer DrawOnPeakScale(const optics::Grid& star, double peak, double brighterPeak, const DisplayCurve& curve,
-                            const StarLook& look);
+                            const StarLook& look, int from = 0, int to = optics::kPictureSide);
 
 //! The scale number of the picture labels: Round(25 x h) with the zoom
 //! redraw's h = 1 / (zoom + 0.0001) in single precision (25 at zoom 1, 12 at

@@ -4,10 +4,12 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace ui {
 
@@ -72,11 +74,21 @@ void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top,
     // Clipped once to both pictures, then copied a row at a time.
     const QRect from = clippedSource(left, top, right, bottom, buffer.width(), buffer.height(), destX, destY,
                                      m_picture);
+    const int width = from.width();
     for (int y = from.top(); y <= from.bottom(); ++y) {
         const std::uint8_t* in = buffer.data() + static_cast<std::size_t>(y) * buffer.stride() + from.left() * 3;
         auto* out = reinterpret_cast<QRgb*>(m_picture.scanLine(destY + y - top)) + destX + from.left() - left;
-        for (int n = 0; n < from.width(); ++n, in += 3)
-            out[n] = qRgb(in[0], in[1], in[2]);
+        // Four bytes read at a time: R G B and the next pixel's R, reversed,
+        // are 0 R G B once shifted. The last pixel, whose fourth byte may lie
+        // past the buffer, is read byte by byte.
+        int n = 0;
+        for (; n + 1 < width; ++n) {
+            std::uint32_t bytes;
+            std::memcpy(&bytes, in + 3 * n, sizeof bytes);
+            out[n] = 0xff000000u | (qFromBigEndian(bytes) >> 8);
+        }
+        for (; n < width; ++n)
+            out[n] = qRgb(in[3 * n], in[3 * n + 1], in[3 * n + 2]);
     }
     m_drawn = true;
     update();

@@ -245,6 +245,27 @@ TEST(DrawOnPeakScale, TheCellIsScaledByThePeakRatio)
     }
 }
 
+// Drawn over a part of the picture, the pixels there are those of the whole
+// picture and the rest stay white, whether or not the part's width is a
+// multiple of the columns drawn together.
+TEST(DrawOnPeakScale, APartIsThatPartOfTheWholePicture)
+{
+    auto star = std::make_unique<Grid>();
+    for (int i = 1; i <= 512; ++i)
+        for (int j = 1; j <= 512; ++j)
+            (*star)(i, j) = ((i * 7 + j * 13) % 100) / 100.0;
+    const PixelBuffer whole = imaging::DrawOnPeakScale(*star, 2.0, 3.0, DefaultCurve(), {1.5, 10});
+    for (const auto& [from, to] : {std::pair{28, 228}, std::pair{3, 250}, std::pair{0, 256}, std::pair{255, 256}}) {
+        const PixelBuffer part = imaging::DrawOnPeakScale(*star, 2.0, 3.0, DefaultCurve(), {1.5, 10}, from, to);
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const bool inside = x >= from && x < to && y >= from && y < to;
+                ASSERT_EQ(part.pixel(x, y), inside ? whole.pixel(x, y) : imaging::kWhite)
+                    << from << ".." << to << " at " << x << ", " << y;
+            }
+    }
+}
+
 // ---- Composites and the aperture --------------------------------------------
 
 TEST(DrawComposite, OneCellAPixelAtItsScaleLimitedAndRoundedHalfToEven)

@@ -141,8 +141,10 @@ void IntraExtraPage::balance(const optics::StarImage& intra, const optics::StarI
         return;
     const bool redrawIntra = side == sim::BalancedSide::Intra;
     const imaging::PixelBuffer balanced =
-        redrawIntra ? imaging::DrawOnPeakScale(intra.grid, intraPeak, extraPeak, m_model.curve(), m_model.look())
-                    : imaging::DrawOnPeakScale(extra.grid, extraPeak, intraPeak, m_model.curve(), m_model.look());
+        redrawIntra ? imaging::DrawOnPeakScale(intra.grid, intraPeak, extraPeak, m_model.curve(), m_model.look(),
+                                               kSideSource, kSideSource + kSideSize)
+                    : imaging::DrawOnPeakScale(extra.grid, extraPeak, intraPeak, m_model.curve(), m_model.look(),
+                                               kSideSource, kSideSource + kSideSize);
     m_picture->copyFrom(balanced, kSideSource, kSideSource, kSideSource + kSideSize, kSideSource + kSideSize,
                         redrawIntra ? kIntraX : kExtraX, 0);
 }
