@@ -356,14 +356,42 @@ base::Result<std::string> AnimatedGif::encode() const
         height = std::max(height, f.height);
     }
 
+    // The first frame uses the global colours; later ones bring their own.
+    const MapPtr global = colourMap(m_frames.front().palette);
+    std::vector<MapPtr> locals(m_frames.size());
+    for (std::size_t i = 1; i < m_frames.size(); ++i) {
+        locals[i] = colourMap(m_frames[i].palette);
+        if (!locals[i])
+            return base::Fail(gifError(E_GIF_ERR_NOT_ENOUGH_MEM));
+    }
+    if (!global)
+        return base::Fail(gifError(E_GIF_ERR_NOT_ENOUGH_MEM));
+    // Each frame's codes depend on that frame alone: they are made at once.
+    std::vector<std::vector<std::uint8_t>> codes(m_frames.size());
+    optics::InOrder inOrder;
+    (m_loops ? *m_loops : static_cast<optics::LoopRunner&>(inOrder))
+        .run(static_cast<int>(m_frames.size()), [&](int first, int last) {
+            LzwEncoder lzw;
+            for (int i = first; i < last; ++i) {
+                const ColorMapObject* map = i == 0 ? global.get() : locals[static_cast<std::size_t>(i)].get();
+                codes[static_cast<std::size_t>(i)] =
+                    lzw.encode(m_frames[static_cast<std::size_t>(i)].indices, std::max(2, map->BitsPerPixel));
+            }
+        });
+
+    // Room for the whole file at once: the codes with a length byte for each
+    // block of 255, and for each frame its colours and blocks.
+    std::size_t size = 1024;
+    for (std::size_t i = 0; i < m_frames.size(); ++i)
+        size += codes[i].size() + codes[i].size() / 255 + 3 * kMaxColours + 64;
     std::string bytes;
+    bytes.reserve(size);
     int code = 0;
     GifPtr gif(EGifOpen(&bytes, appendBytes, &code));
     if (!gif)
         return base::Fail(gifError(code));
     EGifSetGifVersion(gif.get(), true);
-    const MapPtr global = colourMap(m_frames.front().palette);
-    if (!global || EGifPutScreenDesc(gif.get(), width, height, 8, 0, global.get()) != GIF_OK)
+    if (EGifPutScreenDesc(gif.get(), width, height, 8, 0, global.get()) != GIF_OK)
         return base::Fail(gifError(gif->Error));
     if (m_loop) {
         // The application block viewers take for "repeat for ever".
@@ -380,25 +408,6 @@ base::Result<std::string> AnimatedGif::encode() const
     timing.TransparentColor = NO_TRANSPARENT_COLOR;
     GifByteType timingBlock[4];
     EGifGCBToExtension(&timing, timingBlock);
-    // The first frame uses the global colours; later ones bring their own.
-    std::vector<MapPtr> locals(m_frames.size());
-    for (std::size_t i = 1; i < m_frames.size(); ++i) {
-        locals[i] = colourMap(m_frames[i].palette);
-        if (!locals[i])
-            return base::Fail(gifError(E_GIF_ERR_NOT_ENOUGH_MEM));
-    }
-    // Each frame's codes depend on that frame alone: they are made at once.
-    std::vector<std::vector<std::uint8_t>> codes(m_frames.size());
-    optics::InOrder inOrder;
-    (m_loops ? *m_loops : static_cast<optics::LoopRunner&>(inOrder))
-        .run(static_cast<int>(m_frames.size()), [&](int first, int last) {
-            LzwEncoder lzw;
-            for (int i = first; i < last; ++i) {
-                const ColorMapObject* map = i == 0 ? global.get() : locals[static_cast<std::size_t>(i)].get();
-                codes[static_cast<std::size_t>(i)] =
-                    lzw.encode(m_frames[static_cast<std::size_t>(i)].indices, std::max(2, map->BitsPerPixel));
-            }
-        });
     std::array<GifByteType, 256> block{};
     for (std::size_t i = 0; i < m_frames.size(); ++i) {
         const PalettePicture& f = m_frames[i];
