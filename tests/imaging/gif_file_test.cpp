@@ -88,6 +88,89 @@ private:
     }
 };
 
+// Bytes giflib's decoder reads from.
+struct Source {
+    const std::string& data;
+    std::size_t at = 0;
+};
+
+int readRaw(GifFileType* gif, GifByteType* out, int size)
+{
+    auto* from = static_cast<Source*>(gif->UserData);
+    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), from->data.size() - from->at);
+    std::memcpy(out, from->data.data() + from->at, n);
+    from->at += n;
+    return static_cast<int>(n);
+}
+
+int appendRaw(GifFileType* gif, const GifByteType* data, int size)
+{
+    static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size));
+    return size;
+}
+
+// The code size and code blocks of a file's first picture, as the file
+// holds them (without their length bytes).
+std::string firstPictureCodes(const std::string& bytes)
+{
+    Source source{bytes};
+    int error = 0;
+    GifFileType* gif = DGifOpen(&source, &readRaw, &error);
+    if (!gif)
+        return {};
+    std::string codes;
+    GifRecordType record = UNDEFINED_RECORD_TYPE;
+    while (DGifGetRecordType(gif, &record) == GIF_OK && record != TERMINATE_RECORD_TYPE) {
+        GifByteType* block = nullptr;
+        if (record == EXTENSION_RECORD_TYPE) {
+            int function = 0;
+            for (int ok = DGifGetExtension(gif, &function, &block); ok == GIF_OK && block;
+                 ok = DGifGetExtensionNext(gif, &block)) {
+            }
+            continue;
+        }
+        if (record != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) != GIF_OK)
+            break;
+        int codeSize = 0;
+        if (DGifGetCode(gif, &codeSize, &block) != GIF_OK)
+            break;
+        codes.push_back(static_cast<char>(codeSize));
+        while (block) {
+            codes.append(reinterpret_cast<const char*>(block + 1), block[0]);
+            if (DGifGetCodeNext(gif, &block) != GIF_OK)
+                break;
+        }
+        break;
+    }
+    DGifCloseFile(gif, &error);
+    return codes;
+}
+
+// The same picture compressed by giflib's own encoder, line by line.
+std::string giflibFile(const imaging::PalettePicture& picture)
+{
+    std::string bytes;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&bytes, &appendRaw, &error);
+    std::vector<GifColorType> colours(256);
+    for (std::size_t i = 0; i < picture.palette.size(); ++i)
+        colours[i] = {picture.palette[i].red, picture.palette[i].green, picture.palette[i].blue};
+    int size = 2;
+    while (size < static_cast<int>(picture.palette.size()))
+        size *= 2;
+    ColorMapObject* map = GifMakeMapObject(size, colours.data());
+    EGifPutScreenDesc(gif, picture.width, picture.height, 8, 0, map);
+    EGifPutImageDesc(gif, 0, 0, picture.width, picture.height, false, nullptr);
+    std::vector<GifPixelType> line(static_cast<std::size_t>(picture.width));
+    for (int y = 0; y < picture.height; ++y) {
+        std::copy_n(picture.indices.begin() + static_cast<std::ptrdiff_t>(y) * picture.width, picture.width, line.begin());
+        EGifPutLine(gif, line.data(), picture.width);
+    }
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    return bytes;
+}
+
 TEST(ReduceToPalette, KeepsFewColoursExactlyAndShadesManyClosely)
 {
     // The worst error of a channel at a pixel, and of the mean of a channel
@@ -184,6 +267,49 @@ TEST(AnimatedGif, ReadsBackWithItsFramesInOrderTheirDelayAndTheLoopAsAsked)
         const imaging::PixelBuffer original = rings(seed);
         for (const auto& [x, y] : {std::pair{0, 0}, {128, 128}, {140, 131}, {255, 200}})
             EXPECT_EQ(back.pixel(seed, x, y), original.pixel(x, y)) << "frame " << seed << " at " << x << ", " << y;
+    }
+}
+
+TEST(AnimatedGif, CompressesEachPictureToTheCodesOfGiflibsOwnEncoder)
+{
+    // Long runs of one colour (a star's dark sky) take the most pixels; runs
+    // that outgrow the table of strings, or that begin after other strings,
+    // must give the codes a plain look-up of each string gives.
+    std::uint32_t seed = 12345;
+    const auto noise = [&seed](int colours) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<int>((seed >> 16) % static_cast<std::uint32_t>(colours));
+    };
+    struct Case {
+        const char* what;
+        imaging::PixelBuffer picture;
+    };
+    const Case cases[] = {
+        {"a grey star", rings(1)},
+        {"a shaded planet", shading()},
+        {"one colour", picture(512, 512, [](int, int) { return grey(0); })},
+        {"noise that fills the table, then a long run",
+         picture(512, 512, [&](int, int y) { return grey(y < 40 || y > 400 ? noise(200) : y < 200 ? 0 : 255); })},
+        {"runs of two colours growing longer",
+         picture(512, 300, [](int x, int y) { return grey(((y * 512 + x) / (1 + y / 3)) % 2 * 255); })},
+        {"runs of many colours: the table fills up within runs",
+         picture(512, 512, [](int x, int y) { return grey((y * 512 + x) / 50 % 200); })},
+        {"runs after other strings",
+         picture(300, 300, [](int x, int y) { return grey(x % 37 < 3 ? x % 3 * 60 : (x + y) % 91 < 50 ? 200 : 30); })},
+        {"three colours", picture(64, 32, [](int x, int y) { return grey((x * y) % 3 * 100); })},
+        {"a single pixel", picture(1, 1, [](int, int) { return grey(9); })},
+    };
+    for (const Case& c : cases) {
+        imaging::AnimatedGif gif;
+        gif.addFrame(c.picture);
+        const base::Result<std::string> bytes = gif.encode();
+        ASSERT_TRUE(bytes) << c.what << ": " << bytes.error();
+        const std::string ours = firstPictureCodes(*bytes);
+        ASSERT_FALSE(ours.empty()) << c.what;
+        const std::string theirs = firstPictureCodes(giflibFile(gif.frame(0)));
+        const auto differ = std::mismatch(ours.begin(), ours.end(), theirs.begin(), theirs.end());
+        EXPECT_TRUE(ours == theirs) << c.what << ": " << ours.size() << " and " << theirs.size()
+                                    << " bytes, the first difference at byte " << (differ.first - ours.begin());
     }
 }
 
