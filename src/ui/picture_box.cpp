@@ -6,6 +6,10 @@
 #include <QPainter>
 #include <QtEndian>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -66,6 +70,36 @@ QRect clippedSource(int left, int top, int right, int bottom, int width, int hei
     return from.intersected(into);
 }
 
+// Turns the first pixels of a row of `width` R G B pixels into QRgb, four at a
+// time, and returns how many it did: the rest are left to the caller. Each
+// step reads 16 bytes from where its 12 begin, so it stops while those lie in
+// the row.
+#if defined(__x86_64__)
+__attribute__((target("ssse3"))) int rgbToQRgbSsse3(const std::uint8_t* in, QRgb* out, int width)
+{
+    // R G B of each pixel to B G R and 0 (little-endian 0x00RRGGBB), alpha added.
+    const __m128i order = _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xff000000u));
+    int n = 0;
+    for (; n + 6 <= width; n += 4) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 3 * n));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + n), _mm_or_si128(_mm_shuffle_epi8(bytes, order), alpha));
+    }
+    return n;
+}
+
+int rgbToQRgbFast(const std::uint8_t* in, QRgb* out, int width)
+{
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    return ssse3 ? rgbToQRgbSsse3(in, out, width) : 0;
+}
+#else
+int rgbToQRgbFast(const std::uint8_t*, QRgb*, int)
+{
+    return 0;
+}
+#endif
+
 }  // namespace
 
 void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX,
@@ -78,10 +112,11 @@ void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top,
     for (int y = from.top(); y <= from.bottom(); ++y) {
         const std::uint8_t* in = buffer.data() + static_cast<std::size_t>(y) * buffer.stride() + from.left() * 3;
         auto* out = reinterpret_cast<QRgb*>(m_picture.scanLine(destY + y - top)) + destX + from.left() - left;
-        // Four bytes read at a time: R G B and the next pixel's R, reversed,
-        // are 0 R G B once shifted. The last pixel, whose fourth byte may lie
-        // past the buffer, is read byte by byte.
-        int n = 0;
+        // Four pixels at a time where the processor can; then four bytes read
+        // at a time: R G B and the next pixel's R, reversed, are 0 R G B once
+        // shifted. The last pixel, whose fourth byte may lie past the buffer,
+        // is read byte by byte.
+        int n = rgbToQRgbFast(in, out, width);
         for (; n + 1 < width; ++n) {
             std::uint32_t bytes;
             std::memcpy(&bytes, in + 3 * n, sizeof bytes);

@@ -34,6 +34,8 @@ TEST(PictureBox, CopiesTheClippedPartPixelForPixel)
         {30, 10, 37, 23, 40, 2},  // running past the picture's right edge
         {-4, -3, 10, 8, 0, 0},    // starting before the buffer
         {1, 1, 2, 30, 47, 0},     // one column, into the picture's last one
+        {31, 0, 37, 23, 0, 0},    // six columns ending at the row's end, and five
+        {32, 0, 37, 23, 0, 0},
     };
     for (const auto& c : cases) {
         ui::PictureBox box(nullptr, 48, 16);
