@@ -84,6 +84,7 @@ MainWindow::MainWindow(ui::DialogService& dialogs, WindowOptions options, QWidge
     m_textPainter = std::make_unique<ui::QtTextPainter>(font);
     m_model = std::make_unique<SimulationModel>(*m_textPainter, decimalSeparator());
     m_calculations = std::make_unique<Calculations>(*m_model, *this, m_dialogs, m_options.workers);
+    m_model->setLoops(&m_calculations->loops());
     m_files = std::make_unique<PictureFiles>(m_dialogs);
 
     buildLayout();
@@ -105,6 +106,7 @@ MainWindow::~MainWindow()
 {
     qApp->removeEventFilter(this);
     // The workers stop before the pages they report to go.
+    m_model->setLoops(nullptr);
     m_calculations.reset();
 }
 

@@ -40,7 +40,7 @@ void SimulationModel::setZoom(double zoom)
     drawHeld();
     emit scaleChanged(imaging::ZoomLabelNumber(zoom));
     if (m_shown.composite.cells) {
-        draw(m_shown.place, imaging::DrawComposite(*m_shown.composite.cells, m_shown.composite.scale, zoom));
+        draw(m_shown.place, imaging::DrawComposite(*m_shown.composite.cells, m_shown.composite.scale, zoom, m_loops));
     } else if (m_shown.grey) {
         draw(m_shown.place, imaging::DrawZoomedStarPicture(m_shown.grey->grid, m_curve, look()));
     }
@@ -111,7 +111,7 @@ void SimulationModel::showComposite(Place place, const sim::Composite& composite
     m_shown = {place, nullptr, composite};
     m_trace.colours = composite.cells;
     m_trace.colourScale = composite.scale;
-    draw(place, imaging::DrawComposite(*composite.cells, composite.scale, m_zoom));
+    draw(place, imaging::DrawComposite(*composite.cells, composite.scale, m_zoom, m_loops));
 }
 
 void SimulationModel::offerPicture(optics::StarImagePtr image, std::shared_ptr<const imaging::DisplayCurve> curve,

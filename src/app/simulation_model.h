@@ -50,6 +50,9 @@ public:
     //! of the pictures in arcseconds.
     void setZoom(double zoom);
     const imaging::DisplayCurve& curve() const { return m_curve; }
+    //! Loops that colour pictures are drawn on (shared with idle workers);
+    //! without, on the calling thread.
+    void setLoops(optics::LoopRunner* loops) { m_loops = loops; }
     //! White, at the zoom and brightness of the moment.
     imaging::StarLook look() const { return {m_zoom, m_brightness, imaging::kWhite}; }
 
@@ -207,6 +210,7 @@ private:
     std::optional<Offered> m_offered;
     double m_zoom = 1.0;
     int m_brightness = 0;
+    optics::LoopRunner* m_loops = nullptr;
     Shown m_shown;
     optics::StarImagePtr m_starImage;
     std::map<Place, imaging::PixelBuffer> m_pictures;

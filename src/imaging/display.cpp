@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cmath>
+#include <utility>
 
 namespace imaging {
 
@@ -76,16 +77,18 @@ float zoomStep(double zoom)
     return static_cast<float>(1.0 / (zoom + 0.0001));
 }
 
-// Draws pixels (x, y) with x and y in [from, to) as colour(x, y), called
-// column by column so that a column can read along one grid row; the colours
-// of eight columns are written a picture row at a time.
+// How many columns drawByColumns draws at once.
+constexpr int kColumnBlock = 8;
+
+// Draws pixels (x, y) with x in [fromX, toX) and y in [from, to) as
+// colour(x, y), called column by column so that a column can read along one
+// grid row; the colours of eight columns are written a picture row at a time.
 template <class Colour>
-void drawByColumns(PixelBuffer& picture, int from, int to, Colour&& colour)
+void drawByColumns(PixelBuffer& picture, int fromX, int toX, int from, int to, Colour&& colour)
 {
-    constexpr int kColumns = 8;
-    std::array<std::array<Rgb, kColumns>, kSide> block;
-    for (int x0 = from; x0 < to; x0 += kColumns) {
-        const int columns = std::min(kColumns, to - x0);
+    std::array<std::array<Rgb, kColumnBlock>, kSide> block;
+    for (int x0 = fromX; x0 < toX; x0 += kColumnBlock) {
+        const int columns = std::min(kColumnBlock, toX - x0);
         for (int k = 0; k < columns; ++k)
             for (int y = from; y < to; ++y)
                 block[y][k] = colour(x0 + k, y);
@@ -98,6 +101,13 @@ void drawByColumns(PixelBuffer& picture, int from, int to, Colour&& colour)
             }
         }
     }
+}
+
+// The same for the square [from, to) x [from, to).
+template <class Colour>
+void drawByColumns(PixelBuffer& picture, int from, int to, Colour&& colour)
+{
+    drawByColumns(picture, from, to, from, to, std::forward<Colour>(colour));
 }
 
 }  // namespace
@@ -179,7 +189,7 @@ int ZoomLabelNumber(double zoom)
     return std::abs(m) < 1.0e9 ? static_cast<int>(m) : 0;
 }
 
-PixelBuffer DrawComposite(const optics::ColourCells& cells, double scale, double zoom)
+PixelBuffer DrawComposite(const optics::ColourCells& cells, double scale, double zoom, optics::LoopRunner* loops)
 {
     // The zero-frequency cell [257][257] lands on pixel (128, 128).
     constexpr int kCentreCell = 257;
@@ -189,9 +199,19 @@ PixelBuffer DrawComposite(const optics::ColourCells& cells, double scale, double
         cell[p] = c >= 1.0 && c <= 512.0 ? static_cast<int>(c) : -1;
     }
     PixelBuffer picture(kSide, kSide);
-    drawByColumns(picture, 0, kSide, [&](int x, int y) {
-        return cell[x] < 0 || cell[y] < 0 ? kBlack : compositeColour(cells(cell[x], cell[y]), scale);
-    });
+    // Each range of column blocks writes its own columns.
+    const auto draw = [&](int first, int last) {
+        drawByColumns(picture, first * kColumnBlock, std::min(last * kColumnBlock, kSide), 0, kSide,
+                      [&](int x, int y) {
+                          return cell[x] < 0 || cell[y] < 0 ? kBlack
+                                                            : compositeColour(cells(cell[x], cell[y]), scale);
+                      });
+    };
+    const int blocks = (kSide + kColumnBlock - 1) / kColumnBlock;
+    if (loops)
+        loops->run(blocks, draw);
+    else
+        draw(0, blocks);
     return picture;
 }
 

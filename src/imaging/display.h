@@ -9,6 +9,7 @@
 #include "optics/aperture.h"
 #include "optics/constants.h"
 #include "optics/grid.h"
+#include "optics/parallel.h"
 
 #include <array>
 
@@ -68,8 +69,10 @@ int ZoomLabelNumber(double zoom);
 //! [257 + Round((x - 128) / zoom)][257 + Round((y - 128) / zoom)] (black
 //! off 1..512) times `scale`, each channel rounded (halves to even) and
 //! limited to 0..255. At zoom 1 one cell is one pixel, cell [129 + x][129 + y],
-//! and a zoom that goes away and comes back gives the same picture.
-PixelBuffer DrawComposite(const optics::ColourCells& cells, double scale, double zoom = 1.0);
+//! and a zoom that goes away and comes back gives the same picture. Its
+//! columns are shared out over `loops` when given.
+PixelBuffer DrawComposite(const optics::ColourCells& cells, double scale, double zoom = 1.0,
+                          optics::LoopRunner* loops = nullptr);
 
 //! The aperture picture: white where the mask lets light through, black
 //! elsewhere.

@@ -1,4 +1,5 @@
 #include "imaging/display.h"
+#include "support/three_threads.h"
 
 #include <gtest/gtest.h>
 
@@ -296,6 +297,10 @@ TEST(DrawComposite, AtAZoomCellsAroundTheCentreAndARoundTripGivesThePictureBack)
     // At 2 the centre stays where it was and every cell takes two pixels
     // (halves rounding to even).
     const PixelBuffer two = imaging::DrawComposite(*cells, scale, 2.0);
+    // Shared out over several threads, the same pictures.
+    testing_support::ThreeThreads threads;
+    EXPECT_EQ(imaging::DrawComposite(*cells, scale, 1.0, &threads), composite);
+    EXPECT_EQ(imaging::DrawComposite(*cells, scale, 2.0, &threads), two);
     EXPECT_EQ(two.pixel(128, 128), composite.pixel(128, 128));
     EXPECT_EQ(two.pixel(130, 128), composite.pixel(129, 128));
     EXPECT_EQ(two.pixel(131, 128), composite.pixel(130, 128));
