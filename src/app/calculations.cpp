@@ -189,9 +189,9 @@ void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<
     run->options = std::move(options);
     run->clock.start();
     m_run = run;
-    emit runStarted();
 
     if (total == 0) {
+        emit runStarted();
         emit runFinished(run->clock.elapsed());
         if (run->finish)
             run->finish();
@@ -200,6 +200,7 @@ void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<
     }
 
     if (!m_pool) {
+        emit runStarted();
         // One after another on this thread; each value is delivered as it comes.
         for (int index = 0; index < total && m_run == run; ++index) {
             std::any value = tasks[static_cast<std::size_t>(index)](m_calculator, m_status);
@@ -236,6 +237,9 @@ void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<
                 Qt::QueuedConnection);
         });
     }
+    // What goes with the start of a run is done while the workers begin: the
+    // values cannot arrive before this thread returns to its event loop.
+    emit runStarted();
 }
 
 void Calculations::arrived(const std::shared_ptr<Run>& run, int index, std::any value, Origin origin)

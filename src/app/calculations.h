@@ -160,7 +160,8 @@ public:
     void setLaneKernel(optics::LaneKernel kernel);
 
 signals:
-    //! A run starts (before any of its values can arrive).
+    //! A run starts (before any of its values can arrive, perhaps after its
+    //! workers have begun).
     void runStarted();
     //! A run that shows its progress has taken long enough to show it.
     void progressShown(const QString& text, int done, int total);
