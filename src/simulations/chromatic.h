@@ -55,9 +55,9 @@ public:
     ChromaticSum();
 
     //! Adds the star image of pass `index` (0, 1, ... without gaps) at
-    //! `waveLength`, from any thread. A pass that comes before those ahead of
-    //! it waits; whichever thread brings the pass that was missing adds the
-    //! ones waiting behind it too.
+    //! `waveLength`, from any thread. A pass offered before the passes ahead
+    //! of it in the order waits; whichever thread brings the pass that was
+    //! missing adds the ones waiting behind it too.
     void offer(int index, optics::StarImagePtr star, double waveLength);
     //! Offers the next pass, for a caller with the passes in order.
     void add(optics::StarImagePtr star, double waveLength);

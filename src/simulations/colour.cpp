@@ -156,21 +156,6 @@ void StartColour(optics::ColourCells& cells, const optics::Grid& star, const Cha
     addColour(cells, star, weights, true);
 }
 
-void SumColours(optics::ColourCells& cells, const std::vector<ColourPass>& passes, optics::LoopRunner& rows)
-{
-    std::vector<int> only(passes.size());
-    for (std::size_t k = 0; k < passes.size(); ++k)
-        only[k] = onlyChannel(passes[k].weights, k == 0);
-    // Row by row, every pass in turn: each cell sees the sums of the
-    // pass-by-pass calls in their order, while its row stays in the cache.
-    rows.run(optics::kLineLength, [&](int first, int last) {
-        double amplitude[optics::kLineLength];
-        for (int r = 1 + first; r <= last; ++r)
-            for (std::size_t k = 0; k < passes.size(); ++k)
-                addPassRow(cells, *passes[k].star, passes[k].weights, k == 0, only[k], r, amplitude);
-    });
-}
-
 double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, Channel channel, double total,
                          std::vector<double>& amplitude)
 {

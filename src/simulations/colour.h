@@ -1,7 +1,6 @@
 #pragma once
 
 #include "optics/grid.h"
-#include "optics/parallel.h"
 
 #include <vector>
 
@@ -36,17 +35,6 @@ void AccumulateColour(optics::ColourCells& cells, const optics::Grid& star, cons
 //! cell of the data area becomes 0 + the weighted amplitude, whatever it
 //! held before.
 void StartColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights);
-
-//! One pass of a colour sum: a star image and the weights it is added with.
-struct ColourPass {
-    const optics::Grid* star = nullptr;
-    ChannelWeights weights;
-};
-
-//! StartColour with the first of `passes`, then AccumulateColour with each of
-//! the others in their order, to the same bits, the rows shared out through
-//! `rows`. Without passes the grid is left as it is.
-void SumColours(optics::ColourCells& cells, const std::vector<ColourPass>& passes, optics::LoopRunner& rows);
 
 //! The channels of the colour grid.
 enum class Channel { Red, Green, Blue };

@@ -1,11 +1,9 @@
 #include "simulations/colour.h"
 
-#include "support/three_threads.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -71,37 +69,6 @@ TEST(AccumulateColour, EveryCellAddsItsOwnWeightedAmplitude)
         }
         for (auto [i, j] : {std::pair{0, 5}, {513, 5}, {5, 0}, {5, 513}})
             EXPECT_EQ((*cells)(i, j).red, held(i, j).red) << i << "," << j;
-    }
-}
-
-// Summed row by row, the passes give the bits of adding them one by one,
-// also where a pass weights one channel alone and where it comes first.
-TEST(SumColours, RowByRowEqualsPassByPass)
-{
-    std::vector<std::unique_ptr<optics::Grid>> stars;
-    for (int k = 0; k < 4; ++k) {
-        stars.push_back(std::make_unique<optics::Grid>());
-        for (int i = 1; i <= 512; ++i)
-            for (int j = 1; j <= 512; ++j)
-                (*stars.back())(i, j) = 1.0 / (i + (3 + k) * j);
-    }
-    const std::vector<std::vector<ChannelWeights>> cases = {
-        {{0.3, 0.5, 0.7}, {0.1, 0.2, 0.3}, {0.0, 0.5, 0.0}, {0.25, 0.0, 0.125}},
-        {{0.0, 0.5, 0.0}, {0.0, 0.0, 0.7}, {0.3, 0.0, 0.0}, {0.1, 0.2, 0.3}},
-        {{0.0, 0.0, 0.0}},
-    };
-    for (const std::vector<ChannelWeights>& weights : cases) {
-        auto expected = std::make_unique<optics::ColourCells>();
-        auto made = std::make_unique<optics::ColourCells>();
-        std::vector<sim::ColourPass> passes;
-        for (std::size_t k = 0; k < weights.size(); ++k) {
-            k == 0 ? sim::StartColour(*expected, *stars[k], weights[k])
-                   : sim::AccumulateColour(*expected, *stars[k], weights[k]);
-            passes.push_back({stars[k].get(), weights[k]});
-        }
-        testing_support::ThreeThreads threads;
-        sim::SumColours(*made, passes, threads);
-        EXPECT_EQ(std::memcmp(made->cells.data(), expected->cells.data(), sizeof made->cells), 0) << weights.size();
     }
 }
 
