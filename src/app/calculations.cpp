@@ -153,7 +153,7 @@ void Calculations::startStars(std::vector<optics::StarRequest> requests,
             // Accepted requests fit; anything else shows as a missing image.
             DrawnStar drawn{result ? std::move(result).value() : optics::StarResult{}, std::nullopt};
             if (onWorker && drawn.result.image)
-                onWorker(index, drawn.result);
+                onWorker(index, drawn.result, calculator.loops());
             if (curve && drawn.result.image)
                 drawn.picture = imaging::DrawStarPicture(drawn.result.image->grid, *curve, look);
             return drawn;

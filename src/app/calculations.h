@@ -45,8 +45,9 @@ struct RunOptions {
     bool drawStars = false;
     //! For a run of star calculations: called on the worker with each
     //! calculation's index and result as soon as it is made (from several
-    //! workers at once), before the result travels to the window.
-    std::function<void(int, const optics::StarResult&)> onWorker = {};
+    //! workers at once), before the result travels to the window, with the
+    //! loops of the calculator that made it (none: run them in order).
+    std::function<void(int, const optics::StarResult&, optics::LoopRunner*)> onWorker = {};
 
     //! A run whose stars are all shown in the star picture.
     static RunOptions DrawingStars()

@@ -34,12 +34,14 @@ std::vector<optics::StarRequest> PlanChromatic(const optics::StarRequest& contro
     return plan;
 }
 
-float CompositeMaximum(const optics::ColourCells& cells)
+namespace {
+
+// The largest of `maximum` and the sums of rows first + 1 .. last.
+float RowsMaximum(const optics::ColourCells& cells, int first, int last, float maximum)
 {
-    float maximum = 1.0f;
     // A row of the data area is 3 x 512 floats in a row.
     constexpr int kValues = 3 * optics::kLineLength;
-    for (int r = 1; r <= optics::kLineLength; ++r) {
+    for (int r = first + 1; r <= last; ++r) {
         const float* values = &cells(r, 1).red;
 #if defined(__SSE2__)
         // maxps keeps its second operand unless the first is greater, so a
@@ -63,12 +65,32 @@ float CompositeMaximum(const optics::ColourCells& cells)
     return maximum;
 }
 
+}  // namespace
+
+float CompositeMaximum(const optics::ColourCells& cells, optics::LoopRunner* loops)
+{
+    if (!loops)
+        return RowsMaximum(cells, 0, optics::kLineLength, 1.0f);
+    // The largest of a set is the same whichever way it is split: each range
+    // finds its own, and the largest of those is the grid's.
+    std::mutex mutex;
+    float maximum = 1.0f;
+    loops->run(optics::kLineLength, [&](int first, int last) {
+        const float found = RowsMaximum(cells, first, last, 1.0f);
+        std::lock_guard lock(mutex);
+        maximum = found > maximum ? found : maximum;
+    });
+    return maximum;
+}
+
+// The grid is not cleared here: the first pass writes every cell without
+// reading it, on the thread that made the pass.
 ChromaticSum::ChromaticSum()
-    : m_cells(std::make_shared<optics::ColourCells>())
+    : m_cells(new optics::ColourCells)
 {
 }
 
-void ChromaticSum::offer(int index, optics::StarImagePtr star, double waveLength)
+void ChromaticSum::offer(int index, optics::StarImagePtr star, double waveLength, optics::LoopRunner* loops)
 {
     std::unique_lock lock(m_mutex);
     m_waiting.emplace(index, Waiting{std::move(star), WeightsAt(waveLength)});
@@ -82,9 +104,9 @@ void ChromaticSum::offer(int index, optics::StarImagePtr star, double waveLength
         const bool first = m_next == 0;
         lock.unlock();
         if (first)
-            StartColour(*m_cells, pass.star->grid, pass.weights);
+            StartColour(*m_cells, pass.star->grid, pass.weights, loops);
         else
-            AccumulateColour(*m_cells, pass.star->grid, pass.weights);
+            AccumulateColour(*m_cells, pass.star->grid, pass.weights, loops);
         lock.lock();
         ++m_next;
     }
@@ -96,11 +118,13 @@ void ChromaticSum::add(optics::StarImagePtr star, double waveLength)
     offer(m_added++, std::move(star), waveLength);
 }
 
-Composite ChromaticSum::finish()
+Composite ChromaticSum::finish(optics::LoopRunner* loops)
 {
+    if (m_next == 0)
+        m_cells->cells.fill({});
     // Pixels are Round(sum / M x 255); one scale serves the picture and any
     // later zoom redraw, so both show the same levels.
-    const float maximum = CompositeMaximum(*m_cells);
+    const float maximum = CompositeMaximum(*m_cells, loops);
     return {m_cells, 255.0 / maximum};
 }
 

@@ -35,8 +35,9 @@ std::vector<optics::StarRequest> PlanChromatic(const optics::StarRequest& contro
                                                const HeldValue& held);
 
 //! The largest red, green or blue sum in the data area of `cells`, or 1 when
-//! none exceeds 1 (faint composites are not stretched).
-float CompositeMaximum(const optics::ColourCells& cells);
+//! none exceeds 1 (faint composites are not stretched). The rows go through
+//! `loops` when given.
+float CompositeMaximum(const optics::ColourCells& cells, optics::LoopRunner* loops = nullptr);
 
 //! A colour composite and the scale it is shown at (display level per unit
 //! of a cell).
@@ -57,13 +58,15 @@ public:
     //! Adds the star image of pass `index` (0, 1, ... without gaps) at
     //! `waveLength`, from any thread. A pass offered before the passes ahead
     //! of it in the order waits; whichever thread brings the pass that was
-    //! missing adds the ones waiting behind it too.
-    void offer(int index, optics::StarImagePtr star, double waveLength);
+    //! missing adds the ones waiting behind it too, sharing the rows out
+    //! through its `loops` when given.
+    void offer(int index, optics::StarImagePtr star, double waveLength, optics::LoopRunner* loops = nullptr);
     //! Offers the next pass, for a caller with the passes in order.
     void add(optics::StarImagePtr star, double waveLength);
     //! The sums, once every pass was offered, scaled so that the largest
-    //! becomes 255 (when above 1).
-    Composite finish();
+    //! becomes 255 (when above 1); the largest is looked for through `loops`
+    //! when given.
+    Composite finish(optics::LoopRunner* loops = nullptr);
 
 private:
     struct Waiting {

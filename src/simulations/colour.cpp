@@ -93,20 +93,31 @@ void squareRoots(const double* star, double* amplitude)
 // One channel of a row (0 red, 1 green, 2 blue) from its amplitudes: the same
 // sums as addRow for a row whose other weights are 0, since adding 0 leaves a
 // cell as it is.
-template <int Channel>
+// Onto zero, the channel is written without being read, as 0 + the weighted
+// amplitude: the bits of adding to a cleared cell (a -0 amplitude gives +0).
+template <int Channel, bool OntoZero>
 void addChannelRow(const double* amplitude, optics::RgbCell* cells, double weight)
 {
     float* out = &cells[0].red + Channel;
     for (int n = 0; n < optics::kLineLength; ++n, out += 3)
-        *out = static_cast<float>(*out + amplitude[n] * weight);
+        *out = static_cast<float>((OntoZero ? 0.0 : *out) + amplitude[n] * weight);
 }
 
-void addChannelRow(int channel, const double* amplitude, optics::RgbCell* cells, double weight)
+void addChannelRow(int channel, const double* amplitude, optics::RgbCell* cells, double weight,
+                   bool ontoZero = false)
 {
+    if (ontoZero) {
+        switch (channel) {
+        case 0: addChannelRow<0, true>(amplitude, cells, weight); break;
+        case 1: addChannelRow<1, true>(amplitude, cells, weight); break;
+        default: addChannelRow<2, true>(amplitude, cells, weight); break;
+        }
+        return;
+    }
     switch (channel) {
-    case 0: addChannelRow<0>(amplitude, cells, weight); break;
-    case 1: addChannelRow<1>(amplitude, cells, weight); break;
-    default: addChannelRow<2>(amplitude, cells, weight); break;
+    case 0: addChannelRow<0, false>(amplitude, cells, weight); break;
+    case 1: addChannelRow<1, false>(amplitude, cells, weight); break;
+    default: addChannelRow<2, false>(amplitude, cells, weight); break;
     }
 }
 
@@ -136,28 +147,64 @@ void addPassRow(optics::ColourCells& cells, const optics::Grid& grid, const Chan
     }
 }
 
-void addColour(optics::ColourCells& cells, const optics::Grid& grid, const ChannelWeights& weights, bool ontoZero)
+void addColour(optics::ColourCells& cells, const optics::Grid& grid, const ChannelWeights& weights, bool ontoZero,
+               optics::LoopRunner* loops)
 {
     const int only = onlyChannel(weights, ontoZero);
-    double amplitude[optics::kLineLength];
-    for (int r = 1; r <= optics::kLineLength; ++r)
-        addPassRow(cells, grid, weights, ontoZero, only, r, amplitude);
+    const auto rows = [&](int first, int last) {
+        double amplitude[optics::kLineLength];
+        for (int r = first + 1; r <= last; ++r)
+            addPassRow(cells, grid, weights, ontoZero, only, r, amplitude);
+    };
+    if (loops)
+        loops->run(optics::kLineLength, rows);
+    else
+        rows(0, optics::kLineLength);
+}
+
+float& channelOf(optics::RgbCell& cell, int channel)
+{
+    return channel == 0 ? cell.red : channel == 1 ? cell.green : cell.blue;
+}
+
+// The cells around the data area: the first and last rows, and the first and
+// last cell of every row between; one channel (0 red, 1 green, 2 blue) or all.
+void clearBorder(optics::ColourCells& cells, int channel = -1)
+{
+    const auto clear = [channel](optics::RgbCell& cell) {
+        if (channel < 0)
+            cell = {};
+        else
+            channelOf(cell, channel) = 0.0f;
+    };
+    constexpr int last = optics::ColourCells::kSide - 1;
+    for (int j = 0; j <= last; ++j) {
+        clear(cells(0, j));
+        clear(cells(last, j));
+    }
+    for (int i = 1; i < last; ++i) {
+        clear(cells(i, 0));
+        clear(cells(i, last));
+    }
 }
 
 }  // namespace
 
-void AccumulateColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights)
+void AccumulateColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights,
+                      optics::LoopRunner* loops)
 {
-    addColour(cells, star, weights, false);
+    addColour(cells, star, weights, false, loops);
 }
 
-void StartColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights)
+void StartColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights,
+                 optics::LoopRunner* loops)
 {
-    addColour(cells, star, weights, true);
+    clearBorder(cells);
+    addColour(cells, star, weights, true, loops);
 }
 
 double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, Channel channel, double total,
-                         std::vector<double>& amplitude)
+                         std::vector<double>& amplitude, bool start)
 {
     constexpr int n = optics::kLineLength;
     amplitude.resize(static_cast<std::size_t>(n) * n);
@@ -178,11 +225,21 @@ double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, C
     if (!(roots > 0.0 && std::isfinite(weight)))
         weight = 0.0;
 
+    const int c = static_cast<int>(channel);
+    if (start) {
+        clearBorder(cells, c);
+        // A weight of 0 leaves the channel cleared.
+        if (weight == 0.0) {
+            for (int r = 1; r <= n; ++r)
+                for (int k = 1; k <= n; ++k)
+                    channelOf(cells(r, k), c) = 0.0f;
+            return weight;
+        }
+    }
     // A weight of 0 adds nothing.
     if (weight != 0.0) {
         for (int r = 1; r <= n; ++r)
-            addChannelRow(static_cast<int>(channel), amplitude.data() + static_cast<std::size_t>(r - 1) * n,
-                          &cells(r, 1), weight);
+            addChannelRow(c, amplitude.data() + static_cast<std::size_t>(r - 1) * n, &cells(r, 1), weight, start);
     }
     return weight;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "optics/grid.h"
+#include "optics/parallel.h"
 
 #include <vector>
 
@@ -28,13 +29,16 @@ struct ChannelWeights {
 //! Adds the amplitude of a normalised star image to a colour grid: for every
 //! cell [1..512][1..512], sqrt(star) x the red, green and blue weights are
 //! added to the red, green and blue of the cell (sums formed in double,
-//! stored as float). The star image must have no negative cells.
-void AccumulateColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights);
+//! stored as float). The star image must have no negative cells. The rows
+//! go through `loops` when given (the sums do not depend on how).
+void AccumulateColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights,
+                      optics::LoopRunner* loops = nullptr);
 
 //! AccumulateColour into a cleared colour grid, without reading it: every
-//! cell of the data area becomes 0 + the weighted amplitude, whatever it
-//! held before.
-void StartColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights);
+//! cell of the data area becomes 0 + the weighted amplitude and every cell
+//! around it 0, whatever they held before.
+void StartColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights,
+                 optics::LoopRunner* loops = nullptr);
 
 //! The channels of the colour grid.
 enum class Channel { Red, Green, Blue };
@@ -45,7 +49,9 @@ enum class Channel { Red, Green, Blue };
 //! the weighted amplitude is added to that channel alone, each square root
 //! taken once; `amplitude` holds them meanwhile (the caller keeps it, so
 //! nothing grid-sized is allocated per pass). Returns the weight.
+//! With `start`, the channel is not read but written anew, as if it had been
+//! cleared: 0 + the weighted amplitude in the data area, 0 around it.
 double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, Channel channel, double total,
-                         std::vector<double>& amplitude);
+                         std::vector<double>& amplitude, bool start = false);
 
 }  // namespace sim

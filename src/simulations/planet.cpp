@@ -255,9 +255,7 @@ std::vector<optics::StarRequest> PlanColourPasses(const optics::StarRequest& con
 }
 
 PlanetColourSum::PlanetColourSum(const RgbPicture& picture)
-    : m_cells(std::make_shared<optics::ColourCells>()),
-      m_totals(PlanetTotals(picture)),
-      m_amplitude(static_cast<std::size_t>(optics::kLineLength) * optics::kLineLength)
+    : m_cells(new optics::ColourCells), m_totals(PlanetTotals(picture))
 {
 }
 
@@ -271,7 +269,10 @@ double PlanetColourSum::add(const optics::Grid& plane, PlanetPlane channel)
 double PlanetColourSum::addChannel(const optics::Grid& plane, PlanetPlane channel, std::vector<double>& amplitude)
 {
     const auto accumulate = [&](Channel c, double total) {
-        return AccumulateChannel(*m_cells, plane, c, total, amplitude);
+        bool& started = m_started[static_cast<std::size_t>(c)];
+        const bool start = !started;
+        started = true;
+        return AccumulateChannel(*m_cells, plane, c, total, amplitude, start);
     };
     switch (channel) {
     case PlanetPlane::Red: return accumulate(Channel::Red, m_totals.red);
@@ -292,6 +293,13 @@ void PlanetColourSum::noteAdded(PlanetPlane channel, double weight)
 
 Composite PlanetColourSum::finish()
 {
+    for (std::size_t c = 0; c < m_started.size(); ++c) {
+        if (m_started[c])
+            continue;
+        for (optics::RgbCell& cell : m_cells->cells)
+            (c == 0 ? cell.red : c == 1 ? cell.green : cell.blue) = 0.0f;
+        m_started[c] = true;
+    }
     for (int x = 0; x < kCompositeSide; ++x) {
         optics::RgbCell* cells = &(*m_cells)(kCompositeFirstCell + x, kCompositeFirstCell);
         for (int y = 0; y < kCompositeSide; ++y) {

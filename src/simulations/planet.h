@@ -9,6 +9,7 @@
 #include "simulations/chromatic.h"
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -111,8 +112,8 @@ std::string WavelengthStatus(double waveLength, char separator = '.');
 //! with the weight that keeps the channel's total brightness of the picture.
 class PlanetColourSum {
 public:
-    //! Takes the channel totals of `picture`; the square roots of a plane
-    //! take 2 MB, set aside here once.
+    //! Takes the channel totals of `picture`. The grid is not cleared here:
+    //! each channel's first add writes it anew, on the thread that adds.
     explicit PlanetColourSum(const RgbPicture& picture);
 
     const ChannelTotals& totals() const { return m_totals; }
@@ -129,13 +130,16 @@ public:
     const ChannelWeights& lastWeights() const { return m_weights; }
     //! The composite, its middle 256 x 256 cells limited to 255 in every
     //! channel (the part the picture shows); its cells hold display levels, so
-    //! it is shown at scale 1.
+    //! it is shown at scale 1. A channel never added is 0.
     Composite finish();
 
 private:
     std::shared_ptr<optics::ColourCells> m_cells;
     ChannelTotals m_totals;
     ChannelWeights m_weights;
+    // Whether each channel was added; each is written by one thread at a time.
+    std::array<bool, 3> m_started{};
+    // The square roots of a plane (2 MB), for add().
     std::vector<double> m_amplitude;
 };
 

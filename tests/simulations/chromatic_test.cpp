@@ -1,6 +1,7 @@
 #include "simulations/chromatic.h"
 
 #include "imaging/display.h"
+#include "support/three_threads.h"
 
 #include <gtest/gtest.h>
 
@@ -78,10 +79,12 @@ std::unique_ptr<optics::ColourCells> Falling(float peak)
 // The largest sum becomes 255; sums below 1 are not stretched.
 TEST(CompositeMaximum, IsTheLargestSumButAtLeastOne)
 {
+    testing_support::ThreeThreads threads;
     for (const auto& [peak, maximum, centre] :
          {std::tuple{2.36f, 2.36f, imaging::Rgb{51, 153, 255}}, {0.4f, 1.0f, imaging::Rgb{20, 61, 102}}}) {
         const auto cells = Falling(peak);
         EXPECT_EQ(sim::CompositeMaximum(*cells), maximum);
+        EXPECT_EQ(sim::CompositeMaximum(*cells, &threads), maximum);
         EXPECT_EQ(imaging::DrawComposite(*cells, 255.0 / maximum).pixel(128, 128), centre);
     }
     // Cells outside the data area and cells that are not a number do not count.
@@ -89,7 +92,9 @@ TEST(CompositeMaximum, IsTheLargestSumButAtLeastOne)
     (*cells)(0, 5) = {9.0f, 9.0f, 9.0f};
     (*cells)(513, 5) = {9.0f, 9.0f, 9.0f};
     (*cells)(3, 3).green = std::numeric_limits<float>::quiet_NaN();
+    (*cells)(400, 3).green = std::numeric_limits<float>::quiet_NaN();
     EXPECT_EQ(sim::CompositeMaximum(*cells), 2.0f);
+    EXPECT_EQ(sim::CompositeMaximum(*cells, &threads), 2.0f);
 }
 
 TEST(ChromaticSum, AddsEachPassInItsColourAndScalesTheLargestSumTo255)
@@ -143,17 +148,25 @@ TEST(ChromaticSum, PassesOfferedInAnyOrderSumAsInOrder)
                               sizeof expected.cells->cells),
                   0);
     }
+    // Each thread shares the rows of its adds out as a worker does; the
+    // grid's memory is dirty, as a reused allocation would be.
+    testing_support::ThreeThreads rows;
     for (int threads : {2, 3, 7}) {
+        {
+            auto dirty = std::make_unique<optics::ColourCells>();
+            dirty->cells.fill({7.0f, 7.0f, 7.0f});
+            asm volatile("" : : "r"(dirty.get()) : "memory");
+        }
         sim::ChromaticSum sum;
         std::vector<std::thread> running;
         for (int t = 0; t < threads; ++t)
             running.emplace_back([&, t] {
                 for (int k = kPasses - 1 - t; k >= 0; k -= threads)
-                    sum.offer(k, stars[k], kWaveLengths[k]);
+                    sum.offer(k, stars[k], kWaveLengths[k], &rows);
             });
         for (std::thread& thread : running)
             thread.join();
-        const sim::Composite made = sum.finish();
+        const sim::Composite made = sum.finish(&rows);
         EXPECT_EQ(std::memcmp(made.cells->cells.data(), expected.cells->cells.data(), sizeof expected.cells->cells),
                   0)
             << threads << " threads";

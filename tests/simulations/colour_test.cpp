@@ -1,10 +1,13 @@
 #include "simulations/colour.h"
 
+#include "support/three_threads.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -38,7 +41,8 @@ TEST(ColourMatch, PublishedValuesAtWholeAndRoundedWavelengths)
 
 // Every cell of the data area, whatever its place in the row, gets its own
 // channel sums, formed in double and stored as float; a start puts them onto
-// 0 without reading the grid. One weighted channel leaves the others alone.
+// 0 without reading the grid and clears the cells around it. One weighted
+// channel leaves the others alone. Rows shared between threads sum alike.
 TEST(AccumulateColour, EveryCellAddsItsOwnWeightedAmplitude)
 {
     auto star = std::make_unique<optics::Grid>();
@@ -48,15 +52,22 @@ TEST(AccumulateColour, EveryCellAddsItsOwnWeightedAmplitude)
     (*star)(0, 5) = 1.0;  // outside the data area
     (*star)(513, 5) = 1.0;
     auto held = [](int i, int j) { return RgbCell{float(i) / 7, float(j) / 3, 9.0f}; };
-    const std::pair<ChannelWeights, bool> cases[] = {
-        {{0.3, 0.5, 0.7}, false}, {{0.3, 0.5, 0.7}, true}, {{0.0, 0.5, 0.0}, false}, {{0.0, 0.0, 0.7}, true}};
-    for (const auto& [w, start] : cases) {
-        SCOPED_TRACE(testing::Message() << w.red << " " << w.green << " " << w.blue << (start ? " start" : ""));
+    testing_support::ThreeThreads threads;
+    const std::tuple<ChannelWeights, bool, optics::LoopRunner*> cases[] = {{{0.3, 0.5, 0.7}, false, nullptr},
+                                                                           {{0.3, 0.5, 0.7}, true, nullptr},
+                                                                           {{0.0, 0.5, 0.0}, false, nullptr},
+                                                                           {{0.0, 0.0, 0.7}, true, nullptr},
+                                                                           {{0.3, 0.5, 0.7}, false, &threads},
+                                                                           {{0.3, 0.5, 0.7}, true, &threads},
+                                                                           {{0.0, 0.5, 0.0}, false, &threads}};
+    for (const auto& [w, start, loops] : cases) {
+        SCOPED_TRACE(testing::Message() << w.red << " " << w.green << " " << w.blue << (start ? " start" : "")
+                                        << (loops ? " threads" : ""));
         auto cells = std::make_unique<optics::ColourCells>();
         for (int i = 0; i < optics::ColourCells::kSide; ++i)
             for (int j = 0; j < optics::ColourCells::kSide; ++j)
                 (*cells)(i, j) = held(i, j);
-        start ? sim::StartColour(*cells, *star, w) : sim::AccumulateColour(*cells, *star, w);
+        start ? sim::StartColour(*cells, *star, w, loops) : sim::AccumulateColour(*cells, *star, w, loops);
         for (int i = 1; i <= 512; ++i) {
             for (int j = 1; j <= 512; ++j) {
                 const double a = std::sqrt(1.0 / (i + 3 * j));
@@ -67,8 +78,11 @@ TEST(AccumulateColour, EveryCellAddsItsOwnWeightedAmplitude)
                 ASSERT_EQ(cell.blue, float(h.blue + a * w.blue)) << i << "," << j;
             }
         }
-        for (auto [i, j] : {std::pair{0, 5}, {513, 5}, {5, 0}, {5, 513}})
-            EXPECT_EQ((*cells)(i, j).red, held(i, j).red) << i << "," << j;
+        for (auto [i, j] : {std::pair{0, 5}, {513, 5}, {5, 0}, {5, 513}, {0, 0}, {513, 513}}) {
+            const RgbCell around = start ? RgbCell{0, 0, 0} : held(i, j);
+            EXPECT_EQ((*cells)(i, j).red, around.red) << i << "," << j;
+            EXPECT_EQ((*cells)(i, j).blue, around.blue) << i << "," << j;
+        }
     }
 }
 
@@ -95,6 +109,23 @@ TEST(AccumulateChannel, WeightsKeepTheTotalAndABlackPlaneGetsNone)
     for (double total : {0.0, 500.0})
         EXPECT_EQ(sim::AccumulateChannel(*cells, *black, sim::Channel::Blue, total, amplitude), 0.0) << total;
     EXPECT_EQ((*cells)(257, 257).blue, 3.0f);
+
+    // A start writes its channel anew, around the data area too, as if the
+    // channel had been cleared first; the other channels keep what they hold.
+    (*star)(3, 4) = -0.0;
+    for (const bool blank : {false, true}) {
+        auto cleared = std::make_unique<optics::ColourCells>();
+        auto dirty = std::make_unique<optics::ColourCells>();
+        dirty->cells.fill({5.0f, -1.0f, 7.0f});
+        for (optics::RgbCell& cell : cleared->cells)
+            cell.red = cell.blue = 9.0f;
+        for (optics::RgbCell& cell : dirty->cells)
+            cell.red = cell.blue = 9.0f;
+        const optics::Grid& plane = blank ? *black : *star;
+        const double expected = sim::AccumulateChannel(*cleared, plane, sim::Channel::Green, 1000.0, amplitude);
+        EXPECT_EQ(sim::AccumulateChannel(*dirty, plane, sim::Channel::Green, 1000.0, amplitude, true), expected);
+        EXPECT_EQ(std::memcmp(dirty->cells.data(), cleared->cells.data(), sizeof cleared->cells), 0) << blank;
+    }
 }
 
 }  // namespace

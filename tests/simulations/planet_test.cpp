@@ -167,6 +167,25 @@ TEST(PlanetColourSum, WeightsKeepTheChannelTotalsAndTheShownCellsAreLimitedTo255
     EXPECT_EQ(cells(128, 128).red, 800.0f);
     EXPECT_EQ(cells(129, 129).blue, 0.0f);
     EXPECT_EQ(imaging::DrawComposite(cells, composite.scale).pixel(0, 0), (imaging::Rgb{255, 255, 0}));
+
+    // The grid is not cleared beforehand: over memory left dirty, the cells a
+    // red pass does not reach, and the channels never added, are 0.
+    {
+        auto dirty = std::make_unique<optics::ColourCells>();
+        dirty->cells.fill({3.0f, 3.0f, 3.0f});
+        asm volatile("" : : "r"(dirty.get()) : "memory");
+    }
+    sim::PlanetColourSum redOnly(picture.view());
+    redOnly.add(*red, PlanetPlane::Red);
+    const optics::ColourCells& onlyRed = *redOnly.finish().cells;
+    EXPECT_EQ(onlyRed(129, 129).red, 255.0f);
+    for (const auto& [i, j] : {std::pair{0, 0}, {5, 0}, {513, 7}, {200, 300}, {129, 129}}) {
+        EXPECT_EQ(onlyRed(i, j).green, 0.0f) << i << "," << j;
+        EXPECT_EQ(onlyRed(i, j).blue, 0.0f) << i << "," << j;
+        if (i != 129) {
+            EXPECT_EQ(onlyRed(i, j).red, 0.0f) << i << "," << j;
+        }
+    }
 }
 
 TEST(PlanetColour, PassesRunBlueGreenRedAndNameTheirWavelength)

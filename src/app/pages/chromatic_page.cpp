@@ -115,8 +115,8 @@ void ChromaticPage::calculateWhiteLight()
     for (const optics::StarRequest& request : plan)
         waveLengths.push_back(request.waveLength);
     RunOptions options{QStringLiteral("Wavelength"), true};
-    options.onWorker = [sum, waveLengths](int index, const optics::StarResult& result) {
-        sum->offer(index, result.image, waveLengths[static_cast<std::size_t>(index)]);
+    options.onWorker = [sum, waveLengths](int index, const optics::StarResult& result, optics::LoopRunner* loops) {
+        sum->offer(index, result.image, waveLengths[static_cast<std::size_t>(index)], loops);
     };
     m_calculations.startStars(
         plan,
@@ -129,7 +129,7 @@ void ChromaticPage::calculateWhiteLight()
                 m_status.flush();
             m_model.trace().weights = sim::WeightsAt(waveLength);
         },
-        [this, sum] { m_model.showComposite(Place::Chromatic, sum->finish()); },
+        [this, sum] { m_model.showComposite(Place::Chromatic, sum->finish(&m_calculations.loops())); },
         std::move(options));
 }
 
