@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <mutex>
 
 namespace app {
 
@@ -39,29 +40,28 @@ struct Calculations::Run {
     qint64 lastIntermediate = 0;
     // Seen by the workers: a task of a cancelled run does not start.
     std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
+    // The stage names the workers gave and the window has not shown yet.
+    std::mutex stageMutex;
+    std::vector<std::string> stages;
 };
 
-// The stage names of a task on a worker, shown on the window's thread while
-// its run is the one going.
+// The stage names of a task on a worker, kept with its run. The window's
+// thread shows them in order while the run is the one going: at the display's
+// pace and before each value. Waking that thread for every stage would take
+// a core from the workers a few thousand times a second.
 class Calculations::PostedProgress final : public optics::Progress {
 public:
-    PostedProgress(Calculations& calculations, std::weak_ptr<Run> run) : m_calculations(calculations), m_run(std::move(run))
-    {
-    }
+    explicit PostedProgress(std::weak_ptr<Run> run) : m_run(std::move(run)) {}
 
     void stage(const std::string& name) override
     {
-        QMetaObject::invokeMethod(
-            &m_calculations,
-            [c = &m_calculations, run = m_run, name] {
-                if (!run.expired() && run.lock() == c->m_run)
-                    c->m_status.stage(name);
-            },
-            Qt::QueuedConnection);
+        if (const std::shared_ptr<Run> run = m_run.lock()) {
+            std::lock_guard lock(run->stageMutex);
+            run->stages.push_back(name);
+        }
     }
 
 private:
-    Calculations& m_calculations;
     std::weak_ptr<Run> m_run;
 };
 
@@ -70,6 +70,12 @@ Calculations::Calculations(SimulationModel& model, StatusReport& status, ui::Dia
 {
     if (workers > 0)
         m_pool = std::make_unique<optics::WorkerPool>(workers, m_screens);
+    m_stageTimer = new QTimer(this);
+    m_stageTimer->setInterval(static_cast<int>(kFrameMs));
+    connect(m_stageTimer, &QTimer::timeout, this, [this] {
+        if (m_run)
+            showStages(*m_run);
+    });
 }
 
 Calculations::~Calculations()
@@ -218,12 +224,13 @@ void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<
             emit progressShown(progressText(*current), current->delivered, static_cast<int>(current->values.size()));
         });
     }
+    m_stageTimer->start();
     for (int index = 0; index < total; ++index) {
         m_pool->submit([this, weak = std::weak_ptr<Run>(run), cancelled = run->cancelled, index,
                         task = std::move(tasks[static_cast<std::size_t>(index)])](optics::StarCalculator& calculator) {
             if (cancelled->load())
                 return;
-            PostedProgress progress(*this, weak);
+            PostedProgress progress(weak);
             auto value = std::make_shared<std::any>(task(calculator, progress));
             if (cancelled->load())
                 return;
@@ -246,6 +253,8 @@ void Calculations::arrived(const std::shared_ptr<Run>& run, int index, std::any 
 {
     if (run != m_run)
         return;
+    // The stages given before this value are shown before it, as they came.
+    showStages(*run);
     run->values[static_cast<std::size_t>(index)] = std::move(value);
     run->origins[static_cast<std::size_t>(index)] = origin;
     ++run->arrived;
@@ -276,6 +285,17 @@ void Calculations::arrived(const std::shared_ptr<Run>& run, int index, std::any 
     }
 }
 
+void Calculations::showStages(Run& run)
+{
+    std::vector<std::string> stages;
+    {
+        std::lock_guard lock(run.stageMutex);
+        stages.swap(run.stages);
+    }
+    for (const std::string& name : stages)
+        m_status.stage(name);
+}
+
 QString Calculations::progressText(const Run& run) const
 {
     const int total = static_cast<int>(run.values.size());
@@ -284,6 +304,7 @@ QString Calculations::progressText(const Run& run) const
 
 void Calculations::end()
 {
+    m_stageTimer->stop();
     m_run.reset();
     emit runEnded();
 }

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+class QTimer;
+
 #include <any>
 #include <atomic>
 #include <functional>
@@ -188,6 +190,9 @@ private:
         bool wroteSpectrum = false;
     };
     void arrived(const std::shared_ptr<Run>& run, int index, std::any value, Origin origin);
+    //! Shows the stage names the run's workers gave since the last call, in
+    //! their order.
+    void showStages(Run& run);
     void end();
     QString progressText(const Run& run) const;
 
@@ -202,6 +207,8 @@ private:
     std::unique_ptr<optics::WorkerPool> m_pool;
     optics::InOrder m_inOrder;
     std::shared_ptr<Run> m_run;
+    // Shows the workers' stage names at the display's pace while a run goes.
+    QTimer* m_stageTimer = nullptr;
 };
 
 }  // namespace app

@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -38,6 +39,18 @@ namespace names = app::names;
 using testing_support::Checksum;
 using testing_support::GridChecksum;
 
+// The real window, keeping the stage names it was given.
+class StageWindow final : public app::MainWindow {
+public:
+    using app::MainWindow::MainWindow;
+    void stage(const std::string& name) override
+    {
+        stages.push_back(name);
+        app::MainWindow::stage(name);
+    }
+    std::vector<std::string> stages;
+};
+
 // A window in a folder that holds the planet picture.
 struct Window {
     explicit Window(int workers)
@@ -46,7 +59,9 @@ struct Window {
         previous = QDir::currentPath();
         QDir::setCurrent(folder.path());
         QFile::copy(QStringLiteral(QUINTALIS_SOURCE_DIR "/assets/mars.jpg"), QStringLiteral("mars.jpg"));
-        window = std::make_unique<app::MainWindow>(dialogs, app::WindowOptions{workers, false});
+        auto made = std::make_unique<StageWindow>(dialogs, app::WindowOptions{workers, false});
+        stageWindow = made.get();
+        window = std::move(made);
     }
     ~Window()
     {
@@ -81,6 +96,7 @@ struct Window {
     QString previous;
     ui::ScriptedDialogService dialogs;
     std::unique_ptr<app::MainWindow> window;
+    StageWindow* stageWindow = nullptr;
 };
 
 // The grids a calculator keeps as scratch: after a cancelled run they hold
@@ -123,10 +139,27 @@ std::map<std::string, std::uint64_t> outcome(Window& w, bool scratch = true)
     return all;
 }
 
+// The stage names the window was given, leaving out the times of finished
+// runs, sorted: the workers' come in the order they were given, which
+// depends on which ran first.
+std::uint64_t stageNames(const Window& w)
+{
+    std::vector<std::string> stages = w.stageWindow->stages;
+    std::erase_if(stages, [](const std::string& name) { return name.rfind("Calculated in ", 0) == 0; });
+    std::sort(stages.begin(), stages.end());
+    Checksum names;
+    for (const std::string& name : stages)
+        names.add(name + '\n');
+    return names.value();
+}
+
 struct View {
     const char* name;
     std::function<void(Window&)> setUp;
     const char* button;
+    // The Tests page's pictures, drawn after the star, name their stages
+    // only when they are drawn on the workers.
+    bool sameStages = true;
 };
 
 TEST(Threaded, EveryViewOnWorkersGivesTheBitsOfTheWindowThread)
@@ -165,7 +198,7 @@ TEST(Threaded, EveryViewOnWorkersGivesTheBitsOfTheWindowThread)
              w.find<QAbstractButton>(names::kRonchiWhite)->click();
              w.set(names::kKnifeOffset, -0.3);
              w.set(names::kFringeDefocus, 1);
-         }, names::kCalculate},
+         }, names::kCalculate, false},
         {"intra/extra", [](Window& w) {
              w.set(names::kFocus, 3);
              w.set(names::kSpherical, 0.2);
@@ -196,6 +229,10 @@ TEST(Threaded, EveryViewOnWorkersGivesTheBitsOfTheWindowThread)
             view.setUp(w);
             w.click(view.button);
             results[workers ? 1 : 0] = outcome(w);
+            // Every stage a calculation names reaches the status bar,
+            // whichever thread it ran on.
+            if (view.sameStages)
+                results[workers ? 1 : 0]["stages"] = stageNames(w);
         }
         for (const auto& [what, sum] : results[0])
             EXPECT_EQ(results[1][what], sum) << what;
