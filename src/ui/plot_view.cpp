@@ -174,8 +174,10 @@ void PlotSeries::add(double x, double y)
 void PlotSeries::endUpdate()
 {
     m_suspended = false;
+    // Curves come in the order of their keys: sorting them again would take
+    // longer than drawing them.
     if (!m_keys.isEmpty())
-        m_graph->addData(m_keys, m_values);
+        m_graph->addData(m_keys, m_values, std::is_sorted(m_keys.cbegin(), m_keys.cend()));
     m_keys.clear();
     m_values.clear();
     m_view.scheduleReplot();

@@ -157,8 +157,10 @@ struct View {
     const char* name;
     std::function<void(Window&)> setUp;
     const char* button;
-    // The Tests page's pictures, drawn after the star, name their stages
-    // only when they are drawn on the workers.
+    // Whether the stage names are those of the window's thread. On show, the
+    // Tests page draws its pictures as the values are typed; on workers,
+    // Calculate supersedes a drawing still going ("Ready") and builds the
+    // turbulence screen that drawing would have built.
     bool sameStages = true;
 };
 

@@ -185,6 +185,14 @@ TEST_F(Plot, SuspendedSeriesShowsItsPointsAtTheEnd)
     s->clear();
     EXPECT_EQ(s->count(), 0);
     EXPECT_EQ(s->colour(), QColor(Qt::green));
+    // Points given out of order are still kept in the order of their keys.
+    s->beginUpdate();
+    for (const double x : {0.75, 0.25, 0.5})
+        s->add(x, x);
+    s->endUpdate();
+    ASSERT_EQ(s->count(), 3);
+    EXPECT_EQ(s->x(0), 0.25);
+    EXPECT_EQ(s->x(2), 0.75);
 }
 
 TEST(FormatPlotLabel, AtMostTheGivenDecimalsWithoutTrailingZeros)
