@@ -103,22 +103,23 @@ void addChannelRow(const double* amplitude, optics::RgbCell* cells, double weigh
         *out = static_cast<float>((OntoZero ? 0.0 : *out) + amplitude[n] * weight);
 }
 
+template <bool OntoZero>
+void addChannelRow(int channel, const double* amplitude, optics::RgbCell* cells, double weight)
+{
+    switch (channel) {
+    case 0: addChannelRow<0, OntoZero>(amplitude, cells, weight); break;
+    case 1: addChannelRow<1, OntoZero>(amplitude, cells, weight); break;
+    default: addChannelRow<2, OntoZero>(amplitude, cells, weight); break;
+    }
+}
+
 void addChannelRow(int channel, const double* amplitude, optics::RgbCell* cells, double weight,
                    bool ontoZero = false)
 {
-    if (ontoZero) {
-        switch (channel) {
-        case 0: addChannelRow<0, true>(amplitude, cells, weight); break;
-        case 1: addChannelRow<1, true>(amplitude, cells, weight); break;
-        default: addChannelRow<2, true>(amplitude, cells, weight); break;
-        }
-        return;
-    }
-    switch (channel) {
-    case 0: addChannelRow<0, false>(amplitude, cells, weight); break;
-    case 1: addChannelRow<1, false>(amplitude, cells, weight); break;
-    default: addChannelRow<2, false>(amplitude, cells, weight); break;
-    }
+    if (ontoZero)
+        addChannelRow<true>(channel, amplitude, cells, weight);
+    else
+        addChannelRow<false>(channel, amplitude, cells, weight);
 }
 
 // Which channel a pass of `weights` adds to alone, or -1 when it adds to
@@ -230,9 +231,7 @@ double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, C
         clearBorder(cells, c);
         // A weight of 0 leaves the channel cleared.
         if (weight == 0.0) {
-            for (int r = 1; r <= n; ++r)
-                for (int k = 1; k <= n; ++k)
-                    channelOf(cells(r, k), c) = 0.0f;
+            ClearChannel(cells, channel);
             return weight;
         }
     }
@@ -242,6 +241,13 @@ double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, C
             addChannelRow(c, amplitude.data() + static_cast<std::size_t>(r - 1) * n, &cells(r, 1), weight, start);
     }
     return weight;
+}
+
+void ClearChannel(optics::ColourCells& cells, Channel channel)
+{
+    const int c = static_cast<int>(channel);
+    for (optics::RgbCell& cell : cells.cells)
+        channelOf(cell, c) = 0.0f;
 }
 
 }  // namespace sim

@@ -54,4 +54,7 @@ enum class Channel { Red, Green, Blue };
 double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, Channel channel, double total,
                          std::vector<double>& amplitude, bool start = false);
 
+//! Sets one channel of every cell of the grid to 0.
+void ClearChannel(optics::ColourCells& cells, Channel channel);
+
 }  // namespace sim

@@ -293,12 +293,11 @@ void PlanetColourSum::noteAdded(PlanetPlane channel, double weight)
 
 Composite PlanetColourSum::finish()
 {
-    for (std::size_t c = 0; c < m_started.size(); ++c) {
-        if (m_started[c])
-            continue;
-        for (optics::RgbCell& cell : m_cells->cells)
-            (c == 0 ? cell.red : c == 1 ? cell.green : cell.blue) = 0.0f;
-        m_started[c] = true;
+    for (const Channel c : {Channel::Red, Channel::Green, Channel::Blue}) {
+        bool& started = m_started[static_cast<std::size_t>(c)];
+        if (!started)
+            ClearChannel(*m_cells, c);
+        started = true;
     }
     for (int x = 0; x < kCompositeSide; ++x) {
         optics::RgbCell* cells = &(*m_cells)(kCompositeFirstCell + x, kCompositeFirstCell);
