@@ -5,6 +5,7 @@
 
 #if defined(__linux__)
 #include <pthread.h>
+#include <sched.h>
 #endif
 
 namespace optics {
@@ -21,6 +22,36 @@ void Pause()
     __builtin_ia32_pause();
 #else
     std::this_thread::yield();
+#endif
+}
+
+// The cores this process may run on, in order (none where that cannot be
+// told).
+std::vector<int> UsableCores()
+{
+    std::vector<int> cores;
+#if defined(__linux__)
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0)
+        return cores;
+    for (int core = 0; core < CPU_SETSIZE; ++core)
+        if (CPU_ISSET(core, &allowed))
+            cores.push_back(core);
+#endif
+    return cores;
+}
+
+// Keeps the calling thread on `core`; a refusal only costs speed.
+void StayOn(int core)
+{
+#if defined(__linux__)
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(core, &one);
+    pthread_setaffinity_np(pthread_self(), sizeof one, &one);
+#else
+    (void)core;
 #endif
 }
 
@@ -85,6 +116,8 @@ struct WorkerPool::Worker {
 
     SharedLoops loops;
     StarCalculator calculator;
+    // The core the worker keeps to, or -1 for any.
+    int core = -1;
     std::thread thread;
 };
 
@@ -93,6 +126,17 @@ WorkerPool::WorkerPool(int workers, ScreenCache& screens) : m_outsideLoops(std::
     const int n = std::max(1, workers);
     for (int i = 0; i < n; ++i)
         m_workers.push_back(std::make_unique<Worker>(*this, screens));
+    // A pool with a worker for every core keeps each worker on a core of its
+    // own. Left to choose, the system may queue a woken worker behind the
+    // thread that woke it, on a busy core, for milliseconds while another
+    // core stays idle (seen on virtual machines, whose idle cores look busy
+    // to it): a shared calculation then runs on one core. A pool smaller or
+    // larger than the machine is left to the system, so that other programs
+    // keep the cores it does not use.
+    if (const std::vector<int> cores = UsableCores(); static_cast<int>(cores.size()) == n) {
+        for (int i = 0; i < n; ++i)
+            m_workers[static_cast<std::size_t>(i)]->core = cores[static_cast<std::size_t>(i)];
+    }
     for (auto& worker : m_workers)
         worker->thread = std::thread([this, w = worker.get()] { work(*w); });
 }
@@ -127,7 +171,10 @@ void WorkerPool::submit(Job job)
         m_jobs.push_back(std::move(job));
         m_offers.fetch_add(1, std::memory_order_release);
     }
-    m_wake.notify_one();
+    // Every idle worker, not only the one that will take the job: the job
+    // shares its first loop within microseconds, and the others are then
+    // already up and looking out for it.
+    m_wake.notify_all();
 }
 
 void WorkerPool::dropQueued()
@@ -178,20 +225,27 @@ void WorkerPool::work(Worker& worker)
     // So that the workers can be told apart in top, perf and debuggers.
     pthread_setname_np(pthread_self(), "calc-worker");
 #endif
+    if (worker.core >= 0)
+        StayOn(worker.core);
     std::unique_lock lock(m_mutex);
     for (;;) {
         const auto hasWork = [&] { return m_stopping || !m_jobs.empty() || helpWanted(); };
         if (!hasWork()) {
             // A calculation shares one loop after another, a few hundred
             // microseconds apart: waking a sleeping thread for each would
-            // cost more than a short look-out for the next one first.
+            // cost more than a short look-out for the next one first. A
+            // worker woken with nothing to do (another took the job) looks
+            // out too, for the loops of that job.
             const int seen = m_offers.load(std::memory_order_acquire);
             lock.unlock();
             for (int look = 0; look < kLookOuts && m_offers.load(std::memory_order_acquire) == seen; ++look)
                 Pause();
             lock.lock();
+            if (!hasWork()) {
+                m_wake.wait(lock);
+                continue;
+            }
         }
-        m_wake.wait(lock, hasWork);
         if (m_stopping)
             return;
         if (!m_jobs.empty()) {

@@ -14,7 +14,13 @@
 #include <cmath>
 #include <memory>
 #include <future>
+#include <latch>
+#include <set>
 #include <vector>
+
+#if defined(__linux__)
+#include <sched.h>
+#endif
 
 namespace {
 
@@ -213,5 +219,57 @@ TEST(WorkerPool, LoopsThatEndBeforeAHelperArrivesAreLeftAlone)
     // Every cell of every loop once.
     EXPECT_EQ(total, cells);
 }
+
+#if defined(__linux__)
+// The cores a thread may run on.
+std::set<int> coresOf(pid_t thread)
+{
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    EXPECT_EQ(sched_getaffinity(thread, sizeof allowed, &allowed), 0);
+    std::set<int> cores;
+    for (int core = 0; core < CPU_SETSIZE; ++core)
+        if (CPU_ISSET(core, &allowed))
+            cores.insert(core);
+    return cores;
+}
+
+// A pool with a worker for every core keeps each worker on a core of its
+// own; any other pool leaves its workers free to go to every core.
+TEST(WorkerPool, OneWorkerACoreWhenThePoolCoversTheMachine)
+{
+    const std::set<int> usable = coresOf(0);
+    ASSERT_FALSE(usable.empty());
+    const int coreCount = static_cast<int>(usable.size());
+    for (const int workers : {coreCount, coreCount + 1}) {
+        SCOPED_TRACE(workers);
+        optics::ScreenCache screens;
+        optics::WorkerPool pool(workers, screens);
+        // As many jobs as workers, each held until all have started: every
+        // worker runs one.
+        std::latch allStarted(workers);
+        std::vector<std::set<int>> seen(static_cast<std::size_t>(workers));
+        for (int n = 0; n < workers; ++n) {
+            pool.submit([&, n](optics::StarCalculator&) {
+                seen[static_cast<std::size_t>(n)] = coresOf(0);
+                allStarted.arrive_and_wait();
+            });
+        }
+        pool.waitIdle();
+        std::set<int> kept;
+        for (const std::set<int>& cores : seen) {
+            if (workers == coreCount) {
+                ASSERT_EQ(cores.size(), 1u);
+                kept.insert(*cores.begin());
+            } else {
+                EXPECT_EQ(cores, usable);
+            }
+        }
+        if (workers == coreCount) {
+            EXPECT_EQ(kept, usable);
+        }
+    }
+}
+#endif
 
 }  // namespace
