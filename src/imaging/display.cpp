@@ -169,7 +169,7 @@ PixelBuffer DrawZoomedStarPicture(const optics::Grid& star, const DisplayCurve& 
 }
 
 PixelBuffer DrawOnPeakScale(const optics::Grid& star, double peak, double brighterPeak, const DisplayCurve& curve,
-                            const StarLook& look, int from, int to)
+                            const StarLook& look, int from, int to, optics::LoopRunner* loops)
 {
     PixelBuffer picture(kSide, kSide);
     from = std::clamp(from, 0, kSide);
@@ -178,10 +178,20 @@ PixelBuffer DrawOnPeakScale(const optics::Grid& star, double peak, double bright
     std::array<int, kSide> cell = samples(static_cast<float>(1.0 / look.zoom));
     for (int& c : cell)
         c += 1;
-    drawByColumns(picture, from, to, [&](int x, int y) {
-        const float w = static_cast<float>(star.row(cell[x])[cell[y]] * 1000.0 * peak / brighterPeak);
-        return colours[curveIndex(w)];
-    });
+    // Each range of column blocks writes its own columns.
+    const auto draw = [&](int first, int last) {
+        drawByColumns(picture, from + first * kColumnBlock, std::min(from + last * kColumnBlock, to), from, to,
+                      [&](int x, int y) {
+                          const float w =
+                              static_cast<float>(star.row(cell[x])[cell[y]] * 1000.0 * peak / brighterPeak);
+                          return colours[curveIndex(w)];
+                      });
+    };
+    const int blocks = (to - from + kColumnBlock - 1) / kColumnBlock;
+    if (loops)
+        loops->run(blocks, draw);
+    else
+        draw(0, blocks);
     return picture;
 }
 

@@ -57,8 +57,10 @@ PixelBuffer DrawZoomedStarPicture(const optics::Grid& star, const DisplayCurve& 
 //! index is Round(cell x 1000 x peak / brighterPeak) formed in single
 //! precision, then brightness and colour as in the zoom redraw. Only pixels
 //! with both coordinates in [from, to) are drawn; the others stay white.
+//! Columns may be shared out through `loops`; the picture is the same.
 PixelBuffer DrawOnPeakScale(const optics::Grid& star, double peak, double brighterPeak, const DisplayCurve& curve,
-                            const StarLook& look, int from = 0, int to = optics::kPictureSide);
+                            const StarLook& look, int from = 0, int to = optics::kPictureSide,
+                            optics::LoopRunner* loops = nullptr);
 
 //! The scale number of the picture labels: Round(25 x h) with the zoom
 //! redraw's h = 1 / (zoom + 0.0001) in single precision (25 at zoom 1, 12 at

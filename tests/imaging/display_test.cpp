@@ -248,7 +248,8 @@ TEST(DrawOnPeakScale, TheCellIsScaledByThePeakRatio)
 
 // Drawn over a part of the picture, the pixels there are those of the whole
 // picture and the rest stay white, whether or not the part's width is a
-// multiple of the columns drawn together.
+// multiple of the columns drawn together, and whether its columns are drawn
+// on one thread or shared out.
 TEST(DrawOnPeakScale, APartIsThatPartOfTheWholePicture)
 {
     auto star = std::make_unique<Grid>();
@@ -256,14 +257,19 @@ TEST(DrawOnPeakScale, APartIsThatPartOfTheWholePicture)
         for (int j = 1; j <= 512; ++j)
             (*star)(i, j) = ((i * 7 + j * 13) % 100) / 100.0;
     const PixelBuffer whole = imaging::DrawOnPeakScale(*star, 2.0, 3.0, DefaultCurve(), {1.5, 10});
+    testing_support::ThreeThreads threads;
     for (const auto& [from, to] : {std::pair{28, 228}, std::pair{3, 250}, std::pair{0, 256}, std::pair{255, 256}}) {
-        const PixelBuffer part = imaging::DrawOnPeakScale(*star, 2.0, 3.0, DefaultCurve(), {1.5, 10}, from, to);
-        for (int y = 0; y < 256; ++y)
-            for (int x = 0; x < 256; ++x) {
-                const bool inside = x >= from && x < to && y >= from && y < to;
-                ASSERT_EQ(part.pixel(x, y), inside ? whole.pixel(x, y) : imaging::kWhite)
-                    << from << ".." << to << " at " << x << ", " << y;
-            }
+        for (optics::LoopRunner* loops : {static_cast<optics::LoopRunner*>(nullptr),
+                                          static_cast<optics::LoopRunner*>(&threads)}) {
+            const PixelBuffer part =
+                imaging::DrawOnPeakScale(*star, 2.0, 3.0, DefaultCurve(), {1.5, 10}, from, to, loops);
+            for (int y = 0; y < 256; ++y)
+                for (int x = 0; x < 256; ++x) {
+                    const bool inside = x >= from && x < to && y >= from && y < to;
+                    ASSERT_EQ(part.pixel(x, y), inside ? whole.pixel(x, y) : imaging::kWhite)
+                        << from << ".." << to << " at " << x << ", " << y << (loops ? " shared" : "");
+                }
+        }
     }
 }
 

@@ -140,11 +140,12 @@ void IntraExtraPage::balance(const optics::StarImage& intra, const optics::StarI
     if (side == sim::BalancedSide::None)
         return;
     const bool redrawIntra = side == sim::BalancedSide::Intra;
+    optics::LoopRunner* loops = &m_calculations.loops();
     const imaging::PixelBuffer balanced =
         redrawIntra ? imaging::DrawOnPeakScale(intra.grid, intraPeak, extraPeak, m_model.curve(), m_model.look(),
-                                               kSideSource, kSideSource + kSideSize)
+                                               kSideSource, kSideSource + kSideSize, loops)
                     : imaging::DrawOnPeakScale(extra.grid, extraPeak, intraPeak, m_model.curve(), m_model.look(),
-                                               kSideSource, kSideSource + kSideSize);
+                                               kSideSource, kSideSource + kSideSize, loops);
     m_picture->copyFrom(balanced, kSideSource, kSideSource, kSideSource + kSideSize, kSideSource + kSideSize,
                         redrawIntra ? kIntraX : kExtraX, 0);
 }
