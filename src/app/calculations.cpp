@@ -225,8 +225,10 @@ void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<
         });
     }
     m_stageTimer->start();
+    std::vector<optics::WorkerPool::Job> jobs;
+    jobs.reserve(tasks.size());
     for (int index = 0; index < total; ++index) {
-        m_pool->submit([this, weak = std::weak_ptr<Run>(run), cancelled = run->cancelled, index,
+        jobs.push_back([this, weak = std::weak_ptr<Run>(run), cancelled = run->cancelled, index,
                         task = std::move(tasks[static_cast<std::size_t>(index)])](optics::StarCalculator& calculator) {
             if (cancelled->load())
                 return;
@@ -244,6 +246,9 @@ void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<
                 Qt::QueuedConnection);
         });
     }
+    // All at once: queued one by one, the first would wake the workers, which
+    // could then keep this thread from queueing the others for a whole task.
+    m_pool->submit(std::move(jobs));
     // What goes with the start of a run is done while the workers begin: the
     // values cannot arrive before this thread returns to its event loop.
     emit runStarted();

@@ -166,9 +166,17 @@ int WorkerPool::DefaultSize()
 
 void WorkerPool::submit(Job job)
 {
+    std::vector<Job> one;
+    one.push_back(std::move(job));
+    submit(std::move(one));
+}
+
+void WorkerPool::submit(std::vector<Job> jobs)
+{
     {
         std::lock_guard lock(m_mutex);
-        m_jobs.push_back(std::move(job));
+        for (Job& job : jobs)
+            m_jobs.push_back(std::move(job));
         m_offers.fetch_add(1, std::memory_order_release);
     }
     // Every idle worker, not only the one that will take the job: the job

@@ -41,6 +41,10 @@ public:
 
     //! Queues a job.
     void submit(Job job);
+    //! Queues the jobs, in order, and only then wakes the workers: none
+    //! starts before all are queued, so the thread that queues them is not
+    //! held up halfway by the workers it woke.
+    void submit(std::vector<Job> jobs);
     //! Drops the jobs not started yet; they never run.
     void dropQueued();
     //! Waits until no job is queued or running.
