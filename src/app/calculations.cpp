@@ -161,7 +161,7 @@ void Calculations::startStars(std::vector<optics::StarRequest> requests,
             if (onWorker && drawn.result.image)
                 onWorker(index, drawn.result, calculator.loops());
             if (curve && drawn.result.image)
-                drawn.picture = imaging::DrawStarPicture(drawn.result.image->grid, *curve, look);
+                drawn.picture = imaging::DrawStarPicture(drawn.result.image->grid, *curve, look, calculator.loops());
             return drawn;
         });
     }

@@ -81,6 +81,7 @@ float zoomStep(double zoom)
 
 // How many columns drawByColumns draws at once.
 constexpr int kColumnBlock = 8;
+static_assert(kSide % kColumnBlock == 0);
 
 // Draws pixels (x, y) with x in [fromX, toX) and y in [from, to) as
 // colour(x, y), called column by column so that a column can read along one
@@ -137,7 +138,8 @@ DisplayCurve BuildDisplayCurve(double gamma, double slope)
     return curve;
 }
 
-PixelBuffer DrawStarPicture(const optics::Grid& star, const DisplayCurve& curve, const StarLook& look)
+PixelBuffer DrawStarPicture(const optics::Grid& star, const DisplayCurve& curve, const StarLook& look,
+                            optics::LoopRunner* loops)
 {
     PixelBuffer picture(kSide, kSide);
     // The level, brightness and colour of a pixel depend only on its curve
@@ -146,8 +148,16 @@ PixelBuffer DrawStarPicture(const optics::Grid& star, const DisplayCurve& curve,
     std::array<int, kSide> cell = samples(1.0 / look.zoom);
     for (int& c : cell)
         c += 1;
-    drawByColumns(picture, 0, kSide,
-                  [&](int x, int y) { return colours[curveIndex(1000.0 * star.row(cell[x])[cell[y]])]; });
+    // Each range of column blocks writes its own columns.
+    const auto draw = [&](int first, int last) {
+        drawByColumns(picture, first * kColumnBlock, last * kColumnBlock, 0, kSide,
+                      [&](int x, int y) { return colours[curveIndex(1000.0 * star.row(cell[x])[cell[y]])]; });
+    };
+    constexpr int kBlocks = kSide / kColumnBlock;
+    if (loops)
+        loops->run(kBlocks, draw);
+    else
+        draw(0, kBlocks);
     return picture;
 }
 

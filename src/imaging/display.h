@@ -43,7 +43,9 @@ struct StarLook {
 //! (x, y) reads cell [s + 1][t + 1] with s = Round((x - 128) / zoom + 255), t
 //! likewise (black off 0..512), through the curve at index
 //! Round(1000 x cell), lifted by the brightness gain, times the colour.
-PixelBuffer DrawStarPicture(const optics::Grid& star, const DisplayCurve& curve, const StarLook& look);
+//! Columns may be shared out through `loops`; the picture is the same.
+PixelBuffer DrawStarPicture(const optics::Grid& star, const DisplayCurve& curve, const StarLook& look,
+                            optics::LoopRunner* loops = nullptr);
 
 //! The same after a zoom change, which resamples with its own single-precision
 //! step h = 1 / (zoom + 0.0001): samples with s or t outside 1..510 are black,

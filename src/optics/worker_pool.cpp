@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 
 #if defined(__linux__)
 #include <pthread.h>
@@ -12,9 +13,17 @@ namespace optics {
 
 namespace {
 
-// How long an idle worker looks out for work before it sleeps: about 50
-// microseconds of pauses.
-constexpr int kLookOuts = 2000;
+// How long an idle worker looks out for work before it sleeps. The loops of
+// one calculation come up to a few tenths of a millisecond apart (between
+// them its worker does what it does not share, and the window's thread takes
+// each result and may start the next run). A sleeping worker must be woken
+// for each: tens of microseconds on a quiet machine, and up to milliseconds
+// on a virtual machine whose host has halted the idle core.
+constexpr auto kLookOut = std::chrono::milliseconds(1);
+// The first looks (about 50 microseconds) only pause; after them a worker
+// lets any other thread that wants its core go first between looks (the
+// window's thread may share it).
+constexpr int kPausedLooks = 2000;
 
 void Pause()
 {
@@ -147,6 +156,7 @@ WorkerPool::~WorkerPool()
         std::lock_guard lock(m_mutex);
         m_stopping = true;
         m_jobs.clear();
+        m_offers.fetch_add(1, std::memory_order_release);
     }
     m_wake.notify_all();
     for (auto& worker : m_workers)
@@ -227,6 +237,16 @@ void WorkerPool::runRanges(Region& region)
     }
 }
 
+void WorkerPool::lookOut(int seen) const
+{
+    const auto noOffer = [&] { return m_offers.load(std::memory_order_acquire) == seen; };
+    for (int look = 0; look < kPausedLooks && noOffer(); ++look)
+        Pause();
+    const auto until = std::chrono::steady_clock::now() + kLookOut;
+    while (noOffer() && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+}
+
 void WorkerPool::work(Worker& worker)
 {
 #if defined(__linux__)
@@ -239,15 +259,13 @@ void WorkerPool::work(Worker& worker)
     for (;;) {
         const auto hasWork = [&] { return m_stopping || !m_jobs.empty() || helpWanted(); };
         if (!hasWork()) {
-            // A calculation shares one loop after another, a few hundred
-            // microseconds apart: waking a sleeping thread for each would
-            // cost more than a short look-out for the next one first. A
-            // worker woken with nothing to do (another took the job) looks
-            // out too, for the loops of that job.
+            // A calculation shares one loop after another: waking a sleeping
+            // thread for each would cost more than a look-out for the next
+            // one first. A worker woken with nothing to do (another took the
+            // job) looks out too, for the loops of that job.
             const int seen = m_offers.load(std::memory_order_acquire);
             lock.unlock();
-            for (int look = 0; look < kLookOuts && m_offers.load(std::memory_order_acquire) == seen; ++look)
-                Pause();
+            lookOut(seen);
             lock.lock();
             if (!hasWork()) {
                 m_wake.wait(lock);

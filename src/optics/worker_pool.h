@@ -65,6 +65,8 @@ private:
     struct Worker;
 
     void work(Worker& worker);
+    //! Waits a little while for an offer after the `seen`-th, without sleeping.
+    void lookOut(int seen) const;
     //! Runs ranges of `region` until none is left.
     static void runRanges(Region& region);
     bool helpWanted() const;
@@ -76,8 +78,8 @@ private:
     std::vector<Region*> m_regions;
     int m_running = 0;
     bool m_stopping = false;
-    // Counts jobs submitted and loops shared, so that an idle worker sees new
-    // work without the lock.
+    // Counts jobs submitted, loops shared and the end, so that an idle worker
+    // sees them without the lock.
     std::atomic<int> m_offers{0};
     std::unique_ptr<SharedLoops> m_outsideLoops;
     std::vector<std::unique_ptr<Worker>> m_workers;

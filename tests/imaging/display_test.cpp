@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -145,7 +146,7 @@ struct PictureCase {
     int lit;  // pixels not black, -1 when not counted
 };
 
-void ExpectPictures(PixelBuffer (*draw)(const Grid&, const DisplayCurve&, const StarLook&),
+void ExpectPictures(const std::function<PixelBuffer(const Grid&, const DisplayCurve&, const StarLook&)>& draw,
                     const std::vector<PictureCase>& cases)
 {
     for (const PictureCase& c : cases) {
@@ -173,9 +174,17 @@ std::vector<Cell> Column256()
     return column;
 }
 
+// Drawn on one thread or with its columns shared out, the same pixels.
 TEST(DrawStarPicture, SamplesZoomsBrightnessAndColour)
 {
-    ExpectPictures(imaging::DrawStarPicture, {
+    testing_support::ThreeThreads threads;
+    const auto alone = [](const Grid& star, const DisplayCurve& curve, const StarLook& look) {
+        return imaging::DrawStarPicture(star, curve, look);
+    };
+    const auto shared = [&threads](const Grid& star, const DisplayCurve& curve, const StarLook& look) {
+        return imaging::DrawStarPicture(star, curve, look, &threads);
+    };
+    const std::vector<PictureCase> cases = {
         // The peak at [257][257] is drawn one pixel right of and below the centre.
         {"peak", {{257, 257, 1.0}}, false, {}, {{129, 129, kWhite}, {128, 128, kBlack}}, 1},
         {"edges read cells 128 and 383",
@@ -199,7 +208,9 @@ TEST(DrawStarPicture, SamplesZoomsBrightnessAndColour)
         {"brightness 95", kFaint, false, {1.0, 95}, {{72, 72, {229, 229, 229}}}, 2},  // 255 x 0.9 in double
         {"colour", kFaint, false, {1.0, 0, kRed}, {{72, 72, {11, 0, 0}}, {129, 129, kRed}}, 2},
         {"not a number is black", {{261, 261, std::nan("")}}, false, {}, {{133, 133, kBlack}}, 0},
-    });
+    };
+    ExpectPictures(alone, cases);
+    ExpectPictures(shared, cases);
 }
 
 // The zoom redraw samples with h = 1 / (zoom + 0.0001) in single precision,

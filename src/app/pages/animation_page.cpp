@@ -328,7 +328,8 @@ bool AnimationPage::makeFrames(const sim::AnimationRange& r)
                 if (!star)
                     return frame;
                 frame.star = std::move(star).value();
-                frame.picture = imaging::ReduceToPalette(imaging::DrawStarPicture(frame.star.image->grid, curve, look));
+                frame.picture = imaging::ReduceToPalette(
+                    imaging::DrawStarPicture(frame.star.image->grid, curve, look, calculator.loops()));
                 // Only the last frame's image stays on show.
                 if (!last)
                     frame.star.image.reset();
