@@ -3,6 +3,7 @@
 #include "optics/fft.h"
 
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <utility>

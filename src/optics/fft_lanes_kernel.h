@@ -399,18 +399,20 @@ QTL_INLINE void StorePacked(float* p, VF x)
 }
 
 // Which blocks of L columns hold nothing but +0.0 exactly (not -0.0, not a
-// tiny value that rounds to zero) in both grids. One sweep along the rows, as
-// they lie in memory, stopping once every block has shown a value.
+// tiny value that rounds to zero) in both grids. Sweeps along the rows, as
+// they lie in memory.
 struct EmptyBlocks {
     bool empty[kLineLength / L];
 };
 
-QTL_INLINE EmptyBlocks FindEmptyBlocks(const Grid& re, const Grid& im)
+// Marks in bits[b] every set bit of a value of block b in rows first + 1 ..
+// last; stops once every block has shown a value.
+QTL_INLINE void MarkFilledBlocks(const Grid& re, const Grid& im, int first, int last,
+                                 std::uint64_t (&bits)[kLineLength / L])
 {
     constexpr int kBlocks = kLineLength / L;
-    std::uint64_t bits[kBlocks] = {};
     int filled = 0;
-    for (int row = 1; row <= kLineLength && filled < kBlocks; ++row) {
+    for (int row = first + 1; row <= last && filled < kBlocks; ++row) {
         const double* a = re.row(row) + 1;
         const double* b = im.row(row) + 1;
         filled = 0;
@@ -422,10 +424,39 @@ QTL_INLINE EmptyBlocks FindEmptyBlocks(const Grid& re, const Grid& im)
             filled += any != 0;
         }
     }
+}
+
+QTL_INLINE EmptyBlocks EmptyBlocksOf(const std::uint64_t (&bits)[kLineLength / L])
+{
     EmptyBlocks result;
-    for (int block = 0; block < kBlocks; ++block)
+    for (int block = 0; block < kLineLength / L; ++block)
         result.empty[block] = bits[block] == 0;
     return result;
+}
+
+QTL_INLINE EmptyBlocks FindEmptyBlocks(const Grid& re, const Grid& im)
+{
+    std::uint64_t bits[kLineLength / L] = {};
+    MarkFilledBlocks(re, im, 0, kLineLength, bits);
+    return EmptyBlocksOf(bits);
+}
+
+// The same with the rows shared out through `loops`: a block is empty when no
+// range of rows found a value in it, however the rows were split.
+QTL_INLINE EmptyBlocks FindEmptyBlocks(const Grid& re, const Grid& im, LoopRunner& loops)
+{
+    std::array<std::atomic<std::uint64_t>, kLineLength / L> found{};
+    loops.run(kLineLength, [&](int first, int last) {
+        std::uint64_t bits[kLineLength / L] = {};
+        MarkFilledBlocks(re, im, first, last, bits);
+        for (int block = 0; block < kLineLength / L; ++block)
+            if (bits[block] != 0)
+                found[static_cast<std::size_t>(block)].fetch_or(bits[block], std::memory_order_relaxed);
+    });
+    std::uint64_t bits[kLineLength / L];
+    for (int block = 0; block < kLineLength / L; ++block)
+        bits[block] = found[static_cast<std::size_t>(block)].load(std::memory_order_relaxed);
+    return EmptyBlocksOf(bits);
 }
 
 // The column blocks of a grid: block b holds columns 1 + L b .. L (b + 1).
@@ -658,7 +689,7 @@ void ForwardOn(const LaneTwiddles& tw, Grid& re, Grid& im, LoopRunner& loops, fl
 {
     const ScratchRows packedRe{scratch};
     const ScratchRows packedIm{scratch + kLineLength * kLineLength};
-    const EmptyBlocks empty = FindEmptyBlocks(re, im);
+    const EmptyBlocks empty = FindEmptyBlocks(re, im, loops);
     loops.run(kBlocks, [&](int first, int last) {
         ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last);
     });
