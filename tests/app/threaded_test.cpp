@@ -272,22 +272,31 @@ TEST(Threaded, CancelAndANewerRunLeaveNothingOfTheOldOne)
 }
 
 // A star drawn on its worker at the settings of the start is drawn again
-// when the brightness or the zoom changed before it arrived.
+// when the brightness or the zoom changed before it arrived; so is the
+// dimmer side of intra/extra, drawn on the brighter one's scale.
 TEST(Threaded, DisplaySettingsChangedDuringARunDrawTheStarAnew)
 {
     const std::function<void(Window&)> changes[] = {
         [](Window& w) { w.find<QSlider>(names::kBrightness)->setValue(40); },
         [](Window& w) { w.set(names::kZoom, 1.5); },
     };
-    for (const auto& change : changes) {
-        Window w(2);
-        w.find<QAbstractButton>(names::kCalculate)->click();
-        change(w);
-        w.window->waitForRuns();
-        Window plain(0);
-        change(plain);
-        plain.click(names::kCalculate);
-        EXPECT_EQ(w.picture(names::kStarImage), plain.picture(names::kStarImage));
+    const std::pair<const char*, const char*> views[] = {{names::kCalculate, names::kStarImage},
+                                                         {names::kCalculateIntraExtra, names::kIntraExtraImage}};
+    for (const auto& [button, picture] : views) {
+        for (const auto& change : changes) {
+            Window w(2);
+            Window plain(0);
+            for (Window* each : {&w, &plain}) {
+                each->set(names::kFocus, 3);
+                each->set(names::kSpherical, 0.2);
+            }
+            w.find<QAbstractButton>(button)->click();
+            change(w);
+            w.window->waitForRuns();
+            change(plain);
+            plain.click(button);
+            EXPECT_EQ(w.picture(picture), plain.picture(picture)) << button;
+        }
     }
 }
 
