@@ -170,7 +170,11 @@ LoopRunner& WorkerPool::loops()
 
 int WorkerPool::DefaultSize()
 {
-    const unsigned cores = std::thread::hardware_concurrency();
+    // The cores this process may use, which are fewer than the machine's when
+    // it was started on some of them only (taskset, a container's CPU set):
+    // a worker more than that would only take turns with another.
+    const std::size_t usable = UsableCores().size();
+    const unsigned cores = usable > 0 ? static_cast<unsigned>(usable) : std::thread::hardware_concurrency();
     return static_cast<int>(std::clamp(cores, 1u, 8u));
 }
 

@@ -36,7 +36,7 @@ public:
     WorkerPool& operator=(const WorkerPool&) = delete;
 
     int size() const { return static_cast<int>(m_workers.size()); }
-    //! As many workers as the machine has cores, at most 8.
+    //! As many workers as the cores this process may run on, at most 8.
     static int DefaultSize();
 
     //! Queues a job.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -281,6 +282,32 @@ TEST(WorkerPool, OneWorkerACoreWhenThePoolCoversTheMachine)
             EXPECT_EQ(kept, usable);
         }
     }
+}
+
+// The usual pool has a worker for each core the program may run on, not for
+// each core of the machine, and at most 8.
+TEST(WorkerPool, TheUsualSizeCountsTheCoresTheProgramMayUse)
+{
+    const std::set<int> usable = coresOf(0);
+    ASSERT_FALSE(usable.empty());
+    cpu_set_t all;
+    ASSERT_EQ(sched_getaffinity(0, sizeof all, &all), 0);
+    const struct {
+        std::set<int> cores;
+        int size;
+    } cases[] = {
+        {usable, std::min(8, static_cast<int>(usable.size()))},
+        {{*usable.begin()}, 1},
+    };
+    for (const auto& c : cases) {
+        cpu_set_t some;
+        CPU_ZERO(&some);
+        for (const int core : c.cores)
+            CPU_SET(core, &some);
+        ASSERT_EQ(sched_setaffinity(0, sizeof some, &some), 0);
+        EXPECT_EQ(optics::WorkerPool::DefaultSize(), c.size) << c.cores.size() << " cores";
+    }
+    ASSERT_EQ(sched_setaffinity(0, sizeof all, &all), 0);
 }
 #endif
 
