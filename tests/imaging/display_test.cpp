@@ -1,4 +1,6 @@
 #include "imaging/display.h"
+
+#include "base/rounding.h"
 #include "support/three_threads.h"
 
 #include <gtest/gtest.h>
@@ -298,6 +300,24 @@ TEST(DrawComposite, OneCellAPixelAtItsScaleLimitedAndRoundedHalfToEven)
     EXPECT_EQ(one.pixel(255, 255), (Rgb{255, 255, 0}));
     EXPECT_EQ(CountLit(one), 3);
     EXPECT_EQ(imaging::DrawComposite(*cells, 2.0).pixel(71, 21), (Rgb{20, 0, 255}));
+
+    // Whatever a cell holds and whatever the scale, a pixel is the level
+    // rounded one value at a time: NaN and below 0 black, beyond 255 full.
+    const float values[] = {-1.0f,   -0.0f,   NAN,     INFINITY, -INFINITY, 0.5f,   1.5f,
+                            254.5f,  255.49f, 255.5f,  1e30f,    3e-39f,    127.5f, 0.49999997f};
+    auto odd = std::make_unique<optics::ColourCells>();
+    for (std::size_t n = 0; n < std::size(values); ++n)
+        (*odd)(134, 129 + static_cast<int>(n)) = {values[n], -values[n], 2.0f * values[n]};
+    for (const double scale : {1.0, 0.5, 3.0, -2.0, 1e300, double(NAN), double(INFINITY)}) {
+        const PixelBuffer drawn = imaging::DrawComposite(*odd, scale);
+        for (std::size_t n = 0; n < std::size(values); ++n) {
+            const auto level = [&](float v) { return base::ByteLevel(static_cast<double>(v) * scale); };
+            EXPECT_EQ(drawn.pixel(5, static_cast<int>(n)),
+                      (Rgb{level(values[n]), level(-values[n]), level(2.0f * values[n])}))
+                << values[n] << " at " << scale;
+        }
+        EXPECT_EQ(drawn.pixel(4, 0), kBlack) << scale;
+    }
 }
 
 TEST(DrawComposite, AtAZoomCellsAroundTheCentreAndARoundTripGivesThePictureBack)
