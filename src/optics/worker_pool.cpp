@@ -241,14 +241,17 @@ void WorkerPool::runRanges(Region& region)
     }
 }
 
-void WorkerPool::lookOut(int seen) const
+bool WorkerPool::lookOut(int seen, std::chrono::steady_clock::time_point until) const
 {
     const auto noOffer = [&] { return m_offers.load(std::memory_order_acquire) == seen; };
     for (int look = 0; look < kPausedLooks && noOffer(); ++look)
         Pause();
-    const auto until = std::chrono::steady_clock::now() + kLookOut;
-    while (noOffer() && std::chrono::steady_clock::now() < until)
+    while (noOffer()) {
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
         std::this_thread::yield();
+    }
+    return true;
 }
 
 void WorkerPool::work(Worker& worker)
@@ -266,11 +269,17 @@ void WorkerPool::work(Worker& worker)
             // A calculation shares one loop after another: waking a sleeping
             // thread for each would cost more than a look-out for the next
             // one first. A worker woken with nothing to do (another took the
-            // job) looks out too, for the loops of that job.
-            const int seen = m_offers.load(std::memory_order_acquire);
-            lock.unlock();
-            lookOut(seen);
-            lock.lock();
+            // job) looks out too, for the loops of that job. An offer that
+            // others took before this worker got to it (a short loop, shared
+            // by a thread that was running) does not end the look-out.
+            const auto until = std::chrono::steady_clock::now() + kLookOut;
+            bool offered = true;
+            while (offered && !hasWork()) {
+                const int seen = m_offers.load(std::memory_order_acquire);
+                lock.unlock();
+                offered = lookOut(seen, until);
+                lock.lock();
+            }
             if (!hasWork()) {
                 m_wake.wait(lock);
                 continue;

@@ -5,6 +5,7 @@
 #include "optics/star_calculator.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -65,8 +66,9 @@ private:
     struct Worker;
 
     void work(Worker& worker);
-    //! Waits a little while for an offer after the `seen`-th, without sleeping.
-    void lookOut(int seen) const;
+    //! Waits for an offer after the `seen`-th without sleeping, until
+    //! `until`; whether one came.
+    bool lookOut(int seen, std::chrono::steady_clock::time_point until) const;
     //! Runs ranges of `region` until none is left.
     static void runRanges(Region& region);
     bool helpWanted() const;
