@@ -88,7 +88,7 @@ void SimulationModel::showStar(Place place, optics::StarImagePtr image)
         m_offered.reset();
         draw(place, std::move(picture));
     } else {
-        draw(place, imaging::DrawStarPicture(image->grid, m_curve, look()));
+        draw(place, imaging::DrawStarPicture(image->grid, m_curve, look(), m_loops));
     }
     if (place == Place::Star) {
         emit figuresChanged();

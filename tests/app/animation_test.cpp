@@ -75,6 +75,8 @@ TEST_F(Animation, TheDefaultFocusAnimationPlaysAtOnceAndLeavesTheFocusAlone)
     EXPECT_EQ(player->frameIndex(), 0);
     EXPECT_EQ(label(kFrameLabel), "Focus -5");
     EXPECT_EQ(page(), app::MainWindow::AnimationIndex);
+    // The star page shows the last frame, as the frame was drawn.
+    EXPECT_EQ(picture(kStarImage), player->frame(20));
     // The progress of the frames is over; the status bar says the run is done.
     EXPECT_EQ(window->progressText(), "");
     EXPECT_TRUE(window->stageText().startsWith("Calculated in ")) << window->stageText().toStdString();

@@ -221,6 +221,8 @@ namespace {
 struct StarFrame {
     optics::StarResult star;
     imaging::PalettePicture picture;
+    // The last frame's star picture in full colour, for the star page.
+    std::optional<imaging::PixelBuffer> drawn;
 };
 
 struct PlanetFrame {
@@ -317,7 +319,7 @@ bool AnimationPage::makeFrames(const sim::AnimationRange& r)
 
     if (!planet) {
         // Each frame drawn as the star picture draws it now.
-        const imaging::DisplayCurve curve = m_model.curve();
+        const auto curve = std::make_shared<const imaging::DisplayCurve>(m_model.curve());
         const imaging::StarLook look = m_model.look();
         std::vector<Calculations::Task<StarFrame>> tasks;
         for (int i = 0; i < frames; ++i) {
@@ -328,17 +330,20 @@ bool AnimationPage::makeFrames(const sim::AnimationRange& r)
                 if (!star)
                     return frame;
                 frame.star = std::move(star).value();
-                frame.picture = imaging::ReduceToPalette(
-                    imaging::DrawStarPicture(frame.star.image->grid, curve, look, calculator.loops()));
+                imaging::PixelBuffer drawn =
+                    imaging::DrawStarPicture(frame.star.image->grid, *curve, look, calculator.loops());
+                frame.picture = imaging::ReduceToPalette(drawn);
                 // Only the last frame's image stays on show.
-                if (!last)
+                if (last)
+                    frame.drawn = std::move(drawn);
+                else
                     frame.star.image.reset();
                 return frame;
             });
         }
         m_calculations.start<StarFrame>(
             std::move(tasks),
-            [this, gif, plan, frames, progressText](int index, StarFrame&& frame) {
+            [this, gif, plan, frames, progressText, curve, look](int index, StarFrame&& frame) {
                 if (frame.picture.indices.empty()) {
                     m_calculations.cancel();
                     return;
@@ -349,7 +354,10 @@ bool AnimationPage::makeFrames(const sim::AnimationRange& r)
                 if (index + 1 == frames) {
                     // The drift stays where the frames took it, for every later calculation.
                     m_model.setScreenDrift(plan.back().screenDrift);
+                    // Drawn on the worker; shown unless the display changed meanwhile.
+                    m_model.offerPicture(frame.star.image, curve, look, std::move(*frame.drawn));
                     m_model.showStar(Place::Star, frame.star.image);
+                    m_model.dropOfferedPicture();
                 }
             },
             [this, gif, text, r] { framesMade(std::move(*gif), text, r); }, options);
