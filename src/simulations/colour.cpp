@@ -205,15 +205,21 @@ void StartColour(optics::ColourCells& cells, const optics::Grid& star, const Cha
 }
 
 double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, Channel channel, double total,
-                         std::vector<double>& amplitude, bool start)
+                         std::vector<double>& amplitude, bool start, optics::LoopRunner* loops)
 {
     constexpr int n = optics::kLineLength;
     amplitude.resize(static_cast<std::size_t>(n) * n);
-    // The square roots, and their total in four interleaved sums.
+    optics::InOrder inOrder;
+    optics::LoopRunner& rows = loops ? *loops : inOrder;
+    // The square roots, row by row wherever they are taken.
+    rows.run(n, [&](int first, int last) {
+        for (int r = first + 1; r <= last; ++r)
+            squareRoots(star.row(r) + 1, amplitude.data() + static_cast<std::size_t>(r - 1) * n);
+    });
+    // Their total in four interleaved sums, in the order of the cells.
     double sums[4] = {};
     for (int r = 1; r <= n; ++r) {
-        double* row = amplitude.data() + static_cast<std::size_t>(r - 1) * n;
-        squareRoots(star.row(r) + 1, row);
+        const double* row = amplitude.data() + static_cast<std::size_t>(r - 1) * n;
         for (int c = 0; c < n; c += 4) {
             sums[0] += row[c];
             sums[1] += row[c + 1];
@@ -237,8 +243,11 @@ double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, C
     }
     // A weight of 0 adds nothing.
     if (weight != 0.0) {
-        for (int r = 1; r <= n; ++r)
-            addChannelRow(c, amplitude.data() + static_cast<std::size_t>(r - 1) * n, &cells(r, 1), weight, start);
+        rows.run(n, [&](int first, int last) {
+            for (int r = first + 1; r <= last; ++r)
+                addChannelRow(c, amplitude.data() + static_cast<std::size_t>(r - 1) * n, &cells(r, 1), weight,
+                              start);
+        });
     }
     return weight;
 }

@@ -50,9 +50,11 @@ enum class Channel { Red, Green, Blue };
 //! taken once; `amplitude` holds them meanwhile (the caller keeps it, so
 //! nothing grid-sized is allocated per pass). Returns the weight.
 //! With `start`, the channel is not read but written anew, as if it had been
-//! cleared: 0 + the weighted amplitude in the data area, 0 around it.
+//! cleared: 0 + the weighted amplitude in the data area, 0 around it. The
+//! square roots and the additions go through `loops` when given; T is summed
+//! in its one order.
 double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, Channel channel, double total,
-                         std::vector<double>& amplitude, bool start = false);
+                         std::vector<double>& amplitude, bool start = false, optics::LoopRunner* loops = nullptr);
 
 //! Sets one channel of every cell of the grid to 0.
 void ClearChannel(optics::ColourCells& cells, Channel channel);

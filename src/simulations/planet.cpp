@@ -157,17 +157,24 @@ ChannelTotals PlanetTotals(const RgbPicture& picture)
     return totals;
 }
 
-void PlacePlanetPicture(const RgbPicture& picture, PlanetPlane plane, optics::Grid& grid)
+void PlacePlanetPicture(const RgbPicture& picture, PlanetPlane plane, optics::Grid& grid, optics::LoopRunner* loops)
 {
     constexpr int n = optics::kLineLength;
     const PlanetPlacement place = PlacePlanet(picture.width, picture.height);
-    for (int i = 1; i <= n; ++i)
-        std::fill(grid.row(i) + 1, grid.row(i) + 1 + n, 0.0);
-    for (int a = 0; a < place.height; ++a) {
-        const int j = 1 + place.y0 + a;
-        for (int b = 0; b < place.width; ++b)
-            grid(1 + place.x0 + b, j) = planeValue(picture.pixel(place.left + b, place.top + a), plane);
-    }
+    optics::InOrder inOrder;
+    optics::LoopRunner& rows = loops ? *loops : inOrder;
+    rows.run(n, [&](int first, int last) {
+        for (int i = first + 1; i <= last; ++i)
+            std::fill(grid.row(i) + 1, grid.row(i) + 1 + n, 0.0);
+    });
+    // A picture row goes down a grid column.
+    rows.run(place.height, [&](int first, int last) {
+        for (int a = first; a < last; ++a) {
+            const int j = 1 + place.y0 + a;
+            for (int b = 0; b < place.width; ++b)
+                grid(1 + place.x0 + b, j) = planeValue(picture.pixel(place.left + b, place.top + a), plane);
+        }
+    });
 }
 
 optics::StarImagePtr ConvolvePlanet(optics::Workspace& workspace, const optics::StarImage& kernel,
@@ -195,9 +202,11 @@ optics::StarImagePtr ConvolvePlanet(optics::Workspace& workspace, const optics::
     w.spectrumAfterPupil = true;
 
     // The picture on a black surround, and its spectrum.
-    PlacePlanetPicture(picture, plane, w.fieldRe);
-    for (int i = 1; i <= n; ++i)
-        std::fill(w.fieldIm.row(i) + 1, w.fieldIm.row(i) + 1 + n, 0.0);
+    PlacePlanetPicture(picture, plane, w.fieldRe, runner.loops);
+    rows.run(n, [&](int first, int last) {
+        for (int i = first + 1; i <= last; ++i)
+            std::fill(w.fieldIm.row(i) + 1, w.fieldIm.row(i) + 1 + n, 0.0);
+    });
     progress.stage("FFT of planet-image");
     progress.flush();
     optics::Transform2D(w.fieldRe, w.fieldIm, runner);
@@ -259,20 +268,21 @@ PlanetColourSum::PlanetColourSum(const RgbPicture& picture)
 {
 }
 
-double PlanetColourSum::add(const optics::Grid& plane, PlanetPlane channel)
+double PlanetColourSum::add(const optics::Grid& plane, PlanetPlane channel, optics::LoopRunner* loops)
 {
-    const double weight = addChannel(plane, channel, m_amplitude);
+    const double weight = addChannel(plane, channel, m_amplitude, loops);
     noteAdded(channel, weight);
     return weight;
 }
 
-double PlanetColourSum::addChannel(const optics::Grid& plane, PlanetPlane channel, std::vector<double>& amplitude)
+double PlanetColourSum::addChannel(const optics::Grid& plane, PlanetPlane channel, std::vector<double>& amplitude,
+                                   optics::LoopRunner* loops)
 {
     const auto accumulate = [&](Channel c, double total) {
         bool& started = m_started[static_cast<std::size_t>(c)];
         const bool start = !started;
         started = true;
-        return AccumulateChannel(*m_cells, plane, c, total, amplitude, start);
+        return AccumulateChannel(*m_cells, plane, c, total, amplitude, start, loops);
     };
     switch (channel) {
     case PlanetPlane::Red: return accumulate(Channel::Red, m_totals.red);
@@ -322,7 +332,7 @@ ColourPlanet RunColourPlanet(optics::StarCalculator& calculator, const optics::S
         PlanetPass pass = RunPlanetPass(calculator, plan[n], picture, kColourPasses[n].channel, progress);
         if (!pass.planet)
             return planet;
-        sum.add(pass.planet->grid, kColourPasses[n].channel);
+        sum.add(pass.planet->grid, kColourPasses[n].channel, calculator.loops());
         planet.passes.push_back(std::move(pass));
     }
     planet.lastWeights = sum.lastWeights();

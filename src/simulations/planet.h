@@ -74,8 +74,9 @@ struct ChannelTotals {
 ChannelTotals PlanetTotals(const RgbPicture& picture);
 
 //! Writes `plane` of `picture` into the data area of `grid` as PlacePlanet
-//! places it, on 0 everywhere else.
-void PlacePlanetPicture(const RgbPicture& picture, PlanetPlane plane, optics::Grid& grid);
+//! places it, on 0 everywhere else; the rows go through `loops` when given.
+void PlacePlanetPicture(const RgbPicture& picture, PlanetPlane plane, optics::Grid& grid,
+                        optics::LoopRunner* loops = nullptr);
 
 //! Convolves `plane` of `picture` (grey: 0.229 R + 0.589 G + 0.114 B) with
 //! the normalised star image `kernel` and returns the result as the display
@@ -118,12 +119,14 @@ public:
 
     const ChannelTotals& totals() const { return m_totals; }
     //! Adds the convolved plane of `channel` (not Grey); returns its weight.
-    double add(const optics::Grid& plane, PlanetPlane channel);
+    double add(const optics::Grid& plane, PlanetPlane channel, optics::LoopRunner* loops = nullptr);
     //! The add without noting the weight, the square roots kept in
     //! `amplitude`. Each channel goes into cells of its own, so the adds of
     //! the three channels may run at once on different threads; a channel's
-    //! sum is then the same as added one after another.
-    double addChannel(const optics::Grid& plane, PlanetPlane channel, std::vector<double>& amplitude);
+    //! sum is then the same as added one after another. The rows go through
+    //! `loops` when given.
+    double addChannel(const optics::Grid& plane, PlanetPlane channel, std::vector<double>& amplitude,
+                      optics::LoopRunner* loops = nullptr);
     //! Notes `weight` as that of the last channel added (lastWeights).
     void noteAdded(PlanetPlane channel, double weight);
     //! The weights as the last add left them: its channel's, the others 0.

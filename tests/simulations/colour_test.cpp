@@ -126,6 +126,18 @@ TEST(AccumulateChannel, WeightsKeepTheTotalAndABlackPlaneGetsNone)
         EXPECT_EQ(sim::AccumulateChannel(*dirty, plane, sim::Channel::Green, 1000.0, amplitude, true), expected);
         EXPECT_EQ(std::memcmp(dirty->cells.data(), cleared->cells.data(), sizeof cleared->cells), 0) << blank;
     }
+
+    // Rows shared out over threads give the weight and the cells of one thread.
+    testing_support::ThreeThreads threads;
+    for (const bool start : {false, true}) {
+        auto alone = std::make_unique<optics::ColourCells>();
+        alone->cells.fill({5.0f, -1.0f, 7.0f});
+        auto shared = std::make_unique<optics::ColourCells>(*alone);
+        const double expected = sim::AccumulateChannel(*alone, *star, sim::Channel::Blue, 321.0, amplitude, start);
+        std::vector<double> own;
+        EXPECT_EQ(sim::AccumulateChannel(*shared, *star, sim::Channel::Blue, 321.0, own, start, &threads), expected);
+        EXPECT_EQ(std::memcmp(shared->cells.data(), alone->cells.data(), sizeof alone->cells), 0) << start;
+    }
 }
 
 }  // namespace

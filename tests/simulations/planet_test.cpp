@@ -2,10 +2,13 @@
 
 #include "imaging/display.h"
 #include "support/recording_progress.h"
+#include "support/three_threads.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,6 +85,18 @@ TEST(PlacePlanetPicture, OddWidthsSitOneCellLeftOnACleanGrid)
         sim::PlacePlanetPicture(narrow.view(), plane, *grid);
         EXPECT_EQ((*grid)(200, 257), value);
     }
+    // Shared out over threads, the same grid.
+    testing_support::ThreeThreads threads;
+    Picture tall(3, 301, 40, 50, 60);
+    for (int y = 0; y < tall.height; ++y)
+        for (int x = 0; x < tall.width; ++x)
+            tall.at(x, y)[1] = static_cast<std::uint8_t>((7 * x + 13 * y) % 255 + 1);
+    auto alone = std::make_unique<Grid>(*grid);
+    auto shared = std::make_unique<Grid>(*grid);
+    sim::PlacePlanetPicture(tall.view(), PlanetPlane::Green, *alone);
+    sim::PlacePlanetPicture(tall.view(), PlanetPlane::Green, *shared, &threads);
+    EXPECT_EQ(std::memcmp(shared.get(), alone.get(), sizeof(Grid)), 0);
+    EXPECT_EQ(std::count_if(alone->cells.begin(), alone->cells.end(), [](double v) { return v != 0.0; }), 3 * 301);
 }
 
 class ConvolvePlanet : public ::testing::Test {

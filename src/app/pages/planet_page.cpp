@@ -207,7 +207,7 @@ void PlanetPage::startPasses(const std::vector<optics::StarRequest>& requests,
             // A colour pass adds its plane to its own channel where it was made.
             if (sum && pass.planet) {
                 thread_local std::vector<double> amplitude;
-                pass.weight = sum->addChannel(pass.planet->grid, plane, amplitude);
+                pass.weight = sum->addChannel(pass.planet->grid, plane, amplitude, calculator.loops());
             }
             return pass;
         });
