@@ -1,8 +1,6 @@
 #include "simulations/chromatic.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <mutex>
 
 namespace sim {
 
@@ -34,49 +32,16 @@ std::vector<optics::StarRequest> PlanChromatic(const optics::StarRequest& contro
     return plan;
 }
 
-namespace {
-
-// The largest of `maximum` and the sums of rows first + 1 .. last.
-float RowsMaximum(const optics::ColourCells& cells, int first, int last, float maximum)
-{
-    // A row of the data area is 3 x 512 floats in a row.
-    constexpr int kValues = 3 * optics::kLineLength;
-    for (int r = first + 1; r <= last; ++r) {
-        const float* values = &cells(r, 1).red;
-#if defined(__SSE2__)
-        // maxps keeps its second operand unless the first is greater, so a
-        // NaN never becomes the maximum, as in the comparison below.
-        __m128 m0 = _mm_set1_ps(maximum);
-        __m128 m1 = m0;
-        for (int n = 0; n < kValues; n += 8) {
-            m0 = _mm_max_ps(_mm_loadu_ps(values + n), m0);
-            m1 = _mm_max_ps(_mm_loadu_ps(values + n + 4), m1);
-        }
-        float lanes[8];
-        _mm_storeu_ps(lanes, m0);
-        _mm_storeu_ps(lanes + 4, m1);
-        for (const float v : lanes)
-            maximum = v > maximum ? v : maximum;
-#else
-        for (int n = 0; n < kValues; ++n)
-            maximum = values[n] > maximum ? values[n] : maximum;
-#endif
-    }
-    return maximum;
-}
-
-}  // namespace
-
 float CompositeMaximum(const optics::ColourCells& cells, optics::LoopRunner* loops)
 {
     if (!loops)
-        return RowsMaximum(cells, 0, optics::kLineLength, 1.0f);
+        return ColourMaximum(cells, 0, optics::kLineLength, 1.0f);
     // The largest of a set is the same whichever way it is split: each range
     // finds its own, and the largest of those is the grid's.
     std::mutex mutex;
     float maximum = 1.0f;
     loops->run(optics::kLineLength, [&](int first, int last) {
-        const float found = RowsMaximum(cells, first, last, 1.0f);
+        const float found = ColourMaximum(cells, first, last, 1.0f);
         std::lock_guard lock(mutex);
         maximum = found > maximum ? found : maximum;
     });
@@ -85,8 +50,8 @@ float CompositeMaximum(const optics::ColourCells& cells, optics::LoopRunner* loo
 
 // The grid is not cleared here: the first pass writes every cell without
 // reading it, on the thread that made the pass.
-ChromaticSum::ChromaticSum()
-    : m_cells(new optics::ColourCells)
+ChromaticSum::ChromaticSum(int passes)
+    : m_cells(new optics::ColourCells), m_passes(passes)
 {
 }
 
@@ -102,12 +67,17 @@ void ChromaticSum::offer(int index, optics::StarImagePtr star, double waveLength
         const Waiting pass = std::move(next->second);
         m_waiting.erase(next);
         const bool first = m_next == 0;
+        // The last pass finds the largest sum as it makes it.
+        const bool last = m_next + 1 == m_passes;
+        float largest = 0.0f;
         lock.unlock();
         if (first)
-            StartColour(*m_cells, pass.star->grid, pass.weights, loops);
+            StartColour(*m_cells, pass.star->grid, pass.weights, loops, last ? &largest : nullptr);
         else
-            AccumulateColour(*m_cells, pass.star->grid, pass.weights, loops);
+            AccumulateColour(*m_cells, pass.star->grid, pass.weights, loops, last ? &largest : nullptr);
         lock.lock();
+        if (last)
+            m_largest = largest;
         ++m_next;
     }
     m_adding = false;
@@ -124,7 +94,13 @@ Composite ChromaticSum::finish(optics::LoopRunner* loops)
         m_cells->cells.fill({});
     // Pixels are Round(sum / M x 255); one scale serves the picture and any
     // later zoom redraw, so both show the same levels.
-    const float maximum = CompositeMaximum(*m_cells, loops);
+    std::optional<float> largest;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_next == m_passes)
+            largest = m_largest;
+    }
+    const float maximum = largest ? *largest : CompositeMaximum(*m_cells, loops);
     return {m_cells, 255.0 / maximum};
 }
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace sim {
@@ -53,7 +54,9 @@ struct Composite {
 //! sums are those of adding the passes one after another.
 class ChromaticSum {
 public:
-    ChromaticSum();
+    //! A sum told its number of `passes` finds the largest sum while it adds
+    //! the last one, so that finish() need not look for it.
+    explicit ChromaticSum(int passes = 0);
 
     //! Adds the star image of pass `index` (0, 1, ... without gaps) at
     //! `waveLength`, from any thread. A pass offered before the passes ahead
@@ -78,6 +81,8 @@ private:
     std::mutex m_mutex;
     std::map<int, Waiting> m_waiting;
     int m_next = 0;
+    int m_passes = 0;
+    float m_largest = 1.0f;  // found while adding pass m_passes - 1
     int m_added = 0;  // passes given to add()
     bool m_adding = false;
 };

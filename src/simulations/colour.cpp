@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <mutex>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -149,18 +150,30 @@ void addPassRow(optics::ColourCells& cells, const optics::Grid& grid, const Chan
 }
 
 void addColour(optics::ColourCells& cells, const optics::Grid& grid, const ChannelWeights& weights, bool ontoZero,
-               optics::LoopRunner* loops)
+               optics::LoopRunner* loops, float* largest)
 {
     const int only = onlyChannel(weights, ontoZero);
+    std::mutex mutex;
+    float found = 1.0f;
     const auto rows = [&](int first, int last) {
         double amplitude[optics::kLineLength];
-        for (int r = first + 1; r <= last; ++r)
+        float maximum = 1.0f;
+        for (int r = first + 1; r <= last; ++r) {
             addPassRow(cells, grid, weights, ontoZero, only, r, amplitude);
+            if (largest)
+                maximum = ColourMaximum(cells, r - 1, r, maximum);
+        }
+        if (largest) {
+            std::lock_guard lock(mutex);
+            found = maximum > found ? maximum : found;
+        }
     };
     if (loops)
         loops->run(optics::kLineLength, rows);
     else
         rows(0, optics::kLineLength);
+    if (largest)
+        *largest = found;
 }
 
 float& channelOf(optics::RgbCell& cell, int channel)
@@ -192,16 +205,44 @@ void clearBorder(optics::ColourCells& cells, int channel = -1)
 }  // namespace
 
 void AccumulateColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights,
-                      optics::LoopRunner* loops)
+                      optics::LoopRunner* loops, float* largest)
 {
-    addColour(cells, star, weights, false, loops);
+    addColour(cells, star, weights, false, loops, largest);
 }
 
 void StartColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights,
-                 optics::LoopRunner* loops)
+                 optics::LoopRunner* loops, float* largest)
 {
     clearBorder(cells);
-    addColour(cells, star, weights, true, loops);
+    addColour(cells, star, weights, true, loops, largest);
+}
+
+float ColourMaximum(const optics::ColourCells& cells, int first, int last, float maximum)
+{
+    // A row of the data area is 3 x 512 floats in a row.
+    constexpr int kValues = 3 * optics::kLineLength;
+    for (int r = first + 1; r <= last; ++r) {
+        const float* values = &cells(r, 1).red;
+#if defined(__SSE2__)
+        // maxps keeps its second operand unless the first is greater, so a
+        // NaN never becomes the maximum, as in the comparison below.
+        __m128 m0 = _mm_set1_ps(maximum);
+        __m128 m1 = m0;
+        for (int n = 0; n < kValues; n += 8) {
+            m0 = _mm_max_ps(_mm_loadu_ps(values + n), m0);
+            m1 = _mm_max_ps(_mm_loadu_ps(values + n + 4), m1);
+        }
+        float lanes[8];
+        _mm_storeu_ps(lanes, m0);
+        _mm_storeu_ps(lanes + 4, m1);
+        for (const float v : lanes)
+            maximum = v > maximum ? v : maximum;
+#else
+        for (int n = 0; n < kValues; ++n)
+            maximum = values[n] > maximum ? values[n] : maximum;
+#endif
+    }
+    return maximum;
 }
 
 double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, Channel channel, double total,

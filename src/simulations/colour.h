@@ -30,15 +30,22 @@ struct ChannelWeights {
 //! cell [1..512][1..512], sqrt(star) x the red, green and blue weights are
 //! added to the red, green and blue of the cell (sums formed in double,
 //! stored as float). The star image must have no negative cells. The rows
-//! go through `loops` when given (the sums do not depend on how).
+//! go through `loops` when given (the sums do not depend on how). With
+//! `largest`, it also receives ColourMaximum of the grid afterwards, found
+//! while each row is fresh.
 void AccumulateColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights,
-                      optics::LoopRunner* loops = nullptr);
+                      optics::LoopRunner* loops = nullptr, float* largest = nullptr);
 
 //! AccumulateColour into a cleared colour grid, without reading it: every
 //! cell of the data area becomes 0 + the weighted amplitude and every cell
 //! around it 0, whatever they held before.
 void StartColour(optics::ColourCells& cells, const optics::Grid& star, const ChannelWeights& weights,
-                 optics::LoopRunner* loops = nullptr);
+                 optics::LoopRunner* loops = nullptr, float* largest = nullptr);
+
+//! The largest of `start` and the red, green and blue sums of rows
+//! first + 1 .. last of the data area; a NaN is never the largest, so the
+//! result does not depend on how the rows are split.
+float ColourMaximum(const optics::ColourCells& cells, int first, int last, float start);
 
 //! The channels of the colour grid.
 enum class Channel { Red, Green, Blue };

@@ -67,7 +67,12 @@ TEST(AccumulateColour, EveryCellAddsItsOwnWeightedAmplitude)
         for (int i = 0; i < optics::ColourCells::kSide; ++i)
             for (int j = 0; j < optics::ColourCells::kSide; ++j)
                 (*cells)(i, j) = held(i, j);
-        start ? sim::StartColour(*cells, *star, w, loops) : sim::AccumulateColour(*cells, *star, w, loops);
+        // The largest sum found on the way is the one a search afterwards finds.
+        float largest = 0.0f;
+        start ? sim::StartColour(*cells, *star, w, loops, &largest)
+              : sim::AccumulateColour(*cells, *star, w, loops, &largest);
+        EXPECT_EQ(largest, sim::ColourMaximum(*cells, 0, 512, 1.0f));
+        EXPECT_TRUE(start || largest > 1.0f);
         for (int i = 1; i <= 512; ++i) {
             for (int j = 1; j <= 512; ++j) {
                 const double a = std::sqrt(1.0 / (i + 3 * j));

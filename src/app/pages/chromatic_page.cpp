@@ -110,7 +110,7 @@ void ChromaticPage::calculateWhiteLight()
 
     // The wavelengths are summed in the order of the rows, on the workers as
     // their images come.
-    auto sum = std::make_shared<sim::ChromaticSum>();
+    auto sum = std::make_shared<sim::ChromaticSum>(static_cast<int>(plan.size()));
     std::vector<double> waveLengths;
     for (const optics::StarRequest& request : plan)
         waveLengths.push_back(request.waveLength);
