@@ -35,12 +35,16 @@ void PictureSettings::drawn(const ui::PictureBox* box)
         document = kept->second;
     else
         document = m_run.isEmpty() ? m_settings.document() : m_run;
-    QJsonObject controls = document.value(QLatin1String("controls")).toObject();
     const QJsonObject now = m_settings.controls(drawingControls());
-    for (auto it = now.begin(); it != now.end(); ++it)
-        controls.insert(it.key(), it.value());
-    document.insert(QLatin1String("controls"), controls);
-    m_pictures[box] = document;
+    if (!m_made || m_made->from != document || m_made->drawing != now) {
+        m_made = Made{document, now, {}};
+        QJsonObject controls = document.value(QLatin1String("controls")).toObject();
+        for (auto it = now.begin(); it != now.end(); ++it)
+            controls.insert(it.key(), it.value());
+        document.insert(QLatin1String("controls"), controls);
+        m_made->document = document;
+    }
+    m_pictures[box] = m_made->document;
 }
 
 QJsonObject PictureSettings::of(const ui::PictureBox& box) const

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 class QWidget;
 
@@ -44,6 +45,14 @@ private:
     std::function<bool()> m_running;
     QJsonObject m_run;  // as the last calculation read them
     std::map<const ui::PictureBox*, QJsonObject> m_pictures;
+    // The last document made for a picture drawn, from what: the pictures of
+    // one delivery share it.
+    struct Made {
+        QJsonObject from;
+        QJsonObject drawing;
+        QJsonObject document;
+    };
+    std::optional<Made> m_made;
 };
 
 }  // namespace app

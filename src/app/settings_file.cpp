@@ -200,17 +200,39 @@ QStringList WindowSettings::names() const
     return names;
 }
 
+QJsonObject WindowSettings::objectOf(const Controls& controls, Read& last)
+{
+    // Reading a control is quick, making the object is not (every start of
+    // a calculation and every picture drawn asks for one): the object made
+    // last time serves while every control holds what it held then.
+    std::vector<QJsonValue> values;
+    values.reserve(controls.size());
+    bool unchanged = last.names.size() == controls.size();
+    for (std::size_t n = 0; n < controls.size(); ++n) {
+        values.push_back(valueOf(controls[n].second));
+        unchanged = unchanged && last.names[n] == controls[n].first && last.values[n] == values[n];
+    }
+    if (unchanged)
+        return last.object;
+    QJsonObject object;
+    last.names.clear();
+    for (std::size_t n = 0; n < controls.size(); ++n) {
+        object.insert(controls[n].first, values[n]);
+        last.names.push_back(controls[n].first);
+    }
+    last.values = std::move(values);
+    last.object = object;
+    return object;
+}
+
 QJsonObject WindowSettings::controls() const
 {
-    QJsonObject values;
-    for (const auto& [name, w] : named())
-        values.insert(name, valueOf(w));
-    return values;
+    return objectOf(named(), m_namedRead);
 }
 
 QJsonObject WindowSettings::controls(const QStringList& names) const
 {
-    auto& found = m_found[names];
+    auto& [found, read] = m_found[names];
     const bool gone = std::any_of(found.begin(), found.end(), [](const auto& entry) { return entry.second.isNull(); });
     if (found.empty() || gone) {
         found.clear();
@@ -218,10 +240,7 @@ QJsonObject WindowSettings::controls(const QStringList& names) const
             if (names.contains(name))
                 found.emplace_back(name, w);
     }
-    QJsonObject values;
-    for (const auto& [name, w] : found)
-        values.insert(name, valueOf(w));
-    return values;
+    return objectOf(found, read);
 }
 
 QJsonObject WindowSettings::document() const

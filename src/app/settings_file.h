@@ -90,15 +90,26 @@ public:
     QStringList names() const;
 
 private:
+    using Controls = std::vector<std::pair<QString, QPointer<const QWidget>>>;
+    //! What some controls held when last read, and the object made of it.
+    struct Read {
+        std::vector<QString> names;
+        std::vector<QJsonValue> values;
+        QJsonObject object;
+    };
+
     //! The controls kept, by name, in the order of names(): those found when
     //! first asked for, found again if one of them went.
-    const std::vector<std::pair<QString, QPointer<const QWidget>>>& named() const;
-    std::vector<std::pair<QString, QPointer<const QWidget>>> find() const;
+    const Controls& named() const;
+    Controls find() const;
+    //! The values of `controls` as an object; `last` keeps what they held.
+    static QJsonObject objectOf(const Controls& controls, Read& last);
 
     QWidget& m_window;
     QStringList m_leftOut;
-    mutable std::vector<std::pair<QString, QPointer<const QWidget>>> m_named;
-    mutable std::map<QStringList, std::vector<std::pair<QString, QPointer<const QWidget>>>> m_found;
+    mutable Controls m_named;
+    mutable Read m_namedRead;
+    mutable std::map<QStringList, std::pair<Controls, Read>> m_found;
     std::vector<SettingsPart> m_parts;
 };
 

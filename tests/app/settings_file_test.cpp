@@ -3,6 +3,7 @@
 // says what it left out; a saved PNG carries the settings that made it.
 #include "window_fixture.h"
 
+#include "app/picture_settings.h"
 #include "app/settings_file.h"
 #include "app/settings_menu.h"
 
@@ -123,6 +124,34 @@ TEST_F(Settings, SavedAndOpenedAgainEveryControlIsAsItWas)
     EXPECT_FALSE(controls.contains(kCalculate));
     EXPECT_EQ(window->settings().names().last(), kLive);
     EXPECT_EQ(menu().recentFiles(), QStringList{path("scope.quintalis")});
+}
+
+// The controls read again show every change made since, the drawing
+// controls alone as well as all of them.
+TEST_F(Settings, ReadAgainTheControlsShowEveryChange)
+{
+    const app::WindowSettings& settings = window->settings();
+    const QStringList drawing = app::PictureSettings::drawingControls();
+    const QJsonObject start = settings.controls();
+    EXPECT_EQ(settings.controls(), start);
+    const std::pair<QStringList, std::function<bool(const QJsonObject&)>> changes[] = {
+        {{"--set", assign(kFocus, "0.5")}, [](const QJsonObject& c) { return c[kFocus].toDouble() == 0.5; }},
+        {{"--set", assign(kFocus, "0")}, [](const QJsonObject& c) { return c[kFocus].toDouble() == 0.0; }},
+        {{"--check", kSpider}, [](const QJsonObject& c) { return c[kSpider].toBool(); }},
+        {{"--select", assign(kCurveChoice, "2")}, [](const QJsonObject& c) { return c[kCurveChoice].toInt() == 2; }},
+        {{"--set", assign(kZoom, "1.7")}, [](const QJsonObject& c) { return c[kZoom].toDouble() == 1.7; }},
+        {{"--set", assign(kZoom, "1")}, [](const QJsonObject& c) { return c[kZoom].toDouble() == 1.0; }},
+    };
+    for (const auto& [actions, holds] : changes) {
+        const QJsonObject before = settings.controls(drawing);
+        ASSERT_TRUE(batch(actions)) << failures.join(QLatin1Char(10)).toStdString();
+        EXPECT_TRUE(holds(settings.controls())) << actions.join(' ').toStdString();
+        if (drawing.contains(actions[1].section(QLatin1Char('='), 0, 0)))
+            EXPECT_TRUE(holds(settings.controls(drawing))) << actions.join(' ').toStdString();
+        else
+            EXPECT_EQ(settings.controls(drawing), before) << actions.join(' ').toStdString();
+    }
+    EXPECT_NE(settings.controls(), start);
 }
 
 // Whatever is wrong with the whole file, nothing changes and the message
