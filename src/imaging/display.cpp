@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <cmath>
-#include <cstring>
 #include <utility>
 
 #if defined(__SSE2__)
