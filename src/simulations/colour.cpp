@@ -252,21 +252,33 @@ double AccumulateChannel(optics::ColourCells& cells, const optics::Grid& star, C
     amplitude.resize(static_cast<std::size_t>(n) * n);
     optics::InOrder inOrder;
     optics::LoopRunner& rows = loops ? *loops : inOrder;
-    // The square roots, row by row wherever they are taken.
-    rows.run(n, [&](int first, int last) {
-        for (int r = first + 1; r <= last; ++r)
-            squareRoots(star.row(r) + 1, amplitude.data() + static_cast<std::size_t>(r - 1) * n);
-    });
-    // Their total in four interleaved sums, in the order of the cells.
+    // The square roots, and their total in four interleaved sums in the
+    // order of the cells: added as each row is made when one thread makes
+    // them all, afterwards when the rows were shared out.
     double sums[4] = {};
-    for (int r = 1; r <= n; ++r) {
-        const double* row = amplitude.data() + static_cast<std::size_t>(r - 1) * n;
+    const auto addRow = [&sums](const double* row) {
         for (int c = 0; c < n; c += 4) {
             sums[0] += row[c];
             sums[1] += row[c + 1];
             sums[2] += row[c + 2];
             sums[3] += row[c + 3];
         }
+    };
+    bool summed = false;
+    rows.run(n, [&](int first, int last) {
+        const bool whole = first == 0 && last == n;
+        for (int r = first + 1; r <= last; ++r) {
+            double* row = amplitude.data() + static_cast<std::size_t>(r - 1) * n;
+            squareRoots(star.row(r) + 1, row);
+            if (whole)
+                addRow(row);
+        }
+        if (whole)
+            summed = true;
+    });
+    if (!summed) {
+        for (int r = 1; r <= n; ++r)
+            addRow(amplitude.data() + static_cast<std::size_t>(r - 1) * n);
     }
     const double roots = (sums[0] + sums[1]) + (sums[2] + sums[3]);
     double weight = total / roots;
