@@ -342,13 +342,14 @@ void MainWindow::connectPages()
 
     // What the model has to show goes to the page it belongs to.
     SimulationModel* model = m_model.get();
-    connect(model, &SimulationModel::pictureDrawn, this, [this](Place place, const imaging::PixelBuffer& picture) {
+    connect(model, &SimulationModel::pictureDrawn, this,
+            [this](Place place, std::shared_ptr<const imaging::PixelBuffer> picture) {
         if (place == Place::Star) {
-            m_startest->showStar(picture);
+            m_startest->showStar(std::move(picture));
             return;
         }
         ui::PictureBox* box = place == Place::Chromatic ? m_chromatic->picture() : m_planet->aberratedPicture();
-        box->copyFrom(picture);
+        box->copyFrom(std::move(picture));
         box->repaint();
     });
     connect(model, &SimulationModel::scaleChanged, this, [this](int arcseconds) {

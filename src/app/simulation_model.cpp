@@ -55,16 +55,15 @@ void SimulationModel::redrawGrey()
 
 void SimulationModel::draw(Place place, imaging::PixelBuffer picture)
 {
-    auto [slot, added] = m_pictures.try_emplace(place, std::move(picture));
-    if (!added)
-        slot->second = std::move(picture);
-    emit pictureDrawn(place, slot->second);
+    auto drawn = std::make_shared<const imaging::PixelBuffer>(std::move(picture));
+    m_pictures[place] = drawn;
+    emit pictureDrawn(place, std::move(drawn));
 }
 
 const imaging::PixelBuffer* SimulationModel::picture(Place place) const
 {
     const auto found = m_pictures.find(place);
-    return found == m_pictures.end() ? nullptr : &found->second;
+    return found == m_pictures.end() ? nullptr : found->second.get();
 }
 
 void SimulationModel::showStar(Place place, optics::StarImagePtr image)

@@ -166,7 +166,8 @@ public:
     Trace& trace() { return m_trace; }
 
 signals:
-    void pictureDrawn(app::Place place, const imaging::PixelBuffer& picture);
+    //! A new picture in `place`; it is not changed afterwards.
+    void pictureDrawn(app::Place place, std::shared_ptr<const imaging::PixelBuffer> picture);
     //! The width of the star and planet pictures in arcseconds.
     void scaleChanged(int arcseconds);
     void screenShown(optics::ScreenKind kind, const optics::ScreenPicture& picture);
@@ -213,7 +214,7 @@ private:
     optics::LoopRunner* m_loops = nullptr;
     Shown m_shown;
     optics::StarImagePtr m_starImage;
-    std::map<Place, imaging::PixelBuffer> m_pictures;
+    std::map<Place, std::shared_ptr<const imaging::PixelBuffer>> m_pictures;
     std::shared_ptr<const optics::ApertureMask> m_aperture;
     optics::PhaseScreenPtr m_shownScreens[2];
     bool m_wavefrontLoaded = false;

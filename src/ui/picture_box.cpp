@@ -24,8 +24,21 @@ PictureBox::PictureBox(QWidget* parent, int width, int height)
     setFixedSize(width, height);
 }
 
+const QImage& PictureBox::picture() const
+{
+    settle();
+    return m_picture;
+}
+
+void PictureBox::settle() const
+{
+    if (const std::shared_ptr<const imaging::PixelBuffer> pending = std::move(m_pending))
+        copyRows(*pending, 0, 0, pending->width(), pending->height(), 0, 0);
+}
+
 void PictureBox::setPicture(const QImage& picture)
 {
+    m_pending.reset();
     m_picture = picture.convertToFormat(QImage::Format_RGB32);
     m_drawn = true;
     update();
@@ -34,6 +47,7 @@ void PictureBox::setPicture(const QImage& picture)
 
 void PictureBox::clear()
 {
+    m_pending.reset();
     m_picture = QImage(size(), QImage::Format_RGB32);
     m_picture.fill(Qt::black);
     m_drawn = false;
@@ -105,6 +119,16 @@ int rgbToQRgbFast(const std::uint8_t*, QRgb*, int)
 void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX,
                           int destY)
 {
+    settle();
+    copyRows(buffer, left, top, right, bottom, destX, destY);
+    m_drawn = true;
+    update();
+    emit pictureChanged();
+}
+
+void PictureBox::copyRows(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX,
+                          int destY) const
+{
     // Clipped once to both pictures, then copied a row at a time.
     const QRect from = clippedSource(left, top, right, bottom, buffer.width(), buffer.height(), destX, destY,
                                      m_picture);
@@ -125,9 +149,6 @@ void PictureBox::copyFrom(const imaging::PixelBuffer& buffer, int left, int top,
         for (; n < width; ++n)
             out[n] = qRgb(in[3 * n], in[3 * n + 1], in[3 * n + 2]);
     }
-    m_drawn = true;
-    update();
-    emit pictureChanged();
 }
 
 void PictureBox::copyFrom(const imaging::PixelBuffer& buffer)
@@ -135,8 +156,20 @@ void PictureBox::copyFrom(const imaging::PixelBuffer& buffer)
     copyFrom(buffer, 0, 0, buffer.width(), buffer.height(), 0, 0);
 }
 
+void PictureBox::copyFrom(std::shared_ptr<const imaging::PixelBuffer> buffer)
+{
+    // A copy still waiting is dropped only where the new one covers it.
+    if (m_pending && (m_pending->width() > buffer->width() || m_pending->height() > buffer->height()))
+        settle();
+    m_pending = std::move(buffer);
+    m_drawn = true;
+    update();
+    emit pictureChanged();
+}
+
 void PictureBox::copyFrom(const QImage& picture, const QRect& source, const QPoint& dest)
 {
+    settle();
     const QImage rgb = picture.format() == QImage::Format_RGB32 ? picture
                                                                  : picture.convertToFormat(QImage::Format_RGB32);
     const QRect from = clippedSource(source.left(), source.top(), source.right() + 1, source.bottom() + 1,
@@ -154,6 +187,7 @@ void PictureBox::copyFrom(const QImage& picture, const QRect& source, const QPoi
 
 void PictureBox::setPixel(int x, int y, QRgb colour)
 {
+    settle();
     if (m_picture.valid(x, y))
         m_picture.setPixel(x, y, colour);
     m_drawn = true;
@@ -168,6 +202,7 @@ void PictureBox::setScale(double scale)
 
 void PictureBox::paintEvent(QPaintEvent*)
 {
+    settle();
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     if (m_scale != 1.0) {

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <memory>
+
 namespace imaging {
 class PixelBuffer;
 }
@@ -19,7 +21,7 @@ class PictureBox : public QWidget, public Scalable {
 public:
     PictureBox(QWidget* parent, int width, int height);
 
-    const QImage& picture() const { return m_picture; }
+    const QImage& picture() const;
     //! Whether anything was ever drawn or put into the picture (a new box
     //! only shows black).
     bool drawn() const { return m_drawn; }
@@ -38,6 +40,10 @@ public:
     void copyFrom(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX, int destY);
     //! Copies the whole buffer to the top-left corner.
     void copyFrom(const imaging::PixelBuffer& buffer);
+    //! The same for a buffer that is kept unchanged: the copy is made when
+    //! the picture is next painted or read, so that a box out of sight does
+    //! not convert every picture a run shows in it.
+    void copyFrom(std::shared_ptr<const imaging::PixelBuffer> buffer);
     //! Copies the rectangle `source` of `picture` into this picture with its
     //! corner at `dest`, clipped to both.
     void copyFrom(const QImage& picture, const QRect& source, const QPoint& dest);
@@ -58,7 +64,14 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    QImage m_picture;
+    //! Makes the copy a shared buffer is waiting for.
+    void settle() const;
+    //! The copy of copyFrom, without telling anyone.
+    void copyRows(const imaging::PixelBuffer& buffer, int left, int top, int right, int bottom, int destX,
+                  int destY) const;
+
+    mutable QImage m_picture;
+    mutable std::shared_ptr<const imaging::PixelBuffer> m_pending;
     bool m_drawn = false;
     bool m_centred = false;
     double m_scale = 1.0;

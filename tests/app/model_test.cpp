@@ -34,7 +34,7 @@ protected:
     {
         model.startDisplay(0.5, 4.5, 1.0, 0);
         QObject::connect(&model, &app::SimulationModel::pictureDrawn,
-                         [this](Place place, const imaging::PixelBuffer&) { drawn.push_back(place); });
+                         [this](Place place, const std::shared_ptr<const imaging::PixelBuffer>&) { drawn.push_back(place); });
         QObject::connect(&model, &app::SimulationModel::scaleChanged,
                          [this](int arcseconds) { scales.push_back(arcseconds); });
     }

@@ -119,9 +119,9 @@ int StartestPage::brightness() const
     return m_brightness->value();
 }
 
-void StartestPage::showStar(const imaging::PixelBuffer& picture)
+void StartestPage::showStar(std::shared_ptr<const imaging::PixelBuffer> picture)
 {
-    m_now = picture;
+    m_now = std::move(picture);
     compose();
 }
 
@@ -151,7 +151,7 @@ void StartestPage::compose()
         for (int y = 0; y < 256; ++y)
             m_starImage->setPixel(kHalf, y, qRgb(96, 96, 96));
     } else {
-        m_starImage->copyFrom(*m_now);
+        m_starImage->copyFrom(m_now);
     }
     m_starImage->repaint();
 }

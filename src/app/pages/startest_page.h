@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class QCheckBox;
@@ -37,7 +38,7 @@ public:
     //! Brightness gain setting of the slider, 0..100.
     int brightness() const;
     //! Shows a star picture (or the current half of it beside the held star).
-    void showStar(const imaging::PixelBuffer& picture);
+    void showStar(std::shared_ptr<const imaging::PixelBuffer> picture);
     //! The held star drawn at the display settings of the moment; none when
     //! nothing is held. "Held star beside" shows the middle of both pictures,
     //! held on the left, at the same scale.
@@ -71,7 +72,7 @@ private:
     QLabel* m_scaleLabel;
     QLabel* m_figures[5];
     QCheckBox* m_showHeld;
-    std::optional<imaging::PixelBuffer> m_now;
+    std::shared_ptr<const imaging::PixelBuffer> m_now;
     std::optional<imaging::PixelBuffer> m_held;
     int m_arcseconds = 25;
     double m_micrometres = 0.0;
