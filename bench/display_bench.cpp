@@ -100,6 +100,20 @@ void BM_ZoomRedraw(benchmark::State& state)
 }
 BENCHMARK(BM_ZoomRedraw)->Unit(benchmark::kMicrosecond);
 
+// The dimmer out-of-focus image of intra/extra redrawn on the brighter one's
+// peak: the middle 200 x 200 pixels.
+void BM_DrawOnPeakScale(benchmark::State& state)
+{
+    const optics::StarImagePtr star = starOfField();
+    const imaging::DisplayCurve curve = imaging::BuildDisplayCurve(0.5, 4.5);
+    for (auto _ : state) {
+        imaging::PixelBuffer picture =
+            imaging::DrawOnPeakScale(star->grid, 0.7, 1.3, curve, {1.0, 0, imaging::kWhite}, 28, 228);
+        benchmark::DoNotOptimize(picture.data());
+    }
+}
+BENCHMARK(BM_DrawOnPeakScale)->Unit(benchmark::kMicrosecond);
+
 // The zoom redraw of a colour composite: the star image in every channel,
 // shown at the scale that takes its peak to 255.
 void BM_ZoomRedrawComposite(benchmark::State& state)
