@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -58,6 +59,55 @@ int curveIndex(double scaled)
         return 0;
     return r >= kDisplaySteps ? kDisplaySteps : static_cast<int>(r);
 }
+
+// The curve indexes of `count` values, each scaled as `scale` says (in double,
+// or in double and then single precision) and then taken as curveIndex takes
+// it. Limited to 0..kDisplaySteps before rounding, which gives the same
+// index, as both ends are whole numbers; a NaN goes to 0 as there.
+// `Scale` has an operator for one double and, with SSE2, for two.
+template <class Scale>
+void curveIndexes(const double* values, int count, std::uint16_t* out, const Scale& scale)
+{
+    int n = 0;
+#if defined(__SSE2__)
+    const __m128d zero = _mm_setzero_pd();
+    const __m128d top = _mm_set1_pd(kDisplaySteps);
+    for (; n + 4 <= count; n += 4) {
+        // maxpd keeps its second operand, 0, against a NaN; the conversion
+        // rounds half to even.
+        const __m128d low = _mm_min_pd(_mm_max_pd(scale(_mm_loadu_pd(values + n)), zero), top);
+        const __m128d high = _mm_min_pd(_mm_max_pd(scale(_mm_loadu_pd(values + n + 2)), zero), top);
+        const __m128i indexes = _mm_unpacklo_epi64(_mm_cvtpd_epi32(low), _mm_cvtpd_epi32(high));
+        // 0..1000 fits the 16 bits either way the packing reads them.
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + n), _mm_packs_epi32(indexes, indexes));
+    }
+#endif
+    for (; n < count; ++n)
+        out[n] = static_cast<std::uint16_t>(curveIndex(scale(values[n])));
+}
+
+// A star image's values at the display's scale: 1000 times, in double.
+struct StarScale {
+    double operator()(double v) const { return 1000.0 * v; }
+#if defined(__SSE2__)
+    __m128d operator()(__m128d v) const { return _mm_mul_pd(_mm_set1_pd(1000.0), v); }
+#endif
+};
+
+// The dimmer image on the brighter one's peak: v x 1000 x peak / brighter, in
+// double and then held in single precision.
+struct PeakScale {
+    double peak;
+    double brighter;
+    double operator()(double v) const { return static_cast<float>(v * 1000.0 * peak / brighter); }
+#if defined(__SSE2__)
+    __m128d operator()(__m128d v) const
+    {
+        const __m128d product = _mm_mul_pd(_mm_mul_pd(v, _mm_set1_pd(1000.0)), _mm_set1_pd(peak));
+        return _mm_cvtps_pd(_mm_cvtpd_ps(_mm_div_pd(product, _mm_set1_pd(brighter))));
+    }
+#endif
+};
 
 // The sample index of every pixel offset along one axis.
 std::array<int, kSide> samples(double h)
@@ -157,6 +207,65 @@ void compositeRow(const optics::ColourCells& cells, const std::array<int, kSide>
 #endif
 }
 
+// Draws pixels (x, y) with x in [fromX, toX) and y in [from, to) in the
+// colours of the curve indexes that `indexes(x, from, to, out)` writes for
+// column x into out[from .. to): a column reads along one grid row, and the
+// pixels of eight columns are written a picture row at a time.
+template <class Indexes>
+void drawIndexedColumns(PixelBuffer& picture, int fromX, int toX, int from, int to, const ColourTable& colours,
+                        Indexes&& indexes)
+{
+    // Each colour as four bytes, R G B and 0 in memory order: a pixel is
+    // written whole, its fourth byte overwritten by the next pixel's first.
+    std::array<std::uint32_t, kDisplaySteps + 1> packed;
+    for (std::size_t n = 0; n < packed.size(); ++n)
+        packed[n] = colours[n].red | static_cast<std::uint32_t>(colours[n].green) << 8
+                    | static_cast<std::uint32_t>(colours[n].blue) << 16;
+    std::array<std::array<std::uint16_t, kSide>, kColumnBlock> block;
+    for (int x0 = fromX; x0 < toX; x0 += kColumnBlock) {
+        const int columns = std::min(kColumnBlock, toX - x0);
+        for (int k = 0; k < columns; ++k)
+            indexes(x0 + k, from, to, block[static_cast<std::size_t>(k)].data());
+        for (int y = from; y < to; ++y) {
+            std::uint8_t* p = picture.data() + static_cast<std::size_t>(y) * picture.stride() + 3 * x0;
+            int k = 0;
+            for (; k + 1 < columns; ++k, p += 3) {
+                const std::uint32_t c = packed[block[static_cast<std::size_t>(k)][static_cast<std::size_t>(y)]];
+                std::memcpy(p, &c, sizeof c);
+            }
+            // The last one ends the block, perhaps the row: three bytes only.
+            const Rgb& c = colours[block[static_cast<std::size_t>(k)][static_cast<std::size_t>(y)]];
+            p[0] = c.red;
+            p[1] = c.green;
+            p[2] = c.blue;
+        }
+    }
+}
+
+// The values of grid row `row` at the cells cell[from .. to) into
+// values[from .. to): read in place when the cells follow one another.
+class ColumnValues {
+public:
+    ColumnValues(const std::array<int, kSide>& cell, int from, int to) : m_cell(cell)
+    {
+        m_consecutive = true;
+        for (int y = from + 1; y < to; ++y)
+            m_consecutive = m_consecutive && cell[y] == cell[y - 1] + 1;
+    }
+    const double* operator()(const double* row, int from, int to, double* values) const
+    {
+        if (m_consecutive && from < to)
+            return row + m_cell[from] - from;
+        for (int y = from; y < to; ++y)
+            values[y] = row[m_cell[y]];
+        return values;
+    }
+
+private:
+    const std::array<int, kSide>& m_cell;
+    bool m_consecutive;
+};
+
 // The same for the square [from, to) x [from, to).
 template <class Colour>
 void drawByColumns(PixelBuffer& picture, int from, int to, Colour&& colour)
@@ -199,10 +308,15 @@ PixelBuffer DrawStarPicture(const optics::Grid& star, const DisplayCurve& curve,
     std::array<int, kSide> cell = samples(1.0 / look.zoom);
     for (int& c : cell)
         c += 1;
+    const ColumnValues column(cell, 0, kSide);
     // Each range of column blocks writes its own columns.
     const auto draw = [&](int first, int last) {
-        drawByColumns(picture, first * kColumnBlock, last * kColumnBlock, 0, kSide,
-                      [&](int x, int y) { return colours[curveIndex(1000.0 * star.row(cell[x])[cell[y]])]; });
+        drawIndexedColumns(picture, first * kColumnBlock, last * kColumnBlock, 0, kSide, colours,
+                           [&](int x, int from, int to, std::uint16_t* out) {
+                               std::array<double, kSide> values;
+                               const double* v = column(star.row(cell[x]), from, to, values.data());
+                               curveIndexes(v + from, to - from, out + from, StarScale{});
+                           });
     };
     constexpr int kBlocks = kSide / kColumnBlock;
     if (loops)
@@ -239,14 +353,16 @@ PixelBuffer DrawOnPeakScale(const optics::Grid& star, double peak, double bright
     std::array<int, kSide> cell = samples(static_cast<float>(1.0 / look.zoom));
     for (int& c : cell)
         c += 1;
+    const ColumnValues column(cell, from, to);
+    const PeakScale scale{peak, brighterPeak};
     // Each range of column blocks writes its own columns.
     const auto draw = [&](int first, int last) {
-        drawByColumns(picture, from + first * kColumnBlock, std::min(from + last * kColumnBlock, to), from, to,
-                      [&](int x, int y) {
-                          const float w =
-                              static_cast<float>(star.row(cell[x])[cell[y]] * 1000.0 * peak / brighterPeak);
-                          return colours[curveIndex(w)];
-                      });
+        drawIndexedColumns(picture, from + first * kColumnBlock, std::min(from + last * kColumnBlock, to), from, to,
+                           colours, [&](int x, int top, int bottom, std::uint16_t* out) {
+                               std::array<double, kSide> values;
+                               const double* v = column(star.row(cell[x]), top, bottom, values.data());
+                               curveIndexes(v + top, bottom - top, out + top, scale);
+                           });
     };
     const int blocks = (to - from + kColumnBlock - 1) / kColumnBlock;
     if (loops)

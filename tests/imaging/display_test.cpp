@@ -215,6 +215,59 @@ TEST(DrawStarPicture, SamplesZoomsBrightnessAndColour)
     ExpectPictures(shared, cases);
 }
 
+// Whatever a cell holds, at any zoom, over a part or the whole, on one thread
+// or shared out, a pixel shows the curve entry that its scaled value rounds
+// to, half to even, limited to 0..1000; NaN shows entry 0.
+TEST(DrawStarPicture, EveryValueShowsTheEntryItRoundsTo)
+{
+    // Entry n shows level n % 256, so that entries a wrong rounding or limit
+    // would mix up show apart.
+    DisplayCurve curve;
+    for (int n = 0; n <= imaging::kDisplaySteps; ++n)
+        curve[static_cast<std::size_t>(n)] = (n % 256) / 255.0;
+    const double values[] = {-1.0,   -0.0,    NAN,    INFINITY, -INFINITY, 4.999e-4, 5e-4,  1.5e-3, 2.5e-3, 0.9985,
+                             0.9995, 1.5,     1e30,   3e-320,   0.2565,    1e-3,     0.5,   0.0125, 0.2555, 0.7685};
+    auto star = std::make_unique<Grid>();
+    for (int i = 1; i <= 512; ++i)
+        for (int j = 1; j <= 512; ++j)
+            (*star)(i, j) = values[static_cast<std::size_t>(i * 3 + j) % std::size(values)];
+    const auto entry = [](double scaled) {
+        const double r = base::RoundHalfEven(scaled);
+        return !(r > 0.0) ? 0 : r >= imaging::kDisplaySteps ? imaging::kDisplaySteps : static_cast<int>(r);
+    };
+    testing_support::ThreeThreads threads;
+    const struct {
+        const char* what;
+        double peak, brighter;  // 0: the star picture
+        int from, to;
+    } kinds[] = {{"star", 0.0, 0.0, 0, 256}, {"on a peak", 2.0, 3.0, 0, 256}, {"on a peak, a part", 1.0, 1000.0, 28, 225}};
+    for (const auto& kind : kinds) {
+        for (const double zoom : {1.0, 2.0, 0.5, 0.37}) {
+            for (optics::LoopRunner* loops : {static_cast<optics::LoopRunner*>(nullptr),
+                                              static_cast<optics::LoopRunner*>(&threads)}) {
+                const bool grey = kind.peak == 0.0;
+                const PixelBuffer picture =
+                    grey ? imaging::DrawStarPicture(*star, curve, {zoom}, loops)
+                         : imaging::DrawOnPeakScale(*star, kind.peak, kind.brighter, curve, {zoom}, kind.from, kind.to,
+                                                    loops);
+                const double h = grey ? 1.0 / zoom : static_cast<float>(1.0 / zoom);
+                for (int y = kind.from; y < kind.to; ++y)
+                    for (int x = kind.from; x < kind.to; ++x) {
+                        const double v = (*star)(imaging::SampleIndex(x - 128, h) + 1, imaging::SampleIndex(y - 128, h) + 1);
+                        const int n = grey ? entry(1000.0 * v)
+                                           : entry(static_cast<float>(v * 1000.0 * kind.peak / kind.brighter));
+                        const double level = grey ? curve[static_cast<std::size_t>(n)]
+                                                  : static_cast<float>(curve[static_cast<std::size_t>(n)]);
+                        const std::uint8_t l = base::ByteLevel(255.0 * level);
+                        ASSERT_EQ(picture.pixel(x, y), (Rgb{l, l, l}))
+                            << kind.what << " at zoom " << zoom << ", " << x << ", " << y << ": " << v
+                            << (loops ? " shared" : "");
+                    }
+            }
+        }
+    }
+}
+
 // The zoom redraw samples with h = 1 / (zoom + 0.0001) in single precision,
 // leaves the outermost cells black and holds the level in single precision.
 TEST(DrawZoomedStarPicture, ItsOwnStepBorderAndLevels)
