@@ -18,6 +18,8 @@
 #include <QLocale>
 #include <QPushButton>
 
+#include <mutex>
+
 namespace app {
 
 namespace {
@@ -36,6 +38,19 @@ constexpr int kFocusSize = 100;
 constexpr int kFocusSource = 78;
 constexpr int kExtraX = 304;
 
+// The dimmer side drawn on the brighter one's peak, at the display settings
+// of the start.
+imaging::PixelBuffer DrawBalanced(sim::BalancedSide side, const optics::StarImage& intra,
+                                  const optics::StarImage& extra, const imaging::DisplayCurve& curve,
+                                  const imaging::StarLook& look, optics::LoopRunner* loops)
+{
+    const bool intraSide = side == sim::BalancedSide::Intra;
+    const optics::StarImage& dimmer = intraSide ? intra : extra;
+    const optics::StarImage& brighter = intraSide ? extra : intra;
+    return imaging::DrawOnPeakScale(dimmer.grid, dimmer.peak, brighter.peak, curve, look, kSideSource,
+                                    kSideSource + kSideSize, loops);
+}
+
 QLabel* centredLabel(QWidget* parent, const QString& text, int x, int y, int width)
 {
     QLabel* label = makeLabel(parent, text, x, y);
@@ -45,6 +60,37 @@ QLabel* centredLabel(QWidget* parent, const QString& text, int x, int y, int wid
 }
 
 }  // namespace
+
+// The two out-of-focus images as their workers make them: the worker that
+// makes the second draws the dimmer one on the brighter one's peak while the
+// grids are fresh, rather than the window's thread at the end of the run.
+struct IntraExtraPage::Balance {
+    std::shared_ptr<const imaging::DisplayCurve> curve;
+    imaging::StarLook look;
+    std::mutex mutex;
+    optics::StarImagePtr sides[2];
+    std::optional<imaging::PixelBuffer> picture;
+
+    void made(int side, const optics::StarImagePtr& image, optics::LoopRunner* loops)
+    {
+        optics::StarImagePtr intra;
+        optics::StarImagePtr extra;
+        {
+            std::lock_guard lock(mutex);
+            sides[side] = image;
+            if (!sides[0] || !sides[1])
+                return;
+            intra = sides[0];
+            extra = sides[1];
+        }
+        const sim::BalancedSide dimmer = sim::DimmerSide(intra->peak, extra->peak);
+        if (dimmer == sim::BalancedSide::None)
+            return;
+        imaging::PixelBuffer drawn = DrawBalanced(dimmer, *intra, *extra, *curve, look, loops);
+        std::lock_guard lock(mutex);
+        picture = std::move(drawn);
+    }
+};
 
 IntraExtraPage::IntraExtraPage(Calculations& calculations, ParameterColumn& parameters, SimulationModel& model,
                                StatusReport& status, ui::DialogService& dialogs, PictureFiles& files,
@@ -100,6 +146,14 @@ void IntraExtraPage::calculateFocalSeries()
     // copied here; then the dimmer side again, on the brighter one's scale.
     m_status.showProgress(QStringLiteral("Building focussed image"));
     auto peaks = std::make_shared<std::pair<optics::StarImagePtr, optics::StarImagePtr>>();
+    auto drawn = std::make_shared<Balance>();
+    drawn->curve = std::make_shared<const imaging::DisplayCurve>(m_model.curve());
+    drawn->look = m_model.look();
+    RunOptions options = RunOptions::DrawingStars();
+    options.onWorker = [drawn](int index, const optics::StarResult& result, optics::LoopRunner* loops) {
+        if (index > 0)
+            drawn->made(index - 1, result.image, loops);
+    };
     const double intraFocus = plan.intra.pupil.focus;
     const double extraFocus = plan.extra.pupil.focus;
     m_calculations.startStars(
@@ -124,30 +178,27 @@ void IntraExtraPage::calculateFocalSeries()
             }
             m_status.flush();
         },
-        [this, peaks, intraFocus, extraFocus] {
+        [this, peaks, drawn, intraFocus, extraFocus] {
             m_pair = {peaks->first, peaks->second, intraFocus, extraFocus};
-            balance(*peaks->first, *peaks->second);
+            balance(*peaks->first, *peaks->second, *drawn);
             m_status.showProgress(QString());
         },
-        RunOptions::DrawingStars());
+        std::move(options));
 }
 
-void IntraExtraPage::balance(const optics::StarImage& intra, const optics::StarImage& extra)
+void IntraExtraPage::balance(const optics::StarImage& intra, const optics::StarImage& extra, Balance& drawn)
 {
-    const double intraPeak = intra.peak;
-    const double extraPeak = extra.peak;
-    const sim::BalancedSide side = sim::DimmerSide(intraPeak, extraPeak);
+    const sim::BalancedSide side = sim::DimmerSide(intra.peak, extra.peak);
     if (side == sim::BalancedSide::None)
         return;
-    const bool redrawIntra = side == sim::BalancedSide::Intra;
-    optics::LoopRunner* loops = &m_calculations.loops();
-    const imaging::PixelBuffer balanced =
-        redrawIntra ? imaging::DrawOnPeakScale(intra.grid, intraPeak, extraPeak, m_model.curve(), m_model.look(),
-                                               kSideSource, kSideSource + kSideSize, loops)
-                    : imaging::DrawOnPeakScale(extra.grid, extraPeak, intraPeak, m_model.curve(), m_model.look(),
-                                               kSideSource, kSideSource + kSideSize, loops);
-    m_picture->copyFrom(balanced, kSideSource, kSideSource, kSideSource + kSideSize, kSideSource + kSideSize,
-                        redrawIntra ? kIntraX : kExtraX, 0);
+    // The run has ended: no worker writes the picture any more.
+    std::optional<imaging::PixelBuffer> balanced;
+    if (drawn.picture && *drawn.curve == m_model.curve() && drawn.look == m_model.look())
+        balanced = std::move(drawn.picture);
+    else
+        balanced = DrawBalanced(side, intra, extra, m_model.curve(), m_model.look(), &m_calculations.loops());
+    m_picture->copyFrom(*balanced, kSideSource, kSideSource, kSideSource + kSideSize, kSideSource + kSideSize,
+                        side == sim::BalancedSide::Intra ? kIntraX : kExtraX, 0);
 }
 
 void IntraExtraPage::copyStar(int left, int top, int size, int x, int y)

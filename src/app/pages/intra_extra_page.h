@@ -59,8 +59,11 @@ private:
     //! Copies the square (left, top, size) of the star picture to (x, y) of
     //! the assembled picture.
     void copyStar(int left, int top, int size, int x, int y);
-    //! Draws the dimmer out-of-focus image again on the brighter one's scale.
-    void balance(const optics::StarImage& intra, const optics::StarImage& extra);
+    struct Balance;
+    //! Draws the dimmer out-of-focus image again on the brighter one's scale,
+    //! or takes it from `balance` when a worker drew it at the display
+    //! settings of the moment.
+    void balance(const optics::StarImage& intra, const optics::StarImage& extra, Balance& drawn);
 
     Calculations& m_calculations;
     ParameterColumn& m_parameters;
