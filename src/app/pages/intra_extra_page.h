@@ -61,7 +61,7 @@ private:
     void copyStar(int left, int top, int size, int x, int y);
     struct Balance;
     //! Draws the dimmer out-of-focus image again on the brighter one's scale,
-    //! or takes it from `balance` when a worker drew it at the display
+    //! or takes it from `drawn` when a worker drew it at the display
     //! settings of the moment.
     void balance(const optics::StarImage& intra, const optics::StarImage& extra, Balance& drawn);
 
