@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cmath>
 #include <cstring>
-#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -133,25 +132,24 @@ float zoomStep(double zoom)
     return static_cast<float>(1.0 / (zoom + 0.0001));
 }
 
-// How many columns drawByColumns draws at once.
+// How many columns are drawn at once.
 constexpr int kColumnBlock = 8;
 static_assert(kSide % kColumnBlock == 0);
 
-// Draws pixels (x, y) with x in [fromX, toX) and y in [from, to) as
-// colour(x, y), called column by column so that a column can read along one
-// grid row; the colours of eight columns are written a picture row at a time.
+// Draws every pixel (x, y) of the picture as colour(x, y), called column by
+// column so that a column can read along one grid row; the colours of eight
+// columns are written a picture row at a time.
 template <class Colour>
-void drawByColumns(PixelBuffer& picture, int fromX, int toX, int from, int to, Colour&& colour)
+void drawByColumns(PixelBuffer& picture, Colour&& colour)
 {
     std::array<std::array<Rgb, kColumnBlock>, kSide> block;
-    for (int x0 = fromX; x0 < toX; x0 += kColumnBlock) {
-        const int columns = std::min(kColumnBlock, toX - x0);
-        for (int k = 0; k < columns; ++k)
-            for (int y = from; y < to; ++y)
+    for (int x0 = 0; x0 < kSide; x0 += kColumnBlock) {
+        for (int k = 0; k < kColumnBlock; ++k)
+            for (int y = 0; y < kSide; ++y)
                 block[y][k] = colour(x0 + k, y);
-        for (int y = from; y < to; ++y) {
+        for (int y = 0; y < kSide; ++y) {
             std::uint8_t* p = picture.data() + static_cast<std::size_t>(y) * picture.stride() + 3 * x0;
-            for (int k = 0; k < columns; ++k, p += 3) {
+            for (int k = 0; k < kColumnBlock; ++k, p += 3) {
                 p[0] = block[y][k].red;
                 p[1] = block[y][k].green;
                 p[2] = block[y][k].blue;
@@ -266,13 +264,6 @@ private:
     bool m_consecutive;
 };
 
-// The same for the square [from, to) x [from, to).
-template <class Colour>
-void drawByColumns(PixelBuffer& picture, int from, int to, Colour&& colour)
-{
-    drawByColumns(picture, from, to, from, to, std::forward<Colour>(colour));
-}
-
 }  // namespace
 
 int SampleIndex(int offset, double h)
@@ -333,7 +324,7 @@ PixelBuffer DrawZoomedStarPicture(const optics::Grid& star, const DisplayCurve& 
     const std::array<int, kSide> sample = samples(zoomStep(look.zoom));
     // Level 0 off the table's bounds, whatever the curve holds at 0.
     auto onTable = [](int s) { return s > 0 && s < 511; };
-    drawByColumns(picture, 0, kSide, [&](int x, int y) {
+    drawByColumns(picture, [&](int x, int y) {
         const int s = sample[x];
         const int t = sample[y];
         if (!onTable(s) || !onTable(t))
