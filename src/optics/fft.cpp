@@ -1,5 +1,6 @@
 #include "optics/fft.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace optics {
@@ -65,12 +66,18 @@ namespace {
 // can be shared out by ranges of lines, each range with its own line.
 using LineTransform = void (*)(TransformLines&);
 
-// Lines along the first index, one per second index c = 1 + first .. last.
-void LinesAlongFirstIndex(Grid& re, Grid& im, LineTransform transform, int first, int last)
+// Lines along the first index, one per second index c = 1 + first .. last;
+// the cells outside `rows` are taken as +0.
+void LinesAlongFirstIndex(Grid& re, Grid& im, LineTransform transform, int first, int last, FilledRows rows = {})
 {
     TransformLines line;
     for (int c = 1 + first; c <= last; ++c) {
-        LoadLine(line, &re(1, c), &im(1, c), kGridSide);
+        for (int k = 0; k < kLineLength; ++k) {
+            const int slot = kBitReverse[k] + 1;
+            const bool filled = k + 1 >= rows.first && k + 1 <= rows.last;
+            line.re[slot] = filled ? static_cast<float>(re(1 + k, c)) : 0.0f;
+            line.im[slot] = filled ? static_cast<float>(im(1 + k, c)) : 0.0f;
+        }
         transform(line);
         StoreLine(line, &re(1, c), &im(1, c), kGridSide);
     }
@@ -144,6 +151,11 @@ const lanes::KernelTable* KernelsOf(LaneKernel kernel)
 using LaneOperation = void (*lanes::KernelTable::*)(const LaneTwiddles&, Grid&, Grid&);
 using SharedLaneOperation = void (*lanes::KernelTable::*)(const LaneTwiddles&, Grid&, Grid&, LoopRunner&, float*);
 
+bool Shared(const TransformRunner& runner)
+{
+    return runner.loops && runner.scratch;
+}
+
 // One 2-D operation in the lanes of the runner's kernel, on one thread or
 // shared out; false for the line-by-line form.
 bool RunLanes(const TransformRunner& runner, Grid& re, Grid& im, double sign, LaneOperation alone,
@@ -152,7 +164,7 @@ bool RunLanes(const TransformRunner& runner, Grid& re, Grid& im, double sign, La
     const lanes::KernelTable* kernels = KernelsOf(runner.kernel);
     if (kernels == nullptr)
         return false;
-    if (runner.loops && runner.scratch)
+    if (Shared(runner))
         (kernels->*shared)(LaneTwiddlesFor(sign), re, im, *runner.loops, runner.scratch->floats.data());
     else
         (kernels->*alone)(LaneTwiddlesFor(sign), re, im);
@@ -161,11 +173,20 @@ bool RunLanes(const TransformRunner& runner, Grid& re, Grid& im, double sign, La
 
 }  // namespace
 
-void Transform2D(Grid& re, Grid& im, const TransformRunner& runner)
+void Transform2D(Grid& re, Grid& im, const TransformRunner& runner, FilledRows rows)
 {
-    if (RunLanes(runner, re, im, 1.0, &lanes::KernelTable::forward, &lanes::KernelTable::forwardOn))
+    // No row outside the region; none at all when the span is empty.
+    rows.first = std::max(rows.first, 1);
+    rows.last = std::max(std::min(rows.last, kLineLength), rows.first - 1);
+    if (const lanes::KernelTable* kernels = KernelsOf(runner.kernel)) {
+        if (Shared(runner))
+            kernels->forwardOn(LaneTwiddlesFor(1.0), re, im, rows, *runner.loops, runner.scratch->floats.data());
+        else
+            kernels->forward(LaneTwiddlesFor(1.0), re, im, rows);
         return;
-    RunLines(runner.loops, [&](int first, int last) { LinesAlongFirstIndex(re, im, TransformLine, first, last); });
+    }
+    RunLines(runner.loops,
+             [&](int first, int last) { LinesAlongFirstIndex(re, im, TransformLine, first, last, rows); });
     RunLines(runner.loops, [&](int first, int last) { LinesAlongSecondIndex(re, im, TransformLine, first, last); });
 }
 

@@ -110,7 +110,9 @@ struct TransformRunner {
 //! first every line along the first index (for each second index c = 1..512),
 //! then every line along the second index (for each first index r = 1..512).
 //! The zero frequency ends at [1][1]; cells outside the region are untouched.
-void Transform2D(Grid& re, Grid& im, const TransformRunner& runner);
+//! Only `rows` are read: the cells of the other rows are taken as +0.0 (and
+//! overwritten with the rest).
+void Transform2D(Grid& re, Grid& im, const TransformRunner& runner, FilledRows rows = {});
 inline void Transform2D(Grid& re, Grid& im, LaneKernel kernel = PreferredLaneKernel())
 {
     Transform2D(re, im, TransformRunner{kernel});

@@ -434,21 +434,22 @@ QTL_INLINE EmptyBlocks EmptyBlocksOf(const std::uint64_t (&bits)[kLineLength / L
     return result;
 }
 
-QTL_INLINE EmptyBlocks FindEmptyBlocks(const Grid& re, const Grid& im)
+// Only `rows` are looked at: the others are taken as +0.
+QTL_INLINE EmptyBlocks FindEmptyBlocks(const Grid& re, const Grid& im, FilledRows rows)
 {
     std::uint64_t bits[kLineLength / L] = {};
-    MarkFilledBlocks(re, im, 0, kLineLength, bits);
+    MarkFilledBlocks(re, im, rows.first - 1, rows.last, bits);
     return EmptyBlocksOf(bits);
 }
 
 // The same with the rows shared out through `loops`: a block is empty when no
 // range of rows found a value in it, however the rows were split.
-QTL_INLINE EmptyBlocks FindEmptyBlocks(const Grid& re, const Grid& im, LoopRunner& loops)
+QTL_INLINE EmptyBlocks FindEmptyBlocks(const Grid& re, const Grid& im, FilledRows rows, LoopRunner& loops)
 {
     std::array<std::atomic<std::uint64_t>, kLineLength / L> found{};
-    loops.run(kLineLength, [&](int first, int last) {
+    loops.run(rows.last - rows.first + 1, [&](int first, int last) {
         std::uint64_t bits[kLineLength / L] = {};
-        MarkFilledBlocks(re, im, first, last, bits);
+        MarkFilledBlocks(re, im, rows.first - 1 + first, rows.first - 1 + last, bits);
         for (int block = 0; block < kLineLength / L; ++block)
             if (bits[block] != 0)
                 found[static_cast<std::size_t>(block)].fetch_or(bits[block], std::memory_order_relaxed);
@@ -465,10 +466,10 @@ constexpr int kBlocks = kLineLength / L;
 // Every line along the first index (lanes: columns c0 .. c0 + L - 1) of the
 // blocks `first` .. `last` - 1. Blocks that `empty` marks (they held only
 // +0.0) are left out: writing packed floats, the second pass takes them as
-// zeros.
+// zeros. Reading doubles, the rows outside `rows` are taken as +0.
 template <From kFrom, To kTo, Then kThen, class Rows>
 void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im, Rows packedRe, Rows packedIm, const EmptyBlocks& empty,
-                 int first = 0, int last = kBlocks)
+                 int first = 0, int last = kBlocks, FilledRows rows = {})
 {
     static_assert(kFrom != From::Packed || kTo != To::Packed);
     LineSet set;
@@ -505,6 +506,13 @@ void ColumnLines(const LaneTwiddles& tw, Grid& re, Grid& im, Rows packedRe, Rows
                     r = LoadPacked(packedRe.row(row) + (c0 - 1));
                     i = LoadPacked(packedIm.row(row) + (c0 - 1));
                     return;
+                }
+                if constexpr (kFrom == From::Doubles) {
+                    if (row < rows.first || row > rows.last) {
+                        r = VF{};
+                        i = VF{};
+                        return;
+                    }
                 }
                 if (hasNext) {
                     Prefetch(re.row(row) + next);
@@ -657,12 +665,12 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im, Rows packedRe, Rows pa
     }
 }
 
-void Forward(const LaneTwiddles& tw, Grid& re, Grid& im)
+void Forward(const LaneTwiddles& tw, Grid& re, Grid& im, FilledRows rows)
 {
     const GridRows packedRe{re};
     const GridRows packedIm{im};
-    const EmptyBlocks empty = FindEmptyBlocks(re, im);
-    ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, empty);
+    const EmptyBlocks empty = FindEmptyBlocks(re, im, rows);
+    ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, empty, 0, kBlocks, rows);
     RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, packedRe, packedIm, empty);
 }
 
@@ -685,13 +693,13 @@ void Inverse(const LaneTwiddles& tw, Grid& re, Grid& im)
 // The same on several threads: each pass is split into ranges of blocks that
 // `loops` runs at once, and the floats between the passes go through
 // `scratch` (two areas of 512 x 512 floats, aligned to the vector size).
-void ForwardOn(const LaneTwiddles& tw, Grid& re, Grid& im, LoopRunner& loops, float* scratch)
+void ForwardOn(const LaneTwiddles& tw, Grid& re, Grid& im, FilledRows rows, LoopRunner& loops, float* scratch)
 {
     const ScratchRows packedRe{scratch};
     const ScratchRows packedIm{scratch + kLineLength * kLineLength};
-    const EmptyBlocks empty = FindEmptyBlocks(re, im, loops);
+    const EmptyBlocks empty = FindEmptyBlocks(re, im, rows, loops);
     loops.run(kBlocks, [&](int first, int last) {
-        ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last);
+        ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last, rows);
     });
     loops.run(kBlocks, [&](int first, int last) {
         RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last);

@@ -26,6 +26,14 @@ struct Grid {
     const double* row(int i) const { return cells.data() + static_cast<std::size_t>(i) * kGridSide; }
 };
 
+//! Rows first .. last of a grid's region [1..512][1..512]: the only rows a
+//! forward transform told of them reads. It takes the cells of every other
+//! row as +0.0, whatever they hold.
+struct FilledRows {
+    int first = 1;
+    int last = kLineLength;
+};
+
 //! One cell of the colour accumulation grid, in the order red, green, blue.
 struct RgbCell {
     float red;

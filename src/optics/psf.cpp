@@ -126,7 +126,8 @@ ImageStore& Images()
 void TransformPupilField(Workspace& workspace, Progress& progress, const TransformRunner& runner)
 {
     progress.stage("Start Fourier Transform");
-    Transform2D(workspace.fieldRe, workspace.fieldIm, runner);
+    Transform2D(workspace.fieldRe, workspace.fieldIm, runner, workspace.fieldRows);
+    workspace.fieldRows = FilledRows{};
 }
 
 std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progress, LoopRunner* loops)

@@ -23,7 +23,8 @@ using StarImagePtr = std::shared_ptr<const StarImage>;
 
 //! Second half of the star calculation: reports "Start Fourier Transform" and
 //! transforms the pupil field of `workspace` in place into the image-plane
-//! amplitude (forward, unscaled, zero frequency at [1][1]).
+//! amplitude (forward, unscaled, zero frequency at [1][1]). Only the rows the
+//! pupil covers are read; afterwards every row of the field is filled.
 void TransformPupilField(Workspace& workspace, Progress& progress, const TransformRunner& runner = {});
 
 //! The display step of a calculation: reports "Building image", forms the

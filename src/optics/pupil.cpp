@@ -108,12 +108,23 @@ PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const A
     const double k = 555.0 / waveLength;
     const int shift = screens.drift;
 
-    // The field is cleared everywhere (a transform filled it); the phase and
-    // the mask only where the last pupil put anything.
+    PupilSummary result;
+    const double D = params.diameter;
+    result.R = PupilRadius(params, waveLength);
+    const int N = base::RoundToInt(result.R);
+    result.N = N;
+
+    // The field is cleared in the rows the pupil covers (a transform filled
+    // every row; its next transform reads only these); the phase and the
+    // mask only where the last pupil put anything.
     const int written = workspace.pupilWritten;
+    const FilledRows fieldRows{std::max(kCentre - N, 1), std::min(kCentre + N, kLineLength)};
     rows.run(kGridSide, [&](int first, int last) {
+        const int from = std::max(first, fieldRows.first);
+        const int to = std::min(last, fieldRows.last + 1);
         for (Grid* g : {&workspace.fieldRe, &workspace.fieldIm})
-            std::fill(g->row(first), g->row(last), 0.0);
+            if (from < to)
+                std::fill(g->row(from), g->row(to), 0.0);
         if (written > kMaxPupilRadius) {
             for (Grid* g : {&workspace.phase, &workspace.mask})
                 std::fill(g->row(first), g->row(last), 0.0);
@@ -123,17 +134,13 @@ PupilSummary BuildPupil(Workspace& workspace, const PupilParams& params, const A
             for (Grid* g : {&workspace.phase, &workspace.mask})
                 std::fill(g->row(i) + kCentre - written, g->row(i) + kCentre + written + 1, 0.0);
     });
+    workspace.fieldRows = fieldRows;
     workspace.spectrumAfterPupil = false;
 
-    PupilSummary result;
-    const double D = params.diameter;
-    result.R = PupilRadius(params, waveLength);
     result.t = params.millimeters ? base::RoundToInt(100.0 / (D / 550.0 * 4.848))
                                   : base::RoundToInt(100.0 / (D * kMillimetresPerInch / 550.0 * 4.848));
     // Pixels of the aperture picture per grid cell.
     const double s = kAperturePictureRadius / result.R;
-    const int N = base::RoundToInt(result.R);
-    result.N = N;
     // Only the sampled square is written below.
     workspace.pupilWritten = std::max(N, 0);
     result.undersampled = N < 8.0 * std::abs(params.focus + 1.5);

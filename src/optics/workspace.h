@@ -16,6 +16,10 @@ struct Workspace {
     //! convolution leaves the convolved picture here.
     Grid fieldRe;
     Grid fieldIm;
+    //! The rows of the field the pupil covers. The pupil build clears and
+    //! fills only these; the others keep what the last transform left until
+    //! the field's transform, which takes them as +0 and fills every row.
+    FilledRows fieldRows;
     //! Pupil phase in radians at [257 + u][257 + v], 0 outside the open aperture.
     Grid phase;
     //! Aperture mask at the same cells: exactly 1.0 open, 0.0 blocked.

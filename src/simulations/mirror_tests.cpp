@@ -2,6 +2,7 @@
 
 #include "base/rounding.h"
 #include "optics/figures.h"
+#include "optics/psf.h"
 #include "optics/workspace.h"
 #include "simulations/chromatic.h"
 
@@ -367,7 +368,7 @@ base::Status DrawKnife(const MirrorTestRequest& request, optics::ScreenCache& sc
     optics::Workspace* const ws = &workspace;
     const optics::PupilSummary summary =
         optics::BuildPupil(*ws, params, mask, pupilScreens, star.waveLength, progress);
-    optics::Transform2D(ws->fieldRe, ws->fieldIm, optics::TransformRunner{kernel});
+    optics::TransformPupilField(*ws, progress, optics::TransformRunner{kernel});
 
     // The image plane in cells, zero frequency at [1][1]; light whose
     // wavefront rises to the right lands at negative frequencies, where the

@@ -185,6 +185,49 @@ TEST(LaneKernels, NegativeZerosEverywhereLeaveANegativeZeroAtTheOrigin)
     EXPECT_TRUE(std::signbit((*want.re)(1, 1)));
 }
 
+// The forward transform told which rows hold the field reads no other row:
+// with those rows full of NaN it must give what it gives with them +0.0,
+// on every kernel and the line form, and leave the cells beyond the region
+// alone.
+TEST(LaneKernels, TheForwardTransformReadsOnlyTheRowsItIsToldOf)
+{
+    const struct {
+        const char* name;
+        optics::FilledRows rows;
+        Grids (*input)();
+    } cases[] = {
+        {"the pupil's rows", {217, 297}, PupilInput},
+        {"random, the middle rows", {200, 320}, RandomInput},
+        {"random, the first row", {1, 1}, RandomInput},
+        {"random, the last row", {512, 512}, RandomInput},
+        {"random, every row", {1, 512}, RandomInput},
+        {"random, beyond the region", {-5, 600}, RandomInput},
+        {"no row at all", {300, 299}, RandomInput},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Grids clean = c.input();
+        Grids poisoned = clean.copy();
+        for (int i = 1; i <= kLineLength; ++i) {
+            if (i >= c.rows.first && i <= c.rows.last)
+                continue;
+            for (int j = 1; j <= kLineLength; ++j) {
+                (*clean.re)(i, j) = (*clean.im)(i, j) = 0.0;
+                (*poisoned.re)(i, j) = (*poisoned.im)(i, j) = std::nan("");
+            }
+        }
+        Grids want = clean.copy();
+        optics::Transform2D(*want.re, *want.im, LaneKernel::Lines);
+        for (LaneKernel kernel : optics::AvailableLaneKernels()) {
+            SCOPED_TRACE(optics::LaneKernelName(kernel));
+            Grids got = poisoned.copy();
+            optics::Transform2D(*got.re, *got.im, optics::TransformRunner{kernel}, c.rows);
+            EXPECT_EQ(Difference(*got.re, *want.re), "identical") << "real grid";
+            EXPECT_EQ(Difference(*got.im, *want.im), "identical") << "imaginary grid";
+        }
+    }
+}
+
 // Odd, but defined by the line form: the same grid as real and imaginary
 // part, where every imaginary value stored lands over the real one.
 TEST(LaneKernels, OneGridAsBothPartsIsBitIdentical)

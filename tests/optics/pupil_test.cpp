@@ -106,12 +106,13 @@ TEST_F(Pupil, UndersamplingWarningThreshold)
 TEST_F(Pupil, PerfectApertureIsFlatAndFullyOpenAndClearsAnEarlierPupil)
 {
     // An earlier, wider pupil with an error leaves phase and mask beyond a
-    // 5-inch one; a transform leaves the field anywhere.
+    // 5-inch one; a transform leaves the field anywhere. Only the rows the
+    // new pupil covers are cleared: its transform reads no other.
     build(Inches(10.0, [](PupilParams& p) { p.focus = 1.0; }));
     ASSERT_EQ(mask(40, 0), 1.0);
     ASSERT_NE(phase(40, 0), 0.0);
-    ws->fieldRe(3, 3) = 5.0;
-    ws->fieldIm(500, 12) = 5.0;
+    ws->fieldRe(257 - 28, 3) = 5.0;
+    ws->fieldIm(257 + 28, 500) = 5.0;
     ws->spectrumAfterPupil = true;
     progress.stages.clear();
     const PupilSummary r = build(Inches(5.0));
@@ -130,7 +131,9 @@ TEST_F(Pupil, PerfectApertureIsFlatAndFullyOpenAndClearsAnEarlierPupil)
     EXPECT_EQ(r.rms, 0.0);
     EXPECT_EQ(r.minW, 0.0);
     EXPECT_DOUBLE_EQ(r.maxW, 1e-5);
-    EXPECT_EQ(ws->fieldRe(3, 3) + ws->fieldIm(500, 12), 0.0);
+    EXPECT_EQ(ws->fieldRe(257 - 28, 3) + ws->fieldIm(257 + 28, 500), 0.0);
+    EXPECT_EQ(ws->fieldRows.first, 257 - 28);
+    EXPECT_EQ(ws->fieldRows.last, 257 + 28);
     int leftOver = 0;
     for (int i = 0; i < optics::kGridSide; ++i)
         for (int j = 0; j < optics::kGridSide; ++j)
