@@ -173,21 +173,26 @@ bool RunLanes(const TransformRunner& runner, Grid& re, Grid& im, double sign, La
 
 }  // namespace
 
-void Transform2D(Grid& re, Grid& im, const TransformRunner& runner, FilledRows rows)
+void Transform2D(Grid& re, Grid& im, const TransformRunner& runner, FilledRows rows, const RowsFinished* finished)
 {
     // No row outside the region; none at all when the span is empty.
     rows.first = std::max(rows.first, 1);
     rows.last = std::max(std::min(rows.last, kLineLength), rows.first - 1);
     if (const lanes::KernelTable* kernels = KernelsOf(runner.kernel)) {
         if (Shared(runner))
-            kernels->forwardOn(LaneTwiddlesFor(1.0), re, im, rows, *runner.loops, runner.scratch->floats.data());
+            kernels->forwardOn(LaneTwiddlesFor(1.0), re, im, rows, finished, *runner.loops,
+                               runner.scratch->floats.data());
         else
-            kernels->forward(LaneTwiddlesFor(1.0), re, im, rows);
+            kernels->forward(LaneTwiddlesFor(1.0), re, im, rows, finished);
         return;
     }
     RunLines(runner.loops,
              [&](int first, int last) { LinesAlongFirstIndex(re, im, TransformLine, first, last, rows); });
-    RunLines(runner.loops, [&](int first, int last) { LinesAlongSecondIndex(re, im, TransformLine, first, last); });
+    RunLines(runner.loops, [&](int first, int last) {
+        LinesAlongSecondIndex(re, im, TransformLine, first, last);
+        if (finished)
+            (*finished)(1 + first, last);
+    });
 }
 
 void TransformIntensity2D(Grid& re, Grid& im, const TransformRunner& runner)

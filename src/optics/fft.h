@@ -111,8 +111,10 @@ struct TransformRunner {
 //! then every line along the second index (for each first index r = 1..512).
 //! The zero frequency ends at [1][1]; cells outside the region are untouched.
 //! Only `rows` are read: the cells of the other rows are taken as +0.0 (and
-//! overwritten with the rest).
-void Transform2D(Grid& re, Grid& im, const TransformRunner& runner, FilledRows rows = {});
+//! overwritten with the rest). `finished`, when given, is told of every row
+//! of the result as soon as it is written.
+void Transform2D(Grid& re, Grid& im, const TransformRunner& runner, FilledRows rows = {},
+                 const RowsFinished* finished = nullptr);
 inline void Transform2D(Grid& re, Grid& im, LaneKernel kernel = PreferredLaneKernel())
 {
     Transform2D(re, im, TransformRunner{kernel});

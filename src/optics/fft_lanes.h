@@ -53,12 +53,14 @@ namespace lanes {
 //! The three 2-D operations of one kernel, on one thread and split across
 //! the threads of a LoopRunner (with a scratch area of 2 x 512 x 512 floats
 //! aligned to 64 bytes); the bit-reversal order is built in. The forward
-//! transform reads only the rows it is told of.
+//! transform reads only the rows it is told of, and tells of the rows it has
+//! finished when asked to.
 struct KernelTable {
-    void (*forward)(const LaneTwiddles&, Grid& re, Grid& im, FilledRows rows);
+    void (*forward)(const LaneTwiddles&, Grid& re, Grid& im, FilledRows rows, const RowsFinished* finished);
     void (*intensity)(const LaneTwiddles&, Grid& re, Grid& im);
     void (*inverse)(const LaneTwiddles&, Grid& re, Grid& im);
-    void (*forwardOn)(const LaneTwiddles&, Grid& re, Grid& im, FilledRows rows, LoopRunner& loops, float* scratch);
+    void (*forwardOn)(const LaneTwiddles&, Grid& re, Grid& im, FilledRows rows, const RowsFinished* finished,
+                      LoopRunner& loops, float* scratch);
     void (*intensityOn)(const LaneTwiddles&, Grid& re, Grid& im, LoopRunner& loops, float* scratch);
     void (*inverseOn)(const LaneTwiddles&, Grid& re, Grid& im, LoopRunner& loops, float* scratch);
 };

@@ -616,10 +616,12 @@ QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g, Rows packe
 // just moved, while they are still in the nearest cache.
 // zeroChunks: blocks of L cells of every row known to hold +0 (left out by a
 // first pass that found them empty). Rows are taken L at a time, from the
-// groups `first` .. `last` - 1 (group g starts at row 1 + L g).
+// groups `first` .. `last` - 1 (group g starts at row 1 + L g); `finished`,
+// when given, is told of each group once its rows are written.
 template <From kFrom, To kTo, Then kThen, class Rows>
 void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im, Rows packedRe, Rows packedIm,
-              const EmptyBlocks& zeroChunks = {}, int first = 0, int last = kBlocks)
+              const EmptyBlocks& zeroChunks = {}, int first = 0, int last = kBlocks,
+              const RowsFinished* finished = nullptr)
 {
     static_assert(kFrom != From::Intensity);
     constexpr int kLaneBits = __builtin_ctz(L);
@@ -662,16 +664,18 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im, Rows packedRe, Rows pa
                 LinesToGrid<kTo, kThen>(set.im, r0, k0 + 64 * t, im, packedIm);
             }
         }
+        if (finished)
+            (*finished)(r0, r0 + L - 1);
     }
 }
 
-void Forward(const LaneTwiddles& tw, Grid& re, Grid& im, FilledRows rows)
+void Forward(const LaneTwiddles& tw, Grid& re, Grid& im, FilledRows rows, const RowsFinished* finished)
 {
     const GridRows packedRe{re};
     const GridRows packedIm{im};
     const EmptyBlocks empty = FindEmptyBlocks(re, im, rows);
     ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, empty, 0, kBlocks, rows);
-    RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, packedRe, packedIm, empty);
+    RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, packedRe, packedIm, empty, 0, kBlocks, finished);
 }
 
 void Intensity(const LaneTwiddles& tw, Grid& re, Grid& im)
@@ -693,7 +697,8 @@ void Inverse(const LaneTwiddles& tw, Grid& re, Grid& im)
 // The same on several threads: each pass is split into ranges of blocks that
 // `loops` runs at once, and the floats between the passes go through
 // `scratch` (two areas of 512 x 512 floats, aligned to the vector size).
-void ForwardOn(const LaneTwiddles& tw, Grid& re, Grid& im, FilledRows rows, LoopRunner& loops, float* scratch)
+void ForwardOn(const LaneTwiddles& tw, Grid& re, Grid& im, FilledRows rows, const RowsFinished* finished,
+               LoopRunner& loops, float* scratch)
 {
     const ScratchRows packedRe{scratch};
     const ScratchRows packedIm{scratch + kLineLength * kLineLength};
@@ -702,7 +707,8 @@ void ForwardOn(const LaneTwiddles& tw, Grid& re, Grid& im, FilledRows rows, Loop
         ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last, rows);
     });
     loops.run(kBlocks, [&](int first, int last) {
-        RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last);
+        RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last,
+                                                        finished);
     });
 }
 

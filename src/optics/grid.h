@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 
 namespace optics {
 
@@ -33,6 +34,11 @@ struct FilledRows {
     int first = 1;
     int last = kLineLength;
 };
+
+//! Told of each group of rows [first, last] a transform has finished, on the
+//! thread that wrote them, while they are still in its cache; groups finished
+//! on several threads are told at the same time.
+using RowsFinished = std::function<void(int first, int last)>;
 
 //! One cell of the colour accumulation grid, in the order red, green, blue.
 struct RgbCell {

@@ -121,37 +121,42 @@ ImageStore& Images()
     return *store;
 }
 
-}  // namespace
+// The intensity of the field's rows first .. last (1 .. 512) into the
+// workspace, with the larger of their peak and `formed`'s. Keeping the running
+// maximum in double and rounding once gives the same float as rounding at
+// every new maximum: rounding is monotonic, so no later value can pass a
+// rounded maximum without rounding to the same float. The largest of the
+// ranges' maxima is the largest of all, whatever ranges the rows were shared
+// out in and in whatever order they come.
+class IntensityRows {
+public:
+    explicit IntensityRows(Workspace& workspace) : m_workspace(workspace) {}
 
-void TransformPupilField(Workspace& workspace, Progress& progress, const TransformRunner& runner)
-{
-    progress.stage("Start Fourier Transform");
-    Transform2D(workspace.fieldRe, workspace.fieldIm, runner, workspace.fieldRows);
-    workspace.fieldRows = FilledRows{};
-}
-
-std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progress, LoopRunner* loops)
-{
-    progress.stage("Building image");
-    InOrder inOrder;
-    LoopRunner& rows = loops ? *loops : inOrder;
-    // Intensity and its peak. Keeping the running maximum in double and
-    // rounding once gives the same float as rounding at every new maximum:
-    // rounding is monotonic, so no later value can pass a rounded maximum
-    // without rounding to the same float. The largest of the ranges' maxima
-    // is the largest of all, whatever ranges the rows were shared out in.
-    std::mutex peakLock;
-    double peak = -1.0e9;
-    rows.run(kLineLength, [&](int first, int last) {
+    void operator()(int first, int last)
+    {
         double rangePeak = -1.0e9;
-        for (int a = 1 + first; a <= last; ++a)
-            rangePeak = intensityRow(workspace.fieldRe.row(a) + 1, workspace.fieldIm.row(a) + 1,
-                                     workspace.intensity.row(a) + 1, rangePeak);
-        std::lock_guard lock(peakLock);
-        peak = rangePeak > peak ? rangePeak : peak;
-    });
+        for (int a = first; a <= last; ++a)
+            rangePeak = intensityRow(m_workspace.fieldRe.row(a) + 1, m_workspace.fieldIm.row(a) + 1,
+                                     m_workspace.intensity.row(a) + 1, rangePeak);
+        std::lock_guard lock(m_peakLock);
+        m_formed.peak = rangePeak > m_formed.peak ? rangePeak : m_formed.peak;
+    }
+
+    FormedIntensity formed() const { return m_formed; }
+
+private:
+    Workspace& m_workspace;
+    std::mutex m_peakLock;
+    FormedIntensity m_formed;
+};
+
+// The star image of an intensity formed in the workspace: normalised by
+// 1 / (peak + 0.00001), quadrants swapped.
+std::shared_ptr<StarImage> NormalisedImage(const Workspace& workspace, const FormedIntensity& formed,
+                                           LoopRunner& rows)
+{
     std::shared_ptr<StarImage> star = Images().take();
-    star->peak = static_cast<float>(peak);
+    star->peak = static_cast<float>(formed.peak);
     const double k = 1.0 / (static_cast<double>(star->peak) + 0.00001);
 
     // Quadrant swap. Last rows first: they are the ones the intensity pass
@@ -164,6 +169,47 @@ std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progres
             scaleRow(from + 257, to + 1, k);
         }
     });
+    return star;
+}
+
+}  // namespace
+
+void TransformPupilField(Workspace& workspace, Progress& progress, const TransformRunner& runner)
+{
+    progress.stage("Start Fourier Transform");
+    Transform2D(workspace.fieldRe, workspace.fieldIm, runner, workspace.fieldRows);
+    workspace.fieldRows = FilledRows{};
+}
+
+FormedIntensity TransformPupilFieldToIntensity(Workspace& workspace, Progress& progress,
+                                               const TransformRunner& runner)
+{
+    progress.stage("Start Fourier Transform");
+    IntensityRows intensity(workspace);
+    const RowsFinished finished = [&intensity](int first, int last) { intensity(first, last); };
+    Transform2D(workspace.fieldRe, workspace.fieldIm, runner, workspace.fieldRows, &finished);
+    workspace.fieldRows = FilledRows{};
+    return intensity.formed();
+}
+
+std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progress, LoopRunner* loops)
+{
+    progress.stage("Building image");
+    InOrder inOrder;
+    LoopRunner& rows = loops ? *loops : inOrder;
+    IntensityRows intensity(workspace);
+    rows.run(kLineLength, [&](int first, int last) { intensity(1 + first, last); });
+    std::shared_ptr<StarImage> star = NormalisedImage(workspace, intensity.formed(), rows);
+    progress.stage("");
+    return star;
+}
+
+std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, const FormedIntensity& formed, Progress& progress,
+                                         LoopRunner* loops)
+{
+    progress.stage("Building image");
+    InOrder inOrder;
+    std::shared_ptr<StarImage> star = NormalisedImage(workspace, formed, loops ? *loops : inOrder);
     progress.stage("");
     return star;
 }

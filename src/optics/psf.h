@@ -36,6 +36,23 @@ void TransformPupilField(Workspace& workspace, Progress& progress, const Transfo
 //! `loops`.
 std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progress, LoopRunner* loops = nullptr);
 
+//! The intensity of the field, formed in `workspace.intensity`, and its
+//! largest value (NaN never counts).
+struct FormedIntensity {
+    double peak = -1.0e9;
+};
+
+//! TransformPupilField that also forms the intensity of the field into
+//! `workspace.intensity`, each group of rows as soon as the transform has
+//! written it, while it is still in the cache.
+FormedIntensity TransformPupilFieldToIntensity(Workspace& workspace, Progress& progress,
+                                               const TransformRunner& runner = {});
+
+//! FormStarImage for the intensity TransformPupilFieldToIntensity formed:
+//! the same stages and the same image, without forming the intensity again.
+std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, const FormedIntensity& formed, Progress& progress,
+                                         LoopRunner* loops = nullptr);
+
 //! Transfer function for the MTF plot, after the display step: reports
 //! "Calculating PSF/MTF", copies the field into the spectrum grids and
 //! replaces them with the absolute values of the real and imaginary parts of

@@ -91,8 +91,8 @@ std::shared_ptr<const PerfectStar> StarCalculator::perfectStar(const StarRequest
     NoProgress quiet;
     Workspace& ws = *m_workspace;
     const PupilSummary summary = BuildPupil(ws, pupil, *mask, PupilScreens{}, request.waveLength, quiet, m_loops);
-    TransformPupilField(ws, quiet, transformRunner());
-    const std::shared_ptr<StarImage> image = FormStarImage(ws, quiet, m_loops);
+    const FormedIntensity formed = TransformPupilFieldToIntensity(ws, quiet, transformRunner());
+    const std::shared_ptr<StarImage> image = FormStarImage(ws, formed, quiet, m_loops);
     auto star = std::make_shared<const PerfectStar>(MeasurePerfectStar(*image, summary, transformRunner()));
     m_perfect.insert(m_perfect.begin(), {radius, mask, star});
     if (m_perfect.size() > kKept)
@@ -136,7 +136,7 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
     result.pupil = BuildPupil(ws, request.pupil, *result.aperture, screens, request.waveLength, progress, m_loops);
     if (request.wavefrontMap)
         result.wavefront = mapOf(ws);
-    TransformPupilField(ws, progress, runner);
+    const FormedIntensity formed = TransformPupilFieldToIntensity(ws, progress, runner);
     std::shared_ptr<StarImage> image;
     std::optional<StarFigures> figures;
     if (request.transferFunction && m_loops) {
@@ -154,7 +154,7 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
         m_loops->run(2, [&](int first, int last) {
             for (int part = first; part < last; ++part) {
                 if (part == 0) {
-                    image = FormStarImage(ws, quiet, m_loops);
+                    image = FormStarImage(ws, formed, quiet, m_loops);
                     if (request.figures)
                         figures = MeasureStar(*image, result.pupil, perfect, alone, m_loops);
                 } else {
@@ -163,7 +163,7 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
             }
         });
     } else {
-        image = FormStarImage(ws, progress, m_loops);
+        image = FormStarImage(ws, formed, progress, m_loops);
         if (request.transferFunction)
             ComputeTransferFunction(ws, progress, runner);
         if (request.figures)

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -109,6 +111,56 @@ TEST_F(DisplayStep, NonFiniteCellsNeverBecomeThePeakAndAZeroFieldStaysZero)
     const auto star = form();
     EXPECT_EQ(star->peak, 4.0f);
     EXPECT_TRUE(std::isnan(star->grid(261, 261)));
+}
+
+// Runs a loop's ranges in reverse order and in uneven pieces, as threads
+// that finish in any order might.
+class Backwards final : public optics::LoopRunner {
+public:
+    void run(int count, const std::function<void(int, int)>& body) override
+    {
+        for (int last = count; last > 0;) {
+            const int first = std::max(0, last - 1 - last % 7);
+            body(first, last);
+            last = first;
+        }
+    }
+};
+
+// The intensity formed row by row as the transform writes it gives the
+// image, peak, stages and intensity grid of the one formed afterwards, on
+// every kernel, alone and shared out.
+TEST(FormedWhileTransforming, GivesTheImageFormedAfterTheTransform)
+{
+    PupilParams params;
+    params.diameter = 5.0;
+    params.focus = 3.0;
+    optics::Raster raster(256, 256, 1);
+    const optics::ApertureMask open(std::move(raster));
+    Backwards backwards;
+    const auto scratch = std::make_unique<optics::TransformScratch>();
+    for (const optics::LaneKernel kernel : optics::AvailableLaneKernels()) {
+        for (const bool shared : {false, true}) {
+            SCOPED_TRACE(std::string(optics::LaneKernelName(kernel)) + (shared ? ", shared" : ", alone"));
+            const optics::TransformRunner runner{kernel, shared ? &backwards : nullptr, scratch.get()};
+            std::unique_ptr<optics::Workspace> after = optics::Workspace::Create();
+            std::unique_ptr<optics::Workspace> during = optics::Workspace::Create();
+            RecordingProgress told[2];
+            for (optics::Workspace* ws : {after.get(), during.get()})
+                optics::BuildPupil(*ws, params, open, {}, 555.0, told[0]);
+            told[0].stages.clear();
+            optics::TransformPupilField(*after, told[0], runner);
+            const auto want = optics::FormStarImage(*after, told[0], runner.loops);
+            const optics::FormedIntensity formed = optics::TransformPupilFieldToIntensity(*during, told[1], runner);
+            const auto got = optics::FormStarImage(*during, formed, told[1], runner.loops);
+            EXPECT_EQ(got->peak, want->peak);
+            EXPECT_GT(got->peak, 0.0f);
+            EXPECT_EQ(0, std::memcmp(got->grid.cells.data(), want->grid.cells.data(), sizeof got->grid.cells));
+            EXPECT_EQ(0, std::memcmp(during->intensity.cells.data(), after->intensity.cells.data(),
+                                     sizeof after->intensity.cells));
+            EXPECT_EQ(told[0].stages, told[1].stages);
+        }
+    }
 }
 
 // ---- Star images of real pupils ---------------------------------------------
