@@ -9,9 +9,23 @@
 #include "optics/parallel.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace optics {
+
+//! Rows first .. last of a grid's region [1..512][1..512]: the only rows a
+//! forward transform told of them reads. It takes the cells of every other
+//! row as +0.0, whatever they hold.
+struct FilledRows {
+    int first = 1;
+    int last = kLineLength;
+};
+
+//! Told of each group of rows [first, last] a transform has finished, on the
+//! thread that wrote them, while they are still in its cache; groups finished
+//! on several threads are told at the same time.
+using RowsFinished = std::function<void(int first, int last)>;
 
 //! The ways the 2-D transforms can be run.
 enum class LaneKernel {

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstddef>
-#include <functional>
 
 namespace optics {
 
@@ -26,19 +25,6 @@ struct Grid {
     double* row(int i) { return cells.data() + static_cast<std::size_t>(i) * kGridSide; }
     const double* row(int i) const { return cells.data() + static_cast<std::size_t>(i) * kGridSide; }
 };
-
-//! Rows first .. last of a grid's region [1..512][1..512]: the only rows a
-//! forward transform told of them reads. It takes the cells of every other
-//! row as +0.0, whatever they hold.
-struct FilledRows {
-    int first = 1;
-    int last = kLineLength;
-};
-
-//! Told of each group of rows [first, last] a transform has finished, on the
-//! thread that wrote them, while they are still in its cache; groups finished
-//! on several threads are told at the same time.
-using RowsFinished = std::function<void(int first, int last)>;
 
 //! One cell of the colour accumulation grid, in the order red, green, blue.
 struct RgbCell {

@@ -122,7 +122,7 @@ ImageStore& Images()
 }
 
 // The intensity of the field's rows first .. last (1 .. 512) into the
-// workspace, with the larger of their peak and `formed`'s. Keeping the running
+// workspace; the peak so far keeps the larger of itself and theirs. Keeping the running
 // maximum in double and rounding once gives the same float as rounding at
 // every new maximum: rounding is monotonic, so no later value can pass a
 // rounded maximum without rounding to the same float. The largest of the
