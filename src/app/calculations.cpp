@@ -152,6 +152,11 @@ void Calculations::startStars(std::vector<optics::StarRequest> requests,
     if (options.drawStars)
         curve = std::make_shared<const imaging::DisplayCurve>(m_model.curve());
     std::vector<Task<DrawnStar>> tasks;
+    // Only the last calculation's field is left in its calculator, as the
+    // calculations one after another leave it: whichever worker makes an
+    // earlier one, the last runs after it there or elsewhere.
+    for (std::size_t n = 0; n + 1 < requests.size(); ++n)
+        requests[n].keepField = false;
     for (optics::StarRequest& request : requests) {
         tasks.push_back([request = std::move(request), curve, look, index = static_cast<int>(tasks.size()),
                          onWorker = options.onWorker](optics::StarCalculator& calculator, optics::Progress& progress) {

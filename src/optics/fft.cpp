@@ -173,17 +173,18 @@ bool RunLanes(const TransformRunner& runner, Grid& re, Grid& im, double sign, La
 
 }  // namespace
 
-void Transform2D(Grid& re, Grid& im, const TransformRunner& runner, FilledRows rows, const RowsFinished* finished)
+void Transform2D(Grid& re, Grid& im, const TransformRunner& runner, FilledRows rows, const RowsFinished* finished,
+                 ResultRows result)
 {
     // No row outside the region; none at all when the span is empty.
     rows.first = std::max(rows.first, 1);
     rows.last = std::max(std::min(rows.last, kLineLength), rows.first - 1);
     if (const lanes::KernelTable* kernels = KernelsOf(runner.kernel)) {
         if (Shared(runner))
-            kernels->forwardOn(LaneTwiddlesFor(1.0), re, im, rows, finished, *runner.loops,
+            kernels->forwardOn(LaneTwiddlesFor(1.0), re, im, rows, finished, result, *runner.loops,
                                runner.scratch->floats.data());
         else
-            kernels->forward(LaneTwiddlesFor(1.0), re, im, rows, finished);
+            kernels->forward(LaneTwiddlesFor(1.0), re, im, rows, finished, result);
         return;
     }
     RunLines(runner.loops,
@@ -191,7 +192,7 @@ void Transform2D(Grid& re, Grid& im, const TransformRunner& runner, FilledRows r
     RunLines(runner.loops, [&](int first, int last) {
         LinesAlongSecondIndex(re, im, TransformLine, first, last);
         if (finished)
-            (*finished)(1 + first, last);
+            (*finished)(FinishedRows{1 + first, last, re.row(1 + first) + 1, im.row(1 + first) + 1, kGridSide});
     });
 }
 

@@ -112,9 +112,10 @@ struct TransformRunner {
 //! The zero frequency ends at [1][1]; cells outside the region are untouched.
 //! Only `rows` are read: the cells of the other rows are taken as +0.0 (and
 //! overwritten with the rest). `finished`, when given, is told of every row
-//! of the result as soon as it is written.
+//! of the result as soon as it is made; `result` says whether the rows are
+//! also stored in the grids (only then are they the result afterwards).
 void Transform2D(Grid& re, Grid& im, const TransformRunner& runner, FilledRows rows = {},
-                 const RowsFinished* finished = nullptr);
+                 const RowsFinished* finished = nullptr, ResultRows result = ResultRows::Stored);
 inline void Transform2D(Grid& re, Grid& im, LaneKernel kernel = PreferredLaneKernel())
 {
     Transform2D(re, im, TransformRunner{kernel});

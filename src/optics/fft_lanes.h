@@ -8,6 +8,7 @@
 #include "optics/grid.h"
 #include "optics/parallel.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -22,10 +23,27 @@ struct FilledRows {
     int last = kLineLength;
 };
 
-//! Told of each group of rows [first, last] a transform has finished, on the
-//! thread that wrote them, while they are still in its cache; groups finished
-//! on several threads are told at the same time.
-using RowsFinished = std::function<void(int first, int last)>;
+//! A group of rows [first, last] of a forward transform's result: cell c
+//! (1..512) of row first + n is re[n * stride + c - 1], and im the same.
+struct FinishedRows {
+    int first = 1;
+    int last = 0;
+    const double* re = nullptr;
+    const double* im = nullptr;
+    std::ptrdiff_t stride = 0;
+};
+
+//! Told of each group of rows a transform has finished, on the thread that
+//! made them, while they are still in its cache; groups finished on several
+//! threads are told at the same time.
+using RowsFinished = std::function<void(const FinishedRows& rows)>;
+
+//! Where a forward transform that tells of its rows leaves them.
+enum class ResultRows {
+    Stored,    //!< in the grids, where it tells of them
+    HandedOn,  //!< only told of, from a buffer of the thread's: the grids are
+               //!< left holding scratch values (the lines form stores them)
+};
 
 //! The ways the 2-D transforms can be run.
 enum class LaneKernel {
@@ -70,11 +88,12 @@ namespace lanes {
 //! transform reads only the rows it is told of, and tells of the rows it has
 //! finished when asked to.
 struct KernelTable {
-    void (*forward)(const LaneTwiddles&, Grid& re, Grid& im, FilledRows rows, const RowsFinished* finished);
+    void (*forward)(const LaneTwiddles&, Grid& re, Grid& im, FilledRows rows, const RowsFinished* finished,
+                    ResultRows result);
     void (*intensity)(const LaneTwiddles&, Grid& re, Grid& im);
     void (*inverse)(const LaneTwiddles&, Grid& re, Grid& im);
     void (*forwardOn)(const LaneTwiddles&, Grid& re, Grid& im, FilledRows rows, const RowsFinished* finished,
-                      LoopRunner& loops, float* scratch);
+                      ResultRows result, LoopRunner& loops, float* scratch);
     void (*intensityOn)(const LaneTwiddles&, Grid& re, Grid& im, LoopRunner& loops, float* scratch);
     void (*inverseOn)(const LaneTwiddles&, Grid& re, Grid& im, LoopRunner& loops, float* scratch);
 };

@@ -350,7 +350,9 @@ QTL_INLINE void Transpose(VF* v)
 // told to take them as zeros.
 
 enum class From { Doubles, Intensity, Packed };
-enum class To { Doubles, Packed };
+// Handed: doubles into a buffer of L rows that is handed to the caller, not
+// into the grid.
+enum class To { Doubles, Packed, Handed };
 enum class Then { Keep, Magnitude, Scale };
 
 // What a pass does to its results before storing them: the absolute values of
@@ -584,9 +586,10 @@ QTL_INLINE void GridToLines(Grid& g, Rows packed, int r0, int k0, VF* lines, boo
     });
 }
 
-// The reverse move, samples k0 .. k0 + L - 1 into the rows.
+// The reverse move, samples k0 .. k0 + L - 1 into the rows (handed: into
+// the rows of `handed`, 512 doubles apart).
 template <To kTo, Then kThen, class Rows>
-QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g, Rows packed)
+QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g, Rows packed, double* handed)
 {
     VF v[L];
     StaticFor<L>([&](auto kc) QTL_LAMBDA_INLINE {
@@ -598,6 +601,13 @@ QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g, Rows packe
         StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
             constexpr int lane = decltype(lc)::value;
             StorePacked(packed.row(r0 + lane) + k0, Finish(v[lane], kThen));
+        });
+    } else if constexpr (kTo == To::Handed) {
+        double* base = handed + k0;
+        QTL_OPAQUE(base);
+        StaticFor<L>([&](auto lc) QTL_LAMBDA_INLINE {
+            constexpr int lane = decltype(lc)::value;
+            StoreDoubles(base + lane * kLineLength, Finish(v[lane], kThen));
         });
     } else {
         double* base = g.row(r0) + 1 + k0;
@@ -617,14 +627,29 @@ QTL_INLINE void LinesToGrid(const VF* lines, int r0, int k0, Grid& g, Rows packe
 // zeroChunks: blocks of L cells of every row known to hold +0 (left out by a
 // first pass that found them empty). Rows are taken L at a time, from the
 // groups `first` .. `last` - 1 (group g starts at row 1 + L g); `finished`,
-// when given, is told of each group once its rows are written.
+// when given, is told of each group once its rows are written (to the grids,
+// or, handed, to a buffer of the thread's that the next group reuses).
 template <From kFrom, To kTo, Then kThen, class Rows>
 void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im, Rows packedRe, Rows packedIm,
               const EmptyBlocks& zeroChunks = {}, int first = 0, int last = kBlocks,
               const RowsFinished* finished = nullptr)
 {
     static_assert(kFrom != From::Intensity);
+    static_assert(kTo != To::Handed || kFrom == From::Packed);
     constexpr int kLaneBits = __builtin_ctz(L);
+    // L rows of each grid: 64 KB a grid with 16 lanes, in the second-level
+    // cache of whichever thread runs this.
+    struct Handed {
+        alignas(64) double re[L * kLineLength];
+        alignas(64) double im[L * kLineLength];
+    };
+    double* handedRe = nullptr;
+    double* handedIm = nullptr;
+    if constexpr (kTo == To::Handed) {
+        static thread_local const std::unique_ptr<Handed> buffer = std::make_unique<Handed>();
+        handedRe = buffer->re;
+        handedIm = buffer->im;
+    }
     // Chunk q (cells qL .. qL + L - 1) fills the slots whose lowest 9 - kLaneBits
     // bits are the reversal of q; eight chunks complete whole blocks of stages 1-3.
     constexpr int kGroups = kLineLength / L / 8;
@@ -660,22 +685,30 @@ void RowLines(const LaneTwiddles& tw, Grid& re, Grid& im, Rows packedRe, Rows pa
             for (int k = k0; k < k0 + L; ++k)
                 Block<64>(tw, 0, k, fromSet, toSet);
             for (int t = 0; t < 8; ++t) {
-                LinesToGrid<kTo, kThen>(set.re, r0, k0 + 64 * t, re, packedRe);
-                LinesToGrid<kTo, kThen>(set.im, r0, k0 + 64 * t, im, packedIm);
+                LinesToGrid<kTo, kThen>(set.re, r0, k0 + 64 * t, re, packedRe, handedRe);
+                LinesToGrid<kTo, kThen>(set.im, r0, k0 + 64 * t, im, packedIm, handedIm);
             }
         }
-        if (finished)
-            (*finished)(r0, r0 + L - 1);
+        if (finished) {
+            if constexpr (kTo == To::Handed)
+                (*finished)(FinishedRows{r0, r0 + L - 1, handedRe, handedIm, kLineLength});
+            else
+                (*finished)(FinishedRows{r0, r0 + L - 1, re.row(r0) + 1, im.row(r0) + 1, kGridSide});
+        }
     }
 }
 
-void Forward(const LaneTwiddles& tw, Grid& re, Grid& im, FilledRows rows, const RowsFinished* finished)
+void Forward(const LaneTwiddles& tw, Grid& re, Grid& im, FilledRows rows, const RowsFinished* finished,
+             ResultRows result)
 {
     const GridRows packedRe{re};
     const GridRows packedIm{im};
     const EmptyBlocks empty = FindEmptyBlocks(re, im, rows);
     ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, empty, 0, kBlocks, rows);
-    RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, packedRe, packedIm, empty, 0, kBlocks, finished);
+    if (finished && result == ResultRows::HandedOn)
+        RowLines<From::Packed, To::Handed, Then::Keep>(tw, re, im, packedRe, packedIm, empty, 0, kBlocks, finished);
+    else
+        RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, packedRe, packedIm, empty, 0, kBlocks, finished);
 }
 
 void Intensity(const LaneTwiddles& tw, Grid& re, Grid& im)
@@ -698,7 +731,7 @@ void Inverse(const LaneTwiddles& tw, Grid& re, Grid& im)
 // `loops` runs at once, and the floats between the passes go through
 // `scratch` (two areas of 512 x 512 floats, aligned to the vector size).
 void ForwardOn(const LaneTwiddles& tw, Grid& re, Grid& im, FilledRows rows, const RowsFinished* finished,
-               LoopRunner& loops, float* scratch)
+               ResultRows result, LoopRunner& loops, float* scratch)
 {
     const ScratchRows packedRe{scratch};
     const ScratchRows packedIm{scratch + kLineLength * kLineLength};
@@ -706,9 +739,14 @@ void ForwardOn(const LaneTwiddles& tw, Grid& re, Grid& im, FilledRows rows, cons
     loops.run(kBlocks, [&](int first, int last) {
         ColumnLines<From::Doubles, To::Packed, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last, rows);
     });
+    const bool handOn = finished && result == ResultRows::HandedOn;
     loops.run(kBlocks, [&](int first, int last) {
-        RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last,
-                                                        finished);
+        if (handOn)
+            RowLines<From::Packed, To::Handed, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last,
+                                                           finished);
+        else
+            RowLines<From::Packed, To::Doubles, Then::Keep>(tw, re, im, packedRe, packedIm, empty, first, last,
+                                                            finished);
     });
 }
 

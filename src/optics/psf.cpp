@@ -121,8 +121,9 @@ ImageStore& Images()
     return *store;
 }
 
-// The intensity of the field's rows first .. last (1 .. 512) into the
-// workspace; the peak so far keeps the larger of itself and theirs. Keeping the running
+// The intensity of rows of the field (1 .. 512, from the grids or as a
+// transform hands them on) into the workspace; the peak so far keeps the
+// larger of itself and theirs. Keeping the running
 // maximum in double and rounding once gives the same float as rounding at
 // every new maximum: rounding is monotonic, so no later value can pass a
 // rounded maximum without rounding to the same float. The largest of the
@@ -132,12 +133,13 @@ class IntensityRows {
 public:
     explicit IntensityRows(Workspace& workspace) : m_workspace(workspace) {}
 
-    void operator()(int first, int last)
+    void operator()(const FinishedRows& rows)
     {
         double rangePeak = -1.0e9;
-        for (int a = first; a <= last; ++a)
-            rangePeak = intensityRow(m_workspace.fieldRe.row(a) + 1, m_workspace.fieldIm.row(a) + 1,
-                                     m_workspace.intensity.row(a) + 1, rangePeak);
+        for (int a = rows.first; a <= rows.last; ++a) {
+            const std::ptrdiff_t at = (a - rows.first) * rows.stride;
+            rangePeak = intensityRow(rows.re + at, rows.im + at, m_workspace.intensity.row(a) + 1, rangePeak);
+        }
         std::lock_guard lock(m_peakLock);
         m_formed.peak = rangePeak > m_formed.peak ? rangePeak : m_formed.peak;
     }
@@ -182,12 +184,12 @@ void TransformPupilField(Workspace& workspace, Progress& progress, const Transfo
 }
 
 FormedIntensity TransformPupilFieldToIntensity(Workspace& workspace, Progress& progress,
-                                               const TransformRunner& runner)
+                                               const TransformRunner& runner, ResultRows field)
 {
     progress.stage("Start Fourier Transform");
     IntensityRows intensity(workspace);
-    const RowsFinished finished = [&intensity](int first, int last) { intensity(first, last); };
-    Transform2D(workspace.fieldRe, workspace.fieldIm, runner, workspace.fieldRows, &finished);
+    const RowsFinished finished = [&intensity](const FinishedRows& rows) { intensity(rows); };
+    Transform2D(workspace.fieldRe, workspace.fieldIm, runner, workspace.fieldRows, &finished, field);
     workspace.fieldRows = FilledRows{};
     return intensity.formed();
 }
@@ -198,7 +200,10 @@ std::shared_ptr<StarImage> FormStarImage(Workspace& workspace, Progress& progres
     InOrder inOrder;
     LoopRunner& rows = loops ? *loops : inOrder;
     IntensityRows intensity(workspace);
-    rows.run(kLineLength, [&](int first, int last) { intensity(1 + first, last); });
+    rows.run(kLineLength, [&](int first, int last) {
+        intensity(FinishedRows{1 + first, last, workspace.fieldRe.row(1 + first) + 1,
+                               workspace.fieldIm.row(1 + first) + 1, kGridSide});
+    });
     std::shared_ptr<StarImage> star = NormalisedImage(workspace, intensity.formed(), rows);
     progress.stage("");
     return star;

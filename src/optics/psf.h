@@ -44,9 +44,12 @@ struct FormedIntensity {
 
 //! TransformPupilField that also forms the intensity of the field into
 //! `workspace.intensity`, each group of rows as soon as the transform has
-//! written it, while it is still in the cache.
+//! made it, while it is still in the cache. With `field` HandedOn the field
+//! itself is not stored: the field grids are left holding scratch values, and
+//! 4 MB less go through memory.
 FormedIntensity TransformPupilFieldToIntensity(Workspace& workspace, Progress& progress,
-                                               const TransformRunner& runner = {});
+                                               const TransformRunner& runner = {},
+                                               ResultRows field = ResultRows::Stored);
 
 //! FormStarImage for the intensity TransformPupilFieldToIntensity formed:
 //! the same stages and the same image, without forming the intensity again.

@@ -136,7 +136,9 @@ base::Result<StarResult> StarCalculator::calculate(const StarRequest& request, P
     result.pupil = BuildPupil(ws, request.pupil, *result.aperture, screens, request.waveLength, progress, m_loops);
     if (request.wavefrontMap)
         result.wavefront = mapOf(ws);
-    const FormedIntensity formed = TransformPupilFieldToIntensity(ws, progress, runner);
+    const ResultRows field =
+        request.keepField || request.transferFunction ? ResultRows::Stored : ResultRows::HandedOn;
+    const FormedIntensity formed = TransformPupilFieldToIntensity(ws, progress, runner, field);
     std::shared_ptr<StarImage> image;
     std::optional<StarFigures> figures;
     if (request.transferFunction && m_loops) {

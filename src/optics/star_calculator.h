@@ -46,6 +46,13 @@ struct StarRequest {
     //! Also measure the star's figures (Strehl ratio, widths, encircled
     //! energy) against the perfect telescope of the same geometry.
     bool figures = false;
+    //! Whether the image-plane field stays in the workspace's field grids
+    //! afterwards. A calculation that others follow in the same run leaves it
+    //! out: nothing reads it before the next calculation writes over it, and
+    //! not storing it saves 4 MB of memory traffic. The transfer function
+    //! reads the field, so a request for it keeps the field anyway. The star
+    //! and everything else are the same either way.
+    bool keepField = true;
 };
 
 //! Whether `request` can be calculated: a finite positive diameter whose

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/pages/animation_page.h"
 #include "imaging/gif_file.h"
+#include "optics/star_calculator.h"
 #include "support/checksum.h"
 #include "ui/dialog_service.h"
 #include "ui/gif_player.h"
@@ -269,6 +270,36 @@ TEST(Threaded, CancelAndANewerRunLeaveNothingOfTheOldOne)
     plain.set(names::kFocus, 3);
     plain.click(names::kCalculate);
     EXPECT_EQ(w.picture(names::kStarImage), plain.picture(names::kStarImage));
+}
+
+// Only the last calculation of a run keeps its image-plane field (the others
+// hand its rows straight to the intensity): --dump-grid shows the field of
+// the last one, alone or on workers, as a calculation of it alone leaves it.
+TEST(Threaded, TheLastCalculationOfARunLeavesItsField)
+{
+    std::vector<optics::StarRequest> requests(3);
+    for (std::size_t n = 0; n < requests.size(); ++n) {
+        requests[n].pupil.diameter = 8.0;
+        requests[n].pupil.focus = 1.0 + static_cast<double>(n);
+    }
+    optics::ScreenCache screens;
+    optics::StarCalculator alone(screens);
+    optics::NoProgress quiet;
+    ASSERT_TRUE(alone.calculate(requests.back(), quiet).ok());
+    const optics::Workspace& expected = alone.workspace();
+    for (const int workers : {0, 2}) {
+        SCOPED_TRACE(workers);
+        Window w(workers);
+        int delivered = 0;
+        w.window->calculations().startStars(
+            requests, [&delivered](int, optics::StarResult&&) { ++delivered; }, [] {});
+        w.window->waitForRuns();
+        EXPECT_EQ(delivered, 3);
+        const optics::Workspace& left = w.window->calculations().lastCalculator().workspace();
+        EXPECT_EQ(GridChecksum(left.fieldRe), GridChecksum(expected.fieldRe));
+        EXPECT_EQ(GridChecksum(left.fieldIm), GridChecksum(expected.fieldIm));
+        EXPECT_EQ(GridChecksum(left.intensity), GridChecksum(expected.intensity));
+    }
 }
 
 // A star drawn on its worker at the settings of the start is drawn again

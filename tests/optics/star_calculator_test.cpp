@@ -41,7 +41,8 @@ std::uint64_t StarChecksum(const StarResult& result)
 }
 
 // Whole calculations pinned bit for bit: the star image and, when asked for,
-// the transfer function.
+// the transfer function, whether the field is kept or not (the transfer
+// function keeps it for itself).
 TEST(StarCalculator, ResultsArePinnedOnEveryKernel)
 {
     const struct {
@@ -77,10 +78,16 @@ TEST(StarCalculator, ResultsArePinnedOnEveryKernel)
         StarCalculator calculator(screens);
         calculator.setLaneKernel(kernel);
         for (const auto& c : cases) {
-            const StarResult result = Calculate(calculator, c.request);
-            EXPECT_EQ(StarChecksum(result), c.star) << c.name << " on " << optics::LaneKernelName(kernel);
-            if (c.transfer != 0) {
-                EXPECT_EQ(GridChecksum(calculator.workspace().spectrumRe), c.transfer) << c.name;
+            for (const bool keepField : {true, false}) {
+                StarRequest request = c.request;
+                request.keepField = keepField;
+                const std::string name = c.name + std::string(keepField ? "" : ", field not kept") + " on "
+                                         + optics::LaneKernelName(kernel);
+                const StarResult result = Calculate(calculator, request);
+                EXPECT_EQ(StarChecksum(result), c.star) << name;
+                if (c.transfer != 0) {
+                    EXPECT_EQ(GridChecksum(calculator.workspace().spectrumRe), c.transfer) << name;
+                }
             }
         }
     }

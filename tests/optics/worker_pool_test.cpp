@@ -50,13 +50,15 @@ Fingerprint fingerprintOf(optics::StarCalculator& calculator, const StarRequest&
     if (!result)
         return {};
     const optics::Workspace& w = calculator.workspace();
-    return {GridChecksum(result->image->grid), GridChecksum(w.spectrumRe), GridChecksum(w.phase),
+    // Without a transfer function the spectrum is whatever was there.
+    return {GridChecksum(result->image->grid), request.transferFunction ? GridChecksum(w.spectrumRe) : 0,
+            GridChecksum(w.phase),
             result->pupil.rms, result->pupil.mean, result->image->peak};
 }
 
 // Requests that reach every part of a calculation: obstruction and spider,
 // every error, both screens with drift, other wavelengths, large and small
-// pupils, the transfer function.
+// pupils, the transfer function, a field not kept.
 std::vector<StarRequest> requests()
 {
     std::vector<StarRequest> all;
@@ -82,6 +84,13 @@ std::vector<StarRequest> requests()
     r.pupil.diameter = 3.0;
     r.screenDrift = 43;
     r.waveLength = 645.0;
+    all.push_back(r);
+    // A calculation that hands its field's rows on without storing them, as
+    // all but the last of a run do.
+    r.pupil.diameter = 8.0;
+    r.waveLength = 555.0;
+    r.transferFunction = false;
+    r.keepField = false;
     all.push_back(r);
     return all;
 }

@@ -323,7 +323,10 @@ bool AnimationPage::makeFrames(const sim::AnimationRange& r)
         const imaging::StarLook look = m_model.look();
         std::vector<Calculations::Task<StarFrame>> tasks;
         for (int i = 0; i < frames; ++i) {
-            tasks.push_back([request = plan[static_cast<std::size_t>(i)], curve, look, last = i + 1 == frames](
+            // Only the last frame's field stays in its calculator.
+            optics::StarRequest request = plan[static_cast<std::size_t>(i)];
+            request.keepField = i + 1 == frames;
+            tasks.push_back([request = std::move(request), curve, look, last = i + 1 == frames](
                                 optics::StarCalculator& calculator, optics::Progress& progress) {
                 StarFrame frame;
                 base::Result<optics::StarResult> star = calculator.calculate(request, progress);
