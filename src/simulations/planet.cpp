@@ -242,7 +242,10 @@ PlanetPass RunPlanetPass(optics::StarCalculator& calculator, const optics::StarR
                          const RgbPicture& picture, PlanetPlane plane, optics::Progress& progress)
 {
     PlanetPass pass;
-    base::Result<optics::StarResult> star = calculator.calculate(request, progress);
+    // The convolution writes over the star's field: it need not be stored.
+    optics::StarRequest starRequest = request;
+    starRequest.keepField = false;
+    base::Result<optics::StarResult> star = calculator.calculate(starRequest, progress);
     if (!star)
         return pass;
     pass.star = std::move(star).value();
