@@ -23,6 +23,24 @@ constexpr int kProgressDelayMs = 330;
 // The display's pace for the intermediate pictures of a run.
 constexpr qint64 kFrameMs = 40;
 
+// Whether `jobs` names each of the tasks 0 .. total - 1 exactly once, the
+// last of them at the end of the last job.
+bool GroupsEveryTask(const std::vector<std::vector<int>>& jobs, int total)
+{
+    if (jobs.empty() || jobs.back().empty() || jobs.back().back() != total - 1)
+        return false;
+    std::vector<bool> seen(static_cast<std::size_t>(total), false);
+    int count = 0;
+    for (const std::vector<int>& job : jobs)
+        for (const int index : job) {
+            if (index < 0 || index >= total || seen[static_cast<std::size_t>(index)])
+                return false;
+            seen[static_cast<std::size_t>(index)] = true;
+            ++count;
+        }
+    return count == total;
+}
+
 }  // namespace
 
 // One run: its tasks' values as they arrive, and how far they have been
@@ -230,25 +248,36 @@ void Calculations::startErased(std::vector<Task<std::any>> tasks, std::function<
         });
     }
     m_stageTimer->start();
+    std::vector<std::vector<int>> grouping = run->options.jobs;
+    Q_ASSERT(grouping.empty() || GroupsEveryTask(grouping, total));
+    if (!GroupsEveryTask(grouping, total)) {
+        grouping.clear();
+        for (int index = 0; index < total; ++index)
+            grouping.push_back({index});
+    }
+    auto shared = std::make_shared<std::vector<Task<std::any>>>(std::move(tasks));
     std::vector<optics::WorkerPool::Job> jobs;
-    jobs.reserve(tasks.size());
-    for (int index = 0; index < total; ++index) {
-        jobs.push_back([this, weak = std::weak_ptr<Run>(run), cancelled = run->cancelled, index,
-                        task = std::move(tasks[static_cast<std::size_t>(index)])](optics::StarCalculator& calculator) {
-            if (cancelled->load())
-                return;
-            PostedProgress progress(weak);
-            auto value = std::make_shared<std::any>(task(calculator, progress));
-            if (cancelled->load())
-                return;
-            const Origin origin{&calculator, calculator.workspace().spectrumAfterPupil};
-            QMetaObject::invokeMethod(
-                this,
-                [this, weak, index, value, origin] {
-                    if (const std::shared_ptr<Run> current = weak.lock())
-                        arrived(current, index, std::move(*value), origin);
-                },
-                Qt::QueuedConnection);
+    jobs.reserve(grouping.size());
+    for (std::vector<int>& indices : grouping) {
+        jobs.push_back([this, weak = std::weak_ptr<Run>(run), cancelled = run->cancelled, indices = std::move(indices),
+                        shared](optics::StarCalculator& calculator) {
+            for (const int index : indices) {
+                if (cancelled->load())
+                    return;
+                PostedProgress progress(weak);
+                auto value =
+                    std::make_shared<std::any>((*shared)[static_cast<std::size_t>(index)](calculator, progress));
+                if (cancelled->load())
+                    return;
+                const Origin origin{&calculator, calculator.workspace().spectrumAfterPupil};
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, weak, index, value, origin] {
+                        if (const std::shared_ptr<Run> current = weak.lock())
+                            arrived(current, index, std::move(*value), origin);
+                    },
+                    Qt::QueuedConnection);
+            }
         });
     }
     // All at once: queued one by one, the first would wake the workers, which

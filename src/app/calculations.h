@@ -50,6 +50,14 @@ struct RunOptions {
     //! workers at once), before the result travels to the window, with the
     //! loops of the calculator that made it (none: run them in order).
     std::function<void(int, const optics::StarResult&, optics::LoopRunner*)> onWorker = {};
+    //! How the tasks are queued on the workers: each list is one job whose
+    //! tasks run one after another on one worker, in the list's order; the
+    //! jobs are queued in the order given. Every task must be in exactly one
+    //! list, and the last task must come last in the last list: whichever
+    //! worker takes that job runs nothing after it, so its calculator keeps
+    //! the grids of the last task. Empty: a job for each task, in order.
+    //! Values are delivered in the order of the tasks whatever the jobs.
+    std::vector<std::vector<int>> jobs = {};
 
     //! A run whose stars are all shown in the star picture.
     static RunOptions DrawingStars()

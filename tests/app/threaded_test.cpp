@@ -274,7 +274,8 @@ TEST(Threaded, CancelAndANewerRunLeaveNothingOfTheOldOne)
 
 // Only the last calculation of a run keeps its image-plane field (the others
 // hand its rows straight to the intensity): --dump-grid shows the field of
-// the last one, alone or on workers, as a calculation of it alone leaves it.
+// the last one, alone or on workers, however the tasks were grouped into
+// jobs, as a calculation of it alone leaves it; the values come in order.
 TEST(Threaded, TheLastCalculationOfARunLeavesItsField)
 {
     std::vector<optics::StarRequest> requests(3);
@@ -287,18 +288,25 @@ TEST(Threaded, TheLastCalculationOfARunLeavesItsField)
     optics::NoProgress quiet;
     ASSERT_TRUE(alone.calculate(requests.back(), quiet).ok());
     const optics::Workspace& expected = alone.workspace();
+    // The tasks one job each, or grouped as a view may group them.
+    const std::vector<std::vector<std::vector<int>>> groupings = {{}, {{1, 0}, {2}}, {{0, 1, 2}}};
     for (const int workers : {0, 2}) {
-        SCOPED_TRACE(workers);
         Window w(workers);
-        int delivered = 0;
-        w.window->calculations().startStars(
-            requests, [&delivered](int, optics::StarResult&&) { ++delivered; }, [] {});
-        w.window->waitForRuns();
-        EXPECT_EQ(delivered, 3);
-        const optics::Workspace& left = w.window->calculations().lastCalculator().workspace();
-        EXPECT_EQ(GridChecksum(left.fieldRe), GridChecksum(expected.fieldRe));
-        EXPECT_EQ(GridChecksum(left.fieldIm), GridChecksum(expected.fieldIm));
-        EXPECT_EQ(GridChecksum(left.intensity), GridChecksum(expected.intensity));
+        for (const std::vector<std::vector<int>>& jobs : groupings) {
+            SCOPED_TRACE(std::to_string(workers) + " workers, " + std::to_string(jobs.size()) + " jobs");
+            std::vector<int> delivered;
+            app::RunOptions options;
+            options.jobs = jobs;
+            w.window->calculations().startStars(
+                requests, [&delivered](int index, optics::StarResult&&) { delivered.push_back(index); }, [] {},
+                options);
+            w.window->waitForRuns();
+            EXPECT_EQ(delivered, (std::vector<int>{0, 1, 2}));
+            const optics::Workspace& left = w.window->calculations().lastCalculator().workspace();
+            EXPECT_EQ(GridChecksum(left.fieldRe), GridChecksum(expected.fieldRe));
+            EXPECT_EQ(GridChecksum(left.fieldIm), GridChecksum(expected.fieldIm));
+            EXPECT_EQ(GridChecksum(left.intensity), GridChecksum(expected.intensity));
+        }
     }
 }
 

@@ -150,6 +150,12 @@ void IntraExtraPage::calculateFocalSeries()
     drawn->curve = std::make_shared<const imaging::DisplayCurve>(m_model.curve());
     drawn->look = m_model.look();
     RunOptions options = RunOptions::DrawingStars();
+    // The two stars out of focus start side by side; the star at focus, the
+    // smallest, follows the intrafocal one on its worker, and the other
+    // worker helps with it once the extrafocal star is done. The extrafocal
+    // star, the last, stores its field (the others hand theirs on): it is the
+    // dearest, so it is better not left for the end.
+    options.jobs = {{1, 0}, {2}};
     options.onWorker = [drawn](int index, const optics::StarResult& result, optics::LoopRunner* loops) {
         if (index > 0)
             drawn->made(index - 1, result.image, loops);
