@@ -91,7 +91,9 @@ std::shared_ptr<const PerfectStar> StarCalculator::perfectStar(const StarRequest
     NoProgress quiet;
     Workspace& ws = *m_workspace;
     const PupilSummary summary = BuildPupil(ws, pupil, *mask, PupilScreens{}, request.waveLength, quiet, m_loops);
-    const FormedIntensity formed = TransformPupilFieldToIntensity(ws, quiet, transformRunner());
+    // The calculation that follows writes over its field: it is not stored.
+    const FormedIntensity formed =
+        TransformPupilFieldToIntensity(ws, quiet, transformRunner(), ResultRows::HandedOn);
     const std::shared_ptr<StarImage> image = FormStarImage(ws, formed, quiet, m_loops);
     auto star = std::make_shared<const PerfectStar>(MeasurePerfectStar(*image, summary, transformRunner()));
     m_perfect.insert(m_perfect.begin(), {radius, mask, star});
