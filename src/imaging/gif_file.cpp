@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -189,58 +190,81 @@ void diffuse(const PixelBuffer& picture, PalettePicture& out)
 // the end code, packed into bytes from the lowest bit up. It follows giflib's
 // own compressor code for code (the same widening and the same clear when the
 // table is full) but finds its strings in a hash table of its own, sparse
-// enough that a look-up rarely takes a second step: twice as fast as giflib's
-// on a star picture, where the compression costs a quarter of a star
-// calculation.
+// enough that a look-up rarely takes a second step. The loop keeps all its
+// state in locals (a member written through a byte pointer would be read back
+// from memory after every store) and writes the codes eight bytes at a time
+// into room made beforehand.
 class LzwEncoder {
 public:
-    //! The code stream of `indices`, pixels of minCodeSize bits (2..8).
+    //! The code stream of `indices`, pixels of minCodeSize bits (2..8); valid
+    //! until the next call.
     const std::vector<std::uint8_t>& encode(const std::vector<std::uint8_t>& indices, int minCodeSize)
     {
-        m_minCodeSize = minCodeSize;
-        m_clear = 1 << minCodeSize;
-        m_end = m_clear + 1;
-        m_out.clear();
-        m_out.reserve(indices.size() / 2 + 16);
-        reset();
-        put(m_clear);
-        if (indices.empty()) {
-            put(m_end);
-            flush();
-            return m_out;
-        }
-        int current = indices[0];
+        const std::uint32_t clear = 1u << minCodeSize;
+        const std::uint32_t end = clear + 1;
+        const std::size_t count = indices.size();
+        // At most one code a pixel, a clear code for each full table (one
+        // every 4095 - 258 codes at least) and the first clear and the end;
+        // each of at most 12 bits, and 8 bytes of slack for the last store.
+        // The room is kept from one picture to the next.
+        const std::size_t codes = count + count / 2048 + 4;
+        m_out.resize(codes * 12 / 8 + 16);
+        std::uint8_t* out = m_out.data();
+        std::uint64_t buffer = 0;
+        std::uint32_t used = 0;
+        std::uint32_t bits = static_cast<std::uint32_t>(minCodeSize) + 1;
+        std::uint32_t next = end + 1;
         std::uint32_t* const slots = m_slots.data();
-        for (std::size_t i = 1; i < indices.size(); ++i) {
-            const std::uint8_t pixel = indices[i];
-            const std::uint32_t key = (static_cast<std::uint32_t>(current) << 8) | pixel;
-            std::uint32_t slot = (key * 2654435761u) >> (32 - kSlotBits);
-            std::uint32_t entry = slots[slot];
-            while (entry != kEmpty && (entry & kKeyMask) != key) {
-                slot = (slot + 1) & (kSlots - 1);
-                entry = slots[slot];
-            }
-            if (entry != kEmpty) {
-                current = static_cast<int>(entry >> kKeyBits);
-                continue;
+        std::fill(m_slots.begin(), m_slots.end(), kEmpty);
+        // A code of the current width; the width grows once the next code to
+        // be made no longer fits in it, as giflib does it.
+        const auto put = [&](std::uint32_t code) {
+            buffer |= static_cast<std::uint64_t>(code) << used;
+            used += bits;
+            std::memcpy(out, &buffer, sizeof buffer);
+            out += used >> 3;
+            buffer >>= used & ~7u;
+            used &= 7;
+            if ((next >> bits) != 0 && bits < 12)
+                ++bits;
+        };
+        put(clear);
+        if (count > 0) {
+            const std::uint8_t* const pixels = indices.data();
+            std::uint32_t current = pixels[0];
+            for (std::size_t i = 1; i < count; ++i) {
+                const std::uint32_t pixel = pixels[i];
+                const std::uint32_t key = (current << 8) | pixel;
+                std::uint32_t slot = (key * 2654435761u) >> (32 - kSlotBits);
+                std::uint32_t entry = slots[slot];
+                while (entry != kEmpty && (entry & kKeyMask) != key) {
+                    slot = (slot + 1) & (kSlots - 1);
+                    entry = slots[slot];
+                }
+                if (entry != kEmpty) {
+                    current = entry >> kKeyBits;
+                    continue;
+                }
+                put(current);
+                if (next >= kLastCode) {
+                    put(clear);
+                    next = end + 1;
+                    bits = static_cast<std::uint32_t>(minCodeSize) + 1;
+                    std::fill(m_slots.begin(), m_slots.end(), kEmpty);
+                } else {
+                    slots[slot] = key | (next++ << kKeyBits);
+                }
+                current = pixel;
             }
             put(current);
-            if (m_next >= kLastCode) {
-                put(m_clear);
-                reset();
-            } else {
-                slots[slot] = key | (static_cast<std::uint32_t>(m_next++) << kKeyBits);
-            }
-            current = pixel;
         }
-        put(current);
-        put(m_end);
-        flush();
+        put(end);
+        m_out.resize(static_cast<std::size_t>(out - m_out.data()) + (used > 0 ? 1 : 0));
         return m_out;
     }
 
 private:
-    static constexpr int kLastCode = 4095;
+    static constexpr std::uint32_t kLastCode = 4095;
     static constexpr int kSlotBits = 14;
     static constexpr std::uint32_t kSlots = 1u << kSlotBits;
     // A slot holds a string's key (its prefix code x 256 + its last pixel,
@@ -250,45 +274,6 @@ private:
     static constexpr std::uint32_t kKeyMask = (1u << kKeyBits) - 1;
     static constexpr std::uint32_t kEmpty = ~0u;
 
-    void reset()
-    {
-        m_next = m_end + 1;
-        m_bits = m_minCodeSize + 1;
-        m_limit = 1 << m_bits;
-        std::fill(m_slots.begin(), m_slots.end(), kEmpty);
-    }
-
-    void put(int code)
-    {
-        m_buffer |= static_cast<std::uint64_t>(code) << m_used;
-        m_used += m_bits;
-        while (m_used >= 8) {
-            m_out.push_back(static_cast<std::uint8_t>(m_buffer & 0xff));
-            m_buffer >>= 8;
-            m_used -= 8;
-        }
-        if (m_next >= m_limit && m_bits < 12) {
-            ++m_bits;
-            m_limit = 1 << m_bits;
-        }
-    }
-
-    void flush()
-    {
-        if (m_used > 0)
-            m_out.push_back(static_cast<std::uint8_t>(m_buffer & 0xff));
-        m_buffer = 0;
-        m_used = 0;
-    }
-
-    int m_minCodeSize = 8;
-    int m_clear = 256;
-    int m_end = 257;
-    int m_next = 0;
-    int m_bits = 0;
-    int m_limit = 0;
-    std::uint64_t m_buffer = 0;
-    int m_used = 0;
     std::vector<std::uint32_t> m_slots = std::vector<std::uint32_t>(kSlots, kEmpty);
     std::vector<std::uint8_t> m_out;
 };
@@ -374,8 +359,7 @@ base::Result<std::string> AnimatedGif::encode() const
             LzwEncoder lzw;
             for (int i = first; i < last; ++i) {
                 const ColorMapObject* map = i == 0 ? global.get() : locals[static_cast<std::size_t>(i)].get();
-                codes[static_cast<std::size_t>(i)] =
-                    lzw.encode(m_frames[static_cast<std::size_t>(i)].indices, std::max(2, map->BitsPerPixel));
+                codes[static_cast<std::size_t>(i)] = lzw.encode(m_frames[static_cast<std::size_t>(i)].indices, std::max(2, map->BitsPerPixel));
             }
         });
 
